@@ -1,0 +1,60 @@
+# Shared build settings and the two helpers every folder uses:
+#   vemlor_library(<target> DEPS <targets...>)  - the folder's *.cpp as one library
+#   vemlor_tests(<target> [DEPS <targets...>])  - the folder's tests/*.cpp as one
+#                                                 GoogleTest binary, registered with CTest
+
+add_library(vemlor_options INTERFACE)
+target_include_directories(vemlor_options INTERFACE ${PROJECT_SOURCE_DIR})
+target_compile_options(vemlor_options INTERFACE -Wall -Wextra)
+# Sources are UTF-8; string literals become Windows-1250 bytes, like the
+# program's own text. clang knows only UTF-8 as execution character set, so its
+# builds (the fuzzers) keep UTF-8 literals.
+if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
+  target_compile_options(vemlor_options INTERFACE
+    $<$<COMPILE_LANGUAGE:CXX>:-finput-charset=UTF-8 -fexec-charset=CP1250>)
+endif()
+if(VEMLOR_SANITIZE)
+  target_compile_options(vemlor_options INTERFACE
+    -fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
+  target_link_options(vemlor_options INTERFACE -fsanitize=address,undefined)
+endif()
+
+function(vemlor_library target)
+  cmake_parse_arguments(ARG "" "" "DEPS;PRIVATE_DEPS" ${ARGN})
+  file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  if(NOT sources)
+    add_library(${target} INTERFACE)
+    target_link_libraries(${target} INTERFACE vemlor_options ${ARG_DEPS})
+    return()
+  endif()
+  add_library(${target} STATIC ${sources})
+  target_link_libraries(${target} PUBLIC vemlor_options ${ARG_DEPS})
+  if(ARG_PRIVATE_DEPS)
+    target_link_libraries(${target} PRIVATE ${ARG_PRIVATE_DEPS})
+  endif()
+endfunction()
+
+# A test binary uses tests/main.cpp when the folder has one (the UI tests set
+# up an offscreen application there); otherwise GoogleTest's own main.
+function(vemlor_tests target)
+  cmake_parse_arguments(ARG "" "" "DEPS" ${ARGN})
+  file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/tests/*.cpp)
+  if(NOT sources)
+    return()
+  endif()
+  set(test_target ${target}_tests)
+  add_executable(${test_target} ${sources})
+  target_link_libraries(${test_target} PRIVATE ${target} ${ARG_DEPS} GTest::gmock)
+  if(NOT EXISTS ${CMAKE_CURRENT_SOURCE_DIR}/tests/main.cpp)
+    target_link_libraries(${test_target} PRIVATE GTest::gtest_main)
+  else()
+    target_link_libraries(${test_target} PRIVATE GTest::gtest)
+  endif()
+  target_compile_definitions(${test_target} PRIVATE
+    VEMLOR_TEST_DATA="${CMAKE_CURRENT_SOURCE_DIR}/tests/data"
+    VEMLOR_TEST_OUTPUT="${CMAKE_BINARY_DIR}/test-output")
+  gtest_discover_tests(${test_target}
+    WORKING_DIRECTORY ${CMAKE_BINARY_DIR}
+    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen"
+    DISCOVERY_TIMEOUT 60)
+endfunction()
