@@ -1,0 +1,255 @@
+#include "media/MidiFile.h"
+
+// Standard MIDI File (numbers big-endian):
+//
+//  OFFSET  SIZE    DESCRIPTION
+//  0       4       chunk kind: "MThd" header, "MTrk" track, anything else skipped
+//  4       4       chunk data length
+//  8       length  chunk data; the next chunk follows
+//
+//  Header data:
+//  0       2       format: 0 single track, 1 synchronous tracks, 2 asynchronous
+//  2       2       track count (the chunks actually read count instead)
+//  4       2       ticks per quarter note
+//
+//  Track data, repeated:
+//  var     1-4     delta ticks: 7 bits a byte, high group first, bit 7 set on
+//                  every byte but the last
+//  var     1       status byte (bit 7 set); absent when a data byte follows,
+//                  and then the last channel status applies (running status)
+//  var     ...     0x80-0xBF, 0xE0-0xEF: 2 data bytes; 0xC0-0xDF: 1 byte;
+//                  0xFF meta: type, length (var), data;
+//                  0xF0 / 0xF7 system exclusive: length (var), data;
+//                  other 0xF1-0xFE: none
+//
+// Every length read from the file is checked against the bytes left: a chunk
+// longer than the file raises EInOutError, and anything that runs past the end
+// of its track chunk ends that track.
+
+#include <algorithm>
+#include <cstddef>
+#include <exception>
+
+#include "platform/rtl/Exceptions.h"
+#include "platform/rtl/Streams.h"
+#include "platform/rtl/SysUtils.h"
+
+namespace {
+
+constexpr Integer MicrosecondsPerMinute = 60000000;
+constexpr Cardinal DefaultTempo = 500000;   // 120 beats per minute when a file says nothing
+
+Cardinal BigEndian(const Byte* p, int size) {
+    Cardinal value = 0;
+    for (int i = 0; i < size; ++i)
+        value = (value << 8) | p[i];
+    return value;
+}
+
+// A variable-length number of at most four bytes (the format's own limit);
+// false when it runs past `end` or goes on longer.
+bool ReadVarLen(const std::vector<Byte>& data, std::size_t& pos, Cardinal& value) {
+    value = 0;
+    for (int i = 0; i < 4; ++i) {
+        if (pos >= data.size())
+            return false;
+        Byte b = data[pos++];
+        value = (value << 7) | (b & 0x7F);
+        if ((b & 0x80) == 0)
+            return true;
+    }
+    return false;
+}
+
+int DataByteCount(Byte status) {
+    if (status >= 0x80 && status <= 0xBF)
+        return 2;
+    if (status >= 0xC0 && status <= 0xDF)
+        return 1;
+    if (status >= 0xE0 && status <= 0xEF)
+        return 2;
+    return 0;
+}
+
+AnsiString TextUpToZero(const Byte* p, std::size_t length) {
+    const Byte* end = std::find(p, p + length, Byte(0));
+    return AnsiString(reinterpret_cast<const char*>(p), static_cast<std::size_t>(end - p));
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------
+// TMidiTrack
+
+void TMidiTrack::AddEvent(const TMidiEvent& event) {
+    TMidiEvent& added = FEvents.emplace_back(event);
+    if (added.Status == 0xFF && added.Data1 == 3)
+        FTrackName = added.Text;
+    else if (added.Status == 0xFF && added.Data1 == 4)
+        FInstrumentName = added.Text;
+    FTime += added.Delta;
+    added.Time = FTime;
+    added.Length = 0;
+
+    const Integer index = static_cast<Integer>(FEvents.size()) - 1;
+    const Byte kind = added.Status & 0xF0;
+    const Integer slot = ((added.Status & 0x0F) << 7) | (added.Data1 & 0x7F);
+    if (kind == 0x80 || (kind == 0x90 && added.Data2 == 0)) {
+        // The latest note-on of the key, whether or not an earlier note-off
+        // already measured it: a second note-off re-measures it.
+        auto found = FLastNoteOn.find(slot);
+        if (found != FLastNoteOn.end()) {
+            TMidiEvent& noteOn = FEvents[static_cast<std::size_t>(found->second)];
+            noteOn.Length = added.Time - noteOn.Time;
+            added.Length = -1;
+        }
+    }
+    // Any 0x9n event counts as a note-on for the later ones, velocity 0 too.
+    if (kind == 0x90)
+        FLastNoteOn[slot] = index;
+}
+
+PMidiEvent TMidiTrack::EventAt(Integer index) {
+    if (index < 0 || index >= EventCount())
+        return nullptr;
+    return &FEvents[static_cast<std::size_t>(index)];
+}
+
+// ---------------------------------------------------------------------------
+// TMidiFile
+
+TMidiFile::TMidiFile(TComponent* AOwner) : TComponent(AOwner) {}
+
+TMidiFile::~TMidiFile() = default;
+
+void TMidiFile::SetBpm(Integer value) {
+    // 0 or less would divide by zero; above 60000000 the tempo rounds to 0.
+    if (value <= 0 || value > MicrosecondsPerMinute || value == FBpm)
+        return;
+    FBpm = MicrosecondsPerMinute / (MicrosecondsPerMinute / value);
+}
+
+void TMidiFile::SetTempo(Cardinal microsecondsPerQuarter) {
+    if (microsecondsPerQuarter > 0)
+        FBpm = static_cast<Integer>(MicrosecondsPerMinute / microsecondsPerQuarter);
+}
+
+TMidiTrack* TMidiFile::TrackAt(Integer index) {
+    if (index < 0 || index >= static_cast<Integer>(FTracks.size()))
+        throw EListError(Format("List index out of bounds (%d)", index));
+    return FTracks[static_cast<std::size_t>(index)].get();
+}
+
+Integer TMidiFile::LoadTracks() {
+    FTracks.clear();
+    FNumberOfTracks = 0;
+    // Each file is read on its own: one without a tempo event plays at the
+    // format's default, not at the previous file's tempo.
+    SetTempo(DefaultTempo);
+
+    std::unique_ptr<TFileStream> file;
+    try {
+        file = std::make_unique<TFileStream>(FFilename, fmOpenRead);
+    } catch (const EStreamError& e) {
+        throw EInOutError(e.Message());
+    }
+
+    try {
+        const Int64 size = file->Size();
+        Int64 offset = 0;
+        while (offset < size) {
+            Byte head[8];
+            LongInt got = file->Read(head, sizeof head);
+            if (got != static_cast<LongInt>(sizeof head))
+                throw EInOutError(Format("MIDI file \"%s\": chunk header at offset %d is cut off "
+                                         "(%d of 8 bytes)",
+                                         FFilename, offset, got));
+            offset += 8;
+            const Cardinal length = BigEndian(head + 4, 4);
+            const AnsiString kind(reinterpret_cast<const char*>(head), 4);
+            if (static_cast<Int64>(length) > size - offset)
+                throw EInOutError(Format("MIDI file \"%s\": chunk \"%s\" at offset %d declares %u "
+                                         "bytes, only %d left",
+                                         FFilename, kind, offset - 8, length, size - offset));
+            if (kind != "MThd" && kind != "MTrk") {
+                file->Seek(length, soFromCurrent);
+                offset += length;
+                continue;
+            }
+            std::vector<Byte> data(length);
+            got = length > 0 ? file->Read(data.data(), static_cast<LongInt>(length)) : 0;
+            if (got != static_cast<LongInt>(length))
+                throw EInOutError(Format("MIDI file \"%s\": chunk \"%s\" at offset %d could not "
+                                         "be read (%d of %u bytes)",
+                                         FFilename, kind, offset - 8, got, length));
+            offset += length;
+            if (kind == "MThd")
+                ReadHeader(data);
+            else
+                ReadTrack(data);
+        }
+    } catch (...) {
+        FNumberOfTracks = static_cast<Integer>(FTracks.size());
+        throw;
+    }
+    FNumberOfTracks = static_cast<Integer>(FTracks.size());
+    return FNumberOfTracks;
+}
+
+void TMidiFile::ReadHeader(const std::vector<Byte>& data) {
+    // A short header sets only the fields it holds.
+    if (data.size() >= 2 && data[0] == 0 && data[1] <= 2)
+        FFileFormat = static_cast<TFileFormat>(data[1]);
+    if (data.size() >= 4)
+        FNumberOfTracks = static_cast<Integer>(BigEndian(&data[2], 2));
+    if (data.size() >= 6)
+        FTicksPerQuarter = static_cast<Integer>(BigEndian(&data[4], 2));
+}
+
+void TMidiFile::ReadTrack(const std::vector<Byte>& data) {
+    TMidiTrack* track = FTracks.emplace_back(std::make_unique<TMidiTrack>()).get();
+    const std::size_t end = data.size();
+    std::size_t pos = 0;
+    Byte runningStatus = 0;
+    while (end - pos >= 2) {
+        TMidiEvent event;
+        Cardinal delta = 0;
+        if (!ReadVarLen(data, pos, delta) || pos >= end)
+            return;
+        event.Delta = static_cast<Integer>(delta);
+        event.Status = runningStatus;
+        if (data[pos] & 0x80) {
+            event.Status = data[pos++];
+            // Meta and system-exclusive events do not take over the running
+            // status: channel data after them still belongs to the channel.
+            if (event.Status < 0xF0)
+                runningStatus = event.Status;
+        }
+
+        if (event.Status == 0xFF || event.Status == 0xF0 || event.Status == 0xF7) {
+            if (event.Status == 0xFF) {
+                if (pos >= end)
+                    return;
+                event.Data1 = data[pos++];
+            }
+            Cardinal length = 0;
+            if (!ReadVarLen(data, pos, length) || length > end - pos)
+                return;
+            if (event.Status == 0xFF) {
+                event.Text = TextUpToZero(data.data() + pos, length);
+                if (event.Data1 == 0x51 && length >= 3)
+                    SetTempo(BigEndian(data.data() + pos, 3));
+            }
+            pos += length;
+        } else {
+            const int count = DataByteCount(event.Status);
+            if (end - pos < static_cast<std::size_t>(count))
+                return;
+            if (count >= 1)
+                event.Data1 = data[pos++];
+            if (count >= 2)
+                event.Data2 = data[pos++];
+        }
+        track->AddEvent(event);
+    }
+}
