@@ -1,0 +1,466 @@
+#include "platform/rtl/IniFiles.h"
+
+#include <algorithm>
+#include <map>
+#include <memory>
+#include <mutex>
+
+#include "platform/rtl/DateUtils.h"
+#include "platform/rtl/Exceptions.h"
+#include "platform/rtl/FileUtils.h"
+#include "platform/rtl/StringList.h"
+#include "platform/rtl/SysUtils.h"
+
+namespace {
+
+enum class LineKind { Other, Section, Key };
+
+struct TIniLine {
+    AnsiString Text;   // as read, without the line end
+    LineKind Kind = LineKind::Other;
+    AnsiString Name;   // section or key name, trimmed
+    AnsiString Value;  // key value, trimmed, quotes still on
+    int Section = -1;  // index of the section header line this line belongs to
+};
+
+struct TIniDocument {
+    std::vector<TIniLine> Lines;
+
+    static TIniLine ParseLine(const AnsiString& text, int section) {
+        TIniLine line;
+        line.Text = text;
+        line.Section = section;
+        const AnsiString trimmed = Trim(text);
+        if (trimmed.empty() || trimmed[0] == ';')
+            return line;
+        if (trimmed[0] == '[') {
+            const std::size_t close = trimmed.find(']');
+            line.Kind = LineKind::Section;
+            line.Name = Trim(trimmed.substr(1, close == AnsiString::npos ? AnsiString::npos : close - 1));
+            return line;
+        }
+        const std::size_t equals = trimmed.find('=');
+        if (section < 0 || equals == AnsiString::npos || equals == 0)
+            return line;
+        line.Kind = LineKind::Key;
+        line.Name = Trim(trimmed.substr(0, equals));
+        line.Value = Trim(trimmed.substr(equals + 1));
+        if (line.Name.empty())
+            line.Kind = LineKind::Other;
+        return line;
+    }
+
+    void Parse(const AnsiString& content) {
+        Lines.clear();
+        int section = -1;
+        std::size_t pos = 0;
+        while (pos < content.size()) {
+            std::size_t end = content.find('\n', pos);
+            const std::size_t next = end == AnsiString::npos ? content.size() : end + 1;
+            if (end == AnsiString::npos)
+                end = content.size();
+            if (end > pos && content[end - 1] == '\r')
+                --end;
+            TIniLine line = ParseLine(content.substr(pos, end - pos), section);
+            if (line.Kind == LineKind::Section) {
+                section = static_cast<int>(Lines.size());
+                line.Section = section;
+            }
+            Lines.push_back(std::move(line));
+            pos = next;
+        }
+    }
+
+    AnsiString Serialize() const {
+        AnsiString out;
+        for (const TIniLine& line : Lines) {
+            out += line.Text;
+            out += "\r\n";
+        }
+        return out;
+    }
+
+    // After lines were inserted or removed: each line's owning header again.
+    void Renumber() {
+        int current = -1;
+        for (std::size_t i = 0; i < Lines.size(); ++i) {
+            if (Lines[i].Kind == LineKind::Section)
+                current = static_cast<int>(i);
+            Lines[i].Section = current;
+        }
+    }
+
+    bool InSection(const TIniLine& line, const AnsiString& upperSection) const {
+        return line.Section >= 0 && AnsiUpperCase(Lines[static_cast<std::size_t>(line.Section)].Name) == upperSection;
+    }
+
+    // The first line of the key in any occurrence of the section, or -1.
+    int FindKey(const AnsiString& section, const AnsiString& ident) const {
+        const AnsiString upperSection = AnsiUpperCase(section);
+        const AnsiString upperIdent = AnsiUpperCase(Trim(ident));
+        for (std::size_t i = 0; i < Lines.size(); ++i) {
+            const TIniLine& line = Lines[i];
+            if (line.Kind == LineKind::Key && AnsiUpperCase(line.Name) == upperIdent && InSection(line, upperSection))
+                return static_cast<int>(i);
+        }
+        return -1;
+    }
+
+    bool HasSection(const AnsiString& section) const {
+        const AnsiString upper = AnsiUpperCase(section);
+        for (const TIniLine& line : Lines)
+            if (line.Kind == LineKind::Section && AnsiUpperCase(line.Name) == upper)
+                return true;
+        return false;
+    }
+};
+
+AnsiString Unquote(const AnsiString& value) {
+    if (value.size() >= 2 && (value[0] == '"' || value[0] == '\'') && value.back() == value[0])
+        return value.substr(1, value.size() - 2);
+    return value;
+}
+
+// Blanks at either end and an enclosing pair of quotes would be lost on
+// reading; such a value is written inside one more pair of quotes, which
+// reading strips again. Every other value is written as it stands.
+AnsiString QuoteForWriting(const AnsiString& value) {
+    if (value.empty())
+        return value;
+    const unsigned char first = static_cast<unsigned char>(value.front());
+    const unsigned char last = static_cast<unsigned char>(value.back());
+    if (first <= ' ' || last <= ' ' || Unquote(value).size() != value.size())
+        return "\"" + value + "\"";
+    return value;
+}
+
+bool HasLineBreak(const AnsiString& s) { return s.find_first_of("\r\n") != AnsiString::npos; }
+
+// A missing or unreadable file reads as empty; reading never creates it.
+AnsiString ReadContent(const AnsiString& fileName) {
+    try {
+        return ReadFileBytes(fileName);
+    } catch (const Exception&) {
+        return AnsiString();
+    }
+}
+
+std::shared_ptr<std::mutex> PathMutex(const AnsiString& fileName) {
+    static std::mutex guard;
+    static std::map<std::string, std::shared_ptr<std::mutex>> mutexes;
+    const std::string key = SysFileName(ExpandFileName(fileName));
+    std::lock_guard<std::mutex> lock(guard);
+    std::shared_ptr<std::mutex>& entry = mutexes[key];
+    if (!entry)
+        entry = std::make_shared<std::mutex>();
+    return entry;
+}
+
+bool ParseInteger(const AnsiString& text, Integer& value) {
+    const AnsiString s = Trim(text);
+    std::size_t pos = 0;
+    bool negative = false;
+    if (pos < s.size() && (s[pos] == '+' || s[pos] == '-'))
+        negative = s[pos++] == '-';
+    if (s.size() - pos >= 2 && s[pos] == '0' && (s[pos + 1] == 'x' || s[pos + 1] == 'X')) {
+        pos += 2;
+        if (pos >= s.size() || s.size() - pos > 8)
+            return false;
+        std::uint32_t result = 0;
+        for (; pos < s.size(); ++pos) {
+            const char c = s[pos];
+            int digit;
+            if (c >= '0' && c <= '9')
+                digit = c - '0';
+            else if (c >= 'a' && c <= 'f')
+                digit = c - 'a' + 10;
+            else if (c >= 'A' && c <= 'F')
+                digit = c - 'A' + 10;
+            else
+                return false;
+            result = result * 16 + static_cast<std::uint32_t>(digit);
+        }
+        // Eight hex digits fill the 32 bits, as a colour like 0xFFFFFFFF is meant.
+        if (negative)
+            result = 0u - result;
+        value = static_cast<Integer>(result);
+        return true;
+    }
+    if (pos >= s.size())
+        return false;
+    Int64 result = 0;
+    for (; pos < s.size(); ++pos) {
+        if (s[pos] < '0' || s[pos] > '9')
+            return false;
+        result = result * 10 + (s[pos] - '0');
+        if (result > 2147483648LL)
+            return false;
+    }
+    if (negative)
+        result = -result;
+    if (result > 2147483647LL)
+        return false;
+    value = static_cast<Integer>(result);
+    return true;
+}
+
+}  // namespace
+
+TIniFile::TIniFile(const AnsiString& fileName) : FFileName(fileName) {}
+
+namespace {
+
+// Read, change, replace - under the file's lock so that concurrent writers
+// never lose each other's keys. `change` returns false when it changed nothing;
+// then the file is not touched (and not created).
+template <typename TChange>
+void Modify(const AnsiString& fileName, TChange change) {
+    const std::shared_ptr<std::mutex> mutex = PathMutex(fileName);
+    std::lock_guard<std::mutex> lock(*mutex);
+    AnsiString content;
+    try {
+        content = ReadFileBytes(fileName);
+    } catch (const EFOpenError&) {
+        // A missing file starts empty; one that exists but cannot be read
+        // must not be replaced by a file holding only the new key.
+        if (FileExists(fileName) || DirectoryExists(fileName))
+            throw EIniFileException("Unable to write to " + fileName);
+    } catch (const Exception&) {
+        throw EIniFileException("Unable to write to " + fileName);
+    }
+    TIniDocument document;
+    document.Parse(content);
+    if (!change(document))
+        return;
+    try {
+        WriteFileAtomic(fileName, document.Serialize());
+    } catch (const Exception&) {
+        throw EIniFileException("Unable to write to " + fileName);
+    }
+}
+
+}  // namespace
+
+AnsiString TIniFile::ReadString(const AnsiString& section, const AnsiString& ident,
+                                const AnsiString& defaultValue) const {
+    TIniDocument document;
+    document.Parse(ReadContent(FFileName));
+    const int index = document.FindKey(section, ident);
+    if (index < 0)
+        return defaultValue;
+    return Unquote(document.Lines[static_cast<std::size_t>(index)].Value);
+}
+
+void TIniFile::WriteString(const AnsiString& section, const AnsiString& ident, const AnsiString& value) {
+    const AnsiString name = Trim(ident);
+    const AnsiString sectionName = Trim(section);
+    const char* problem = nullptr;
+    if (HasLineBreak(sectionName) || sectionName.find(']') != AnsiString::npos)
+        problem = "a section name may not hold ']' or a line break";
+    else if (name.empty())
+        problem = "the key name is empty";
+    else if (HasLineBreak(name) || name.find('=') != AnsiString::npos || name[0] == '[' || name[0] == ';')
+        problem = "a key name may not hold '=' or a line break, nor start with '[' or ';'";
+    else if (HasLineBreak(value))
+        problem = "a value may not hold a line break";
+    if (problem)
+        throw EIniFileException("Cannot write key \"" + ident + "\" of section [" + section + "] to " +
+                                FFileName + ": " + problem);
+
+    const AnsiString text = name + "=" + QuoteForWriting(value);
+    Modify(FFileName, [&](TIniDocument& document) {
+        const int index = document.FindKey(sectionName, name);
+        if (index >= 0) {
+            TIniLine& line = document.Lines[static_cast<std::size_t>(index)];
+            if (line.Text == text)
+                return false;
+            line = TIniDocument::ParseLine(text, line.Section);
+            return true;
+        }
+        // After the last non-blank line of the section's last occurrence.
+        const AnsiString upper = AnsiUpperCase(sectionName);
+        int insertAt = -1;
+        int header = -1;
+        for (std::size_t i = 0; i < document.Lines.size(); ++i) {
+            const TIniLine& line = document.Lines[i];
+            if (line.Kind == LineKind::Section && AnsiUpperCase(line.Name) == upper) {
+                header = static_cast<int>(i);
+                insertAt = header + 1;
+            } else if (header >= 0 && line.Section == header && !Trim(line.Text).empty()) {
+                insertAt = static_cast<int>(i) + 1;
+            }
+        }
+        if (header < 0) {
+            header = static_cast<int>(document.Lines.size());
+            document.Lines.push_back(TIniDocument::ParseLine("[" + sectionName + "]", header));
+            insertAt = header + 1;
+        }
+        document.Lines.insert(document.Lines.begin() + insertAt, TIniDocument::ParseLine(text, header));
+        document.Renumber();
+        return true;
+    });
+}
+
+Integer TIniFile::ReadInteger(const AnsiString& section, const AnsiString& ident, Integer defaultValue) const {
+    Integer value;
+    return ParseInteger(ReadString(section, ident, AnsiString()), value) ? value : defaultValue;
+}
+
+void TIniFile::WriteInteger(const AnsiString& section, const AnsiString& ident, Integer value) {
+    WriteString(section, ident, IntToStr(value));
+}
+
+bool TIniFile::ReadBool(const AnsiString& section, const AnsiString& ident, bool defaultValue) const {
+    return ReadInteger(section, ident, defaultValue ? 1 : 0) != 0;
+}
+
+void TIniFile::WriteBool(const AnsiString& section, const AnsiString& ident, bool value) {
+    WriteString(section, ident, value ? "1" : "0");
+}
+
+double TIniFile::ReadFloat(const AnsiString& section, const AnsiString& ident, double defaultValue) const {
+    const AnsiString text = Trim(ReadString(section, ident, AnsiString()));
+    double value;
+    if (text.empty() || !TryStrToFloat(text, value))
+        return defaultValue;
+    return value;
+}
+
+void TIniFile::WriteFloat(const AnsiString& section, const AnsiString& ident, double value) {
+    WriteString(section, ident, FloatToStr(value));
+}
+
+TDateTime TIniFile::ReadDateTime(const AnsiString& section, const AnsiString& ident,
+                                 TDateTime defaultValue) const {
+    const AnsiString text = ReadString(section, ident, AnsiString());
+    TDateTime value;
+    if (text.empty() || !TryStrToDateTime(text, value))
+        return defaultValue;
+    return value;
+}
+
+void TIniFile::WriteDateTime(const AnsiString& section, const AnsiString& ident, TDateTime value) {
+    WriteString(section, ident, DateTimeToStr(value));
+}
+
+std::vector<AnsiString> TIniFile::ReadSections() const {
+    TIniDocument document;
+    document.Parse(ReadContent(FFileName));
+    std::vector<AnsiString> result;
+    std::vector<AnsiString> seen;
+    for (const TIniLine& line : document.Lines) {
+        if (line.Kind != LineKind::Section)
+            continue;
+        const AnsiString upper = AnsiUpperCase(line.Name);
+        if (std::find(seen.begin(), seen.end(), upper) != seen.end())
+            continue;
+        seen.push_back(upper);
+        result.push_back(line.Name);
+    }
+    return result;
+}
+
+namespace {
+
+// The keys of a section in file order, each once (its first occurrence).
+std::vector<std::pair<AnsiString, AnsiString>> SectionPairs(const AnsiString& fileName, const AnsiString& section) {
+    TIniDocument document;
+    document.Parse(ReadContent(fileName));
+    const AnsiString upperSection = AnsiUpperCase(Trim(section));
+    std::vector<std::pair<AnsiString, AnsiString>> result;
+    std::vector<AnsiString> seen;
+    for (const TIniLine& line : document.Lines) {
+        if (line.Kind != LineKind::Key || !document.InSection(line, upperSection))
+            continue;
+        const AnsiString upper = AnsiUpperCase(line.Name);
+        if (std::find(seen.begin(), seen.end(), upper) != seen.end())
+            continue;
+        seen.push_back(upper);
+        result.emplace_back(line.Name, Unquote(line.Value));
+    }
+    return result;
+}
+
+void Fill(TStrings& strings, const std::vector<AnsiString>& items) {
+    strings.BeginUpdate();
+    try {
+        strings.Clear();
+        for (const AnsiString& item : items)
+            strings.Add(item);
+    } catch (...) {
+        strings.EndUpdate();
+        throw;
+    }
+    strings.EndUpdate();
+}
+
+}  // namespace
+
+std::vector<AnsiString> TIniFile::ReadSection(const AnsiString& section) const {
+    std::vector<AnsiString> result;
+    for (const auto& pair : SectionPairs(FFileName, section))
+        result.push_back(pair.first);
+    return result;
+}
+
+std::vector<AnsiString> TIniFile::ReadSectionValues(const AnsiString& section) const {
+    std::vector<AnsiString> result;
+    for (const auto& pair : SectionPairs(FFileName, section))
+        result.push_back(pair.first + "=" + pair.second);
+    return result;
+}
+
+void TIniFile::ReadSections(TStrings& strings) const { Fill(strings, ReadSections()); }
+
+void TIniFile::ReadSection(const AnsiString& section, TStrings& strings) const {
+    Fill(strings, ReadSection(section));
+}
+
+void TIniFile::ReadSectionValues(const AnsiString& section, TStrings& strings) const {
+    Fill(strings, ReadSectionValues(section));
+}
+
+bool TIniFile::SectionExists(const AnsiString& section) const {
+    TIniDocument document;
+    document.Parse(ReadContent(FFileName));
+    return document.HasSection(Trim(section));
+}
+
+bool TIniFile::ValueExists(const AnsiString& section, const AnsiString& ident) const {
+    TIniDocument document;
+    document.Parse(ReadContent(FFileName));
+    return document.FindKey(Trim(section), ident) >= 0;
+}
+
+void TIniFile::DeleteKey(const AnsiString& section, const AnsiString& ident) {
+    if (!FileExists(FFileName))
+        return;
+    Modify(FFileName, [&](TIniDocument& document) {
+        bool changed = false;
+        for (int index; (index = document.FindKey(Trim(section), ident)) >= 0; changed = true) {
+            document.Lines.erase(document.Lines.begin() + index);
+            document.Renumber();
+        }
+        return changed;
+    });
+}
+
+void TIniFile::EraseSection(const AnsiString& section) {
+    if (!FileExists(FFileName))
+        return;
+    Modify(FFileName, [&](TIniDocument& document) {
+        const AnsiString upper = AnsiUpperCase(Trim(section));
+        std::vector<TIniLine> kept;
+        bool changed = false;
+        for (const TIniLine& line : document.Lines) {
+            const bool header = line.Kind == LineKind::Section && AnsiUpperCase(line.Name) == upper;
+            if (header || document.InSection(line, upper))
+                changed = true;
+            else
+                kept.push_back(line);
+        }
+        document.Lines = std::move(kept);
+        document.Renumber();
+        return changed;
+    });
+}
