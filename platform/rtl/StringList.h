@@ -109,6 +109,9 @@ protected:
     virtual void SetUpdateState(bool updating);
     // <0, 0, >0; the base ignores case (AnsiCompareText).
     virtual int CompareStrings(const AnsiString& s1, const AnsiString& s2) const;
+    // Stores a rewritten "name=value" line at `index` for SetValues and
+    // SetValueFromIndex; a sorted list moves it to its new place instead.
+    virtual void PutValueLine(int index, const AnsiString& line);
     // Raises EStringListError with the message, formatted with `index` when
     // it holds "%d".
     [[noreturn]] static void Error(const char* message, int index);
@@ -143,7 +146,8 @@ public:
 
     // On a sorted list the string goes to its place; an equal string already
     // there is skipped (dupIgnore, returning its index), raises "String list
-    // does not allow duplicates" (dupError) or is added after it (dupAccept).
+    // does not allow duplicates" (dupError) or goes before the first equal
+    // one (dupAccept). An unsorted list appends and never checks.
     int Add(const AnsiString& s) override;
     int AddObject(const AnsiString& s, TObject* object) override;
     void Exchange(int index1, int index2) override;
@@ -171,6 +175,7 @@ public:
 
 protected:
     void SetUpdateState(bool updating) override;
+    void PutValueLine(int index, const AnsiString& line) override;
     int CompareStrings(const AnsiString& s1, const AnsiString& s2) const override;
     virtual void Changed();
     virtual void Changing();

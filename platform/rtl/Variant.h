@@ -71,7 +71,8 @@ public:
     // A total order: null < empty < every value. Numbers (integers, doubles,
     // currency, date-times, booleans) compare numerically; strings by
     // AnsiCompareStr; a string against a number numerically when the string
-    // is a number, otherwise as strings; arrays element by element.
+    // is a number, otherwise as strings; arrays element by element. Booleans
+    // count as 0 and 1 here (false < true, true == 1).
     static int Compare(const Variant& a, const Variant& b);
 
     friend bool operator==(const Variant& a, const Variant& b) { return Compare(a, b) == 0; }
@@ -82,6 +83,7 @@ public:
     friend bool operator>=(const Variant& a, const Variant& b) { return Compare(a, b) >= 0; }
 
 private:
+    friend Variant Null();
     Word FType = varEmpty;
     Int64 FInt = 0;      // smallint, integer, int64, boolean
     double FDouble = 0;  // double, currency, date
