@@ -96,7 +96,7 @@ struct TIniDocument {
 
     // The first line of the key in any occurrence of the section, or -1.
     int FindKey(const AnsiString& section, const AnsiString& ident) const {
-        const AnsiString upperSection = AnsiUpperCase(section);
+        const AnsiString upperSection = AnsiUpperCase(Trim(section));
         const AnsiString upperIdent = AnsiUpperCase(Trim(ident));
         for (std::size_t i = 0; i < Lines.size(); ++i) {
             const TIniLine& line = Lines[i];
@@ -107,7 +107,7 @@ struct TIniDocument {
     }
 
     bool HasSection(const AnsiString& section) const {
-        const AnsiString upper = AnsiUpperCase(section);
+        const AnsiString upper = AnsiUpperCase(Trim(section));
         for (const TIniLine& line : Lines)
             if (line.Kind == LineKind::Section && AnsiUpperCase(line.Name) == upper)
                 return true;
@@ -255,11 +255,11 @@ void TIniFile::WriteString(const AnsiString& section, const AnsiString& ident, c
     const AnsiString name = Trim(ident);
     const AnsiString sectionName = Trim(section);
     const char* problem = nullptr;
-    if (HasLineBreak(sectionName) || sectionName.find(']') != AnsiString::npos)
+    if (HasLineBreak(section) || sectionName.find(']') != AnsiString::npos)
         problem = "a section name may not hold ']' or a line break";
     else if (name.empty())
         problem = "the key name is empty";
-    else if (HasLineBreak(name) || name.find('=') != AnsiString::npos || name[0] == '[' || name[0] == ';')
+    else if (HasLineBreak(ident) || name.find('=') != AnsiString::npos || name[0] == '[' || name[0] == ';')
         problem = "a key name may not hold '=' or a line break, nor start with '[' or ';'";
     else if (HasLineBreak(value))
         problem = "a value may not hold a line break";
