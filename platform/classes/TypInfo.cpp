@@ -109,7 +109,10 @@ bool ParseFloat(const AnsiString& raw, long double& result) {
     AnsiString text = TrimBlanks(raw);
     const char* begin = text.data();
     const char* end = text.data() + text.size();
-    if (begin != end && *begin == '+') ++begin;
+    if (begin != end && *begin == '+') {
+        ++begin;
+        if (begin != end && *begin == '-') return false;
+    }
     if (begin == end || *begin == '+') return false;
     auto [ptr, ec] = std::from_chars(begin, end, result, std::chars_format::general);
     return ec == std::errc() && ptr == end;
