@@ -1,5 +1,6 @@
 #include "core/midi.h"
 
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -223,4 +224,34 @@ TEST(RingToneToMidiTest, CheckOnlyWritesNothing) {
 TEST(RingToneToMidiTest, UnwritableFileGivesFalse) {
     EXPECT_FALSE(RingToneToMidiFile("x:d=4,o=5,b=120:c",
                                     OutputPath("no such folder/x.mid"), 0, false));
+}
+
+TEST(RingToneToMidiTest, IndependentReaderSeesTheSameTune) {
+    // midicsv is a reader of its own; the check is skipped where it is not installed.
+    if (!std::filesystem::exists("/usr/bin/midicsv"))
+        GTEST_SKIP() << "midicsv not installed";
+    std::string path = OutputPath("midi_midicsv.mid");
+    ASSERT_TRUE(RingToneToMidiFile("Tune:d=8,o=5,b=100:4p,8p,c,4d#.6,2p,16h4", path, 5, false));
+    std::string csv;
+    if (std::FILE* p = popen(("/usr/bin/midicsv '" + path + "'").c_str(), "r")) {
+        char buffer[256];
+        while (std::fgets(buffer, sizeof buffer, p))
+            csv += buffer;
+        EXPECT_EQ(pclose(p), 0);
+    }
+    EXPECT_EQ(csv,
+              "0, 0, Header, 0, 1, 384\n"
+              "1, 0, Start_track\n"
+              "1, 0, Title_t, \"Tune\"\n"
+              "1, 0, Control_c, 0, 7, 127\n"
+              "1, 0, Tempo, 600000\n"
+              "1, 0, Program_c, 0, 5\n"
+              "1, 576, Note_on_c, 0, 60, 100\n"
+              "1, 768, Note_off_c, 0, 60, 0\n"
+              "1, 768, Note_on_c, 0, 75, 100\n"
+              "1, 1344, Note_off_c, 0, 75, 0\n"
+              "1, 2112, Note_on_c, 0, 59, 100\n"
+              "1, 2208, Note_off_c, 0, 59, 0\n"
+              "1, 2208, End_track\n"
+              "0, 0, End_of_file\n");
 }
