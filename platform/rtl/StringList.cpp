@@ -429,6 +429,19 @@ void TStringList::Exchange(int index1, int index2) {
     Changed();
 }
 
+void TStringList::Move(int curIndex, int newIndex) {
+    // The class library took the line out and then refused to put it back.
+    if (FSorted) Error(kSortedError, 0);
+    if (curIndex == newIndex) return;
+    CheckIndex(curIndex);
+    CheckIndex(newIndex);
+    Changing();
+    TStringItem item = std::move(FItems[static_cast<std::size_t>(curIndex)]);
+    FItems.erase(FItems.begin() + curIndex);
+    FItems.insert(FItems.begin() + newIndex, std::move(item));
+    Changed();
+}
+
 int TStringList::IndexOf(const AnsiString& s) const {
     if (!FSorted) return TStrings::IndexOf(s);
     int index = 0;

@@ -151,6 +151,9 @@ public:
     int Add(const AnsiString& s) override;
     int AddObject(const AnsiString& s, TObject* object) override;
     void Exchange(int index1, int index2) override;
+    // Raises "Operation not allowed on sorted list" on a sorted list, before
+    // anything is taken out.
+    void Move(int curIndex, int newIndex) override;
     int IndexOf(const AnsiString& s) const override;
 
     // Binary search of a sorted list: true when found; `index` is then the

@@ -162,7 +162,9 @@ TEST(TStringListTest, SortedListRefusesPositionalChanges) {
     list.Add("b");
     EXPECT_EQ(IndexErrorOf([&] { list.Insert(0, "a"); }), "Operation not allowed on sorted list");
     EXPECT_EQ(IndexErrorOf([&] { list.SetStrings(0, "a"); }), "Operation not allowed on sorted list");
-    EXPECT_EQ(Items(list), (Lines{"b"}));
+    list.Add("c");
+    EXPECT_EQ(IndexErrorOf([&] { list.Move(0, 1); }), "Operation not allowed on sorted list");
+    EXPECT_EQ(Items(list), (Lines{"b", "c"}));  // nothing lost
 }
 
 TEST(TStringListTest, SettingSortedSortsStablyAndKeepsObjects) {
