@@ -539,15 +539,54 @@ AnsiString FormatGeneral(double value, int precision, bool expSign, int expDigit
     return r;
 }
 
-// Digits after the point are exact (the binary value correctly rounded).
-AnsiString FormatFixed(double value, int decimals) {
-    if (!std::isfinite(value)) return SpecialFloat(value);
-    std::string buf(static_cast<std::size_t>(decimals) + 330, '\0');
+std::string ToFixed(double value, int decimals) {
+    // 309 integer digits at most, sign and point.
+    std::string buf(static_cast<std::size_t>(decimals) + 320, '\0');
     const auto r = std::to_chars(buf.data(), buf.data() + buf.size(), value, std::chars_format::fixed, decimals);
     buf.resize(static_cast<std::size_t>(r.ptr - buf.data()));
-    // "-0.00" for a tiny negative value reads as an error; drop the sign.
-    if (buf.front() == '-' && buf.find_first_not_of("-0.") == std::string::npos) buf.erase(0, 1);
     return buf;
+}
+
+// Adds one unit in the last place of a decimal text ("-9.99" -> "-10.00").
+void IncrementLastDigit(std::string& s) {
+    std::size_t k = s.size();
+    while (k > 0) {
+        --k;
+        if (s[k] == '.') continue;
+        if (s[k] == '-') break;
+        if (s[k] != '9') {
+            ++s[k];
+            return;
+        }
+        s[k] = '0';
+        if (k == 0 || s[k - 1] == '-') {
+            s.insert(k, 1, '1');
+            return;
+        }
+    }
+}
+
+// The binary value rounded to `decimals` places, half away from zero as the
+// class library rounds (to_chars alone would round an exact tie to even:
+// 2.5 -> "2", 0.125 -> "0.12").
+AnsiString FormatFixed(double value, int decimals) {
+    if (!std::isfinite(value)) return SpecialFloat(value);
+    std::string text = ToFixed(value, decimals);
+    const std::string longer = ToFixed(value, decimals + 1);
+    if (longer.back() == '5') {
+        // All doubles have at most 1074 fraction digits: this is exact.
+        const std::string exact = ToFixed(value, 1100);
+        const std::size_t tieDigit = longer.size() - 1;
+        if (exact.compare(0, longer.size(), longer) == 0 &&
+            exact.find_first_not_of('0', tieDigit + 1) == std::string::npos) {
+            text = longer.substr(0, longer.size() - 1);
+            if (text.back() == '.') text.pop_back();
+            IncrementLastDigit(text);
+        }
+    }
+    // "-0.00" for a tiny negative value reads as an error; drop the sign.
+    if (text.front() == '-' && text.find_first_not_of("-0.") == std::string::npos) text.erase(0, 1);
+    return text;
 }
 
 AnsiString FormatScientific(double value, int precision) {
