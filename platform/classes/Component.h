@@ -120,7 +120,10 @@ protected:
     // other one is freed. Overrides must call the inherited version, which
     // drops the free-notification link of a removed component. During that
     // call the removed component is still a valid object but may already
-    // carry csDestroying; handlers must not free it.
+    // carry csDestroying; handlers must not free it. The opInsert of a
+    // component created with an owner arrives from TComponent's constructor,
+    // before the component's own constructor has run: record the pointer,
+    // don't cast it or read its properties there.
     virtual void Notification(TComponent* component, TOperation operation);
     // Runs at the end of a load cycle; the default clears csLoading.
     virtual void Loaded();

@@ -34,6 +34,13 @@
 // inherited name replaces the inherited entry in place. A class is found by
 // name once its info has been built: asked for by an object, or registered
 // with RegisterClass<T>() beforehand.
+//
+// A class outside TPersistent (a collection item, say) declares only the
+// static StaticClassInfo() and is found by object through its exact C++ type,
+// which works once its info is built: call RegisterClass<TMyItem>() in its
+// constructor (cheap after the first time).
+//
+// An overloaded getter or setter needs a static_cast to pick the overload.
 
 #include <any>
 #include <concepts>
