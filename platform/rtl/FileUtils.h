@@ -4,10 +4,11 @@
 //
 // Both '\' and '/' are accepted as separators (stored data writes
 // "Lang\czech.lng"); every function that returns a path returns it with '/'.
-// The original ran on a case-insensitive file system, so a name whose exact
-// spelling does not exist resolves to an existing entry that differs only in
-// letter case, folder by folder (SysFileName). Masks match case-insensitively
-// and listings are sorted by name, so results never depend on directory order.
+// Stored data names files as a case-insensitive file system allows, so a name
+// whose exact spelling does not exist resolves to an existing entry that
+// differs only in letter case, folder by folder (SysFileName). Masks match
+// case-insensitively and listings are sorted by name, so results never depend
+// on directory order.
 
 #include <cstddef>
 #include <memory>
@@ -34,7 +35,7 @@ bool DirectoryExists(const AnsiString& directory);
 bool CreateDir(const AnsiString& directory);      // parent must exist
 bool ForceDirectories(const AnsiString& directory);
 bool DeleteFile(const AnsiString& fileName);      // never removes a directory
-// Replaces an existing target atomically (the original refused to).
+// Replaces an existing target atomically.
 bool RenameFile(const AnsiString& oldName, const AnsiString& newName);
 
 // "a/b/c.txt": path "a/b/", dir "a/b", name "c.txt", ext ".txt".
@@ -91,9 +92,10 @@ void FindClose(TSearchRec& rec);
 // '*' any run, '?' one character, "*.*" everything, "*." names without a dot.
 bool MatchesMask(const AnsiString& name, const AnsiString& mask);
 // The names (without the folder) of the entries of `folder` matching `mask`,
-// sorted; by default files only.
+// sorted; by default plain files only (no directories, no hidden names, so
+// never a writer's temporary file).
 std::vector<AnsiString> ListFiles(const AnsiString& folder, const AnsiString& mask,
-                                  Integer attr = faAnyFile & ~faDirectory);
+                                  Integer attr = faReadOnly | faArchive);
 
 // Replacing a file is a transaction: the new contents go to a temporary file
 // in the target's folder, and only Commit() (flush, fsync, rename over the

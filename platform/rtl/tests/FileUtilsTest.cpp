@@ -179,7 +179,8 @@ TEST_F(FileUtilsTest, FindFirstListsSortedAndFiltersByAttributes) {
     FindClose(rec);
     EXPECT_NE(FindFirst(Dir + "*.zzz", faAnyFile, rec), 0);
     EXPECT_NE(FindFirst(Dir + "missing/*.*", faAnyFile, rec), 0);
-    EXPECT_EQ(ListFiles(Dir, "*.NOT"), (std::vector<AnsiString>{".hidden.not", "A.NOT", "b.not"}));
+    EXPECT_EQ(ListFiles(Dir, "*.NOT"), (std::vector<AnsiString>{"A.NOT", "b.not"}));
+    EXPECT_EQ(ListFiles(Dir, "*.NOT", faHidden), (std::vector<AnsiString>{".hidden.not", "A.NOT", "b.not"}));
 }
 
 TEST_F(FileUtilsTest, AtomicWriterReplacesOnlyOnCommit) {

@@ -232,7 +232,7 @@ TEST_F(TIniFileTest, TwoObjectsOnOneFileSeeEachOthersWrites) {
 
 TEST_F(TIniFileTest, ConcurrentWritersLoseNoUpdate) {
     constexpr int kThreads = 8;
-    constexpr int kKeys = 25;
+    constexpr int kKeys = 10;
     std::vector<std::thread> threads;
     for (int t = 0; t < kThreads; ++t) {
         threads.emplace_back([this, t] {
