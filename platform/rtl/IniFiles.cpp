@@ -121,15 +121,17 @@ AnsiString Unquote(const AnsiString& value) {
     return value;
 }
 
-// Blanks at either end and an enclosing pair of quotes would be lost on
-// reading; such a value is written inside one more pair of quotes, which
-// reading strips again. Every other value is written as it stands.
+// Blanks at either end would be lost on reading, so such a value is written
+// inside a pair of double quotes, which reading strips again. A value that
+// itself begins and ends with a quote is written as it stands: reading drops
+// that pair, as callers of the profile functions expect and compensate for
+// (the settings storage wraps such values itself).
 AnsiString QuoteForWriting(const AnsiString& value) {
     if (value.empty())
         return value;
     const unsigned char first = static_cast<unsigned char>(value.front());
     const unsigned char last = static_cast<unsigned char>(value.back());
-    if (first <= ' ' || last <= ' ' || Unquote(value).size() != value.size())
+    if (first <= ' ' || last <= ' ')
         return "\"" + value + "\"";
     return value;
 }

@@ -33,7 +33,9 @@ public:
     AnsiString ReadString(const AnsiString& section, const AnsiString& ident,
                           const AnsiString& defaultValue) const;
     // Replaces the key where it stands, adds a new key after the last line of
-    // its section and a new section at the end of the file. Creates the file
+    // its section and a new section at the end of the file. A value with
+    // blanks at either end is written inside double quotes so that it reads
+    // back unchanged; any other value is written as it stands. Creates the file
     // but not its folder. Raises EIniFileException "Unable to write to %s"
     // when the file cannot be written (the old file stays as it was), and
     // refuses a section or key that would not read back as itself (line

@@ -110,15 +110,22 @@ TEST_F(TIniFileTest, WritesInPlaceAppendsKeysAndSectionsWithCrLf) {
     EXPECT_EQ(Get(), "; keep me\r\n[A]\r\nX=10\r\nz=3\r\n\r\n[B]\r\ny=2\r\nn=-7\r\n[C]\r\nw=4\r\n");
 }
 
-TEST_F(TIniFileTest, ValuesThatWouldNotReadBackAreQuoted) {
+TEST_F(TIniFileTest, BlankEdgedValuesAreQuotedQuotedValuesWrittenAsTheyStand) {
     TIniFile ini(Name);
-    for (const AnsiString& value : {AnsiString("  padded  "), AnsiString("\"quoted\""), AnsiString("'q'"),
-                                    AnsiString("\t"), AnsiString("plain \"inner\" quotes")}) {
+    for (const AnsiString& value : {AnsiString("  padded  "), AnsiString("\t"), AnsiString(" \"a\""),
+                                    AnsiString("plain \"inner\" quotes")}) {
         ini.WriteString("s", "k", value);
         EXPECT_EQ(ini.ReadString("s", "k", "def"), value) << value;
     }
-    ini.WriteString("s", "k", "plain");
-    EXPECT_EQ(Get(), "[s]\r\nk=plain\r\n");
+    // An enclosing pair is dropped on reading; a caller that wants to keep
+    // it wraps the value in one more pair.
+    ini.WriteString("s", "k", "'q'");
+    EXPECT_EQ(ini.ReadString("s", "k", ""), "q");
+    ini.WriteString("s", "k", "\"\"q\"\"");
+    EXPECT_EQ(ini.ReadString("s", "k", ""), "\"q\"");
+    EXPECT_EQ(Get(), "[s]\r\nk=\"\"q\"\"\r\n");
+    ini.WriteString("s", "k", " x ");
+    EXPECT_EQ(Get(), "[s]\r\nk=\" x \"\r\n");
 }
 
 TEST_F(TIniFileTest, ReadingNeverCreatesTheFile) {
