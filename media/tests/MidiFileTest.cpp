@@ -14,7 +14,7 @@
 
 // media's tests do not link the core library; the writer is compiled in here
 // so that the round trip checks the real thing.
-#include "core/midi.cpp"
+#include "core/midi.h"
 
 namespace {
 
