@@ -12,8 +12,7 @@
 
 #include "platform/rtl/Exceptions.h"
 
-// media's tests do not link the core library; the writer is compiled in here
-// so that the round trip checks the real thing.
+// The round trip reads back what the core's writer produced.
 #include "core/midi.h"
 
 namespace {
