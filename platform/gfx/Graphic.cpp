@@ -1,0 +1,174 @@
+#include "platform/gfx/Graphic.h"
+
+#include <algorithm>
+
+#include "platform/gfx/Bitmap.h"
+#include "platform/gfx/Jpeg.h"
+#include "platform/rtl/Exceptions.h"
+#include "platform/rtl/FileUtils.h"
+#include "platform/rtl/SysUtils.h"
+
+TRect IntersectRect(const TRect& a, const TRect& b) {
+    TRect r{std::max(a.Left, b.Left), std::max(a.Top, b.Top), std::min(a.Right, b.Right), std::min(a.Bottom, b.Bottom)};
+    if (r.Right <= r.Left || r.Bottom <= r.Top) return TRect{};
+    return r;
+}
+
+// ---------------------------------------------------------------------------
+// TGraphic
+
+void TGraphic::LoadFromFile(const AnsiString& FileName) {
+    TFileStream stream(FileName, fmOpenRead | fmShareDenyWrite);
+    LoadFromStream(&stream);
+}
+
+void TGraphic::SaveToFile(const AnsiString& FileName) {
+    // Build the whole file in memory first so that a failing encoder leaves
+    // no half-written file behind.
+    TMemoryStream memory;
+    SaveToStream(&memory);
+    WriteFileAtomic(FileName, AnsiString(static_cast<const char*>(memory.Memory()), std::size_t(memory.Size())));
+}
+
+void TGraphic::SetTransparent(bool Value) {
+    if (Value == FTransparent) return;
+    FTransparent = Value;
+    Changed(this);
+}
+
+void TGraphic::SetModified(bool Value) {
+    if (Value) Changed(this);
+    else FModified = false;
+}
+
+void TGraphic::Changed(TObject*) {
+    FModified = true;
+    FireEvent(OnChange, this);
+}
+
+void TGraphic::Progress(TObject* Sender, TProgressStage Stage, Byte PercentDone, bool RedrawNow, const TRect& R,
+                        const AnsiString& Msg) {
+    FireEvent(OnProgress, Sender, Stage, PercentDone, RedrawNow, R, Msg);
+}
+
+// ---------------------------------------------------------------------------
+// Registry of graphic classes by extension, built on first use.
+
+namespace {
+
+struct FormatEntry {
+    AnsiString Extension;  // lower case, no dot
+    AnsiString Description;
+    AnsiString ClassName;
+    TGraphicFactory Factory;
+};
+
+std::vector<FormatEntry>& Formats() {
+    static std::vector<FormatEntry> formats = [] {
+        std::vector<FormatEntry> f;
+        f.push_back({"bmp", "Bitmaps", "TBitmap", [] { return std::unique_ptr<TGraphic>(new TBitmap); }});
+        f.push_back({"jpg", "JPEG Image File", "TJPEGImage", [] { return std::unique_ptr<TGraphic>(new TJPEGImage); }});
+        f.push_back({"jpeg", "JPEG Image File", "TJPEGImage", [] { return std::unique_ptr<TGraphic>(new TJPEGImage); }});
+        return f;
+    }();
+    return formats;
+}
+
+AnsiString NormalExtension(AnsiString ext) {
+    if (!ext.empty() && ext[0] == '.') ext.erase(0, 1);
+    return AnsiLowerCase(ext);
+}
+
+const FormatEntry* FindFormat(const AnsiString& extension) {
+    const AnsiString ext = NormalExtension(extension);
+    auto& formats = Formats();
+    for (auto it = formats.rbegin(); it != formats.rend(); ++it)
+        if (it->Extension == ext) return &*it;
+    return nullptr;
+}
+
+}  // namespace
+
+void TPicture::RegisterFileFormat(const AnsiString& Extension, const AnsiString& Description,
+                                  const AnsiString& ClassName, TGraphicFactory Factory) {
+    Formats().push_back({NormalExtension(Extension), Description, ClassName, std::move(Factory)});
+}
+
+void TPicture::UnregisterGraphicClass(const AnsiString& ClassName) {
+    auto& formats = Formats();
+    formats.erase(std::remove_if(formats.begin(), formats.end(),
+                                 [&](const FormatEntry& e) { return e.ClassName == ClassName; }),
+                  formats.end());
+}
+
+AnsiString TPicture::GraphicClassForExtension(const AnsiString& Extension) {
+    const FormatEntry* e = FindFormat(Extension);
+    return e ? e->ClassName : AnsiString();
+}
+
+// ---------------------------------------------------------------------------
+// TPicture
+
+TPicture::TPicture() = default;
+TPicture::~TPicture() = default;
+
+void TPicture::Changed(TObject*) { FireEvent(OnChange, this); }
+
+void TPicture::Attach(std::unique_ptr<TGraphic> graphic) {
+    FGraphic = std::move(graphic);
+    if (FGraphic) {
+        FGraphic->OnChange = [this](TObject* sender) { Changed(sender); };
+        FGraphic->OnProgress = [this](TObject* sender, TProgressStage stage, Byte percent, bool redraw,
+                                      const TRect& r, const AnsiString& msg) {
+            FireEvent(OnProgress, sender, stage, percent, redraw, r, msg);
+        };
+    }
+}
+
+void TPicture::SetGraphic(TGraphic* Value) {
+    if (Value == FGraphic.get()) return;
+    std::unique_ptr<TGraphic> copy;
+    if (Value) {
+        copy = Value->NewInstance();
+        copy->Assign(Value);
+    }
+    Attach(std::move(copy));
+    Changed(this);
+}
+
+TBitmap* TPicture::Bitmap() {
+    if (auto* b = dynamic_cast<TBitmap*>(FGraphic.get())) return b;
+    Attach(std::make_unique<TBitmap>());
+    Changed(this);
+    return static_cast<TBitmap*>(FGraphic.get());
+}
+
+Integer TPicture::Width() const { return FGraphic ? FGraphic->Width() : 0; }
+Integer TPicture::Height() const { return FGraphic ? FGraphic->Height() : 0; }
+
+void TPicture::LoadFromFile(const AnsiString& FileName) {
+    const AnsiString ext = ExtractFileExt(FileName);
+    const FormatEntry* format = FindFormat(ext);
+    if (format == nullptr) throw EInvalidGraphic("Unknown picture file extension (" + ext + ")");
+    std::unique_ptr<TGraphic> graphic = format->Factory();
+    graphic->OnProgress = OnProgress;
+    graphic->LoadFromFile(FileName);
+    Attach(std::move(graphic));
+    Changed(this);
+}
+
+void TPicture::SaveToFile(const AnsiString& FileName) {
+    if (FGraphic) FGraphic->SaveToFile(FileName);
+}
+
+void TPicture::Assign(TPersistent* Source) {
+    if (Source == nullptr) {
+        SetGraphic(nullptr);
+    } else if (auto* p = dynamic_cast<TPicture*>(Source)) {
+        SetGraphic(p->Graphic());
+    } else if (auto* g = dynamic_cast<TGraphic*>(Source)) {
+        SetGraphic(g);
+    } else {
+        TPersistent::Assign(Source);
+    }
+}
