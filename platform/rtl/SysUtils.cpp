@@ -480,13 +480,17 @@ struct TDecimal {
 };
 
 TDecimal Decompose(double value, int count) {
+    // A double carries 17 significant digits; beyond a few more every digit
+    // is zero padding (pictures may ask for any number of them).
+    const int computed = std::clamp(count, 1, 40);
     char buf[64];
-    const auto r = std::to_chars(buf, buf + sizeof buf, std::fabs(value), std::chars_format::scientific, count - 1);
+    const auto r = std::to_chars(buf, buf + sizeof buf, std::fabs(value), std::chars_format::scientific, computed - 1);
     TDecimal d;
     const char* p = buf;
     for (; p < r.ptr && *p != 'e'; ++p)
         if (*p != '.') d.Digits += *p;
     if (p < r.ptr) std::from_chars(p + 1 + (p[1] == '+' ? 1 : 0), r.ptr, d.Exponent);
+    if (count > computed) d.Digits.append(static_cast<std::size_t>(count - computed), '0');
     return d;
 }
 
@@ -625,6 +629,7 @@ bool TryStrToFloat(const AnsiString& S, double& Value) {
         }
     }
     if (mantissaDigits == 0) return false;
+    const int mantissaEnd = static_cast<int>(i);
     int exponent = 0;
     if (i < t.size() && (t[i] == 'e' || t[i] == 'E')) {
         ++i;
@@ -647,10 +652,11 @@ bool TryStrToFloat(const AnsiString& S, double& Value) {
         if (firstNonZero < 0) {
             v = 0;
         } else {
-            const int point = pointAt < 0 ? static_cast<int>(t.size()) : pointAt;
-            int intDigits = point - firstNonZero;  // digits before the point from the first non-zero
-            if (pointAt >= 0 && firstNonZero > pointAt) intDigits = point - firstNonZero + 1;
-            if (static_cast<Int64>(intDigits) + exponent > 0) return false;
+            const int point = pointAt < 0 ? mantissaEnd : pointAt;
+            // The value is 0.D x 10^magnitude, D starting at the first non-zero digit.
+            int magnitude = point - firstNonZero;
+            if (firstNonZero > point) ++magnitude;
+            if (static_cast<Int64>(magnitude) + exponent > 0) return false;
             v = 0;
         }
     } else if (r.ec != std::errc() || r.ptr != t.data() + t.size()) {

@@ -181,7 +181,10 @@ double StrToCurr(const AnsiString& S);
 AnsiString FloatToStr(double Value);
 // Picture formats: "0" digit, "#" optional digit, "." decimal point, ","
 // thousands separator (written as ","), "E+0"/"E-0" exponent, '...' and
-// "..." literals, up to three sections "positive;negative;zero".
+// "..." literals, up to three sections "positive;negative;zero". Rounding is
+// half away from zero on the value's 15 significant digits, so 2.675 gives
+// "2.68" under "0.00" just as FloatToStr shows "2.675". A value that shows
+// as zero takes the zero section and no minus sign.
 AnsiString FormatFloat(const AnsiString& Format, double Value);
 
 // ---------------------------------------------------------------------------
@@ -235,9 +238,10 @@ struct TFormatArg {
 //   d  decimal integer (precision = minimum digits)      u  unsigned decimal
 //   x  hexadecimal integer (precision = minimum digits)  p  pointer, 16 hex digits
 //   s  string or char (precision = maximum characters)
-//   f  fixed, precision decimals (default 2)
-//   e  scientific "-d.ddd E+ddd", precision significant digits (default 15)
-//   g  general, precision significant digits (default 15), trailing zeros cut
+//   f  fixed, precision decimals (default 2), half away from zero
+//   e  scientific "-d.dddE+ddd", precision significant digits (default 15)
+//   g  general, precision significant digits (default 15), trailing zeros
+//      cut; "d.dddE+ddd" once the exponent reaches precision or is below -4
 //   %% a percent sign
 // "-" justifies left, "0" pads numbers with zeros. An argument of the wrong
 // kind, an unknown type or a malformed specifier raises EConvertError
