@@ -1,0 +1,195 @@
+#include "core/Language.h"
+
+#include <gtest/gtest.h>
+
+#include "platform/classes/Component.h"
+#include "platform/classes/TypInfo.h"
+#include "platform/rtl/FileUtils.h"
+
+// Window-like components with the kinds of published properties a language
+// file may name: strings, a nested font, an integer, a read-only string.
+class TLangTestFont : public TPersistent {
+public:
+    AnsiString FontName() const { return FName; }
+    void SetFontName(const AnsiString& value) { FName = value; }
+    static const TClassInfo& StaticClassInfo();
+    const TClassInfo& ClassInfo() const override { return StaticClassInfo(); }
+
+private:
+    AnsiString FName = "MS Sans Serif";
+};
+
+VEMLOR_PUBLISHED(TLangTestFont, TPersistent) {
+    Prop("Name", &TLangTestFont::FontName, &TLangTestFont::SetFontName);
+}
+
+class TLangTestLabel : public TComponent {
+public:
+    explicit TLangTestLabel(TComponent* owner) : TComponent(owner) {}
+    AnsiString Caption() const { return FCaption; }
+    void SetCaption(const AnsiString& value) { FCaption = value; }
+    AnsiString Hint() const { return FHint; }
+    void SetHint(const AnsiString& value) { FHint = value; }
+    AnsiString ReadOnlyText() const { return "designed"; }
+    TLangTestFont* Font() const { return &FFont; }
+    void SetFont(TLangTestFont* value) { FFont.SetFontName(value->FontName()); }
+    static const TClassInfo& StaticClassInfo();
+    const TClassInfo& ClassInfo() const override { return StaticClassInfo(); }
+
+private:
+    AnsiString FCaption = "designed";
+    AnsiString FHint;
+    mutable TLangTestFont FFont;
+};
+
+VEMLOR_PUBLISHED(TLangTestLabel, TComponent) {
+    Prop("Caption", &TLangTestLabel::Caption, &TLangTestLabel::SetCaption);
+    Prop("Hint", &TLangTestLabel::Hint, &TLangTestLabel::SetHint);
+    Prop("ReadOnlyText", &TLangTestLabel::ReadOnlyText, nullptr);
+    Prop("Font", &TLangTestLabel::Font, &TLangTestLabel::SetFont);
+}
+
+class TLangTestTimer : public TComponent {
+public:
+    explicit TLangTestTimer(TComponent* owner) : TComponent(owner) {}
+    Integer Interval() const { return FInterval; }
+    void SetInterval(Integer value) { FInterval = value; }
+    static const TClassInfo& StaticClassInfo();
+    const TClassInfo& ClassInfo() const override { return StaticClassInfo(); }
+
+private:
+    Integer FInterval = 1000;
+};
+
+VEMLOR_PUBLISHED(TLangTestTimer, TComponent) {
+    Prop("Interval", &TLangTestTimer::Interval, &TLangTestTimer::SetInterval);
+}
+
+namespace {
+
+const AnsiString TestFile = AnsiString(VEMLOR_TEST_DATA) + "/lang/test.lng";
+
+class TLangTest : public ::testing::Test {
+protected:
+    void TearDown() override {
+        SetAppComponentFinder(nullptr);
+        SetLang(nullptr);
+    }
+};
+
+TEST_F(TLangTest, GetTextReturnsTheFileTextOrTheDefault) {
+    TLang lang(TestFile);
+    EXPECT_EQ(lang.GetText("Hello", "Nazdar"), "Ahoj");
+    EXPECT_EQ(lang.GetText("Unknown", "Nazdar"), "Nazdar");
+    EXPECT_EQ(lang.GetText("Czech", ""), "Všichni");
+    // The text is all after the first '=', blanks included; the key is trimmed.
+    EXPECT_EQ(lang.GetText("Equals", ""), "a=b=c");
+    EXPECT_EQ(lang.GetText("Spaced", ""), "  kept as is");
+    EXPECT_EQ(lang.GetText("NoEquals", "default"), "");
+}
+
+TEST_F(TLangTest, BackslashNBecomesCrLf) {
+    TLang lang(TestFile);
+    EXPECT_EQ(lang.GetText("TwoLines", ""), "first\r\nsecond");
+}
+
+TEST_F(TLangTest, FirstOfTwoEqualKeysWins) {
+    TLang lang(TestFile);
+    EXPECT_EQ(lang.GetText("Dup", ""), "first one");
+}
+
+TEST_F(TLangTest, KeysMatchWithLetterCase) {
+    TLang lang(TestFile);
+    EXPECT_EQ(lang.GetText("DlgYes", "&Ano"), "&Ano");
+    EXPECT_EQ(lang.GetText("dlgyes", "&Ano"), "lower case key");
+}
+
+TEST_F(TLangTest, EmptyKeyNeverMatches) {
+    TLang lang(TestFile);
+    EXPECT_EQ(lang.GetText("", "default"), "default");
+}
+
+TEST_F(TLangTest, MissingFileOrSectionGivesDefaults) {
+    TLang missing(AnsiString(VEMLOR_TEST_DATA) + "/lang/no-such-file.lng");
+    EXPECT_TRUE(missing.Strings().empty());
+    EXPECT_EQ(missing.GetText("Hello", "Nazdar"), "Nazdar");
+
+    TLang none("");
+    EXPECT_EQ(none.GetText("Hello", "Nazdar"), "Nazdar");
+}
+
+TEST_F(TLangTest, ReadsLfLinesAndSectionNamesIgnoringCase) {
+    AnsiString file = AnsiString(VEMLOR_TEST_OUTPUT) + "/lang-lf.lng";
+    ForceDirectories(VEMLOR_TEST_OUTPUT);
+    WriteFileAtomic(file, "[strings]\nA=1\n[Other]\nB=2\n");
+    TLang lang(file);
+    EXPECT_EQ(lang.GetText("A", ""), "1");
+    EXPECT_EQ(lang.GetText("B", "none"), "none");
+    DeleteFile(file);
+}
+
+TEST_F(TLangTest, TranslateFormSetsOnlyLongStringProperties) {
+    TComponent form(nullptr);
+    form.SetName("fLangTest");
+    auto* label = new TLangTestLabel(&form);
+    label->SetName("Label1");
+    auto* timer = new TLangTestTimer(&form);
+    timer->SetName("Timer1");
+
+    TLang lang(TestFile);
+    lang.TranslateForm(&form);
+
+    EXPECT_EQ(label->Caption(), "Line one\r\nLine two");
+    // "\n" is a line break only in the Strings section.
+    EXPECT_EQ(label->Hint(), "hint\\nstays");
+    // Nested, integer and read-only properties stay as designed, and a value
+    // the component refuses (an invalid name) changes nothing.
+    EXPECT_EQ(label->Font()->FontName(), "MS Sans Serif");
+    EXPECT_EQ(timer->Interval(), 1000);
+    EXPECT_EQ(label->ReadOnlyText(), "designed");
+    EXPECT_EQ(label->Name(), "Label1");
+}
+
+TEST_F(TLangTest, TranslateFormFindsApplicationComponents) {
+    TComponent application(nullptr);
+    auto* other = new TLangTestLabel(&application);
+    other->SetName("fOther");
+    SetAppComponentFinder([&](const AnsiString& name) { return application.FindComponent(name); });
+
+    TComponent form(nullptr);
+    form.SetName("fLangTest");
+    TLang lang(TestFile);
+    // "Missing.Caption" names nothing anywhere and is skipped quietly.
+    EXPECT_NO_THROW(lang.TranslateForm(&form));
+    EXPECT_EQ(other->Caption(), "Other window");
+}
+
+TEST_F(TLangTest, TranslateFormReadsTheFileAgain) {
+    AnsiString file = AnsiString(VEMLOR_TEST_OUTPUT) + "/lang-reread.lng";
+    ForceDirectories(VEMLOR_TEST_OUTPUT);
+    WriteFileAtomic(file, "[fLangTest]\nLabel1.Caption=one\n");
+    TComponent form(nullptr);
+    form.SetName("fLangTest");
+    auto* label = new TLangTestLabel(&form);
+    label->SetName("Label1");
+
+    TLang lang(file);
+    lang.TranslateForm(&form);
+    EXPECT_EQ(label->Caption(), "one");
+    WriteFileAtomic(file, "[fLangTest]\nLabel1.Caption=two\n");
+    lang.TranslateForm(&form);
+    EXPECT_EQ(label->Caption(), "two");
+    DeleteFile(file);
+}
+
+TEST_F(TLangTest, ProgramWideInstanceIsReplaceable) {
+    EXPECT_EQ(Lang(), nullptr);
+    EXPECT_EQ(LangText("Hello", "Nazdar"), "Nazdar");
+    SetLang(std::make_unique<TLang>(TestFile));
+    ASSERT_NE(Lang(), nullptr);
+    EXPECT_EQ(LangText("Hello", "Nazdar"), "Ahoj");
+    SetLang(std::make_unique<TLang>(""));
+    EXPECT_EQ(LangText("Hello", "Nazdar"), "Nazdar");
+}
+
+}  // namespace
