@@ -5,6 +5,7 @@
 #include <cmath>
 #include <functional>
 #include <limits>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -134,4 +135,38 @@ TEST(FormatTest, FormatArgsTakesARuntimeArgumentList) {
     const std::vector<TFormatArg> args = {TFormatArg("Eva"), TFormatArg(3)};
     EXPECT_EQ(FormatArgs("%s: %d", args), "Eva: 3");
     EXPECT_THROW(FormatArgs("%s %s %s", args), EConvertError);
+}
+
+// Forms the program's own texts use.
+TEST(FormatTest, ProgramFormsGiveFixedWidths) {
+    EXPECT_EQ(Format("%03.3d", 7), "007");
+    EXPECT_EQ(Format("%03.3d", 1234), "1234");
+    EXPECT_EQ(Format("Unknown resource type - %8.8x", 0x2A), "Unknown resource type - 0000002A");
+    EXPECT_EQ(Format("Unrecognized extension block: %.2x", 0x0F), "Unrecognized extension block: 0F");
+    EXPECT_EQ(Format(" (%0.2f)", 1.25), " (1.25)");
+    EXPECT_EQ(Format(" LANGUAGE %x,%x", 0x05, 0x01), " LANGUAGE 5,1");
+}
+
+// Whatever a damaged language file holds, Format either formats or raises
+// EConvertError; the sanitizer build checks that nothing is read out of
+// bounds on the way.
+TEST(FormatTest, RandomFormatTextsNeverMisbehave) {
+    const std::string alphabet = "%%%%-0123456789.*:sdxufegpXSa ";
+    std::mt19937 rng(7);
+    std::uniform_int_distribution<std::size_t> pick(0, alphabet.size() - 1);
+    std::uniform_int_distribution<int> length(0, 12);
+    int formatted = 0, refused = 0;
+    for (int i = 0; i < 20000; ++i) {
+        std::string fmt;
+        for (int n = length(rng); n > 0; --n) fmt += alphabet[pick(rng)];
+        try {
+            const AnsiString r = Format(fmt, 3, "text", 2.5, -7, 'c');
+            EXPECT_LE(r.size(), fmt.size() + 4 * 65536 + 400);
+            ++formatted;
+        } catch (const EConvertError&) {
+            ++refused;
+        }
+    }
+    EXPECT_GT(formatted, 1000);
+    EXPECT_GT(refused, 1000);
 }

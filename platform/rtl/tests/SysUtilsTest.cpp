@@ -487,6 +487,8 @@ TEST(SysUtilsTest, FormatFloatAppliesPictures) {
     EXPECT_EQ(FormatFloat("", 1.5), "1.5");
     EXPECT_EQ(FormatFloat("0.00", std::nan("")), "NAN");
     EXPECT_EQ(FormatFloat("0", 1e20), "100000000000000000000");
+    EXPECT_EQ(FormatFloat("0." + std::string(60, '0') + "E+0", 1.5), "1.5" + std::string(59, '0') + "E+0");
+    EXPECT_EQ(FormatFloat("0." + std::string(400, '#'), 0.5), "0.5");
 }
 
 // Qt sets LC_NUMERIC from the environment; a Czech or German locale writes
