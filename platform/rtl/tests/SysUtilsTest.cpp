@@ -8,6 +8,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <cwctype>
+#include <unistd.h>
 #include <limits>
 #include <random>
 #include <string>
@@ -502,8 +503,15 @@ public:
         for (const char* name : {"cs_CZ.UTF-8", "cs_CZ.utf8", "de_DE.UTF-8", "de_DE.utf8", "cs_CZ", "de_DE"})
             if (std::setlocale(LC_NUMERIC, name) && std::localeconv()->decimal_point[0] == ',') return true;
         const std::string dir = std::string(VEMLOR_TEST_OUTPUT) + "/locale";
-        const std::string cmd = "mkdir -p '" + dir + "' && (test -d '" + dir + "/cs_CZ.UTF-8' || localedef -i cs_CZ -f UTF-8 '" +
-                                dir + "/cs_CZ.UTF-8' >/dev/null 2>&1)";
+        // Built beside the test output, under a temporary name first so an
+        // interrupted run never leaves a half-written locale behind. The
+        // output must be a path: a bare name would go into the system's
+        // locale archive.
+        const std::string target = dir + "/cs_CZ.UTF-8";
+        const std::string temp = dir + "/cs_CZ.tmp." + std::to_string(getpid());
+        const std::string cmd = "mkdir -p '" + dir + "' && (test -d '" + target + "' || (localedef -i cs_CZ -f UTF-8 '" +
+                                temp + "' >/dev/null 2>&1; mv -T '" + temp + "' '" + target + "' 2>/dev/null; rm -rf '" +
+                                temp + "'; test -d '" + target + "'))";
         if (std::system(cmd.c_str()) != 0) return false;
         setenv("LOCPATH", dir.c_str(), 1);
         const bool ok = std::setlocale(LC_NUMERIC, "cs_CZ.UTF-8") != nullptr && std::localeconv()->decimal_point[0] == ',';
