@@ -1,0 +1,902 @@
+#include "tables/memdset.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+namespace {
+
+constexpr const char* SUnsupportedFieldType = "Unsupported field type: %s";
+constexpr const char* SBookmarkNotFound = "Bookmark not found";
+constexpr const char* SNoRecords = "No Records";
+
+bool IsIntegerKind(TFieldType t) {
+    return t == ftSmallint || t == ftInteger || t == ftWord || t == ftAutoInc || t == ftLargeint;
+}
+
+Int64 ReadInteger(const Byte* p, TFieldType t) {
+    switch (t) {
+    case ftSmallint: { std::int16_t v; std::memcpy(&v, p, 2); return v; }
+    case ftWord: { std::uint16_t v; std::memcpy(&v, p, 2); return v; }
+    case ftLargeint: { Int64 v; std::memcpy(&v, p, 8); return v; }
+    default: { std::int32_t v; std::memcpy(&v, p, 4); return v; }
+    }
+}
+
+void WriteInteger(Byte* p, TFieldType t, Int64 value) {
+    switch (t) {
+    case ftSmallint:
+    case ftWord: { auto v = static_cast<std::uint16_t>(value); std::memcpy(p, &v, 2); break; }
+    case ftLargeint: std::memcpy(p, &value, 8); break;
+    default: { auto v = static_cast<std::uint32_t>(value); std::memcpy(p, &v, 4); break; }
+    }
+}
+
+TMemRecBuf* Buf(TRecordBuffer b) { return static_cast<TMemRecBuf*>(b); }
+
+template <typename T>
+int Sign(T a, T b) { return a < b ? -1 : (b < a ? 1 : 0); }
+
+double DateValue(const Byte* p, TFieldType t) {
+    switch (t) {
+    case ftDate: { std::int32_t d; std::memcpy(&d, p, 4); return static_cast<double>(d) - DateDelta; }
+    case ftTime: { std::int32_t ms; std::memcpy(&ms, p, 4); return static_cast<double>(ms) / MSecsPerDay; }
+    default: { double ms; std::memcpy(&ms, p, 8); return ms / MSecsPerDay - DateDelta; }
+    }
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------
+// TMemField
+
+TMemField::TMemField(TMemFields* owner, int index) : FOwner(owner), FIndex(index) {}
+
+void TMemField::Bind(TField* field) {
+    FField = field;
+    FDataType = field->DataType();
+    FDataSize = field->DataSize();
+    FNullOffset = 0;
+    if (FIndex > 0) {
+        const TMemField* prev = FOwner->FFields[static_cast<std::size_t>(FIndex - 1)].get();
+        FNullOffset = prev->ValueOffset() + prev->DataSize();
+    }
+    FIsRecId = UpperCase(field->FieldName()) == "RECID";
+    FIsAutoInc = (FIsRecId || FDataType == ftAutoInc) && IsIntegerKind(FDataType);
+    if (FIsAutoInc) FOwner->FAutoIncs.push_back(this);
+    FWideIndex = -1;
+    if (FDataType == ftWideString) {
+        FWideIndex = static_cast<int>(FOwner->FWides.size());
+        FOwner->FWides.push_back(this);
+    }
+    AutoIncMax = 0;
+}
+
+const Byte* TMemField::ValuePtr(int pos) const { return FOwner->Record(pos).Data.get() + ValueOffset(); }
+
+bool TMemField::IsNullAt(int pos) const { return FOwner->Record(pos).Data[static_cast<std::size_t>(FNullOffset)] == 0; }
+
+const std::u16string& TMemField::WideValue(int pos) const {
+    return FOwner->Record(pos).Wides[static_cast<std::size_t>(FWideIndex)];
+}
+
+// ---------------------------------------------------------------------------
+// TMemFields
+
+TMemField* TMemFields::FieldAt(int index) const {
+    if (index < 0 || index >= Count()) return nullptr;
+    return FFields[static_cast<std::size_t>(index)].get();
+}
+
+TMemField* TMemFields::FindDescriptor(const TField* field) const {
+    auto it = FByField.find(field);
+    return it == FByField.end() ? nullptr : it->second;
+}
+
+int TMemFields::BlobIndex(const TField* field) const {
+    auto it = FBlobSlots.find(field);
+    return it == FBlobSlots.end() ? -1 : it->second;
+}
+
+void TMemFields::Clear() {
+    FRecords.clear();
+    FRecords.shrink_to_fit();
+    FHasRecords = false;
+    FFields.clear();
+    FByField.clear();
+    FBlobSlots.clear();
+    FCalcFields.clear();
+    FAutoIncs.clear();
+    FWides.clear();
+    FRecordSize = 0;
+    FBlobCount = 0;
+}
+
+// ---------------------------------------------------------------------------
+// TMemData: life cycle
+
+TMemData::TMemData(TComponent* owner) : TDataSet(owner) {
+    FRecIdField = new TIntegerField(this);
+    FRecIdField->SetFieldName("RecId");
+    FRecIdField->SetVisible(false);
+    FRecIdField->SetDataSet(this);
+}
+
+TMemData::~TMemData() {
+    Destroying();
+    Close();
+}
+
+void TMemData::SetName(const AnsiString& value) {
+    TDataSet::SetName(value);
+    if (FRecIdField) FRecIdField->SetName(value.empty() ? AnsiString() : value + "RecId");
+}
+
+bool TMemData::IsSupportedFieldType(TFieldType type) const {
+    switch (type) {
+    case ftString: case ftSmallint: case ftInteger: case ftWord: case ftBoolean: case ftFloat:
+    case ftCurrency: case ftBCD: case ftDate: case ftTime: case ftDateTime: case ftAutoInc:
+    case ftBlob: case ftMemo: case ftGraphic: case ftFmtMemo: case ftParadoxOle: case ftDBaseOle:
+    case ftTypedBinary: case ftWideString: case ftLargeint:
+        return true;
+    default:
+        return false;
+    }
+}
+
+void TMemData::InternalOpen() {
+    for (int i = 0; i < FieldCount(); ++i) {
+        TField* f = Fields()[i];
+        if (!IsSupportedFieldType(f->DataType())) DatabaseErrorFmt(SUnsupportedFieldType, nullptr, f->FieldName());
+    }
+    FStorage.Clear();
+    FIdCounter = 0;
+    FCurrent = -1;
+    FFilterPos = -1;
+    FFilterList.clear();
+    FFiltered = false;
+    SetBookmarkSize(4);
+    InternalInitFieldDefs();
+    if (DefaultFields()) CreateFields();
+    int blobs = 0;
+    for (int i = 0; i < FieldCount(); ++i) {
+        TField* f = Fields()[i];
+        if (f->FieldKind() == fkCalculated) FStorage.FCalcFields.push_back(f);
+        if (f->IsBlob()) {
+            FStorage.FBlobSlots[f] = blobs++;
+            continue;
+        }
+        auto desc = std::make_unique<TMemField>(&FStorage, FStorage.Count());
+        FStorage.FFields.push_back(std::move(desc));
+        TMemField* d = FStorage.FFields.back().get();
+        d->Bind(f);
+        FStorage.FByField[f] = d;
+        FStorage.FRecordSize = d->ValueOffset() + d->DataSize();
+    }
+    FStorage.FBlobCount = blobs;
+    FStorage.FHasRecords = true;
+    BindFields(true);
+    // The storage is empty: looking the sort field up is all the sort needs.
+    FSortField = FindField(FSortedField);
+    if (FSortField && !FStorage.FindDescriptor(FSortField)) FSortField = nullptr;
+}
+
+void TMemData::InternalInitFieldDefs() { InitFieldDefsFromFields(); }
+
+void TMemData::InternalClose() {
+    FStorage.Clear();
+    FFilterList.clear();
+    FFiltered = false;
+    FSortField = nullptr;
+    FCurrent = -1;
+    FFilterPos = -1;
+}
+
+void TMemData::InternalHandleException() { HandleDataException(); }
+
+// ---------------------------------------------------------------------------
+// Buffers
+
+TRecordBuffer TMemData::AllocRecordBuffer() {
+    auto* b = new TMemRecBuf;
+    b->Data.assign(static_cast<std::size_t>(FStorage.RecordSize()), 0);
+    b->Blobs.resize(static_cast<std::size_t>(FStorage.BlobCount()));
+    b->Wides.resize(static_cast<std::size_t>(FStorage.WideCount()));
+    return b;
+}
+
+void TMemData::FreeRecordBuffer(TRecordBuffer& buffer) {
+    delete Buf(buffer);
+    buffer = nullptr;
+}
+
+void TMemData::InternalInitRecord(TRecordBuffer buffer) {
+    TMemRecBuf* b = Buf(buffer);
+    std::fill(b->Data.begin(), b->Data.end(), Byte{0});
+    for (AnsiString& s : b->Blobs) s.clear();
+    for (std::u16string& s : b->Wides) s.clear();
+}
+
+void TMemData::GetBookmarkData(TRecordBuffer buffer, void* data) { std::memcpy(data, &Buf(buffer)->Id, 4); }
+
+void TMemData::SetBookmarkData(TRecordBuffer buffer, const void* data) { std::memcpy(&Buf(buffer)->Id, data, 4); }
+
+TBookmarkFlag TMemData::GetBookmarkFlag(TRecordBuffer buffer) { return Buf(buffer)->Flag; }
+
+void TMemData::SetBookmarkFlag(TRecordBuffer buffer, TBookmarkFlag value) { Buf(buffer)->Flag = value; }
+
+void TMemData::CopyRecordToBuffer(const TMemRecord& record, TMemRecBuf& buffer) const {
+    std::memcpy(buffer.Data.data(), record.Data.get(), buffer.Data.size());
+    buffer.Id = record.Id;
+    buffer.Flag = bfCurrent;
+    for (std::size_t i = 0; i < buffer.Blobs.size(); ++i)
+        buffer.Blobs[i] = i < record.Blobs.size() ? record.Blobs[i] : AnsiString();
+    buffer.Wides = record.Wides;
+}
+
+void TMemData::CopyBufferToRecord(const TMemRecBuf& buffer, TMemRecord& record) const {
+    std::memcpy(record.Data.get(), buffer.Data.data(), buffer.Data.size());
+    record.Wides = buffer.Wides;  // deep copies: the record owns its texts
+    if (FStorage.BlobCount() > 0) record.Blobs = buffer.Blobs;
+}
+
+TMemRecord TMemData::NewRecord() const {
+    TMemRecord r;
+    r.Data = std::make_unique<Byte[]>(static_cast<std::size_t>(FStorage.RecordSize()));
+    r.Wides.resize(static_cast<std::size_t>(FStorage.WideCount()));
+    return r;
+}
+
+// ---------------------------------------------------------------------------
+// Cursor
+
+TGetResult TMemData::GetRecord(TRecordBuffer buffer, TGetMode mode, bool doCheck) {
+    TGetResult result = grOK;
+    int count = FStorage.StoredRecordCount();
+    if (!FStorage.FHasRecords) {
+        result = grError;
+    } else if (count == 0) {
+        result = grEOF;
+    } else if (!FFiltered) {
+        switch (mode) {
+        case gmCurrent: result = (FCurrent >= 0 && FCurrent < count) ? grOK : grError; break;
+        case gmNext:
+            if (FCurrent < count - 1) ++FCurrent; else result = grEOF;
+            break;
+        case gmPrior:
+            if (FCurrent > 0) --FCurrent; else result = grBOF;
+            break;
+        }
+    } else {
+        int n = static_cast<int>(FFilterList.size());
+        switch (mode) {
+        case gmCurrent: result = (FFilterPos >= 0 && FFilterPos < n) ? grOK : grError; break;
+        case gmNext:
+            if (FFilterPos < n - 1) ++FFilterPos; else result = grEOF;
+            break;
+        case gmPrior:
+            if (FFilterPos > 0) --FFilterPos; else result = grBOF;
+            break;
+        }
+        if (n == 0 && result == grError) result = grEOF;
+        FCurrent = result == grOK ? FFilterList[static_cast<std::size_t>(FFilterPos)] - 1 : -1;
+    }
+    if (result == grOK) {
+        if (FCurrent < 0 || FCurrent >= count) {
+            result = grError;
+        } else {
+            CopyRecordToBuffer(FStorage.FRecords[static_cast<std::size_t>(FCurrent)], *Buf(buffer));
+        }
+    }
+    if (result == grError && doCheck) DatabaseError(SNoRecords, this);
+    return result;
+}
+
+int TMemData::GetRecordCount() {
+    if (!FStorage.FHasRecords) return 0;
+    return FFiltered ? static_cast<int>(FFilterList.size()) : FStorage.StoredRecordCount();
+}
+
+int TMemData::GetRecNo() {
+    if (!FStorage.FHasRecords) return 0;
+    UpdateCursorPos();
+    if (FCurrent == -1 && GetRecordCount() > 0) return 1;
+    return FFiltered ? FFilterPos + 1 : FCurrent + 1;
+}
+
+void TMemData::SetRecNoImpl(int value) {
+    CheckBrowseMode();
+    if (value < 1 || value > GetRecordCount()) return;
+    DoBeforeScroll();
+    UpdateCursorPos();
+    int oldCurrent = FCurrent;
+    if (FFiltered) {
+        FFilterPos = value - 1;
+        FCurrent = FFilterList[static_cast<std::size_t>(FFilterPos)] - 1;
+    } else {
+        FCurrent = value - 1;
+    }
+    if (FCurrent != oldCurrent) {
+        Resync(TResyncMode{rmCenter});
+        DoAfterScroll();
+    }
+}
+
+void TMemData::InternalFirst() {
+    FCurrent = -1;
+    FFilterPos = -1;
+}
+
+void TMemData::InternalLast() {
+    FCurrent = FStorage.StoredRecordCount();
+    FFilterPos = static_cast<int>(FFilterList.size());
+}
+
+int TMemData::IndexOfId(Integer id) const {
+    const auto& recs = FStorage.FRecords;
+    int n = static_cast<int>(recs.size());
+    // The cursor is usually on or next to the record asked for.
+    for (int d = 0; d <= 1; ++d) {
+        int i = FCurrent + d;
+        if (i >= 0 && i < n && recs[static_cast<std::size_t>(i)].Id == id) return i;
+    }
+    for (int i = 0; i < n; ++i)
+        if (recs[static_cast<std::size_t>(i)].Id == id) return i;
+    return -1;
+}
+
+int TMemData::FilterIndexOf(int pos) const {
+    auto it = std::lower_bound(FFilterList.begin(), FFilterList.end(), pos + 1);
+    if (it == FFilterList.end() || *it != pos + 1) return -1;
+    return static_cast<int>(it - FFilterList.begin());
+}
+
+void TMemData::InternalGotoBookmark(const void* bookmark) {
+    Integer id;
+    std::memcpy(&id, bookmark, 4);
+    int pos = IndexOfId(id);
+    if (pos < 0) DatabaseError(SBookmarkNotFound, this);
+    if (FFiltered) {
+        int f = FilterIndexOf(pos);
+        if (f < 0) return;  // filtered out: the cursor stays
+        FFilterPos = f;
+    }
+    FCurrent = pos;
+}
+
+void TMemData::InternalSetToRecord(TRecordBuffer buffer) {
+    int pos = IndexOfId(Buf(buffer)->Id);
+    if (pos < 0) return;
+    if (FFiltered) {
+        int f = FilterIndexOf(pos);
+        if (f < 0) return;
+        FFilterPos = f;
+    }
+    FCurrent = pos;
+}
+
+bool TMemData::BookmarkValid(const TBookmark& bookmark) {
+    if (bookmark.size() != 4 || !FStorage.FHasRecords) return false;
+    Integer id;
+    std::memcpy(&id, bookmark.data(), 4);
+    int pos = IndexOfId(id);
+    if (pos < 0) return false;
+    return !FFiltered || FilterIndexOf(pos) >= 0;
+}
+
+int TMemData::CompareBookmarks(const TBookmark& a, const TBookmark& b) {
+    bool hasA = a.size() == 4, hasB = b.size() == 4;
+    if (!hasA && !hasB) return 0;
+    if (!hasA) return 1;
+    if (!hasB) return -1;
+    Integer ia, ib;
+    std::memcpy(&ia, a.data(), 4);
+    std::memcpy(&ib, b.data(), 4);
+    if (ia == ib) return 0;
+    return IndexOfId(ia) > IndexOfId(ib) ? 1 : -1;
+}
+
+// ---------------------------------------------------------------------------
+// Field values
+
+TMemRecBuf* TMemData::ActiveRecBuf() {
+    switch (State()) {
+    case dsBrowse: return IsEmpty() ? nullptr : Buf(ActiveBuffer());
+    case dsEdit:
+    case dsInsert:
+    case dsSetKey:
+    case dsNewValue: return Buf(ActiveBuffer());
+    case dsCalcFields:
+    case dsInternalCalc: return Buf(CalcBuffer());
+    case dsFilter: return FFilterBuffer;
+    default: return nullptr;
+    }
+}
+
+bool TMemData::GetFieldData(TField* field, void* buffer) {
+    TMemRecBuf* b = ActiveRecBuf();
+    if (!b) return false;
+    int slot = FStorage.BlobIndex(field);
+    if (slot >= 0) {
+        const AnsiString& text = b->Blobs[static_cast<std::size_t>(slot)];
+        if (buffer) *static_cast<AnsiString*>(buffer) = text;
+        return !text.empty();
+    }
+    TMemField* d = FStorage.FindDescriptor(field);
+    if (!d) return false;
+    bool hasValue = b->Data[static_cast<std::size_t>(d->NullOffset())] != 0;
+    if (buffer) {
+        if (d->IsWideString())
+            *static_cast<std::u16string*>(buffer) = b->Wides[static_cast<std::size_t>(d->WideIndex())];
+        else
+            std::memcpy(buffer, b->Data.data() + d->ValueOffset(), static_cast<std::size_t>(d->DataSize()));
+    }
+    return hasValue;
+}
+
+void TMemData::SetFieldData(TField* field, const void* buffer) {
+    TDataSetState state = State();
+    if (!dsWriteModes.Contains(state)) DatabaseError(SNotEditing, this);
+    // Calculated values live in the records; the base's calculation pass
+    // must not overwrite them.
+    if (state == dsCalcFields && (field->FieldKind() == fkCalculated || field->FieldKind() == fkLookup)) return;
+    field->Validate(buffer);
+    TMemRecBuf* b = ActiveRecBuf();
+    if (!b) DatabaseError(SNotEditing, this);
+    int slot = FStorage.BlobIndex(field);
+    if (slot >= 0) {
+        b->Blobs[static_cast<std::size_t>(slot)] = buffer ? *static_cast<const AnsiString*>(buffer) : AnsiString();
+    } else {
+        TMemField* d = FStorage.FindDescriptor(field);
+        if (!d) return;
+        Byte* value = b->Data.data() + d->ValueOffset();
+        b->Data[static_cast<std::size_t>(d->NullOffset())] = buffer ? 1 : 0;
+        if (d->IsWideString()) {
+            std::u16string& w = b->Wides[static_cast<std::size_t>(d->WideIndex())];
+            if (buffer) w = *static_cast<const std::u16string*>(buffer); else w.clear();
+        } else if (buffer) {
+            std::memcpy(value, buffer, static_cast<std::size_t>(d->DataSize()));
+        } else {
+            std::memset(value, 0, static_cast<std::size_t>(d->DataSize()));
+        }
+    }
+    if (state != dsCalcFields && state != dsFilter && state != dsNewValue)
+        DataEvent(deFieldChange, reinterpret_cast<std::intptr_t>(field));
+}
+
+void TMemData::ClearCalcFields(TRecordBuffer buffer) {
+    // Calculated values are stored with the record and recomputed only by
+    // Refresh; the client's one calculated field (the first entry) is kept.
+    if (FStorage.Count() < 2 || State() == dsCalcFields || !buffer) return;
+    TMemRecBuf* b = Buf(buffer);
+    const auto& calc = FStorage.CalcFields();
+    for (std::size_t i = 1; i < calc.size(); ++i)
+        if (TMemField* d = FStorage.FindDescriptor(calc[i])) b->Data[static_cast<std::size_t>(d->NullOffset())] = 0;
+}
+
+void TMemData::CloseBlob(TField* field) {
+    int slot = FStorage.BlobIndex(field);
+    TMemRecBuf* b = ActiveRecBuf();
+    if (slot < 0 || !b) return;
+    AnsiString& text = b->Blobs[static_cast<std::size_t>(slot)];
+    int count = FStorage.StoredRecordCount();
+    if (State() == dsEdit && FCurrent >= 0 && FCurrent < count) {
+        const TMemRecord& r = FStorage.FRecords[static_cast<std::size_t>(FCurrent)];
+        text = static_cast<std::size_t>(slot) < r.Blobs.size() ? r.Blobs[static_cast<std::size_t>(slot)] : AnsiString();
+    } else {
+        text.clear();
+    }
+}
+
+// ---------------------------------------------------------------------------
+// Posting and deleting
+
+void TMemData::ApplyAutoIncrement(TMemRecord& record, bool keepLoadedValues) {
+    for (TMemField* d : FStorage.AutoIncFields()) {
+        Byte* flag = record.Data.get() + d->NullOffset();
+        Byte* value = record.Data.get() + d->ValueOffset();
+        bool hasValue = *flag != 0;
+        Int64 v = ReadInteger(value, d->DataType());
+        if (hasValue && v > d->AutoIncMax) {
+            d->AutoIncMax = v;
+        } else if (hasValue && keepLoadedValues && !d->IsRecId()) {
+            // A file's own numbers are data: they are kept, not renumbered.
+        } else {
+            ++d->AutoIncMax;
+            WriteInteger(value, d->DataType(), d->AutoIncMax);
+            *flag = 1;
+        }
+    }
+}
+
+void TMemData::InsertStored(int pos, TMemRecord&& record) {
+    auto& recs = FStorage.FRecords;
+    pos = std::clamp(pos, 0, static_cast<int>(recs.size()));
+    recs.insert(recs.begin() + pos, std::move(record));
+    FCurrent = pos;
+    FilterInsertPosition(pos);
+}
+
+void TMemData::PostInsert(TMemRecBuf& buffer, bool append) {
+    TMemRecord record = NewRecord();
+    CopyBufferToRecord(buffer, record);
+    record.Id = ++FIdCounter;
+    ApplyAutoIncrement(record, false);
+    int pos = append ? FStorage.StoredRecordCount() : std::max(FCurrent, 0);
+    InsertStored(pos, std::move(record));
+}
+
+void TMemData::InternalPost() {
+    TDataSet::InternalPost();
+    TMemRecBuf* b = Buf(ActiveBuffer());
+    bool move = false;
+    if (State() == dsEdit) {
+        if (FCurrent < 0 || FCurrent >= FStorage.StoredRecordCount()) DatabaseError(SRecordNotFound, this);
+        TMemRecord& r = FStorage.FRecords[static_cast<std::size_t>(FCurrent)];
+        if (FSortField) {
+            if (TMemField* d = FStorage.FindDescriptor(FSortField)) {
+                const Byte* stored = r.Data.get() + d->NullOffset();
+                const Byte* edited = b->Data.data() + d->NullOffset();
+                move = std::memcmp(stored, edited, static_cast<std::size_t>(d->DataSize()) + 1) != 0 ||
+                       (d->IsWideString() && r.Wides[static_cast<std::size_t>(d->WideIndex())] !=
+                                                 b->Wides[static_cast<std::size_t>(d->WideIndex())]);
+            }
+        }
+        CopyBufferToRecord(*b, r);
+    } else {
+        PostInsert(*b, b->Flag == bfEOF);
+        move = true;
+    }
+    if (FSortField && move) MoveToSortedPlace();
+    RecheckFilter();
+}
+
+void TMemData::InternalAddRecord(TRecordBuffer buffer, bool append) {
+    PostInsert(*Buf(buffer), append);
+    if (FSortField) MoveToSortedPlace();
+    RecheckFilter();
+}
+
+void TMemData::InternalDelete() {
+    auto& recs = FStorage.FRecords;
+    if (FCurrent < 0 || FCurrent >= static_cast<int>(recs.size())) DatabaseError(SRecordNotFound, this);
+    recs.erase(recs.begin() + FCurrent);
+    int filterPos = FFilterPos;
+    FilterRemovePosition(FCurrent);
+    if (FFiltered) {
+        int n = static_cast<int>(FFilterList.size());
+        FFilterPos = std::min(filterPos, n - 1);
+        FCurrent = FFilterPos >= 0 ? FFilterList[static_cast<std::size_t>(FFilterPos)] - 1 : -1;
+    } else if (FCurrent >= static_cast<int>(recs.size())) {
+        FCurrent = static_cast<int>(recs.size()) - 1;
+    }
+}
+
+void TMemData::InternalRefresh() {
+    if (FStorage.CalcFields().empty() || FStorage.StoredRecordCount() == 0 || !OnCalcFields) return;
+    FBusy = true;
+    int recNo = RecNo();
+    DisableControls();
+    try {
+        for (int i = 1; i <= GetRecordCount(); ++i) {
+            SetRecNo(i);
+            Edit();
+            FireDataSetEvent(OnCalcFields);
+            Post();
+        }
+        SetRecNo(recNo);
+    } catch (...) {
+        if (State() == dsEdit) Cancel();
+        EnableControls();
+        FBusy = false;
+        throw;
+    }
+    EnableControls();
+    FBusy = false;
+}
+
+// ---------------------------------------------------------------------------
+// Filter list: 1-based stored positions of the records OnFilterRecord
+// accepts. While a handler exists the list follows every insert, delete and
+// move, so that it always names the same records.
+
+void TMemData::UpdateFiltered() {
+    FFiltered = OnFilterRecord() && static_cast<int>(FFilterList.size()) < FStorage.StoredRecordCount();
+}
+
+void TMemData::FilterInsertPosition(int pos) {
+    if (!OnFilterRecord()) return;
+    for (int& p : FFilterList)
+        if (p >= pos + 1) ++p;
+    auto it = std::lower_bound(FFilterList.begin(), FFilterList.end(), pos + 1);
+    it = FFilterList.insert(it, pos + 1);
+    FFilterPos = static_cast<int>(it - FFilterList.begin());
+    UpdateFiltered();
+}
+
+void TMemData::FilterRemovePosition(int pos) {
+    if (!OnFilterRecord()) return;
+    auto it = std::lower_bound(FFilterList.begin(), FFilterList.end(), pos + 1);
+    if (it != FFilterList.end() && *it == pos + 1) it = FFilterList.erase(it);
+    for (; it != FFilterList.end(); ++it) --*it;
+    UpdateFiltered();
+}
+
+void TMemData::FilterMovePosition(int from, int to) {
+    if (!OnFilterRecord() || from == to) return;
+    bool listed = FilterIndexOf(from) >= 0;
+    for (int& p : FFilterList) {
+        int q = p - 1;
+        if (q == from) continue;
+        if (from < to && q > from && q <= to) --p;
+        if (to < from && q >= to && q < from) ++p;
+    }
+    if (listed) {
+        for (int& p : FFilterList)
+            if (p == from + 1) p = to + 1;
+        std::sort(FFilterList.begin(), FFilterList.end());
+        FFilterPos = FilterIndexOf(to);
+    }
+}
+
+bool TMemData::AcceptsRecord(int pos) {
+    TFilterRecordEvent handler = OnFilterRecord();
+    if (!handler) return true;
+    TMemRecBuf buffer;
+    buffer.Data.resize(static_cast<std::size_t>(FStorage.RecordSize()));
+    buffer.Blobs.resize(static_cast<std::size_t>(FStorage.BlobCount()));
+    buffer.Wides.resize(static_cast<std::size_t>(FStorage.WideCount()));
+    CopyRecordToBuffer(FStorage.FRecords[static_cast<std::size_t>(pos)], buffer);
+    TMemRecBuf* oldBuffer = FFilterBuffer;
+    FFilterBuffer = &buffer;
+    TDataSetState old = SetTempState(dsFilter);
+    bool accept = true;
+    try {
+        handler(this, accept);
+    } catch (...) {
+        RestoreState(old);
+        FFilterBuffer = oldBuffer;
+        throw;
+    }
+    RestoreState(old);
+    FFilterBuffer = oldBuffer;
+    return accept;
+}
+
+void TMemData::RebuildFilterList() {
+    FFilterList.clear();
+    FFiltered = false;
+    if (!OnFilterRecord() || !IsCursorOpen()) return;
+    bool disabled = !ControlsDisabled();
+    if (disabled) DisableControls();
+    try {
+        int n = FStorage.StoredRecordCount();
+        for (int pos = 0; pos < n; ++pos)
+            if (AcceptsRecord(pos)) FFilterList.push_back(pos + 1);
+        UpdateFiltered();
+        FFilterPos = -1;
+        if (disabled && State() == dsBrowse) First();
+    } catch (...) {
+        if (disabled) EnableControls();
+        throw;
+    }
+    if (disabled) EnableControls();
+}
+
+void TMemData::RecheckFilter() {
+    if (!OnFilterRecord() || FCurrent < 0 || FCurrent >= FStorage.StoredRecordCount()) return;
+    if (AcceptsRecord(FCurrent)) return;
+    int f = FilterIndexOf(FCurrent);
+    if (f < 0) return;
+    FFilterList.erase(FFilterList.begin() + f);
+    UpdateFiltered();
+    if (FFiltered) {
+        int n = static_cast<int>(FFilterList.size());
+        FFilterPos = std::min(f, n - 1);
+        FCurrent = FFilterPos >= 0 ? FFilterList[static_cast<std::size_t>(FFilterPos)] - 1 : -1;
+    }
+}
+
+void TMemData::SetOnFilterRecord(TFilterRecordEvent handler) {
+    TDataSet::SetOnFilterRecord(std::move(handler));
+    RebuildFilterList();
+    if (!OnFilterRecord() && IsCursorOpen() && State() == dsBrowse) First();
+}
+
+// ---------------------------------------------------------------------------
+// Sorting
+
+int TMemData::CompareValues(const TMemField* d, const TMemRecord& ra, const TMemRecord& rb) const {
+    const Byte* a = ra.Data.get() + d->ValueOffset();
+    const Byte* b = rb.Data.get() + d->ValueOffset();
+    int c = 0;
+    switch (d->DataType()) {
+    case ftString: {
+        auto len = [&](const Byte* p) {
+            return static_cast<std::size_t>(std::find(p, p + d->DataSize(), Byte{0}) - p);
+        };
+        AnsiString sa(reinterpret_cast<const char*>(a), len(a));
+        AnsiString sb(reinterpret_cast<const char*>(b), len(b));
+        c = FSortOptions.Contains(soCaseInsensitive) ? AnsiCompareText(sa, sb) : AnsiCompareStr(sa, sb);
+        c = c < 0 ? -1 : (c > 0 ? 1 : 0);
+        break;
+    }
+    case ftWideString: {
+        AnsiString sa = WideToAnsi(ra.Wides[static_cast<std::size_t>(d->WideIndex())]);
+        AnsiString sb = WideToAnsi(rb.Wides[static_cast<std::size_t>(d->WideIndex())]);
+        c = FSortOptions.Contains(soCaseInsensitive) ? AnsiCompareText(sa, sb) : AnsiCompareStr(sa, sb);
+        c = c < 0 ? -1 : (c > 0 ? 1 : 0);
+        break;
+    }
+    case ftSmallint: case ftInteger: case ftAutoInc: case ftWord: case ftLargeint:
+        c = Sign(ReadInteger(a, d->DataType()), ReadInteger(b, d->DataType()));
+        break;
+    case ftBoolean: c = Sign(a[0], b[0]); break;
+    case ftFloat: case ftCurrency: case ftBCD: {
+        double x, y;
+        std::memcpy(&x, a, 8);
+        std::memcpy(&y, b, 8);
+        c = Sign(x, y);
+        break;
+    }
+    case ftDate: case ftTime: case ftDateTime:
+        c = Sign(DateValue(a, d->DataType()), DateValue(b, d->DataType()));
+        break;
+    default: break;
+    }
+    return FSortOptions.Contains(soDesc) ? -c : c;
+}
+
+void TMemData::ApplySortedField(const AnsiString& value) {
+    if (value == FSortedField) {
+        FSortField = FindField(value);
+        if (FSortField && FSortField->IsBlob()) FSortField = nullptr;
+        return;
+    }
+    FSortedField = value;
+    Resort();
+}
+
+void TMemData::ApplySortOptions(TMemSortOptions value) {
+    if (value == FSortOptions) return;
+    FSortOptions = value;
+    Resort();
+}
+
+void TMemData::Resort() {
+    int oldIndex = FCurrent;
+    if (!SortStorage()) return;
+    RebuildFilterList();
+    if (State() != dsBrowse) return;
+    if (!FFiltered && oldIndex >= 0 && oldIndex < FStorage.StoredRecordCount()) FCurrent = oldIndex;
+    Resync(TResyncMode{});
+}
+
+bool TMemData::SortStorage() {
+    FSortField = nullptr;
+    if (FBusy || !IsCursorOpen()) return false;
+    TField* field = FindField(FSortedField);
+    if (!field) return false;
+    TMemField* d = FStorage.FindDescriptor(field);
+    if (!d) return false;
+    FSortField = field;
+    if (State() == dsBrowse) UpdateCursorPos();
+    auto& recs = FStorage.FRecords;
+    // Quicksort with the middle record as pivot; equal values order by
+    // their position against the pivot's starting position, so the result is
+    // the same on every run. The larger part is handled by the loop, which
+    // keeps the recursion shallow without changing the result.
+    auto compareToPivot = [&](int i, const TMemRecord& pivot, int pivotPos) {
+        int c = CompareValues(d, recs[static_cast<std::size_t>(i)], pivot);
+        if (c != 0) return c;
+        return i < pivotPos ? -1 : (i > pivotPos ? 1 : 0);
+    };
+    TMemRecord pivot = NewRecord();
+    std::function<void(int, int)> sort = [&](int lo, int hi) {
+        while (lo < hi) {
+            int i = lo, j = hi;
+            int pivotPos = lo + (hi - lo) / 2;
+            const TMemRecord& p = recs[static_cast<std::size_t>(pivotPos)];
+            std::memcpy(pivot.Data.get(), p.Data.get(), static_cast<std::size_t>(FStorage.RecordSize()));
+            if (d->IsWideString()) pivot.Wides = p.Wides;
+            do {
+                while (i < hi && compareToPivot(i, pivot, pivotPos) < 0) ++i;
+                while (j > lo && compareToPivot(j, pivot, pivotPos) > 0) --j;
+                if (i <= j) {
+                    if (i != j) std::swap(recs[static_cast<std::size_t>(i)], recs[static_cast<std::size_t>(j)]);
+                    ++i;
+                    --j;
+                }
+            } while (i <= j);
+            if (j - lo < hi - i) {
+                if (lo < j) sort(lo, j);
+                lo = i;
+            } else {
+                if (i < hi) sort(i, hi);
+                hi = j;
+            }
+        }
+    };
+    sort(0, static_cast<int>(recs.size()) - 1);
+    return true;
+}
+
+void TMemData::MoveToSortedPlace() {
+    if (FBusy || !FSortField) return;
+    TMemField* d = FStorage.FindDescriptor(FSortField);
+    auto& recs = FStorage.FRecords;
+    int n = static_cast<int>(recs.size());
+    if (!d || FCurrent < 0 || FCurrent >= n) return;
+    int from = FCurrent;
+    const TMemRecord& rec = recs[static_cast<std::size_t>(from)];
+    int to = from;
+    if (from > 0 && CompareValues(d, rec, recs[static_cast<std::size_t>(from - 1)]) < 0) {
+        // First among the earlier records that are not before it.
+        int lo = 0, hi = from;
+        while (lo < hi) {
+            int mid = lo + (hi - lo) / 2;
+            if (CompareValues(d, recs[static_cast<std::size_t>(mid)], rec) < 0) lo = mid + 1; else hi = mid;
+        }
+        to = lo;
+    } else {
+        // Just before the first later record that is not before it.
+        int lo = from + 1, hi = n;
+        while (lo < hi) {
+            int mid = lo + (hi - lo) / 2;
+            if (CompareValues(d, recs[static_cast<std::size_t>(mid)], rec) < 0) lo = mid + 1; else hi = mid;
+        }
+        to = lo - 1;
+    }
+    if (to == from) return;
+    TMemRecord moving = std::move(recs[static_cast<std::size_t>(from)]);
+    recs.erase(recs.begin() + from);
+    recs.insert(recs.begin() + to, std::move(moving));
+    FCurrent = to;
+    FilterMovePosition(from, to);
+}
+
+// ---------------------------------------------------------------------------
+// Searching: a plain scan in storage order (the filter list when filtered).
+
+int TMemData::FindRecordByValue(const Variant& value, const AnsiString& fieldName) {
+    TField* field = FindField(fieldName);
+    if (!field || !IsCursorOpen()) return -1;
+    if (State() == dsBrowse) UpdateCursorPos();
+    int found = -1;
+    int n = FStorage.StoredRecordCount();
+    TMemRecBuf buffer;
+    buffer.Data.resize(static_cast<std::size_t>(FStorage.RecordSize()));
+    buffer.Blobs.resize(static_cast<std::size_t>(FStorage.BlobCount()));
+    buffer.Wides.resize(static_cast<std::size_t>(FStorage.WideCount()));
+    TMemRecBuf* oldBuffer = FFilterBuffer;
+    FFilterBuffer = &buffer;
+    TDataSetState old = SetTempState(dsFilter);
+    try {
+        for (int pos = 0; pos < n && found < 0; ++pos) {
+            CopyRecordToBuffer(FStorage.FRecords[static_cast<std::size_t>(pos)], buffer);
+            Variant v = field->AsVariant();
+            if (v.IsNull() ? value.IsNull() : (!value.IsNull() && Variant::Compare(v, value) == 0)) found = pos + 1;
+        }
+    } catch (...) {
+        RestoreState(old);
+        FFilterBuffer = oldBuffer;
+        throw;
+    }
+    RestoreState(old);
+    FFilterBuffer = oldBuffer;
+    return found;
+}
+
+bool TMemData::Locate(const AnsiString& keyFields, const Variant& keyValues, TLocateOptions options) {
+    (void)keyFields;
+    (void)keyValues;
+    (void)options;
+    return false;
+}
+
+Variant TMemData::Lookup(const AnsiString& keyFields, const Variant& keyValues, const AnsiString& resultFields) {
+    (void)keyFields;
+    (void)keyValues;
+    (void)resultFields;
+    return Null();
+}

@@ -1,0 +1,273 @@
+#pragma once
+// The in-memory table behind every table of the client: all records live in
+// memory, in one list kept in the order of the sort field, and the whole
+// table is saved to and loaded from its own binary file (memdset_file.cpp).
+//
+// Stored record image, per stored field in field order (every field but the
+// blob fields; calculated and lookup fields are stored like data fields):
+//   OFFSET          SIZE       DESCRIPTION
+//   NullOffset      1          1 = has a value, 0 = null
+//   NullOffset + 1  DataSize   the value in the field's native form (Fields.h)
+// The first field is the hidden integer field RecId. Values that do not fit
+// a fixed slot live beside the image in the record, as values: the blob texts
+// (one per blob field, in field order, or none at all) and the UTF-16 text of
+// each wide-string field (its 4-byte slot in the image stays zero). Copying
+// a record copies them; no pointer is ever kept inside an image.
+//
+// Window buffers (TMemRecBuf) hold the same image plus the record id, which
+// is the bookmark, the bookmark flag, and the same value slots.
+
+#include <memory>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "platform/db/DB.h"
+
+class TMemData;
+class TMemFields;
+
+enum TMemSortOption { soDesc, soCaseInsensitive };
+using TMemSortOptions = TSet<TMemSortOption>;
+
+// One stored record.
+struct TMemRecord {
+    std::unique_ptr<Byte[]> Data;        // record image
+    Integer Id = 0;                      // record id (bookmark)
+    std::vector<AnsiString> Blobs;       // empty: no blob values yet
+    std::vector<std::u16string> Wides;   // one per wide-string field
+};
+
+// One record buffer of the data-set window.
+struct TMemRecBuf {
+    std::vector<Byte> Data;
+    Integer Id = 0;
+    TBookmarkFlag Flag = bfCurrent;
+    std::vector<AnsiString> Blobs;
+    std::vector<std::u16string> Wides;
+};
+
+// One stored column.
+class TMemField : public TObject {
+public:
+    TMemField(TMemFields* owner, int index);
+    // Binds the descriptor to a field: offsets after the previous
+    // descriptor, the auto-increment and wide-string lists, maximum 0.
+    virtual void Bind(TField* field);
+
+    TField* Field() const { return FField; }
+    TFieldType DataType() const { return FDataType; }
+    int DataSize() const { return FDataSize; }
+    int NullOffset() const { return FNullOffset; }
+    int ValueOffset() const { return FNullOffset + 1; }
+    int Index() const { return FIndex; }
+    TMemFields* Owner() const { return FOwner; }
+    bool IsRecId() const { return FIsRecId; }
+    bool IsAutoInc() const { return FIsAutoInc; }
+    bool IsWideString() const { return FWideIndex >= 0; }
+    int WideIndex() const { return FWideIndex; }
+    Int64 AutoIncMax = 0;
+
+    // Direct storage access to the stored record at 0-based position `pos`
+    // (storage order, no cursor move, no events). The position must be valid.
+    const Byte* ValuePtr(int pos) const;
+    bool IsNullAt(int pos) const;
+    const std::u16string& WideValue(int pos) const;
+
+private:
+    TMemFields* FOwner;
+    TField* FField = nullptr;
+    TFieldType FDataType = ftUnknown;
+    int FDataSize = 0;
+    int FNullOffset = 0;
+    int FIndex;
+    int FWideIndex = -1;
+    bool FIsRecId = false;
+    bool FIsAutoInc = false;
+};
+
+// The storage of one table: descriptors, records and the record size.
+class TMemFields : public TObject {
+public:
+    explicit TMemFields(TMemData* owner) : FOwner(owner) {}
+
+    int Count() const { return static_cast<int>(FFields.size()); }
+    // By 0-based index in field order; index 0 is RecId. nullptr when out of range.
+    TMemField* FieldAt(int index) const;
+    TMemField* FindDescriptor(const TField* field) const;
+    // 0 when the table is closed.
+    int StoredRecordCount() const { return static_cast<int>(FRecords.size()); }
+    int RecordSize() const { return FRecordSize; }
+    int BlobCount() const { return FBlobCount; }
+    int WideCount() const { return static_cast<int>(FWides.size()); }
+    // The blob slot of a blob field, -1 for any other field.
+    int BlobIndex(const TField* field) const;
+    const std::vector<TField*>& CalcFields() const { return FCalcFields; }
+    const std::vector<TMemField*>& AutoIncFields() const { return FAutoIncs; }
+    TMemData* Owner() const { return FOwner; }
+    const TMemRecord& Record(int pos) const { return FRecords[static_cast<std::size_t>(pos)]; }
+
+private:
+    friend class TMemData;
+    friend class TMemField;
+    void Clear();
+
+    TMemData* FOwner;
+    std::vector<std::unique_ptr<TMemField>> FFields;
+    std::unordered_map<const TField*, TMemField*> FByField;
+    std::unordered_map<const TField*, int> FBlobSlots;
+    std::vector<TField*> FCalcFields;
+    std::vector<TMemField*> FAutoIncs;
+    std::vector<TMemField*> FWides;
+    std::vector<TMemRecord> FRecords;
+    bool FHasRecords = false;  // the record list exists (the table is open)
+    int FRecordSize = 0;
+    int FBlobCount = 0;
+};
+
+// The reader's working record for one column of a table file.
+struct TMemReadField {
+    TField* Field = nullptr;    // the matched field, or none
+    TMemField* Desc = nullptr;  // its storage descriptor (none for blobs)
+    int BlobSlot = -1;          // its blob slot (blob fields)
+    Integer StoredSize = 0;     // the column's size from the file
+    Integer BufferSize = 0;     // the larger of the stored size and the field's data size
+    Word Code = 0;              // the stored type code (kept for unmatched columns)
+    Byte NullFlag = 1;          // of the current record; 1 for columns without a flag
+    // The current record's value: a view into the file image (strings, blobs,
+    // fixed-size values) or the decoded text of a wide string.
+    std::string_view Value;
+    std::u16string Wide;
+};
+
+class TMemData : public TDataSet {
+public:
+    explicit TMemData(TComponent* owner);
+    ~TMemData() override;
+
+    void SetName(const AnsiString& value) override;
+
+    bool ReadOnly() const { return FReadOnly; }
+    void SetReadOnly(bool value) { FReadOnly = value; }
+    TMemSortOptions SortOptions() const { return ReadSortOptions(); }
+    void SetSortOptions(TMemSortOptions value) { ApplySortOptions(value); }
+    const AnsiString& SortedField() const { return FSortedField; }
+    void SetSortedField(const AnsiString& value) { ApplySortedField(value); }
+    bool Filtered() const { return FFiltered; }
+    bool Busy() const { return FBusy; }
+
+    TMemFields* MemFields() { return &FStorage; }
+    TField* RecIdField() const { return FRecIdField; }
+
+    // The table file (layout in memdset_file.cpp). StoreToFile replaces the
+    // file through a temporary file and raises the stream error on failure;
+    // RestoreFromFile leaves the table as it is when the file cannot be read.
+    void StoreToFile(const AnsiString& fileName);
+    void RestoreFromFile(const AnsiString& fileName);
+    // The same image in memory.
+    AnsiString StoreToBytes();
+    void RestoreFromBytes(std::string_view bytes);
+
+    virtual void RecheckFilter();
+    // 1-based stored position of the first record whose field equals value, else -1.
+    virtual int FindRecordByValue(const Variant& value, const AnsiString& fieldName);
+    virtual bool IsSupportedFieldType(TFieldType type) const;
+    virtual void RebuildFilterList();
+
+    bool Locate(const AnsiString& keyFields, const Variant& keyValues, TLocateOptions options) override;
+    Variant Lookup(const AnsiString& keyFields, const Variant& keyValues, const AnsiString& resultFields) override;
+    void SetOnFilterRecord(TFilterRecordEvent handler) override;
+
+    bool GetFieldData(TField* field, void* buffer) override;
+    void SetFieldData(TField* field, const void* buffer) override;
+    bool BookmarkValid(const TBookmark& bookmark) override;
+    int CompareBookmarks(const TBookmark& a, const TBookmark& b) override;
+
+protected:
+    TRecordBuffer AllocRecordBuffer() override;
+    void FreeRecordBuffer(TRecordBuffer& buffer) override;
+    TGetResult GetRecord(TRecordBuffer buffer, TGetMode mode, bool doCheck) override;
+    void GetBookmarkData(TRecordBuffer buffer, void* data) override;
+    void SetBookmarkData(TRecordBuffer buffer, const void* data) override;
+    TBookmarkFlag GetBookmarkFlag(TRecordBuffer buffer) override;
+    void SetBookmarkFlag(TRecordBuffer buffer, TBookmarkFlag value) override;
+    void InternalOpen() override;
+    void InternalClose() override;
+    bool IsCursorOpen() const override { return FStorage.FHasRecords; }
+    void InternalInitFieldDefs() override;
+    void InternalFirst() override;
+    void InternalLast() override;
+    void InternalHandleException() override;
+    void InternalInitRecord(TRecordBuffer buffer) override;
+    void InternalSetToRecord(TRecordBuffer buffer) override;
+    void InternalGotoBookmark(const void* bookmark) override;
+    void InternalPost() override;
+    void InternalAddRecord(TRecordBuffer buffer, bool append) override;
+    void InternalDelete() override;
+    void InternalRefresh() override;
+    void ClearCalcFields(TRecordBuffer buffer) override;
+    void CloseBlob(TField* field) override;
+    bool GetCanModify() override { return !FReadOnly || FBusy; }
+    int GetRecordCount() override;
+    int GetRecNo() override;
+    void SetRecNoImpl(int value) override;
+
+    // Events that the engine's own walks over all records keep quiet.
+    void DoBeforeOpen() override { if (!FBusy) TDataSet::DoBeforeOpen(); }
+    void DoAfterOpen() override { if (!FBusy) TDataSet::DoAfterOpen(); }
+    void DoBeforeClose() override { if (!FBusy) TDataSet::DoBeforeClose(); }
+    void DoAfterClose() override { if (!FBusy) TDataSet::DoAfterClose(); }
+    void DoBeforeInsert() override { if (!FBusy) TDataSet::DoBeforeInsert(); }
+    void DoAfterInsert() override { if (!FBusy) TDataSet::DoAfterInsert(); }
+    void DoBeforePost() override { if (!FBusy) TDataSet::DoBeforePost(); }
+    void DoAfterPost() override { if (!FBusy) TDataSet::DoAfterPost(); }
+    void DoAfterCancel() override { if (!FBusy) TDataSet::DoAfterCancel(); }
+    void DoOnNewRecord() override { if (!FBusy) TDataSet::DoOnNewRecord(); }
+
+    void ApplySortedField(const AnsiString& value);
+    void ApplySortOptions(TMemSortOptions value);
+    TMemSortOptions ReadSortOptions() const { return FSortOptions; }
+    // Looks the sort field up again and sorts all stored records on it, then
+    // rebuilds the filter list (nothing when busy, closed or without a
+    // stored sort field).
+    void Resort();
+    // The sort alone; false when there is no sort field to sort on.
+    bool SortStorage();
+    // Moves the record at the current index to its sorted place.
+    void MoveToSortedPlace();
+    // -1, 0, 1: the value comparison of two stored images on one column.
+    int CompareValues(const TMemField* desc, const TMemRecord& a, const TMemRecord& b) const;
+
+private:
+    void ReadRecords(std::string_view data);
+
+    TMemRecBuf* ActiveRecBuf();
+    void CopyRecordToBuffer(const TMemRecord& record, TMemRecBuf& buffer) const;
+    void CopyBufferToRecord(const TMemRecBuf& buffer, TMemRecord& record) const;
+    TMemRecord NewRecord() const;
+    int IndexOfId(Integer id) const;
+    int FilterIndexOf(int pos) const;
+    void InsertStored(int pos, TMemRecord&& record);
+    void ApplyAutoIncrement(TMemRecord& record, bool keepLoadedValues);
+    void FilterInsertPosition(int pos);
+    void FilterRemovePosition(int pos);
+    void FilterMovePosition(int from, int to);
+    void UpdateFiltered();
+    bool AcceptsRecord(int pos);
+    void PostInsert(TMemRecBuf& buffer, bool append);
+
+    TMemFields FStorage{this};
+    TIntegerField* FRecIdField = nullptr;
+    TField* FSortField = nullptr;
+    AnsiString FSortedField;
+    TMemSortOptions FSortOptions;
+    std::vector<int> FFilterList;  // 1-based stored positions, ascending
+    bool FFiltered = false;
+    int FCurrent = -1;             // 0-based stored position; -1 before the first
+    int FFilterPos = -1;           // index into FFilterList
+    Integer FIdCounter = 0;
+    bool FReadOnly = false;
+    bool FBusy = false;
+    TMemRecBuf* FFilterBuffer = nullptr;  // the record OnFilterRecord looks at
+};

@@ -1,0 +1,390 @@
+// The table file: the image StoreToFile writes and RestoreFromFile reads.
+// All integers little-endian; no checksum, no end marker.
+//
+//   OFFSET  SIZE      DESCRIPTION
+//   0       3         "Ver" (absent in a version-0 file, which starts at N)
+//   3       8         version, IEEE double; written 1.4, read: below 1.0 counts as 1.0
+//   11      4         N, int32: number of column descriptors
+//   15      ...       N descriptors, every field but RecId in field order:
+//                       int32   size: wide string Size; blob 0; else the data size
+//                       uint16  type code (string 1 ... largeint 21, 0xFFFF unknown)
+//                       uint16  L = name characters + 1
+//                       L       name and NUL
+//   ...     ...       records to the end of the file, one value per column:
+//                       blob     int32 n, n bytes
+//                       string   int32 n = characters + 1, characters, NUL (null = "")
+//                       wide     int32 count c, flag byte, when the flag is 1: 2c bytes UTF-16
+//                       other    flag byte (not in version 0), size bytes of the native value
+//
+// The reader trusts nothing: every length is checked against the bytes
+// left, a negative one is damage, and a record that would consume no bytes
+// ends the file. Damage drops the record it hits and everything after it;
+// the records before it are kept.
+
+#include "tables/memdset.h"
+
+#include <algorithm>
+#include <bit>
+#include <cmath>
+#include <cstring>
+
+#include "platform/rtl/FileUtils.h"
+
+static_assert(std::endian::native == std::endian::little, "the table file is little-endian like memory");
+
+namespace {
+
+constexpr double kWrittenVersion = 1.4;
+constexpr Word kUnknownCode = 0xFFFF;
+
+Word TypeCode(TFieldType type) {
+    switch (type) {
+    case ftString: return 1;
+    case ftSmallint: return 2;
+    case ftInteger: return 3;
+    case ftWord: return 4;
+    case ftBoolean: return 5;
+    case ftFloat: return 6;
+    case ftCurrency: return 7;
+    case ftBCD: return 8;
+    case ftDate: return 9;
+    case ftTime: return 10;
+    case ftDateTime: return 11;
+    case ftAutoInc: return 12;
+    case ftBlob: return 13;
+    case ftMemo: return 14;
+    case ftGraphic: return 15;
+    case ftFmtMemo: return 16;
+    case ftParadoxOle: return 17;
+    case ftDBaseOle: return 18;
+    case ftTypedBinary: return 19;
+    case ftWideString: return 20;
+    case ftLargeint: return 21;
+    default: return kUnknownCode;
+    }
+}
+
+bool IsBlobCode(Word code) { return code >= 13 && code <= 19; }
+
+class TImageWriter {
+public:
+    explicit TImageWriter(std::size_t reserve) { FOut.reserve(reserve); }
+    void Bytes(const void* p, std::size_t n) { FOut.append(static_cast<const char*>(p), n); }
+    void Int32(std::int32_t v) { Bytes(&v, 4); }
+    void UInt16(std::uint16_t v) { Bytes(&v, 2); }
+    void Byte1(Byte v) { FOut.push_back(static_cast<char>(v)); }
+    AnsiString Take() { return std::move(FOut); }
+
+private:
+    AnsiString FOut;
+};
+
+// A cursor over the file image; every read says whether the bytes were there.
+class TImageReader {
+public:
+    explicit TImageReader(std::string_view data) : FData(data) {}
+    std::size_t Pos() const { return FPos; }
+    std::size_t Left() const { return FData.size() - FPos; }
+    bool AtEnd() const { return FPos >= FData.size(); }
+    bool Int32(std::int32_t& v) { return Fixed(&v, 4); }
+    bool UInt16(std::uint16_t& v) { return Fixed(&v, 2); }
+    bool Byte1(Byte& v) { return Fixed(&v, 1); }
+    bool Double(double& v) { return Fixed(&v, 8); }
+    // A view of n bytes; false (and nothing consumed) when fewer are left.
+    bool View(std::int64_t n, std::string_view& out) {
+        if (n < 0 || static_cast<std::uint64_t>(n) > Left()) return false;
+        out = FData.substr(FPos, static_cast<std::size_t>(n));
+        FPos += static_cast<std::size_t>(n);
+        return true;
+    }
+    bool Skip(std::int64_t n) {
+        std::string_view ignored;
+        return View(n, ignored);
+    }
+    void Rewind() { FPos = 0; }
+
+private:
+    bool Fixed(void* v, std::size_t n) {
+        if (Left() < n) return false;
+        std::memcpy(v, FData.data() + FPos, n);
+        FPos += n;
+        return true;
+    }
+
+    std::string_view FData;
+    std::size_t FPos = 0;
+};
+
+}  // namespace
+
+// ---------------------------------------------------------------------------
+// Writer
+
+AnsiString TMemData::StoreToBytes() {
+    if (!IsCursorOpen()) return AnsiString();
+    std::vector<TField*> columns;
+    for (int i = 1; i < FieldCount(); ++i) columns.push_back(Fields()[i]);
+    const auto& recs = FStorage.FRecords;
+
+    std::size_t estimate = 64;
+    for (TField* f : columns) estimate += 16 + f->FieldName().size();
+    estimate += recs.size() * (static_cast<std::size_t>(FStorage.RecordSize()) + 4 * columns.size());
+    TImageWriter out(estimate);
+
+    out.Bytes("Ver", 3);
+    double version = kWrittenVersion;
+    out.Bytes(&version, 8);
+    out.Int32(static_cast<std::int32_t>(columns.size()));
+    for (TField* f : columns) {
+        std::int32_t size = f->DataType() == ftWideString ? f->Size() : (f->IsBlob() ? 0 : f->DataSize());
+        out.Int32(size);
+        out.UInt16(TypeCode(f->DataType()));
+        // Field names are identifiers of our own tables; a name that cannot be
+        // described is cut rather than written with a wrong length.
+        std::size_t nameLength = std::min<std::size_t>(f->FieldName().size(), 0xFFFE);
+        out.UInt16(static_cast<std::uint16_t>(nameLength + 1));
+        out.Bytes(f->FieldName().data(), nameLength);
+        out.Byte1(0);
+    }
+
+    // Per column: how to write it, resolved once.
+    struct TColumn {
+        const TMemField* Desc;
+        int BlobSlot;
+    };
+    std::vector<TColumn> plan;
+    for (TField* f : columns) plan.push_back({FStorage.FindDescriptor(f), FStorage.BlobIndex(f)});
+
+    static const AnsiString empty;
+    for (const TMemRecord& r : recs) {
+        const Byte* image = r.Data.get();
+        for (const TColumn& c : plan) {
+            if (c.BlobSlot >= 0) {
+                const AnsiString& blob =
+                    static_cast<std::size_t>(c.BlobSlot) < r.Blobs.size() ? r.Blobs[static_cast<std::size_t>(c.BlobSlot)] : empty;
+                out.Int32(static_cast<std::int32_t>(blob.size()));
+                out.Bytes(blob.data(), blob.size());
+                continue;
+            }
+            const TMemField* d = c.Desc;
+            const Byte* value = image + d->ValueOffset();
+            bool hasValue = image[d->NullOffset()] != 0;
+            switch (d->DataType()) {
+            case ftString: {
+                std::size_t n = 0;
+                if (hasValue) n = static_cast<std::size_t>(std::find(value, value + d->DataSize() - 1, Byte{0}) - value);
+                out.Int32(static_cast<std::int32_t>(n + 1));
+                out.Bytes(value, n);
+                out.Byte1(0);
+                break;
+            }
+            case ftWideString: {
+                const std::u16string& w = r.Wides[static_cast<std::size_t>(d->WideIndex())];
+                if (hasValue) {
+                    out.Int32(static_cast<std::int32_t>(w.size()));
+                    out.Byte1(1);
+                    out.Bytes(w.data(), w.size() * 2);
+                } else {
+                    out.Int32(0);
+                    out.Byte1(0);
+                }
+                break;
+            }
+            default:
+                out.Byte1(hasValue ? 1 : 0);
+                out.Bytes(value, static_cast<std::size_t>(d->DataSize()));
+                break;
+            }
+        }
+    }
+    return out.Take();
+}
+
+void TMemData::StoreToFile(const AnsiString& fileName) {
+    if (!IsCursorOpen()) return;
+    // Through a temporary file renamed over the old one: a failed write
+    // (full disk) leaves the previous table file as it was.
+    WriteFileAtomic(fileName, StoreToBytes());
+}
+
+// ---------------------------------------------------------------------------
+// Reader
+
+void TMemData::RestoreFromFile(const AnsiString& fileName) {
+    AnsiString bytes;
+    try {
+        bytes = ReadFileBytes(fileName);
+    } catch (const Exception&) {
+        return;  // an unreadable file leaves the table as it was
+    }
+    RestoreFromBytes(bytes);
+}
+
+void TMemData::RestoreFromBytes(std::string_view data) {
+    DisableControls();
+    FBusy = true;
+    try {
+        Close();
+        Open();
+        ReadRecords(data);
+    } catch (...) {
+        FBusy = false;
+        EnableControls();
+        throw;
+    }
+    FBusy = false;
+    try {
+        SortStorage();
+        RebuildFilterList();
+        if (!FFiltered)
+            First();
+        else {
+            InternalFirst();
+            Resync(TResyncMode{});
+        }
+    } catch (...) {
+        EnableControls();
+        throw;
+    }
+    EnableControls();
+}
+
+void TMemData::ReadRecords(std::string_view data) {
+    TImageReader in(data);
+    bool version0 = true;
+    std::string_view signature;
+    if (in.View(3, signature) && signature == "Ver") {
+        double version = 0;
+        if (!in.Double(version)) return;
+        version0 = false;  // any stored version reads as 1.0 or later
+    } else {
+        in.Rewind();
+    }
+
+    std::int32_t columnCount = 0;
+    if (!in.Int32(columnCount)) return;
+    std::vector<TMemReadField> columns;
+    std::vector<const TField*> bound;
+    bool damaged = false;
+    for (std::int32_t i = 0; i < columnCount; ++i) {
+        std::int32_t size;
+        std::uint16_t code, nameLength;
+        std::string_view name;
+        if (!in.Int32(size) || !in.UInt16(code) || !in.UInt16(nameLength) || !in.View(nameLength, name)) break;
+        if (size < 0) {
+            damaged = true;  // a column of negative size cannot be read past
+            break;
+        }
+        name = name.substr(0, name.find('\0'));
+        TMemReadField column;
+        column.StoredSize = size;
+        column.BufferSize = size;
+        column.Code = code;
+        TField* field = FindField(AnsiString(name));
+        // RecId is numbered by the reader, and a second column of one name
+        // would overwrite the first: both are skipped like unknown columns.
+        if (field && field != FRecIdField && std::find(bound.begin(), bound.end(), field) == bound.end()) {
+            bound.push_back(field);
+            column.Field = field;
+            column.Desc = FStorage.FindDescriptor(field);
+            column.BlobSlot = FStorage.BlobIndex(field);
+            if (column.Desc) column.BufferSize = std::max(size, column.Desc->DataSize());
+        }
+        columns.push_back(std::move(column));
+    }
+    if (damaged || in.AtEnd() || bound.empty()) return;
+
+    std::vector<TMemField*> stored;  // descriptors after RecId
+    for (int i = 1; i < FStorage.Count(); ++i) stored.push_back(FStorage.FieldAt(i));
+    std::vector<const TMemReadField*> source(static_cast<std::size_t>(FStorage.Count()), nullptr);
+    std::vector<const TMemReadField*> blobSource(static_cast<std::size_t>(FStorage.BlobCount()), nullptr);
+    for (const TMemReadField& c : columns) {
+        if (c.Desc) source[static_cast<std::size_t>(c.Desc->Index())] = &c;
+        if (c.BlobSlot >= 0) blobSource[static_cast<std::size_t>(c.BlobSlot)] = &c;
+    }
+    TMemField* recId = FStorage.FindDescriptor(FRecIdField);
+
+    Integer counter = 1;
+    while (!in.AtEnd()) {
+        std::size_t start = in.Pos();
+        bool stop = false;
+        for (TMemReadField& c : columns) {
+            std::int32_t length = 0;
+            Byte flag = 0;
+            if (c.Field && (c.BlobSlot >= 0 || c.Field->DataType() == ftString)) {
+                if (!in.Int32(length) || length < 0) { stop = true; break; }
+                if (c.BlobSlot >= 0 || length <= c.BufferSize) {
+                    if (!in.View(length, c.Value)) { stop = true; break; }
+                } else if (!in.View(c.BufferSize, c.Value) || !in.Skip(length - c.BufferSize)) {
+                    stop = true;
+                    break;
+                }
+            } else if (c.Field && c.Field->DataType() == ftWideString) {
+                std::string_view text;
+                if (!in.Int32(length) || length < 0 || !in.Byte1(flag)) { stop = true; break; }
+                c.NullFlag = flag == 1 ? 1 : 0;
+                c.Wide.clear();
+                if (flag == 1) {
+                    if (!in.View(static_cast<std::int64_t>(length) * 2, text)) { stop = true; break; }
+                    c.Wide.resize(static_cast<std::size_t>(length));
+                    std::memcpy(c.Wide.data(), text.data(), text.size());
+                }
+            } else if (c.Field) {
+                if (!version0) {
+                    if (!in.Byte1(flag)) { stop = true; break; }
+                    c.NullFlag = flag != 0 ? 1 : 0;
+                }
+                if (!in.View(c.StoredSize, c.Value)) { stop = true; break; }
+            } else if (c.Code == 1 || IsBlobCode(c.Code)) {
+                if (!in.Int32(length) || !in.Skip(length)) { stop = true; break; }
+            } else if (c.Code == 20) {
+                if (!in.Int32(length) || length < 0 || !in.Byte1(flag)) { stop = true; break; }
+                if (flag == 1 && !in.Skip(static_cast<std::int64_t>(length) * 2)) { stop = true; break; }
+            } else {
+                if (!version0 && !in.Byte1(flag)) { stop = true; break; }
+                if (!in.Skip(c.StoredSize)) { stop = true; break; }
+            }
+        }
+        // A damaged record is dropped; one that reads no bytes at all would
+        // repeat for ever.
+        if (stop || in.Pos() == start) break;
+
+        TMemRecord record = NewRecord();
+        Byte* image = record.Data.get();
+        record.Id = counter;
+        image[recId->NullOffset()] = 1;
+        std::memcpy(image + recId->ValueOffset(), &counter, 4);
+        if (FStorage.BlobCount() > 0) {
+            record.Blobs.resize(static_cast<std::size_t>(FStorage.BlobCount()));
+            for (std::size_t k = 0; k < blobSource.size(); ++k)
+                if (blobSource[k]) record.Blobs[k] = AnsiString(blobSource[k]->Value);
+        }
+        for (TMemField* d : stored) {
+            const TMemReadField* c = source[static_cast<std::size_t>(d->Index())];
+            if (!c) continue;  // a field the file lacks stays null
+            Byte* value = image + d->ValueOffset();
+            switch (d->DataType()) {
+            case ftString: {
+                std::string_view text = c->Value.substr(0, c->Value.find('\0'));
+                std::size_t n = std::min<std::size_t>(text.size(), static_cast<std::size_t>(d->DataSize() - 1));
+                std::memcpy(value, text.data(), n);
+                image[d->NullOffset()] = 1;
+                break;
+            }
+            case ftWideString:
+                image[d->NullOffset()] = c->NullFlag;
+                if (c->NullFlag) record.Wides[static_cast<std::size_t>(d->WideIndex())] = c->Wide;
+                break;
+            default:
+                image[d->NullOffset()] = c->NullFlag;
+                if (c->NullFlag)
+                    std::memcpy(value, c->Value.data(), std::min<std::size_t>(c->Value.size(), static_cast<std::size_t>(d->DataSize())));
+                break;
+            }
+        }
+        ApplyAutoIncrement(record, true);
+        FStorage.FRecords.push_back(std::move(record));
+        FIdCounter = counter;
+        ++counter;
+    }
+}

@@ -1,0 +1,352 @@
+// The table file: exact bytes, round trips, and damaged or foreign files.
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <filesystem>
+#include <sys/resource.h>
+
+#include "platform/rtl/DateUtils.h"
+#include "platform/rtl/FileUtils.h"
+#include "tables/tests/TableFixture.h"
+
+namespace {
+
+std::string TestFolder(const char* name) {
+    std::filesystem::path p = std::filesystem::path(VEMLOR_TEST_OUTPUT) / "tables" / name;
+    std::filesystem::remove_all(p);
+    std::filesystem::create_directories(p);
+    return p.string() + "/";
+}
+
+void FillAllTypes(TMemData* t) {
+    // Row 1: a value in every field.
+    t->Append();
+    t->FieldByName("Str")->SetAsString("Žluťoučký kůň");  // cut to 10 characters
+    t->FieldByName("Small")->SetAsInteger(-1234);
+    t->FieldByName("Int")->SetAsInteger(-2000000000);
+    t->FieldByName("Wrd")->SetAsInteger(65535);
+    t->FieldByName("Bool")->SetAsBoolean(true);
+    t->FieldByName("Flt")->SetAsFloat(3.25);
+    t->FieldByName("Cur")->SetAsFloat(12.5);
+    t->FieldByName("Bcd")->SetAsFloat(-7.125);
+    t->FieldByName("Dat")->SetAsDateTime(EncodeDate(2001, 2, 3));
+    t->FieldByName("Tim")->SetAsDateTime(EncodeTime(13, 14, 15, 160));
+    t->FieldByName("DT")->SetAsDateTime(EncodeDateTime(1999, 12, 31, 23, 59, 58, 0));
+    t->FieldByName("Auto")->SetAsInteger(7);
+    static_cast<TLargeintField*>(t->FieldByName("Big"))->SetAsLargeInt(-(Int64{1} << 40));
+    static_cast<TWideStringField*>(t->FieldByName("Wide"))->SetAsWideString(u"Příliš \u20AC \U0001F600");
+    t->FieldByName("Blob")->SetAsString(std::string("\0\1\2binary", 9));
+    t->FieldByName("Memo")->SetAsString("řádek 1\r\nřádek 2");
+    t->FieldByName("Pic")->SetAsString("BM....");
+    t->Post();
+    // Row 2: every field null (the string is written as "").
+    t->Append();
+    t->Post();
+}
+
+void ExpectAllTypesRow1(TMemData* t) {
+    EXPECT_EQ(t->FieldByName("Str")->AsString(), "Žluťoučký ");
+    EXPECT_EQ(t->FieldByName("Small")->AsInteger(), -1234);
+    EXPECT_EQ(t->FieldByName("Int")->AsInteger(), -2000000000);
+    EXPECT_EQ(t->FieldByName("Wrd")->AsInteger(), 65535);
+    EXPECT_TRUE(t->FieldByName("Bool")->AsBoolean());
+    EXPECT_DOUBLE_EQ(t->FieldByName("Flt")->AsFloat(), 3.25);
+    EXPECT_DOUBLE_EQ(t->FieldByName("Cur")->AsFloat(), 12.5);
+    EXPECT_DOUBLE_EQ(t->FieldByName("Bcd")->AsFloat(), -7.125);
+    EXPECT_DOUBLE_EQ(t->FieldByName("Dat")->AsDateTime(), EncodeDate(2001, 2, 3));
+    EXPECT_NEAR(t->FieldByName("Tim")->AsDateTime(), EncodeTime(13, 14, 15, 160), 1e-9);
+    EXPECT_NEAR(t->FieldByName("DT")->AsDateTime(), EncodeDateTime(1999, 12, 31, 23, 59, 58, 0), 1e-9);
+    EXPECT_EQ(t->FieldByName("Auto")->AsInteger(), 7);
+    EXPECT_EQ(static_cast<TLargeintField*>(t->FieldByName("Big"))->AsLargeInt(), -(Int64{1} << 40));
+    EXPECT_EQ(static_cast<TWideStringField*>(t->FieldByName("Wide"))->AsWideString(), u"Příliš \u20AC \U0001F600");
+    EXPECT_EQ(t->FieldByName("Blob")->AsString(), std::string("\0\1\2binary", 9));
+    EXPECT_EQ(t->FieldByName("Memo")->AsString(), "řádek 1\r\nřádek 2");
+    EXPECT_EQ(t->FieldByName("Pic")->AsString(), "BM....");
+}
+
+}  // namespace
+
+TEST(TMemDataFileTest, StoresTheGroupsTableByteForByte) {
+    auto h = MakeGroups();
+    h->Table->Open();
+    AppendGroup(h->Table, 0, "Všichni", 0);
+    AppendGroup(h->Table, 1, "Rodina", 1);
+    std::string expected = kHeader14 + Int32Bytes(3) +
+                           // size 4, code 3, length 3, "ID" NUL
+                           Bytes({4, 0, 0, 0, 3, 0, 3, 0, 'I', 'D', 0}) +
+                           // size 21, code 1, length 6, "Jmeno" NUL
+                           Bytes({21, 0, 0, 0, 1, 0, 6, 0, 'J', 'm', 'e', 'n', 'o', 0}) +
+                           // size 4, code 3, length 7, "Poradi" NUL
+                           Bytes({4, 0, 0, 0, 3, 0, 7, 0, 'P', 'o', 'r', 'a', 'd', 'i', 0}) +
+                           // flag + ID 0; length 8 + "Všichni" NUL; flag + Poradi 0
+                           Bytes({1, 0, 0, 0, 0, 8, 0, 0, 0, 'V', 0x9A, 'i', 'c', 'h', 'n', 'i', 0, 1, 0, 0, 0, 0}) +
+                           Bytes({1, 1, 0, 0, 0, 7, 0, 0, 0, 'R', 'o', 'd', 'i', 'n', 'a', 0, 1, 1, 0, 0, 0});
+    EXPECT_EQ(h->Table->StoreToBytes(), expected);
+
+    std::string folder = TestFolder("golden");
+    h->Table->StoreToFile(folder + "Skupiny.dat");
+    EXPECT_EQ(ReadFileBytes(folder + "Skupiny.dat"), expected);
+}
+
+TEST(TMemDataFileTest, EmptyTableWritesHeaderOnlyAndReadsBackOpenAndEmpty) {
+    auto h = MakeGroups();
+    h->Table->Open();
+    std::string image = h->Table->StoreToBytes();
+    EXPECT_EQ(image.size(), 11u + 4 + 11 + 14 + 15);
+
+    auto g = MakeGroups();
+    g->Table->RestoreFromBytes(image);
+    EXPECT_TRUE(g->Table->Active());
+    EXPECT_EQ(g->Table->RecordCount(), 0);
+}
+
+TEST(TMemDataFileTest, ClosedTableStoresNothing) {
+    auto h = MakeGroups();
+    std::string folder = TestFolder("closed");
+    h->Table->StoreToFile(folder + "x.dat");
+    EXPECT_FALSE(FileExists(folder + "x.dat"));
+}
+
+TEST(TMemDataFileTest, EveryFieldTypeRoundTripsWithNullsBlobsAndWideStrings) {
+    auto h = MakeAllTypes();
+    h->Table->Open();
+    FillAllTypes(h->Table);
+    std::string image = h->Table->StoreToBytes();
+
+    auto g = MakeAllTypes();
+    g->Table->RestoreFromBytes(image);
+    ASSERT_EQ(g->Table->RecordCount(), 2);
+    g->Table->First();
+    ExpectAllTypesRow1(g->Table);
+    g->Table->Next();
+    for (int i = 1; i < g->Table->FieldCount(); ++i) {
+        TField* f = g->Table->Fields()[i];
+        if (f->FieldName() == "Str") {
+            EXPECT_EQ(f->AsString(), "");
+        } else if (f->FieldName() == "Auto") {
+            EXPECT_EQ(f->AsInteger(), 8) << "a null auto-increment value is numbered";
+        } else {
+            EXPECT_TRUE(f->IsNull()) << f->FieldName();
+        }
+    }
+    // Writing the loaded table again gives the same bytes.
+    EXPECT_EQ(g->Table->StoreToBytes(), image);
+}
+
+TEST(TMemDataFileTest, BooleanTrueIsStoredAsTheWordOne) {
+    auto h = std::make_unique<TTableHolder>();
+    AddField<TBooleanField>(h->Owner.get(), h->Table, "B");
+    h->Table->Open();
+    h->Table->Append();
+    h->Table->FieldByName("B")->SetAsBoolean(true);
+    h->Table->Post();
+    std::string image = h->Table->StoreToBytes();
+    EXPECT_EQ(image.substr(image.size() - 3), Bytes({1, 1, 0}));
+}
+
+TEST(TMemDataFileTest, RecIdIsNumberedInFileOrderWhateverTheSortOrder) {
+    std::string file = kHeader14 + Int32Bytes(1) + Descriptor(21, 1, "Jmeno") + StringValue("Cyril") +
+                       StringValue("Adam") + StringValue("Bedřich");
+    auto h = MakeGroups();
+    h->Table->SetSortedField("Jmeno");
+    h->Table->RestoreFromBytes(file);
+    ASSERT_EQ(h->Table->RecordCount(), 3);
+    std::vector<std::pair<AnsiString, int>> rows;
+    for (h->Table->First(); !h->Table->Eof(); h->Table->Next())
+        rows.emplace_back(h->Table->FieldByName("Jmeno")->AsString(), h->Table->RecIdField()->AsInteger());
+    std::vector<std::pair<AnsiString, int>> expected{{"Adam", 2}, {"Bedřich", 3}, {"Cyril", 1}};
+    EXPECT_EQ(rows, expected);
+    EXPECT_TRUE(h->Table->FieldByName("ID")->IsNull()) << "a field the file lacks is null";
+}
+
+TEST(TMemDataFileTest, VersionZeroFileHasNoFlagsAndLoadsNonNull) {
+    // No "Ver": N at offset 0; fixed-size values carry no null-flag byte.
+    std::string file = Int32Bytes(2) + Descriptor(4, 3, "ID") + Descriptor(11, 1, "Jmeno") +
+                       IntValue(5, false) + StringValue("Pět") + IntValue(0, false) + StringValue("");
+    auto h = MakeGroups();
+    h->Table->RestoreFromBytes(file);
+    ASSERT_EQ(h->Table->RecordCount(), 2);
+    h->Table->First();
+    EXPECT_EQ(h->Table->FieldByName("ID")->AsInteger(), 5);
+    EXPECT_EQ(h->Table->FieldByName("Jmeno")->AsString(), "Pět");
+    h->Table->Next();
+    EXPECT_FALSE(h->Table->FieldByName("ID")->IsNull());
+    EXPECT_EQ(h->Table->FieldByName("ID")->AsInteger(), 0);
+}
+
+TEST(TMemDataFileTest, VersionBelowOneReadsLikeOne) {
+    double half = 0.5;
+    std::string file = std::string("Ver") + std::string(reinterpret_cast<const char*>(&half), 8) + Int32Bytes(1) +
+                       Descriptor(4, 3, "ID") + IntValue(9) + Bytes({0, 0, 0, 0, 0});
+    auto h = MakeGroups();
+    h->Table->RestoreFromBytes(file);
+    ASSERT_EQ(h->Table->RecordCount(), 2);
+    h->Table->First();
+    EXPECT_EQ(h->Table->FieldByName("ID")->AsInteger(), 9);
+    h->Table->Next();
+    EXPECT_TRUE(h->Table->FieldByName("ID")->IsNull());
+}
+
+TEST(TMemDataFileTest, ExtraColumnsOfEveryTypeCodeAreSkipped) {
+    auto all = MakeAllTypes();
+    all->Table->Open();
+    FillAllTypes(all->Table);
+    // An unknown type code carries a flag byte and its stored size.
+    std::string image = all->Table->StoreToBytes();
+
+    auto h = std::make_unique<TTableHolder>();
+    AddField<TIntegerField>(h->Owner.get(), h->Table, "Int");
+    AddField<TStringField>(h->Owner.get(), h->Table, "Jmeno", 5);
+    h->Table->RestoreFromBytes(image);
+    ASSERT_EQ(h->Table->RecordCount(), 2);
+    h->Table->First();
+    EXPECT_EQ(h->Table->FieldByName("Int")->AsInteger(), -2000000000);
+    EXPECT_TRUE(h->Table->FieldByName("Jmeno")->IsNull());
+    h->Table->Next();
+    EXPECT_TRUE(h->Table->FieldByName("Int")->IsNull());
+
+    std::string unknown = kHeader14 + Int32Bytes(2) + Descriptor(3, 0xFFFF, "Divny") + Descriptor(4, 3, "Int") +
+                          Bytes({1, 'a', 'b', 'c'}) + IntValue(42) + Bytes({0, 0, 0, 0}) + IntValue(43);
+    h->Table->RestoreFromBytes(unknown);
+    ASSERT_EQ(h->Table->RecordCount(), 2);
+    h->Table->Last();
+    EXPECT_EQ(h->Table->FieldByName("Int")->AsInteger(), 43);
+}
+
+TEST(TMemDataFileTest, LongerStoredStringKeepsTheFieldsSize) {
+    std::string file = kHeader14 + Int32Bytes(1) + Descriptor(51, 1, "Jmeno") + StringValue("Bartoloměj Veliký");
+    auto h = std::make_unique<TTableHolder>();
+    AddField<TStringField>(h->Owner.get(), h->Table, "Jmeno", 5);
+    h->Table->RestoreFromBytes(file);
+    ASSERT_EQ(h->Table->RecordCount(), 1);
+    EXPECT_EQ(h->Table->FieldByName("Jmeno")->AsString(), "Barto");
+}
+
+TEST(TMemDataFileTest, AutoIncrementValuesOfTheFileAreKept) {
+    std::string file = kHeader14 + Int32Bytes(1) + Descriptor(4, 12, "Cislo") + IntValue(5) + IntValue(3) +
+                       Bytes({0, 0, 0, 0, 0}) + IntValue(9);
+    auto h = std::make_unique<TTableHolder>();
+    AddField<TAutoIncField>(h->Owner.get(), h->Table, "Cislo");
+    h->Table->RestoreFromBytes(file);
+    std::vector<int> values;
+    for (h->Table->First(); !h->Table->Eof(); h->Table->Next())
+        values.push_back(h->Table->FieldByName("Cislo")->AsInteger());
+    EXPECT_EQ(values, (std::vector<int>{5, 3, 6, 9}));
+    h->Table->Append();
+    h->Table->Post();
+    EXPECT_EQ(h->Table->FieldByName("Cislo")->AsInteger(), 10);
+}
+
+TEST(TMemDataFileTest, EveryTruncatedPrefixLoadsTheCompleteRecordsBeforeIt) {
+    auto h = MakeAllTypes();
+    h->Table->Open();
+    FillAllTypes(h->Table);
+    FillAllTypes(h->Table);
+    std::string image = h->Table->StoreToBytes();
+    // Where each record ends: the image of the first k records.
+    std::vector<std::size_t> ends;
+    {
+        auto k = MakeAllTypes();
+        k->Table->Open();
+        ends.push_back(k->Table->StoreToBytes().size());
+        k->Table->RestoreFromBytes(image);
+        while (k->Table->RecordCount() > 0) {
+            k->Table->Last();
+            ends.insert(ends.begin() + 1, k->Table->StoreToBytes().size());
+            k->Table->Delete();
+        }
+    }
+    ASSERT_EQ(ends.size(), 5u);
+    ASSERT_EQ(ends.back(), image.size());
+
+    auto t = MakeAllTypes();
+    for (std::size_t len = 0; len <= image.size(); ++len) {
+        t->Table->RestoreFromBytes(std::string_view(image).substr(0, len));
+        int complete = 0;
+        for (std::size_t k = 1; k < ends.size(); ++k)
+            if (ends[k] <= len) complete = static_cast<int>(k);
+        ASSERT_EQ(t->Table->RecordCount(), complete) << "prefix of " << len << " bytes";
+        if (complete > 0) {
+            t->Table->First();
+            ExpectAllTypesRow1(t->Table);
+        }
+    }
+}
+
+TEST(TMemDataFileTest, DamagedLengthsEndTheFileWithoutLosingEarlierRecords) {
+    std::string good = kHeader14 + Int32Bytes(2) + Descriptor(4, 3, "ID") + Descriptor(21, 1, "Jmeno") +
+                       IntValue(1) + StringValue("Jedna");
+    auto h = MakeGroups();
+    // A negative string length.
+    h->Table->RestoreFromBytes(good + IntValue(2) + Int32Bytes(-5) + "xyz");
+    EXPECT_EQ(h->Table->RecordCount(), 1);
+    // A blob-like length far beyond the end.
+    h->Table->RestoreFromBytes(good + IntValue(2) + Int32Bytes(0x7FFFFFFF) + "xyz");
+    EXPECT_EQ(h->Table->RecordCount(), 1);
+    // A column count far beyond the descriptors present.
+    std::string many = kHeader14 + Int32Bytes(0x7FFFFFFF) + Descriptor(4, 3, "ID");
+    h->Table->RestoreFromBytes(many);
+    EXPECT_EQ(h->Table->RecordCount(), 0);
+    // Version 0 with a column of size 0 only: no record reads any byte.
+    std::string zero = Int32Bytes(1) + Descriptor(0, 3, "ID") + "rest";
+    h->Table->RestoreFromBytes(zero);
+    EXPECT_EQ(h->Table->RecordCount(), 0);
+    // A name length running past the end.
+    std::string shortName = kHeader14 + Int32Bytes(1) + Int32Bytes(4) + UInt16Bytes(3) + UInt16Bytes(200) + "ID";
+    h->Table->RestoreFromBytes(shortName);
+    EXPECT_EQ(h->Table->RecordCount(), 0);
+    EXPECT_TRUE(h->Table->Active());
+}
+
+TEST(TMemDataFileTest, UnreadableFileLeavesTheTableAsItWas) {
+    auto h = MakeGroups();
+    h->Table->Open();
+    AppendGroup(h->Table, 1, "Rodina", 0);
+    h->Table->RestoreFromFile(TestFolder("missing") + "nic.dat");
+    EXPECT_EQ(h->Table->RecordCount(), 1);
+    EXPECT_EQ(h->Table->FieldByName("Jmeno")->AsString(), "Rodina");
+}
+
+TEST(TMemDataFileTest, StoreKeepsOldFileWhenWriteFails) {
+    std::string folder = TestFolder("full");
+    auto h = MakeGroups();
+    h->Table->Open();
+    AppendGroup(h->Table, 1, "Rodina", 0);
+    h->Table->StoreToFile(folder + "Skupiny.dat");
+    std::string old = ReadFileBytes(folder + "Skupiny.dat");
+    for (int i = 0; i < 200; ++i) AppendGroup(h->Table, i + 2, "Přátelé", i + 1);
+
+    // A file-size limit below the new image stands in for a full disk.
+    struct rlimit saved {};
+    getrlimit(RLIMIT_FSIZE, &saved);
+    auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit limited = saved;
+    limited.rlim_cur = 512;
+    setrlimit(RLIMIT_FSIZE, &limited);
+    bool raised = false;
+    try {
+        h->Table->StoreToFile(folder + "Skupiny.dat");
+    } catch (const EStreamError&) {
+        raised = true;
+    }
+    setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, oldHandler);
+
+    EXPECT_TRUE(raised);
+    EXPECT_EQ(ReadFileBytes(folder + "Skupiny.dat"), old);
+    EXPECT_EQ(ListFiles(folder, "*"), (std::vector<AnsiString>{"Skupiny.dat"})) << "no temporary file left";
+}
+
+TEST(TMemDataFileTest, FileRoundTripThroughDisk) {
+    std::string folder = TestFolder("disk");
+    auto h = MakeAllTypes();
+    h->Table->Open();
+    FillAllTypes(h->Table);
+    h->Table->StoreToFile(folder + "Vse.dat");
+    auto g = MakeAllTypes();
+    g->Table->RestoreFromFile(folder + "Vse.dat");
+    ASSERT_EQ(g->Table->RecordCount(), 2);
+    g->Table->First();
+    ExpectAllTypesRow1(g->Table);
+}

@@ -1,0 +1,373 @@
+// The record store: cursor, posting, deleting, record ids, value storage.
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "platform/rtl/DateUtils.h"
+#include "tables/tests/TableFixture.h"
+
+namespace {
+
+class TBytesField : public TField {
+public:
+    explicit TBytesField(TComponent* owner) : TField(owner) { SetDataType(ftBytes); }
+    int DataSize() const override { return 4; }
+};
+
+std::vector<AnsiString> Names(TMemData* t) {
+    std::vector<AnsiString> names;
+    for (t->First(); !t->Eof(); t->Next()) names.push_back(t->FieldByName("Jmeno")->AsString());
+    return names;
+}
+
+}  // namespace
+
+TEST(TMemDataTest, UnsupportedFieldTypeKeepsTheTableClosed) {
+    auto h = MakeGroups();
+    AddField<TBytesField>(h->Owner.get(), h->Table, "Surova");
+    try {
+        h->Table->Open();
+        FAIL() << "opened";
+    } catch (const EDatabaseError& e) {
+        EXPECT_EQ(e.Message(), "Unsupported field type: Surova");
+    }
+    EXPECT_FALSE(h->Table->Active());
+}
+
+TEST(TMemDataTest, EmptyTableHasNoRecordsAndEveryFetchIsAtTheEnd) {
+    auto h = MakeGroups();
+    h->Table->Open();
+    EXPECT_EQ(h->Table->RecNo(), 0);
+    EXPECT_EQ(h->Table->RecordCount(), 0);
+    EXPECT_TRUE(h->Table->Eof());
+    EXPECT_TRUE(h->Table->Bof());
+    EXPECT_TRUE(h->Table->IsEmpty());
+    h->Table->Next();
+    h->Table->Last();
+    EXPECT_TRUE(h->Table->Eof());
+    EXPECT_TRUE(h->Table->FieldByName("ID")->IsNull());
+    EXPECT_EQ(h->Table->MemFields()->StoredRecordCount(), 0);
+}
+
+TEST(TMemDataTest, RecIdIsTheHiddenFirstFieldAndNumbersRecordsWithoutReuse) {
+    auto h = MakeGroups();
+    TField* recId = h->Table->Fields()[0];
+    EXPECT_EQ(recId->FieldName(), "RecId");
+    EXPECT_EQ(recId->Name(), "SkupinyRecId");
+    EXPECT_FALSE(recId->Visible());
+    h->Table->Open();
+    for (int i = 1; i <= 10; ++i) AppendGroup(h->Table, i, "G" + IntToStr(i), i);
+    std::vector<int> ids;
+    for (h->Table->First(); !h->Table->Eof(); h->Table->Next()) ids.push_back(recId->AsInteger());
+    EXPECT_EQ(ids, (std::vector<int>{1, 2, 3, 4, 5, 6, 7, 8, 9, 10}));
+    h->Table->Last();
+    h->Table->Delete();
+    AppendGroup(h->Table, 11, "G11", 11);
+    EXPECT_EQ(recId->AsInteger(), 11);
+    // Reopening starts a new life.
+    h->Table->Close();
+    h->Table->Open();
+    AppendGroup(h->Table, 1, "G1", 1);
+    EXPECT_EQ(recId->AsInteger(), 1);
+}
+
+TEST(TMemDataTest, InsertGoesBeforeTheCurrentRecordAndAppendAfterTheLast) {
+    auto h = MakeGroups();
+    h->Table->Open();
+    AppendGroup(h->Table, 1, "A", 0);
+    AppendGroup(h->Table, 3, "C", 0);
+    h->Table->First();
+    h->Table->Next();
+    h->Table->Insert();
+    h->Table->FieldByName("Jmeno")->SetAsString("B");
+    h->Table->Post();
+    EXPECT_EQ(h->Table->RecNo(), 2);
+    h->Table->First();
+    h->Table->Insert();
+    h->Table->FieldByName("Jmeno")->SetAsString("0");
+    h->Table->Post();
+    AppendGroup(h->Table, 4, "D", 0);
+    EXPECT_EQ(Names(h->Table), (std::vector<AnsiString>{"0", "A", "B", "C", "D"}));
+    EXPECT_EQ(h->Table->RecordCount(), 5);
+}
+
+TEST(TMemDataTest, CancelDropsTheEditAndTheInsert) {
+    auto h = MakeGroups();
+    h->Table->Open();
+    AppendGroup(h->Table, 1, "A", 0);
+    h->Table->Edit();
+    h->Table->FieldByName("Jmeno")->SetAsString("Z");
+    h->Table->Cancel();
+    EXPECT_EQ(h->Table->FieldByName("Jmeno")->AsString(), "A");
+    h->Table->Append();
+    h->Table->Cancel();
+    EXPECT_EQ(h->Table->RecordCount(), 1);
+    EXPECT_EQ(h->Table->State(), dsBrowse);
+}
+
+TEST(TMemDataTest, DeletingTheLastRecordMovesToTheNewLast) {
+    auto h = MakeGroups();
+    h->Table->Open();
+    for (int i = 1; i <= 3; ++i) AppendGroup(h->Table, i, "G" + IntToStr(i), i);
+    h->Table->Last();
+    h->Table->Delete();
+    EXPECT_EQ(h->Table->FieldByName("ID")->AsInteger(), 2);
+    EXPECT_EQ(h->Table->RecNo(), 2);
+    h->Table->First();
+    h->Table->Delete();
+    EXPECT_EQ(h->Table->FieldByName("ID")->AsInteger(), 2);
+    h->Table->Delete();
+    EXPECT_TRUE(h->Table->IsEmpty());
+    EXPECT_THROW(h->Table->Delete(), EDatabaseError);
+}
+
+TEST(TMemDataTest, RecNoOutOfRangeLeavesTheCursor) {
+    auto h = MakeGroups();
+    h->Table->Open();
+    for (int i = 1; i <= 3; ++i) AppendGroup(h->Table, i, "G" + IntToStr(i), i);
+    int scrolls = 0;
+    h->Table->AfterScroll = [&](TDataSet*) { ++scrolls; };
+    h->Table->SetRecNo(2);
+    EXPECT_EQ(h->Table->FieldByName("ID")->AsInteger(), 2);
+    EXPECT_EQ(scrolls, 1);
+    h->Table->SetRecNo(0);
+    h->Table->SetRecNo(4);
+    EXPECT_EQ(h->Table->RecNo(), 2);
+    h->Table->SetRecNo(2);
+    EXPECT_EQ(scrolls, 1) << "no scroll when the position does not change";
+}
+
+TEST(TMemDataTest, BookmarksFollowRecordsAndDieWithThem) {
+    auto h = MakeGroups();
+    h->Table->Open();
+    for (int i = 1; i <= 5; ++i) AppendGroup(h->Table, i, "G" + IntToStr(i), i);
+    h->Table->SetRecNo(2);
+    TBookmark second = h->Table->GetBookmark();
+    h->Table->SetRecNo(4);
+    TBookmark fourth = h->Table->GetBookmark();
+    EXPECT_EQ(h->Table->CompareBookmarks(second, fourth), -1);
+    EXPECT_EQ(h->Table->CompareBookmarks(fourth, second), 1);
+    EXPECT_EQ(h->Table->CompareBookmarks(TBookmark(), second), 1);
+    EXPECT_EQ(h->Table->CompareBookmarks(TBookmark(), TBookmark()), 0);
+    h->Table->GotoBookmark(second);
+    EXPECT_EQ(h->Table->FieldByName("ID")->AsInteger(), 2);
+    h->Table->Delete();
+    EXPECT_FALSE(h->Table->BookmarkValid(second));
+    EXPECT_TRUE(h->Table->BookmarkValid(fourth));
+    try {
+        h->Table->GotoBookmark(second);
+        FAIL();
+    } catch (const EDatabaseError& e) {
+        EXPECT_EQ(e.Message(), "Skupiny: Bookmark not found");
+    }
+}
+
+TEST(TMemDataTest, WritingOutsideEditModeIsRefused) {
+    auto h = MakeGroups();
+    h->Table->Open();
+    AppendGroup(h->Table, 1, "A", 0);
+    try {
+        h->Table->FieldByName("Jmeno")->SetAsString("B");
+        FAIL();
+    } catch (const EDatabaseError& e) {
+        EXPECT_EQ(e.Message(), "Skupiny: Dataset not in edit or insert mode");
+    }
+    h->Table->SetReadOnly(true);
+    EXPECT_THROW(h->Table->Edit(), EDatabaseError);
+    EXPECT_THROW(h->Table->Append(), EDatabaseError);
+}
+
+TEST(TMemDataTest, WideStringsAreValuesNotSharedReferences) {
+    auto h = std::make_unique<TTableHolder>();
+    auto* wide = AddField<TWideStringField>(h->Owner.get(), h->Table, "W", 20);
+    h->Table->Open();
+    h->Table->Append();
+    wide->SetAsWideString(u"první");
+    h->Table->Post();
+    h->Table->Append();
+    wide->SetAsWideString(u"druhý");
+    h->Table->Post();
+
+    // A null write in the buffer leaves the stored value alone until posted.
+    h->Table->First();
+    h->Table->Edit();
+    wide->Clear();
+    EXPECT_TRUE(wide->IsNull());
+    h->Table->Cancel();
+    EXPECT_EQ(wide->AsWideString(), u"první");
+    EXPECT_EQ(h->Table->MemFields()->FieldAt(1)->WideValue(0), u"první");
+
+    // Changing one record never shows in another.
+    h->Table->Edit();
+    wide->SetAsWideString(u"změna");
+    h->Table->Post();
+    h->Table->Next();
+    EXPECT_EQ(wide->AsWideString(), u"druhý");
+    h->Table->Edit();
+    wide->Clear();
+    h->Table->Post();
+    EXPECT_TRUE(wide->IsNull());
+    h->Table->First();
+    EXPECT_EQ(wide->AsWideString(), u"změna");
+    EXPECT_EQ(wide->AsString(), "změna");
+}
+
+TEST(TMemDataTest, BlobsLiveBesideTheRecordAndCancelRestoresThem) {
+    auto h = std::make_unique<TTableHolder>();
+    auto* memo = AddField<TMemoField>(h->Owner.get(), h->Table, "Text");
+    auto* name = AddField<TStringField>(h->Owner.get(), h->Table, "Jmeno", 10);
+    h->Table->Open();
+    h->Table->Append();
+    name->SetAsString("bez textu");
+    h->Table->Post();
+    EXPECT_TRUE(memo->IsNull());
+    EXPECT_EQ(memo->AsString(), "");
+    h->Table->Edit();
+    memo->SetAsString("uložený text");
+    h->Table->Post();
+    h->Table->Edit();
+    memo->SetAsString("rozepsaný");
+    h->Table->Cancel();
+    EXPECT_EQ(memo->AsString(), "uložený text");
+    EXPECT_EQ(memo->DisplayText(), "(MEMO)");
+}
+
+TEST(TMemDataTest, DirectStorageAccessReadsValuesInPlace) {
+    auto h = MakeGroups();
+    h->Table->Open();
+    AppendGroup(h->Table, 7, "Sedm", 1);
+    AppendGroup(h->Table, 8, "Osm", 2);
+    TMemFields* s = h->Table->MemFields();
+    ASSERT_EQ(s->StoredRecordCount(), 2);
+    EXPECT_TRUE(s->FieldAt(0)->IsRecId());
+    const TMemField* jmeno = s->FieldAt(2);
+    EXPECT_EQ(jmeno->Field()->FieldName(), "Jmeno");
+    EXPECT_STREQ(reinterpret_cast<const char*>(jmeno->ValuePtr(1)), "Osm");
+    Integer id;
+    std::memcpy(&id, s->FieldAt(1)->ValuePtr(0), 4);
+    EXPECT_EQ(id, 7);
+    EXPECT_EQ(s->RecordSize(), 5 + 22 + 5 + 5);
+}
+
+TEST(TMemDataTest, AutoIncrementNumbersNewRecordsAboveTheLargestValue) {
+    auto h = std::make_unique<TTableHolder>();
+    auto* autoInc = AddField<TAutoIncField>(h->Owner.get(), h->Table, "Cislo");
+    h->Table->Open();
+    h->Table->Append();
+    h->Table->Post();
+    EXPECT_EQ(autoInc->AsInteger(), 1);
+    h->Table->Append();
+    autoInc->SetAsInteger(50);
+    h->Table->Post();
+    EXPECT_EQ(autoInc->AsInteger(), 50);
+    h->Table->Append();
+    autoInc->SetAsInteger(20);
+    h->Table->Post();
+    EXPECT_EQ(autoInc->AsInteger(), 51);
+}
+
+TEST(TMemDataTest, EventsFireInOrderAndBusyWalksKeepThemQuiet) {
+    auto h = MakeGroups();
+    std::vector<std::string> log;
+    TMemData* t = h->Table;
+    t->BeforeOpen = [&](TDataSet*) { log.push_back("BeforeOpen"); };
+    t->AfterOpen = [&](TDataSet*) { log.push_back("AfterOpen"); };
+    t->BeforeInsert = [&](TDataSet*) { log.push_back("BeforeInsert"); };
+    t->OnNewRecord = [&](TDataSet* ds) {
+        log.push_back("OnNewRecord");
+        ds->FieldByName("Poradi")->SetAsInteger(99);
+    };
+    t->AfterInsert = [&](TDataSet*) { log.push_back("AfterInsert"); };
+    t->BeforePost = [&](TDataSet*) { log.push_back("BeforePost"); };
+    t->AfterPost = [&](TDataSet*) { log.push_back("AfterPost"); };
+    t->Open();
+    t->Append();
+    t->FieldByName("Jmeno")->SetAsString("X");
+    t->Post();
+    EXPECT_EQ(log, (std::vector<std::string>{"BeforeOpen", "AfterOpen", "BeforeInsert", "OnNewRecord",
+                                             "AfterInsert", "BeforePost", "AfterPost"}));
+    EXPECT_EQ(t->FieldByName("Poradi")->AsInteger(), 99);
+
+    std::string image = t->StoreToBytes();
+    log.clear();
+    t->RestoreFromBytes(image);
+    EXPECT_TRUE(log.empty()) << log.front();
+}
+
+TEST(TMemDataTest, RefreshRecomputesStoredCalculatedFields) {
+    auto h = std::make_unique<TTableHolder>();
+    auto* text = AddField<TMemoField>(h->Owner.get(), h->Table, "Zprava");
+    auto* preview = new TStringField(h->Owner.get());
+    preview->SetFieldName("Nahled");
+    preview->SetFieldKind(fkCalculated);
+    preview->SetDataSet(h->Table);
+    h->Table->Open();
+    h->Table->Append();
+    text->SetAsString("Ahoj, jak se máš? Dlouho jsme se neviděli.");
+    h->Table->Post();
+    EXPECT_TRUE(preview->IsNull()) << "writes of the base's calculation pass are ignored";
+    h->Table->OnCalcFields = [&](TDataSet*) { preview->SetAsString(Copy(text->AsString(), 1, 20)); };
+    h->Table->Refresh();
+    EXPECT_EQ(preview->AsString(), "Ahoj, jak se máš? Dl");
+    // The value is stored and saved like any other.
+    auto g = std::make_unique<TTableHolder>();
+    AddField<TStringField>(g->Owner.get(), g->Table, "Nahled", 20);
+    g->Table->RestoreFromBytes(h->Table->StoreToBytes());
+    EXPECT_EQ(g->Table->FieldByName("Nahled")->AsString(), "Ahoj, jak se máš? Dl");
+}
+
+TEST(TMemDataTest, SortedTableKeepsPostedRecordsInOrder) {
+    auto h = MakeGroups();
+    h->Table->SetSortedField("Poradi");
+    h->Table->Open();
+    AppendGroup(h->Table, 1, "C", 3);
+    AppendGroup(h->Table, 2, "A", 1);
+    AppendGroup(h->Table, 3, "B", 2);
+    EXPECT_EQ(Names(h->Table), (std::vector<AnsiString>{"A", "B", "C"}));
+    h->Table->First();
+    h->Table->Edit();
+    h->Table->FieldByName("Poradi")->SetAsInteger(9);
+    h->Table->Post();
+    EXPECT_EQ(h->Table->FieldByName("Jmeno")->AsString(), "A") << "the cursor follows the moved record";
+    EXPECT_EQ(Names(h->Table), (std::vector<AnsiString>{"B", "C", "A"}));
+    // The forced re-sort idiom.
+    h->Table->SetSortedField("");
+    h->Table->SetSortedField("Jmeno");
+    EXPECT_EQ(Names(h->Table), (std::vector<AnsiString>{"A", "B", "C"}));
+    h->Table->SetSortOptions(TMemSortOptions{soDesc});
+    EXPECT_EQ(Names(h->Table), (std::vector<AnsiString>{"C", "B", "A"}));
+}
+
+TEST(TMemDataTest, FilterListHidesRefusedRecords) {
+    auto h = MakeGroups();
+    h->Table->Open();
+    for (int i = 1; i <= 6; ++i) AppendGroup(h->Table, i, "G" + IntToStr(i), i);
+    h->Table->SetOnFilterRecord([](TDataSet* ds, bool& accept) { accept = ds->FieldByName("ID")->AsInteger() % 2 == 0; });
+    EXPECT_TRUE(h->Table->Filtered());
+    EXPECT_EQ(h->Table->RecordCount(), 3);
+    EXPECT_EQ(Names(h->Table), (std::vector<AnsiString>{"G2", "G4", "G6"}));
+    h->Table->SetRecNo(2);
+    h->Table->Delete();
+    EXPECT_EQ(h->Table->FieldByName("ID")->AsInteger(), 6);
+    EXPECT_EQ(Names(h->Table), (std::vector<AnsiString>{"G2", "G6"}));
+    h->Table->First();
+    h->Table->Edit();
+    h->Table->FieldByName("ID")->SetAsInteger(3);
+    h->Table->Post();
+    EXPECT_EQ(h->Table->RecordCount(), 1);
+    h->Table->SetOnFilterRecord(nullptr);
+    EXPECT_FALSE(h->Table->Filtered());
+    EXPECT_EQ(h->Table->RecordCount(), 5);
+}
+
+TEST(TMemDataTest, FindRecordByValueGivesTheStoredPosition) {
+    auto h = MakeGroups();
+    h->Table->Open();
+    AppendGroup(h->Table, 5, "A", 0);
+    AppendGroup(h->Table, 6, "B", 0);
+    EXPECT_EQ(h->Table->FindRecordByValue(Variant(6), "ID"), 2);
+    EXPECT_EQ(h->Table->FindRecordByValue(Variant("A"), "Jmeno"), 1);
+    EXPECT_EQ(h->Table->FindRecordByValue(Variant(7), "ID"), -1);
+    EXPECT_EQ(h->Table->FindRecordByValue(Variant(7), "Neni"), -1);
+}
