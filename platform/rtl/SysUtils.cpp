@@ -471,9 +471,9 @@ Int64 StrToInt64Def(const AnsiString& S, Int64 Default) {
 
 namespace {
 
-// A finite non-negative value as Count significant decimal digits and the
-// exponent of the first one: Value ~ D.DDD x 10^Exponent. Zero gives zeros
-// and exponent 0.
+// The magnitude of a finite value as Count significant decimal digits and
+// the exponent of the first one: |Value| ~ D.DDD x 10^Exponent. Zero gives
+// zeros and exponent 0.
 struct TDecimal {
     std::string Digits;
     int Exponent = 0;
@@ -517,9 +517,9 @@ AnsiString ExponentText(int exponent, bool forceSign, int minDigits) {
 // -4, else d.dddE<exp>; trailing zeros removed.
 AnsiString FormatGeneral(double value, int precision, bool expSign, int expDigits) {
     if (!std::isfinite(value)) return SpecialFloat(value);
+    if (value == 0) return "0";
     TDecimal d = Decompose(value, precision);
     AnsiString r = value < 0 ? "-" : "";
-    if (value == 0) return "0";
     StripTrailingZeros(d.Digits, 1);
     const int x = d.Exponent;
     if (x >= precision || x < -4) {
