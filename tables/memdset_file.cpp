@@ -294,8 +294,6 @@ void TMemData::ReadRecords(std::string_view data) {
     }
     if (damaged || in.AtEnd() || bound.empty()) return;
 
-    std::vector<TMemField*> stored;  // descriptors after RecId
-    for (int i = 1; i < FStorage.Count(); ++i) stored.push_back(FStorage.FieldAt(i));
     std::vector<const TMemReadField*> source(static_cast<std::size_t>(FStorage.Count()), nullptr);
     std::vector<const TMemReadField*> blobSource(static_cast<std::size_t>(FStorage.BlobCount()), nullptr);
     for (const TMemReadField& c : columns) {
@@ -349,38 +347,50 @@ void TMemData::ReadRecords(std::string_view data) {
         // repeat for ever.
         if (stop || in.Pos() == start) break;
 
-        TMemRecord record = NewRecord();
+        // Every byte of the image is written exactly once below (the
+        // descriptors tile the record), so it is allocated uninitialised.
+        TMemRecord record;
+        record.Data.reset(new Byte[static_cast<std::size_t>(FStorage.RecordSize())]);
+        record.Wides.resize(static_cast<std::size_t>(FStorage.WideCount()));
         Byte* image = record.Data.get();
         record.Id = counter;
-        image[recId->NullOffset()] = 1;
-        std::memcpy(image + recId->ValueOffset(), &counter, 4);
         if (FStorage.BlobCount() > 0) {
             record.Blobs.resize(static_cast<std::size_t>(FStorage.BlobCount()));
             for (std::size_t k = 0; k < blobSource.size(); ++k)
                 if (blobSource[k]) record.Blobs[k] = AnsiString(blobSource[k]->Value);
         }
-        for (TMemField* d : stored) {
-            const TMemReadField* c = source[static_cast<std::size_t>(d->Index())];
-            if (!c) continue;  // a field the file lacks stays null
+        for (int i = 0; i < FStorage.Count(); ++i) {
+            TMemField* d = FStorage.FieldAt(i);
+            const TMemReadField* c = source[static_cast<std::size_t>(i)];
             Byte* value = image + d->ValueOffset();
-            switch (d->DataType()) {
-            case ftString: {
-                std::string_view text = c->Value.substr(0, c->Value.find('\0'));
-                std::size_t n = std::min<std::size_t>(text.size(), static_cast<std::size_t>(d->DataSize() - 1));
-                std::memcpy(value, text.data(), n);
-                image[d->NullOffset()] = 1;
-                break;
+            auto size = static_cast<std::size_t>(d->DataSize());
+            std::size_t used = 0;
+            Byte flag = 0;
+            if (d == recId) {
+                std::memcpy(value, &counter, 4);
+                used = 4;
+                flag = 1;
+            } else if (!c) {
+                // a field the file lacks stays null
+            } else if (d->DataType() == ftString) {
+                std::string_view text = c->Value;
+                if (const void* nul = std::memchr(text.data(), 0, text.size()))
+                    text = text.substr(0, static_cast<std::size_t>(static_cast<const char*>(nul) - text.data()));
+                used = std::min(text.size(), size - 1);
+                std::memcpy(value, text.data(), used);
+                flag = 1;
+            } else if (d->DataType() == ftWideString) {
+                flag = c->NullFlag;
+                if (flag) record.Wides[static_cast<std::size_t>(d->WideIndex())] = c->Wide;
+            } else {
+                flag = c->NullFlag;
+                if (flag) {
+                    used = std::min(c->Value.size(), size);
+                    std::memcpy(value, c->Value.data(), used);
+                }
             }
-            case ftWideString:
-                image[d->NullOffset()] = c->NullFlag;
-                if (c->NullFlag) record.Wides[static_cast<std::size_t>(d->WideIndex())] = c->Wide;
-                break;
-            default:
-                image[d->NullOffset()] = c->NullFlag;
-                if (c->NullFlag)
-                    std::memcpy(value, c->Value.data(), std::min<std::size_t>(c->Value.size(), static_cast<std::size_t>(d->DataSize())));
-                break;
-            }
+            image[d->NullOffset()] = flag;
+            std::memset(value + used, 0, size - used);
         }
         ApplyAutoIncrement(record, true);
         FStorage.FRecords.push_back(std::move(record));
