@@ -1,0 +1,211 @@
+#include "media/GIFColors.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+#include <set>
+
+using namespace GIFImage;
+
+namespace {
+
+// Bitmaps are not copyable (their canvas points back at them).
+using Bmp = std::unique_ptr<TBitmap>;
+
+// Test pictures live until the end of the test program.
+const TBitmap& Filled(int w, int h, TColor c) {
+    static std::vector<Bmp> pool;
+    Bmp keep = std::make_unique<TBitmap>();
+    keep->SetPixelFormat(pf24bit);
+    keep->SetSize(w, h);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) keep->SetPixel(x, y, c);
+    pool.push_back(std::move(keep));
+    return *pool.back();
+}
+
+const TBitmap& Noise(int w, int h, unsigned seed) {
+    static std::vector<Bmp> pool;
+    auto b = std::make_unique<TBitmap>();
+    b->SetPixelFormat(pf24bit);
+    b->SetSize(w, h);
+    std::mt19937 rng(seed);
+    for (int y = 0; y < h; ++y) {
+        Byte* row = b->ScanLine(y);
+        for (int x = 0; x < 3 * w; ++x) row[x] = Byte(rng());
+    }
+    pool.push_back(std::move(b));
+    return *pool.back();
+}
+
+std::set<int> Indices(const TBitmap& b) {
+    std::set<int> s;
+    for (int y = 0; y < b.Height(); ++y)
+        for (int x = 0; x < b.Width(); ++x) s.insert(b.ScanLine(y)[x]);
+    return s;
+}
+
+}  // namespace
+
+TEST(ReduceBitmapColorsTest, MonochromeWorkedValues) {
+    for (Byte dither = dmNearest; dither <= dmBurkes; ++dither) {
+        auto white = ReduceBitmapColors(Filled(5, 3, clWhite), rmMonochrome, dither, 8, nullptr);
+        EXPECT_EQ(Indices(*white), std::set<int>{1}) << int(dither);
+        auto black = ReduceBitmapColors(Filled(5, 3, clBlack), rmMonochrome, dither, 8, nullptr);
+        EXPECT_EQ(Indices(*black), std::set<int>{0}) << int(dither);
+    }
+    auto gray = ReduceBitmapColors(Filled(1, 1, RGB(127, 127, 127)), rmMonochrome, dmNearest, 8, nullptr);
+    EXPECT_EQ(gray->ScanLine(0)[0], 0);  // s = 32512 is not above the threshold
+    EXPECT_EQ(gray->PixelFormat(), pf8bit);
+    ASSERT_EQ(gray->ColorTable().size(), 256u);
+    EXPECT_EQ(gray->ColorTable()[0], (TRGBQuad{0, 0, 0, 0}));
+    EXPECT_EQ(gray->ColorTable()[1], (TRGBQuad{255, 255, 255, 0}));
+    EXPECT_EQ(gray->ColorTable()[2], (TRGBQuad{0, 0, 0, 0}));
+}
+
+TEST(ReduceBitmapColorsTest, EveryEngineGivesOnlyBlackAndWhiteIndices) {
+    const TBitmap& noise = Noise(41, 29, 3);
+    for (Byte dither = dmNearest; dither <= dmBurkes; ++dither) {
+        auto r = ReduceBitmapColors(noise, rmMonochrome, dither, 8, nullptr);
+        const auto s = Indices(*r);
+        EXPECT_EQ(s, (std::set<int>{0, 1})) << int(dither);
+    }
+    // Error diffusion of a mid gray gives a mix, not a single colour.
+    auto fs = ReduceBitmapColors(Filled(16, 16, RGB(128, 128, 128)), rmMonochrome, dmFloydSteinberg, 8, nullptr);
+    EXPECT_EQ(Indices(*fs), (std::set<int>{0, 1}));
+}
+
+TEST(ReduceBitmapColorsTest, EveryModeStaysInsideItsPalette) {
+    const TBitmap& noise = Noise(23, 17, 9);
+    TPaletteOwner custom(CreateFourGrayPalette());
+    const int sizes[10] = {0, 20, 256, 4, 2, 256, 216, 16, 256, 4};
+    for (Byte mode = rmWindows20; mode <= rmPalette; ++mode)
+        for (Byte dither = dmNearest; dither <= dmBurkes; ++dither) {
+            auto r = ReduceBitmapColors(noise, mode, dither, 4, custom.get());
+            ASSERT_EQ(r->Width(), 23);
+            ASSERT_EQ(r->PixelFormat(), pf8bit);
+            for (int i : Indices(*r)) EXPECT_LT(i, sizes[mode]) << int(mode) << "/" << int(dither);
+        }
+}
+
+TEST(ReduceBitmapColorsTest, WebCubeWorkedValues) {
+    TNetscapeColorLookup cube;
+    int r, g, b;
+    EXPECT_EQ(cube.MatchColour(48, 48, 48, r, g, b), 43);
+    EXPECT_EQ(r, 51);
+    EXPECT_EQ(cube.MatchColour(47, 47, 47, r, g, b), 0);
+    TGrayScaleLookup grays;
+    EXPECT_EQ(grays.MatchColour(255, 255, 255, r, g, b), 255);
+}
+
+TEST(ReduceBitmapColorsTest, RowsAreScannedSerpentine) {
+    TMonochromeLookup mono;
+    TFloydSteinbergDitherer fs(2, &mono);
+    int r, g, b;
+    EXPECT_EQ(fs.Column(), 0);
+    fs.ProcessPixel(0, 0, 0, r, g, b);
+    fs.ProcessPixel(0, 0, 0, r, g, b);
+    fs.EndRow();
+    EXPECT_EQ(fs.Direction(), -1);
+    EXPECT_EQ(fs.Column(), 1);  // the second row starts with the rightmost pixel
+}
+
+TEST(ReduceBitmapColorsTest, InvalidModesGiveEmptyBitmapAndLeaveTheSourceAlone) {
+    TBitmap src;
+    src.Assign(Filled(4, 4, clRed));
+    src.SetPixelFormat(pf32bit);
+    EXPECT_TRUE(ReduceBitmapColors(src, rmMonochrome, 7, 8, nullptr)->Empty());
+    EXPECT_TRUE(ReduceBitmapColors(src, 10, dmNearest, 8, nullptr)->Empty());
+    EXPECT_TRUE(ReduceBitmapColors(src, rmPalette, dmNearest, 8, nullptr)->Empty());
+    // The caller's bitmap keeps its format (the reduction works on a copy).
+    EXPECT_EQ(src.PixelFormat(), pf32bit);
+    auto copy = ReduceBitmapColors(src, rmNone, dmNearest, 8, nullptr);
+    EXPECT_EQ(copy->PixelFormat(), pf24bit);
+    EXPECT_EQ(copy->GetPixel(3, 3), clRed);
+    TBitmap empty;
+    EXPECT_THROW(ReduceBitmapColors(empty, rmMonochrome, dmNearest, 8, nullptr), GIFException);
+}
+
+TEST(ReduceBitmapColorsTest, LargeSourceStillGivesFullResult) {
+    auto r = ReduceBitmapColors(Filled(1000, 501, clWhite), rmMonochrome, dmNearest, 8, nullptr);
+    EXPECT_EQ(r->Width(), 1000);
+    EXPECT_EQ(r->Height(), 501);
+    EXPECT_EQ(r->PixelFormat(), pf8bit);
+}
+
+TEST(ReduceBitmapColorsTest, ReductionBitsAreClamped) {
+    const TBitmap& noise = Noise(30, 30, 1);
+    for (Integer bits : {0, 1, 9, 31, -5}) {
+        auto r = ReduceBitmapColors(noise, rmQuantize, dmNearest, bits, nullptr);
+        const int colors = 1 << std::clamp<Integer>(bits, 1, 8);
+        for (int i : Indices(*r)) EXPECT_LT(i, colors) << bits;
+    }
+}
+
+TEST(TFastColorLookupTest, NearestByChannelSumLowestIndexWinsTies) {
+    const TPaletteEntry e[3] = {{10, 0, 0, 0}, {0, 10, 0, 0}, {10, 0, 0, 0}};
+    TPaletteOwner p(CreatePalette(e, 3));
+    TFastColorLookup lookup(p.get());
+    int r, g, b;
+    EXPECT_EQ(lookup.MatchColour(5, 5, 0, r, g, b), 0);
+    EXPECT_EQ(lookup.MatchColour(10, 0, 0, r, g, b), 0);  // the first entry of a key
+    EXPECT_EQ(lookup.MatchColour(0, 200, 0, r, g, b), 1);
+    EXPECT_EQ(g, 10);
+    TFastColorLookup none(nullptr);
+    EXPECT_EQ(none.Colors(), 0);
+}
+
+TEST(TColorQuantizerTest, PalettesFromPictures) {
+    {
+        TPaletteOwner p(CreateQuantizedPaletteForBitmap(Filled(3, 3, RGB(10, 20, 30)), 16, 8, false));
+        ASSERT_EQ(PaletteEntryCount(p.get()), 16);
+        EXPECT_EQ(p->Entries[0], (TPaletteEntry{10, 20, 30, 0}));
+        EXPECT_EQ(p->Entries[1], (TPaletteEntry{0, 0, 0, 0}));  // unused entries are black
+    }
+    {
+        TBitmap rb;
+        rb.Assign(Filled(2, 1, clRed));
+        rb.SetPixel(1, 0, clBlue);
+        TPaletteOwner p(CreateQuantizedPaletteForBitmap(rb, 2, 8, false));
+        EXPECT_EQ(p->Entries[0], (TPaletteEntry{0, 0, 255, 0}));
+        EXPECT_EQ(p->Entries[1], (TPaletteEntry{255, 0, 0, 0}));
+    }
+    {
+        TPaletteOwner p(CreateQuantizedPaletteForBitmap(Noise(20, 20, 4), 256, 8, true));
+        ASSERT_EQ(PaletteEntryCount(p.get()), 256);
+        for (int i = 0; i < 10; ++i) {
+            EXPECT_EQ(p->Entries[std::size_t(i)], DefaultSystemPaletteEntries()[std::size_t(i)]);
+            EXPECT_EQ(p->Entries[std::size_t(246 + i)], DefaultSystemPaletteEntries()[std::size_t(10 + i)]);
+        }
+    }
+    for (int n : {2, 7, 16, 64}) {
+        TDIBReader reader(Noise(50, 50, unsigned(n)), pf24bit);
+        TColorQuantizer q(n, 8);
+        q.AddPicture(reader);
+        std::vector<TPaletteEntry> table;
+        q.ReadColourTable(table);
+        EXPECT_LE(int(table.size()), n);
+        EXPECT_GE(int(table.size()), 1);
+    }
+}
+
+TEST(TColorQuantizerTest, SumsDoNotOverflowOnLargePictures) {
+    // 8.6 million white pixels: 255 times that passes 2^31.
+    TBitmap big;
+    big.SetPixelFormat(pf24bit);
+    big.SetSize(4300, 2000);
+    TPaletteOwner p(CreateQuantizedPaletteForBitmap(big, 2, 8, false));
+    EXPECT_EQ(p->Entries[0], (TPaletteEntry{255, 255, 255, 0}));
+}
+
+TEST(TDIBWriterTest, ChecksFormatSizeAndRows) {
+    TBitmap target;
+    EXPECT_THROW(TDIBWriter(&target, nullptr, 2, 2, pf4bit), GIFException);
+    EXPECT_THROW(TDIBWriter(&target, nullptr, 0, 2, pf8bit), GIFException);
+    TDIBWriter w(&target, nullptr, 2, 3, pf24bit);
+    EXPECT_THROW(w.RowAddress(2), EInvalidGraphicOperation);
+    w.RowAddress(1)[2] = 0xFF;  // red of the bottom-left pixel
+    w.Install();
+    EXPECT_EQ(target.PixelFormat(), pf24bit);
+    EXPECT_EQ(target.GetPixel(0, 1), clRed);
+}
