@@ -4,6 +4,8 @@
 #include <cmath>
 #include <cstring>
 
+#include "platform/classes/TypInfo.h"
+
 namespace {
 
 constexpr const char* SUnsupportedFieldType = "Unsupported field type: %s";
@@ -114,6 +116,37 @@ void TMemFields::Clear() {
 
 // ---------------------------------------------------------------------------
 // TMemData: life cycle
+
+// OnFilterRecord is written through SetOnFilterRecord (it rebuilds the
+// filter list) and so is not among the directly assigned events here.
+VEMLOR_PUBLISHED(TMemData, TDataSet) {
+    Prop("Active", &TMemData::Active, &TMemData::SetActive);
+    Prop("ReadOnly", &TMemData::ReadOnly, &TMemData::SetReadOnly);
+    SetProp("SortOptions", &TMemData::SortOptions, &TMemData::SetSortOptions, {"soDesc", "soCaseInsensitive"},
+            "TMemSortOptions");
+    Prop("SortedField", &TMemData::SortedField, &TMemData::SetSortedField);
+    EventProp("BeforeOpen", &TMemData::BeforeOpen);
+    EventProp("AfterOpen", &TMemData::AfterOpen);
+    EventProp("BeforeClose", &TMemData::BeforeClose);
+    EventProp("AfterClose", &TMemData::AfterClose);
+    EventProp("BeforeInsert", &TMemData::BeforeInsert);
+    EventProp("AfterInsert", &TMemData::AfterInsert);
+    EventProp("BeforeEdit", &TMemData::BeforeEdit);
+    EventProp("AfterEdit", &TMemData::AfterEdit);
+    EventProp("BeforePost", &TMemData::BeforePost);
+    EventProp("AfterPost", &TMemData::AfterPost);
+    EventProp("BeforeCancel", &TMemData::BeforeCancel);
+    EventProp("AfterCancel", &TMemData::AfterCancel);
+    EventProp("BeforeDelete", &TMemData::BeforeDelete);
+    EventProp("AfterDelete", &TMemData::AfterDelete);
+    EventProp("BeforeScroll", &TMemData::BeforeScroll);
+    EventProp("AfterScroll", &TMemData::AfterScroll);
+    EventProp("OnCalcFields", &TMemData::OnCalcFields);
+    EventProp("OnDeleteError", &TMemData::OnDeleteError);
+    EventProp("OnEditError", &TMemData::OnEditError);
+    EventProp("OnNewRecord", &TMemData::OnNewRecord);
+    EventProp("OnPostError", &TMemData::OnPostError);
+}
 
 TMemData::TMemData(TComponent* owner) : TDataSet(owner) {
     FRecIdField = new TIntegerField(this);
@@ -700,7 +733,8 @@ void TMemData::RecheckFilter() {
 void TMemData::SetOnFilterRecord(TFilterRecordEvent handler) {
     TDataSet::SetOnFilterRecord(std::move(handler));
     RebuildFilterList();
-    if (!OnFilterRecord() && IsCursorOpen() && State() == dsBrowse) First();
+    // Without a handler every record shows again; the cursor stays on its record.
+    if (!OnFilterRecord() && IsCursorOpen() && State() == dsBrowse) Resync(TResyncMode{});
 }
 
 // ---------------------------------------------------------------------------

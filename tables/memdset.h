@@ -145,6 +145,8 @@ class TMemData : public TDataSet {
 public:
     explicit TMemData(TComponent* owner);
     ~TMemData() override;
+    static const TClassInfo& StaticClassInfo();
+    const TClassInfo& ClassInfo() const override { return StaticClassInfo(); }
 
     void SetName(const AnsiString& value) override;
 

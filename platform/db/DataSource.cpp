@@ -2,10 +2,20 @@
 
 #include <algorithm>
 
+#include "platform/classes/TypInfo.h"
 #include "platform/db/Fields.h"
 
 // ---------------------------------------------------------------------------
 // TDataSource
+
+VEMLOR_PUBLISHED(TDataSource, TComponent) {
+    Prop("AutoEdit", &TDataSource::AutoEdit, &TDataSource::SetAutoEdit);
+    Prop("DataSet", &TDataSource::DataSet, &TDataSource::SetDataSet);
+    Prop("Enabled", &TDataSource::Enabled, &TDataSource::SetEnabled);
+    EventProp("OnDataChange", &TDataSource::OnDataChange);
+    EventProp("OnStateChange", &TDataSource::OnStateChange);
+    EventProp("OnUpdateData", &TDataSource::OnUpdateData);
+}
 
 TDataSource::TDataSource(TComponent* owner) : TComponent(owner) {}
 

@@ -15,6 +15,8 @@ class TDataSource : public TComponent {
 public:
     explicit TDataSource(TComponent* owner);
     ~TDataSource() override;
+    static const TClassInfo& StaticClassInfo();
+    const TClassInfo& ClassInfo() const override { return StaticClassInfo(); }
 
     TDataSet* DataSet() const { return FDataSet; }
     void SetDataSet(TDataSet* value);

@@ -7,6 +7,7 @@
 #include "platform/rtl/CodePage.h"
 #include "platform/rtl/DateUtils.h"
 #include "platform/rtl/FileUtils.h"
+#include "platform/classes/TypInfo.h"
 
 // ---------------------------------------------------------------------------
 // Conversions
@@ -144,7 +145,12 @@ AnsiString WideToAnsi(const std::u16string& s) {
 TField::TField(TComponent* owner) : TComponent(owner) {}
 
 TField::~TField() {
-    if (FDataSet) FDataSet->RemoveField(this);
+    // A data set cannot keep running without one of its fields: it is closed
+    // first (quietly when it is being destroyed itself).
+    if (FDataSet) {
+        if (FDataSet->Active()) FDataSet->Close();
+        FDataSet->RemoveField(this);
+    }
     FDataSet = nullptr;
 }
 
@@ -849,7 +855,9 @@ Variant TBlobField::AsVariant() const {
 // A grid shows "(MEMO)", "(BLOB)", "(GRAPHIC)"; lower case when empty.
 void TBlobField::GetText(AnsiString& text, bool) const {
     AnsiString name = FieldTypeName(DataType());
-    text = "(" + (IsNull() ? name : UpperCase(name)) + ")";
+    text.assign(1, '(');
+    text += IsNull() ? name : UpperCase(name);
+    text += ')';
 }
 
 void TMemoField::GetText(AnsiString& text, bool displayText) const { TBlobField::GetText(text, displayText); }
@@ -905,4 +913,33 @@ TField* CreateFieldOfType(TFieldType type, TComponent* owner) {
     case ftTypedBinary: return new TBlobField(owner, type);
     default: return nullptr;
     }
+}
+
+// ---------------------------------------------------------------------------
+// Published properties (windows are translated and stored by property name)
+
+VEMLOR_PUBLISHED(TField, TComponent) {
+    EnumProp("Alignment", &TField::Alignment, &TField::SetAlignment, {"taLeftJustify", "taRightJustify", "taCenter"},
+             "TAlignment");
+    Prop("DisplayLabel", &TField::DisplayLabel, &TField::SetDisplayLabel);
+    Prop("DisplayWidth", &TField::DisplayWidth, &TField::SetDisplayWidth);
+    EnumProp("FieldKind", &TField::FieldKind, &TField::SetFieldKind,
+             {"fkData", "fkCalculated", "fkLookup", "fkInternalCalc"}, "TFieldKind");
+    Prop("FieldName", &TField::FieldName, &TField::SetFieldName);
+    Prop("Index", &TField::Index, &TField::SetIndex);
+    Prop("ReadOnly", &TField::ReadOnly, &TField::SetReadOnly);
+    Prop("Required", &TField::Required, &TField::SetRequired);
+    Prop("Visible", &TField::Visible, &TField::SetVisible);
+    EventProp("OnChange", &TField::OnChange);
+    EventProp("OnGetText", &TField::OnGetText);
+    EventProp("OnSetText", &TField::OnSetText);
+    EventProp("OnValidate", &TField::OnValidate);
+}
+
+VEMLOR_PUBLISHED(TStringField, TField) {
+    Prop("Size", &TStringField::Size, &TStringField::SetSize);
+}
+
+VEMLOR_PUBLISHED(TBooleanField, TField) {
+    Prop("DisplayValues", &TBooleanField::DisplayValues, &TBooleanField::SetDisplayValues);
 }

@@ -60,6 +60,8 @@ class TField : public TComponent {
 public:
     explicit TField(TComponent* owner);
     ~TField() override;
+    static const TClassInfo& StaticClassInfo();
+    const TClassInfo& ClassInfo() const override { return StaticClassInfo(); }
 
     // Identity
     const AnsiString& FieldName() const { return FFieldName; }
@@ -179,6 +181,8 @@ private:
 class TStringField : public TField {
 public:
     explicit TStringField(TComponent* owner);
+    static const TClassInfo& StaticClassInfo();
+    const TClassInfo& ClassInfo() const override { return StaticClassInfo(); }
     int DataSize() const override { return Size() + 1; }
     AnsiString AsString() const override;
     void SetAsString(const AnsiString& value) override;
@@ -298,6 +302,8 @@ public:
 class TBooleanField : public TField {
 public:
     explicit TBooleanField(TComponent* owner);
+    static const TClassInfo& StaticClassInfo();
+    const TClassInfo& ClassInfo() const override { return StaticClassInfo(); }
     int DataSize() const override { return 2; }
     AnsiString AsString() const override;
     void SetAsString(const AnsiString& value) override;

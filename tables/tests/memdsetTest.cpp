@@ -4,6 +4,7 @@
 
 #include <cstring>
 
+#include "platform/classes/TypInfo.h"
 #include "platform/rtl/DateUtils.h"
 #include "tables/tests/TableFixture.h"
 
@@ -370,4 +371,27 @@ TEST(TMemDataTest, FindRecordByValueGivesTheStoredPosition) {
     EXPECT_EQ(h->Table->FindRecordByValue(Variant("A"), "Jmeno"), 1);
     EXPECT_EQ(h->Table->FindRecordByValue(Variant(7), "ID"), -1);
     EXPECT_EQ(h->Table->FindRecordByValue(Variant(7), "Neni"), -1);
+}
+
+TEST(TMemDataTest, PublishesItsPropertiesInOrder) {
+    auto h = MakeGroups();
+    std::vector<AnsiString> names;
+    for (const TPropInfo* p : GetPropList(h->Table)) names.push_back(p->Name);
+    ASSERT_GE(names.size(), 8u);
+    EXPECT_EQ(std::vector<AnsiString>(names.begin() + 2, names.begin() + 7),
+              (std::vector<AnsiString>{"Active", "ReadOnly", "SortOptions", "SortedField", "BeforeOpen"}));
+    SetPropValue(h->Table, "SortOptions", "[soDesc]");
+    EXPECT_TRUE(h->Table->SortOptions().Contains(soDesc));
+    SetPropValue(h->Table->FieldByName("Jmeno"), "DisplayLabel", "Název");
+    EXPECT_EQ(h->Table->FieldByName("Jmeno")->DisplayLabel(), "Název");
+}
+
+TEST(TMemDataTest, FreeingAFieldClosesTheTable) {
+    auto h = MakeGroups();
+    h->Table->Open();
+    AppendGroup(h->Table, 1, "A", 0);
+    delete h->Table->FieldByName("Poradi");
+    EXPECT_FALSE(h->Table->Active());
+    h->Table->Open();
+    EXPECT_EQ(h->Table->FieldCount(), 3);
 }
