@@ -5,6 +5,7 @@
 #include "platform/rtl/Exceptions.h"
 #include "platform/rtl/FileUtils.h"
 #include "platform/rtl/SysUtils.h"
+#include "platform/ui/Forms.h"
 
 namespace {
 
@@ -57,11 +58,6 @@ std::unique_ptr<TLang>& Instance() {
     return instance;
 }
 
-TAppComponentFinder& AppFinder() {
-    static TAppComponentFinder finder;
-    return finder;
-}
-
 }  // namespace
 
 TLang::TLang(const AnsiString& fileName) : FFileName(fileName) {
@@ -92,7 +88,9 @@ void TLang::TranslateForm(TComponent* form) const {
         AnsiString propName = line.Key.substr(dot + 1);
 
         TComponent* component = form->FindComponent(componentName);
-        if (!component && AppFinder()) component = AppFinder()(componentName);
+        // The window itself and the other windows and data modules belong
+        // to the application.
+        if (!component) component = Application->FindComponent(componentName);
         if (!component) continue;
 
         // A nested name such as "Font.Name" is no property of the component
@@ -119,8 +117,4 @@ void SetLang(std::unique_ptr<TLang> lang) {
 AnsiString LangText(const AnsiString& key, const AnsiString& defaultText) {
     const TLang* lang = Lang();
     return lang ? lang->GetText(key, defaultText) : defaultText;
-}
-
-void SetAppComponentFinder(TAppComponentFinder finder) {
-    AppFinder() = std::move(finder);
 }

@@ -13,7 +13,6 @@
 // given twice the first one counts. Sections are found ignoring case, lines
 // starting with ';' are comments, lines end in CR LF or LF.
 
-#include <functional>
 #include <memory>
 #include <utility>
 #include <vector>
@@ -64,9 +63,3 @@ TLang* Lang();
 void SetLang(std::unique_ptr<TLang> lang);
 // Lang()->GetText(key, default), or the default when there is no instance.
 AnsiString LangText(const AnsiString& key, const AnsiString& defaultText);
-
-// Where TranslateForm finds an application component by name (ignoring case)
-// when the window has none of that name. The user-interface layer installs
-// it; without one only the window's own components are translated.
-using TAppComponentFinder = std::function<TComponent*(const AnsiString& name)>;
-void SetAppComponentFinder(TAppComponentFinder finder);

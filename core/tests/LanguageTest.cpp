@@ -5,6 +5,7 @@
 #include "platform/classes/Component.h"
 #include "platform/classes/TypInfo.h"
 #include "platform/rtl/FileUtils.h"
+#include "platform/ui/Forms.h"
 
 // Window-like components with the kinds of published properties a language
 // file may name: strings, a nested font, an integer, a read-only string.
@@ -72,7 +73,6 @@ const AnsiString TestFile = AnsiString(VEMLOR_TEST_DATA) + "/lang/test.lng";
 class TLangTest : public ::testing::Test {
 protected:
     void TearDown() override {
-        SetAppComponentFinder(nullptr);
         SetLang(nullptr);
     }
 };
@@ -151,10 +151,8 @@ TEST_F(TLangTest, TranslateFormSetsOnlyLongStringProperties) {
 }
 
 TEST_F(TLangTest, TranslateFormFindsApplicationComponents) {
-    TComponent application(nullptr);
-    auto* other = new TLangTestLabel(&application);
+    std::unique_ptr<TLangTestLabel> other(new TLangTestLabel(Application));
     other->SetName("fOther");
-    SetAppComponentFinder([&](const AnsiString& name) { return application.FindComponent(name); });
 
     TComponent form(nullptr);
     form.SetName("fLangTest");
