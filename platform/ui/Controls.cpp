@@ -1,0 +1,1086 @@
+#include "platform/ui/Controls.h"
+
+#include <QApplication>
+#include <QCursor>
+#include <QEvent>
+#include <QFocusEvent>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPalette>
+#include <QPointer>
+#include <QResizeEvent>
+#include <QVariant>
+#include <QWidget>
+
+#include <algorithm>
+
+#include "platform/gfx/Bitmap.h"
+#include "platform/rtl/Exceptions.h"
+#include "platform/ui/Forms.h"
+#include "platform/ui/UiBridge.h"
+
+using namespace ui_detail;
+
+namespace {
+
+const char* const kControlProperty = "vemlorControl";
+
+Qt::CursorShape CursorShapeOf(TCursor c) {
+    switch (c) {
+    case crCross: return Qt::CrossCursor;
+    case crIBeam: return Qt::IBeamCursor;
+    case crSizeNESW: return Qt::SizeBDiagCursor;
+    case crSizeNS: return Qt::SizeVerCursor;
+    case crSizeNWSE: return Qt::SizeFDiagCursor;
+    case crSizeWE: return Qt::SizeHorCursor;
+    case crUpArrow: return Qt::UpArrowCursor;
+    case crHourGlass:
+    case crSQLWait: return Qt::WaitCursor;
+    case crDrag:
+    case crMultiDrag: return Qt::DragCopyCursor;
+    case crNoDrop:
+    case crNo: return Qt::ForbiddenCursor;
+    case crHSplit: return Qt::SplitHCursor;
+    case crVSplit: return Qt::SplitVCursor;
+    case crAppStart: return Qt::BusyCursor;
+    case crHelp: return Qt::WhatsThisCursor;
+    case crHandPoint: return Qt::PointingHandCursor;
+    case crSizeAll: return Qt::SizeAllCursor;
+    case crNone: return Qt::BlankCursor;
+    default: return Qt::ArrowCursor;
+    }
+}
+
+TPopupMenuHandler& PopupHandlerSlot() {
+    static TPopupMenuHandler handler;
+    return handler;
+}
+
+}  // namespace
+
+void SetPopupMenuHandler(TPopupMenuHandler Handler) { PopupHandlerSlot() = std::move(Handler); }
+
+class TEventBridge;
+
+struct TControlImpl {
+    QPointer<QWidget> Widget;
+    TEventBridge* Bridge = nullptr;
+    bool DefaultReached = false;
+    bool Clicked = false;
+    bool PaintsItself = false;
+};
+
+// Everything the Qt side needs from the protected parts of the controls.
+struct TControlAccess {
+    static TControlImpl& Impl(TControl* c) { return *c->FImpl; }
+    static void FromWidget(TControl* c, const QRect& r) { c->BoundsFromWidget(r.x(), r.y(), r.width(), r.height()); }
+    static bool WantsKey(TWinControl* c, Word key) { return c->WantsKey(key); }
+    static void PaintGraphic(TGraphicControl* c, QPainter& p);
+    static void PaintCustom(TCustomControl* c, QPainter& p);
+    static void ApplyAll(TControl* c) {
+        c->ApplyGeometry();
+        c->ApplyFont();
+        c->ApplyColor();
+        QWidget* w = c->FImpl->Widget;
+        w->setEnabled(c->FEnabled);
+        if (!c->FHint.empty()) w->setToolTip(ToQ(c->FHint));
+        if (c->FCursor != crDefault) w->setCursor(QCursor(CursorShapeOf(c->FCursor)));
+        c->ApplyVisible();
+    }
+};
+
+namespace {
+
+std::intptr_t MouseWParam(const QMouseEvent* e) {
+    std::intptr_t w = 0;
+    if (e->buttons() & Qt::LeftButton) w |= MK_LBUTTON;
+    if (e->buttons() & Qt::RightButton) w |= MK_RBUTTON;
+    if (e->buttons() & Qt::MiddleButton) w |= MK_MBUTTON;
+    if (e->modifiers() & Qt::ShiftModifier) w |= MK_SHIFT;
+    if (e->modifiers() & Qt::ControlModifier) w |= MK_CONTROL;
+    return w;
+}
+
+Cardinal MouseMessage(QEvent::Type type, Qt::MouseButton button) {
+    const int index = button == Qt::RightButton ? 1 : button == Qt::MiddleButton ? 2 : 0;
+    static const Cardinal down[] = {WM_LBUTTONDOWN, WM_RBUTTONDOWN, WM_MBUTTONDOWN};
+    static const Cardinal up[] = {WM_LBUTTONUP, WM_RBUTTONUP, WM_MBUTTONUP};
+    static const Cardinal dbl[] = {WM_LBUTTONDBLCLK, WM_RBUTTONDBLCLK, WM_MBUTTONDBLCLK};
+    if (type == QEvent::MouseButtonPress) return down[index];
+    if (type == QEvent::MouseButtonRelease) return up[index];
+    return dbl[index];
+}
+
+// Runs a message through the control's window procedure for Qt. True when
+// the Qt event is to be swallowed: the control was freed, or a hook in the
+// chain kept the message from the control's own procedure.
+bool Dispatch(TControl* control, TMessage& m) {
+    std::weak_ptr<void> alive = control->AliveToken();
+    TControlAccess::Impl(control).DefaultReached = false;
+    SafeCall(control, [&] {
+        if (control->WindowProc)
+            control->WindowProc(m);
+        else
+            control->WndProc(m);
+    });
+    if (alive.expired()) return true;
+    return !TControlAccess::Impl(control).DefaultReached;
+}
+
+}  // namespace
+
+namespace {
+int gDelivering = 0;
+}
+
+class TEventBridge : public QObject {
+public:
+    explicit TEventBridge(TControl* owner) : FOwner(owner) {}
+    void Detach() { FOwner = nullptr; }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (!FOwner || watched != TControlAccess::Impl(FOwner).Widget) return false;
+        switch (event->type()) {
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonRelease:
+        case QEvent::MouseButtonDblClick: {
+            auto* e = static_cast<QMouseEvent*>(event);
+            TMessage m;
+            m.Msg = MouseMessage(event->type(), e->button());
+            m.WParam = MouseWParam(e);
+            const QPoint p = e->position().toPoint();
+            m.LParam = MakeLParam(p.x(), p.y());
+            return Dispatch(FOwner, m);
+        }
+        case QEvent::MouseMove: {
+            auto* e = static_cast<QMouseEvent*>(event);
+            TMessage m;
+            m.Msg = WM_MOUSEMOVE;
+            m.WParam = MouseWParam(e);
+            const QPoint p = e->position().toPoint();
+            m.LParam = MakeLParam(p.x(), p.y());
+            return Dispatch(FOwner, m);
+        }
+        case QEvent::Enter: {
+            TMessage m{CM_MOUSEENTER, 0, 0, 0};
+            Dispatch(FOwner, m);
+            return false;
+        }
+        case QEvent::Leave: {
+            TMessage m{CM_MOUSELEAVE, 0, 0, 0};
+            Dispatch(FOwner, m);
+            return false;
+        }
+        case QEvent::KeyPress:
+        case QEvent::KeyRelease: return KeyEvent(static_cast<QKeyEvent*>(event));
+        case QEvent::FocusIn:
+        case QEvent::FocusOut: {
+            TMessage m{event->type() == QEvent::FocusIn ? WM_SETFOCUS : WM_KILLFOCUS, 0, 0, 0};
+            Dispatch(FOwner, m);
+            return false;
+        }
+        case QEvent::Resize:
+        case QEvent::Move: {
+            QWidget* w = TControlAccess::Impl(FOwner).Widget;
+            if (w->isWindow() || event->type() == QEvent::Resize) TControlAccess::FromWidget(FOwner, w->geometry());
+            return false;
+        }
+        case QEvent::Close: {
+            // The window manager's close button: the form decides.
+            event->ignore();
+            TMessage m{WM_CLOSE, 0, 0, 0};
+            Dispatch(FOwner, m);
+            return true;
+        }
+        case QEvent::WindowActivate:
+        case QEvent::WindowDeactivate: {
+            TMessage m{WM_ACTIVATE, event->type() == QEvent::WindowActivate ? 1 : 0, 0, 0};
+            Dispatch(FOwner, m);
+            return false;
+        }
+        case QEvent::WindowStateChange: {
+            TMessage m{WM_SIZE, 0, 0, 0};
+            m.WParam = -1;  // state only
+            Dispatch(FOwner, m);
+            return false;
+        }
+        default: return false;
+        }
+    }
+
+private:
+    // Keys reach the control they were sent to and nothing else: the
+    // control's widget gets the event from here, so Qt does not pass keys
+    // the widget ignores on to the parent window (the class library has no
+    // such bubbling; the form sees keys only through KeyPreview).
+    bool KeyEvent(QKeyEvent* e) {
+        if (gDelivering > 0) return false;
+        const bool result = HandleKey(e);
+        // Accepted, or Qt would offer the key to the parent widgets as well.
+        e->accept();
+        return result;
+    }
+
+    bool HandleKey(QKeyEvent* e) {
+        auto* win = dynamic_cast<TWinControl*>(FOwner);
+        if (!win) return false;
+        TControl* owner = FOwner;
+        std::weak_ptr<void> alive = owner->AliveToken();
+        const bool press = e->type() == QEvent::KeyPress;
+        const Word vk = VirtualKeyFromQt(e->key(), e->modifiers() & Qt::KeypadModifier);
+        const auto shift = static_cast<std::intptr_t>(ShiftBitsFromQt(e->modifiers(), 0));
+        if (vk != 0) {
+            TMessage m{press ? WM_KEYDOWN : WM_KEYUP, vk, shift, 0};
+            if (Dispatch(owner, m)) return true;
+            if (m.WParam == 0) return true;
+            if (press && (m.WParam == VK_RETURN || m.WParam == VK_ESCAPE) &&
+                !TControlAccess::WantsKey(win, Word(m.WParam))) {
+                if (TForm* form = GetParentForm(owner)) {
+                    bool taken = false;
+                    SafeCall(form, [&] { taken = form->DialogKey(Word(m.WParam)); });
+                    if (taken || alive.expired()) return true;
+                }
+            }
+        }
+        if (press) {
+            const QString text = e->text();
+            const AnsiString ansi = text.size() == 1 ? FromQ(text) : AnsiString();
+            if (ansi.size() == 1) {
+                TMessage m{WM_CHAR, static_cast<unsigned char>(ansi[0]), 0, 0};
+                if (Dispatch(owner, m)) return true;
+                const char key = static_cast<char>(m.WParam);
+                if (key == 0) return true;
+                if (key != ansi[0]) {
+                    // The handler replaced the character: the control gets the new one.
+                    QKeyEvent replaced(QEvent::KeyPress, 0, e->modifiers(), ToQ(AnsiString(1, key)));
+                    Deliver(owner, &replaced);
+                    return true;
+                }
+            }
+        }
+        Deliver(owner, e);
+        return true;
+    }
+
+    static void Deliver(TControl* owner, QEvent* e) {
+        QObject* w = TControlAccess::Impl(owner).Widget;
+        if (!w) return;
+        ++gDelivering;
+        try {
+            w->event(e);
+        } catch (...) {
+            --gDelivering;
+            throw;
+        }
+        --gDelivering;
+    }
+
+    TControl* FOwner;
+};
+
+namespace ui_detail {
+
+QWidget* WidgetOf(const TControl* control) {
+    return control ? TControlAccess::Impl(const_cast<TControl*>(control)).Widget.data() : nullptr;
+}
+
+TControl* ControlOf(const QWidget* widget) {
+    if (!widget) return nullptr;
+    return static_cast<TControl*>(widget->property(kControlProperty).value<void*>());
+}
+
+void AttachWidget(TControl* control, QWidget* widget) {
+    TControlImpl& impl = TControlAccess::Impl(control);
+    impl.Widget = widget;
+    widget->setProperty(kControlProperty, QVariant::fromValue<void*>(control));
+    impl.Bridge = new TEventBridge(control);
+    widget->installEventFilter(impl.Bridge);
+    widget->setMouseTracking(true);
+    if (control->Parent()) widget->setParent(WidgetOf(control->Parent()));
+    TControlAccess::ApplyAll(control);
+}
+
+}  // namespace ui_detail
+
+// ---------------------------------------------------------------------------
+// TControl
+
+TControl::TControl(TComponent* AOwner)
+    : TComponent(AOwner), FImpl(std::make_unique<TControlImpl>()), FFont(std::make_unique<TFont>()),
+      FAlive(std::make_shared<char>(0)) {
+    WindowProc = [this](TMessage& m) { WndProc(m); };
+    FFont->OnChange = [this](TObject*) {
+        if (!FApplyingParentFont) FParentFont = false;
+        ApplyFont();
+        FontChanged();
+    };
+}
+
+TControl::~TControl() {
+    FAlive.reset();
+    if (FParent) FParent->RemoveControl(this);
+    FParent = nullptr;
+    if (FImpl->Bridge) FImpl->Bridge->Detach();
+    if (QWidget* w = FImpl->Widget) {
+        w->removeEventFilter(FImpl->Bridge);
+        w->setProperty(kControlProperty, QVariant());
+        w->hide();
+        if (InDispatch())
+            w->deleteLater();
+        else
+            delete w;
+    }
+    if (FImpl->Bridge) {
+        if (InDispatch())
+            FImpl->Bridge->deleteLater();
+        else
+            delete FImpl->Bridge;
+    }
+}
+
+void TControl::SetParent(TWinControl* Value) {
+    if (FParent == Value) return;
+    for (TWinControl* p = Value; p; p = p->Parent())
+        if (p == this) throw EInvalidOperation("A control cannot have itself or its child as parent");
+    TWinControl* old = FParent;
+    if (old) old->RemoveControl(this);
+    FParent = Value;
+    if (Value) Value->InsertControl(this);
+    if (QWidget* w = FImpl->Widget) {
+        w->setParent(Value ? WidgetOf(Value) : nullptr);
+        ApplyGeometry();
+        ApplyVisible();
+    }
+    if (Value) {
+        if (FParentFont) ParentFontChanged();
+        if (FParentColor) ParentColorChanged();
+        Value->Realign();
+    }
+    if (old) old->Realign();
+    if (auto* win = dynamic_cast<TWinControl*>(this)) {
+        if (Value) Value->ApplyTabOrder();
+        if (old) old->ApplyTabOrder();
+        (void)win;
+    }
+}
+
+void TControl::SetBounds(Integer ALeft, Integer ATop, Integer AWidth, Integer AHeight) {
+    AWidth = std::max<Integer>(AWidth, 0);
+    AHeight = std::max<Integer>(AHeight, 0);
+    if (ALeft == FLeft && ATop == FTop && AWidth == FWidth && AHeight == FHeight) return;
+    const bool resized = AWidth != FWidth || AHeight != FHeight;
+    FLeft = ALeft;
+    FTop = ATop;
+    FWidth = AWidth;
+    FHeight = AHeight;
+    ApplyGeometry();
+    if (resized) Resize();
+    if (FParent && FAlign != alNone && !FParent->FAligning) FParent->Realign();
+}
+
+void TControl::BoundsFromWidget(Integer ALeft, Integer ATop, Integer AWidth, Integer AHeight) {
+    if (ALeft == FLeft && ATop == FTop && AWidth == FWidth && AHeight == FHeight) return;
+    const bool resized = AWidth != FWidth || AHeight != FHeight;
+    FLeft = ALeft;
+    FTop = ATop;
+    FWidth = AWidth;
+    FHeight = AHeight;
+    if (resized) Resize();
+}
+
+void TControl::ApplyGeometry() {
+    if (QWidget* w = FImpl->Widget) {
+        const QRect r(FLeft, FTop, FWidth, FHeight);
+        if (w->geometry() != r) w->setGeometry(r);
+    }
+}
+
+void TControl::SetClientWidth(Integer Value) { SetWidth(Value + (FWidth - ClientWidth())); }
+void TControl::SetClientHeight(Integer Value) { SetHeight(Value + (FHeight - ClientHeight())); }
+
+TPoint TControl::ClientToScreen(const TPoint& P) const {
+    if (QWidget* w = FImpl->Widget) {
+        if (w->isWindow() || FParent) {
+            const QPoint q = w->mapToGlobal(QPoint(P.x, P.y));
+            return Point(q.x(), q.y());
+        }
+    }
+    TPoint r{P.x + FLeft, P.y + FTop};
+    return FParent ? FParent->ClientToScreen(r) : r;
+}
+
+TPoint TControl::ScreenToClient(const TPoint& P) const {
+    const TPoint origin = ClientToScreen(Point(0, 0));
+    return Point(P.x - origin.x, P.y - origin.y);
+}
+
+void TControl::SetAlign(TAlign Value) {
+    if (FAlign == Value) return;
+    FAlign = Value;
+    if (FParent) FParent->Realign();
+}
+
+void TControl::SetVisible(bool Value) {
+    if (FVisible == Value) return;
+    FVisible = Value;
+    ApplyVisible();
+    if (FParent) FParent->Realign();
+}
+
+void TControl::ApplyVisible() {
+    if (QWidget* w = FImpl->Widget) {
+        const bool show = FVisible && FParent != nullptr;
+        if (w->isVisibleTo(w->parentWidget()) != show || (!w->parentWidget() && w->isVisible() != show))
+            w->setVisible(show);
+    }
+}
+
+bool TControl::Showing() const {
+    if (!FVisible) return false;
+    if (IsTopLevel()) {
+        QWidget* w = FImpl->Widget;
+        return w && w->isVisible();
+    }
+    return FParent && FParent->Showing();
+}
+
+void TControl::SetEnabled(bool Value) {
+    if (FEnabled == Value) return;
+    FEnabled = Value;
+    if (QWidget* w = FImpl->Widget) w->setEnabled(Value);
+    Invalidate();
+}
+
+void TControl::SetText(const AnsiString& Value) {
+    if (FText == Value) return;
+    FText = Value;
+    TextChanged();
+}
+
+void TControl::SetFont(TFont* Value) {
+    if (Value) FFont->Assign(Value);
+}
+
+void TControl::SetParentFont(bool Value) {
+    if (FParentFont == Value) return;
+    FParentFont = Value;
+    if (Value) ParentFontChanged();
+}
+
+void TControl::ParentFontChanged() {
+    if (!FParentFont || !FParent) return;
+    FApplyingParentFont = true;
+    try {
+        FFont->Assign(FParent->Font());
+    } catch (...) {
+        FApplyingParentFont = false;
+        throw;
+    }
+    FApplyingParentFont = false;
+}
+
+void TControl::FontChanged() { Invalidate(); }
+
+void TControl::ApplyFont() {
+    QWidget* w = FImpl->Widget;
+    if (!w) return;
+    w->setFont(ToQFont(*FFont));
+    QPalette pal = w->palette();
+    const QColor c = ToQColor(FFont->Color());
+    pal.setColor(QPalette::WindowText, c);
+    pal.setColor(QPalette::Text, c);
+    pal.setColor(QPalette::ButtonText, c);
+    w->setPalette(pal);
+}
+
+void TControl::SetColor(TColor Value) {
+    FParentColor = false;
+    if (FColor == Value) return;
+    FColor = Value;
+    ApplyColor();
+    ColorChanged();
+}
+
+void TControl::SetParentColor(bool Value) {
+    if (FParentColor == Value) return;
+    FParentColor = Value;
+    if (Value) ParentColorChanged();
+}
+
+void TControl::ParentColorChanged() {
+    if (!FParentColor || !FParent || FColor == FParent->Color()) return;
+    FColor = FParent->Color();
+    ApplyColor();
+    ColorChanged();
+}
+
+void TControl::ColorChanged() { Invalidate(); }
+
+void TControl::ApplyColor() {
+    QWidget* w = FImpl->Widget;
+    if (!w) return;
+    QPalette pal = w->palette();
+    const QColor c = ToQColor(FColor);
+    pal.setColor(QPalette::Window, c);
+    pal.setColor(QPalette::Base, c);
+    pal.setColor(QPalette::Button, c);
+    w->setPalette(pal);
+}
+
+void TControl::SetHint(const AnsiString& Value) {
+    if (FHint == Value) return;
+    FHint = Value;
+    if (QWidget* w = FImpl->Widget) w->setToolTip(ToQ(Value));
+}
+
+void TControl::SetShowHint(bool Value) { FShowHint = Value; }
+
+void TControl::SetCursor(TCursor Value) {
+    if (FCursor == Value) return;
+    FCursor = Value;
+    if (QWidget* w = FImpl->Widget) {
+        if (Value == crDefault)
+            w->unsetCursor();
+        else
+            w->setCursor(QCursor(CursorShapeOf(Value)));
+    }
+}
+
+void TControl::Invalidate() {
+    if (QWidget* w = FImpl->Widget) w->update();
+}
+
+void TControl::Repaint() {
+    if (QWidget* w = FImpl->Widget) w->repaint();
+}
+
+void TControl::Update() {
+    if (QWidget* w = FImpl->Widget) w->repaint();
+}
+
+void TControl::BringToFront() {
+    if (QWidget* w = FImpl->Widget) {
+        w->raise();
+        if (w->isWindow()) w->activateWindow();
+    }
+    if (FParent) {
+        auto& list = FParent->FControls;
+        list.erase(std::remove(list.begin(), list.end(), this), list.end());
+        list.push_back(this);
+    }
+}
+
+void TControl::SendToBack() {
+    if (QWidget* w = FImpl->Widget) w->lower();
+    if (FParent) {
+        auto& list = FParent->FControls;
+        list.erase(std::remove(list.begin(), list.end(), this), list.end());
+        list.insert(list.begin(), this);
+    }
+}
+
+std::intptr_t TControl::Perform(Cardinal Msg, std::intptr_t WParam, std::intptr_t LParam) {
+    TMessage m{Msg, WParam, LParam, 0};
+    if (WindowProc)
+        WindowProc(m);
+    else
+        WndProc(m);
+    return m.Result;
+}
+
+void TControl::WndProc(TMessage& Message) {
+    FImpl->DefaultReached = true;
+    TShiftState shift;
+    if (Message.WParam & MK_SHIFT) shift.Include(ssShift);
+    if (Message.WParam & MK_CONTROL) shift.Include(ssCtrl);
+    if (Message.WParam & MK_LBUTTON) shift.Include(ssLeft);
+    if (Message.WParam & MK_RBUTTON) shift.Include(ssRight);
+    if (Message.WParam & MK_MBUTTON) shift.Include(ssMiddle);
+    const int x = LParamX(Message.LParam), y = LParamY(Message.LParam);
+    std::weak_ptr<void> alive = FAlive;
+    switch (Message.Msg) {
+    case WM_LBUTTONDOWN:
+        FImpl->Clicked = true;
+        MouseDown(mbLeft, shift, x, y);
+        break;
+    case WM_RBUTTONDOWN: MouseDown(mbRight, shift, x, y); break;
+    case WM_MBUTTONDOWN: MouseDown(mbMiddle, shift, x, y); break;
+    case WM_LBUTTONDBLCLK:
+        DblClick();
+        if (!alive.expired()) MouseDown(mbLeft, shift + TShiftState{ssDouble}, x, y);
+        break;
+    case WM_RBUTTONDBLCLK: MouseDown(mbRight, shift + TShiftState{ssDouble}, x, y); break;
+    case WM_MBUTTONDBLCLK: MouseDown(mbMiddle, shift + TShiftState{ssDouble}, x, y); break;
+    case WM_LBUTTONUP: {
+        const bool click = FImpl->Clicked && ClicksOnMouseUp() && x >= 0 && y >= 0 && x < FWidth && y < FHeight;
+        FImpl->Clicked = false;
+        if (click) Click();
+        if (!alive.expired()) MouseUp(mbLeft, shift, x, y);
+        break;
+    }
+    case WM_RBUTTONUP:
+        MouseUp(mbRight, shift, x, y);
+        if (!alive.expired() && FPopupMenu && PopupHandlerSlot()) {
+            const TPoint p = ClientToScreen(Point(x, y));
+            TPopupMenuHandler handler = PopupHandlerSlot();
+            handler(FPopupMenu, this, p.x, p.y);
+        }
+        break;
+    case WM_MBUTTONUP: MouseUp(mbMiddle, shift, x, y); break;
+    case WM_MOUSEMOVE: MouseMove(shift, x, y); break;
+    case CM_MOUSEENTER: FireEvent(OnMouseEnter, this); break;
+    case CM_MOUSELEAVE: FireEvent(OnMouseLeave, this); break;
+    default: break;
+    }
+}
+
+void TControl::Click() { FireEvent(OnClick, this); }
+void TControl::DblClick() { FireEvent(OnDblClick, this); }
+void TControl::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) {
+    FireEvent(OnMouseDown, this, Button, Shift, X, Y);
+}
+void TControl::MouseMove(TShiftState Shift, int X, int Y) { FireEvent(OnMouseMove, this, Shift, X, Y); }
+void TControl::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) {
+    FireEvent(OnMouseUp, this, Button, Shift, X, Y);
+}
+void TControl::Resize() { FireEvent(OnResize, this); }
+
+TForm* GetParentForm(const TControl* Control) {
+    const TControl* c = Control;
+    while (c && c->Parent()) c = c->Parent();
+    return const_cast<TForm*>(dynamic_cast<const TForm*>(c));
+}
+
+// ---------------------------------------------------------------------------
+// TWinControl
+
+TWinControl::TWinControl(TComponent* AOwner) : TControl(AOwner) {}
+
+TWinControl::~TWinControl() {
+    Destroying();
+    if (FImpl->Widget) {
+        TMessage m{WM_DESTROY, 0, 0, 0};
+        try {
+            if (WindowProc)
+                WindowProc(m);
+            else
+                WndProc(m);
+        } catch (...) {
+            // A hook failing on the way out must not stop the destruction.
+        }
+    }
+    while (!FControls.empty()) {
+        TControl* child = FControls.back();
+        RemoveControl(child);
+        child->FParent = nullptr;
+        delete child;
+    }
+}
+
+TControl* TWinControl::Controls(int Index) const {
+    if (Index < 0 || Index >= ControlCount())
+        throw EListError("Control index out of bounds (" + std::to_string(Index) + ")");
+    return FControls[static_cast<std::size_t>(Index)];
+}
+
+bool TWinControl::ContainsControl(const TControl* Control) const {
+    for (const TControl* c = Control; c; c = c->Parent())
+        if (c == this) return true;
+    return false;
+}
+
+void TWinControl::InsertControl(TControl* Control) { FControls.push_back(Control); }
+
+void TWinControl::RemoveControl(TControl* Control) {
+    FControls.erase(std::remove(FControls.begin(), FControls.end(), Control), FControls.end());
+    if (TForm* form = GetParentForm(this); form && form->FActiveControl) {
+        auto* win = dynamic_cast<TWinControl*>(Control);
+        if (win && win->ContainsControl(form->FActiveControl)) form->FActiveControl = nullptr;
+    }
+}
+
+void TWinControl::SetTabStop(bool Value) {
+    if (FTabStop == Value) return;
+    FTabStop = Value;
+    if (QWidget* w = FImpl->Widget) w->setFocusPolicy(Value ? Qt::StrongFocus : Qt::ClickFocus);
+}
+
+Integer TWinControl::TabOrder() const {
+    if (!Parent()) return -1;
+    Integer index = 0;
+    for (TControl* c : Parent()->FControls) {
+        if (c == this) return index;
+        if (dynamic_cast<TWinControl*>(c)) ++index;
+    }
+    return -1;
+}
+
+void TWinControl::SetTabOrder(Integer Value) {
+    TWinControl* p = Parent();
+    if (!p) return;
+    std::vector<TWinControl*> wins;
+    for (TControl* c : p->FControls)
+        if (auto* w = dynamic_cast<TWinControl*>(c); w && w != this) wins.push_back(w);
+    Value = std::clamp<Integer>(Value, 0, static_cast<Integer>(wins.size()));
+    wins.insert(wins.begin() + Value, this);
+    // The window controls keep their relative order in the child list; the
+    // graphic controls stay where they were.
+    std::size_t next = 0;
+    for (TControl*& c : p->FControls)
+        if (dynamic_cast<TWinControl*>(c)) c = wins[next++];
+    p->ApplyTabOrder();
+}
+
+void TWinControl::ApplyTabOrder() {
+    QWidget* previous = nullptr;
+    for (TControl* c : FControls) {
+        if (!dynamic_cast<TWinControl*>(c)) continue;
+        QWidget* w = WidgetOf(c);
+        if (!w) continue;
+        if (previous) QWidget::setTabOrder(previous, w);
+        previous = w;
+    }
+}
+
+bool TWinControl::CanFocus() const {
+    for (const TControl* c = this; c; c = c->Parent())
+        if (!c->Visible() || !c->Enabled()) return false;
+    const TForm* form = GetParentForm(this);
+    return form && form->Showing();
+}
+
+void TWinControl::SetFocus() {
+    if (TForm* form = GetParentForm(this); form && form != this) {
+        if (!CanFocus()) throw EInvalidOperation("Cannot focus a disabled or invisible window");
+        form->SetActiveControl(this);
+        return;
+    }
+    if (QWidget* w = FImpl->Widget) w->setFocus(Qt::OtherFocusReason);
+}
+
+bool TWinControl::Focused() const {
+    QWidget* w = FImpl->Widget;
+    return w && w->hasFocus();
+}
+
+void TWinControl::EnableAlign() {
+    if (FAlignDisabled > 0 && --FAlignDisabled == 0) Realign();
+}
+
+void TWinControl::Realign() {
+    if (FAlignDisabled > 0 || FAligning || ComponentState().Contains(csDestroying)) return;
+    AlignControls();
+}
+
+void TWinControl::AlignControls() {
+    FAligning = true;
+    TRect r = AlignRect();
+    const Integer cw = ClientWidth(), ch = ClientHeight();
+    auto place = [](TControl* c, Integer l, Integer t, Integer w, Integer h) {
+        c->SetBounds(l, t, std::max<Integer>(w, 0), std::max<Integer>(h, 0));
+    };
+    auto collect = [this](TAlign align) {
+        std::vector<TControl*> list;
+        for (TControl* c : FControls)
+            if (c->Visible() && c->Align() == align) list.push_back(c);
+        return list;
+    };
+    auto tops = collect(alTop);
+    std::stable_sort(tops.begin(), tops.end(), [](TControl* a, TControl* b) { return a->Top() < b->Top(); });
+    for (TControl* c : tops) {
+        place(c, r.Left, r.Top, r.Width(), c->Height());
+        r.Top += c->Height();
+    }
+    auto bottoms = collect(alBottom);
+    std::stable_sort(bottoms.begin(), bottoms.end(),
+                     [](TControl* a, TControl* b) { return a->Top() + a->Height() > b->Top() + b->Height(); });
+    for (TControl* c : bottoms) {
+        r.Bottom -= c->Height();
+        place(c, r.Left, r.Bottom, r.Width(), c->Height());
+    }
+    auto lefts = collect(alLeft);
+    std::stable_sort(lefts.begin(), lefts.end(), [](TControl* a, TControl* b) { return a->Left() < b->Left(); });
+    for (TControl* c : lefts) {
+        place(c, r.Left, r.Top, c->Width(), r.Height());
+        r.Left += c->Width();
+    }
+    auto rights = collect(alRight);
+    std::stable_sort(rights.begin(), rights.end(),
+                     [](TControl* a, TControl* b) { return a->Left() + a->Width() > b->Left() + b->Width(); });
+    for (TControl* c : rights) {
+        r.Right -= c->Width();
+        place(c, r.Right, r.Top, c->Width(), r.Height());
+    }
+    for (TControl* c : collect(alClient)) place(c, r.Left, r.Top, r.Width(), r.Height());
+
+    // Anchored children follow the change of the client size.
+    if (FLastClientWidth >= 0 && (cw != FLastClientWidth || ch != FLastClientHeight)) {
+        const Integer dx = cw - FLastClientWidth, dy = ch - FLastClientHeight;
+        for (TControl* c : FControls) {
+            if (c->Align() != alNone) continue;
+            const TAnchors a = c->Anchors();
+            Integer l = c->Left(), t = c->Top(), w = c->Width(), h = c->Height();
+            if (a.Contains(akRight)) {
+                if (a.Contains(akLeft))
+                    w += dx;
+                else
+                    l += dx;
+            } else if (!a.Contains(akLeft)) {
+                l += dx / 2;
+            }
+            if (a.Contains(akBottom)) {
+                if (a.Contains(akTop))
+                    h += dy;
+                else
+                    t += dy;
+            } else if (!a.Contains(akTop)) {
+                t += dy / 2;
+            }
+            place(c, l, t, w, h);
+        }
+    }
+    FLastClientWidth = cw;
+    FLastClientHeight = ch;
+    FAligning = false;
+}
+
+void TWinControl::Resize() {
+    Realign();
+    TControl::Resize();
+}
+
+void TWinControl::FontChanged() {
+    TControl::FontChanged();
+    for (TControl* c : std::vector<TControl*>(FControls)) c->ParentFontChanged();
+}
+
+void TWinControl::ColorChanged() {
+    TControl::ColorChanged();
+    for (TControl* c : std::vector<TControl*>(FControls)) c->ParentColorChanged();
+}
+
+bool TWinControl::WantsKey(Word Key) const {
+    (void)Key;
+    return false;
+}
+
+bool TWinControl::DoKeyDown(Word& Key, TShiftState Shift) {
+    TForm* form = GetParentForm(this);
+    if (form && form != this && form->KeyPreview()) {
+        std::weak_ptr<void> alive = AliveToken();
+        form->KeyDown(Key, Shift);
+        if (Key == 0 || alive.expired()) return false;
+    }
+    KeyDown(Key, Shift);
+    return Key != 0;
+}
+
+bool TWinControl::DoKeyPress(char& Key) {
+    TForm* form = GetParentForm(this);
+    if (form && form != this && form->KeyPreview()) {
+        std::weak_ptr<void> alive = AliveToken();
+        form->KeyPress(Key);
+        if (Key == 0 || alive.expired()) return false;
+    }
+    KeyPress(Key);
+    return Key != 0;
+}
+
+bool TWinControl::DoKeyUp(Word& Key, TShiftState Shift) {
+    TForm* form = GetParentForm(this);
+    if (form && form != this && form->KeyPreview()) {
+        std::weak_ptr<void> alive = AliveToken();
+        form->KeyUp(Key, Shift);
+        if (Key == 0 || alive.expired()) return false;
+    }
+    KeyUp(Key, Shift);
+    return Key != 0;
+}
+
+void TWinControl::KeyDown(Word& Key, TShiftState Shift) {
+    if (OnKeyDown) {
+        TKeyEvent handler = OnKeyDown;
+        handler(this, Key, Shift);
+    }
+}
+
+void TWinControl::KeyPress(char& Key) {
+    if (OnKeyPress) {
+        TKeyPressEvent handler = OnKeyPress;
+        handler(this, Key);
+    }
+}
+
+void TWinControl::KeyUp(Word& Key, TShiftState Shift) {
+    if (OnKeyUp) {
+        TKeyEvent handler = OnKeyUp;
+        handler(this, Key, Shift);
+    }
+}
+
+void TWinControl::DoEnter() { FireEvent(OnEnter, this); }
+void TWinControl::DoExit() { FireEvent(OnExit, this); }
+
+void TWinControl::WndProc(TMessage& Message) {
+    switch (Message.Msg) {
+    case WM_KEYDOWN:
+    case WM_SYSKEYDOWN:
+    case WM_KEYUP:
+    case WM_SYSKEYUP: {
+        FImpl->DefaultReached = true;
+        Word key = static_cast<Word>(Message.WParam);
+        const TShiftState shift = TShiftState::FromBits(static_cast<std::uint64_t>(Message.LParam));
+        if (Message.Msg == WM_KEYDOWN || Message.Msg == WM_SYSKEYDOWN)
+            DoKeyDown(key, shift);
+        else
+            DoKeyUp(key, shift);
+        Message.WParam = key;
+        return;
+    }
+    case WM_CHAR: {
+        FImpl->DefaultReached = true;
+        char key = static_cast<char>(Message.WParam);
+        DoKeyPress(key);
+        Message.WParam = static_cast<unsigned char>(key);
+        return;
+    }
+    case WM_SETFOCUS: {
+        FImpl->DefaultReached = true;
+        if (TForm* form = GetParentForm(this); form && form != this) form->FocusChanged(this);
+        DoEnter();
+        return;
+    }
+    case WM_KILLFOCUS:
+        FImpl->DefaultReached = true;
+        DoExit();
+        return;
+    default: TControl::WndProc(Message);
+    }
+}
+
+// ---------------------------------------------------------------------------
+// Self-painted controls
+
+namespace {
+void PaintThroughBuffer(std::unique_ptr<TBitmap>& buffer, TControl* control, QPainter& p,
+                        const std::function<void()>& paint) {
+    const Integer w = control->Width(), h = control->Height();
+    if (w <= 0 || h <= 0) return;
+    if (!buffer) {
+        buffer = std::make_unique<TBitmap>();
+        buffer->SetPixelFormat(pf32bit);
+    }
+    if (buffer->Width() != w || buffer->Height() != h) buffer->SetSize(w, h);
+    TCanvas* canvas = buffer->Canvas();
+    canvas->ResetClipRect();
+    canvas->Brush()->SetStyle(bsSolid);
+    canvas->Brush()->SetColor(ColorToRGB(control->Color()));
+    canvas->FillRect(Rect(0, 0, w, h));
+    canvas->Font()->Assign(control->Font());
+    canvas->Pen()->SetColor(clBlack);
+    canvas->Pen()->SetMode(pmCopy);
+    canvas->Pen()->SetStyle(psSolid);
+    canvas->Pen()->SetWidth(1);
+    paint();
+    p.drawImage(0, 0, BitmapToImage(*buffer));
+}
+}  // namespace
+
+void TControlAccess::PaintGraphic(TGraphicControl* c, QPainter& p) {
+    PaintThroughBuffer(c->FBuffer, c, p, [c] { c->Paint(); });
+}
+
+void TControlAccess::PaintCustom(TCustomControl* c, QPainter& p) {
+    PaintThroughBuffer(c->FBuffer, c, p, [c] { c->Paint(); });
+}
+
+TGraphicControl::TGraphicControl(TComponent* AOwner) : TControl(AOwner) {
+    QWidget* w = NewPaintWidget(nullptr, [this](QPainter& p) { TControlAccess::PaintGraphic(this, p); });
+    w->setFocusPolicy(Qt::NoFocus);
+    AttachWidget(this, w);
+}
+
+TGraphicControl::~TGraphicControl() = default;
+
+TCanvas* TGraphicControl::Canvas() {
+    if (!FBuffer) {
+        FBuffer = std::make_unique<TBitmap>();
+        FBuffer->SetPixelFormat(pf32bit);
+        FBuffer->SetSize(std::max<Integer>(Width(), 1), std::max<Integer>(Height(), 1));
+    }
+    return FBuffer->Canvas();
+}
+
+TCustomControl::TCustomControl(TComponent* AOwner) : TWinControl(AOwner) {
+    QWidget* w = NewPaintWidget(nullptr, [this](QPainter& p) { TControlAccess::PaintCustom(this, p); });
+    w->setFocusPolicy(Qt::ClickFocus);
+    AttachWidget(this, w);
+}
+
+TCustomControl::~TCustomControl() = default;
+
+TCanvas* TCustomControl::Canvas() {
+    if (!FBuffer) {
+        FBuffer = std::make_unique<TBitmap>();
+        FBuffer->SetPixelFormat(pf32bit);
+        FBuffer->SetSize(std::max<Integer>(Width(), 1), std::max<Integer>(Height(), 1));
+    }
+    return FBuffer->Canvas();
+}
+
+// ---------------------------------------------------------------------------
+// Published properties
+
+const TEnumType& EnumTypeInfo(TAlign) {
+    static const TEnumType t{"TAlign", {"alNone", "alTop", "alBottom", "alLeft", "alRight", "alClient", "alCustom"}};
+    return t;
+}
+const TEnumType& EnumTypeInfo(TAnchorKind) {
+    static const TEnumType t{"TAnchorKind", {"akLeft", "akTop", "akRight", "akBottom"}};
+    return t;
+}
+const TEnumType& EnumTypeInfo(TAlignment) {
+    static const TEnumType t{"TAlignment", {"taLeftJustify", "taRightJustify", "taCenter"}};
+    return t;
+}
+
+VEMLOR_PUBLISHED(TControl, TComponent) {
+    Prop("Left", &TControl::Left, &TControl::SetLeft);
+    Prop("Top", &TControl::Top, &TControl::SetTop);
+    Prop("Width", &TControl::Width, &TControl::SetWidth);
+    Prop("Height", &TControl::Height, &TControl::SetHeight);
+    Prop("Align", &TControl::Align, &TControl::SetAlign);
+    Prop("Anchors", &TControl::Anchors, &TControl::SetAnchors);
+    Prop("Visible", &TControl::Visible, &TControl::SetVisible);
+    Prop("Enabled", &TControl::Enabled, &TControl::SetEnabled);
+    Prop("Font", &TControl::Font, &TControl::SetFont);
+    Prop("ParentFont", &TControl::ParentFont, &TControl::SetParentFont);
+    Prop("Color", &TControl::Color, &TControl::SetColor);
+    Prop("ParentColor", &TControl::ParentColor, &TControl::SetParentColor);
+    Prop("Hint", &TControl::Hint, &TControl::SetHint);
+    Prop("ShowHint", &TControl::ShowHint, &TControl::SetShowHint);
+    Prop("Cursor", &TControl::Cursor, &TControl::SetCursor);
+    EventProp("OnClick", &TControl::OnClick);
+    EventProp("OnDblClick", &TControl::OnDblClick);
+    EventProp("OnMouseDown", &TControl::OnMouseDown);
+    EventProp("OnMouseMove", &TControl::OnMouseMove);
+    EventProp("OnMouseUp", &TControl::OnMouseUp);
+    EventProp("OnMouseEnter", &TControl::OnMouseEnter);
+    EventProp("OnMouseLeave", &TControl::OnMouseLeave);
+    EventProp("OnResize", &TControl::OnResize);
+}
+
+VEMLOR_PUBLISHED(TWinControl, TControl) {
+    Prop("TabStop", &TWinControl::TabStop, &TWinControl::SetTabStop);
+    Prop("TabOrder", &TWinControl::TabOrder, &TWinControl::SetTabOrder);
+    EventProp("OnKeyDown", &TWinControl::OnKeyDown);
+    EventProp("OnKeyPress", &TWinControl::OnKeyPress);
+    EventProp("OnKeyUp", &TWinControl::OnKeyUp);
+    EventProp("OnEnter", &TWinControl::OnEnter);
+    EventProp("OnExit", &TWinControl::OnExit);
+}
+
+VEMLOR_PUBLISHED(TGraphicControl, TControl) {}
+VEMLOR_PUBLISHED(TCustomControl, TWinControl) {}

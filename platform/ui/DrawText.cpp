@@ -1,0 +1,187 @@
+#include "platform/ui/DrawText.h"
+
+#include <algorithm>
+
+namespace {
+
+// Width of a line with tabs expanded to stops every eight average
+// characters (measured from the line's start).
+Integer LineWidth(const TFont& font, const AnsiString& line, bool expandTabs, Integer tabWidth) {
+    if (!expandTabs || line.find('\t') == AnsiString::npos) return MeasureText(font, line).x;
+    Integer x = 0;
+    std::size_t start = 0;
+    while (true) {
+        const std::size_t tab = line.find('\t', start);
+        const AnsiString piece = line.substr(start, tab == AnsiString::npos ? AnsiString::npos : tab - start);
+        x += piece.empty() ? 0 : MeasureText(font, piece).x;
+        if (tab == AnsiString::npos) break;
+        x = tabWidth > 0 ? (x / tabWidth + 1) * tabWidth : x;
+        start = tab + 1;
+    }
+    return x;
+}
+
+AnsiString RemovePrefixes(const AnsiString& text) {
+    AnsiString out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '&') {
+            if (i + 1 < text.size()) out += text[++i];
+            continue;
+        }
+        out += text[i];
+    }
+    return out;
+}
+
+std::vector<AnsiString> SplitParagraphs(const AnsiString& text, bool singleLine) {
+    std::vector<AnsiString> out;
+    AnsiString current;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (!singleLine && (c == '\r' || c == '\n')) {
+            out.push_back(current);
+            current.clear();
+            if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+            continue;
+        }
+        current += c;
+    }
+    out.push_back(current);
+    return out;
+}
+
+}  // namespace
+
+Integer AverageCharWidth(const TFont& Font) {
+    const Integer w = MeasureText(Font, "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz").x;
+    return (w + 26) / 52;
+}
+
+TTextLayout LayoutText(const TFont& Font, const AnsiString& Text, Integer Width, Cardinal Format) {
+    TTextLayout layout;
+    layout.LineHeight = MeasureText(Font, " ").y;
+    if (Text.empty()) return layout;
+    const bool expandTabs = (Format & DT_EXPANDTABS) != 0;
+    const Integer tabWidth = expandTabs ? 8 * AverageCharWidth(Font) : 0;
+    const bool singleLine = (Format & DT_SINGLELINE) != 0;
+    const bool wordBreak = (Format & DT_WORDBREAK) != 0 && !singleLine;
+    const AnsiString text = (Format & DT_NOPREFIX) ? Text : RemovePrefixes(Text);
+    auto width = [&](const AnsiString& s) { return LineWidth(Font, s, expandTabs, tabWidth); };
+
+    for (const AnsiString& paragraph : SplitParagraphs(text, singleLine)) {
+        if (!wordBreak) {
+            layout.Lines.push_back({paragraph, 0, width(paragraph)});
+            continue;
+        }
+        // Greedy wrapping at blanks: a line takes words while they fit; the
+        // blanks where a line breaks are dropped.
+        std::size_t pos = 0;
+        bool emitted = false;
+        while (pos < paragraph.size() || !emitted) {
+            AnsiString line;
+            std::size_t end = pos;
+            std::size_t lastFit = AnsiString::npos;
+            while (end < paragraph.size()) {
+                std::size_t wordEnd = end;
+                while (wordEnd < paragraph.size() && paragraph[wordEnd] == ' ') ++wordEnd;
+                while (wordEnd < paragraph.size() && paragraph[wordEnd] != ' ') ++wordEnd;
+                const AnsiString candidate = paragraph.substr(pos, wordEnd - pos);
+                if (lastFit != AnsiString::npos && width(candidate) > Width) break;
+                lastFit = wordEnd;
+                end = wordEnd;
+            }
+            if (lastFit == AnsiString::npos) lastFit = end;
+            line = paragraph.substr(pos, lastFit - pos);
+            while (!line.empty() && line.back() == ' ' && lastFit < paragraph.size()) line.pop_back();
+            layout.Lines.push_back({line, 0, width(line)});
+            emitted = true;
+            pos = lastFit;
+            while (pos < paragraph.size() && paragraph[pos] == ' ') ++pos;
+            if (pos >= paragraph.size()) break;
+        }
+    }
+    for (TTextLine& line : layout.Lines) layout.Width = std::max(layout.Width, line.Width);
+    for (TTextLine& line : layout.Lines) {
+        if (Format & DT_CENTER)
+            line.X = (Width - line.Width) / 2;
+        else if (Format & DT_RIGHT)
+            line.X = Width - line.Width;
+    }
+    return layout;
+}
+
+namespace {
+
+Integer DrawLayout(TCanvas* canvas, const TFont& font, const AnsiString& text, TRect& rect, Cardinal format) {
+    const TTextLayout layout = LayoutText(font, text, rect.Width(), format);
+    if (layout.Lines.empty()) {
+        if (format & DT_CALCRECT) {
+            rect.Right = rect.Left;
+            rect.Bottom = rect.Top;
+        }
+        return 0;
+    }
+    const Integer height = layout.Height();
+    if (format & DT_CALCRECT) {
+        rect.Right = rect.Left + layout.Width;
+        rect.Bottom = rect.Top + height;
+        return height;
+    }
+    if (!canvas) return height;
+    Integer y = rect.Top;
+    if (format & DT_SINGLELINE) {
+        if (format & DT_VCENTER)
+            y = rect.Top + (rect.Height() - height) / 2;
+        else if (format & DT_BOTTOM)
+            y = rect.Bottom - height;
+    }
+    const bool clip = !(format & DT_NOCLIP);
+    const TRect oldClip = canvas->ClipRect();
+    if (clip) canvas->SetClipRect(IntersectRect(rect, oldClip));
+    const bool expandTabs = (format & DT_EXPANDTABS) != 0;
+    const Integer tabWidth = expandTabs ? 8 * AverageCharWidth(font) : 0;
+    for (const TTextLine& line : layout.Lines) {
+        Integer x = rect.Left + line.X;
+        if (!expandTabs || line.Text.find('\t') == AnsiString::npos) {
+            canvas->TextOut(x, y, line.Text);
+        } else {
+            Integer offset = 0;
+            std::size_t start = 0;
+            while (true) {
+                const std::size_t tab = line.Text.find('\t', start);
+                const AnsiString piece =
+                    line.Text.substr(start, tab == AnsiString::npos ? AnsiString::npos : tab - start);
+                if (!piece.empty()) {
+                    canvas->TextOut(x + offset, y, piece);
+                    offset += MeasureText(font, piece).x;
+                }
+                if (tab == AnsiString::npos) break;
+                offset = tabWidth > 0 ? (offset / tabWidth + 1) * tabWidth : offset;
+                start = tab + 1;
+            }
+        }
+        y += layout.LineHeight;
+    }
+    if (clip) canvas->SetClipRect(oldClip);
+    return height;
+}
+
+}  // namespace
+
+Integer DrawText(TCanvas* Canvas, const AnsiString& Text, TRect& Rect, Cardinal Format) {
+    if (!Canvas) return 0;
+    return DrawLayout(Canvas, *Canvas->Font(), Text, Rect, Format);
+}
+
+Integer DrawText(const TFont& Font, const AnsiString& Text, TRect& Rect, Cardinal Format) {
+    return DrawLayout(nullptr, Font, Text, Rect, Format | DT_CALCRECT);
+}
+
+void TextRect(TCanvas* Canvas, const TRect& Rect, Integer X, Integer Y, const AnsiString& Text) {
+    if (!Canvas) return;
+    const TRect oldClip = Canvas->ClipRect();
+    Canvas->SetClipRect(IntersectRect(Rect, oldClip));
+    Canvas->TextOut(X, Y, Text);
+    Canvas->SetClipRect(oldClip);
+}

@@ -1,0 +1,87 @@
+#pragma once
+// Glue shared by the .cpp files of platform/ui: how a control reaches the Qt
+// widget behind it, text and font conversion at the Qt boundary, and the
+// hooks test support plugs into. Qt types are only forward-declared here, so
+// this header compiles without Qt like every other header of the layer; it is
+// not meant for program code.
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+
+#include "platform/rtl/System.h"
+
+class QWidget;
+class QString;
+class QFont;
+class QPainter;
+class QImage;
+class QColor;
+class TControl;
+class TForm;
+class TFont;
+class TBitmap;
+class TObject;
+
+namespace ui_detail {
+
+// The widget a control keeps (nullptr once Qt destroyed it).
+QWidget* WidgetOf(const TControl* control);
+// Gives a control its widget; the control owns it from now on and pushes its
+// stored state (bounds, visibility, font, colours) into it.
+void AttachWidget(TControl* control, QWidget* widget);
+// The control a widget belongs to, or nullptr.
+TControl* ControlOf(const QWidget* widget);
+
+// Windows-1250 <-> QString.
+QString ToQ(const AnsiString& text);
+AnsiString FromQ(const QString& text);
+// "&Ano" -> "Ano", "&&" -> "&": the caption as shown without mnemonics.
+AnsiString StripMnemonics(const AnsiString& caption);
+// The Qt spelling of a caption with mnemonics ("&" stays, "&&" stays).
+QString ToQMnemonic(const AnsiString& caption);
+
+// The Qt font for one of ours: classic family names map to DejaVu at the same
+// pixel height.
+QFont ToQFont(const TFont& font);
+
+QColor ToQColor(Integer color);  // system colours resolved
+
+// Qt key codes and modifier flags (as plain integers) to ours and back.
+Word VirtualKeyFromQt(int qtKey, bool keypad);
+int QtKeyFromVirtualKey(Word key);
+// ssShift/ssAlt/ssCtrl from Qt keyboard modifiers, ssLeft/ssRight/ssMiddle
+// from Qt mouse buttons.
+std::uint64_t ShiftBitsFromQt(int modifiers, int buttons);
+
+// Every call from Qt into program code runs inside one of these: while any
+// is active, widgets of freed controls are deleted later rather than under
+// the Qt handler that may still be running for them.
+struct TDispatchGuard {
+    TDispatchGuard();
+    ~TDispatchGuard();
+    TDispatchGuard(const TDispatchGuard&) = delete;
+    TDispatchGuard& operator=(const TDispatchGuard&) = delete;
+};
+bool InDispatch();
+// Runs fn for Qt; an exception goes to the application's handler.
+void SafeCall(TObject* sender, const std::function<void()>& fn);
+
+// A TBitmap as a 32-bit image; with a transparent colour, its pixels become
+// fully transparent.
+QImage BitmapToImage(TBitmap& bitmap, bool transparent = false, Integer transparentColor = -1);
+
+// A plain widget whose painting is done by a callback.
+QWidget* NewPaintWidget(QWidget* parent, std::function<void(QPainter&)> painter);
+
+// Test support: called every time a modal form starts or resumes waiting
+// for its result (after a refused close, say).
+using TModalHook = std::function<void(TForm*)>;
+void SetModalHook(TModalHook hook);
+void CallModalHook(TForm* form);
+
+// Test support: overrides the reported screen size (0, 0 restores).
+void SetScreenSizeOverride(int width, int height);
+bool ScreenSizeOverride(int& width, int& height);
+
+}  // namespace ui_detail

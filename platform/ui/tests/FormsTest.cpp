@@ -1,0 +1,329 @@
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <clocale>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "platform/rtl/SysUtils.h"
+#include "platform/ui/Forms.h"
+#include "platform/ui/StdCtrls.h"
+#include "platform/ui/TestSupport.h"
+
+namespace {
+
+// A small dialog built in code the way program windows are.
+class TTestDialog : public TForm {
+public:
+    explicit TTestDialog(TComponent* owner, std::vector<std::string>* log = nullptr) : TForm(owner), FLog(log) {
+        SetName("TestDialog");
+        SetCaption("Zkušební okno");
+        SetClientWidth(300);
+        SetClientHeight(120);
+        Label = new TLabel(this);
+        Label->SetName("Label1");
+        Label->SetParent(this);
+        Label->SetBounds(8, 8, 200, 13);
+        Label->SetCaption("&Jméno:");
+        Edit = new TEdit(this);
+        Edit->SetName("Edit1");
+        Edit->SetParent(this);
+        Edit->SetBounds(8, 26, 280, 21);
+        Ok = new TButton(this);
+        Ok->SetName("OKButton");
+        Ok->SetParent(this);
+        Ok->SetCaption("&OK");
+        Ok->SetModalResult(mrOk);
+        Ok->SetDefault(true);
+        Ok->SetBounds(130, 80, 75, 25);
+        Cancel = new TButton(this);
+        Cancel->SetName("CancelButton");
+        Cancel->SetParent(this);
+        Cancel->SetCaption("&Storno");
+        Cancel->SetModalResult(mrCancel);
+        Cancel->SetCancel(true);
+        Cancel->SetBounds(213, 80, 75, 25);
+        if (FLog) {
+            OnCreate = [this](TObject*) { Log("OnCreate"); };
+            OnShow = [this](TObject*) { Log("OnShow"); };
+            OnActivate = [this](TObject*) { Log("OnActivate"); };
+            OnHide = [this](TObject*) { Log("OnHide"); };
+            OnCloseQuery = [this](TObject*, bool& canClose) {
+                Log("OnCloseQuery");
+                canClose = ++FCloseQueries > RefuseCloses;
+            };
+            OnClose = [this](TObject*, TCloseAction& action) {
+                Log("OnClose");
+                action = CloseAction;
+            };
+            OnDestroy = [this](TObject*) { Log("OnDestroy"); };
+            Edit->OnChange = [this](TObject*) { Log("OnChange " + Edit->Text()); };
+        }
+    }
+
+    void Log(const std::string& s) { FLog->push_back(s); }
+
+    TLabel* Label;
+    TEdit* Edit;
+    TButton* Ok;
+    TButton* Cancel;
+    int RefuseCloses = 0;
+    TCloseAction CloseAction = caHide;
+
+private:
+    std::vector<std::string>* FLog;
+    int FCloseQueries = 0;
+};
+
+std::vector<std::string> Without(std::vector<std::string> log, const std::string& what) {
+    log.erase(std::remove(log.begin(), log.end(), what), log.end());
+    return log;
+}
+
+}  // namespace
+
+TEST(TFormTest, ModalFormFiresEventsInClassLibraryOrder) {
+    std::vector<std::string> log;
+    TModalAnswerer answerer;
+    auto* form = new TTestDialog(nullptr, &log);
+    form->RefuseCloses = 1;
+    form->AfterConstruction();
+    answerer.Act([&](TForm* f) {
+        EXPECT_EQ(f, form);
+        EXPECT_TRUE(f->Visible());
+        TypeText(form->Edit, "ok");
+    });
+    answerer.ClickButton("OK");  // refused by OnCloseQuery
+    answerer.ClickButton("OKButton");
+    EXPECT_EQ(mrOk, form->ShowModal());
+    EXPECT_FALSE(form->Visible());
+    form->Free();
+    const std::vector<std::string> expected{"OnCreate",     "OnShow",   "OnChange o", "OnChange ok", "OnCloseQuery",
+                                            "OnCloseQuery", "OnClose",  "OnHide",     "OnDestroy"};
+    EXPECT_EQ(expected, Without(log, "OnActivate"));
+    EXPECT_EQ(0, answerer.Pending());
+    EXPECT_TRUE(answerer.Unexpected().empty());
+}
+
+TEST(TFormTest, CloseActionNoneKeepsModalFormWaiting) {
+    TModalAnswerer answerer;
+    TTestDialog form(nullptr, nullptr);
+    int closes = 0;
+    form.OnClose = [&](TObject*, TCloseAction& action) { action = ++closes == 1 ? caNone : caHide; };
+    answerer.Answer(mrCancel);
+    answerer.Answer(mrYes, [](TForm* f) { EXPECT_EQ(mrNone, f->ModalResult()); });
+    EXPECT_EQ(mrYes, form.ShowModal());
+    EXPECT_EQ(2, closes);
+}
+
+TEST(TFormTest, ReturnClicksDefaultButtonAndEscapeCancelButton) {
+    TModalAnswerer answerer;
+    TTestDialog form(nullptr);
+    int okClicks = 0;
+    form.Ok->OnClick = [&](TObject*) {
+        ++okClicks;
+        EXPECT_EQ(mrOk, form.ModalResult());  // set before OnClick
+    };
+    answerer.Act([&](TForm*) { SendKey(form.Edit, VK_RETURN); });
+    EXPECT_EQ(mrOk, form.ShowModal());
+    EXPECT_EQ(1, okClicks);
+    answerer.Act([&](TForm*) { SendKey(form.Edit, VK_ESCAPE); });
+    EXPECT_EQ(mrCancel, form.ShowModal());
+    EXPECT_EQ(1, okClicks);
+}
+
+TEST(TFormTest, ModalWindowWithoutScriptedAnswerIsCancelledAndReported) {
+    TModalAnswerer answerer;
+    TTestDialog form(nullptr);
+    EXPECT_EQ(mrCancel, form.ShowModal());
+    ASSERT_EQ(1u, answerer.Unexpected().size());
+    EXPECT_EQ(AnsiString("Zkušební okno"), answerer.Unexpected()[0]);
+}
+
+TEST(TFormTest, ShowModalOfVisibleFormRaises) {
+    TTestDialog form(nullptr);
+    form.Show();
+    EXPECT_THROW(form.ShowModal(), EInvalidOperation);
+    form.Hide();
+}
+
+TEST(TFormTest, CloseOfNonModalFormHidesUnlessRefused) {
+    std::vector<std::string> log;
+    TTestDialog form(nullptr, &log);
+    form.RefuseCloses = 1;
+    form.Show();
+    EXPECT_TRUE(form.Visible());
+    form.Close();
+    EXPECT_TRUE(form.Visible());
+    form.Close();
+    EXPECT_FALSE(form.Visible());
+    EXPECT_EQ((std::vector<std::string>{"OnCreate", "OnShow", "OnCloseQuery", "OnCloseQuery", "OnClose", "OnHide"}),
+              Without(log, "OnActivate"));
+}
+
+TEST(TFormTest, CloseActionFreeReleasesFormAfterTheHandler) {
+    std::vector<std::string> log;
+    auto* form = new TTestDialog(nullptr, &log);
+    form->CloseAction = caFree;
+    form->Show();
+    const int before = Screen->FormCount();
+    form->Close();
+    EXPECT_EQ(before, Screen->FormCount());  // still there until the event loop runs
+    PumpUntilIdle();
+    EXPECT_EQ(before - 1, Screen->FormCount());
+    EXPECT_EQ("OnDestroy", log.back());
+}
+
+TEST(TFormTest, ClosingMainFormTerminatesApplication) {
+    TTestDialog* main = nullptr;
+    Application->CreateForm(main);
+    EXPECT_EQ(main, Application->MainForm());
+    EXPECT_EQ(main, Application->FindComponent("TestDialog"));
+    Application->Post([&] { main->Close(); });
+    Application->Run();  // returns once the main form closed
+    EXPECT_TRUE(Application->Terminated());
+    main->Free();
+    EXPECT_EQ(nullptr, Application->MainForm());
+    ResetApplicationForTests();
+}
+
+TEST(TFormTest, OwnerFreesOwnedFormsAfterTheirOnDestroy) {
+    std::vector<std::string> log;
+    auto* owner = new TTestDialog(nullptr);
+    auto* child = new TTestDialog(owner, &log);
+    child->SetName("Child");
+    child->AfterConstruction();
+    owner->Free();
+    EXPECT_EQ((std::vector<std::string>{"OnCreate", "OnDestroy"}), log);
+}
+
+TEST(TFormTest, ScreenCentredPositionIsAppliedOnFirstShow) {
+    OverrideScreenSize(1024, 768);
+    TTestDialog form(nullptr);
+    form.SetPosition(poScreenCenter);
+    form.Show();
+    EXPECT_EQ((1024 - form.Width()) / 2, form.Left());
+    EXPECT_EQ((768 - form.Height()) / 2, form.Top());
+    EXPECT_EQ(poDesigned, form.Position());
+    form.Hide();
+    OverrideScreenSize(0, 0);
+}
+
+TEST(TFormTest, KeyPreviewLetsTheFormEatKeysFirst) {
+    TTestDialog form(nullptr);
+    std::vector<Word> formKeys, editKeys;
+    form.SetKeyPreview(true);
+    form.OnKeyDown = [&](TObject*, Word& key, TShiftState) {
+        formKeys.push_back(key);
+        if (key == VK_F2) key = 0;
+    };
+    form.Edit->OnKeyDown = [&](TObject*, Word& key, TShiftState) { editKeys.push_back(key); };
+    form.Show();
+    SendKey(form.Edit, VK_F2);
+    SendKey(form.Edit, VK_F3);
+    form.Hide();
+    EXPECT_EQ((std::vector<Word>{VK_F2, VK_F3}), formKeys);
+    EXPECT_EQ((std::vector<Word>{VK_F3}), editKeys);
+}
+
+TEST(TFormTest, KeyPressCanReplaceOrEatTheCharacter) {
+    TTestDialog form(nullptr);
+    form.Edit->OnKeyPress = [](TObject*, char& key) {
+        if (key == 'a') key = 'b';
+        if (key == 'x') key = 0;
+    };
+    form.Show();
+    TypeText(form.Edit, "axaš");
+    EXPECT_EQ(AnsiString("bbš"), form.Edit->Text());
+    form.Hide();
+}
+
+TEST(TFormTest, PlacementRoundTrips) {
+    TTestDialog form(nullptr);
+    TWindowPlacement p = form.GetWindowPlacement();
+    EXPECT_EQ(SW_SHOWNORMAL, p.showCmd);
+    p.rcNormalPosition = Rect(10, 20, 410, 320);
+    form.SetWindowPlacement(p);
+    EXPECT_EQ(Rect(10, 20, 410, 320), form.BoundsRect());
+    EXPECT_EQ(Rect(10, 20, 410, 320), form.GetWindowPlacement().rcNormalPosition);
+}
+
+TEST(TFormTest, PublishedPropertiesReachTheSetters) {
+    TTestDialog form(nullptr);
+    int changes = 0;
+    form.Edit->OnChange = [&](TObject*) { ++changes; };
+    SetStrProp(form.Edit, "Text", "ahoj");
+    EXPECT_EQ(1, changes);
+    SetStrProp(form.Label, "Caption", "Nový");
+    EXPECT_EQ(AnsiString("Nový"), form.Label->Caption());
+    EXPECT_EQ(tkLString, PropType(&form, "Caption"));
+    EXPECT_EQ(tkInteger, PropType(form.Ok, "ModalResult"));
+    EXPECT_EQ(tkClass, PropType(form.Label, "Font"));
+    EXPECT_EQ(AnsiString("bsSizeable"), GetPropValue(&form, "BorderStyle"));
+    SetPropValue(&form, "BorderIcons", "[biSystemMenu]");
+    EXPECT_EQ(TBorderIcons{biSystemMenu}, form.BorderIcons());
+    EXPECT_EQ(form.Label->Font(), GetObjectProp(form.Label, "Font"));
+}
+
+TEST(TApplicationTest, ExceptionsEscapingHandlersGoToOnException) {
+    TTestDialog form(nullptr);
+    std::vector<AnsiString> messages;
+    Application->OnException = [&](TObject* sender, Exception& e) {
+        EXPECT_EQ(form.Ok, sender);
+        messages.push_back(e.Message());
+    };
+    form.Ok->OnClick = [](TObject*) { throw EConvertError("špatné číslo"); };
+    form.Show();
+    SendClick(form.Ok, 5, 5);
+    form.Ok->OnClick = [](TObject*) { throw EAbort("tiše"); };
+    SendClick(form.Ok, 5, 5);
+    form.Hide();
+    Application->OnException = nullptr;
+    EXPECT_EQ(std::vector<AnsiString>{"špatné číslo"}, messages);
+}
+
+TEST(TApplicationTest, PostedCallsAndRunOnMainThreadComeFromWorkers) {
+    std::atomic<int> stage{0};
+    std::vector<int> order;
+    std::thread worker([&] {
+        Application->Post([&] { order.push_back(1); });
+        Application->RunOnMainThread([&] { order.push_back(2); });
+        EXPECT_THROW(Application->RunOnMainThread([] { throw EInvalidOperation("x"); }), EInvalidOperation);
+        stage = 1;
+    });
+    while (stage.load() == 0) Application->ProcessMessages();
+    worker.join();
+    EXPECT_EQ((std::vector<int>{1, 2}), order);
+    bool inline_ran = false;
+    Application->RunOnMainThread([&] { inline_ran = true; });
+    EXPECT_TRUE(inline_ran);
+}
+
+TEST(TApplicationTest, ToolkitLeavesNumberFormattingWithDecimalPoint) {
+    EXPECT_STREQ("C", std::setlocale(LC_NUMERIC, nullptr));
+    char buffer[32];
+    std::snprintf(buffer, sizeof buffer, "%.2f", 1.25);
+    EXPECT_STREQ("1.25", buffer);
+    EXPECT_EQ(AnsiString("1.5"), FloatToStr(1.5));
+    EXPECT_DOUBLE_EQ(2.75, StrToFloat("2.75"));
+}
+
+TEST(TScreenTest, ListsFormsAndDataModulesWhileTheyLive) {
+    const int forms = Screen->FormCount();
+    const int modules = Screen->DataModuleCount();
+    auto* form = new TTestDialog(nullptr);
+    auto* module = new TDataModule(nullptr);
+    EXPECT_EQ(forms + 1, Screen->FormCount());
+    EXPECT_EQ(form, Screen->Forms(Screen->FormCount() - 1));
+    EXPECT_EQ(module, Screen->DataModules(modules));
+    EXPECT_THROW(Screen->Forms(-1), EListError);
+    form->Free();
+    module->Free();
+    EXPECT_EQ(forms, Screen->FormCount());
+    EXPECT_EQ(modules, Screen->DataModuleCount());
+    EXPECT_GT(Screen->Width(), 0);
+    EXPECT_EQ(96, Screen->PixelsPerInch());
+}
