@@ -24,6 +24,8 @@ void PumpUntilIdle() {
     }
 }
 
+void WaitForEvents() { QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents); }
+
 // ---------------------------------------------------------------------------
 // TModalAnswerer
 

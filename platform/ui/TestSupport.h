@@ -16,6 +16,9 @@
 // Handles every pending event, posted call and deferred deletion, repeated
 // until a pass finds nothing left (at most a bounded number of passes).
 void PumpUntilIdle();
+// Handles events, waiting until at least one arrives (for the few tests
+// that check a real timer of the toolkit).
+void WaitForEvents();
 
 // Answers the modal windows that open while it exists, one scripted answer
 // per time a modal window waits for its result, in order. Each answer may
