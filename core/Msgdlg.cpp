@@ -4,7 +4,6 @@
 #include <array>
 
 #include "core/Language.h"
-#include "platform/gfx/Bitmap.h"
 #include "platform/ui/DrawText.h"
 #include "platform/ui/Forms.h"
 #include "platform/ui/StdCtrls.h"

@@ -175,6 +175,15 @@ TEST_F(TMsgdlgTest, LongTextWrapsWithinHalfTheScreen) {
     EXPECT_EQ(form->Caption(), "Varování");
 }
 
+TEST_F(TMsgdlgTest, AmpersandInTheTextIsShownAsGiven) {
+    std::unique_ptr<TForm> form = BuildLocalMessageDialog("Kontakt Novák & syn", mtInformation, {mbOK}, -1, -1, 0);
+    auto* message = dynamic_cast<TLabel*>(form->FindComponent("Message"));
+    ASSERT_NE(message, nullptr);
+    EXPECT_EQ(message->Caption(), "Kontakt Novák & syn");
+    EXPECT_FALSE(message->ShowAccelChar());
+    EXPECT_TRUE(message->WordWrap());
+}
+
 TEST_F(TMsgdlgTest, ManyButtonsWidenTheDialogAndStayInOrder) {
     TMsgDlgButtons all{mbYes, mbNo, mbOK, mbCancel, mbAbort, mbRetry, mbIgnore, mbAll, mbHelp};
     std::unique_ptr<TForm> narrow = BuildLocalMessageDialog("Ano?", mtConfirmation, {mbYes}, -1, -1, 0);
