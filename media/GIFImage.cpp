@@ -528,14 +528,22 @@ const TGIFExtensionClass& TGIFApplicationExtension::StaticClass() {
 void TGIFApplicationExtension::Assign(TPersistent* Source) {
     if (auto* a = dynamic_cast<TGIFApplicationExtension*>(Source)) {
         FIdent = a->FIdent;
+        FIdentBlockSize = a->FIdentBlockSize;
+        FIdentExtra = a->FIdentExtra;
         return;
     }
     TGIFExtension::Assign(Source);
 }
-void TGIFApplicationExtension::SetIdentifier(const AnsiString& Ident) { FIdent = MakeIdent(Ident); }
+void TGIFApplicationExtension::SetIdentifier(const AnsiString& Ident) {
+    FIdent = MakeIdent(Ident);
+    FIdentBlockSize = 11;
+    FIdentExtra.clear();
+}
 void TGIFApplicationExtension::LoadData(TStream* Stream) {
     int size;
     if (!ReadByte(Stream, size)) throw GIFException("Premature end of data");
+    FIdentExtra.clear();
+    FIdentBlockSize = size;
     if (size == 10) {
         // A 10-byte identifier: the field's last byte is the byte after it.
         ReadExact(Stream, FIdent.data(), 11);
@@ -544,13 +552,20 @@ void TGIFApplicationExtension::LoadData(TStream* Stream) {
         throw GIFException("Unsupported Application Extension block size");
     } else {
         ReadExact(Stream, FIdent.data(), 11);
-        Skip(Stream, size - 11);
+        FIdentExtra.resize(std::size_t(size - 11));
+        ReadExact(Stream, FIdentExtra.data(), size - 11);
     }
     ReadSubBlocks(Stream);
 }
 void TGIFApplicationExtension::SaveData(TStream* Stream) {
-    WriteByte(Stream, 11);
-    Stream->WriteBuffer(FIdent.data(), 11);
+    if (FIdentBlockSize == 10) {
+        WriteByte(Stream, 10);
+        Stream->WriteBuffer(FIdent.data(), 10);
+    } else {
+        WriteByte(Stream, Byte(11 + FIdentExtra.size()));
+        Stream->WriteBuffer(FIdent.data(), 11);
+        if (!FIdentExtra.empty()) Stream->WriteBuffer(FIdentExtra.data(), LongInt(FIdentExtra.size()));
+    }
     WriteSubBlocks(Stream);
 }
 void TGIFApplicationExtension::WriteSubBlocks(TStream* Stream) { WriteByte(Stream, 0); }

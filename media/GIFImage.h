@@ -379,6 +379,10 @@ protected:
     void LoadData(TStream* Stream) override;
     void SaveData(TStream* Stream) override;
     TGIFApplicationRec FIdent{};
+    // Identifier blocks of other sizes than 11 are written back as read, so
+    // that a file read again picks the same reader.
+    int FIdentBlockSize = 11;
+    std::vector<Byte> FIdentExtra;
 };
 
 class TGIFUnknownAppExtension : public TGIFApplicationExtension {

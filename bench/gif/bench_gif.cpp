@@ -1,0 +1,278 @@
+// GIF decoding and encoding beside giflib on the same files, and Floyd-
+// Steinberg black-and-white reduction of a 1000 x 1000 picture beside
+// ImageMagick's `-dither FloydSteinberg -monochrome` when it is installed.
+// The files are made by our LZW coder from pictures of different kinds
+// (photo-like 256 colours, a two-colour drawing, an interlaced picture,
+// an animation of 20 frames); both decoders read the same bytes.
+
+#include <benchmark/benchmark.h>
+#include <gif_lib.h>
+
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "media/GIFColors.h"
+#include "media/GIFImage.h"
+
+using namespace GIFImage;
+
+namespace {
+
+struct Picture {
+    int width, height, colors, frames;
+    bool interlaced;
+    std::vector<std::vector<Byte>> pixels;  // one per frame
+};
+
+Picture MakePicture(int w, int h, int colors, int frames, bool interlaced, unsigned seed) {
+    Picture p{w, h, colors, frames, interlaced, {}};
+    std::mt19937 rng(seed);
+    for (int f = 0; f < frames; ++f) {
+        std::vector<Byte> px(std::size_t(w) * std::size_t(h));
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x) {
+                // Smooth areas with some grain, like a scanned photo.
+                const double v = 0.5 + 0.25 * std::sin(x * 0.02 + f) + 0.25 * std::cos(y * 0.03 + x * 0.005);
+                int c = int(v * (colors - 1)) + int(rng() % 3) - 1;
+                px[std::size_t(y) * w + x] = Byte(std::clamp(c, 0, colors - 1));
+            }
+        p.pixels.push_back(std::move(px));
+    }
+    return p;
+}
+
+std::vector<Byte> EncodeOurs(const Picture& p, TGIFCompression c = gcLZW) {
+    TGIFImage gif;
+    gif.SetCompression(c);
+    gif.Header().SetWidth(p.width);
+    gif.Header().SetHeight(p.height);
+    for (int i = 0; i < p.colors; ++i) gif.GlobalColorMap().Add(RGB(i * 255 / std::max(1, p.colors - 1), i, 255 - i));
+    for (const auto& px : p.pixels) {
+        auto frame = std::make_unique<TGIFSubImage>(&gif);
+        frame->SetSize(p.width, p.height);
+        frame->SetInterlaced(p.interlaced);
+        frame->Data() = px;
+        gif.Images().Add(std::move(frame));
+    }
+    TMemoryStream s;
+    gif.SaveToStream(&s);
+    const Byte* b = static_cast<const Byte*>(s.Memory());
+    return std::vector<Byte>(b, b + s.Size());
+}
+
+struct MemReader {
+    const std::vector<Byte>* data;
+    std::size_t pos;
+};
+int ReadMem(GifFileType* gif, GifByteType* buf, int n) {
+    auto* r = static_cast<MemReader*>(gif->UserData);
+    const int k = int(std::min<std::size_t>(std::size_t(n), r->data->size() - r->pos));
+    std::memcpy(buf, r->data->data() + r->pos, std::size_t(k));
+    r->pos += std::size_t(k);
+    return k;
+}
+int WriteMem(GifFileType* gif, const GifByteType* buf, int n) {
+    static_cast<std::vector<Byte>*>(gif->UserData)->insert(static_cast<std::vector<Byte>*>(gif->UserData)->end(), buf,
+                                                           buf + n);
+    return n;
+}
+
+std::vector<Byte> EncodeGiflib(const Picture& p) {
+    std::vector<Byte> out;
+    int err = 0;
+    GifFileType* gif = EGifOpen(&out, WriteMem, &err);
+    int bits = 1;
+    while ((1 << bits) < p.colors) ++bits;
+    ColorMapObject* map = GifMakeMapObject(1 << bits, nullptr);
+    for (int i = 0; i < p.colors; ++i)
+        map->Colors[i] = GifColorType{Byte(i * 255 / std::max(1, p.colors - 1)), Byte(i), Byte(255 - i)};
+    EGifPutScreenDesc(gif, p.width, p.height, bits, 0, map);
+    for (const auto& px : p.pixels) {
+        EGifPutImageDesc(gif, 0, 0, p.width, p.height, p.interlaced, nullptr);
+        static const int start[4] = {0, 4, 2, 1}, step[4] = {8, 8, 4, 2};
+        if (p.interlaced) {
+            for (int pass = 0; pass < 4; ++pass)
+                for (int y = start[pass]; y < p.height; y += step[pass])
+                    EGifPutLine(gif, const_cast<GifPixelType*>(px.data() + std::size_t(y) * p.width), p.width);
+        } else {
+            EGifPutLine(gif, const_cast<GifPixelType*>(px.data()), p.width * p.height);
+        }
+    }
+    EGifCloseFile(gif, &err);
+    GifFreeMapObject(map);
+    return out;
+}
+
+const std::map<std::string, Picture>& Pictures() {
+    static const std::map<std::string, Picture> pictures{
+        {"photo640x480", MakePicture(640, 480, 256, 1, false, 1)},
+        {"drawing1000x1000", MakePicture(1000, 1000, 2, 1, false, 2)},
+        {"interlaced800x600", MakePicture(800, 600, 64, 1, true, 3)},
+        {"animation20x160x120", MakePicture(160, 120, 16, 20, false, 4)},
+    };
+    return pictures;
+}
+
+const std::map<std::string, std::vector<Byte>>& Files() {
+    static const std::map<std::string, std::vector<Byte>> files = [] {
+        std::map<std::string, std::vector<Byte>> f;
+        for (const auto& [name, p] : Pictures()) f[name] = EncodeOurs(p);
+        return f;
+    }();
+    return files;
+}
+
+void DecodeOurs(benchmark::State& state) {
+    std::size_t bytes = 0;
+    for (auto _ : state) {
+        for (const auto& [name, data] : Files()) {
+            TMemoryStream s;
+            s.WriteBuffer(data.data(), LongInt(data.size()));
+            s.SetPosition(0);
+            TGIFImage gif;
+            gif.LoadFromStream(&s);
+            benchmark::DoNotOptimize(gif.Images()[0]->Data().data());
+            bytes += data.size();
+        }
+    }
+    state.SetBytesProcessed(Int64(bytes));
+}
+
+void DecodeGiflib(benchmark::State& state) {
+    std::size_t bytes = 0;
+    for (auto _ : state) {
+        for (const auto& [name, data] : Files()) {
+            // The same work as ours: a copy of the file in memory, then every frame's pixels.
+            std::vector<Byte> copy = data;
+            MemReader r{&copy, 0};
+            int err = 0;
+            GifFileType* gif = DGifOpen(&r, ReadMem, &err);
+            if (gif == nullptr || DGifSlurp(gif) != GIF_OK) state.SkipWithError("giflib failed");
+            benchmark::DoNotOptimize(gif->SavedImages[0].RasterBits);
+            DGifCloseFile(gif, &err);
+            bytes += data.size();
+        }
+    }
+    state.SetBytesProcessed(Int64(bytes));
+}
+
+void EncodeOursLZW(benchmark::State& state) {
+    for (auto _ : state)
+        for (const auto& [name, p] : Pictures()) benchmark::DoNotOptimize(EncodeOurs(p, gcLZW).size());
+}
+
+void EncodeOursRLE(benchmark::State& state) {
+    for (auto _ : state)
+        for (const auto& [name, p] : Pictures()) benchmark::DoNotOptimize(EncodeOurs(p, gcRLE).size());
+}
+
+void EncodeGiflibLZW(benchmark::State& state) {
+    for (auto _ : state)
+        for (const auto& [name, p] : Pictures()) benchmark::DoNotOptimize(EncodeGiflib(p).size());
+}
+
+std::unique_ptr<TBitmap> Photo1000() {
+    auto b = std::make_unique<TBitmap>();
+    b->SetPixelFormat(pf24bit);
+    b->SetSize(1000, 1000);
+    for (int y = 0; y < 1000; ++y) {
+        Byte* row = b->ScanLine(y);
+        for (int x = 0; x < 1000; ++x) {
+            row[3 * x] = Byte((x * y) >> 8);
+            row[3 * x + 1] = Byte(x / 4 + y / 8);
+            row[3 * x + 2] = Byte(127 + 127 * std::sin(x * 0.01 + y * 0.02));
+        }
+    }
+    return b;
+}
+
+void FloydSteinbergMonochrome(benchmark::State& state) {
+    const auto photo = Photo1000();
+    for (auto _ : state) {
+        auto r = ReduceBitmapColors(*photo, rmMonochrome, dmFloydSteinberg, 8, nullptr);
+        benchmark::DoNotOptimize(r->ScanLine(0));
+    }
+}
+
+// ImageMagick as a separate program: the time of the whole call, less the
+// time of the same call without the dithering (reading and writing only).
+double ImageMagickSeconds() {
+    if (!std::filesystem::exists("/usr/bin/convert")) return -1;
+    const auto photo = Photo1000();
+    const std::string dir = std::filesystem::temp_directory_path().string();
+    const std::string in = dir + "/bench_gif_photo.ppm", out = dir + "/bench_gif_mono.pbm";
+    {
+        std::ofstream f(in, std::ios::binary);
+        f << "P6 1000 1000 255\n";
+        for (int y = 0; y < 1000; ++y) {
+            const Byte* row = photo->ScanLine(y);
+            for (int x = 0; x < 1000; ++x) f.put(char(row[3 * x + 2])).put(char(row[3 * x + 1])).put(char(row[3 * x]));
+        }
+    }
+    auto best = [&](const std::string& cmd) {
+        double t = 1e9;
+        for (int i = 0; i < 5; ++i) {
+            const auto a = std::chrono::steady_clock::now();
+            if (std::system(cmd.c_str()) != 0) return -1.0;
+            t = std::min(t, std::chrono::duration<double>(std::chrono::steady_clock::now() - a).count());
+        }
+        return t;
+    };
+    const double dither = best("/usr/bin/convert " + in + " -dither FloydSteinberg -monochrome " + out);
+    const double plain = best("/usr/bin/convert " + in + " " + out);
+    std::filesystem::remove(in);
+    std::filesystem::remove(out);
+    if (dither < 0 || plain < 0) return -1;
+    return std::max(dither - plain, 1e-6);
+}
+
+BENCHMARK(DecodeOurs)->Unit(benchmark::kMillisecond);
+BENCHMARK(DecodeGiflib)->Unit(benchmark::kMillisecond);
+BENCHMARK(EncodeOursLZW)->Unit(benchmark::kMillisecond);
+BENCHMARK(EncodeOursRLE)->Unit(benchmark::kMillisecond);
+BENCHMARK(EncodeGiflibLZW)->Unit(benchmark::kMillisecond);
+BENCHMARK(FloydSteinbergMonochrome)->Unit(benchmark::kMillisecond);
+
+class TCollectingReporter : public benchmark::ConsoleReporter {
+public:
+    std::map<std::string, double> Seconds;
+    void ReportRuns(const std::vector<Run>& runs) override {
+        for (const Run& r : runs)
+            if (r.run_type == Run::RT_Iteration && !r.error_occurred)
+                Seconds[r.benchmark_name()] = r.GetAdjustedRealTime() / 1e3;
+        ConsoleReporter::ReportRuns(runs);
+    }
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    benchmark::Initialize(&argc, argv);
+    TCollectingReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    auto& s = reporter.Seconds;
+    auto ratio = [&](const char* label, const char* a, const char* b) {
+        if (s.count(a) && s.count(b) && s[b] > 0) std::printf("%-58s %6.2f\n", label, s[a] / s[b]);
+    };
+    std::printf("\nRatios (below 1: ours is faster)\n");
+    ratio("decode, ours / giflib (aim <= 1)", "DecodeOurs", "DecodeGiflib");
+    ratio("encode LZW, ours / giflib", "EncodeOursLZW", "EncodeGiflibLZW");
+    ratio("encode run-length, ours / giflib LZW", "EncodeOursRLE", "EncodeGiflibLZW");
+    const double im = ImageMagickSeconds();
+    if (im > 0 && s.count("FloydSteinbergMonochrome"))
+        std::printf("%-58s %6.2f\n", "Floyd-Steinberg 1000x1000 b/w, ours / ImageMagick's dither",
+                    s["FloydSteinbergMonochrome"] / im);
+    else
+        std::printf("ImageMagick not installed: no Floyd-Steinberg ratio\n");
+    benchmark::Shutdown();
+    return 0;
+}
