@@ -84,7 +84,7 @@ struct TControlAccess {
         c->ApplyColor();
         QWidget* w = c->FImpl->Widget;
         w->setEnabled(c->FEnabled);
-        if (!c->FHint.empty()) w->setToolTip(ToQ(c->FHint));
+        c->ApplyHint();
         if (c->FCursor != crDefault) w->setCursor(QCursor(CursorShapeOf(c->FCursor)));
         c->ApplyVisible();
     }
@@ -532,10 +532,18 @@ void TControl::ApplyColor() {
 void TControl::SetHint(const AnsiString& Value) {
     if (FHint == Value) return;
     FHint = Value;
-    if (QWidget* w = FImpl->Widget) w->setToolTip(ToQ(Value));
+    ApplyHint();
 }
 
-void TControl::SetShowHint(bool Value) { FShowHint = Value; }
+void TControl::SetShowHint(bool Value) {
+    if (FShowHint == Value) return;
+    FShowHint = Value;
+    ApplyHint();
+}
+
+void TControl::ApplyHint() {
+    if (QWidget* w = FImpl->Widget) w->setToolTip(FShowHint ? ToQ(FHint) : QString());
+}
 
 void TControl::SetCursor(TCursor Value) {
     if (FCursor == Value) return;
@@ -562,7 +570,8 @@ void TControl::Update() {
 
 void TControl::BringToFront() {
     if (QWidget* w = FImpl->Widget) {
-        w->raise();
+        // The offscreen platform of the tests has no stacking of windows.
+        if (!w->isWindow() || QGuiApplication::platformName() != QLatin1String("offscreen")) w->raise();
         if (w->isWindow()) w->activateWindow();
     }
     if (FParent) {

@@ -348,6 +348,7 @@ protected:
 private:
     void ApplyFont();
     void ApplyColor();
+    void ApplyHint();
 
     TWinControl* FParent = nullptr;
     Integer FLeft = 0, FTop = 0, FWidth = 0, FHeight = 0;

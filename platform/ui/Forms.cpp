@@ -243,10 +243,7 @@ bool TForm::CanFocus() const { return Visible() && Enabled(); }
 
 void TForm::SetFocus() {
     if (!CanFocus()) throw EInvalidOperation("Cannot focus a disabled or invisible window");
-    if (QWidget* w = WidgetOf(this)) {
-        w->raise();
-        w->activateWindow();
-    }
+    BringToFront();
 }
 
 void TForm::Notification(TComponent* AComponent, TOperation Operation) {

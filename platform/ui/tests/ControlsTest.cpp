@@ -8,6 +8,7 @@
 
 #include "platform/gfx/Bitmap.h"
 #include "platform/gfx/Graphic.h"
+#include "platform/ui/Buttons.h"
 #include "platform/ui/DrawText.h"
 #include "platform/ui/ExtCtrls.h"
 #include "platform/ui/Forms.h"
@@ -432,4 +433,32 @@ TEST(TFormRenderTest, SampleFormRendersToPng) {
     ASSERT_TRUE(SaveControlToPng(&form, file));
     form.Hide();
     EXPECT_GT(std::filesystem::file_size(file), 1000u);
+}
+
+TEST(TBitBtnTest, KindSetsCaptionResultAndRoleAndCloseClosesTheForm) {
+    TModalAnswerer answerer;
+    TForm form(nullptr);
+    auto* ok = new TBitBtn(&form);
+    ok->SetParent(&form);
+    ok->SetKind(bkOK);
+    EXPECT_EQ(AnsiString("OK"), ok->Caption());
+    EXPECT_EQ(mrOk, ok->ModalResult());
+    EXPECT_TRUE(ok->Default());
+    auto* no = new TBitBtn(&form);
+    no->SetParent(&form);
+    no->SetKind(bkNo);
+    EXPECT_TRUE(no->Cancel());
+    EXPECT_EQ(mrNo, no->ModalResult());
+    EXPECT_EQ(AnsiString("bkNo"), GetPropValue(no, "Kind"));
+    TBitmap glyph;
+    glyph.SetPixelFormat(pf24bit);
+    glyph.SetSize(32, 16);
+    ok->SetNumGlyphs(2);
+    ok->SetGlyph(&glyph);
+    EXPECT_EQ(32, ok->Glyph()->Width());
+    auto* close = new TBitBtn(&form);
+    close->SetParent(&form);
+    close->SetKind(bkClose);
+    answerer.Act([&](TForm*) { close->Click(); });
+    EXPECT_EQ(mrCancel, form.ShowModal());
 }
