@@ -39,51 +39,6 @@ private:
     int FCount = 1;  // the size byte's place
 };
 
-// 8009 cells of key << 12 | code; all upper 20 bits set marks an empty cell.
-class THashTable {
-public:
-    static constexpr int Size = 8009;
-    static constexpr Cardinal Empty = 0xFFFFFFFFu;
-    THashTable() { Clear(); }
-    void Clear() { std::fill(std::begin(FCells), std::end(FCells), Empty); }
-    // The code stored for the key, or -1.
-    int Lookup(Cardinal key) const {
-        int h = Home(key);
-        for (int probe = 0; probe < MaxProbes; ++probe) {
-            const Cardinal c = FCells[h];
-            if ((c & 0xFFFFF000u) == 0xFFFFF000u) return -1;
-            if ((c >> 12) == key) return int(c & 0xFFF);
-            h = Next(h);
-        }
-        return -1;
-    }
-    // False when the probe path holds no empty cell.
-    bool Insert(Cardinal key, int code) {
-        int h = Home(key);
-        for (int probe = 0; probe < MaxProbes; ++probe) {
-            if ((FCells[h] & 0xFFFFF000u) == 0xFFFFF000u) {
-                FCells[h] = (key << 12) | Cardinal(code);
-                return true;
-            }
-            h = Next(h);
-        }
-        return false;
-    }
-
-private:
-    // The probe path h -> 2h - 8009 cycles through about half of the cells
-    // only, so a search must be bounded: a path without an empty cell makes
-    // the coder clear the table instead of probing forever.
-    static constexpr int MaxProbes = Size;
-    static int Home(Cardinal key) { return int((key ^ (key >> 4)) % Size); }
-    static int Next(int h) {
-        int n = 2 * h - Size;
-        if (n < 0) n += Size;
-        return n;
-    }
-    Cardinal FCells[Size];
-};
-
 class TGIFEncoder {
 public:
     virtual ~TGIFEncoder() = default;
@@ -222,7 +177,7 @@ protected:
 
 private:
     int FNextFree = 0;
-    THashTable FTable;
+    TGIFHashTable FTable;
 };
 
 class TRLEEncoder : public TGIFEncoder {
@@ -372,6 +327,45 @@ void EncodeFrame(TStream* Stream, TGIFCompression Compression, int BitsPerPixel,
         auto e = std::make_unique<TLZWEncoder>();
         e->Compress(Stream, BitsPerPixel, ColorCount, Pixels, Interlaced, Height, Width);
     }
+}
+
+// ---------------------------------------------------------------------------
+// The LZW coder's dictionary
+
+TGIFHashTable::TGIFHashTable() { Clear(); }
+
+void TGIFHashTable::Clear() { std::fill(std::begin(FCells), std::end(FCells), Empty); }
+
+int TGIFHashTable::Home(Cardinal key) { return int((key ^ (key >> 4)) % Size); }
+
+int TGIFHashTable::Next(int h) {
+    if (h == 0) return Size - 1;
+    int n = 2 * h - Size;
+    if (n < 0) n += Size;
+    return n;
+}
+
+int TGIFHashTable::Lookup(Cardinal key) const {
+    int h = Home(key);
+    for (int probe = 0; probe < MaxProbes; ++probe) {
+        const Cardinal c = FCells[h];
+        if ((c & 0xFFFFF000u) == 0xFFFFF000u) return -1;
+        if ((c >> 12) == key) return int(c & 0xFFF);
+        h = Next(h);
+    }
+    return -1;
+}
+
+bool TGIFHashTable::Insert(Cardinal key, int code) {
+    int h = Home(key);
+    for (int probe = 0; probe < MaxProbes; ++probe) {
+        if ((FCells[h] & 0xFFFFF000u) == 0xFFFFF000u) {
+            FCells[h] = (key << 12) | Cardinal(code);
+            return true;
+        }
+        h = Next(h);
+    }
+    return false;
 }
 
 // ---------------------------------------------------------------------------

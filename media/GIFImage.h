@@ -546,6 +546,30 @@ private:
 // ---------------------------------------------------------------------------
 // The coders, exposed for tests and the bench.
 
+// The LZW coder's dictionary: 8009 cells of key << 12 | code (a key is the
+// prefix code << 8 | pixel); a cell whose upper 20 bits are all set is empty.
+class TGIFHashTable {
+public:
+    static constexpr int Size = 8009;
+    TGIFHashTable();
+    void Clear();
+    // The code stored for the key, or -1.
+    int Lookup(Cardinal Key) const;
+    // False when the key's probe path holds no empty cell.
+    bool Insert(Cardinal Key, int Code);
+    static int Home(Cardinal Key);
+    // The probe path goes from cell h to 2h - 8009 (plus 8009 when negative;
+    // from cell 0 to cell 8008). It runs through about half of the cells
+    // only, so one half can fill up while the other is empty: searches are
+    // bounded, and the coder clears the table when an insert finds no room.
+    static int Next(int h);
+
+private:
+    static constexpr Cardinal Empty = 0xFFFFFFFFu;
+    static constexpr int MaxProbes = Size;
+    Cardinal FCells[Size];
+};
+
 // Decodes one frame's LZW data (minimum code size byte and sub-blocks) into
 // Pixels (Width x Height, already filled with the fill value).
 void DecodeLZW(TStream* Stream, TGIFItem* Owner, std::vector<Byte>& Pixels, Integer Width, Integer Height,

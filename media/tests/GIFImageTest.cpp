@@ -638,3 +638,31 @@ TEST(TGIFImageTest, FuzzFindsReadBackAfterWriting) {
         }
     }
 }
+
+TEST(TGIFHashTableTest, AFullProbePathEndsTheSearch) {
+    // Fill every cell on the probe path of cell 1 with keys homed there;
+    // lookups and inserts of further keys on that path must still return.
+    std::vector<bool> onPath(TGIFHashTable::Size, false);
+    int pathLength = 0;
+    for (int h = 1; !onPath[std::size_t(h)]; h = TGIFHashTable::Next(h)) {
+        onPath[std::size_t(h)] = true;
+        ++pathLength;
+    }
+    EXPECT_LT(pathLength, TGIFHashTable::Size - 1);
+    TGIFHashTable table;
+    int stored = 0;
+    Cardinal key = 0;
+    Cardinal refused = 0;
+    for (; key < (1u << 20); ++key) {
+        if (!onPath[std::size_t(TGIFHashTable::Home(key))]) continue;
+        if (!table.Insert(key, stored & 0xFFF)) {
+            refused = key;
+            break;
+        }
+        ++stored;
+    }
+    EXPECT_EQ(stored, pathLength);
+    EXPECT_NE(refused, 0u);
+    EXPECT_EQ(table.Lookup(refused), -1);
+    EXPECT_EQ(table.Lookup(0), -1);  // cell 0 is not on the path and stays empty
+}
