@@ -473,7 +473,7 @@ void TMemData::SetFieldData(TField* field, const void* buffer) {
     // Calculated values live in the records; the base's calculation pass
     // must not overwrite them.
     if (state == dsCalcFields && (field->FieldKind() == fkCalculated || field->FieldKind() == fkLookup)) return;
-    field->Validate(buffer);
+    if (!FConverting) field->Validate(buffer);
     TMemRecBuf* b = ActiveRecBuf();
     if (!b) DatabaseError(SNotEditing, this);
     int slot = FStorage.BlobIndex(field);
@@ -493,7 +493,7 @@ void TMemData::SetFieldData(TField* field, const void* buffer) {
             std::memset(value, 0, static_cast<std::size_t>(d->DataSize()));
         }
     }
-    if (state != dsCalcFields && state != dsFilter && state != dsNewValue)
+    if (state != dsCalcFields && state != dsFilter && state != dsNewValue && !FConverting)
         DataEvent(deFieldChange, reinterpret_cast<std::intptr_t>(field));
 }
 
@@ -919,18 +919,4 @@ int TMemData::FindRecordByValue(const Variant& value, const AnsiString& fieldNam
     RestoreState(old);
     FFilterBuffer = oldBuffer;
     return found;
-}
-
-bool TMemData::Locate(const AnsiString& keyFields, const Variant& keyValues, TLocateOptions options) {
-    (void)keyFields;
-    (void)keyValues;
-    (void)options;
-    return false;
-}
-
-Variant TMemData::Lookup(const AnsiString& keyFields, const Variant& keyValues, const AnsiString& resultFields) {
-    (void)keyFields;
-    (void)keyValues;
-    (void)resultFields;
-    return Null();
 }

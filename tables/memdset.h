@@ -244,6 +244,16 @@ protected:
 private:
     void ReadRecords(std::string_view data);
 
+    // Locate and Lookup (memdset_locate.cpp)
+    struct TKey;
+    bool LocateRecord(const AnsiString& keyFields, const Variant& keyValues, TLocateOptions options, bool move,
+                      int& foundPos);
+    bool ConvertKey(TField* field, const Variant& value, TKey& key);
+    bool KeyMatches(const TKey& key, int pos, TLocateOptions options) const;
+    int SearchSorted(const TKey& key, bool& found) const;
+    void GoToStored(int pos);
+    Variant StoredValue(TField* field, int pos);
+
     TMemRecBuf* ActiveRecBuf();
     void CopyRecordToBuffer(const TMemRecord& record, TMemRecBuf& buffer) const;
     void CopyBufferToRecord(const TMemRecBuf& buffer, TMemRecord& record) const;
@@ -272,4 +282,5 @@ private:
     bool FReadOnly = false;
     bool FBusy = false;
     TMemRecBuf* FFilterBuffer = nullptr;  // the record OnFilterRecord looks at
+    bool FConverting = false;              // a key is being converted: no validation, no events
 };
