@@ -753,11 +753,14 @@ void TWinControl::ApplyTabOrder() {
     }
 }
 
+// Visibility as the properties say, not the screen: a control may take the
+// focus in its form's OnShow, before the window appears.
 bool TWinControl::CanFocus() const {
+    const TForm* form = GetParentForm(this);
+    if (!form) return false;
     for (const TControl* c = this; c; c = c->Parent())
         if (!c->Visible() || !c->Enabled()) return false;
-    const TForm* form = GetParentForm(this);
-    return form && form->Showing();
+    return true;
 }
 
 void TWinControl::SetFocus() {

@@ -228,7 +228,16 @@ void TImage::Paint() {
 
 struct TTimerImpl {
     QTimer* Timer = nullptr;
-    ~TTimerImpl() { delete Timer; }
+    ~TTimerImpl() {
+        if (!Timer) return;
+        Timer->stop();
+        QObject::disconnect(Timer, nullptr, nullptr, nullptr);
+        // Freed from its own OnTimer: the QTimer is still delivering.
+        if (InDispatch())
+            Timer->deleteLater();
+        else
+            delete Timer;
+    }
 };
 
 namespace {

@@ -294,12 +294,21 @@ void TForm::PlaceOnShow() {
 void TForm::SetVisible(bool Value) {
     QWidget* w = WidgetOf(this);
     if (Value) {
-        if (Visible() && w && w->isVisible()) return;
+        if ((Visible() && w && w->isVisible()) || FFormState.Contains(fsShowing)) return;
         if (!FCreated) AfterConstruction();
         std::weak_ptr<void> alive = AliveToken();
-        DoShow();
-        if (alive.expired()) return;
+        // Visible first, then OnShow, then the window appears.
         TControl::SetVisible(true);
+        FFormState.Include(fsShowing);
+        try {
+            DoShow();
+        } catch (...) {
+            if (!alive.expired()) FFormState.Exclude(fsShowing);
+            throw;
+        }
+        if (alive.expired()) return;
+        FFormState.Exclude(fsShowing);
+        if (!Visible()) return;
         PlaceOnShow();
         ApplyMinMax();
         if (!w) return;
@@ -325,9 +334,9 @@ void TForm::SetVisible(bool Value) {
     } else {
         if (!Visible()) return;
         std::weak_ptr<void> alive = AliveToken();
+        TControl::SetVisible(false);
         DoHide();
         if (alive.expired()) return;
-        TControl::SetVisible(false);
         if (w) w->hide();
     }
 }

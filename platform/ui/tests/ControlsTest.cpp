@@ -462,3 +462,33 @@ TEST(TBitBtnTest, KindSetsCaptionResultAndRoleAndCloseClosesTheForm) {
     answerer.Act([&](TForm*) { close->Click(); });
     EXPECT_EQ(mrCancel, form.ShowModal());
 }
+
+namespace {
+class TSwatch : public TCustomControl {
+public:
+    using TCustomControl::TCustomControl;
+    int Paints = 0;
+
+protected:
+    void Paint() override {
+        ++Paints;
+        Canvas()->Brush()->SetColor(clRed);
+        Canvas()->FillRect(Rect(2, 2, 6, 6));
+    }
+};
+}  // namespace
+
+TEST(TCustomControlTest, PaintDrawsOnTheControlsCanvasOverItsColour) {
+    TForm form(nullptr);
+    auto* swatch = new TSwatch(&form);
+    swatch->SetParent(&form);
+    swatch->SetBounds(0, 0, 10, 10);
+    swatch->SetColor(clLime);
+    form.Show();
+    PumpUntilIdle();  // the window is exposed
+    swatch->Repaint();
+    EXPECT_GT(swatch->Paints, 0);
+    EXPECT_EQ(clRed, swatch->Canvas()->Pixel(3, 3));
+    EXPECT_EQ(clLime, swatch->Canvas()->Pixel(8, 8));
+    form.Hide();
+}

@@ -241,6 +241,27 @@ TEST(TFormTest, KeyPressCanReplaceOrEatTheCharacter) {
     form.Hide();
 }
 
+TEST(TFormTest, ControlTakesFocusInOnShowBeforeTheWindowAppears) {
+    TTestDialog form(nullptr);
+    form.OnShow = [&](TObject*) { form.Cancel->SetFocus(); };
+    form.Show();
+    PumpUntilIdle();
+    EXPECT_EQ(form.Cancel, form.ActiveControl());
+    EXPECT_TRUE(form.Cancel->Focused());
+    form.Hide();
+    form.Cancel->SetVisible(false);
+    EXPECT_THROW(form.Cancel->SetFocus(), EInvalidOperation);
+}
+
+TEST(TFormTest, TerminateEndsModalLoopsWithCancel) {
+    TModalAnswerer answerer;
+    TTestDialog form(nullptr);
+    answerer.Act([](TForm*) { Application->Terminate(); });
+    EXPECT_EQ(mrCancel, form.ShowModal());
+    EXPECT_FALSE(form.Visible());
+    ResetApplicationForTests();
+}
+
 TEST(TFormTest, PlacementRoundTrips) {
     TTestDialog form(nullptr);
     TWindowPlacement p = form.GetWindowPlacement();
