@@ -291,10 +291,26 @@ void TCanvas::PlotLine(Integer x0, Integer y0, Integer x1, Integer y1) {
         }
     };
     const TRect clip = ClipRect();
+    // Only the part of the line whose major coordinate lies near the clip
+    // rectangle is walked, so a line far out of the picture costs nothing.
+    Int64 first = 0, last = n;  // [first, last]
+    {
+        const bool alongX = adx >= ady;
+        const Int64 start = alongX ? x0 : y0;
+        const Int64 dir = alongX ? (dx < 0 ? -1 : 1) : (dy < 0 ? -1 : 1);
+        const Int64 lo = Int64(alongX ? clip.Left : clip.Top) - w - 1;
+        const Int64 hi = Int64(alongX ? clip.Right : clip.Bottom) + w + 1;
+        Int64 a = (lo - start) * dir, b = (hi - start) * dir;
+        if (a > b) std::swap(a, b);
+        first = std::max<Int64>(first, a);
+        last = std::min<Int64>(last, b);
+    }
     if (w <= 1) {
-        for (Int64 i = 0; i < n; ++i) {
+        // Every dash pattern repeats within 24 pixels, a divisor of 3600.
+        if (first > 0) FStyleCounter = int((FStyleCounter + std::min<Int64>(first, n)) % 3600);
+        for (Int64 i = std::max<Int64>(first, 0); i < n && i <= last; ++i) {
             const bool on = pattern.empty() || DashOn(pattern, FStyleCounter);
-            ++FStyleCounter;
+            FStyleCounter = (FStyleCounter + 1) % 3600;
             if (!on) continue;
             Int64 px, py;
             at(i, px, py);
@@ -311,7 +327,7 @@ void TCanvas::PlotLine(Integer x0, Integer y0, Integer x1, Integer y1) {
         for (int i = 0; i < w; ++i)
             if ((i - c) * (i - c) + (j - c) * (j - c) <= rr) stamp.emplace_back(i - (w - 1) / 2, j - (w - 1) / 2);
     std::vector<std::pair<Integer, Integer>> pixels;
-    for (Int64 i = 0; i <= n; ++i) {
+    for (Int64 i = std::max<Int64>(first, 0); i <= n && i <= last; ++i) {
         Int64 px, py;
         at(i, px, py);
         if (px < clip.Left - w || px >= clip.Right + w || py < clip.Top - w || py >= clip.Bottom + w) continue;
@@ -403,10 +419,11 @@ TCanvas::Region TCanvas::Erode(const Region& region, Integer times) {
 TRect TCanvas::PenShapeBox(Integer x1, Integer y1, Integer x2, Integer y2) const {
     if (x1 > x2) std::swap(x1, x2);
     if (y1 > y2) std::swap(y1, y2);
-    if (FPen.Style() == psClear) return Rect(x1, y1, x2 - 1, y2 - 1);  // a clear pen leaves one pixel less
+    if (FPen.Style() == psClear) return Rect(x1, y1, Clamp32(Int64(x2) - 1), Clamp32(Int64(y2) - 1));  // one pixel less
     const int w = FPen.Width();
     if (w > 1 && FPen.Style() != psInsideFrame)
-        return Rect(x1 - (w - 1) / 2, y1 - (w - 1) / 2, x2 + w / 2, y2 + w / 2);
+        return Rect(Clamp32(Int64(x1) - (w - 1) / 2), Clamp32(Int64(y1) - (w - 1) / 2), Clamp32(Int64(x2) + w / 2),
+                    Clamp32(Int64(y2) + w / 2));
     return Rect(x1, y1, x2, y2);
 }
 
@@ -466,9 +483,19 @@ void TCanvas::Rectangle(Integer x1, Integer y1, Integer x2, Integer y2) {
     Changed();
 }
 
+namespace {
+// Curved shapes keep their coordinates within +-2^28 so that the exact
+// integer arithmetic of the spans cannot overflow.
+TRect ClampBox(const TRect& r) {
+    static constexpr Integer limit = 1 << 28;
+    auto c = [](Integer v) { return std::clamp(v, -limit, limit); };
+    return TRect{c(r.Left), c(r.Top), c(r.Right), c(r.Bottom)};
+}
+}  // namespace
+
 void TCanvas::Ellipse(Integer x1, Integer y1, Integer x2, Integer y2) {
     if (!Drawable()) return;
-    const TRect box = PenShapeBox(x1, y1, x2, y2);
+    const TRect box = ClampBox(PenShapeBox(x1, y1, x2, y2));
     if (box.IsEmpty()) return;
     Changing();
     Region region;
@@ -485,7 +512,7 @@ void TCanvas::Ellipse(Integer x1, Integer y1, Integer x2, Integer y2) {
 
 void TCanvas::RoundRect(Integer x1, Integer y1, Integer x2, Integer y2, Integer x3, Integer y3) {
     if (!Drawable()) return;
-    const TRect box = PenShapeBox(x1, y1, x2, y2);
+    const TRect box = ClampBox(PenShapeBox(x1, y1, x2, y2));
     if (box.IsEmpty()) return;
     const Int64 w = box.Width(), h = box.Height();
     const Int64 ew = std::clamp<Int64>(x3, 0, w), eh = std::clamp<Int64>(y3, 0, h);
@@ -599,7 +626,8 @@ void TCanvas::Blit(const TRect& Dest, const TBitmap& Source, const TRect& Source
     }
     Changing();
     const TRect r = IntersectRect(Dest, ClipRect());
-    const Int64 dw = Dest.Width(), dh = Dest.Height(), sw = SourceRect.Width(), sh = SourceRect.Height();
+    const Int64 dw = Int64(Dest.Right) - Dest.Left, dh = Int64(Dest.Bottom) - Dest.Top;
+    const Int64 sw = Int64(SourceRect.Right) - SourceRect.Left, sh = Int64(SourceRect.Bottom) - SourceRect.Top;
     const bool sameFormat = src->PixelFormat() == FBitmap->PixelFormat() && src->ColorTable() == FBitmap->ColorTable();
     const Cardinal mask32 = FBitmap->PixelValueMask();
     const Byte op = Byte(FCopyMode >> 16);

@@ -32,7 +32,7 @@ void ErrorExit(j_common_ptr info) {
 
 void OutputMessage(j_common_ptr) {}
 
-constexpr Int64 MaxJpegPixels = Int64(1) << 28;
+constexpr Int64 MaxJpegPixels = Int64(1) << 26;
 
 struct DecodeResult {
     int width = 0, height = 0;

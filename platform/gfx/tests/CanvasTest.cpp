@@ -54,6 +54,20 @@ TEST(TCanvasTest, LinesLeaveOutTheirEndPoint) {
     EXPECT_EQ(d.Rows(), (Rows{"#....", ".##..", "...#.", "....#"}));
 }
 
+TEST(TCanvasTest, LinesFarOutsideDrawOnlyTheirVisiblePart) {
+    Board b(4, 3);
+    b.c->MoveTo(-2000000000, 1);
+    b.c->LineTo(2000000000, 1);
+    b.c->Pen()->SetWidth(3);
+    b.c->MoveTo(10, -1000000000);
+    b.c->LineTo(10, 1000000000);
+    EXPECT_EQ(b.Rows(), (Rows{"....", "####", "...."}));
+    b.c->Brush()->SetColor(clRed);
+    b.c->Ellipse(-2000000000, -2000000000, 2000000000, 2000000000);
+    b.c->RoundRect(-2000000000, -2000000000, 2000000000, 2000000000, 2000000000, 2000000000);
+    EXPECT_EQ(b.Rows(), (Rows{"oooo", "oooo", "oooo"}));
+}
+
 TEST(TCanvasTest, PolylineJoinsPointsAndKeepsPenPosition) {
     Board b(5, 5);
     b.c->MoveTo(4, 4);
