@@ -657,16 +657,15 @@ void TMemData::FilterRemovePosition(int pos) {
 
 void TMemData::FilterMovePosition(int from, int to) {
     if (!OnFilterRecord() || from == to) return;
-    bool listed = FilterIndexOf(from) >= 0;
-    for (int& p : FFilterList) {
-        int q = p - 1;
-        if (q == from) continue;
-        if (from < to && q > from && q <= to) --p;
-        if (to < from && q >= to && q < from) ++p;
+    int moving = FilterIndexOf(from);
+    for (std::size_t i = 0; i < FFilterList.size(); ++i) {
+        if (static_cast<int>(i) == moving) continue;
+        int q = FFilterList[i] - 1;
+        if (from < to && q > from && q <= to) --FFilterList[i];
+        if (to < from && q >= to && q < from) ++FFilterList[i];
     }
-    if (listed) {
-        for (int& p : FFilterList)
-            if (p == from + 1) p = to + 1;
+    if (moving >= 0) {
+        FFilterList[static_cast<std::size_t>(moving)] = to + 1;
         std::sort(FFilterList.begin(), FFilterList.end());
         FFilterPos = FilterIndexOf(to);
     }
