@@ -1116,6 +1116,32 @@ void TGIFImage::LoadFromStream(TStream* Stream) {
     Changed(this);
 }
 
+void TGIFImage::AssignTo(TPersistent* Dest) {
+    auto* bmp = dynamic_cast<TBitmap*>(Dest);
+    if (bmp == nullptr) {
+        TGraphic::AssignTo(Dest);
+        return;
+    }
+    if (Empty() || Width() == 0 || Height() == 0) {
+        bmp->Assign(nullptr);
+        return;
+    }
+    TGIFSubImage* frame = FImages.Items(0);
+    std::unique_ptr<TBitmap> picture = frame->MakeBitmap();
+    if (frame->Left() != 0 || frame->Top() != 0 || frame->Width() != Width() || frame->Height() != Height()) {
+        auto whole = std::make_unique<TBitmap>();
+        whole->SetPixelFormat(pf8bit);
+        whole->SetColorTable(picture->ColorTable());
+        whole->SetSize(Width(), Height());
+        for (Integer y = 0; y < Height(); ++y) std::memset(whole->ScanLine(y), 0, std::size_t(Width()));
+        for (Integer y = 0; y < frame->Height() && frame->Top() + y < Height(); ++y)
+            for (Integer x = 0; x < frame->Width() && frame->Left() + x < Width(); ++x)
+                whole->ScanLine(frame->Top() + y)[frame->Left() + x] = frame->Pixel(x, y);
+        picture = std::move(whole);
+    }
+    bmp->Assign(*picture);
+}
+
 void TGIFImage::Draw(TCanvas& ACanvas, const TRect& Rect) {
     if (Empty() || Width() == 0 || Height() == 0) return;
     TGIFSubImage* frame = FImages.Items(0);

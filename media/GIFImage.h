@@ -531,6 +531,12 @@ public:
 
     TGIFWarning OnWarning;
 
+protected:
+    // To a TBitmap: an 8-bit bitmap of the picture's size holding frame 0
+    // at its place (the rest background index 0), with frame 0's colours.
+    void AssignTo(TPersistent* Dest) override;
+
+public:
     // Decoder limits against hostile descriptors: pixels of one frame and
     // of all frames together. GIFException beyond them.
     static Int64 MaxFramePixels;

@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/gfx/Canvas.h"
+
 using namespace GIFImage;
 
 namespace {
@@ -621,6 +623,23 @@ TEST(TGIFEncoderTest, GiflibReadsWhatWeWrite) {
             LoadBytes(back, bytes);
             EXPECT_EQ(back.Images()[0]->Data(), gif.Images()[0]->Data());
         }
+}
+
+TEST(TGIFImageTest, DrawsAndAssignsFrameZeroToBitmaps) {
+    TGIFImage gif;
+    LoadBytes(gif, ReadAll(DataDir + "gifsicle_anim.gif"));
+    TBitmap target;
+    target.SetPixelFormat(pf24bit);
+    target.SetSize(gif.Width(), gif.Height());
+    target.Canvas()->Draw(0, 0, &gif);
+    TGIFSubImage* f0 = gif.Images()[0];
+    const TGIFColor c = f0->ActiveColorMap().Entry(f0->Pixel(3, 2));
+    EXPECT_EQ(target.GetPixel(3, 2), RGB(c.Red, c.Green, c.Blue));
+    TBitmap assigned;
+    assigned.Assign(&gif);
+    EXPECT_EQ(assigned.PixelFormat(), pf8bit);
+    EXPECT_EQ(assigned.Width(), gif.Width());
+    EXPECT_EQ(assigned.GetPixel(3, 2), target.GetPixel(3, 2));
 }
 
 TEST(TGIFImageTest, FuzzFindsReadBackAfterWriting) {
