@@ -713,7 +713,10 @@ void TWinControl::RemoveControl(TControl* Control) {
 void TWinControl::SetTabStop(bool Value) {
     if (FTabStop == Value) return;
     FTabStop = Value;
-    if (QWidget* w = FImpl->Widget) w->setFocusPolicy(Value ? Qt::StrongFocus : Qt::ClickFocus);
+    // Without a tab stop a native control still takes the focus by click; a
+    // self-painted one (a panel) takes it only when its code asks.
+    if (QWidget* w = FImpl->Widget)
+        w->setFocusPolicy(Value ? Qt::StrongFocus : FImpl->PaintsItself ? Qt::NoFocus : Qt::ClickFocus);
 }
 
 Integer TWinControl::TabOrder() const {
@@ -1027,7 +1030,8 @@ TCanvas* TGraphicControl::Canvas() {
 
 TCustomControl::TCustomControl(TComponent* AOwner) : TWinControl(AOwner) {
     QWidget* w = NewPaintWidget(nullptr, [this](QPainter& p) { TControlAccess::PaintCustom(this, p); });
-    w->setFocusPolicy(Qt::ClickFocus);
+    w->setFocusPolicy(Qt::NoFocus);
+    FImpl->PaintsItself = true;
     AttachWidget(this, w);
 }
 

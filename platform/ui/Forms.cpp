@@ -54,7 +54,7 @@ TForm::TForm(TComponent* AOwner)
     : TWinControl(AOwner), FFormImpl(std::make_unique<TFormImpl>()), FIcon(std::make_unique<TIcon>()) {
     TControl::SetVisible(false);
     QWidget* w = NewPaintWidget(nullptr, [this](QPainter& p) {
-        if (!OnPaint) return;
+        if (!OnPaint || ComponentState().Contains(csDestroying)) return;
         TCanvas* canvas = Canvas();
         const Integer cw = std::max<Integer>(ClientWidth(), 1), ch = std::max<Integer>(ClientHeight(), 1);
         if (FCanvasBitmap->Width() != cw || FCanvasBitmap->Height() != ch) FCanvasBitmap->SetSize(cw, ch);
@@ -77,6 +77,7 @@ TForm::TForm(TComponent* AOwner)
 }
 
 TForm::~TForm() {
+    Destroying();
     ReleaseOwnedModules();
     if (FFormImpl->Loop) FFormImpl->Loop->quit();
     if (TScreen* screen = GetScreen()) screen->RemoveForm(this);

@@ -175,7 +175,20 @@ TDispatchGuard::TDispatchGuard() { ++gDispatchDepth; }
 TDispatchGuard::~TDispatchGuard() { --gDispatchDepth; }
 bool InDispatch() { return gDispatchDepth > 0; }
 
+bool BeingDestroyed(TObject* sender) {
+    auto* component = dynamic_cast<TComponent*>(sender);
+    if (!component) return false;
+    if (component->ComponentState().Contains(csDestroying)) return true;
+    if (auto* control = dynamic_cast<TControl*>(component))
+        for (TControl* p = control->Parent(); p; p = p->Parent())
+            if (p->ComponentState().Contains(csDestroying)) return true;
+    return false;
+}
+
 void SafeCall(TObject* sender, const std::function<void()>& fn) {
+    // Qt still sends focus and paint events while a window is torn down;
+    // the program's handlers of a half-destroyed window must not run.
+    if (BeingDestroyed(sender)) return;
     TDispatchGuard guard;
     try {
         fn();
@@ -220,9 +233,9 @@ public:
 
 protected:
     void paintEvent(QPaintEvent*) override {
-        if (!FPainter) return;
-        QPainter p(this);
         TControl* control = ControlOf(this);
+        if (!FPainter || !control) return;  // the control is gone
+        QPainter p(this);
         SafeCall(control, [&] { FPainter(p); });
     }
 

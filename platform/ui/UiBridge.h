@@ -64,7 +64,10 @@ struct TDispatchGuard {
     TDispatchGuard& operator=(const TDispatchGuard&) = delete;
 };
 bool InDispatch();
-// Runs fn for Qt; an exception goes to the application's handler.
+// The control (or one of its parents) is being destroyed.
+bool BeingDestroyed(TObject* sender);
+// Runs fn for Qt; an exception goes to the application's handler. Nothing
+// runs for a control that is being destroyed.
 void SafeCall(TObject* sender, const std::function<void()>& fn);
 
 // A TBitmap as a 32-bit image; with a transparent colour, its pixels become

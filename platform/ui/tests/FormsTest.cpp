@@ -348,3 +348,35 @@ TEST(TScreenTest, ListsFormsAndDataModulesWhileTheyLive) {
     EXPECT_GT(Screen->Width(), 0);
     EXPECT_EQ(96, Screen->PixelsPerInch());
 }
+
+namespace {
+// Handlers that touch members of the derived window, which are gone once its
+// destructor body has run.
+class TFocusForm : public TForm {
+public:
+    explicit TFocusForm(TComponent* owner) : TForm(owner), Log(std::make_unique<std::vector<std::string>>()) {
+        First = new TEdit(this);
+        First->SetParent(this);
+        Second = new TEdit(this);
+        Second->SetParent(this);
+        Second->SetTop(30);
+        Second->OnEnter = [this](TObject*) { Log->push_back("enter"); };
+        First->OnExit = [this](TObject*) { Log->push_back("exit"); };
+        OnPaint = [this](TObject*) { Log->push_back("paint"); };
+    }
+    std::unique_ptr<std::vector<std::string>> Log;
+    TEdit* First;
+    TEdit* Second;
+};
+}  // namespace
+
+TEST(TFormTest, NoHandlerRunsWhileTheWindowIsDestroyed) {
+    auto* form = new TFocusForm(nullptr);
+    form->Show();
+    PumpUntilIdle();
+    form->First->SetFocus();
+    PumpUntilIdle();
+    EXPECT_TRUE(form->First->Focused());
+    form->Free();  // the focused edit goes first; Qt moves the focus on
+    PumpUntilIdle();
+}
