@@ -235,6 +235,14 @@ private:
             TMessage m{press ? WM_KEYDOWN : WM_KEYUP, vk, shift, 0};
             if (Dispatch(owner, m)) return true;
             if (m.WParam == 0) return true;
+            if (press && (e->modifiers() & Qt::AltModifier) && !(e->modifiers() & Qt::ControlModifier) &&
+                ((m.WParam >= 'A' && m.WParam <= 'Z') || (m.WParam >= '0' && m.WParam <= '9'))) {
+                if (TForm* form = GetParentForm(owner)) {
+                    bool taken = false;
+                    SafeCall(form, [&] { taken = form->DialogChar(static_cast<char>(m.WParam)); });
+                    if (taken || alive.expired()) return true;
+                }
+            }
             if (press && (m.WParam == VK_RETURN || m.WParam == VK_ESCAPE) &&
                 !TControlAccess::WantsKey(win, Word(m.WParam))) {
                 if (TForm* form = GetParentForm(owner)) {

@@ -101,6 +101,16 @@ TTextLayout LayoutText(const TFont& Font, const AnsiString& Text, Integer Width,
             if (pos >= paragraph.size()) break;
         }
     }
+    if (Format & DT_END_ELLIPSIS) {
+        // Lines too wide lose characters at the end in favour of "...".
+        for (TTextLine& line : layout.Lines) {
+            if (line.Width <= Width) continue;
+            AnsiString cut = line.Text;
+            while (!cut.empty() && width(cut + "...") > Width) cut.pop_back();
+            line.Text = cut + "...";
+            line.Width = width(line.Text);
+        }
+    }
     for (TTextLine& line : layout.Lines) layout.Width = std::max(layout.Width, line.Width);
     for (TTextLine& line : layout.Lines) {
         if (Format & DT_CENTER)

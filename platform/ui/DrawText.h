@@ -44,7 +44,8 @@ struct TTextLayout {
 
 // Lays the text out for a rectangle of the given width. A word wider than
 // the width stays whole on its own line (the measured width then exceeds the
-// rectangle), as the class library's word break does.
+// rectangle), as the class library's word break does. DT_END_ELLIPSIS ends
+// a line that does not fit with "..." instead.
 TTextLayout LayoutText(const TFont& Font, const AnsiString& Text, Integer Width, Cardinal Format);
 
 // The average character width of a font: the width of the 52 letters A-Z,

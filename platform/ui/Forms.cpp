@@ -11,6 +11,7 @@
 
 #include "platform/gfx/Bitmap.h"
 #include "platform/gfx/Icon.h"
+#include "platform/rtl/SysUtils.h"
 #include "platform/ui/StdCtrls.h"
 #include "platform/ui/UiBridge.h"
 
@@ -463,6 +464,39 @@ bool TForm::DialogKey(Word Key) {
             b->Click();
             return true;
         }
+    }
+    return false;
+}
+
+namespace {
+// The character marked with "&" in a caption, or 0.
+char MnemonicOf(const AnsiString& caption) {
+    for (std::size_t i = 0; i + 1 < caption.size(); ++i) {
+        if (caption[i] != '&') continue;
+        if (caption[i + 1] != '&') return caption[i + 1];
+        ++i;
+    }
+    return 0;
+}
+
+void CollectLabels(TWinControl* root, std::vector<TLabel*>& out) {
+    for (int i = 0; i < root->ControlCount(); ++i) {
+        if (auto* l = dynamic_cast<TLabel*>(root->Controls(i))) out.push_back(l);
+        if (auto* w = dynamic_cast<TWinControl*>(root->Controls(i))) CollectLabels(w, out);
+    }
+}
+}  // namespace
+
+bool TForm::DialogChar(char Key) {
+    std::vector<TLabel*> labels;
+    CollectLabels(this, labels);
+    for (TLabel* label : labels) {
+        if (!label->ShowAccelChar() || !label->FocusControl() || !label->Visible()) continue;
+        const char m = MnemonicOf(label->Caption());
+        if (m == 0 || UpperCase(AnsiString(1, m)) != UpperCase(AnsiString(1, Key))) continue;
+        if (!label->FocusControl()->CanFocus()) continue;
+        label->FocusControl()->SetFocus();
+        return true;
     }
     return false;
 }

@@ -141,6 +141,11 @@ public:
     // default button (Return) or the cancel button (Escape) is clicked.
     // True when a button took the key.
     bool DialogKey(Word Key);
+    // Alt and a letter: a label whose caption marks that letter with "&"
+    // focuses its FocusControl. True when one did.
+    bool DialogChar(char Key);
+    // Asks WM_GETMINMAXINFO again (a window hook changed the size limits).
+    void RefreshSizeLimits() { ApplyMinMax(); }
 
     void SetFocus() override;
     bool CanFocus() const override;

@@ -8,7 +8,7 @@
 
 #include "platform/gfx/Bitmap.h"
 #include "platform/gfx/Graphic.h"
-#include "platform/ui/Buttons.h"
+#include "platform/ui/BitBtn.h"
 #include "platform/ui/DrawText.h"
 #include "platform/ui/ExtCtrls.h"
 #include "platform/ui/Forms.h"
@@ -77,6 +77,17 @@ TEST(DrawTextTest, ExpandsTabsAndRemovesPrefixes) {
     r = Rect(0, 0, 1000, 0);
     DrawText(font, "&Ano", r, DT_NOPREFIX);
     EXPECT_EQ(MeasureText(font, "&Ano").x, r.Right);
+}
+
+TEST(DrawTextTest, EndEllipsisShortensLinesThatDoNotFit) {
+    const TFont font = DialogFont();
+    TRect r = Rect(0, 0, 60, 0);
+    DrawText(font, "Velmi dlouhý název souboru.txt", r, DT_SINGLELINE | DT_END_ELLIPSIS);
+    EXPECT_LE(r.Right, 60);
+    const TTextLayout layout = LayoutText(font, "Velmi dlouhý název souboru.txt", 60, DT_END_ELLIPSIS);
+    ASSERT_EQ(1u, layout.Lines.size());
+    EXPECT_EQ(AnsiString("..."), layout.Lines[0].Text.substr(layout.Lines[0].Text.size() - 3));
+    EXPECT_EQ(AnsiString("krátký"), LayoutText(font, "krátký", 60, DT_END_ELLIPSIS).Lines[0].Text);
 }
 
 TEST(DrawTextTest, DrawsInsideTheRectangleOnly) {
@@ -490,5 +501,31 @@ TEST(TCustomControlTest, PaintDrawsOnTheControlsCanvasOverItsColour) {
     EXPECT_GT(swatch->Paints, 0);
     EXPECT_EQ(clRed, swatch->Canvas()->Pixel(3, 3));
     EXPECT_EQ(clLime, swatch->Canvas()->Pixel(8, 8));
+    form.Hide();
+}
+
+TEST(TLabelTest, AltAndTheMarkedLetterFocusesTheFocusControl) {
+    TForm form(nullptr);
+    auto* edit = new TEdit(&form);
+    edit->SetParent(&form);
+    auto* other = new TEdit(&form);
+    other->SetParent(&form);
+    other->SetTop(40);
+    auto* label = new TLabel(&form);
+    label->SetParent(&form);
+    label->SetCaption("&Telefon");
+    label->SetFocusControl(other);
+    form.Show();
+    PumpUntilIdle();
+    edit->SetFocus();
+    PumpUntilIdle();
+    SendKey(edit, 'X', TShiftState{ssAlt});
+    PumpUntilIdle();
+    EXPECT_TRUE(edit->Focused());
+    SendKey(edit, 'T', TShiftState{ssAlt});
+    PumpUntilIdle();
+    EXPECT_TRUE(other->Focused());
+    delete other;  // the label forgets its FocusControl
+    EXPECT_EQ(nullptr, label->FocusControl());
     form.Hide();
 }

@@ -1,4 +1,4 @@
-#include "platform/ui/Buttons.h"
+#include "platform/ui/BitBtn.h"
 
 #include <QIcon>
 #include <QImage>
@@ -63,13 +63,6 @@ void TBitBtn::SetNumGlyphs(Integer Value) {
     GlyphChanged();
 }
 
-void TBitBtn::SetLayout(TButtonLayout Value) {
-    if (FLayout == Value) return;
-    FLayout = Value;
-    if (auto* b = static_cast<QPushButton*>(WidgetOf(this)))
-        b->setLayoutDirection(Value == blGlyphRight ? Qt::RightToLeft : Qt::LeftToRight);
-}
-
 void TBitBtn::GlyphChanged() {
     auto* b = static_cast<QPushButton*>(WidgetOf(this));
     if (!b) return;
@@ -96,16 +89,9 @@ const TEnumType& EnumTypeInfo(TBitBtnKind) {
                                               "bkAbort", "bkRetry", "bkIgnore", "bkAll"}};
     return t;
 }
-const TEnumType& EnumTypeInfo(TButtonLayout) {
-    static const TEnumType t{"TButtonLayout", {"blGlyphLeft", "blGlyphRight", "blGlyphTop", "blGlyphBottom"}};
-    return t;
-}
 
 VEMLOR_PUBLISHED(TBitBtn, TButton) {
     Prop("Kind", &TBitBtn::Kind, &TBitBtn::SetKind);
     Prop("Glyph", &TBitBtn::Glyph, &TBitBtn::SetGlyph);
     Prop("NumGlyphs", &TBitBtn::NumGlyphs, &TBitBtn::SetNumGlyphs);
-    Prop("Layout", &TBitBtn::Layout, &TBitBtn::SetLayout);
-    Prop("Margin", &TBitBtn::Margin, &TBitBtn::SetMargin);
-    Prop("Spacing", &TBitBtn::Spacing, &TBitBtn::SetSpacing);
 }
