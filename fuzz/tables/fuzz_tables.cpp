@@ -62,6 +62,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             }
         }
     }
+    // Searching what was loaded: every value found must be found again.
+    int probes = 0;
+    for (table.T->First(); !table.T->Eof() && probes < 8; table.T->Next(), ++probes) {
+        try {
+            Variant i = table.T->FieldByName("I")->AsVariant();
+            Variant s = table.T->FieldByName("S")->AsVariant();
+            if (!i.IsNull() && !table.T->Lookup("I", i, "S").IsEmpty() && !table.T->Locate("I", i, {})) std::abort();
+            if (!s.IsNull()) (void)table.T->Locate("S", s, TLocateOptions{loPartialKey, loCaseInsensitive});
+            (void)table.T->Locate("I;S", VarArrayOf({i, s}), {});
+        } catch (const Exception&) {
+        }
+    }
     std::string first = table.T->StoreToBytes();
     TTable again;
     again.T->RestoreFromBytes(first);
