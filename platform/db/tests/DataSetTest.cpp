@@ -302,3 +302,32 @@ TEST(TDataSetTest, LookupFieldsNeedTheirDefinition) {
     }
     EXPECT_FALSE(f.DS->Active());
 }
+
+TEST(TDataSetTest, WindowFollowsTheLargestLinkAndShrinksAroundTheActiveRecord) {
+    TFixture f(10);
+    TDataSource source(f.Owner.get());
+    source.SetDataSet(f.DS);
+    TLogLink grid, edit;
+    grid.SetBufferCount(6);
+    grid.SetDataSource(&source);
+    edit.SetDataSource(&source);
+    f.DS->Open();
+    EXPECT_EQ(f.DS->BufferCount(), 6);
+    f.DS->MoveBy(4);
+    EXPECT_EQ(edit.RecordCount(), 1);
+    EXPECT_EQ(edit.ActiveRecord(), 0);
+    EXPECT_EQ(Visible(f.DS, edit, f.Value), (std::vector<int>{50}));
+    grid.SetBufferCount(2);
+    EXPECT_EQ(f.DS->BufferCount(), 2);
+    EXPECT_EQ(f.Value->AsInteger(), 50);
+    EXPECT_EQ(Visible(f.DS, grid, f.Value), (std::vector<int>{40, 50}));
+    grid.SetBufferCount(4);
+    EXPECT_EQ(f.Value->AsInteger(), 50);
+    std::vector<int> rows = Visible(f.DS, grid, f.Value);
+    ASSERT_EQ(rows.size(), 4u);
+    EXPECT_NE(std::find(rows.begin(), rows.end(), 50), rows.end());
+    for (std::size_t i = 1; i < rows.size(); ++i) EXPECT_EQ(rows[i], rows[i - 1] + 10);
+    grid.SetDataSource(nullptr);
+    EXPECT_EQ(f.DS->BufferCount(), 1);
+    EXPECT_EQ(f.Value->AsInteger(), 50);
+}
