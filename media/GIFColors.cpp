@@ -372,8 +372,8 @@ std::unique_ptr<TBitmap> ReduceBitmapColors(const TBitmap& Bitmap, Byte ColorRed
         return result;
     }
     if (Int64(Bitmap.Width()) * Bitmap.Height() > 500000) result->SetPixelFormat(pf1bit);
-    // The original converted the caller's bitmap to 24 bits in place; the
-    // reader works on a copy so the caller's picture keeps its format.
+    // The reader works on a 24-bit copy so that the caller's picture keeps
+    // its format.
     TDIBReader reader(Bitmap, pf24bit);
     if (ColorReduction > rmPalette) return result;
 
