@@ -504,9 +504,9 @@ void TControl::ApplyFont() {
 }
 
 void TControl::SetColor(TColor Value) {
-    FParentColor = false;
     if (FColor == Value) return;
     FColor = Value;
+    FParentColor = false;
     ApplyColor();
     ColorChanged();
 }

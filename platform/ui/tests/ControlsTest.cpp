@@ -529,3 +529,22 @@ TEST(TLabelTest, AltAndTheMarkedLetterFocusesTheFocusControl) {
     EXPECT_EQ(nullptr, label->FocusControl());
     form.Hide();
 }
+
+TEST(TPanelTest, BevelsAreDrawnAroundTheFace) {
+    TForm form(nullptr);
+    auto* panel = new TPanel(&form);
+    panel->SetParent(&form);
+    panel->SetBounds(0, 0, 20, 10);
+    panel->SetBevelInner(bvLowered);
+    form.Show();
+    PumpUntilIdle();
+    panel->Repaint();
+    TCanvas* c = panel->Canvas();
+    const TColor light = ColorToRGB(clBtnHighlight), dark = ColorToRGB(clBtnShadow);
+    EXPECT_EQ(light, c->Pixel(0, 0));    // raised outer bevel
+    EXPECT_EQ(dark, c->Pixel(19, 9));
+    EXPECT_EQ(dark, c->Pixel(1, 1));     // lowered inner bevel
+    EXPECT_EQ(light, c->Pixel(18, 8));
+    EXPECT_EQ(ColorToRGB(clBtnFace), c->Pixel(10, 5));
+    form.Hide();
+}
