@@ -236,10 +236,10 @@ TEST(TStringListTest, CustomSortSeesConsistentIndexes) {
 
     // A comparison that contradicts itself gives some order, never a fault.
     for (int i = 0; i < 100; ++i) list.Add(std::to_string(i));
-    unsigned seed = 1;
-    list.CustomSort([&seed](TStringList*, int, int) {
-        seed = seed * 1103515245u + 12345u;
-        return static_cast<int>((seed >> 16) % 3) - 1;
+    unsigned state = 1;
+    list.CustomSort([&state](TStringList*, int, int) {
+        state = state * 1103515245u + 12345u;
+        return static_cast<int>((state >> 16) % 3) - 1;
     });
     EXPECT_EQ(list.Count(), 105);
 }
