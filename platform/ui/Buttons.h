@@ -1,55 +1,78 @@
 #pragma once
-// TBitBtn: a push button with a kind (OK, Cancel, Yes, ...) that brings its
-// caption, modal result and default/cancel role, and an optional glyph.
+// TSpeedButton: a button without focus that paints itself, with a picture
+// (Glyph), an optional flat look and group behaviour: buttons of one parent
+// sharing a nonzero GroupIndex stay down one at a time.
 
 #include <memory>
 
-#include "platform/ui/StdCtrls.h"
-
-class TBitmap;
-
-enum TBitBtnKind { bkCustom, bkOK, bkCancel, bkHelp, bkYes, bkNo, bkClose, bkAbort, bkRetry, bkIgnore, bkAll };
-const TEnumType& EnumTypeInfo(TBitBtnKind);
+#include "platform/gfx/Bitmap.h"
+#include "platform/ui/Controls.h"
 
 enum TButtonLayout { blGlyphLeft, blGlyphRight, blGlyphTop, blGlyphBottom };
 const TEnumType& EnumTypeInfo(TButtonLayout);
 
-class TBitBtn : public TButton {
-public:
-    explicit TBitBtn(TComponent* AOwner);
-    ~TBitBtn() override;
+enum TButtonState { bsUp, bsDisabled, bsDown, bsExclusive };
 
-    // Setting a kind other than bkCustom sets the caption, the modal result
-    // and (OK, Yes: Default; Cancel, No: Cancel) as the class library does.
-    TBitBtnKind Kind() const { return FKind; }
-    void SetKind(TBitBtnKind Value);
-    // The picture beside the caption; its bottom-left pixel's colour is
-    // transparent. With NumGlyphs > 1 the bitmap holds that many images side
-    // by side (up, disabled, down, held) and the first is shown.
+class TSpeedButton : public TGraphicControl {
+public:
+    explicit TSpeedButton(TComponent* AOwner);
+    ~TSpeedButton() override;
+
+    // Down needs a GroupIndex (a button in no group never stays down).
+    // Setting it in code fires no OnClick. A down button of a group that
+    // does not AllowAllUp stays down until another button of the group goes
+    // down.
+    bool Down() const { return FDown; }
+    void SetDown(bool Value);
+    Integer GroupIndex() const { return FGroupIndex; }
+    void SetGroupIndex(Integer Value);
+    bool AllowAllUp() const { return FAllowAllUp; }
+    void SetAllowAllUp(bool Value);
+    // Flat: no frame until the mouse is over the button.
+    bool Flat() const { return FFlat; }
+    void SetFlat(bool Value);
+    // The picture: NumGlyphs images side by side (up, disabled, clicked,
+    // down); the colour of its bottom-left pixel is transparent.
     TBitmap* Glyph() const { return FGlyph.get(); }
     void SetGlyph(TBitmap* Value);
     Integer NumGlyphs() const { return FNumGlyphs; }
     void SetNumGlyphs(Integer Value);
     TButtonLayout Layout() const { return FLayout; }
     void SetLayout(TButtonLayout Value);
+    // -1 centres glyph and caption; otherwise the distance from the edge.
     Integer Margin() const { return FMargin; }
-    void SetMargin(Integer Value) { FMargin = Value; }
+    void SetMargin(Integer Value);
     Integer Spacing() const { return FSpacing; }
-    void SetSpacing(Integer Value) { FSpacing = Value; }
-
-    // bkClose closes the parent form after OnClick.
-    void Click() override;
+    void SetSpacing(Integer Value);
+    // The state shown now (pressed while the mouse button is held).
+    TButtonState State() const { return FState; }
+    bool MouseInControl() const { return FMouseInControl; }
 
     static const TClassInfo& StaticClassInfo();
     const TClassInfo& ClassInfo() const override { return StaticClassInfo(); }
 
-private:
-    void GlyphChanged();
+protected:
+    void Paint() override;
+    void TextChanged() override { Invalidate(); }
+    bool ClicksOnMouseUp() const override { return false; }
+    void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+    void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+    void WndProc(TMessage& Message) override;
 
-    TBitBtnKind FKind = bkCustom;
+private:
+    void UpdateExclusive();
+    void DrawGlyph(TCanvas* Canvas, Integer X, Integer Y);
+
     std::unique_ptr<TBitmap> FGlyph;
+    bool FDown = false;
+    Integer FGroupIndex = 0;
+    bool FAllowAllUp = false;
+    bool FFlat = false;
     Integer FNumGlyphs = 1;
     TButtonLayout FLayout = blGlyphLeft;
     Integer FMargin = -1;
     Integer FSpacing = 4;
+    TButtonState FState = bsUp;
+    bool FPressed = false;
+    bool FMouseInControl = false;
 };
