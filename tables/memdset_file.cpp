@@ -302,95 +302,160 @@ void TMemData::ReadRecords(std::string_view data) {
     }
     TMemField* recId = FStorage.FindDescriptor(FRecIdField);
 
+    // How each column is read, decided once: by the matched field's kind,
+    // or for an unmatched column by its stored type code.
+    enum TColumnKind : Byte { ckText, ckBlob, ckWide, ckFixed, ckSkipCounted, ckSkipWide, ckSkipFixed };
+    std::vector<TColumnKind> kinds;
+    for (const TMemReadField& c : columns) {
+        if (c.Field)
+            kinds.push_back(c.BlobSlot >= 0                           ? ckBlob
+                            : c.Field->DataType() == ftString     ? ckText
+                            : c.Field->DataType() == ftWideString ? ckWide
+                                                                   : ckFixed);
+        else
+            kinds.push_back(c.Code == 1 || IsBlobCode(c.Code) ? ckSkipCounted
+                            : c.Code == 20                    ? ckSkipWide
+                                                              : ckSkipFixed);
+    }
+    // How each stored field is filled; together they tile the record image.
+    enum TSlotKind : Byte { skRecId, skMissing, skText, skWide, skFixed };
+    struct TSlot {
+        TSlotKind Kind;
+        int NullOffset;
+        std::size_t Size;
+        int WideIndex;
+        const TMemReadField* Source;
+    };
+    std::vector<TSlot> slots;
+    for (int i = 0; i < FStorage.Count(); ++i) {
+        const TMemField* d = FStorage.FieldAt(i);
+        const TMemReadField* c = source[static_cast<std::size_t>(i)];
+        TSlotKind kind = d == recId                         ? skRecId
+                         : !c                               ? skMissing
+                         : d->DataType() == ftString        ? skText
+                         : d->DataType() == ftWideString    ? skWide
+                                                            : skFixed;
+        slots.push_back({kind, d->NullOffset(), static_cast<std::size_t>(d->DataSize()), d->WideIndex(), c});
+    }
+    const auto recordSize = static_cast<std::size_t>(FStorage.RecordSize());
+    const auto wideCount = static_cast<std::size_t>(FStorage.WideCount());
+    const auto blobCount = static_cast<std::size_t>(FStorage.BlobCount());
+
     Integer counter = 1;
     while (!in.AtEnd()) {
         std::size_t start = in.Pos();
         bool stop = false;
-        for (TMemReadField& c : columns) {
+        for (std::size_t k = 0; k < columns.size() && !stop; ++k) {
+            TMemReadField& c = columns[k];
             std::int32_t length = 0;
             Byte flag = 0;
-            if (c.Field && (c.BlobSlot >= 0 || c.Field->DataType() == ftString)) {
-                if (!in.Int32(length) || length < 0) { stop = true; break; }
-                if (c.BlobSlot >= 0 || length <= c.BufferSize) {
-                    if (!in.View(length, c.Value)) { stop = true; break; }
-                } else if (!in.View(c.BufferSize, c.Value) || !in.Skip(length - c.BufferSize)) {
+            switch (kinds[k]) {
+            case ckBlob:
+                stop = !in.Int32(length) || !in.View(length, c.Value);
+                break;
+            case ckText:
+                if (!in.Int32(length) || length < 0) {
+                    stop = true;
+                } else if (length <= c.BufferSize) {
+                    stop = !in.View(length, c.Value);
+                } else {
+                    // Longer than the field can hold: its head is read, the rest skipped.
+                    stop = !in.View(c.BufferSize, c.Value) || !in.Skip(length - c.BufferSize);
+                }
+                break;
+            case ckWide: {
+                std::string_view text;
+                if (!in.Int32(length) || length < 0 || !in.Byte1(flag)) {
                     stop = true;
                     break;
                 }
-            } else if (c.Field && c.Field->DataType() == ftWideString) {
-                std::string_view text;
-                if (!in.Int32(length) || length < 0 || !in.Byte1(flag)) { stop = true; break; }
                 c.NullFlag = flag == 1 ? 1 : 0;
                 c.Wide.clear();
                 if (flag == 1) {
-                    if (!in.View(static_cast<std::int64_t>(length) * 2, text)) { stop = true; break; }
+                    if (!in.View(static_cast<std::int64_t>(length) * 2, text)) {
+                        stop = true;
+                        break;
+                    }
                     c.Wide.resize(static_cast<std::size_t>(length));
                     std::memcpy(c.Wide.data(), text.data(), text.size());
                 }
-            } else if (c.Field) {
+                break;
+            }
+            case ckFixed:
                 if (!version0) {
-                    if (!in.Byte1(flag)) { stop = true; break; }
+                    if (!in.Byte1(flag)) {
+                        stop = true;
+                        break;
+                    }
                     c.NullFlag = flag != 0 ? 1 : 0;
                 }
-                if (!in.View(c.StoredSize, c.Value)) { stop = true; break; }
-            } else if (c.Code == 1 || IsBlobCode(c.Code)) {
-                if (!in.Int32(length) || !in.Skip(length)) { stop = true; break; }
-            } else if (c.Code == 20) {
-                if (!in.Int32(length) || length < 0 || !in.Byte1(flag)) { stop = true; break; }
-                if (flag == 1 && !in.Skip(static_cast<std::int64_t>(length) * 2)) { stop = true; break; }
-            } else {
-                if (!version0 && !in.Byte1(flag)) { stop = true; break; }
-                if (!in.Skip(c.StoredSize)) { stop = true; break; }
+                stop = !in.View(c.StoredSize, c.Value);
+                break;
+            case ckSkipCounted:
+                stop = !in.Int32(length) || !in.Skip(length);
+                break;
+            case ckSkipWide:
+                stop = !in.Int32(length) || length < 0 || !in.Byte1(flag) ||
+                       (flag == 1 && !in.Skip(static_cast<std::int64_t>(length) * 2));
+                break;
+            case ckSkipFixed:
+                stop = (!version0 && !in.Byte1(flag)) || !in.Skip(c.StoredSize);
+                break;
             }
         }
         // A damaged record is dropped; one that reads no bytes at all would
         // repeat for ever.
         if (stop || in.Pos() == start) break;
 
-        // Every byte of the image is written exactly once below (the
-        // descriptors tile the record), so it is allocated uninitialised.
+        // Every byte of the image is written exactly once below (the slots
+        // tile the record), so it is allocated uninitialised.
         TMemRecord record;
-        record.Data.reset(new Byte[static_cast<std::size_t>(FStorage.RecordSize())]);
-        record.Wides.resize(static_cast<std::size_t>(FStorage.WideCount()));
+        record.Data.reset(new Byte[recordSize]);
+        record.Wides.resize(wideCount);
         Byte* image = record.Data.get();
         record.Id = counter;
-        if (FStorage.BlobCount() > 0) {
-            record.Blobs.resize(static_cast<std::size_t>(FStorage.BlobCount()));
+        if (blobCount > 0) {
+            record.Blobs.resize(blobCount);
             for (std::size_t k = 0; k < blobSource.size(); ++k)
                 if (blobSource[k]) record.Blobs[k] = AnsiString(blobSource[k]->Value);
         }
-        for (int i = 0; i < FStorage.Count(); ++i) {
-            TMemField* d = FStorage.FieldAt(i);
-            const TMemReadField* c = source[static_cast<std::size_t>(i)];
-            Byte* value = image + d->ValueOffset();
-            auto size = static_cast<std::size_t>(d->DataSize());
+        for (const TSlot& slot : slots) {
+            Byte* value = image + slot.NullOffset + 1;
+            const TMemReadField* c = slot.Source;
             std::size_t used = 0;
             Byte flag = 0;
-            if (d == recId) {
+            switch (slot.Kind) {
+            case skRecId:
                 std::memcpy(value, &counter, 4);
                 used = 4;
                 flag = 1;
-            } else if (!c) {
-                // a field the file lacks stays null
-            } else if (d->DataType() == ftString) {
-                std::string_view text = c->Value;
-                if (const void* nul = std::memchr(text.data(), 0, text.size()))
-                    text = text.substr(0, static_cast<std::size_t>(static_cast<const char*>(nul) - text.data()));
-                used = std::min(text.size(), size - 1);
-                std::memcpy(value, text.data(), used);
+                break;
+            case skMissing:  // a field the file lacks stays null
+                break;
+            case skText: {
+                // The text ends at its first NUL and keeps at most Size characters.
+                std::size_t n = std::min(c->Value.size(), slot.Size - 1);
+                if (const void* nul = std::memchr(c->Value.data(), 0, n))
+                    n = static_cast<std::size_t>(static_cast<const char*>(nul) - c->Value.data());
+                std::memcpy(value, c->Value.data(), n);
+                used = n;
                 flag = 1;
-            } else if (d->DataType() == ftWideString) {
+                break;
+            }
+            case skWide:
                 flag = c->NullFlag;
-                if (flag) record.Wides[static_cast<std::size_t>(d->WideIndex())] = c->Wide;
-            } else {
+                if (flag) record.Wides[static_cast<std::size_t>(slot.WideIndex)] = c->Wide;
+                break;
+            case skFixed:
                 flag = c->NullFlag;
                 if (flag) {
-                    used = std::min(c->Value.size(), size);
+                    used = std::min(c->Value.size(), slot.Size);
                     std::memcpy(value, c->Value.data(), used);
                 }
+                break;
             }
-            image[d->NullOffset()] = flag;
-            std::memset(value + used, 0, size - used);
+            image[slot.NullOffset] = flag;
+            std::memset(value + used, 0, slot.Size - used);
         }
         ApplyAutoIncrement(record, true);
         FStorage.FRecords.push_back(std::move(record));
