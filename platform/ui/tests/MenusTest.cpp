@@ -1,0 +1,223 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "platform/classes/TypInfo.h"
+#include "platform/rtl/SysUtils.h"
+#include "platform/ui/ActnList.h"
+#include "platform/ui/Bars.h"
+#include "platform/ui/Buttons.h"
+#include "platform/ui/Forms.h"
+#include "platform/ui/Menus.h"
+#include "platform/ui/StdCtrls.h"
+#include "platform/ui/TestSupport.h"
+
+namespace {
+
+TEST(ShortCutTest, TextRoundTripsForTheProgramsKeys) {
+    EXPECT_EQ(ShortCutToText(ShortCut('Z', {ssCtrl})), "Ctrl+Z");
+    EXPECT_EQ(ShortCutToText(ShortCut(VK_ESCAPE, {ssShift})), "Shift+Esc");
+    EXPECT_EQ(ShortCutToText(ShortCut(VK_F4, {ssAlt})), "Alt+F4");
+    EXPECT_EQ(ShortCutToText(ShortCut(VK_RETURN, {ssCtrl})), "Ctrl+Enter");
+    EXPECT_EQ(ShortCutToText(ShortCut(VK_F1, {})), "F1");
+    EXPECT_EQ(ShortCutToText(0), "");
+    for (const char* text : {"Ctrl+Z", "Shift+Esc", "Alt+F4", "Ctrl+Enter", "F12", "Shift+Ctrl+Del"})
+        EXPECT_EQ(ShortCutToText(TextToShortCut(text)), text);
+    EXPECT_EQ(TextToShortCut("ctrl+n"), ShortCut('N', {ssCtrl}));
+    EXPECT_EQ(TextToShortCut("Hyper+Q"), 0);
+}
+
+struct TWindow {
+    TWindow() {
+        Form = new TForm(nullptr);
+        Form->SetBounds(0, 0, 400, 300);
+        Edit = new TEdit(Form);
+        Edit->SetParent(Form);
+        Edit->SetBounds(10, 60, 100, 21);
+        Actions = new TActionList(Form);
+    }
+    ~TWindow() {
+        ui_detail::SetPopupAnswer(nullptr);
+        Form->Free();
+        PumpUntilIdle();
+    }
+    TAction* Action(const char* name, TShortCut sc) {
+        auto* a = new TAction(Form);
+        a->SetName(name);
+        a->SetShortCut(sc);
+        a->SetActionList(Actions);
+        a->OnExecute = [this, name](TObject*) { Log.push_back(name); };
+        return a;
+    }
+    TForm* Form;
+    TEdit* Edit;
+    TActionList* Actions;
+    std::vector<std::string> Log;
+};
+
+TEST(TActionListTest, ShortcutGoesToTheFirstEnabledActionBeforeTheControl) {
+    TWindow w;
+    TAction* undo = w.Action("AUndo", ShortCut('Z', {ssCtrl}));
+    TAction* hangUp = w.Action("AZavesit", ShortCut('Z', {ssCtrl}));
+    w.Action("APoslat", ShortCut(VK_RETURN, {ssCtrl}));
+    w.Action("AHelp", ShortCut(VK_F1, {}));
+    int keyDowns = 0;
+    w.Edit->OnKeyDown = [&](TObject*, Word&, TShiftState) { ++keyDowns; };
+    w.Form->Show();
+    w.Edit->SetFocus();
+    SendKey(w.Edit, 'Z', {ssCtrl});
+    undo->SetEnabled(false);
+    SendKey(w.Edit, 'Z', {ssCtrl});
+    SendKey(w.Edit, VK_RETURN, {ssCtrl});
+    SendKey(w.Edit, VK_F1);
+    hangUp->SetEnabled(false);
+    SendKey(w.Edit, 'Z', {ssCtrl});  // nobody takes it: the edit gets it
+    EXPECT_EQ(w.Log, (std::vector<std::string>{"AUndo", "AZavesit", "APoslat", "AHelp"}));
+    EXPECT_EQ(keyDowns, 1);
+    TypeText(w.Edit, "z");
+    EXPECT_EQ(w.Edit->Text(), "z");
+}
+
+TEST(TActionListTest, OnUpdateRunsBeforeExecuteAndListMayHandle) {
+    TWindow w;
+    TAction* a = w.Action("ADoFronty", ShortCut('F', {ssCtrl}));
+    a->OnUpdate = [&](TObject*) {
+        w.Log.push_back("update");
+        a->SetEnabled(w.Edit->Text() != "");
+    };
+    EXPECT_FALSE(a->Execute());
+    w.Edit->SetText("x");
+    EXPECT_TRUE(a->Execute());
+    w.Actions->OnExecute = [&](TBasicAction* action, bool& handled) {
+        w.Log.push_back("list " + action->Name());
+        handled = true;
+    };
+    EXPECT_TRUE(a->Execute());
+    EXPECT_EQ(w.Log, (std::vector<std::string>{"update", "update", "ADoFronty", "update", "list ADoFronty"}));
+}
+
+TEST(TActionListTest, LinkedClientsFollowTheAction) {
+    TWindow w;
+    TAction* a = w.Action("Adoruc", 0);
+    a->SetCaption("Doručenka");
+    a->SetHint("Potvrzení o doručení");
+    auto* item = new TMenuItem(w.Form);
+    auto* button = new TButton(w.Form);
+    button->SetParent(w.Form);
+    auto* speed = new TSpeedButton(w.Form);
+    speed->SetParent(w.Form);
+    speed->SetGroupIndex(5);
+    speed->SetAllowAllUp(true);
+    item->SetAction(a);
+    LinkAction(button, a);
+    LinkAction(speed, a);
+    EXPECT_EQ(item->Caption(), "Doručenka");
+    EXPECT_EQ(button->Caption(), "Doručenka");
+    EXPECT_EQ(speed->Hint(), "Potvrzení o doručení");
+    a->SetChecked(true);
+    a->SetEnabled(false);
+    EXPECT_TRUE(item->Checked());
+    EXPECT_TRUE(speed->Down());
+    EXPECT_FALSE(button->Enabled());
+    a->SetEnabled(true);
+    button->Click();
+    item->Click();
+    EXPECT_EQ(w.Log, (std::vector<std::string>{"Adoruc", "Adoruc"}));
+    EXPECT_EQ(a->ActionComponent(), item);
+    delete button;  // a freed client leaves the action
+    a->SetCaption("Jinak");
+    EXPECT_EQ(item->Caption(), "Jinak");
+    delete a;  // a freed action leaves its clients alone
+    EXPECT_EQ(item->Action(), nullptr);
+    item->Click();
+    EXPECT_EQ(w.Log.size(), 2u);
+}
+
+TEST(TMainMenuTest, ShortcutsRunEnabledItemsAndTheBarTakesTheTop) {
+    TWindow w;
+    auto* menu = new TMainMenu(w.Form);
+    auto* view = new TMenuItem(w.Form);
+    view->SetCaption("&Zobrazit");
+    menu->Items()->Add(view);
+    auto* hideAdr = new TMenuItem(w.Form);
+    hideAdr->SetCaption("Okno adresáře");
+    hideAdr->SetShortCut(ShortCut(VK_F2, {}));
+    hideAdr->OnClick = [&](TObject*) { hideAdr->SetChecked(!hideAdr->Checked()); };
+    view->Add(hideAdr);
+    auto* panel = new TButton(w.Form);
+    panel->SetParent(w.Form);
+    panel->SetAlign(alTop);
+    EXPECT_GT(panel->Top(), 0);  // under the menu bar
+    w.Action("AHideAdr", ShortCut(VK_F2, {}));
+    w.Form->Show();
+    w.Edit->SetFocus();
+    SendKey(w.Edit, VK_F2);
+    EXPECT_TRUE(hideAdr->Checked());
+    EXPECT_TRUE(w.Log.empty());  // the main menu comes before the action list
+    view->SetEnabled(false);
+    SendKey(w.Edit, VK_F2);
+    EXPECT_TRUE(hideAdr->Checked());
+    EXPECT_EQ(w.Log, (std::vector<std::string>{"AHideAdr"}));
+    EXPECT_EQ(GetPropValue(hideAdr, "ShortCut"), IntToStr(VK_F2));
+}
+
+TEST(TMenuItemTest, TreeRadioGroupsAndFreeing) {
+    TWindow w;
+    auto* root = new TMenuItem(w.Form);
+    auto* a = new TMenuItem(w.Form);
+    auto* b = new TMenuItem(w.Form);
+    auto* sub = new TMenuItem(w.Form);
+    root->Add(a);
+    root->Insert(0, b);
+    a->Add(sub);
+    EXPECT_EQ(root->IndexOf(a), 1);
+    EXPECT_EQ(sub->Parent(), a);
+    EXPECT_THROW(sub->Add(root), EInvalidOperation);
+    a->SetRadioItem(true);
+    b->SetRadioItem(true);
+    a->SetChecked(true);
+    b->SetChecked(true);
+    EXPECT_FALSE(a->Checked());
+    int clicks = 0;
+    a->OnClick = [&](TObject*) { ++clicks; };
+    a->SetEnabled(false);
+    a->Click();
+    EXPECT_EQ(clicks, 0);
+    delete a;  // frees its items too
+    EXPECT_EQ(root->Count(), 1);
+    EXPECT_EQ(w.Form->FindComponent("sub"), nullptr);
+    EXPECT_THROW(root->Items(3), EListError);
+}
+
+TEST(TPopupMenuTest, RightClickPopsUpOverTheControlAndShortcutsReachIt) {
+    TWindow w;
+    auto* popup = new TPopupMenu(w.Form);
+    auto* del = new TMenuItem(w.Form);
+    del->SetCaption("Smazat");
+    del->SetShortCut(ShortCut(VK_DELETE, {ssCtrl}));
+    popup->Items()->Add(del);
+    int deletes = 0, popups = 0;
+    del->OnClick = [&](TObject*) { ++deletes; };
+    popup->OnPopup = [&](TObject*) { ++popups; };
+    w.Edit->SetPopupMenu(popup);
+    w.Form->Show();
+    TPoint where;
+    ui_detail::SetPopupAnswer([&](TPopupMenu* menu, Integer x, Integer y) {
+        EXPECT_EQ(menu, popup);
+        where = Point(x, y);
+        return del;
+    });
+    SendClick(w.Edit, 5, 6, mbRight);
+    EXPECT_EQ(popups, 1);
+    EXPECT_EQ(deletes, 1);
+    EXPECT_EQ(popup->PopupComponent(), w.Edit);
+    EXPECT_EQ(where.x, w.Edit->ClientToScreen(Point(5, 6)).x);
+    w.Edit->SetFocus();
+    SendKey(w.Edit, VK_DELETE, {ssCtrl});
+    EXPECT_EQ(deletes, 2);
+    delete w.Edit;
+    EXPECT_EQ(popup->PopupComponent(), nullptr);
+}
+
+}  // namespace
