@@ -52,9 +52,10 @@ void Split(TDateTime value, Int64& day, Int64& msec) {
     day = static_cast<Int64>(whole);
     msec = std::llround(std::fabs(fraction) * MSecsPerDay);
     if (msec >= MSecsPerDay) {
-        // Rounded up to the next midnight: that is the next day, counted away
-        // from 30 December 1899 on either side.
-        const Int64 next = value < 0 ? day - 1 : day + 1;
+        // Rounded up to midnight: that is the start of the following calendar
+        // day on either side of 30 December 1899 (-1.9999999999, late on
+        // 29 December, becomes 30 December 0:00, day 0).
+        const Int64 next = day + 1;
         if (next >= kMinDay && next <= kMaxDay) {
             day = next;
             msec = 0;

@@ -61,6 +61,29 @@ TEST_F(DateUtilsTest, NegativeValuesKeepTheTimeAsAbsoluteFraction) {
     EXPECT_EQ(DayOfWeek(-1.25), 6);  // a Friday
 }
 
+TEST_F(DateUtilsTest, AHairBeforeMidnightRoundsToTheFollowingDayOnBothSidesOfTheEpoch) {
+    // -1.9999999999 is 29 December late in the evening; rounded to the
+    // millisecond it is 30 December 0:00, not a day further back.
+    Parts p = Decode(-1.9999999999);
+    EXPECT_EQ(p.y, 1899);
+    EXPECT_EQ(p.m, 12);
+    EXPECT_EQ(p.d, 30);
+    EXPECT_EQ(p.h, 0);
+    // -0.9999999999 is late on 30 December itself: next comes 31 December.
+    p = Decode(-0.9999999999);
+    EXPECT_EQ(p.d, 31);
+    EXPECT_EQ(p.h, 0);
+    p = Decode(0.9999999999);
+    EXPECT_EQ(p.d, 31);
+    EXPECT_EQ(p.h, 0);
+    EXPECT_EQ(FormatDateTime("yyyy-mm-dd hh:nn:ss.zzz", -2.9999999999), "1899-12-29 00:00:00.000");
+    EXPECT_EQ(DayOfWeek(-1.9999999999), 7);  // Saturday 30 December
+    // Just inside 23:59:59.999 nothing rounds.
+    p = Decode(EncodeDateTime(1899, 12, 29, 23, 59, 59, 999));
+    EXPECT_EQ(p.d, 29);
+    EXPECT_EQ(p.ms, 999);
+}
+
 TEST_F(DateUtilsTest, LeapYearsFollowTheGregorianRules) {
     EXPECT_FALSE(IsLeapYear(1900));
     EXPECT_TRUE(IsLeapYear(2000));
