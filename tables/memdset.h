@@ -27,6 +27,7 @@
 
 class TMemData;
 class TMemFields;
+class TStringList;
 
 enum TMemSortOption { soDesc, soCaseInsensitive };
 using TMemSortOptions = TSet<TMemSortOption>;
@@ -141,6 +142,51 @@ struct TMemReadField {
     std::u16string Wide;
 };
 
+// The stream through which blob fields (memo, graphic) of a TMemData are read
+// and written (memdset_blob.cpp). A cached stream works on the blob slot of
+// the record buffer it was opened on; an uncached one reads the stored value
+// of the record that buffer holds and writes nothing. The position never goes
+// below 0; it may lie past the end, where a read gives 0 bytes and a write
+// fills the gap with zero bytes. The stream must not outlive its table; it
+// stops reading and writing once its buffer has left the table's window.
+class TMemBlobStream : public TStream {
+public:
+    // Write modes raise "Field '%s' cannot be modified" for a read-only field
+    // and "Dataset not in edit or insert mode" outside edit and insert, unless
+    // the field was already written in the current record.
+    TMemBlobStream(TMemData* dataSet, TField* field, TBlobStreamMode mode);
+    ~TMemBlobStream() override;
+
+    LongInt Read(void* buffer, LongInt count) override;
+    LongInt Write(const void* buffer, LongInt count) override;
+    Int64 Seek(Int64 offset, Word origin) override;
+    Int64 Size() override;
+    // Cuts or lengthens (with zero bytes) the value.
+    void SetSize(Int64 newSize) override;
+    // Cuts the value at the position.
+    void Truncate();
+
+    bool Opened() const { return FOpened; }
+    bool Cached() const { return FCached; }
+    bool Modified() const { return FModified; }
+
+private:
+    // The value the stream reads; nullptr when there is none to read.
+    const AnsiString* Value() const;
+    // The buffer's slot when a write can be stored there, else nullptr.
+    AnsiString* WritableSlot();
+
+    TMemData* FDataSet;
+    TField* FField;
+    TMemRecBuf* FBuffer = nullptr;
+    int FSlot = -1;
+    TBlobStreamMode FMode;
+    bool FOpened = false;
+    bool FModified = false;
+    bool FCached = false;
+    Int64 FPosition = 0;
+};
+
 class TMemData : public TDataSet {
 public:
     explicit TMemData(TComponent* owner);
@@ -183,6 +229,22 @@ public:
 
     bool GetFieldData(TField* field, void* buffer) override;
     void SetFieldData(TField* field, const void* buffer) override;
+    std::unique_ptr<TStream> CreateBlobStream(TField* field, TBlobStreamMode mode) override;
+
+    // Delimited text (memdset_text.cpp): a line of field names, then one line
+    // per record of the fields' edit texts. Every field but calculated, lookup
+    // and blob fields is a column, RecId included.
+    char Delimiter() const { return FDelimiter; }
+    void SetDelimiter(char value) { FDelimiter = value; }
+    // Writes the records in table order; the cursor stays on its record. A
+    // closed table writes nothing; a write failure raises.
+    void ExportToTextFile(const AnsiString& fileName);
+    // Replaces all records by the file's rows: columns are matched by name
+    // (unknown names and calculated, lookup and blob fields are skipped, and
+    // so are values beyond the header's columns), empty values stay null. A
+    // value a field refuses stops the import with its error; the rows read
+    // before it are kept and the table is left browsing, sorted.
+    void ImportFromTextFile(const AnsiString& fileName);
     bool BookmarkValid(const TBookmark& bookmark) override;
     int CompareBookmarks(const TBookmark& a, const TBookmark& b) override;
 
@@ -254,6 +316,14 @@ private:
     void GoToStored(int pos);
     Variant StoredValue(TField* field, int pos);
 
+    friend class TMemBlobStream;
+    // The stored blob value of the record the buffer holds, nullptr when
+    // there is none (not stored, or no blob values).
+    const AnsiString* StoredBlob(const TMemRecBuf* buffer, int slot) const;
+    bool IsLiveBuffer(const TMemRecBuf* buffer) const;
+    // Text import (memdset_text.cpp)
+    void ImportLines(const TStringList& lines);
+
     TMemRecBuf* ActiveRecBuf();
     void CopyRecordToBuffer(const TMemRecord& record, TMemRecBuf& buffer) const;
     void CopyBufferToRecord(const TMemRecBuf& buffer, TMemRecord& record) const;
@@ -283,4 +353,5 @@ private:
     bool FBusy = false;
     TMemRecBuf* FFilterBuffer = nullptr;  // the record OnFilterRecord looks at
     bool FConverting = false;              // a key is being converted: no validation, no events
+    char FDelimiter = '\t';
 };

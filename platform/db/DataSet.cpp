@@ -373,6 +373,11 @@ void TDataSet::InitRecord(TRecordBuffer buffer) {
 // ---------------------------------------------------------------------------
 // The buffer window
 
+bool TDataSet::IsWindowBuffer(TRecordBuffer buffer) const {
+    if (!buffer) return false;
+    return buffer == FCalcBuffer || std::find(FBuffers.begin(), FBuffers.end(), buffer) != FBuffers.end();
+}
+
 TRecordBuffer TDataSet::ActiveBuffer() const {
     if (FBuffers.empty() || FActiveRecord < 0 || FActiveRecord >= static_cast<int>(FBuffers.size()))
         return nullptr;

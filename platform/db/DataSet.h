@@ -324,6 +324,9 @@ protected:
     void SetBookmarkSize(int size) { FBookmarkSize = size; }
     int BookmarkSize() const { return FBookmarkSize; }
     TRecordBuffer Buffer(int index) const { return FBuffers[static_cast<std::size_t>(index)]; }
+    // Whether the buffer is still one of the window's (or the calculation
+    // buffer): objects that keep a buffer across calls check before use.
+    bool IsWindowBuffer(TRecordBuffer buffer) const;
     void CreateFields();
     void DestroyFields();
     void BindFields(bool binding);

@@ -839,12 +839,30 @@ TBlobField::TBlobField(TComponent* owner, TFieldType type) : TField(owner) { Set
 TMemoField::TMemoField(TComponent* owner) : TBlobField(owner) { SetDataType(ftMemo); }
 TGraphicField::TGraphicField(TComponent* owner) : TBlobField(owner) { SetDataType(ftGraphic); }
 
+// Engines with blob streams are read and written through them; the others
+// pass the whole value through GetFieldData / SetFieldData.
 AnsiString TBlobField::AsString() const {
     AnsiString s;
-    return GetData(&s) ? s : AnsiString();
+    TDataSet* ds = DataSet();
+    std::unique_ptr<TStream> stream = ds ? ds->CreateBlobStream(const_cast<TBlobField*>(this), bmRead) : nullptr;
+    if (!stream) return GetData(&s) ? s : AnsiString();
+    Int64 size = stream->Size();
+    if (size > 0) {
+        s.resize(static_cast<std::size_t>(size));
+        stream->ReadBuffer(s.data(), static_cast<LongInt>(size));
+    }
+    return s;
 }
 
-void TBlobField::SetAsString(const AnsiString& value) { SetData(&value); }
+void TBlobField::SetAsString(const AnsiString& value) {
+    TDataSet* ds = DataSet();
+    std::unique_ptr<TStream> stream = ds ? ds->CreateBlobStream(this, bmWrite) : nullptr;
+    if (!stream) {
+        SetData(&value);
+        return;
+    }
+    if (!value.empty()) stream->WriteBuffer(value.data(), static_cast<LongInt>(value.size()));
+}
 
 Variant TBlobField::AsVariant() const {
     AnsiString s = AsString();
