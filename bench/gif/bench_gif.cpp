@@ -33,9 +33,9 @@ struct Picture {
     std::vector<std::vector<Byte>> pixels;  // one per frame
 };
 
-Picture MakePicture(int w, int h, int colors, int frames, bool interlaced, unsigned seed) {
+Picture MakePicture(int w, int h, int colors, int frames, bool interlaced, unsigned salt) {
     Picture p{w, h, colors, frames, interlaced, {}};
-    std::mt19937 rng(seed);
+    std::mt19937 rng(salt);
     for (int f = 0; f < frames; ++f) {
         std::vector<Byte> px(std::size_t(w) * std::size_t(h));
         for (int y = 0; y < h; ++y)

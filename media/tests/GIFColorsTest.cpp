@@ -24,12 +24,12 @@ const TBitmap& Filled(int w, int h, TColor c) {
     return *pool.back();
 }
 
-const TBitmap& Noise(int w, int h, unsigned seed) {
+const TBitmap& Noise(int w, int h, unsigned salt) {
     static std::vector<Bmp> pool;
     auto b = std::make_unique<TBitmap>();
     b->SetPixelFormat(pf24bit);
     b->SetSize(w, h);
-    std::mt19937 rng(seed);
+    std::mt19937 rng(salt);
     for (int y = 0; y < h; ++y) {
         Byte* row = b->ScanLine(y);
         for (int x = 0; x < 3 * w; ++x) row[x] = Byte(rng());

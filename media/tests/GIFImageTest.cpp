@@ -488,8 +488,8 @@ std::vector<Byte> Decode(const std::vector<Byte>& lzw, int w, int h, bool interl
 }
 
 // A picture with runs and noise, so both coders meet every situation.
-std::vector<Byte> Picture(int w, int h, int colors, unsigned seed) {
-    std::mt19937 rng(seed);
+std::vector<Byte> Picture(int w, int h, int colors, unsigned salt) {
+    std::mt19937 rng(salt);
     std::vector<Byte> px(std::size_t(w) * std::size_t(h));
     for (std::size_t i = 0; i < px.size(); ++i) {
         const int kind = int(rng() % 4);

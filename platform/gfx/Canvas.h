@@ -1,5 +1,5 @@
 #pragma once
-// Pens, brushes, fonts and the canvas that draws on a TBitmap.
+// The canvas that draws on a TBitmap with a pen, a brush and a font.
 //
 // The drawing rules are the classic GDI ones, deterministic to the pixel:
 // lines leave out their end point, shapes leave out their right and bottom
@@ -13,22 +13,14 @@
 
 #include "platform/classes/Component.h"
 #include "platform/classes/Events.h"
-#include "platform/classes/Set.h"
 #include "platform/gfx/Color.h"
+#include "platform/gfx/GraphicsObjects.h"
 #include "platform/gfx/GraphTypes.h"
 
 class TBitmap;
 class TGraphic;
 
-enum TPenStyle { psSolid, psDash, psDot, psDashDot, psDashDotDot, psClear, psInsideFrame };
-enum TPenMode {
-    pmBlack, pmWhite, pmNop, pmNot, pmCopy, pmNotCopy, pmMergePenNot, pmMaskPenNot,
-    pmMergeNotPen, pmMaskNotPen, pmMerge, pmNotMerge, pmMask, pmNotMask, pmXor, pmNotXor
-};
-enum TBrushStyle { bsSolid, bsClear, bsHorizontal, bsVertical, bsFDiagonal, bsBDiagonal, bsCross, bsDiagCross };
 enum TFillStyle { fsSurface, fsBorder };
-enum TFontStyle { fsBold, fsItalic, fsUnderline, fsStrikeOut };
-using TFontStyles = TSet<TFontStyle>;
 
 // Ternary raster operations: bits 16-23 hold the truth table over
 // (pattern, source, destination).
@@ -48,72 +40,6 @@ constexpr TCopyMode cmSrcErase = 0x00440328;
 constexpr TCopyMode cmSrcInvert = 0x00660046;
 constexpr TCopyMode cmSrcPaint = 0x00EE0086;
 constexpr TCopyMode cmWhiteness = 0x00FF0062;
-
-// Screen resolution the point sizes of fonts are converted with.
-constexpr int ScreenPixelsPerInch = 96;
-
-class TPen : public TPersistent {
-public:
-    TColor Color() const { return FColor; }
-    void SetColor(TColor Value);
-    Integer Width() const { return FWidth; }
-    void SetWidth(Integer Value);  // values below 1 become 1
-    TPenStyle Style() const { return FStyle; }
-    void SetStyle(TPenStyle Value);
-    TPenMode Mode() const { return FMode; }
-    void SetMode(TPenMode Value);
-    void Assign(TPersistent* Source) override;
-    TNotifyEvent OnChange;
-
-private:
-    void Changed();
-    TColor FColor = clBlack;
-    Integer FWidth = 1;
-    TPenStyle FStyle = psSolid;
-    TPenMode FMode = pmCopy;
-};
-
-class TBrush : public TPersistent {
-public:
-    TColor Color() const { return FColor; }
-    // Setting a colour makes a clear brush solid, as the class library does.
-    void SetColor(TColor Value);
-    TBrushStyle Style() const { return FStyle; }
-    void SetStyle(TBrushStyle Value);
-    void Assign(TPersistent* Source) override;
-    TNotifyEvent OnChange;
-
-private:
-    void Changed();
-    TColor FColor = clWhite;
-    TBrushStyle FStyle = bsSolid;
-};
-
-// "MS Sans Serif" and the other classic family names are drawn with the
-// DejaVu families at the same size.
-class TFont : public TPersistent {
-public:
-    const AnsiString& Name() const { return FName; }
-    void SetName(const AnsiString& Value);
-    // Points; Height is the negative pixel height at 96 pixels per inch.
-    Integer Size() const;
-    void SetSize(Integer Value);
-    Integer Height() const { return FHeight; }
-    void SetHeight(Integer Value);
-    TColor Color() const { return FColor; }
-    void SetColor(TColor Value);
-    TFontStyles Style() const { return FStyle; }
-    void SetStyle(TFontStyles Value);
-    void Assign(TPersistent* Source) override;
-    TNotifyEvent OnChange;
-
-private:
-    void Changed();
-    AnsiString FName = "MS Sans Serif";
-    Integer FHeight = -11;  // 8 points
-    TColor FColor = clWindowText;
-    TFontStyles FStyle;
-};
 
 class TCanvas : public TPersistent {
 public:

@@ -5,6 +5,7 @@
 #include "platform/gfx/Canvas.h"
 #include "platform/gfx/Color.h"
 #include "platform/gfx/Graphic.h"
+#include "platform/gfx/GraphicsObjects.h"
 #include "platform/gfx/GraphTypes.h"
 #include "platform/gfx/Icon.h"
 #include "platform/gfx/Jpeg.h"
