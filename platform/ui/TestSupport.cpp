@@ -8,6 +8,7 @@
 #include <QTimer>
 #include <QWidget>
 
+#include "platform/rtl/FileUtils.h"
 #include "platform/rtl/SysUtils.h"
 #include "platform/ui/StdCtrls.h"
 #include "platform/ui/UiBridge.h"
@@ -203,6 +204,9 @@ void SendClick(TControl* Control, int X, int Y, TMouseButton Button) {
 bool SaveControlToPng(TControl* Control, const AnsiString& FileName) {
     QWidget* w = WidgetOf(Control);
     if (!w) return false;
+    // Tests write into the build's output folder, which may not exist yet.
+    const AnsiString folder = ExtractFilePath(FileName);
+    if (!folder.empty() && !ForceDirectories(folder)) return false;
     QCoreApplication::sendPostedEvents();
     const QPixmap pixmap = w->grab();
     return pixmap.save(ToQ(FileName), "PNG");

@@ -92,8 +92,8 @@ void SendKey(TWinControl* Control, Word Key, TShiftState Shift = {});
 void TypeText(TWinControl* Control, const AnsiString& Text);
 void SendClick(TControl* Control, int X, int Y, TMouseButton Button = mbLeft);
 
-// Renders a control or window (shown or not) to a PNG file; false when the
-// file cannot be written.
+// Renders a control or window (shown or not) to a PNG file, creating its
+// folder when needed; false when the file cannot be written.
 bool SaveControlToPng(TControl* Control, const AnsiString& FileName);
 
 // Makes Screen report this size (0, 0: the real screen again).

@@ -548,3 +548,50 @@ TEST(TPanelTest, BevelsAreDrawnAroundTheFace) {
     EXPECT_EQ(ColorToRGB(clBtnFace), c->Pixel(10, 5));
     form.Hide();
 }
+
+TEST(TestSupportTest, PngGoesIntoAFolderThatDidNotExistYet) {
+    TForm form(nullptr);
+    form.SetClientWidth(40);
+    form.SetClientHeight(20);
+    const std::filesystem::path folder = std::filesystem::path(VEMLOR_TEST_OUTPUT) / "png-new-folder";
+    std::filesystem::remove_all(folder);
+    const AnsiString file = (folder / "form.png").string();
+    ASSERT_TRUE(SaveControlToPng(&form, file));
+    EXPECT_TRUE(std::filesystem::exists(file));
+    std::filesystem::remove_all(folder);
+}
+
+TEST(TControlTest, DoubleClickAndMouseEnterLeaveReachTheirEvents) {
+    TForm form(nullptr);
+    auto* panel = new TPanel(&form);
+    panel->SetParent(&form);
+    std::vector<std::string> log;
+    panel->OnDblClick = [&](TObject*) { log.push_back("dblclick"); };
+    panel->OnMouseDown = [&](TObject*, TMouseButton, TShiftState shift, int, int) {
+        log.push_back(shift.Contains(ssDouble) ? "down double" : "down");
+    };
+    panel->OnMouseEnter = [&](TObject*) { log.push_back("enter"); };
+    panel->OnMouseLeave = [&](TObject*) { log.push_back("leave"); };
+    panel->Perform(WM_LBUTTONDBLCLK, MK_LBUTTON, MakeLParam(3, 4));
+    panel->Perform(CM_MOUSEENTER);
+    panel->Perform(CM_MOUSELEAVE);
+    EXPECT_EQ((std::vector<std::string>{"dblclick", "down double", "enter", "leave"}), log);
+}
+
+TEST(TControlTest, KeyUpGoesThroughKeyPreviewToo) {
+    TForm form(nullptr);
+    auto* edit = new TEdit(&form);
+    edit->SetParent(&form);
+    form.SetKeyPreview(true);
+    std::vector<std::string> log;
+    form.OnKeyUp = [&](TObject*, Word& key, TShiftState) {
+        log.push_back("form " + std::to_string(key));
+        if (key == VK_F5) key = 0;
+    };
+    edit->OnKeyUp = [&](TObject*, Word& key, TShiftState) { log.push_back("edit " + std::to_string(key)); };
+    form.Show();
+    SendKey(edit, VK_F4);
+    SendKey(edit, VK_F5);
+    form.Hide();
+    EXPECT_EQ((std::vector<std::string>{"form 115", "edit 115", "form 116"}), log);
+}

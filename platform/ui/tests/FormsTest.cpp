@@ -380,3 +380,47 @@ TEST(TFormTest, NoHandlerRunsWhileTheWindowIsDestroyed) {
     form->Free();  // the focused edit goes first; Qt moves the focus on
     PumpUntilIdle();
 }
+
+TEST(TFormTest, ModalFormOpensAnotherModalFormInANestedLoop) {
+    TModalAnswerer answerer;
+    TTestDialog outer(nullptr);
+    TTestDialog inner(nullptr);
+    inner.SetCaption("Vnořené okno");
+    TModalResult innerResult = mrNone;
+    int levelInside = 0;
+    answerer.Act([&](TForm*) {
+        innerResult = inner.ShowModal();
+        // Back in the outer loop: the outer window still waits.
+        EXPECT_TRUE(outer.Visible());
+        EXPECT_EQ(mrNone, outer.ModalResult());
+    });
+    answerer.Answer(mrNo, [&](TForm* f) {
+        EXPECT_EQ(&inner, f);
+        levelInside = Application->ModalLevel();
+    });
+    answerer.ClickButton("OKButton");
+    EXPECT_EQ(mrOk, outer.ShowModal());
+    EXPECT_EQ(mrNo, innerResult);
+    EXPECT_EQ(2, levelInside);
+    EXPECT_EQ(0, Application->ModalLevel());
+    EXPECT_EQ((std::vector<AnsiString>{"Zkušební okno", "Vnořené okno", "Zkušební okno"}), answerer.Seen());
+    EXPECT_TRUE(answerer.Unexpected().empty());
+}
+
+TEST(TFormTest, MaximizedPlacementKeepsTheNormalRectangle) {
+    TTestDialog form(nullptr);
+    TWindowPlacement p;
+    p.showCmd = SW_SHOWMAXIMIZED;
+    p.rcNormalPosition = Rect(30, 40, 330, 240);
+    form.SetWindowPlacement(p);
+    EXPECT_EQ(wsMaximized, form.WindowState());
+    const TWindowPlacement back = form.GetWindowPlacement();
+    EXPECT_EQ(SW_SHOWMAXIMIZED, back.showCmd);
+    EXPECT_EQ(Rect(30, 40, 330, 240), back.rcNormalPosition);
+    // SW_HIDE carries the rectangle only; showing stays the program's choice.
+    p.showCmd = SW_HIDE;
+    p.rcNormalPosition = Rect(0, 0, 200, 100);
+    form.SetWindowPlacement(p);
+    EXPECT_FALSE(form.Visible());
+    EXPECT_EQ(Rect(0, 0, 200, 100), form.BoundsRect());
+}
