@@ -96,7 +96,7 @@ void TLang::TranslateForm(TComponent* form) const {
         // A nested name such as "Font.Name" is no property of the component
         // itself, so GetPropInfo does not find it.
         const TPropInfo* prop = GetPropInfo(component, propName);
-        if (!prop || (prop->Kind != tkLString && prop->Kind != tkString) || !prop->SetStr) continue;
+        if (!prop || prop->Kind != tkLString || !prop->SetStr) continue;
         try {
             SetStrProp(component, *prop, StringReplace(line.Value, "~~", "\r\n", rfReplaceAll));
         } catch (const Exception&) {

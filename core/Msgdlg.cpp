@@ -344,7 +344,9 @@ std::unique_ptr<TForm> BuildLocalInputDialog(const AnsiString& caption, const An
     edit->SetLeft(horz(8));
     edit->SetTop(vert(19));
     edit->SetWidth(horz(164));
-    edit->SetMaxLength(255);
+    // The limit is for typing: a longer value handed in is shown whole, so
+    // that OK without an edit gives it back unchanged rather than cut.
+    edit->SetMaxLength(std::max<Integer>(255, static_cast<Integer>(value.size())));
     edit->SetText(value);
     edit->SelectAll();
     form->SetActiveControl(edit);

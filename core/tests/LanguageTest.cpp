@@ -191,3 +191,85 @@ TEST_F(TLangTest, ProgramWideInstanceIsReplaceable) {
 }
 
 }  // namespace
+
+#include "platform/ui/ExtCtrls.h"
+#include "platform/ui/StdCtrls.h"
+
+namespace {
+
+// The window classes of the platform, as the program's windows use them.
+TEST_F(TLangTest, TranslateFormOnARealWindowSetsCaptionsOnly) {
+    AnsiString file = AnsiString(VEMLOR_TEST_OUTPUT) + "/lang-window.lng";
+    ForceDirectories(VEMLOR_TEST_OUTPUT);
+    WriteFileAtomic(file,
+                    "[fOkno]\r\n"
+                    "Caption=no component\r\n"
+                    "fOkno.Caption=Nastavení\r\n"
+                    "Label1.Caption=První~~Druhý\r\n"
+                    "Label1.Font.Name=Courier New\r\n"
+                    "Label1.Width=5\r\n"
+                    "Timer1.Interval=5000\r\n"
+                    "Timer1.Enabled=False\r\n"
+                    "Button1.Caption=&Uložit\r\n"
+                    "Edit1.Text=výchozí\r\n"
+                    "Nikdo.Caption=x\r\n");
+    TForm* form = new TForm(Application);
+    form->SetName("fOkno");
+    auto* label = new TLabel(form);
+    label->SetName("Label1");
+    label->SetParent(form);
+    auto* timer = new TTimer(form);
+    timer->SetName("Timer1");
+    timer->SetInterval(1000);
+    auto* button = new TButton(form);
+    button->SetName("Button1");
+    button->SetParent(form);
+    auto* edit = new TEdit(form);
+    edit->SetName("Edit1");
+    edit->SetParent(form);
+    int changes = 0;
+    edit->OnChange = [&](TObject*) { ++changes; };
+    const AnsiString fontName = label->Font()->Name();
+
+    TLang lang(file);
+    lang.TranslateForm(form);
+
+    // The window itself is found among the application's components.
+    EXPECT_EQ(form->Caption(), "Nastavení");
+    EXPECT_EQ(label->Caption(), "První\r\nDruhý");
+    EXPECT_EQ(label->Font()->Name(), fontName);
+    EXPECT_EQ(timer->Interval(), 1000u);
+    EXPECT_TRUE(timer->Enabled());
+    EXPECT_EQ(button->Caption(), "&Uložit");
+    // A long string like any other; the edit reports the change.
+    EXPECT_EQ(edit->Text(), "výchozí");
+    EXPECT_EQ(changes, 1);
+    EXPECT_NE(label->Width(), 5);  // an integer property
+    form->Free();
+    DeleteFile(file);
+}
+
+// Each text belongs to the key on its own line, whatever comments, blank
+// lines, keyless lines and repeated keys stand between.
+TEST_F(TLangTest, CommentsAndRepeatedKeysDoNotShiftTexts) {
+    AnsiString file = AnsiString(VEMLOR_TEST_OUTPUT) + "/lang-shift.lng";
+    ForceDirectories(VEMLOR_TEST_OUTPUT);
+    WriteFileAtomic(file,
+                    "[Strings]\r\n"
+                    "A=1\r\n"
+                    "; a comment\r\n"
+                    "\r\n"
+                    "A=2\r\n"
+                    "B=3\r\n"
+                    "loose line\r\n"
+                    "C=4\r\n");
+    TLang lang(file);
+    EXPECT_EQ(lang.GetText("A", ""), "1");
+    EXPECT_EQ(lang.GetText("B", ""), "3");
+    EXPECT_EQ(lang.GetText("C", ""), "4");
+    EXPECT_EQ(lang.GetText("; a comment", "none"), "none");
+    EXPECT_EQ(lang.Strings().size(), 5u);
+    DeleteFile(file);
+}
+
+}  // namespace

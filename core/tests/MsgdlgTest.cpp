@@ -347,3 +347,16 @@ TEST_F(TMsgdlgTest, InputQueryOkStoresTheEditedText) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(TMsgdlgTest, InputQueryGivesBackALongerValueUncut) {
+    const AnsiString longValue(300, 'v');
+    TModalAnswerer answerer;
+    answerer.ClickButton("OK");
+    AnsiString value = longValue;
+    EXPECT_TRUE(LocalInputQuery("Text", "Zadejte text:", value));
+    EXPECT_EQ(value, longValue);
+}
+
+}  // namespace
