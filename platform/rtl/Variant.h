@@ -68,11 +68,14 @@ public:
     const Variant& operator[](int index) const;
     void SetElement(int index, const Variant& value);
 
-    // A total order: null < empty < every value. Numbers (integers, doubles,
-    // currency, date-times, booleans) compare numerically; strings by
-    // AnsiCompareStr; a string against a number numerically when the string
-    // is a number, otherwise as strings; arrays element by element. Booleans
-    // count as 0 and 1 here (false < true, true == 1).
+    // null < empty < every value. Numbers (integers, doubles, currency,
+    // date-times, booleans) compare numerically; strings by AnsiCompareStr;
+    // arrays element by element. Booleans count as 0 and 1 here (false <
+    // true, true == 1). Values of one kind are totally ordered, so a column
+    // sorts and binary-searches safely. A string against a number compares
+    // numerically when the string is a number, otherwise as strings: that
+    // answers a key of the other kind correctly for equality, but mixed kinds
+    // are not transitive ("2" < 10 < "10a" < "2"), so never sort them together.
     static int Compare(const Variant& a, const Variant& b);
 
     friend bool operator==(const Variant& a, const Variant& b) { return Compare(a, b) == 0; }
