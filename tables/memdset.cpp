@@ -748,8 +748,12 @@ int TMemData::CompareValues(const TMemField* d, const TMemRecord& ra, const TMem
         auto len = [&](const Byte* p) {
             return static_cast<std::size_t>(std::find(p, p + d->DataSize(), Byte{0}) - p);
         };
-        AnsiString sa(reinterpret_cast<const char*>(a), len(a));
-        AnsiString sb(reinterpret_cast<const char*>(b), len(b));
+        // Sorting compares the same few texts again and again: the scratch
+        // texts keep their memory between calls (one pair per thread, as
+        // the call thread searches tables too).
+        thread_local AnsiString sa, sb;
+        sa.assign(reinterpret_cast<const char*>(a), len(a));
+        sb.assign(reinterpret_cast<const char*>(b), len(b));
         c = FSortOptions.Contains(soCaseInsensitive) ? AnsiCompareText(sa, sb) : AnsiCompareStr(sa, sb);
         c = c < 0 ? -1 : (c > 0 ? 1 : 0);
         break;

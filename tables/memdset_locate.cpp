@@ -85,6 +85,13 @@ bool TMemData::KeyMatches(const TKey& key, int pos, TLocateOptions options) cons
             return SameTexts(stored.substr(0, key.Text.size()), key.Text, ignoreCase);
         return false;
     }
+    if (key.Desc->DataType() == ftString && !FSortOptions.Contains(soCaseInsensitive)) {
+        // The linguistic comparison calls texts equal only when they are
+        // identical, so a scan can test equality byte by byte.
+        const char* a = reinterpret_cast<const char*>(r.Data.get() + key.Desc->ValueOffset());
+        const char* b = reinterpret_cast<const char*>(key.Image.Data.get() + key.Desc->ValueOffset());
+        return std::strncmp(a, b, static_cast<std::size_t>(key.Desc->DataSize())) == 0;
+    }
     return CompareValues(key.Desc, r, key.Image) == 0;
 }
 

@@ -1,7 +1,8 @@
 // A contact table of 100,000 rows (integer ID, texts of 50, 20, 255, 20 and 20
 // characters, a boolean) in the table engine and in SQLite: append, store,
-// restore and a full scan, then the ratios. The engine's scan reads stored
-// values in place; SQLite's steps a SELECT over every column.
+// restore and a full scan, sorting by a text and by an integer, and finding
+// rows by key, then the ratios. The engine's scan reads stored values in
+// place; SQLite's steps a SELECT over every column.
 
 #include <benchmark/benchmark.h>
 #include <sqlite3.h>
@@ -229,6 +230,113 @@ void SqliteRead(benchmark::State& state) {
     sqlite3_close(db);
 }
 
+// ---------------------------------------------------------------------------
+// Sorting and searching: the same rows sorted by a text and by an integer,
+// found by key on the sort field (binary search) and on an unsorted field
+// (scan), beside SQLite's ORDER BY and its indexed and unindexed lookups.
+
+constexpr int kSortedLookups = 1000;  // per iteration, on the sort field / an index
+constexpr int kScanLookups = 20;      // per iteration, on an unsorted field / no index
+
+// Rows picked evenly but in no order, the same on both sides.
+std::vector<int> PickRows(int count) {
+    std::vector<int> rows;
+    std::uint32_t x = 12345;
+    for (int i = 0; i < count; ++i) {
+        x = x * 1103515245u + 12345u;
+        rows.push_back(static_cast<int>((x >> 8) % kRows));
+    }
+    return rows;
+}
+
+// Each sort starts from the other field's order, so no run sorts sorted rows.
+void MemSort(benchmark::State& state, const char* field, const char* other) {
+    TAddressBook book;
+    book.Fill();
+    for (auto _ : state) {
+        state.PauseTiming();
+        book.T->SetSortedField(other);
+        state.ResumeTiming();
+        book.T->SetSortedField(field);
+    }
+}
+void MemSortString(benchmark::State& state) { MemSort(state, "Jmeno", "ID"); }
+void MemSortInteger(benchmark::State& state) { MemSort(state, "ID", "Jmeno"); }
+
+void MemLocate(benchmark::State& state, const char* field, int lookups) {
+    TAddressBook book;
+    book.Fill();
+    book.T->SetSortedField("Jmeno");
+    std::vector<int> rows = PickRows(lookups);
+    bool byName = std::strcmp(field, "Jmeno") == 0;
+    for (auto _ : state) {
+        int found = 0;
+        for (int r : rows) {
+            const TContact& c = Contacts()[static_cast<std::size_t>(r)];
+            found += book.T->Locate(field, Variant(byName ? c.Jmeno : c.Cislo), {}) ? 1 : 0;
+        }
+        if (found != lookups) state.SkipWithError("locate missed rows");
+    }
+}
+void MemLocateSorted(benchmark::State& state) { MemLocate(state, "Jmeno", kSortedLookups); }
+void MemLocateUnsorted(benchmark::State& state) { MemLocate(state, "Cislo", kScanLookups); }
+
+int StepAll(sqlite3_stmt* st) {
+    int rows = 0;
+    std::size_t bytes = 0;
+    while (sqlite3_step(st) == SQLITE_ROW) {
+        ++rows;
+        bytes += static_cast<std::size_t>(sqlite3_column_int(st, 0));
+        for (int c = 1; c <= 5; ++c) bytes += static_cast<std::size_t>(sqlite3_column_bytes(st, c));
+    }
+    benchmark::DoNotOptimize(bytes);
+    return rows;
+}
+
+void SqliteOrderBy(benchmark::State& state, const char* sql) {
+    sqlite3* db = OpenFreshSqlite();
+    SqliteInsertAll(db);
+    for (auto _ : state) {
+        sqlite3_stmt* st = nullptr;
+        Check(sqlite3_prepare_v2(db, sql, -1, &st, nullptr), db);
+        if (StepAll(st) != kRows) state.SkipWithError("sqlite lost rows");
+        sqlite3_finalize(st);
+    }
+    sqlite3_close(db);
+}
+// ORDER BY ID - 0 keeps SQLite from walking the rows in insertion order,
+// which is already the order of ID.
+void SqliteOrderByString(benchmark::State& state) { SqliteOrderBy(state, "SELECT * FROM Adresa ORDER BY Jmeno"); }
+void SqliteOrderByInteger(benchmark::State& state) {
+    SqliteOrderBy(state, "SELECT * FROM Adresa ORDER BY ID - 0");
+}
+
+void SqliteLookup(benchmark::State& state, const char* column, int lookups, bool index) {
+    sqlite3* db = OpenFreshSqlite();
+    SqliteInsertAll(db);
+    if (index) Check(sqlite3_exec(db, "CREATE INDEX AdresaJmeno ON Adresa (Jmeno)", nullptr, nullptr, nullptr), db);
+    std::string sql = std::string("SELECT * FROM Adresa WHERE ") + column + " = ? LIMIT 1";
+    sqlite3_stmt* st = nullptr;
+    Check(sqlite3_prepare_v2(db, sql.c_str(), -1, &st, nullptr), db);
+    std::vector<int> rows = PickRows(lookups);
+    bool byName = std::strcmp(column, "Jmeno") == 0;
+    for (auto _ : state) {
+        int found = 0;
+        for (int r : rows) {
+            const TContact& c = Contacts()[static_cast<std::size_t>(r)];
+            const std::string& key = byName ? c.Jmeno : c.Cislo;
+            sqlite3_bind_text(st, 1, key.c_str(), static_cast<int>(key.size()), SQLITE_STATIC);
+            found += StepAll(st);
+            sqlite3_reset(st);
+        }
+        if (found != lookups) state.SkipWithError("sqlite missed rows");
+    }
+    sqlite3_finalize(st);
+    sqlite3_close(db);
+}
+void SqliteLookupIndexed(benchmark::State& state) { SqliteLookup(state, "Jmeno", kSortedLookups, true); }
+void SqliteLookupUnindexed(benchmark::State& state) { SqliteLookup(state, "Cislo", kScanLookups, false); }
+
 // Keeps each benchmark's time per iteration for the ratios.
 class TCollectingReporter : public benchmark::ConsoleReporter {
 public:
@@ -250,6 +358,14 @@ BENCHMARK(MemRestore)->Unit(benchmark::kMillisecond);
 BENCHMARK(ReadBytes)->Unit(benchmark::kMillisecond);
 BENCHMARK(SqliteRead)->Unit(benchmark::kMillisecond);
 BENCHMARK(MemScan)->Unit(benchmark::kMillisecond);
+BENCHMARK(MemSortString)->Unit(benchmark::kMillisecond);
+BENCHMARK(SqliteOrderByString)->Unit(benchmark::kMillisecond);
+BENCHMARK(MemSortInteger)->Unit(benchmark::kMillisecond);
+BENCHMARK(SqliteOrderByInteger)->Unit(benchmark::kMillisecond);
+BENCHMARK(MemLocateSorted)->Unit(benchmark::kMillisecond);
+BENCHMARK(SqliteLookupIndexed)->Unit(benchmark::kMillisecond);
+BENCHMARK(MemLocateUnsorted)->Unit(benchmark::kMillisecond);
+BENCHMARK(SqliteLookupUnindexed)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
@@ -265,6 +381,10 @@ int main(int argc, char** argv) {
     ratio("RestoreFromFile / SQLite full read", "MemRestore", "SqliteRead");
     ratio("RestoreFromFile / reading the file's bytes (aim <= 3)", "MemRestore", "ReadBytes");
     ratio("direct-storage scan / SQLite full read", "MemScan", "SqliteRead");
+    ratio("sort by a string field / SQLite ORDER BY text", "MemSortString", "SqliteOrderByString");
+    ratio("sort by an integer field / SQLite ORDER BY integer", "MemSortInteger", "SqliteOrderByInteger");
+    ratio("Locate on the sort field / SQLite indexed lookup", "MemLocateSorted", "SqliteLookupIndexed");
+    ratio("Locate on an unsorted field / SQLite unindexed lookup", "MemLocateUnsorted", "SqliteLookupUnindexed");
     benchmark::Shutdown();
     return 0;
 }
