@@ -4,6 +4,7 @@
 #include <QCursor>
 #include <QEvent>
 #include <QFocusEvent>
+#include <QImage>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -987,36 +988,65 @@ void TWinControl::WndProc(TMessage& Message) {
 // Self-painted controls
 
 namespace {
-void PaintThroughBuffer(std::unique_ptr<TBitmap>& buffer, TControl* control, QPainter& p,
-                        const std::function<void()>& paint) {
-    const Integer w = control->Width(), h = control->Height();
-    if (w <= 0 || h <= 0) return;
+
+// The buffer a self-painted control draws on, sized to the control.
+TCanvas* BufferCanvas(std::unique_ptr<TBitmap>& buffer, Integer width, Integer height) {
     if (!buffer) {
         buffer = std::make_unique<TBitmap>();
         buffer->SetPixelFormat(pf32bit);
     }
-    if (buffer->Width() != w || buffer->Height() != h) buffer->SetSize(w, h);
-    TCanvas* canvas = buffer->Canvas();
+    if (buffer->Width() != width || buffer->Height() != height) buffer->SetSize(width, height);
+    return buffer->Canvas();
+}
+
+void PrepareCanvas(TCanvas* canvas, const TControl* control, TColor background, Integer w, Integer h) {
     canvas->ResetClipRect();
     canvas->Brush()->SetStyle(bsSolid);
-    canvas->Brush()->SetColor(ColorToRGB(control->Color()));
+    canvas->Brush()->SetColor(background);
     canvas->FillRect(Rect(0, 0, w, h));
     canvas->Font()->Assign(control->Font());
     canvas->Pen()->SetColor(clBlack);
     canvas->Pen()->SetMode(pmCopy);
     canvas->Pen()->SetStyle(psSolid);
     canvas->Pen()->SetWidth(1);
+}
+
+void PaintThroughBuffer(std::unique_ptr<TBitmap>& buffer, TControl* control, QPainter& p,
+                        const std::function<void()>& paint, bool transparent) {
+    const Integer w = control->Width(), h = control->Height();
+    if (w <= 0 || h <= 0) return;
+    TCanvas* canvas = BufferCanvas(buffer, w, h);
+    if (!transparent) {
+        PrepareCanvas(canvas, control, ColorToRGB(control->Color()), w, h);
+        paint();
+        p.drawImage(0, 0, BitmapToImage(*buffer));
+        return;
+    }
+    // What Paint leaves untouched shows the controls beneath. Painting on
+    // black and again on white tells those pixels apart exactly, whatever
+    // colours the picture itself uses.
+    PrepareCanvas(canvas, control, clBlack, w, h);
     paint();
-    p.drawImage(0, 0, BitmapToImage(*buffer));
+    const QImage onBlack = BitmapToImage(*buffer);
+    PrepareCanvas(canvas, control, clWhite, w, h);
+    paint();
+    QImage image = BitmapToImage(*buffer);
+    for (int y = 0; y < image.height(); ++y) {
+        const auto* black = reinterpret_cast<const QRgb*>(onBlack.constScanLine(y));
+        auto* out = reinterpret_cast<QRgb*>(image.scanLine(y));
+        for (int x = 0; x < image.width(); ++x)
+            if (out[x] != black[x]) out[x] = qRgba(0, 0, 0, 0);
+    }
+    p.drawImage(0, 0, image);
 }
 }  // namespace
 
 void TControlAccess::PaintGraphic(TGraphicControl* c, QPainter& p) {
-    PaintThroughBuffer(c->FBuffer, c, p, [c] { c->Paint(); });
+    PaintThroughBuffer(c->FBuffer, c, p, [c] { c->Paint(); }, c->PaintsTransparent());
 }
 
 void TControlAccess::PaintCustom(TCustomControl* c, QPainter& p) {
-    PaintThroughBuffer(c->FBuffer, c, p, [c] { c->Paint(); });
+    PaintThroughBuffer(c->FBuffer, c, p, [c] { c->Paint(); }, false);
 }
 
 TGraphicControl::TGraphicControl(TComponent* AOwner) : TControl(AOwner) {
@@ -1028,12 +1058,8 @@ TGraphicControl::TGraphicControl(TComponent* AOwner) : TControl(AOwner) {
 TGraphicControl::~TGraphicControl() = default;
 
 TCanvas* TGraphicControl::Canvas() {
-    if (!FBuffer) {
-        FBuffer = std::make_unique<TBitmap>();
-        FBuffer->SetPixelFormat(pf32bit);
-        FBuffer->SetSize(std::max<Integer>(Width(), 1), std::max<Integer>(Height(), 1));
-    }
-    return FBuffer->Canvas();
+    if (FBuffer) return FBuffer->Canvas();
+    return BufferCanvas(FBuffer, std::max<Integer>(Width(), 1), std::max<Integer>(Height(), 1));
 }
 
 TCustomControl::TCustomControl(TComponent* AOwner) : TWinControl(AOwner) {
@@ -1046,12 +1072,8 @@ TCustomControl::TCustomControl(TComponent* AOwner) : TWinControl(AOwner) {
 TCustomControl::~TCustomControl() = default;
 
 TCanvas* TCustomControl::Canvas() {
-    if (!FBuffer) {
-        FBuffer = std::make_unique<TBitmap>();
-        FBuffer->SetPixelFormat(pf32bit);
-        FBuffer->SetSize(std::max<Integer>(Width(), 1), std::max<Integer>(Height(), 1));
-    }
-    return FBuffer->Canvas();
+    if (FBuffer) return FBuffer->Canvas();
+    return BufferCanvas(FBuffer, std::max<Integer>(Width(), 1), std::max<Integer>(Height(), 1));
 }
 
 // ---------------------------------------------------------------------------

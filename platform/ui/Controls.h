@@ -459,6 +459,9 @@ public:
 
 protected:
     virtual void Paint() {}
+    // True: the pixels Paint leaves alone show whatever lies beneath the
+    // control (a transparent label over a picture).
+    virtual bool PaintsTransparent() const { return false; }
 
 private:
     friend struct TControlAccess;

@@ -198,11 +198,6 @@ void TImage::SetTransparent(bool Value) {
 void TImage::Paint() {
     TGraphic* graphic = FPicture->Graphic();
     TCanvas* canvas = TGraphicControl::Canvas();
-    if (FTransparent && Parent()) {
-        canvas->Brush()->SetStyle(bsSolid);
-        canvas->Brush()->SetColor(ColorToRGB(Parent()->Color()));
-        canvas->FillRect(ClientRect());
-    }
     if (!graphic || graphic->Empty() || FDrawing) return;
     TRect r;
     if (FStretch) {

@@ -79,6 +79,7 @@ public:
 
 protected:
     void Paint() override;
+    bool PaintsTransparent() const override { return FTransparent; }
 
 private:
     void PictureChanged();

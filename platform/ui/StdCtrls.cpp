@@ -48,13 +48,8 @@ void TLabel::AdjustBounds() {
 
 void TLabel::Paint() {
     TCanvas* canvas = Canvas();
-    const TRect client = ClientRect();
-    if (FTransparent && Parent()) {
-        canvas->Brush()->SetColor(ColorToRGB(Parent()->Color()));
-        canvas->FillRect(client);
-    }
     canvas->Brush()->SetStyle(bsClear);
-    TRect r = client;
+    TRect r = ClientRect();
     Cardinal flags = DrawFlags();
     if (FLayout != tlTop) {
         TRect calc = r;

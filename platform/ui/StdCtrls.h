@@ -40,6 +40,7 @@ public:
 
 protected:
     void Paint() override;
+    bool PaintsTransparent() const override { return FTransparent; }
     void TextChanged() override;
     void FontChanged() override;
     void Notification(TComponent* AComponent, TOperation Operation) override;

@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QImage>
 #include <QPixmap>
 #include <QTimer>
 #include <QWidget>
@@ -210,6 +211,25 @@ bool SaveControlToPng(TControl* Control, const AnsiString& FileName) {
     QCoreApplication::sendPostedEvents();
     const QPixmap pixmap = w->grab();
     return pixmap.save(ToQ(FileName), "PNG");
+}
+
+bool GrabControl(TControl* Control, TBitmap& Image) {
+    QWidget* w = WidgetOf(Control);
+    if (!w) return false;
+    QCoreApplication::sendPostedEvents();
+    const QImage image = w->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    Image.SetPixelFormat(pf24bit);
+    Image.SetSize(image.width(), image.height());
+    for (int y = 0; y < image.height(); ++y) {
+        const auto* in = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+        Byte* out = Image.ScanLine(y);
+        for (int x = 0; x < image.width(); ++x) {
+            out[3 * x] = static_cast<Byte>(qBlue(in[x]));
+            out[3 * x + 1] = static_cast<Byte>(qGreen(in[x]));
+            out[3 * x + 2] = static_cast<Byte>(qRed(in[x]));
+        }
+    }
+    return true;
 }
 
 void OverrideScreenSize(int Width, int Height) { SetScreenSizeOverride(Width, Height); }

@@ -9,6 +9,7 @@
 #include <map>
 #include <vector>
 
+#include "platform/gfx/Bitmap.h"
 #include "platform/ui/Controls.h"
 #include "platform/ui/ExtCtrls.h"
 #include "platform/ui/Forms.h"
@@ -95,6 +96,10 @@ void SendClick(TControl* Control, int X, int Y, TMouseButton Button = mbLeft);
 // Renders a control or window (shown or not) to a PNG file, creating its
 // folder when needed; false when the file cannot be written.
 bool SaveControlToPng(TControl* Control, const AnsiString& FileName);
+
+// Renders a control or window (shown or not) into a 24-bit bitmap, for
+// checking pixels; false when the control has no window to render.
+bool GrabControl(TControl* Control, TBitmap& Image);
 
 // Makes Screen report this size (0, 0: the real screen again).
 void OverrideScreenSize(int Width, int Height);

@@ -595,3 +595,59 @@ TEST(TControlTest, KeyUpGoesThroughKeyPreviewToo) {
     form.Hide();
     EXPECT_EQ((std::vector<std::string>{"form 115", "edit 115", "form 116"}), log);
 }
+
+TEST(TLabelTest, TransparentLabelShowsThePictureBeneath) {
+    TForm form(nullptr);
+    form.SetClientWidth(120);
+    form.SetClientHeight(40);
+    auto* image = new TImage(&form);
+    image->SetParent(&form);
+    image->SetBounds(0, 0, 120, 40);
+    image->Canvas()->Brush()->SetColor(clRed);
+    image->Canvas()->FillRect(Rect(0, 0, 120, 40));
+    auto* label = new TLabel(&form);
+    label->SetParent(&form);
+    label->SetAutoSize(false);
+    label->SetBounds(10, 10, 100, 20);
+    label->SetCaption("Ahoj");
+    label->Font()->SetColor(clBlue);
+    TBitmap shot;
+    ASSERT_TRUE(GrabControl(&form, shot));
+    // An opaque label covers the picture with its own colour.
+    EXPECT_EQ(ColorToRGB(label->Color()), shot.GetPixel(100, 25));
+    label->SetTransparent(true);
+    ASSERT_TRUE(GrabControl(&form, shot));
+    EXPECT_EQ(clRed, shot.GetPixel(100, 25));
+    bool text = false;
+    for (int y = 10; y < 30; ++y)
+        for (int x = 10; x < 60; ++x) text = text || shot.GetPixel(x, y) == clBlue;
+    EXPECT_TRUE(text);
+}
+
+TEST(TImageTest, TransparentImageShowsWhatLiesBeneathThroughItsTransparentColour) {
+    TForm form(nullptr);
+    form.SetClientWidth(40);
+    form.SetClientHeight(20);
+    auto* below = new TImage(&form);
+    below->SetParent(&form);
+    below->SetBounds(0, 0, 40, 20);
+    below->Canvas()->Brush()->SetColor(clYellow);
+    below->Canvas()->FillRect(Rect(0, 0, 40, 20));
+    auto* image = new TImage(&form);
+    image->SetParent(&form);
+    image->SetBounds(0, 0, 40, 20);
+    TBitmap picture;
+    picture.SetPixelFormat(pf24bit);
+    picture.SetSize(20, 20);
+    picture.Canvas()->Brush()->SetColor(clLime);
+    picture.Canvas()->FillRect(Rect(0, 0, 20, 20));
+    picture.Canvas()->Brush()->SetColor(clNavy);
+    picture.Canvas()->FillRect(Rect(5, 5, 15, 15));
+    image->Picture()->SetGraphic(&picture);
+    image->SetTransparent(true);  // lime, the bottom-left pixel, is see-through
+    TBitmap shot;
+    ASSERT_TRUE(GrabControl(&form, shot));
+    EXPECT_EQ(clNavy, shot.GetPixel(10, 10));
+    EXPECT_EQ(clYellow, shot.GetPixel(2, 2));
+    EXPECT_EQ(clYellow, shot.GetPixel(30, 10));  // beyond the picture
+}
