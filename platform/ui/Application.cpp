@@ -222,45 +222,30 @@ void TApplication::Restore() {
 void TApplication::HandleException(TObject* Sender) {
     std::exception_ptr current = std::current_exception();
     if (!current) return;
+    auto report = [&](Exception& e) {
+        if (!OnException) {
+            ShowException(e);
+            return;
+        }
+        TExceptionEvent handler = OnException;
+        try {
+            handler(Sender, e);
+        } catch (...) {
+            std::fputs("exception in the application's exception handler\n", stderr);
+        }
+    };
     try {
         std::rethrow_exception(current);
     } catch (EAbort&) {
         return;
     } catch (Exception& e) {
-        if (OnException) {
-            TExceptionEvent handler = OnException;
-            try {
-                handler(Sender, e);
-            } catch (...) {
-                std::fputs("exception in the application's exception handler\n", stderr);
-            }
-        } else {
-            ShowException(e);
-        }
+        report(e);
     } catch (std::exception& e) {
         Exception wrapped(e.what());
-        if (OnException) {
-            TExceptionEvent handler = OnException;
-            try {
-                handler(Sender, wrapped);
-            } catch (...) {
-                std::fputs("exception in the application's exception handler\n", stderr);
-            }
-        } else {
-            ShowException(wrapped);
-        }
+        report(wrapped);
     } catch (...) {
         Exception wrapped("Unknown exception");
-        if (OnException) {
-            TExceptionEvent handler = OnException;
-            try {
-                handler(Sender, wrapped);
-            } catch (...) {
-                std::fputs("exception in the application's exception handler\n", stderr);
-            }
-        } else {
-            ShowException(wrapped);
-        }
+        report(wrapped);
     }
 }
 
@@ -389,40 +374,12 @@ void TScreen::RemoveDataModule(TDataModule* Module) {
 }
 void TScreen::FireActiveFormChange() { FireEvent(OnActiveFormChange, this); }
 
-namespace {
-Qt::CursorShape BuiltInShape(TCursor c) {
-    switch (c) {
-    case crCross: return Qt::CrossCursor;
-    case crIBeam: return Qt::IBeamCursor;
-    case crSizeNESW: return Qt::SizeBDiagCursor;
-    case crSizeNS: return Qt::SizeVerCursor;
-    case crSizeNWSE: return Qt::SizeFDiagCursor;
-    case crSizeWE: return Qt::SizeHorCursor;
-    case crUpArrow: return Qt::UpArrowCursor;
-    case crHourGlass:
-    case crSQLWait: return Qt::WaitCursor;
-    case crDrag:
-    case crMultiDrag: return Qt::DragCopyCursor;
-    case crNoDrop:
-    case crNo: return Qt::ForbiddenCursor;
-    case crHSplit: return Qt::SplitHCursor;
-    case crVSplit: return Qt::SplitVCursor;
-    case crAppStart: return Qt::BusyCursor;
-    case crHelp: return Qt::WhatsThisCursor;
-    case crHandPoint: return Qt::PointingHandCursor;
-    case crSizeAll: return Qt::SizeAllCursor;
-    case crNone: return Qt::BlankCursor;
-    default: return Qt::ArrowCursor;
-    }
-}
-}  // namespace
-
 HCURSOR TScreen::Cursors(TCursor Index) const {
     auto it = FCursors.find(Index);
     if (it != FCursors.end()) return it->second;
     if (Index > 0) return Cursors(crDefault);
     auto data = std::make_unique<TCursorData>();
-    data->Cursor = QCursor(BuiltInShape(Index));
+    data->Cursor = QCursor(Qt::CursorShape(QtCursorShape(Index)));
     HCURSOR handle = data.get();
     CursorStore().push_back(std::move(data));
     const_cast<TScreen*>(this)->FCursors[Index] = handle;

@@ -33,6 +33,16 @@ void AttachWidget(TControl* control, QWidget* widget);
 // The control a widget belongs to, or nullptr.
 TControl* ControlOf(const QWidget* widget);
 
+// What TWinControl (in a unit of its own) needs of the control's widget
+// state: the message reached the control's own WndProc; the control paints
+// itself rather than being a native widget.
+void MarkDefaultReached(TControl* control);
+bool PaintsItself(const TControl* control);
+
+// The Qt cursor shape (Qt::CursorShape as an int) for one of the built-in
+// cursors (crDefault and unknown numbers give the arrow).
+int QtCursorShape(SmallInt cursor);
+
 // Windows-1250 <-> QString.
 QString ToQ(const AnsiString& text);
 AnsiString FromQ(const QString& text);
