@@ -186,13 +186,17 @@ AnsiString TEdit::Text() const {
 
 void TEdit::SetText(const AnsiString& Value) {
     QLineEdit* e = LineEdit(this);
-    if (!e || Text() == Value) return;
+    if (!e) return;
+    const AnsiString before = Text();
+    if (before == Value) return;
     // Signals from setText reach OnChange through Change(); a handler that
     // throws must reach the caller, as a change made in code would.
     e->blockSignals(true);
     e->setText(ToQ(Value));
     e->blockSignals(false);
-    Change();
+    // Compared with what the edit holds, not with Value: a text cut to
+    // MaxLength set again is no change.
+    if (Text() != before) Change();
 }
 
 void TEdit::SetMaxLength(Integer Value) {

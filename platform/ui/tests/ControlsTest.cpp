@@ -173,6 +173,13 @@ TEST(TEditTest, SelectionAndMaxLength) {
     EXPECT_EQ(2, changes);
     edit->SetText("");
     edit->SetMaxLength(5);
+    // A text cut to the limit, set again, changes nothing.
+    changes = 0;
+    edit->SetText("123456789");
+    edit->SetText("123456789");
+    EXPECT_EQ(AnsiString("12345"), edit->Text());
+    EXPECT_EQ(1, changes);
+    edit->SetText("");
     form.Show();
     TypeText(edit, "abcdefgh");
     EXPECT_EQ(AnsiString("abcde"), edit->Text());
