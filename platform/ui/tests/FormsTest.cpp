@@ -424,3 +424,16 @@ TEST(TFormTest, MaximizedPlacementKeepsTheNormalRectangle) {
     EXPECT_FALSE(form.Visible());
     EXPECT_EQ(Rect(0, 0, 200, 100), form.BoundsRect());
 }
+
+TEST(TFormTest, ShownFormIsActivatedAfterOnShow) {
+    std::vector<std::string> log;
+    TTestDialog form(nullptr, &log);
+    form.Show();
+    PumpUntilIdle();
+    ASSERT_GE(log.size(), 3u);
+    EXPECT_EQ((std::vector<std::string>{"OnCreate", "OnShow", "OnActivate"}),
+              std::vector<std::string>(log.begin(), log.begin() + 3));
+    EXPECT_TRUE(form.Active());
+    EXPECT_EQ(&form, Screen->ActiveForm());
+    form.Hide();
+}
