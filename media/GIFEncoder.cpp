@@ -1,21 +1,18 @@
-// Writing GIF files: header, frames, extensions and the two pixel coders
-// (true LZW with a hash table, and run-length coding that any LZW decoder
-// reads).
+// Writing GIF files: header, frames and the two pixel coders (true LZW with
+// a hash table, and run-length coding that any LZW decoder reads).
 
 #include "media/GIFImage.h"
 
 #include <algorithm>
 #include <cstring>
 
+#include "media/GIFStreamIO.h"
+
 namespace GIFImage {
 
-namespace {
+using namespace io;
 
-void WriteByte(TStream* s, Byte b) { s->WriteBuffer(&b, 1); }
-void WriteWord(TStream* s, Word w) {
-    const Byte b[2] = {Byte(w), Byte(w >> 8)};
-    s->WriteBuffer(b, 2);
-}
+namespace {
 
 // Collects bytes into data sub-blocks of up to 255 bytes.
 class TGIFWriter {

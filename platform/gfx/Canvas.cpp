@@ -479,8 +479,8 @@ void TCanvas::FloodFill(Integer x, Integer y, TColor Color, TFillStyle FillStyle
     // Filling an area with its own colour would change nothing.
     if (FillStyle == fsSurface && fill == target && FBrush.Style() == bsSolid) return;
     Changing();
-    const Integer w = clip.Width(), h = clip.Height();
-    std::vector<bool> done(std::size_t(w) * std::size_t(h), false);
+    const Integer w = clip.Width();
+    std::vector<bool> done(std::size_t(w) * std::size_t(clip.Height()), false);
     auto seen = [&](Integer px, Integer py) -> std::vector<bool>::reference {
         return done[std::size_t(py - clip.Top) * std::size_t(w) + std::size_t(px - clip.Left)];
     };
@@ -505,8 +505,6 @@ void TCanvas::FloodFill(Integer x, Integer y, TColor Color, TFillStyle FillStyle
         }
         BrushSpan(p.y, xs, xe, false);
     }
-    (void)h;
-    (void)fill;
     Changed();
 }
 
