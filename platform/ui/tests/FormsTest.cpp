@@ -437,3 +437,24 @@ TEST(TFormTest, ShownFormIsActivatedAfterOnShow) {
     EXPECT_EQ(&form, Screen->ActiveForm());
     form.Hide();
 }
+
+TEST(TScreenTest, CursorTableKeepsBuiltInAndProgramCursors) {
+    const HCURSOR hourglass = Screen->Cursors(crHourGlass);
+    ASSERT_NE(nullptr, hourglass);
+    EXPECT_EQ(hourglass, Screen->Cursors(crHourGlass));
+    // An unknown program number shows the default cursor.
+    EXPECT_EQ(Screen->Cursors(crDefault), Screen->Cursors(7));
+    TBitmap picture;
+    picture.SetPixelFormat(pf24bit);
+    picture.SetSize(16, 16);
+    const HCURSOR own = CreateCursorFromBitmap(picture, clWhite, 0, 0);
+    Screen->SetCursors(7, own);
+    EXPECT_EQ(own, Screen->Cursors(7));
+    Screen->SetCursor(crHourGlass);
+    EXPECT_EQ(crHourGlass, Screen->Cursor());
+    Screen->SetCursor(7);
+    Screen->SetCursor(crDefault);
+    EXPECT_EQ(crDefault, Screen->Cursor());
+    Screen->SetCursors(7, nullptr);
+    EXPECT_EQ(Screen->Cursors(crDefault), Screen->Cursors(7));
+}
