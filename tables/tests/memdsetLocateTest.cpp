@@ -105,3 +105,46 @@ TEST(TMemDataLocateTest, LocateFiresScrollEventsOnlyWhenMoving) {
     EXPECT_TRUE(h->Table->Locate("ID", Variant(4), {}));
     EXPECT_EQ(scrolls, 1);
 }
+
+TEST(TMemDataLocateTest, AKeyBeforeTheFirstTextThatItBeginsStopsOnTheFirstRecord) {
+    auto h = Contacts("Jmeno");
+    h->Table->SetRecNo(3);
+    // "Ad" sorts before "Adam" and agrees with it as far as it goes.
+    EXPECT_FALSE(h->Table->Locate("Jmeno", Variant("Ad"), {}));
+    EXPECT_EQ(h->Table->RecNo(), 1);
+    h->Table->SetRecNo(3);
+    EXPECT_FALSE(h->Table->Locate("Jmeno", Variant("Aa"), {}));
+    EXPECT_EQ(h->Table->RecNo(), 3);
+    // After the last record: not found.
+    EXPECT_FALSE(h->Table->Locate("Jmeno", Variant("Žofie"), {}));
+    EXPECT_FALSE(h->Table->Locate("Jmeno", Variant(AnsiString(25, 'x')), {})) << "longer than the field";
+}
+
+TEST(TMemDataLocateTest, RewritingTheSameSortFieldDoesNotResortButEmptyThenTheNameDoes) {
+    // A calculated sort field recomputed by Refresh changes values without
+    // sorted moves; only the forced re-sort brings the order back.
+    auto h = MakeGroups();
+    auto* rank = AddField<TIntegerField>(h->Owner.get(), h->Table, "Rank");
+    rank->SetFieldKind(fkCalculated);
+    int sign = 1;
+    h->Table->OnCalcFields = [&](TDataSet* ds) {
+        ds->FieldByName("Rank")->SetAsInteger(sign * ds->FieldByName("ID")->AsInteger());
+    };
+    h->Table->SetSortedField("Rank");
+    h->Table->Open();
+    for (int i = 1; i <= 4; ++i) AppendGroup(h->Table, i, "G" + IntToStr(i), i);
+    h->Table->Refresh();
+    auto ids = [&] {
+        std::vector<int> v;
+        for (h->Table->First(); !h->Table->Eof(); h->Table->Next()) v.push_back(CurrentId(*h));
+        return v;
+    };
+    EXPECT_EQ(ids(), (std::vector<int>{1, 2, 3, 4}));
+    sign = -1;
+    h->Table->Refresh();
+    h->Table->SetSortedField("Rank");
+    EXPECT_EQ(ids(), (std::vector<int>{1, 2, 3, 4}));
+    h->Table->SetSortedField("");
+    h->Table->SetSortedField("Rank");
+    EXPECT_EQ(ids(), (std::vector<int>{4, 3, 2, 1}));
+}
