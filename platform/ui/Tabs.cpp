@@ -1,6 +1,8 @@
 #include "platform/ui/Tabs.h"
 
 #include <QApplication>
+#include <QFontMetrics>
+#include <QTabBar>
 #include <QPainter>
 #include <QStyle>
 #include <QStyleOptionTab>
@@ -17,7 +19,6 @@ using namespace ui_detail;
 
 namespace {
 
-constexpr Integer kTabPadding = 6;   // on each side of a caption
 constexpr Integer kTabIndent = 2;    // before the first tab
 
 struct TTabPainter {
@@ -79,15 +80,39 @@ TCustomTabControl::TCustomTabControl(TComponent* AOwner) : TWinControl(AOwner) {
 
 TCustomTabControl::~TCustomTabControl() = default;
 
-Integer TCustomTabControl::TabHeight() const { return LayoutText(*Font(), "Ag", 0, 0).LineHeight + 8; }
+namespace {
+
+// A tab's size as the style wants it for its caption (the way Qt's own tab
+// bar asks), so that the caption is never cut.
+QSize TabSize(const TCustomTabControl* c, const AnsiString& caption) {
+    QWidget* w = WidgetOf(c);
+    if (!w) return QSize(LayoutText(*c->Font(), StripMnemonics(caption), 0, DT_SINGLELINE).Width + 20, 20);
+    QStyle* style = w->style();
+    const QFontMetrics fm(w->font());
+    QStyleOptionTab opt;
+    opt.initFrom(w);
+    opt.shape = QTabBar::RoundedNorth;
+    opt.text = ToQMnemonic(caption);
+    const int hframe = style->pixelMetric(QStyle::PM_TabBarTabHSpace, &opt, w);
+    const int vframe = style->pixelMetric(QStyle::PM_TabBarTabVSpace, &opt, w);
+    const QSize contents(fm.horizontalAdvance(ToQ(StripMnemonics(caption))) + hframe, fm.height() + vframe);
+    return style->sizeFromContents(QStyle::CT_TabBarTab, &opt, contents, w);
+}
+
+}  // namespace
+
+Integer TCustomTabControl::TabHeight() const {
+    Integer h = TabSize(this, "Ag").height();
+    for (Integer i = 0; i < TabCount(); ++i) h = std::max<Integer>(h, TabSize(this, TabCaption(i)).height());
+    return h;
+}
 
 TRect TCustomTabControl::TabRect(Integer Index) const {
     if (Index < 0 || Index >= TabCount()) return TRect{};
     Integer x = kTabIndent;
     const Integer h = TabHeight();
     for (Integer i = 0; i < TabCount(); ++i) {
-        const AnsiString text = StripMnemonics(TabCaption(i));
-        const Integer w = LayoutText(*Font(), text, 0, DT_SINGLELINE).Width + 2 * kTabPadding + 2;
+        const Integer w = TabSize(this, TabCaption(i)).width();
         if (i == Index) {
             // The chosen tab stands out by two pixels on each side.
             if (i == SelectedTab()) return Rect(x - 2, 0, x + w + 2, h);
