@@ -458,3 +458,18 @@ TEST(TScreenTest, CursorTableKeepsBuiltInAndProgramCursors) {
     Screen->SetCursors(7, nullptr);
     EXPECT_EQ(Screen->Cursors(crDefault), Screen->Cursors(7));
 }
+
+TEST(TApplicationTest, MinimizeAndRestoreTakeTheShownWindowsAlong) {
+    TTestDialog form(nullptr);
+    form.Show();
+    PumpUntilIdle();
+    Application->Minimize();
+    PumpUntilIdle();
+    EXPECT_TRUE(Application->Minimized());
+    EXPECT_EQ(wsMinimized, form.WindowState());
+    Application->Restore();
+    PumpUntilIdle();
+    EXPECT_FALSE(Application->Minimized());
+    EXPECT_EQ(wsNormal, form.WindowState());
+    form.Hide();
+}
