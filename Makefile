@@ -40,7 +40,8 @@ bench: bootstrap
 	@cmake --build build-bench -j $(JOBS)
 	@bash scripts/bench build-bench
 
-fuzz: bootstrap
+fuzz:
+	@bash scripts/bootstrap fuzz
 	@CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVEMLOR_FUZZ=ON >/dev/null
 	@cmake --build build-fuzz -j $(JOBS)
 

@@ -13,6 +13,13 @@ if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
   target_compile_options(vemlor_options INTERFACE
     $<$<COMPILE_LANGUAGE:CXX>:-finput-charset=UTF-8 -fexec-charset=CP1250>)
 endif()
+# A fuzz build instruments every library for coverage, so fuzz targets simply
+# link the libraries they exercise.
+if(VEMLOR_FUZZ)
+  target_compile_options(vemlor_options INTERFACE
+    -fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer)
+  target_link_options(vemlor_options INTERFACE -fsanitize=address,undefined)
+endif()
 if(VEMLOR_SANITIZE)
   target_compile_options(vemlor_options INTERFACE
     -fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
@@ -38,6 +45,10 @@ endfunction()
 # up an offscreen application there); otherwise GoogleTest's own main.
 function(vemlor_tests target)
   cmake_parse_arguments(ARG "" "" "DEPS" ${ARGN})
+  # The clang fuzz build keeps UTF-8 literals, which the tests do not expect.
+  if(VEMLOR_FUZZ)
+    return()
+  endif()
   file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/tests/*.cpp)
   if(NOT sources)
     return()
@@ -57,4 +68,12 @@ function(vemlor_tests target)
     WORKING_DIRECTORY ${CMAKE_BINARY_DIR}
     PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen"
     DISCOVERY_TIMEOUT 60)
+endfunction()
+
+# A libFuzzer target: vemlor_fuzzer(<name> <source> DEPS <libraries...>).
+function(vemlor_fuzzer target source)
+  cmake_parse_arguments(ARG "" "" "DEPS" ${ARGN})
+  add_executable(${target} ${source})
+  target_link_libraries(${target} PRIVATE ${ARG_DEPS})
+  target_link_options(${target} PRIVATE -fsanitize=fuzzer)
 endfunction()
