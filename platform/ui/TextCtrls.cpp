@@ -8,6 +8,7 @@
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTextOption>
+#include <QValidator>
 
 #include <algorithm>
 
@@ -388,6 +389,24 @@ AnsiString ConvertEditMask(const AnsiString& Mask, bool& SaveLiterals, char& Bla
     return out;
 }
 
+namespace {
+
+// Changes the letter case of what is typed before the edit takes it, so
+// OnChange sees the converted text only.
+class TCaseValidator : public QValidator {
+public:
+    TCaseValidator(QObject* parent, bool upper) : QValidator(parent), FUpper(upper) {}
+    State validate(QString& input, int&) const override {
+        input = FUpper ? input.toUpper() : input.toLower();
+        return Acceptable;
+    }
+
+private:
+    bool FUpper;
+};
+
+}  // namespace
+
 TMaskEdit::TMaskEdit(TComponent* AOwner) : TEdit(AOwner) {}
 
 TMaskEdit::~TMaskEdit() = default;
@@ -444,6 +463,11 @@ AnsiString TMaskEdit::Text() const {
 void TMaskEdit::SetCharCase(TEditCharCase Value) {
     if (FCharCase == Value) return;
     FCharCase = Value;
+    if (auto* e = QtWidget<QLineEdit>(this)) {
+        const QValidator* old = e->validator();
+        e->setValidator(Value == ecNormal ? nullptr : new TCaseValidator(e, Value == ecUpperCase));
+        delete old;
+    }
     if (Value == ecNormal) return;
     const AnsiString text = TEdit::Text();
     SetText(Value == ecUpperCase ? AnsiUpperCase(text) : AnsiLowerCase(text));

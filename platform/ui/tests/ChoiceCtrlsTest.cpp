@@ -225,3 +225,26 @@ TEST(TListBoxTest, MultiSelectCountsSelectedItems) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(TComboBoxTest, EditableComboEntersAndExitsOnce) {
+    THost host;
+    auto* combo = Make<TComboBox>(host.Form, "ComboBox1");
+    auto* other = Make<TComboBox>(host.Form, "ComboBox2");
+    other->SetStyle(csDropDownList);
+    other->SetTop(40);
+    host.Form->Show();
+    int enters = 0, exits = 0;
+    combo->OnEnter = [&](TObject*) { ++enters; };
+    combo->OnExit = [&](TObject*) { ++exits; };
+    combo->SetFocus();
+    PumpUntilIdle();
+    other->SetFocus();
+    PumpUntilIdle();
+    EXPECT_EQ(enters, 1);
+    EXPECT_EQ(exits, 1);
+    EXPECT_EQ(host.Form->ActiveControl(), other);
+}
+
+}  // namespace

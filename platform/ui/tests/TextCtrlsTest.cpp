@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "platform/classes/TypInfo.h"
 #include "platform/ui/Forms.h"
 #include "platform/ui/StdCtrls.h"
@@ -119,6 +121,22 @@ TEST(TMaskEditTest, PlainWithoutMaskAndLiteralsDroppedWhenAsked) {
     EXPECT_EQ(edit->EditText(), "123-456");
     EXPECT_EQ(edit->Text(), "123456");
     EXPECT_EQ(GetPropValue(edit, "EditMask"), "000-000;0;_");
+}
+
+TEST(TMaskEditTest, CharCaseConvertsTypingAndTheText) {
+    THost host;
+    auto* edit = new TMaskEdit(host.Form);
+    edit->SetParent(host.Form);
+    edit->SetText("Čau");
+    edit->SetCharCase(ecUpperCase);
+    EXPECT_EQ(edit->Text(), "ČAU");
+    host.Form->Show();
+    edit->SetFocus();
+    edit->SetSelStart(3);
+    std::vector<AnsiString> seen;
+    edit->OnChange = [&](TObject*) { seen.push_back(edit->Text()); };
+    TypeText(edit, "ž");
+    EXPECT_EQ(seen, (std::vector<AnsiString>{"ČAUŽ"}));
 }
 
 }  // namespace
