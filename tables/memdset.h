@@ -180,7 +180,6 @@ private:
     TField* FField;
     TMemRecBuf* FBuffer = nullptr;
     int FSlot = -1;
-    TBlobStreamMode FMode;
     bool FOpened = false;
     bool FModified = false;
     bool FCached = false;

@@ -38,7 +38,7 @@ const AnsiString* TMemData::StoredBlob(const TMemRecBuf* buffer, int slot) const
 // TMemBlobStream
 
 TMemBlobStream::TMemBlobStream(TMemData* dataSet, TField* field, TBlobStreamMode mode)
-    : FDataSet(dataSet), FField(field), FMode(mode) {
+    : FDataSet(dataSet), FField(field) {
     auto* blob = field && field->IsBlob() ? static_cast<TBlobField*>(field) : nullptr;
     bool written = blob && blob->Modified();
     if (mode != bmRead && !written) {
