@@ -421,6 +421,23 @@ Variant TStringField::AsVariant() const {
 
 TNumericField::TNumericField(TComponent* owner) : TField(owner) { SetAlignment(taRightJustify); }
 
+Integer TNumericField::RoundToInteger(double value) const {
+    double r = std::round(value);
+    if (!(r >= std::numeric_limits<Integer>::min() && r <= std::numeric_limits<Integer>::max()))
+        RangeError(r, std::numeric_limits<Integer>::min(), std::numeric_limits<Integer>::max());
+    return static_cast<Integer>(r);
+}
+
+void TNumericField::SetFloatText(const AnsiString& value) {
+    if (value.empty()) {
+        Clear();
+        return;
+    }
+    double v = 0;
+    if (!TryStrToFloat(value, v)) DatabaseErrorFmt(SInvalidFloatValue, nullptr, value, DisplayName());
+    SetAsFloat(v);
+}
+
 TIntegerField::TIntegerField(TComponent* owner) : TNumericField(owner) { SetDataType(ftInteger); }
 TSmallintField::TSmallintField(TComponent* owner) : TIntegerField(owner) { SetDataType(ftSmallint); }
 TWordField::TWordField(TComponent* owner) : TIntegerField(owner) { SetDataType(ftWord); }
@@ -571,22 +588,9 @@ AnsiString TFloatField::AsString() const {
     return GetData(&v) ? FloatToStr(v) : AnsiString();
 }
 
-void TFloatField::SetAsString(const AnsiString& value) {
-    if (value.empty()) {
-        Clear();
-        return;
-    }
-    double v = 0;
-    if (!TryStrToFloat(value, v)) DatabaseErrorFmt(SInvalidFloatValue, nullptr, value, DisplayName());
-    SetAsFloat(v);
-}
+void TFloatField::SetAsString(const AnsiString& value) { SetFloatText(value); }
 
-Integer TFloatField::AsInteger() const {
-    double r = std::round(AsFloat());
-    if (!(r >= std::numeric_limits<Integer>::min() && r <= std::numeric_limits<Integer>::max()))
-        RangeError(r, std::numeric_limits<Integer>::min(), std::numeric_limits<Integer>::max());
-    return static_cast<Integer>(r);
-}
+Integer TFloatField::AsInteger() const { return RoundToInteger(AsFloat()); }
 
 Variant TFloatField::AsVariant() const {
     double v = 0;
@@ -627,22 +631,9 @@ void TBCDField::SetAsFloat(double value) {
 
 AnsiString TBCDField::AsString() const { return IsNull() ? AnsiString() : FloatToStr(AsFloat()); }
 
-void TBCDField::SetAsString(const AnsiString& value) {
-    if (value.empty()) {
-        Clear();
-        return;
-    }
-    double v = 0;
-    if (!TryStrToFloat(value, v)) DatabaseErrorFmt(SInvalidFloatValue, nullptr, value, DisplayName());
-    SetAsFloat(v);
-}
+void TBCDField::SetAsString(const AnsiString& value) { SetFloatText(value); }
 
-Integer TBCDField::AsInteger() const {
-    double r = std::round(AsFloat());
-    if (!(r >= std::numeric_limits<Integer>::min() && r <= std::numeric_limits<Integer>::max()))
-        RangeError(r, std::numeric_limits<Integer>::min(), std::numeric_limits<Integer>::max());
-    return static_cast<Integer>(r);
-}
+Integer TBCDField::AsInteger() const { return RoundToInteger(AsFloat()); }
 
 Variant TBCDField::AsVariant() const {
     if (IsNull()) return Null();

@@ -209,6 +209,12 @@ class TNumericField : public TField {
 public:
     explicit TNumericField(TComponent* owner);
     AnsiString DisplayFormat, EditFormat;
+
+protected:
+    // For the kinds that hold fractions: rounds to an Integer, raising when
+    // it does not fit; parses a text ("" clears) and assigns it as a float.
+    Integer RoundToInteger(double value) const;
+    void SetFloatText(const AnsiString& value);
 };
 
 // Smallint, integer, word and auto-increment fields: one class, the width

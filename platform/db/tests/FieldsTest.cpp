@@ -124,6 +124,28 @@ TEST(TFieldTest, BcdKeepsFourDecimals) {
     EXPECT_EQ(b->AsString(), "0.5");
 }
 
+TEST(TFieldTest, FractionFieldsParseTextAndRoundIntoIntegerRange) {
+    TOneRow t;
+    auto* f = t.Add<TFloatField>("F");
+    auto* b = t.Add<TBCDField>("B");
+    t.Start();
+    for (TField* field : {static_cast<TField*>(f), static_cast<TField*>(b)}) {
+        SCOPED_TRACE(field->FieldName());
+        field->SetAsString("2.5");
+        EXPECT_EQ(field->AsInteger(), 3);
+        field->SetAsString("");
+        EXPECT_TRUE(field->IsNull());
+        try {
+            field->SetAsString("x1");
+            FAIL() << "parsed";
+        } catch (const EDatabaseError& e) {
+            EXPECT_EQ(e.Message(), "'x1' is not a valid floating point value for field '" + field->FieldName() + "'");
+        }
+    }
+    f->SetAsFloat(3e9);
+    EXPECT_THROW(f->AsInteger(), EDatabaseError);
+}
+
 TEST(TFieldTest, WideStringConvertsToWindows1250) {
     TOneRow t;
     auto* w = t.Add<TWideStringField>("W");
