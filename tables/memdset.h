@@ -2,6 +2,9 @@
 // The in-memory table behind every table of the client: all records live in
 // memory, in one list kept in the order of the sort field, and the whole
 // table is saved to and loaded from its own binary file (memdset_file.cpp).
+// Sorting and the filter list are in memdset_sort.cpp, Locate and Lookup in
+// memdset_locate.cpp, blob streams in memdset_blob.cpp and the delimited-text
+// export and import in memdset_text.cpp.
 //
 // Stored record image, per stored field in field order (every field but the
 // blob fields; calculated and lookup fields are stored like data fields):
