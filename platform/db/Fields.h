@@ -19,16 +19,10 @@
 
 #include <string>
 
+#include "platform/classes/Alignment.h"
 #include "platform/classes/Events.h"
 #include "platform/db/DataSet.h"
 #include "platform/rtl/DateUtils.h"
-
-// The user interface layer declares the same enumeration; whichever header
-// comes first defines it (both belong in one header of platform/classes).
-#ifndef VEMLOR_TALIGNMENT_DEFINED
-#define VEMLOR_TALIGNMENT_DEFINED
-enum TAlignment { taLeftJustify, taRightJustify, taCenter };
-#endif
 
 using TFieldNotifyEvent = std::function<void(TField* Sender)>;
 using TFieldGetTextEvent = std::function<void(TField* Sender, AnsiString& Text, bool DisplayText)>;

@@ -780,11 +780,6 @@ const TEnumType& EnumTypeInfo(TAnchorKind) {
     static const TEnumType t{"TAnchorKind", {"akLeft", "akTop", "akRight", "akBottom"}};
     return t;
 }
-const TEnumType& EnumTypeInfo(TAlignment) {
-    static const TEnumType t{"TAlignment", {"taLeftJustify", "taRightJustify", "taCenter"}};
-    return t;
-}
-
 VEMLOR_PUBLISHED(TControl, TComponent) {
     Prop("Left", &TControl::Left, &TControl::SetLeft);
     Prop("Top", &TControl::Top, &TControl::SetTop);

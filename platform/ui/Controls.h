@@ -13,6 +13,7 @@
 #include <memory>
 #include <vector>
 
+#include "platform/classes/Alignment.h"
 #include "platform/classes/Component.h"
 #include "platform/classes/Events.h"
 #include "platform/classes/Set.h"
@@ -33,8 +34,6 @@ enum TAnchorKind { akLeft, akTop, akRight, akBottom };
 using TAnchors = TSet<TAnchorKind>;
 const TEnumType& EnumTypeInfo(TAnchorKind);
 
-enum TAlignment { taLeftJustify, taRightJustify, taCenter };
-const TEnumType& EnumTypeInfo(TAlignment);
 
 enum TShiftStateFlag { ssShift, ssAlt, ssCtrl, ssLeft, ssRight, ssMiddle, ssDouble };
 using TShiftState = TSet<TShiftStateFlag>;
