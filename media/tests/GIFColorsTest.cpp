@@ -63,6 +63,22 @@ TEST(ReduceBitmapColorsTest, MonochromeWorkedValues) {
     EXPECT_EQ(gray->ColorTable()[2], (TRGBQuad{0, 0, 0, 0}));
 }
 
+TEST(ReduceBitmapColorsTest, ErrorCarriesAlongTheRowWithEachKernelsWeights) {
+    // Gray 100 is black on its own (s = 25600); the error carried from the
+    // left tips a later pixel over the threshold. Floyd-Steinberg: the second
+    // pixel sees 100 + (700 + 8) / 16 = 144. Stucki: the second sees
+    // 100 + (800 + 21) / 42 = 119 (black), the third 100 + (1352 + 21) / 42 = 132.
+    // Sierra: 100 + (500 + 16) / 32 = 116, then 100 + (880 + 16) / 32 = 128.
+    auto row = [](Byte dither) {
+        auto r = ReduceBitmapColors(Filled(3, 1, RGB(100, 100, 100)), rmMonochrome, dither, 8, nullptr);
+        return std::vector<int>(r->ScanLine(0), r->ScanLine(0) + 3);
+    };
+    EXPECT_EQ(row(dmNearest), (std::vector<int>{0, 0, 0}));
+    EXPECT_EQ(row(dmFloydSteinberg), (std::vector<int>{0, 1, 0}));
+    EXPECT_EQ(row(dmStucki), (std::vector<int>{0, 0, 1}));
+    EXPECT_EQ(row(dmSierra), (std::vector<int>{0, 0, 1}));
+}
+
 TEST(ReduceBitmapColorsTest, EveryEngineGivesOnlyBlackAndWhiteIndices) {
     const TBitmap& noise = Noise(41, 29, 3);
     for (Byte dither = dmNearest; dither <= dmBurkes; ++dither) {
