@@ -19,6 +19,7 @@
 #include "platform/gfx/Bitmap.h"
 #include "platform/rtl/Exceptions.h"
 #include "platform/ui/Forms.h"
+#include "platform/ui/Menus.h"
 #include "platform/ui/UiBridge.h"
 
 using namespace ui_detail;
@@ -569,6 +570,18 @@ void TControl::SetCursor(TCursor Value) {
         else
             w->setCursor(QCursor(Qt::CursorShape(QtCursorShape(Value))));
     }
+}
+
+void TControl::SetPopupMenu(TPopupMenu* Value) {
+    if (FPopupMenu == Value) return;
+    if (FPopupMenu) FPopupMenu->RemoveFreeNotification(this);
+    FPopupMenu = Value;
+    if (Value) Value->FreeNotification(this);
+}
+
+void TControl::Notification(TComponent* AComponent, TOperation Operation) {
+    TComponent::Notification(AComponent, Operation);
+    if (Operation == opRemove && AComponent == FPopupMenu) FPopupMenu = nullptr;
 }
 
 void TControl::Invalidate() {

@@ -280,7 +280,8 @@ public:
     TCursor Cursor() const { return FCursor; }
     void SetCursor(TCursor Value);
     TPopupMenu* PopupMenu() const { return FPopupMenu; }
-    void SetPopupMenu(TPopupMenu* Value) { FPopupMenu = Value; }
+    // The control forgets a menu that is freed before it.
+    void SetPopupMenu(TPopupMenu* Value);
 
     void Invalidate();
     void Repaint();
@@ -320,6 +321,7 @@ protected:
     friend struct TControlAccess;
     friend class TWinControl;
 
+    void Notification(TComponent* AComponent, TOperation Operation) override;
     virtual void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y);
     virtual void MouseMove(TShiftState Shift, int X, int Y);
     virtual void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y);

@@ -12,6 +12,7 @@
 #include "platform/ui/DrawText.h"
 #include "platform/ui/ExtCtrls.h"
 #include "platform/ui/Forms.h"
+#include "platform/ui/Menus.h"
 #include "platform/ui/StdCtrls.h"
 #include "platform/ui/TestSupport.h"
 
@@ -657,4 +658,19 @@ TEST(TImageTest, TransparentImageShowsWhatLiesBeneathThroughItsTransparentColour
     EXPECT_EQ(clNavy, shot.GetPixel(10, 10));
     EXPECT_EQ(clYellow, shot.GetPixel(2, 2));
     EXPECT_EQ(clYellow, shot.GetPixel(30, 10));  // beyond the picture
+}
+
+TEST(TControlTest, ControlForgetsAPopupMenuFreedBeforeIt) {
+    TForm form(nullptr);
+    auto* panel = new TPanel(&form);
+    panel->SetParent(&form);
+    auto* menu = new TPopupMenu(&form);
+    panel->SetPopupMenu(menu);
+    EXPECT_EQ(menu, panel->PopupMenu());
+    delete menu;
+    EXPECT_EQ(nullptr, panel->PopupMenu());
+    // A right click now opens nothing and touches nothing freed.
+    form.Show();
+    SendClick(panel, 2, 2, mbRight);
+    form.Hide();
 }
