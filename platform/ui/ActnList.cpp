@@ -67,7 +67,6 @@ void LinkAction(TComponent* Client, TBasicAction* Action) {
         ForgetClick(Client, it->second);
         links.erase(it);
         old->FClients.erase(std::remove(old->FClients.begin(), old->FClients.end(), Client), old->FClients.end());
-        old->RemoveFreeNotification(Client);
     }
     if (!Action) return;
     TLink link{Action, false};

@@ -231,7 +231,9 @@ void TToolButton::SetImageIndex(Integer Value) {
 
 void TToolButton::SetMenuItem(TMenuItem* Value) {
     if (FMenuItem == Value) return;
-    if (FMenuItem) FMenuItem->RemoveFreeNotification(this);
+    // The free-notification link stays: it may serve another reference
+    // between the same two components, and a notice about a component no
+    // longer held is ignored.
     FMenuItem = Value;
     if (Value) {
         Value->FreeNotification(this);
@@ -243,7 +245,6 @@ void TToolButton::SetMenuItem(TMenuItem* Value) {
 
 void TToolButton::SetDropdownMenu(TPopupMenu* Value) {
     if (FDropdownMenu == Value) return;
-    if (FDropdownMenu) FDropdownMenu->RemoveFreeNotification(this);
     FDropdownMenu = Value;
     if (Value) Value->FreeNotification(this);
 }

@@ -52,7 +52,7 @@ struct TScrollBoxImpl {
     QPointer<QScrollBar> Vert;
     bool HorzShown = false;
     bool VertShown = false;
-    QObject* Watcher = nullptr;
+    QPointer<QObject> Watcher;
 };
 
 struct TScrollBoxAccess {
@@ -68,10 +68,12 @@ int ScrollBarExtent() { return QApplication::style()->pixelMetric(QStyle::PM_Scr
 class TScrollBoxWatcher : public QObject {
 public:
     TScrollBoxWatcher(QObject* parent, TScrollBox* box) : QObject(parent), FBox(box), FAlive(box->AliveToken()) {}
+    // The box is going: its children's last events are none of our business.
+    void Detach() { FDetached = true; }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
-        if (FAlive.expired() || TScrollBoxAccess::Updating(FBox)) return false;
+        if (FDetached || FAlive.expired() || TScrollBoxAccess::Updating(FBox)) return false;
         TScrollBoxImpl& impl = TScrollBoxAccess::Impl(FBox);
         switch (event->type()) {
         case QEvent::ChildAdded: {
@@ -105,6 +107,7 @@ private:
 
     TScrollBox* FBox;
     std::weak_ptr<void> FAlive;
+    bool FDetached = false;
 };
 
 }  // namespace
@@ -176,6 +179,8 @@ TScrollBox::TScrollBox(TComponent* AOwner) : TWinControl(AOwner), FBoxImpl(std::
 }
 
 TScrollBox::~TScrollBox() {
+    if (!FBoxImpl->Watcher) return;
+    static_cast<TScrollBoxWatcher*>(FBoxImpl->Watcher.data())->Detach();
     if (QWidget* w = WidgetOf(this)) w->removeEventFilter(FBoxImpl->Watcher);
 }
 

@@ -410,7 +410,9 @@ TPopupMenu::~TPopupMenu() { SetPopupComponent(nullptr); }
 
 void TPopupMenu::SetPopupComponent(TComponent* Value) {
     if (FPopupComponent == Value) return;
-    if (FPopupComponent) FPopupComponent->RemoveFreeNotification(this);
+    // The free-notification link stays: it may serve another reference
+    // between the same two components, and a notice about a component no
+    // longer held is ignored.
     FPopupComponent = Value;
     if (Value) Value->FreeNotification(this);
 }
@@ -475,7 +477,10 @@ void ui_detail::InstallShortCutDispatch() {
     GetApplication();
     if (QCoreApplication* app = QCoreApplication::instance()) {
         installed = true;
-        app->installEventFilter(new TShortCutFilter());
+        // The application owns the filter and frees it at the end.
+        auto* filter = new TShortCutFilter();
+        filter->setParent(app);
+        app->installEventFilter(filter);
     }
 }
 
