@@ -1,12 +1,13 @@
 // TWinControl: child controls, alignment, tab order, focus and the keyboard
 // path (the form's key preview, then the control's own key events).
 
+#include "platform/ui/Controls.h"
+
 #include <QWidget>
 
 #include <algorithm>
 
 #include "platform/rtl/Exceptions.h"
-#include "platform/ui/Controls.h"
 #include "platform/ui/Forms.h"
 #include "platform/ui/UiBridge.h"
 
