@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QFontMetrics>
 #include <QTabBar>
+#include <QEvent>
 #include <QPainter>
 #include <QStyle>
 #include <QStyleOptionTab>
@@ -215,10 +216,38 @@ void TTabControl::UserSelect(Integer Index) {
 // ---------------------------------------------------------------------------
 // TTabSheet
 
+namespace {
+
+// A page's OnShow and OnHide follow whether it is on the screen: it becomes
+// the active page of a shown window, or its window is shown while it is
+// the active page (and the other way round), as in the class library.
+class TSheetWatcher : public QObject {
+public:
+    TSheetWatcher(QObject* parent, TTabSheet* sheet) : QObject(parent), FSheet(sheet), FAlive(sheet->AliveToken()) {}
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (FAlive.expired() || watched != WidgetOf(FSheet) || event->spontaneous()) return false;
+        if (event->type() == QEvent::Show)
+            SafeCall(FSheet, [this] { FireEvent(FSheet->OnShow, FSheet); });
+        else if (event->type() == QEvent::Hide)
+            SafeCall(FSheet, [this] { FireEvent(FSheet->OnHide, FSheet); });
+        return false;
+    }
+
+private:
+    TTabSheet* FSheet;
+    std::weak_ptr<void> FAlive;
+};
+
+}  // namespace
+
 TTabSheet::TTabSheet(TComponent* AOwner) : TWinControl(AOwner) {
-    AttachWidget(this, NewPaintWidget(nullptr, [this](QPainter& p) {
-                     if (QWidget* w = WidgetOf(this)) p.fillRect(w->rect(), ToQColor(Color()));
-                 }));
+    QWidget* w = NewPaintWidget(nullptr, [this](QPainter& p) {
+        if (QWidget* self = WidgetOf(this)) p.fillRect(self->rect(), ToQColor(Color()));
+    });
+    w->installEventFilter(new TSheetWatcher(w, this));
+    AttachWidget(this, w);
     TControl::SetVisible(false);
     SetAlign(alClient);
     SetParentColor(true);
@@ -331,15 +360,14 @@ void TPageControl::ChangeActivePage(TTabSheet* Page) {
     TForm* form = GetParentForm(this);
     FActivePage = Page;
     std::weak_ptr<void> alive = AliveToken();
+    // The pages' OnShow and OnHide come from their widgets being shown and hidden.
     if (Page) {
         Page->BringToFront();
         Page->SetVisible(true);
-        FireEvent(Page->OnShow, Page);
         if (alive.expired()) return;
     }
     if (old && old->FPageControl == this) {
         old->SetVisible(false);
-        FireEvent(old->OnHide, old);
         if (alive.expired()) return;
     }
     (void)form;

@@ -5,8 +5,9 @@
 // As in the class library, changing the tab in code (TabIndex,
 // ActivePage, ActivePageIndex) fires no OnChanging/OnChange; the user's
 // click on a tab and SelectNextPage ask OnChanging (which may refuse) and
-// then fire OnChange. A page fires OnShow when it becomes the active page
-// and OnHide when it stops being it.
+// then fire OnChange. A page fires OnShow when it comes on the screen (it
+// becomes the active page of a shown window, or the window is shown while
+// it is the active page) and OnHide when it leaves the screen.
 
 #include <functional>
 #include <memory>

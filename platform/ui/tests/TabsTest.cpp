@@ -47,6 +47,7 @@ struct TPages {
 
 TEST(TPageControlTest, CodeShowsPagesWithoutChangeEvents) {
     TPages p;
+    p.Form->Show();
     EXPECT_EQ(p.Control->PageCount(), 3);
     EXPECT_EQ(p.Control->ActivePageIndex(), -1);
     p.Control->SetActivePage(p.Sheets[1]);
@@ -59,6 +60,16 @@ TEST(TPageControlTest, CodeShowsPagesWithoutChangeEvents) {
     EXPECT_EQ(p.Control->ActivePage(), nullptr);
     SetPropValue(p.Control, "ActivePageIndex", "0");
     EXPECT_EQ(p.Control->ActivePage(), p.Sheets[0]);
+}
+
+TEST(TPageControlTest, ActivePageShowsWithItsWindow) {
+    TPages p;
+    p.Control->SetActivePageIndex(1);  // the window is not shown yet
+    EXPECT_TRUE(p.Log.empty());
+    TModalAnswerer answers;
+    answers.Answer(mrOk, [&](TForm*) { EXPECT_EQ(p.Log, (std::vector<std::string>{"show Obrázky"})); });
+    p.Form->ShowModal();
+    EXPECT_EQ(p.Log, (std::vector<std::string>{"show Obrázky", "hide Obrázky"}));
 }
 
 TEST(TPageControlTest, UserClickOnATabAsksAndFiresOnChange) {
