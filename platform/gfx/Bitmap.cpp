@@ -296,7 +296,7 @@ void TBitmap::Reallocate(Integer width, Integer height, TPixelFormat format, boo
     if (width < 0 || height < 0 || width > MaxBitmapSide || height > MaxBitmapSide)
         throw EInvalidGraphicOperation("Bitmap size " + Num(width) + " x " + Num(height) + " outside 0.." +
                                        Num(MaxBitmapSide));
-    if (width == 0 || height == 0) width = height = 0;
+    // A zero side keeps the other one: code sets Width and then Height.
     const Integer stride = StrideFor(width, format);
     if (Int64(stride) * height > MaxBitmapBytes)
         throw EInvalidGraphicOperation("Bitmap of " + Num(width) + " x " + Num(height) + " pixels is too large");

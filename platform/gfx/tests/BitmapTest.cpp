@@ -128,6 +128,33 @@ TEST(TBitmapTest, SetSizeKeepsTopLeftAndFillsWhite) {
     EXPECT_THROW(b.SetSize(1 << 20, 1 << 20), EInvalidGraphicOperation);
 }
 
+TEST(TBitmapTest, WidthAndHeightSetOneAfterTheOtherBothHold) {
+    // Code sets Width, then Height: the zero height in between must not
+    // drop the width.
+    TBitmap b;
+    b.SetPixelFormat(pf24bit);
+    b.SetWidth(10);
+    EXPECT_EQ(b.Width(), 10);
+    EXPECT_EQ(b.Height(), 0);
+    EXPECT_TRUE(b.Empty());
+    b.SetHeight(5);
+    EXPECT_EQ(b.Width(), 10);
+    EXPECT_EQ(b.Height(), 5);
+    EXPECT_FALSE(b.Empty());
+    EXPECT_EQ(b.GetPixel(9, 4), clWhite);
+    b.SetHeight(0);
+    EXPECT_EQ(b.Width(), 10);
+    EXPECT_TRUE(b.Empty());
+    EXPECT_EQ(b.GetPixel(0, 0), -1);
+    EXPECT_THROW(b.ScanLine(0), EInvalidGraphicOperation);
+    // An empty bitmap of some width is written and read back as such.
+    TBitmap back;
+    const std::vector<Byte> bytes = b.SaveToBytes();
+    back.LoadFromBytes(bytes.data(), bytes.size());
+    EXPECT_EQ(back.Width(), 10);
+    EXPECT_TRUE(back.Empty());
+}
+
 TEST(TBitmapTest, WideningIsExactAndNarrowingPicksNearest) {
     TBitmap b;
     b.SetPixelFormat(pf8bit);
