@@ -477,15 +477,12 @@ TListBox::TListBox(TComponent* AOwner) : TWinControl(AOwner) {
     list->setUniformItemSizes(true);
     AttachWidget(this, list);
     FItems = std::make_unique<TListBoxStrings>(this);
-    auto userChange = [this] {
+    // The user's changes of the selection click, as the list's selection
+    // notice does; moving the focus rectangle alone (Qt does so when the
+    // list gets the focus) does not.
+    QObject::connect(list, &QListWidget::itemSelectionChanged, list, [this] {
         if (FUpdatingSelection > 0) return;
         SafeCall(this, [this] { Click(); });
-    };
-    QObject::connect(list, &QListWidget::currentRowChanged, list, [this, userChange](int) {
-        if (!FMultiSelect) userChange();
-    });
-    QObject::connect(list, &QListWidget::itemSelectionChanged, list, [this, userChange] {
-        if (FMultiSelect) userChange();
     });
     RouteChildInput(this, list->viewport(), false, true);
     SetTabStop(true);
@@ -512,7 +509,14 @@ void TListBox::SetItems(TStrings* Value) {
 
 Integer TListBox::ItemIndex() const {
     auto* list = QtWidget<QListWidget>(this);
-    return list ? list->currentRow() : -1;
+    if (!list) return -1;
+    if (FMultiSelect) return list->currentRow();
+    // A single-select list answers with its selected item, not with the
+    // focus rectangle.
+    const int row = list->currentRow();
+    if (row >= 0 && list->item(row)->isSelected()) return row;
+    const QList<QListWidgetItem*> selected = list->selectedItems();
+    return selected.isEmpty() ? -1 : list->row(selected.first());
 }
 
 void TListBox::SetItemIndex(Integer Value) {

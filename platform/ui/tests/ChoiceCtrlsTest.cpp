@@ -211,6 +211,21 @@ TEST(TListBoxTest, CodeSelectionIsSilentUserSelectionClicks) {
     EXPECT_THROW(list->Selected(5), EListError);
 }
 
+TEST(TListBoxTest, FocusAloneSelectsNothing) {
+    THost host;
+    auto* list = Make<TListBox>(host.Form, "FileList");
+    list->Items()->SetCommaText("a,b");
+    host.Form->Show();
+    int clicks = 0;
+    list->OnClick = [&](TObject*) { ++clicks; };
+    list->SetFocus();
+    PumpUntilIdle();
+    EXPECT_EQ(list->ItemIndex(), -1);
+    SendKey(list, VK_DOWN);
+    EXPECT_GE(list->ItemIndex(), 0);
+    EXPECT_EQ(clicks, 1);
+}
+
 TEST(TListBoxTest, MultiSelectCountsSelectedItems) {
     THost host;
     auto* list = Make<TListBox>(host.Form, "CheckLB2");
