@@ -67,9 +67,13 @@ TModalResult AskBox(const AnsiString& caption, const AnsiString& text, bool yesN
     const Integer width = std::max<Integer>(std::max<Integer>(r.Right + 32, buttons * 83 + 24), 180);
     TFormPtr form(NewDialogForm(caption, width, r.Bottom + 64));
     auto* label = Put<TLabel>(form.get(), "MessageLabel", 16, 14, r.Right, r.Bottom);
+    // Measured above: the label keeps that size rather than sizing itself
+    // from an empty caption first.
+    label->SetAutoSize(false);
     label->SetShowAccelChar(false);
     label->SetWordWrap(true);
     label->SetCaption(text);
+    label->SetBounds(16, 14, r.Right + 1, r.Bottom);
     const Integer top = r.Bottom + 28;
     Integer left = (width - (buttons * 75 + (buttons - 1) * 8)) / 2;
     if (yesNo) {
@@ -341,12 +345,12 @@ bool TColorDialog::Execute() {
     PutLabel(form, "&Základní barvy:", 8, 6);
     std::vector<TShape*> swatches;
     auto* preview = Put<TShape>(form, "Preview", 8, 174, 60, 70);
-    auto* red = Put<TSpinEdit>(form, "RedEdit", 120, 174, 50, 22);
-    auto* green = Put<TSpinEdit>(form, "GreenEdit", 120, 198, 50, 22);
-    auto* blue = Put<TSpinEdit>(form, "BlueEdit", 120, 222, 50, 22);
-    PutLabel(form, "Červená:", 76, 178);
-    PutLabel(form, "Zelená:", 76, 202);
-    PutLabel(form, "Modrá:", 76, 226);
+    auto* red = Put<TSpinEdit>(form, "RedEdit", 150, 174, 60, 22);
+    auto* green = Put<TSpinEdit>(form, "GreenEdit", 150, 198, 60, 22);
+    auto* blue = Put<TSpinEdit>(form, "BlueEdit", 150, 222, 60, 22);
+    PutLabel(form, "Červená:", 80, 178);
+    PutLabel(form, "Zelená:", 80, 202);
+    PutLabel(form, "Modrá:", 80, 226);
     bool syncing = false;
     auto show = [&](TColor c) {
         current = c;

@@ -52,6 +52,7 @@ TEST(TSaveDialogTest, OverwritePromptCanRefuseAndDefaultExtIsAdded) {
     TModalAnswerer answers;
     answers.Act([](TForm* f) {
         EXPECT_EQ(f->Caption(), "Uložit jako");
+        EXPECT_TRUE(SaveControlToPng(f, VEMLOR_TEST_OUTPUT "/dialog-save.png"));
         auto* list = Find<TListBox>(f, "FileList");
         EXPECT_GE(list->Items()->IndexOf("logo.bmp"), 0);
         EXPECT_LT(list->Items()->IndexOf("poznámky.txt"), 0);  // filtered out
@@ -59,6 +60,7 @@ TEST(TSaveDialogTest, OverwritePromptCanRefuseAndDefaultExtIsAdded) {
         Find<TButton>(f, "OKButton")->Click();
     });
     answers.ClickButton("NoButton", [](TForm* f) {
+        EXPECT_TRUE(SaveControlToPng(f, VEMLOR_TEST_OUTPUT "/dialog-overwrite.png"));
         EXPECT_NE(Find<TLabel>(f, "MessageLabel")->Caption().find("logo.bmp"), AnsiString::npos);
     });
     answers.Act([](TForm* f) {
@@ -117,6 +119,7 @@ TEST(TColorDialogTest, ChosenSwatchOrNumbersBecomeTheColour) {
     TModalAnswerer answers;
     answers.Act([](TForm* f) {
         EXPECT_EQ(Find<TSpinEdit>(f, "RedEdit")->Value(), 0);
+        EXPECT_TRUE(SaveControlToPng(f, VEMLOR_TEST_OUTPUT "/dialog-color.png"));
         SendClick(Find<TShape>(f, "Swatch8"), 3, 3);
         Find<TButton>(f, "OKButton")->Click();
     });
@@ -153,6 +156,7 @@ TEST(TFontDialogTest, StyleSizeAndColourComeBack) {
         color->SetItemIndex(12);
         color->OnChange(color);
         EXPECT_TRUE(Find<TLabel>(f, "Sample")->Font()->Style().Contains(fsBold));
+        EXPECT_TRUE(SaveControlToPng(f, VEMLOR_TEST_OUTPUT "/dialog-font.png"));
         Find<TButton>(f, "OKButton")->Click();
     });
     ASSERT_TRUE(dialog.Execute());
