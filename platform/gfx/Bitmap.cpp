@@ -302,7 +302,7 @@ void TBitmap::Reallocate(Integer width, Integer height, TPixelFormat format, boo
         throw EInvalidGraphicOperation("Bitmap of " + Num(width) + " x " + Num(height) + " pixels is too large");
     std::vector<Byte> bits(std::size_t(stride) * std::size_t(height));
     const int bpp = StorageBits(format);
-    if (height > 0) {
+    if (!bits.empty()) {
         // New pixels are white.
         const Cardinal white = ColorToValue(clWhite, format, FColorTable);
         Byte* row0 = bits.data();
@@ -389,12 +389,14 @@ void TBitmap::SetPixelFormat(TPixelFormat Value) {
 }
 
 Byte* TBitmap::ScanLine(Integer Row) {
-    if (Row < 0 || Row >= FHeight) throw EInvalidGraphicOperation("Scan line index out of range");
+    // A bitmap of zero width has rows but no bytes to point at.
+    if (Row < 0 || Row >= FHeight || FBits.empty()) throw EInvalidGraphicOperation("Scan line index out of range");
     return FBits.data() + std::size_t(Row) * FStride;
 }
 
 const Byte* TBitmap::ScanLine(Integer Row) const {
-    if (Row < 0 || Row >= FHeight) throw EInvalidGraphicOperation("Scan line index out of range");
+    // A bitmap of zero width has rows but no bytes to point at.
+    if (Row < 0 || Row >= FHeight || FBits.empty()) throw EInvalidGraphicOperation("Scan line index out of range");
     return FBits.data() + std::size_t(Row) * FStride;
 }
 
@@ -574,7 +576,8 @@ void TBitmap::LoadFromBytes(const Byte* Data, std::size_t Size) {
     }
     b.Reallocate(L.width, L.height, format, false);
     const int outBits = StorageBits(format);
-    for (Integer r = 0; r < b.FHeight; ++r) {
+    const Integer rows = b.FBits.empty() ? 0 : b.FHeight;  // nothing to copy for a zero width
+    for (Integer r = 0; r < rows; ++r) {
         const Byte* src = Data + L.bitsOffset + L.stride * r;
         Byte* dst = b.FBits.data() + std::size_t(L.topDown ? r : b.FHeight - 1 - r) * b.FStride;
         if (!generic) {

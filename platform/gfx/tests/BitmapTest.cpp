@@ -153,6 +153,17 @@ TEST(TBitmapTest, WidthAndHeightSetOneAfterTheOtherBothHold) {
     back.LoadFromBytes(bytes.data(), bytes.size());
     EXPECT_EQ(back.Width(), 10);
     EXPECT_TRUE(back.Empty());
+    // Zero width with rows: no bytes to point at, and a file of it loads.
+    TBitmap thin;
+    thin.SetPixelFormat(pf8bit);
+    thin.SetSize(0, 5);
+    EXPECT_EQ(thin.Height(), 5);
+    EXPECT_THROW(thin.ScanLine(0), EInvalidGraphicOperation);
+    thin.SetPixelFormat(pf24bit);
+    const std::vector<Byte> thinBytes = thin.SaveToBytes();
+    back.LoadFromBytes(thinBytes.data(), thinBytes.size());
+    EXPECT_EQ(back.Height(), 5);
+    EXPECT_TRUE(back.Empty());
 }
 
 TEST(TBitmapTest, WideningIsExactAndNarrowingPicksNearest) {
