@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -89,6 +90,19 @@ TEST(TPageControlTest, UserClickOnATabAsksAndFiresOnChange) {
     p.AllowChange = true;
     p.Control->SelectNextPage(true);  // wraps around
     EXPECT_EQ(p.Control->ActivePageIndex(), 0);
+}
+
+TEST(TPageControlTest, CtrlTabWalksThePagesAsTheUserWould) {
+    TPages p;
+    p.Control->SetActivePageIndex(2);
+    p.Form->Show();
+    p.Control->SetFocus();
+    p.Log.clear();
+    SendKey(p.Control, VK_TAB, {ssCtrl});
+    EXPECT_EQ(p.Control->ActivePageIndex(), 0);
+    SendKey(p.Control, VK_TAB, {ssCtrl, ssShift});
+    EXPECT_EQ(p.Control->ActivePageIndex(), 2);
+    EXPECT_EQ(std::count(p.Log.begin(), p.Log.end(), "change"), 2);
 }
 
 TEST(TPageControlTest, SheetsFillTheAreaUnderTheTabsAndLeaveWhenFreed) {
