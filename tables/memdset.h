@@ -35,9 +35,26 @@ class TStringList;
 enum TMemSortOption { soDesc, soCaseInsensitive };
 using TMemSortOptions = TSet<TMemSortOption>;
 
+// The images of a loaded table file are carved from shared blocks, one
+// allocation for many records, because a start-up restore of a large table
+// spent most of its time allocating and faulting in one image at a time
+// (memdset_file.cpp). Every other image is allocated on its own. Either way a
+// record owns its image and frees it alone; a block goes with its last image.
+// An image is replaced by assigning another TMemImage (or a make_unique one),
+// never by reset(), which would keep the old image's block.
+struct TMemImageBlock;
+struct TMemImageDeleter {
+    TMemImageBlock* Block = nullptr;  // nullptr: an image of its own (new Byte[])
+    TMemImageDeleter() = default;
+    explicit TMemImageDeleter(TMemImageBlock* block) : Block(block) {}
+    TMemImageDeleter(std::default_delete<Byte[]>) {}  // so std::make_unique<Byte[]> images still fit
+    void operator()(Byte* image) const;
+};
+using TMemImage = std::unique_ptr<Byte[], TMemImageDeleter>;
+
 // One stored record.
 struct TMemRecord {
-    std::unique_ptr<Byte[]> Data;        // record image
+    TMemImage Data;                      // record image
     Integer Id = 0;                      // record id (bookmark)
     std::vector<AnsiString> Blobs;       // empty: no blob values yet
     std::vector<std::u16string> Wides;   // one per wide-string field

@@ -25,8 +25,18 @@
 
 #include <algorithm>
 #include <bit>
+#include <cerrno>
 #include <cmath>
+#include <cstdlib>
+#include <cstdint>
 #include <cstring>
+#include <memory>
+#include <new>
+
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "platform/rtl/FileUtils.h"
 
@@ -116,6 +126,107 @@ private:
 };
 
 }  // namespace
+
+// ---------------------------------------------------------------------------
+// Pooled record images
+
+// A block's header; its images follow, each one record size long.
+struct TMemImageBlock {
+    std::size_t Holders;  // live images, plus one while the pool still carves
+    bool Mapped;          // a huge-page block of its own mapping, else from calloc
+};
+
+namespace {
+
+constexpr std::size_t kBlockHeader = (sizeof(TMemImageBlock) + alignof(std::max_align_t) - 1) /
+                                     alignof(std::max_align_t) * alignof(std::max_align_t);
+constexpr std::size_t kHugeBlock = std::size_t{1} << 21;  // one transparent huge page
+
+void ReleaseBlock(TMemImageBlock* block) {
+    if (--block->Holders > 0) return;
+    bool mapped = block->Mapped;
+    block->~TMemImageBlock();
+    if (mapped)
+        ::munmap(block, kHugeBlock);
+    else
+        std::free(block);
+}
+
+// kHugeBlock zeroed bytes on a huge-page boundary, asking for a huge page:
+// touching it then costs one page fault instead of 512. nullptr when the
+// system gives no such mapping.
+void* MapHugeBlock() {
+    void* raw = ::mmap(nullptr, 2 * kHugeBlock, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (raw == MAP_FAILED) return nullptr;
+    auto start = reinterpret_cast<std::uintptr_t>(raw);
+    std::uintptr_t aligned = (start + kHugeBlock - 1) & ~std::uintptr_t{kHugeBlock - 1};
+    if (aligned > start) ::munmap(raw, aligned - start);
+    if (std::uintptr_t end = start + 2 * kHugeBlock; end > aligned + kHugeBlock)
+        ::munmap(reinterpret_cast<void*>(aligned + kHugeBlock), end - aligned - kHugeBlock);
+    ::madvise(reinterpret_cast<void*>(aligned), kHugeBlock, MADV_HUGEPAGE);  // only a wish: may be refused
+    return reinterpret_cast<void*>(aligned);
+}
+
+// Zeroed images for the records of one file, carved from blocks. Restoring a
+// large table was dominated by one allocation and a few page faults per
+// record. Blocks start small, so that a small table costs little, and grow
+// to one huge page each, so that a large table faults its memory in with few
+// faults while one record kept alive pins no more than that page. Blocks come
+// zeroed (calloc, or fresh pages from the system), so the reader writes only
+// the bytes a value uses.
+class TImagePool {
+public:
+    explicit TImagePool(std::size_t imageSize) : FSize(std::max<std::size_t>(imageSize, 1)) {}
+    ~TImagePool() {
+        if (FBlock) ReleaseBlock(FBlock);
+    }
+    TImagePool(const TImagePool&) = delete;
+    TImagePool& operator=(const TImagePool&) = delete;
+
+    TMemImage Take() {
+        if (!FBlock || FUsed == FCapacity) NewBlock();
+        Byte* image = reinterpret_cast<Byte*>(FBlock) + kBlockHeader + FUsed * FSize;
+        ++FUsed;
+        ++FBlock->Holders;
+        return TMemImage(image, TMemImageDeleter(FBlock));
+    }
+
+private:
+    static constexpr std::size_t kFirstImages = 64;
+
+    void NewBlock() {
+        std::size_t hugeCapacity = (kHugeBlock - kBlockHeader) / FSize;  // 0: images larger than a huge page
+        std::size_t capacity = FBlock ? FCapacity * 2 : kFirstImages;
+        capacity = std::min(capacity, std::max<std::size_t>(hugeCapacity, 1));
+        void* memory = nullptr;
+        bool mapped = false;
+        // Only a table that has filled a smaller block already earns a huge page.
+        if (FBlock && capacity == hugeCapacity) {
+            memory = MapHugeBlock();
+            mapped = memory != nullptr;
+        }
+        if (!memory) memory = std::calloc(1, kBlockHeader + capacity * FSize);
+        if (!memory) throw std::bad_alloc();
+        if (FBlock) ReleaseBlock(FBlock);
+        FBlock = new (memory) TMemImageBlock{1, mapped};
+        FCapacity = capacity;
+        FUsed = 0;
+    }
+
+    std::size_t FSize;
+    TMemImageBlock* FBlock = nullptr;
+    std::size_t FCapacity = 0;
+    std::size_t FUsed = 0;
+};
+
+}  // namespace
+
+void TMemImageDeleter::operator()(Byte* image) const {
+    if (Block)
+        ReleaseBlock(Block);
+    else
+        delete[] image;
+}
 
 // ---------------------------------------------------------------------------
 // Writer
@@ -210,14 +321,52 @@ void TMemData::StoreToFile(const AnsiString& fileName) {
 // ---------------------------------------------------------------------------
 // Reader
 
-void TMemData::RestoreFromFile(const AnsiString& fileName) {
-    AnsiString bytes;
-    try {
-        bytes = ReadFileBytes(fileName);
-    } catch (const Exception&) {
-        return;  // an unreadable file leaves the table as it was
+namespace {
+
+// The file's bytes read straight into one buffer of the size the file
+// reports, which growing a string piece by piece would copy and fault in
+// again and again. False when the file cannot be read.
+bool ReadWholeFile(const AnsiString& fileName, std::unique_ptr<char[]>& data, std::size_t& size) {
+    const int fd = ::open(SysFileName(fileName).c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return false;
+    struct stat st;
+    if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
+        ::close(fd);
+        return false;
     }
-    RestoreFromBytes(bytes);
+    // One byte more than reported, so that the end is seen without growing;
+    // a file that grows meanwhile (or reports no size) is still read whole.
+    std::size_t capacity = static_cast<std::size_t>(std::max<off_t>(st.st_size, 0)) + 1;
+    auto buffer = std::make_unique_for_overwrite<char[]>(capacity);
+    size = 0;
+    for (;;) {
+        if (size == capacity) {
+            auto larger = std::make_unique_for_overwrite<char[]>(capacity * 2);
+            std::memcpy(larger.get(), buffer.get(), size);
+            buffer = std::move(larger);
+            capacity *= 2;
+        }
+        const ssize_t got = ::read(fd, buffer.get() + size, capacity - size);
+        if (got == 0) break;
+        if (got < 0) {
+            if (errno == EINTR) continue;
+            ::close(fd);
+            return false;
+        }
+        size += static_cast<std::size_t>(got);
+    }
+    ::close(fd);
+    data = std::move(buffer);
+    return true;
+}
+
+}  // namespace
+
+void TMemData::RestoreFromFile(const AnsiString& fileName) {
+    std::unique_ptr<char[]> bytes;
+    std::size_t size = 0;
+    if (!ReadWholeFile(fileName, bytes, size)) return;  // an unreadable file leaves the table as it was
+    RestoreFromBytes(std::string_view(bytes.get(), size));
 }
 
 void TMemData::RestoreFromBytes(std::string_view data) {
@@ -341,6 +490,7 @@ void TMemData::ReadRecords(std::string_view data) {
     const auto wideCount = static_cast<std::size_t>(FStorage.WideCount());
     const auto blobCount = static_cast<std::size_t>(FStorage.BlobCount());
 
+    TImagePool pool(recordSize);
     Integer counter = 1;
     while (!in.AtEnd()) {
         std::size_t start = in.Pos();
@@ -407,10 +557,9 @@ void TMemData::ReadRecords(std::string_view data) {
         // repeat for ever.
         if (stop || in.Pos() == start) break;
 
-        // Every byte of the image is written exactly once below (the slots
-        // tile the record), so it is allocated uninitialised.
+        // The image comes zeroed: below only the bytes of values are written.
         TMemRecord record;
-        record.Data.reset(new Byte[recordSize]);
+        record.Data = pool.Take();
         record.Wides.resize(wideCount);
         Byte* image = record.Data.get();
         record.Id = counter;
@@ -422,12 +571,10 @@ void TMemData::ReadRecords(std::string_view data) {
         for (const TSlot& slot : slots) {
             Byte* value = image + slot.NullOffset + 1;
             const TMemReadField* c = slot.Source;
-            std::size_t used = 0;
             Byte flag = 0;
             switch (slot.Kind) {
             case skRecId:
                 std::memcpy(value, &counter, 4);
-                used = 4;
                 flag = 1;
                 break;
             case skMissing:  // a field the file lacks stays null
@@ -438,7 +585,6 @@ void TMemData::ReadRecords(std::string_view data) {
                 if (const void* nul = std::memchr(c->Value.data(), 0, n))
                     n = static_cast<std::size_t>(static_cast<const char*>(nul) - c->Value.data());
                 std::memcpy(value, c->Value.data(), n);
-                used = n;
                 flag = 1;
                 break;
             }
@@ -448,16 +594,20 @@ void TMemData::ReadRecords(std::string_view data) {
                 break;
             case skFixed:
                 flag = c->NullFlag;
-                if (flag) {
-                    used = std::min(c->Value.size(), slot.Size);
-                    std::memcpy(value, c->Value.data(), used);
-                }
+                if (flag) std::memcpy(value, c->Value.data(), std::min(c->Value.size(), slot.Size));
                 break;
             }
             image[slot.NullOffset] = flag;
-            std::memset(value + used, 0, slot.Size - used);
         }
         ApplyAutoIncrement(record, true);
+        if (counter == 1) {
+            // Room for as many records as the first one's size suggests, so
+            // that the list is not moved again and again while it grows. A
+            // damaged file with a tiny first record reserves no more than a
+            // few times its own size.
+            std::size_t guess = in.Left() / (in.Pos() - start);
+            FStorage.FRecords.reserve(std::min(1 + guess + guess / 8, 4 * data.size() / sizeof(TMemRecord)));
+        }
         FStorage.FRecords.push_back(std::move(record));
         FIdCounter = counter;
         ++counter;

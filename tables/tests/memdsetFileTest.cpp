@@ -350,3 +350,62 @@ TEST(TMemDataFileTest, FileRoundTripThroughDisk) {
     g->Table->First();
     ExpectAllTypesRow1(g->Table);
 }
+
+TEST(TMemDataFileTest, ManyLoadedRecordsAreEditedDeletedAndSortedOneByOne) {
+    // Records of about 1 KB, enough of them that the loaded images fill
+    // several shared blocks, the largest of a huge page each.
+    auto make = [] {
+        auto h = std::make_unique<TTableHolder>();
+        h->Table->SetName("Velka");
+        AddField<TIntegerField>(h->Owner.get(), h->Table, "ID");
+        AddField<TStringField>(h->Owner.get(), h->Table, "Text", 1000);
+        return h;
+    };
+    constexpr int kRows = 6000;
+    auto source = make();
+    source->Table->Open();
+    for (int i = 0; i < kRows; ++i) {
+        source->Table->Append();
+        source->Table->FieldByName("ID")->SetAsInteger(i);
+        source->Table->FieldByName("Text")->SetAsString("řádek " + std::to_string(kRows - i));
+        source->Table->Post();
+    }
+    std::string folder = TestFolder("many");
+    source->Table->StoreToFile(folder + "Velka.dat");
+    source.reset();
+
+    auto h = make();
+    h->Table->RestoreFromFile(folder + "Velka.dat");
+    ASSERT_EQ(h->Table->RecordCount(), kRows);
+    TMemData* t = h->Table;
+    // Every other record goes, from the end and from the front.
+    t->Last();
+    for (int i = 0; i < kRows / 4; ++i) {
+        t->Delete();
+        t->Prior();
+    }
+    t->First();
+    for (int i = 0; i < kRows / 4; ++i) {
+        t->Delete();
+        t->Next();
+    }
+    ASSERT_EQ(t->RecordCount(), kRows / 2);
+    t->First();
+    t->Edit();
+    t->FieldByName("Text")->SetAsString("upravený");
+    t->Post();
+    t->SetSortedField("ID");
+    t->First();
+    EXPECT_EQ(t->FieldByName("ID")->AsInteger(), 1);
+    EXPECT_EQ(t->FieldByName("Text")->AsString(), "upravený");
+    t->Next();
+    EXPECT_EQ(t->FieldByName("ID")->AsInteger(), 3);
+    EXPECT_EQ(t->FieldByName("Text")->AsString(), "řádek " + std::to_string(kRows - 3));
+    t->Last();
+    EXPECT_EQ(t->FieldByName("ID")->AsInteger(), kRows - 2);
+    // Loading again over the loaded records frees them.
+    t->RestoreFromFile(folder + "Velka.dat");
+    EXPECT_EQ(t->RecordCount(), kRows);
+    t->Last();
+    EXPECT_EQ(t->FieldByName("Text")->AsString(), "řádek 1");
+}
