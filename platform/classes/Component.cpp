@@ -28,8 +28,8 @@ void EraseOne(std::vector<TComponent*>& list, TComponent* item) {
     if (it != list.end()) list.erase(it);
 }
 
-void AddOnce(std::vector<TComponent*>& list, TComponent* item) {
-    if (std::find(list.begin(), list.end(), item) == list.end()) list.push_back(item);
+void EraseAll(std::vector<TComponent*>& list, TComponent* item) {
+    list.erase(std::remove(list.begin(), list.end(), item), list.end());
 }
 
 }  // namespace
@@ -104,8 +104,8 @@ TComponent::~TComponent() {
     // then unlink themselves from it.
     while (!FFreeNotifies.empty()) {
         TComponent* other = FFreeNotifies.back();
-        FFreeNotifies.pop_back();
-        EraseOne(other->FFreeNotifies, this);
+        EraseAll(FFreeNotifies, other);
+        EraseAll(other->FFreeNotifies, this);
         // The owner hears of it once, through RemoveComponent below.
         if (other != FOwner) other->Notification(this, opRemove);
     }
@@ -196,10 +196,13 @@ TComponent* TComponent::FindComponent(const AnsiString& name) const {
     return nullptr;
 }
 
+// Links are counted: two pieces of code may each hold a pointer between the
+// same two components (a popup's PopupComponent and a tool button's drop-down
+// menu), and one of them letting go must not cut the other's notification.
 void TComponent::FreeNotification(TComponent* other) {
     if (!other || other == this) return;
-    AddOnce(FFreeNotifies, other);
-    AddOnce(other->FFreeNotifies, this);
+    FFreeNotifies.push_back(other);
+    other->FFreeNotifies.push_back(this);
 }
 
 void TComponent::RemoveFreeNotification(TComponent* other) {

@@ -87,7 +87,9 @@ public:
 
     // After this call other->Notification(this, opRemove) runs before this
     // component is freed, and this->Notification(other, opRemove) before
-    // other is freed. Either side may cancel with RemoveFreeNotification.
+    // other is freed. Either side may cancel with RemoveFreeNotification; each
+    // call cancels one earlier FreeNotification, and the link stays while any
+    // is left. Either side is told once, however many links there were.
     void FreeNotification(TComponent* other);
     void RemoveFreeNotification(TComponent* other);
 

@@ -84,7 +84,7 @@ TEST(TComponentTest, FreeNotificationReachesTheHolderOnceInEitherDirection) {
     auto* holder = new TProbe(nullptr, "Holder");
     auto* held = new TProbe(&form, "Held");
     held->FreeNotification(holder);
-    held->FreeNotification(holder);  // asking twice links once
+    held->FreeNotification(holder);  // asked twice, told once
     delete held;
     EXPECT_EQ(holder->Heard, (std::vector<std::string>{"remove Held"}));
     EXPECT_TRUE(holder->SawDestroying);
@@ -104,6 +104,17 @@ TEST(TComponentTest, RemoveFreeNotificationStopsTheNotice) {
     held->RemoveFreeNotification(&holder);
     delete held;
     EXPECT_TRUE(holder.Heard.empty());
+}
+
+TEST(TComponentTest, EachRemoveFreeNotificationCancelsOnlyOneLink) {
+    // Two references between the same pair: dropping one keeps the other's notice.
+    TProbe holder(nullptr, "Holder");
+    auto* held = new TProbe(nullptr, "Held");
+    held->FreeNotification(&holder);
+    holder.FreeNotification(held);
+    held->RemoveFreeNotification(&holder);
+    delete held;
+    EXPECT_EQ(holder.Heard, (std::vector<std::string>{"remove Held"}));
 }
 
 TEST(TComponentTest, OwnerIsToldOnceWhenItAlsoAskedForNotification) {
