@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "platform/rtl/SysUtils.h"
+
 void TPen::Changed() { FireEvent(OnChange, this); }
 void TPen::SetColor(TColor Value) {
     if (Value == FColor) return;
@@ -152,4 +154,14 @@ VEMLOR_PUBLISHED(TFont, TPersistent) {
     Prop("Pitch", &TFont::Pitch, &TFont::SetPitch);
     Prop("Size", &TFont::Size, &TFont::SetSize);
     Prop("Style", &TFont::Style, &TFont::SetStyle);
+}
+
+AnsiString ScreenFontFamily(const AnsiString& name) {
+    const AnsiString n = LowerCase(name);
+    if (n == "ms sans serif" || n == "arial" || n == "tahoma" || n == "verdana" || n == "ms shell dlg" ||
+        n == "ms shell dlg 2" || n == "small fonts" || n.empty())
+        return "DejaVu Sans";
+    if (n == "courier" || n == "courier new" || n == "fixedsys" || n == "terminal") return "DejaVu Sans Mono";
+    if (n == "times new roman" || n == "ms serif" || n == "times") return "DejaVu Serif";
+    return name;
 }

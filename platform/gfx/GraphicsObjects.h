@@ -76,6 +76,11 @@ private:
 
 // "MS Sans Serif" and the other classic family names are drawn with the
 // DejaVu families at the same size.
+// The installed family that stands in for a font name of the original
+// platform ("MS Sans Serif" -> "DejaVu Sans"); other names pass unchanged.
+// Text is measured and drawn with this family wherever it is shown.
+AnsiString ScreenFontFamily(const AnsiString& name);
+
 class TFont : public TPersistent {
 public:
     static const TClassInfo& StaticClassInfo();

@@ -35,15 +35,7 @@ void EnsureGuiApplication() {
 }
 
 QString FamilyFor(const AnsiString& name) {
-    const AnsiString n = LowerCase(name);
-    if (n == "ms sans serif" || n == "arial" || n == "tahoma" || n == "verdana" || n == "ms shell dlg" ||
-        n == "ms shell dlg 2" || n == "small fonts" || n.empty())
-        return QStringLiteral("DejaVu Sans");
-    if (n == "courier" || n == "courier new" || n == "fixedsys" || n == "terminal")
-        return QStringLiteral("DejaVu Sans Mono");
-    if (n == "times new roman" || n == "ms serif" || n == "times")
-        return QStringLiteral("DejaVu Serif");
-    return QString::fromUtf8(AnsiToUtf8(name).c_str());
+    return QString::fromUtf8(AnsiToUtf8(ScreenFontFamily(name)).c_str());
 }
 
 QFont MakeFont(const TFont& font) {

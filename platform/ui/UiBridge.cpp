@@ -46,16 +46,7 @@ AnsiString StripMnemonics(const AnsiString& caption) {
 QString ToQMnemonic(const AnsiString& caption) { return ToQ(caption); }
 
 namespace {
-QString FamilyFor(const AnsiString& name) {
-    const AnsiString n = LowerCase(name);
-    if (n == "ms sans serif" || n == "arial" || n == "tahoma" || n == "verdana" || n == "ms shell dlg" ||
-        n == "ms shell dlg 2" || n == "small fonts" || n.empty())
-        return QStringLiteral("DejaVu Sans");
-    if (n == "courier" || n == "courier new" || n == "fixedsys" || n == "terminal")
-        return QStringLiteral("DejaVu Sans Mono");
-    if (n == "times new roman" || n == "ms serif" || n == "times") return QStringLiteral("DejaVu Serif");
-    return ToQ(name);
-}
+QString FamilyFor(const AnsiString& name) { return ToQ(ScreenFontFamily(name)); }
 }  // namespace
 
 QFont ToQFont(const TFont& font) {
