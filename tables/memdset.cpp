@@ -631,6 +631,19 @@ void TMemData::InternalRefresh() {
 // ---------------------------------------------------------------------------
 // The value comparison that sorting and searching share
 
+AnsiString TMemData::SortText(const TMemField* d, const TMemRecord& r) const {
+    if (d->DataType() == ftWideString) return WideToAnsi(r.Wides[static_cast<std::size_t>(d->WideIndex())]);
+    const Byte* p = r.Data.get() + d->ValueOffset();
+    return AnsiString(reinterpret_cast<const char*>(p),
+                      static_cast<std::size_t>(std::find(p, p + d->DataSize(), Byte{0}) - p));
+}
+
+int TMemData::CompareTexts(const AnsiString& a, const AnsiString& b) const {
+    int c = FSortOptions.Contains(soCaseInsensitive) ? AnsiCompareText(a, b) : AnsiCompareStr(a, b);
+    c = c < 0 ? -1 : (c > 0 ? 1 : 0);
+    return FSortOptions.Contains(soDesc) ? -c : c;
+}
+
 int TMemData::CompareValues(const TMemField* d, const TMemRecord& ra, const TMemRecord& rb) const {
     const Byte* a = ra.Data.get() + d->ValueOffset();
     const Byte* b = rb.Data.get() + d->ValueOffset();
@@ -640,23 +653,16 @@ int TMemData::CompareValues(const TMemField* d, const TMemRecord& ra, const TMem
         auto len = [&](const Byte* p) {
             return static_cast<std::size_t>(std::find(p, p + d->DataSize(), Byte{0}) - p);
         };
-        // Sorting compares the same few texts again and again: the scratch
-        // texts keep their memory between calls (one pair per thread, as
-        // the call thread searches tables too).
+        // Searches and the sorted move compare the same few texts again and
+        // again: the scratch texts keep their memory between calls (one pair
+        // per thread, as the call thread searches tables too).
         thread_local AnsiString sa, sb;
         sa.assign(reinterpret_cast<const char*>(a), len(a));
         sb.assign(reinterpret_cast<const char*>(b), len(b));
-        c = FSortOptions.Contains(soCaseInsensitive) ? AnsiCompareText(sa, sb) : AnsiCompareStr(sa, sb);
-        c = c < 0 ? -1 : (c > 0 ? 1 : 0);
-        break;
+        return CompareTexts(sa, sb);
     }
-    case ftWideString: {
-        AnsiString sa = WideToAnsi(ra.Wides[static_cast<std::size_t>(d->WideIndex())]);
-        AnsiString sb = WideToAnsi(rb.Wides[static_cast<std::size_t>(d->WideIndex())]);
-        c = FSortOptions.Contains(soCaseInsensitive) ? AnsiCompareText(sa, sb) : AnsiCompareStr(sa, sb);
-        c = c < 0 ? -1 : (c > 0 ? 1 : 0);
-        break;
-    }
+    case ftWideString:
+        return CompareTexts(SortText(d, ra), SortText(d, rb));
     case ftSmallint: case ftInteger: case ftAutoInc: case ftWord: case ftLargeint:
         c = Sign(ReadInteger(a, d->DataType()), ReadInteger(b, d->DataType()));
         break;

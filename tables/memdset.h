@@ -321,6 +321,10 @@ protected:
     void MoveToSortedPlace();
     // -1, 0, 1: the value comparison of two stored images on one column.
     int CompareValues(const TMemField* desc, const TMemRecord& a, const TMemRecord& b) const;
+    // The text a string or wide-string field is ordered by, and that order
+    // (CompareValues for texts, the sort options applied).
+    AnsiString SortText(const TMemField* desc, const TMemRecord& record) const;
+    int CompareTexts(const AnsiString& a, const AnsiString& b) const;
 
 private:
     void ReadRecords(std::string_view data);
