@@ -142,29 +142,32 @@ constexpr std::size_t kBlockHeader = (sizeof(TMemImageBlock) + alignof(std::max_
                                      alignof(std::max_align_t) * alignof(std::max_align_t);
 constexpr std::size_t kHugeBlock = std::size_t{1} << 21;  // one transparent huge page
 
+// `size` (a multiple of kHugeBlock) zeroed bytes on a huge-page boundary,
+// asking for huge pages: filling them then costs a page fault per 2 MB
+// instead of per 4 KB, and walking them few TLB misses. nullptr when the
+// system gives no such mapping; UnmapHuge gives it back.
+void* MapHuge(std::size_t size) {
+    void* raw = ::mmap(nullptr, size + kHugeBlock, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (raw == MAP_FAILED) return nullptr;
+    auto start = reinterpret_cast<std::uintptr_t>(raw);
+    std::uintptr_t aligned = (start + kHugeBlock - 1) & ~std::uintptr_t{kHugeBlock - 1};
+    if (aligned > start) ::munmap(raw, aligned - start);
+    if (std::uintptr_t end = start + size + kHugeBlock; end > aligned + size)
+        ::munmap(reinterpret_cast<void*>(aligned + size), end - aligned - size);
+    ::madvise(reinterpret_cast<void*>(aligned), size, MADV_HUGEPAGE);  // only a wish: may be refused
+    return reinterpret_cast<void*>(aligned);
+}
+
+void UnmapHuge(void* memory, std::size_t size) { ::munmap(memory, size); }
+
 void ReleaseBlock(TMemImageBlock* block) {
     if (--block->Holders > 0) return;
     bool mapped = block->Mapped;
     block->~TMemImageBlock();
     if (mapped)
-        ::munmap(block, kHugeBlock);
+        UnmapHuge(block, kHugeBlock);
     else
         std::free(block);
-}
-
-// kHugeBlock zeroed bytes on a huge-page boundary, asking for a huge page:
-// touching it then costs one page fault instead of 512. nullptr when the
-// system gives no such mapping.
-void* MapHugeBlock() {
-    void* raw = ::mmap(nullptr, 2 * kHugeBlock, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-    if (raw == MAP_FAILED) return nullptr;
-    auto start = reinterpret_cast<std::uintptr_t>(raw);
-    std::uintptr_t aligned = (start + kHugeBlock - 1) & ~std::uintptr_t{kHugeBlock - 1};
-    if (aligned > start) ::munmap(raw, aligned - start);
-    if (std::uintptr_t end = start + 2 * kHugeBlock; end > aligned + kHugeBlock)
-        ::munmap(reinterpret_cast<void*>(aligned + kHugeBlock), end - aligned - kHugeBlock);
-    ::madvise(reinterpret_cast<void*>(aligned), kHugeBlock, MADV_HUGEPAGE);  // only a wish: may be refused
-    return reinterpret_cast<void*>(aligned);
 }
 
 // Zeroed images for the records of one file, carved from blocks. Restoring a
@@ -202,7 +205,7 @@ private:
         bool mapped = false;
         // Only a table that has filled a smaller block already earns a huge page.
         if (FBlock && capacity == hugeCapacity) {
-            memory = MapHugeBlock();
+            memory = MapHuge(kHugeBlock);
             mapped = memory != nullptr;
         }
         if (!memory) memory = std::calloc(1, kBlockHeader + capacity * FSize);
@@ -323,10 +326,53 @@ void TMemData::StoreToFile(const AnsiString& fileName) {
 
 namespace {
 
+// The bytes of a file being read: huge pages once it is large, as filling
+// and parsing a large file through small pages cost a quarter of a restore.
+class TFileBuffer {
+public:
+    TFileBuffer() = default;
+    ~TFileBuffer() { Release(); }
+    TFileBuffer(const TFileBuffer&) = delete;
+    TFileBuffer& operator=(const TFileBuffer&) = delete;
+
+    char* Data() const { return FData; }
+    std::size_t Capacity() const { return FCapacity; }
+    // Room for at least `capacity` bytes; the first `keep` stay.
+    void Reserve(std::size_t capacity, std::size_t keep) {
+        char* data = nullptr;
+        bool mapped = false;
+        if (capacity >= kHugeBlock) {
+            capacity = (capacity + kHugeBlock - 1) & ~(kHugeBlock - 1);
+            data = static_cast<char*>(MapHuge(capacity));
+            mapped = data != nullptr;
+        }
+        if (!data) data = static_cast<char*>(std::malloc(capacity));
+        if (!data) throw std::bad_alloc();
+        if (keep > 0) std::memcpy(data, FData, keep);
+        Release();
+        FData = data;
+        FCapacity = capacity;
+        FMapped = mapped;
+    }
+
+private:
+    void Release() {
+        if (FMapped)
+            UnmapHuge(FData, FCapacity);
+        else
+            std::free(FData);
+        FData = nullptr;
+    }
+
+    char* FData = nullptr;
+    std::size_t FCapacity = 0;
+    bool FMapped = false;
+};
+
 // The file's bytes read straight into one buffer of the size the file
 // reports, which growing a string piece by piece would copy and fault in
 // again and again. False when the file cannot be read.
-bool ReadWholeFile(const AnsiString& fileName, std::unique_ptr<char[]>& data, std::size_t& size) {
+bool ReadWholeFile(const AnsiString& fileName, TFileBuffer& buffer, std::size_t& size) {
     const int fd = ::open(SysFileName(fileName).c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) return false;
     struct stat st;
@@ -334,39 +380,38 @@ bool ReadWholeFile(const AnsiString& fileName, std::unique_ptr<char[]>& data, st
         ::close(fd);
         return false;
     }
-    // One byte more than reported, so that the end is seen without growing;
-    // a file that grows meanwhile (or reports no size) is still read whole.
-    std::size_t capacity = static_cast<std::size_t>(std::max<off_t>(st.st_size, 0)) + 1;
-    auto buffer = std::make_unique_for_overwrite<char[]>(capacity);
     size = 0;
-    for (;;) {
-        if (size == capacity) {
-            auto larger = std::make_unique_for_overwrite<char[]>(capacity * 2);
-            std::memcpy(larger.get(), buffer.get(), size);
-            buffer = std::move(larger);
-            capacity *= 2;
+    try {
+        // One byte more than reported, so that the end is seen without
+        // growing; a file that grows meanwhile (or reports no size) is still
+        // read whole.
+        buffer.Reserve(static_cast<std::size_t>(std::max<off_t>(st.st_size, 0)) + 1, 0);
+        for (;;) {
+            if (size == buffer.Capacity()) buffer.Reserve(2 * size, size);
+            const ssize_t got = ::read(fd, buffer.Data() + size, buffer.Capacity() - size);
+            if (got == 0) break;
+            if (got < 0) {
+                if (errno == EINTR) continue;
+                ::close(fd);
+                return false;
+            }
+            size += static_cast<std::size_t>(got);
         }
-        const ssize_t got = ::read(fd, buffer.get() + size, capacity - size);
-        if (got == 0) break;
-        if (got < 0) {
-            if (errno == EINTR) continue;
-            ::close(fd);
-            return false;
-        }
-        size += static_cast<std::size_t>(got);
+    } catch (...) {
+        ::close(fd);
+        throw;
     }
     ::close(fd);
-    data = std::move(buffer);
     return true;
 }
 
 }  // namespace
 
 void TMemData::RestoreFromFile(const AnsiString& fileName) {
-    std::unique_ptr<char[]> bytes;
+    TFileBuffer bytes;
     std::size_t size = 0;
     if (!ReadWholeFile(fileName, bytes, size)) return;  // an unreadable file leaves the table as it was
-    RestoreFromBytes(std::string_view(bytes.get(), size));
+    RestoreFromBytes(std::string_view(bytes.Data(), size));
 }
 
 void TMemData::RestoreFromBytes(std::string_view data) {

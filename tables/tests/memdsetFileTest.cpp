@@ -353,7 +353,8 @@ TEST(TMemDataFileTest, FileRoundTripThroughDisk) {
 
 TEST(TMemDataFileTest, ManyLoadedRecordsAreEditedDeletedAndSortedOneByOne) {
     // Records of about 1 KB, enough of them that the loaded images fill
-    // several shared blocks, the largest of a huge page each.
+    // several shared blocks, the largest of a huge page each, and a file
+    // large enough to be read into huge pages too.
     auto make = [] {
         auto h = std::make_unique<TTableHolder>();
         h->Table->SetName("Velka");
@@ -362,17 +363,19 @@ TEST(TMemDataFileTest, ManyLoadedRecordsAreEditedDeletedAndSortedOneByOne) {
         return h;
     };
     constexpr int kRows = 6000;
+    auto Line = [](int n) { return "řádek " + std::to_string(n) + std::string(400, '.'); };
     auto source = make();
     source->Table->Open();
     for (int i = 0; i < kRows; ++i) {
         source->Table->Append();
         source->Table->FieldByName("ID")->SetAsInteger(i);
-        source->Table->FieldByName("Text")->SetAsString("řádek " + std::to_string(kRows - i));
+        source->Table->FieldByName("Text")->SetAsString(Line(kRows - i));
         source->Table->Post();
     }
     std::string folder = TestFolder("many");
     source->Table->StoreToFile(folder + "Velka.dat");
     source.reset();
+    ASSERT_GT(FileSize(folder + "Velka.dat"), Int64{2} << 20);
 
     auto h = make();
     h->Table->RestoreFromFile(folder + "Velka.dat");
@@ -400,12 +403,12 @@ TEST(TMemDataFileTest, ManyLoadedRecordsAreEditedDeletedAndSortedOneByOne) {
     EXPECT_EQ(t->FieldByName("Text")->AsString(), "upravený");
     t->Next();
     EXPECT_EQ(t->FieldByName("ID")->AsInteger(), 3);
-    EXPECT_EQ(t->FieldByName("Text")->AsString(), "řádek " + std::to_string(kRows - 3));
+    EXPECT_EQ(t->FieldByName("Text")->AsString(), Line(kRows - 3));
     t->Last();
     EXPECT_EQ(t->FieldByName("ID")->AsInteger(), kRows - 2);
     // Loading again over the loaded records frees them.
     t->RestoreFromFile(folder + "Velka.dat");
     EXPECT_EQ(t->RecordCount(), kRows);
     t->Last();
-    EXPECT_EQ(t->FieldByName("Text")->AsString(), "řádek 1");
+    EXPECT_EQ(t->FieldByName("Text")->AsString(), Line(1));
 }
