@@ -50,7 +50,10 @@ struct TControlImpl {
 // Everything the Qt side needs from the protected parts of the controls.
 struct TControlAccess {
     static TControlImpl& Impl(TControl* c) { return *c->FImpl; }
-    static void FromWidget(TControl* c, const QRect& r) { c->BoundsFromWidget(r.x(), r.y(), r.width(), r.height()); }
+    static void FromWidget(TControl* c, const QRect& r) {
+        const TPoint o = c->FParent && !c->IsTopLevel() ? c->FParent->ClientOffset() : TPoint{0, 0};
+        c->BoundsFromWidget(r.x() - o.x, r.y() - o.y, r.width(), r.height());
+    }
     static bool WantsKey(TWinControl* c, Word key) { return c->WantsKey(key); }
     static void PaintGraphic(TGraphicControl* c, QPainter& p);
     static void PaintCustom(TCustomControl* c, QPainter& p);
@@ -127,7 +130,8 @@ protected:
             m.Msg = MouseMessage(event->type(), e->button());
             m.WParam = MouseWParam(e);
             const QPoint p = e->position().toPoint();
-            m.LParam = MakeLParam(p.x(), p.y());
+            const TPoint o = FOwner->ClientOffset();
+            m.LParam = MakeLParam(p.x() - o.x, p.y() - o.y);
             return Dispatch(FOwner, m);
         }
         case QEvent::MouseMove: {
@@ -136,7 +140,8 @@ protected:
             m.Msg = WM_MOUSEMOVE;
             m.WParam = MouseWParam(e);
             const QPoint p = e->position().toPoint();
-            m.LParam = MakeLParam(p.x(), p.y());
+            const TPoint o = FOwner->ClientOffset();
+            m.LParam = MakeLParam(p.x() - o.x, p.y() - o.y);
             return Dispatch(FOwner, m);
         }
         case QEvent::Enter: {
@@ -408,7 +413,8 @@ void TControl::BoundsFromWidget(Integer ALeft, Integer ATop, Integer AWidth, Int
 
 void TControl::ApplyGeometry() {
     if (QWidget* w = FImpl->Widget) {
-        const QRect r(FLeft, FTop, FWidth, FHeight);
+        const TPoint o = FParent && !IsTopLevel() ? FParent->ClientOffset() : TPoint{0, 0};
+        const QRect r(FLeft + o.x, FTop + o.y, FWidth, FHeight);
         if (w->geometry() != r) w->setGeometry(r);
     }
 }
@@ -419,7 +425,8 @@ void TControl::SetClientHeight(Integer Value) { SetHeight(Value + (FHeight - Cli
 TPoint TControl::ClientToScreen(const TPoint& P) const {
     if (QWidget* w = FImpl->Widget) {
         if (w->isWindow() || FParent) {
-            const QPoint q = w->mapToGlobal(QPoint(P.x, P.y));
+            const TPoint o = ClientOffset();
+            const QPoint q = w->mapToGlobal(QPoint(P.x + o.x, P.y + o.y));
             return Point(q.x(), q.y());
         }
     }

@@ -241,6 +241,9 @@ public:
     TRect ClientRect() const { return Rect(0, 0, ClientWidth(), ClientHeight()); }
     TPoint ClientToScreen(const TPoint& P) const;
     TPoint ScreenToClient(const TPoint& P) const;
+    // Where the client area starts inside the control's own window: below
+    // a form's menu bar. Children and client coordinates count from there.
+    virtual TPoint ClientOffset() const { return TPoint{0, 0}; }
 
     TAlign Align() const { return FAlign; }
     void SetAlign(TAlign Value);
@@ -393,6 +396,9 @@ public:
 
     // Lays out the children by Align, then by Anchors.
     void Realign();
+    // The client area moved within the window (ClientOffset changed): the
+    // children's windows follow and the children are aligned again.
+    void ClientOffsetChanged();
     void DisableAlign() { ++FAlignDisabled; }
     void EnableAlign();
 

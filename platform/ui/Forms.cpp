@@ -65,7 +65,7 @@ TForm::TForm(TComponent* AOwner)
         canvas->FillRect(Rect(0, 0, cw, ch));
         canvas->Font()->Assign(Font());
         FireEvent(OnPaint, this);
-        p.drawImage(0, 0, BitmapToImage(*FCanvasBitmap));
+        p.drawImage(0, FMenuBarHeight, BitmapToImage(*FCanvasBitmap));
     });
     w->setAttribute(Qt::WA_DeleteOnClose, false);
     w->setFocusPolicy(Qt::NoFocus);
@@ -144,6 +144,14 @@ void TForm::SetBounds(Integer ALeft, Integer ATop, Integer AWidth, Integer AHeig
     }
     TWinControl::SetBounds(ALeft, ATop, AWidth, AHeight);
     ApplyMinMax();
+}
+
+void TForm::SetMenuBar(TMainMenu* Menu, Integer BarHeight) {
+    const Integer client = ClientHeight();
+    FMenu = Menu;
+    FMenuBarHeight = Menu ? std::max<Integer>(BarHeight, 0) : 0;
+    SetBounds(Left(), Top(), Width(), client + FMenuBarHeight);
+    ClientOffsetChanged();
 }
 
 void TForm::ApplyMinMax() {

@@ -11,6 +11,7 @@
 // An owner (the application or another form) that frees its forms runs
 // their OnDestroy first, while they are still whole objects.
 
+#include <algorithm>
 #include <functional>
 #include <map>
 #include <memory>
@@ -25,6 +26,7 @@
 
 class TIcon;
 class TDataModule;
+class TMainMenu;
 
 enum TFormBorderStyle { bsNone, bsSingle, bsSizeable, bsDialog, bsToolWindow, bsSizeToolWin };
 using TBorderStyle = TFormBorderStyle;  // controls use bsNone and bsSingle
@@ -151,6 +153,13 @@ public:
     bool CanFocus() const override;
     void SetBounds(Integer ALeft, Integer ATop, Integer AWidth, Integer AHeight) override;
 
+    // The main menu whose bar lies above the client area (nullptr for none).
+    // The bar is not one of the form's controls; Height counts it,
+    // ClientHeight does not.
+    TMainMenu* Menu() const { return FMenu; }
+    Integer ClientHeight() const override { return std::max<Integer>(Height() - FMenuBarHeight, 0); }
+    TPoint ClientOffset() const override { return TPoint{0, FMenuBarHeight}; }
+
     TNotifyEvent OnCreate;
     TNotifyEvent OnShow;
     TNotifyEvent OnHide;
@@ -177,6 +186,9 @@ protected:
     void Notification(TComponent* AComponent, TOperation Operation) override;
 
 private:
+    friend class TMainMenu;
+    // The main menu's bar comes or goes; the client area keeps its size.
+    void SetMenuBar(TMainMenu* Menu, Integer BarHeight);
     void ApplyWindowFlags();
     void PlaceOnShow();
     void ApplyMinMax();
@@ -201,6 +213,8 @@ private:
     bool FCreated = false;
     bool FDestroyed = false;
     bool FShown = false;
+    TMainMenu* FMenu = nullptr;
+    Integer FMenuBarHeight = 0;
 };
 
 // A non-visual owner of components (tables, data sources, timers) that the

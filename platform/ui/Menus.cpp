@@ -342,8 +342,9 @@ bool TMenu::IsShortCut(TShortCut Value) {
 
 namespace {
 
-// The bar is a control of its own so that the form lays it out at its top
-// like any top-aligned control.
+// The bar lies above the form's client area, outside it: it is no control
+// of the form (the menu owns it), so the form's children keep their client
+// coordinates and the alignment never sees it.
 class TMenuBarControl : public TWinControl {
 public:
     explicit TMenuBarControl(TComponent* owner) : TWinControl(owner) {
@@ -356,6 +357,23 @@ public:
     }
 };
 
+// Keeps the bar as wide as the form's window.
+class TMenuBarFollower : public QObject {
+public:
+    TMenuBarFollower(TMenuBarControl* bar, QObject* parent) : QObject(parent), FBar(bar) {}
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Resize) {
+            if (auto* w = qobject_cast<QWidget*>(watched)) FBar->SetBounds(0, 0, w->width(), FBar->Height());
+        }
+        return false;
+    }
+
+private:
+    TMenuBarControl* FBar;
+};
+
 }  // namespace
 
 struct TMainMenuImpl {
@@ -364,20 +382,29 @@ struct TMainMenuImpl {
 };
 
 TMainMenu::TMainMenu(TComponent* AOwner) : TMenu(AOwner), FMainImpl(std::make_unique<TMainMenuImpl>()) {
-    if (auto* form = dynamic_cast<TForm*>(AOwner)) {
-        FMainImpl->Form = form;
-        auto* bar = new TMenuBarControl(this);
-        FMainImpl->Bar = bar;
-        TMenuItemAccess::Impl(Items()).Bar = QtWidget<QMenuBar>(bar);
-        bar->SetParent(form);
-        bar->SendToBack();
-        bar->SetAlign(alTop);
+    auto* form = dynamic_cast<TForm*>(AOwner);
+    if (!form || form->Menu()) return;
+    FMainImpl->Form = form;
+    auto* bar = new TMenuBarControl(this);
+    FMainImpl->Bar = bar;
+    TMenuItemAccess::Impl(Items()).Bar = QtWidget<QMenuBar>(bar);
+    if (QWidget* window = WidgetOf(form)) {
+        QWidget* w = WidgetOf(bar);
+        w->setParent(window);
+        // The filter is a child of the bar's widget, so it goes with the bar.
+        window->installEventFilter(new TMenuBarFollower(bar, w));
+        bar->SetBounds(0, 0, form->Width(), bar->Height());
+        w->raise();
+        w->show();
     }
+    form->SetMenuBar(this, bar->Height());
 }
 
 TMainMenu::~TMainMenu() {
     // The items go first: their actions leave the bar while it still exists.
     Items()->Clear();
+    TForm* form = FMainImpl->Form;
+    if (form && !form->ComponentState().Contains(csDestroying)) form->SetMenuBar(nullptr, 0);
 }
 
 TForm* TMainMenu::Form() const { return FMainImpl->Form; }

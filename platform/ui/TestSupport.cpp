@@ -190,7 +190,8 @@ void SendClick(TControl* Control, int X, int Y, TMouseButton Button) {
     QWidget* w = WidgetOf(Control);
     if (!w) return;
     const Qt::MouseButton b = Button == mbRight ? Qt::RightButton : Button == mbMiddle ? Qt::MiddleButton : Qt::LeftButton;
-    const QPointF local(X, Y);
+    const TPoint origin = Control->ClientOffset();
+    const QPointF local(X + origin.x, Y + origin.y);
     const QPointF global = w->mapToGlobal(local);
     std::weak_ptr<void> alive = Control->AliveToken();
     QMouseEvent press(QEvent::MouseButtonPress, local, global, b, b, Qt::NoModifier);

@@ -137,6 +137,11 @@ void TWinControl::Realign() {
     AlignControls();
 }
 
+void TWinControl::ClientOffsetChanged() {
+    for (TControl* c : FControls) c->ApplyGeometry();
+    Realign();
+}
+
 void TWinControl::AlignControls() {
     FAligning = true;
     TRect r = AlignRect();

@@ -8,6 +8,7 @@
 #include "platform/ui/ActnList.h"
 #include "platform/ui/Bars.h"
 #include "platform/ui/Buttons.h"
+#include "platform/ui/ExtCtrls.h"
 #include "platform/ui/Forms.h"
 #include "platform/ui/Menus.h"
 #include "platform/ui/StdCtrls.h"
@@ -148,7 +149,7 @@ TEST(TMainMenuTest, ShortcutsRunEnabledItemsAndTheBarTakesTheTop) {
     auto* panel = new TButton(w.Form);
     panel->SetParent(w.Form);
     panel->SetAlign(alTop);
-    EXPECT_GT(panel->Top(), 0);  // under the menu bar
+    EXPECT_EQ(panel->Top(), 0);  // client coordinates start under the menu bar
     w.Action("AHideAdr", ShortCut(VK_F2, {}));
     w.Form->Show();
     w.Edit->SetFocus();
@@ -160,6 +161,45 @@ TEST(TMainMenuTest, ShortcutsRunEnabledItemsAndTheBarTakesTheTop) {
     EXPECT_TRUE(hideAdr->Checked());
     EXPECT_EQ(w.Log, (std::vector<std::string>{"AHideAdr"}));
     EXPECT_EQ(GetPropValue(hideAdr, "ShortCut"), IntToStr(VK_F2));
+}
+
+TEST(TMainMenuTest, BarLiesOutsideTheClientArea) {
+    auto* form = new TForm(nullptr);
+    form->SetBounds(0, 0, 300, 200);
+    auto* edit = new TEdit(form);
+    edit->SetParent(form);
+    edit->SetBounds(4, 0, 100, 21);
+    auto* menu = new TMainMenu(form);
+    auto* file = new TMenuItem(form);
+    file->SetCaption("&Soubor");
+    menu->Items()->Add(file);
+    const Integer bar = form->Height() - form->ClientHeight();
+    EXPECT_GT(bar, 0);
+    EXPECT_EQ(form->Menu(), menu);
+    EXPECT_EQ(form->ClientHeight(), 200);  // the window grew by the bar
+    EXPECT_EQ(form->ControlCount(), 1);
+    EXPECT_EQ(edit->Top(), 0);
+    EXPECT_EQ(edit->ClientToScreen(Point(0, 0)).y, form->ClientToScreen(Point(0, 0)).y);
+    EXPECT_GE(form->ClientToScreen(Point(0, 0)).y - bar, form->Top());
+    auto* bottom = new TPanel(form);
+    bottom->SetParent(form);
+    bottom->SetAlign(alBottom);
+    bottom->SetHeight(30);
+    EXPECT_EQ(bottom->Top(), 170);
+    form->SetClientHeight(150);
+    EXPECT_EQ(form->Height(), 150 + bar);
+    EXPECT_EQ(bottom->Top(), 120);
+    TPoint down{-1, -1};
+    form->OnMouseDown = [&](TObject*, TMouseButton, TShiftState, int X, int Y) { down = Point(X, Y); };
+    form->Show();
+    SendClick(form, 150, 100);
+    EXPECT_EQ(down.x, 150);
+    EXPECT_EQ(down.y, 100);
+    delete menu;
+    EXPECT_EQ(form->Menu(), nullptr);
+    EXPECT_EQ(form->ClientHeight(), 150);
+    EXPECT_EQ(form->Height(), 150);
+    form->Free();
 }
 
 TEST(TMenuItemTest, TreeRadioGroupsAndFreeing) {
