@@ -346,13 +346,21 @@ TListItem* TListView::GetItemAt(Integer X, Integer Y) const {
 }
 
 void TListView::WndProc(TMessage& Message) {
-    // A button press sent to the list itself (not to its rows) picks the row
-    // under it, as the list's own window would.
+    // A button press sent to the list itself (not to its rows or headers)
+    // picks the row or clicks the column header under it, as the list's own
+    // window would.
     const bool press = Message.Msg == WM_LBUTTONDOWN && !RoutingChildInput();
     const Integer x = LParamX(Message.LParam), y = LParamY(Message.LParam);
     std::weak_ptr<void> alive = AliveToken();
     TWinControl::WndProc(Message);
     if (!press || alive.expired()) return;
+    QTreeWidget* tree = Tree(this);
+    QHeaderView* header = tree ? tree->header() : nullptr;
+    if (header && header->isVisible() && header->geometry().contains(x, y)) {
+        const int section = header->logicalIndexAt(header->mapFrom(tree, QPoint(x, y)));
+        if (section >= 0 && section < FColumns.Count()) FireEvent(OnColumnClick, this, FColumns.Items(section));
+        return;
+    }
     if (TListItem* item = GetItemAt(x, y)) {
         if (!FMultiSelect) SetSelected(nullptr);
         item->SetSelected(true);

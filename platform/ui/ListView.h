@@ -158,7 +158,8 @@ public:
     const TClassInfo& ClassInfo() const override { return StaticClassInfo(); }
 
 protected:
-    bool ClicksOnMouseUp() const override { return false; }
+    // Any click fires OnClick, on a row or not, after the row is picked.
+    bool ClicksOnMouseUp() const override { return true; }
     void WndProc(TMessage& Message) override;
 
 private:

@@ -81,4 +81,31 @@ TEST(TListViewTest, ItemsSelectionAndEvents) {
     EXPECT_EQ(GetPropValue(log.View, "ViewStyle"), "vsReport");
 }
 
+TEST(TListViewTest, UserClicksPickRowsAndColumns) {
+    TLog log;
+    log.Add("10:00", "Volání zahájeno");
+    TListItem* b = log.Add("10:01", "Odesláno 3 SMS");
+    log.Form->Show();
+    PumpUntilIdle();
+    Integer yb = -1;
+    for (Integer y = 0; y < 200 && yb < 0; ++y)
+        if (log.View->GetItemAt(5, y) == b) yb = y;
+    ASSERT_GE(yb, 0);
+    std::vector<std::string> events;
+    log.View->OnSelectItem = [&](TObject*, TListItem* item, bool selected) {
+        events.push_back(item->Caption() + (selected ? "+" : "-"));
+    };
+    int clicks = 0;
+    log.View->OnClick = [&](TObject*) { ++clicks; };
+    SendClick(log.View, 5, yb + 2);
+    EXPECT_EQ(log.View->Selected(), b);
+    EXPECT_EQ(log.View->SelCount(), 1);
+    EXPECT_EQ(events, (std::vector<std::string>{"10:01+"}));
+    EXPECT_EQ(clicks, 1);
+    std::vector<Integer> columns;
+    log.View->OnColumnClick = [&](TObject*, TListColumn* c) { columns.push_back(c->Index()); };
+    SendClick(log.View, log.View->Columns()->Items(0)->Width() + 10, 5);
+    EXPECT_EQ(columns, (std::vector<Integer>{1}));
+}
+
 }  // namespace
