@@ -45,9 +45,23 @@ void ApplyToClient(TComponent* client, TBasicAction* basic) {
     if (auto* tool = dynamic_cast<TToolButton*>(control)) tool->SetDown(action->Checked());
 }
 
+// The OnClick a link gives a control without one: executes the action.
+struct TActionClick {
+    std::weak_ptr<void> Alive;
+    TBasicAction* Action;
+    void operator()(TObject* sender) const {
+        if (Alive.expired()) return;
+        Action->SetActionComponent(dynamic_cast<TComponent*>(sender));
+        Action->Execute();
+    }
+};
+
+// Takes back the OnClick the link gave, unless the program has put its own
+// handler there since.
 void ForgetClick(TComponent* client, const TLink& link) {
     if (!link.OwnClick) return;
-    if (auto* control = dynamic_cast<TControl*>(client)) control->OnClick = nullptr;
+    if (auto* control = dynamic_cast<TControl*>(client); control && control->OnClick.target<TActionClick>())
+        control->OnClick = nullptr;
 }
 
 bool gHandlerInstalled = false;
@@ -71,12 +85,7 @@ void LinkAction(TComponent* Client, TBasicAction* Action) {
     if (!Action) return;
     TLink link{Action, false};
     if (auto* control = dynamic_cast<TControl*>(Client); control && !control->OnClick) {
-        std::weak_ptr<void> alive = Action->AliveToken();
-        control->OnClick = [alive, Action](TObject* sender) {
-            if (alive.expired()) return;
-            Action->SetActionComponent(dynamic_cast<TComponent*>(sender));
-            Action->Execute();
-        };
+        control->OnClick = TActionClick{Action->AliveToken(), Action};
         link.OwnClick = true;
     }
     links[Client] = link;

@@ -19,6 +19,7 @@
 #include "platform/gfx/Bitmap.h"
 #include "platform/rtl/Exceptions.h"
 #include "platform/ui/Forms.h"
+#include "platform/ui/ActnList.h"
 #include "platform/ui/Menus.h"
 #include "platform/ui/UiBridge.h"
 
@@ -578,6 +579,9 @@ void TControl::SetCursor(TCursor Value) {
             w->setCursor(QCursor(Qt::CursorShape(QtCursorShape(Value))));
     }
 }
+
+TBasicAction* TControl::Action() const { return ActionOf(this); }
+void TControl::SetAction(TBasicAction* Value) { LinkAction(this, Value); }
 
 void TControl::SetPopupMenu(TPopupMenu* Value) {
     if (FPopupMenu == Value) return;

@@ -25,6 +25,7 @@
 class TWinControl;
 class TForm;
 class TPopupMenu;
+class TBasicAction;
 class TBitmap;
 
 enum TAlign { alNone, alTop, alBottom, alLeft, alRight, alClient, alCustom };
@@ -285,6 +286,9 @@ public:
     TPopupMenu* PopupMenu() const { return FPopupMenu; }
     // The control forgets a menu that is freed before it.
     void SetPopupMenu(TPopupMenu* Value);
+    // The linked action (see LinkAction in ActnList.h); nullptr unlinks.
+    TBasicAction* Action() const;
+    void SetAction(TBasicAction* Value);
 
     void Invalidate();
     void Repaint();

@@ -135,6 +135,29 @@ TEST(TActionListTest, LinkedClientsFollowTheAction) {
     EXPECT_EQ(w.Log.size(), 2u);
 }
 
+TEST(TActionListTest, ControlActionLinksAndUnlinkingKeepsTheProgramsOnClick) {
+    TWindow w;
+    TAction* send = w.Action("ASend", 0);
+    send->SetCaption("Odeslat");
+    auto* button = new TButton(w.Form);
+    button->SetParent(w.Form);
+    button->SetAction(send);
+    EXPECT_EQ(button->Action(), send);
+    EXPECT_EQ(button->Caption(), "Odeslat");
+    button->Click();
+    EXPECT_EQ(w.Log, (std::vector<std::string>{"ASend"}));
+    button->SetAction(nullptr);  // the click the link gave goes with it
+    EXPECT_FALSE(button->OnClick);
+    button->SetAction(send);
+    int own = 0;
+    button->OnClick = [&](TObject*) { ++own; };
+    button->SetAction(nullptr);  // a handler the program set since stays
+    ASSERT_TRUE(button->OnClick);
+    button->Click();
+    EXPECT_EQ(own, 1);
+    EXPECT_EQ(w.Log.size(), 1u);
+}
+
 TEST(TMainMenuTest, ShortcutsRunEnabledItemsAndTheBarTakesTheTop) {
     TWindow w;
     auto* menu = new TMainMenu(w.Form);
