@@ -384,15 +384,3 @@ TEST_F(TFormPlacementTest, SizeLimitsComeFromMinMaxInfoOrPreventResize) {
     EXPECT_TRUE(form->BorderIcons().Contains(biMaximize));
     form->Free();
 }
-
-TEST(AppUtilsTest, DefaultSectionNamesFollowTheOwnerForm) {
-    auto* form = new TfPlaceTest("x.ini");
-    EXPECT_EQ(DefaultSectionName(form), "TfPlaceTest");
-    EXPECT_EQ(DefaultSectionName(form->Edit1), "TfPlaceTestEdit1");
-    EXPECT_EQ(DefaultSectionName(form->Storage), "TfPlaceTest.FormStorage1");
-    EXPECT_EQ(form->Storage->IniSection(), "TfPlaceTest");
-    TComponent loose(nullptr);
-    loose.SetName("Loose");
-    EXPECT_EQ(DefaultSectionName(&loose), "Loose");
-    form->Free();
-}
