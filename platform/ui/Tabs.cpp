@@ -356,8 +356,6 @@ void TPageControl::SetActivePageIndex(Integer Value) {
 void TPageControl::ChangeActivePage(TTabSheet* Page) {
     if (FActivePage == Page) return;
     TTabSheet* old = FActivePage;
-    // A focused control on the page that goes hands the focus to the new one.
-    TForm* form = GetParentForm(this);
     FActivePage = Page;
     std::weak_ptr<void> alive = AliveToken();
     // The pages' OnShow and OnHide come from their widgets being shown and hidden.
@@ -370,7 +368,6 @@ void TPageControl::ChangeActivePage(TTabSheet* Page) {
         old->SetVisible(false);
         if (alive.expired()) return;
     }
-    (void)form;
     Invalidate();
 }
 

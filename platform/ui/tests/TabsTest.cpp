@@ -63,6 +63,23 @@ TEST(TPageControlTest, CodeShowsPagesWithoutChangeEvents) {
     EXPECT_EQ(p.Control->ActivePage(), p.Sheets[0]);
 }
 
+TEST(TPageControlTest, FocusLeavesAPageThatIsHidden) {
+    TPages p;
+    auto* edit = new TEdit(p.Form);
+    edit->SetParent(p.Sheets[0]);
+    auto* other = new TEdit(p.Form);
+    other->SetParent(p.Sheets[1]);
+    p.Control->SetActivePageIndex(0);
+    p.Form->Show();
+    edit->SetFocus();
+    PumpUntilIdle();
+    ASSERT_TRUE(edit->Focused());
+    p.Control->SetActivePageIndex(1);
+    PumpUntilIdle();
+    EXPECT_FALSE(edit->Focused());
+    EXPECT_NE(p.Form->ActiveControl(), edit);
+}
+
 TEST(TPageControlTest, ActivePageShowsWithItsWindow) {
     TPages p;
     p.Control->SetActivePageIndex(1);  // the window is not shown yet
