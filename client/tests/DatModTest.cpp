@@ -11,29 +11,29 @@
 
 namespace {
 
-struct TFieldSpec {
+struct TFieldShape {
     const char* Name;
     TFieldType Type;
     int Size;
     TFieldKind Kind = fkData;
 };
 
-struct TTableSpec {
+struct TTableShape {
     TMemData* Table;
     const char* SortedField;
     TDataSource* Source;
-    std::vector<TFieldSpec> Fields;
+    std::vector<TFieldShape> Fields;
 };
 
-std::vector<TFieldSpec> QueueFields() {
+std::vector<TFieldShape> QueueFields() {
     return {{"Jmeno", ftString, 50},  {"Cislo", ftString, 20},   {"Zprava", ftMemo, 0},
             {"Napsano", ftDateTime, 0}, {"Poslat", ftDateTime, 0}, {"Vybrany", ftBoolean, 0},
             {"Potvrdit", ftString, 50}, {"Melodie", ftMemo, 0},    {"Logo", ftGraphic, 0},
             {"Typ", ftString, 20},     {"Nazev", ftString, 20},    {"Pocet", ftInteger, 0}};
 }
 
-std::vector<TTableSpec> Specs(TDM& dm) {
-    std::vector<TFieldSpec> fronta = QueueFields();
+std::vector<TTableShape> Shapes(TDM& dm) {
+    std::vector<TFieldShape> fronta = QueueFields();
     fronta.push_back({"Nahled", ftString, 20, fkCalculated});
     return {
         {dm.Adresa, "Jmeno", dm.DSAdresa,
@@ -108,14 +108,14 @@ protected:
     void SetUp() override { OpenAll(*Dm); }
 
     static void OpenAll(TDM& dm) {
-        for (const TTableSpec& s : Specs(dm)) s.Table->Open();
+        for (const TTableShape& s : Shapes(dm)) s.Table->Open();
     }
 
     void AddContact(Integer id, const AnsiString& name, const AnsiString& groups = "", bool ticked = false) {
         Dm->Adresa->Append();
         Dm->AdresaID->SetAsInteger(id);
         Dm->AdresaJmeno->SetAsString(name);
-        Dm->AdresaCislo->SetAsString("00420" + IntToStr(600000000 + id));
+        Dm->AdresaCislo->SetAsString("00420" + IntToStr(Int64{600000000} + id));
         Dm->AdresaIDSkup->SetAsString(groups);
         Dm->AdresaVybrany->SetAsBoolean(ticked);
         Dm->Adresa->Post();
@@ -153,9 +153,9 @@ std::string OutputFile(const char* name) {
 }  // namespace
 
 TEST_F(TDMTest, EveryTableHasItsFieldsTypesSizesAndSortOrder) {
-    std::vector<TTableSpec> specs = Specs(*Dm);
-    ASSERT_EQ(specs.size(), 11u);
-    for (const TTableSpec& s : specs) {
+    std::vector<TTableShape> shapes = Shapes(*Dm);
+    ASSERT_EQ(shapes.size(), 11u);
+    for (const TTableShape& s : shapes) {
         SCOPED_TRACE(s.Table->Name());
         EXPECT_EQ(s.Table->SortedField(), s.SortedField);
         EXPECT_EQ(s.Source->DataSet(), s.Table);
@@ -242,6 +242,9 @@ TEST_F(TDMTest, EachFileTableStoresToItsFileAndRestoresTheSameRows) {
         EXPECT_FALSE(before[i].empty());
         EXPECT_EQ(Rows(t), before[i]);
     }
+    EXPECT_EQ(loaded->NextContactID(), 5);
+    EXPECT_EQ(loaded->NextGroupID(), 13);
+    EXPECT_EQ(loaded->NextGroupOrder(), 2);
 }
 
 TEST_F(TDMTest, NextContactIdIsTheLargestPlusOneAndLeavesTheTableAsItWas) {
