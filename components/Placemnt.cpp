@@ -135,6 +135,14 @@ void TFormPlacement::RemoveLink(TIniLink* Link) {
     Link->FIniObject = nullptr;
 }
 
+void TFormPlacement::CallLinks(bool Save) {
+    const std::vector<TIniLink*> links = FLinks;
+    for (TIniLink* link : links) {
+        if (std::find(FLinks.begin(), FLinks.end(), link) == FLinks.end()) continue;
+        if (TNotifyEvent handler = Save ? link->OnSave : link->OnLoad) handler(link);
+    }
+}
+
 void TFormPlacement::Loaded() {
     TComponent::Loaded();
     if (ComponentState().Contains(csDesigning)) return;
@@ -214,8 +222,7 @@ void TFormPlacement::SaveSettings() {
     }
     if (form && FOptions.Contains(fpActiveControl) && form->ActiveControl())
         SettingsWriteString(ini, section, KeyActiveControl, form->ActiveControl()->Name());
-    for (TIniLink* link : std::vector<TIniLink*>(FLinks))
-        if (TNotifyEvent handler = link->OnSave) handler(link);
+    CallLinks(true);
     SavePlacementExtra();
     if (TNotifyEvent handler = OnSavePlacement) handler(this);
     FSaved = true;
@@ -230,8 +237,7 @@ void TFormPlacement::RestoreSettings() {
         TForm* form = Form();
         if (form)
             LoadWindowPlacement(form, ini, section, FOptions.Contains(fpPosition), FOptions.Contains(fpState));
-        for (TIniLink* link : std::vector<TIniLink*>(FLinks))
-            if (TNotifyEvent handler = link->OnLoad) handler(link);
+        CallLinks(false);
         RestorePlacementExtra();
         FRestored = true;
         if (TNotifyEvent handler = OnRestorePlacement) handler(this);

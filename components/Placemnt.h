@@ -79,6 +79,8 @@ class TIniLink : public TPersistent {
 public:
     TIniLink() = default;
     ~TIniLink() override;
+    TIniLink(const TIniLink&) = delete;
+    TIniLink& operator=(const TIniLink&) = delete;
 
     TFormPlacement* IniObject() const { return FIniObject; }
     // Leaves the old storage and joins the new one at the end of its links.
@@ -171,6 +173,8 @@ private:
     void CloseSettings();
     void AddLink(TIniLink* Link);
     void RemoveLink(TIniLink* Link);
+    // Each link's save or load handler; a handler may free links.
+    void CallLinks(bool Save);
 
     bool FActive = true;
     AnsiString FIniFileName;

@@ -317,9 +317,7 @@ void TPropsStorage::StoreObjectsProps(TStrings* Lines) {
         }
         const TPropInfo* prop = it->second->Find(PropertyOfLine(Lines->Strings(i)));
         if (!prop) continue;
-        auto nested = Nested(component, component->Name() + "_", Section);
-        nested->FDepth = FDepth;
-        nested->StoreProp(*prop);
+        Nested(component, component->Name() + "_", Section)->StoreProp(*prop);
     }
 }
 
@@ -331,9 +329,7 @@ void TPropsStorage::LoadObjectsProps(TStrings* Lines) {
             TPropInfoList list(component);
             const TPropInfo* prop = list.Find(PropertyOfLine(Lines->Strings(i)));
             if (!prop) continue;
-            auto nested = Nested(component, component->Name() + "_", Section);
-            nested->FDepth = FDepth;
-            nested->LoadProp(*prop);
+            Nested(component, component->Name() + "_", Section)->LoadProp(*prop);
         } catch (...) {
             // One unreadable value leaves its property as it was.
         }

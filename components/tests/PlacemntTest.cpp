@@ -340,6 +340,24 @@ TEST_F(TFormPlacementTest, LinksSaveAndLoadInOrderWithTheSectionPrefix) {
     EXPECT_EQ(first.IniObject(), nullptr);
 }
 
+TEST_F(TFormPlacementTest, ALinkFreedByAnotherLinksHandlerIsSkipped) {
+    auto* form = new TfPlaceTest(Ini);
+    auto* first = new TIniLink;
+    auto* second = new TIniLink;
+    first->SetIniObject(form->Storage);
+    second->SetIniObject(form->Storage);
+    int secondLoads = 0;
+    first->OnLoad = [&](TObject*) {
+        delete second;
+        second = nullptr;
+    };
+    if (second) second->OnLoad = [&](TObject*) { ++secondLoads; };
+    form->Show();
+    EXPECT_EQ(secondLoads, 0);
+    delete first;
+    Discard(form);
+}
+
 TEST_F(TFormPlacementTest, AFailedWriteGoesToTheApplicationAndTheWindowStillCloses) {
     auto* form = new TfPlaceTest(Folder + "missing/folder/Vemlor.ini");
     form->Show();

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <clocale>
+#include <locale>
 #include <filesystem>
 #include <map>
 
@@ -328,16 +329,24 @@ TEST_F(TFormStorageTest, DamagedValuesLeaveTheRestLoaded) {
     form->Free();
 }
 
+namespace {
+struct TCommaDecimal : std::numpunct<char> {
+    char do_decimal_point() const override { return ','; }
+};
+}  // namespace
+
 TEST_F(TFormStorageTest, AFloatWrittenUnderADecimalCommaLocaleReadsBack) {
     const char* old = std::setlocale(LC_NUMERIC, nullptr);
-    const AnsiString saved = old ? old : "C";
-    if (!std::setlocale(LC_NUMERIC, "de_DE.UTF-8") && !std::setlocale(LC_NUMERIC, "cs_CZ.UTF-8"))
-        GTEST_SKIP() << "no locale with a decimal comma installed";
+    const AnsiString savedC = old ? old : "C";
+    const std::locale savedCpp = std::locale::global(std::locale(std::locale::classic(), new TCommaDecimal));
+    for (const char* name : {"de_DE.UTF-8", "cs_CZ.UTF-8", "de_DE", "cs_CZ"})
+        if (std::setlocale(LC_NUMERIC, name)) break;
     auto* form = Open({"Gadget1.Ratio"});
     form->Gadget1->SetRatio(0.125);
     form->Close();
     form->Free();
-    std::setlocale(LC_NUMERIC, saved.c_str());
+    std::setlocale(LC_NUMERIC, savedC.c_str());
+    std::locale::global(savedCpp);
     EXPECT_EQ(Read("Gadget1_Ratio"), "0.125");
     form = Open({"Gadget1.Ratio"});
     EXPECT_DOUBLE_EQ(form->Gadget1->Ratio(), 0.125);
