@@ -140,7 +140,6 @@ public:
 
     // The open settings file, nullptr between saves and restores.
     TIniFile* IniFileObject() const { return FIniFile.get(); }
-    bool IsActive() const { return FActive; }
 
     static const TClassInfo& StaticClassInfo();
     const TClassInfo& ClassInfo() const override { return StaticClassInfo(); }
@@ -151,7 +150,6 @@ protected:
     // The stored properties and values of TFormStorage.
     virtual void SavePlacementExtra() {}
     virtual void RestorePlacementExtra() {}
-    bool Restored() const { return FRestored; }
     void SetRestored() { FRestored = true; }
 
 private:

@@ -1,5 +1,9 @@
 #include "components/VmProps.h"
 
+#include <algorithm>
+#include <cstdint>
+#include <iterator>
+
 #include "components/StrUtils.h"
 #include "platform/classes/Component.h"
 #include "platform/classes/TypInfo.h"
@@ -209,7 +213,7 @@ void TPropsStorage::LoadProp(const TPropInfo& Prop) {
         switch (Prop.ClassKind) {
         case ckComponent: LoadValue(Prop, Trim(ReadString(Section, key, ""))); return;
         case ckStrings:
-            if (auto* list = dynamic_cast<TStrings*>(object)) LoadStrings(Prop, list, key);
+            if (auto* list = dynamic_cast<TStrings*>(object)) LoadStrings(list, key);
             break;
         case ckCollection:
             if (auto* collection = dynamic_cast<TCollection*>(object)) LoadCollection(collection, key);
@@ -243,7 +247,7 @@ void TPropsStorage::StoreStrings(TStrings* List, const AnsiString& KeyName) {
     for (int i = 0; i < List->Count(); ++i) WriteString(sub, "Item" + IntToStr(i), List->Strings(i));
 }
 
-void TPropsStorage::LoadStrings(const TPropInfo&, TStrings* List, const AnsiString& KeyName) {
+void TPropsStorage::LoadStrings(TStrings* List, const AnsiString& KeyName) {
     const AnsiString sub = Section + "." + KeyName;
     const int count = StrToIntDef(Trim(ReadString(sub, "Count", "0")), 0);
     if (count <= 0) return;

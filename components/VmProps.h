@@ -8,7 +8,6 @@
 // references by name ("(null)" for none), any other object through its own
 // published properties under the key prefix <Component>_<Property>.
 
-#include <algorithm>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -80,7 +79,7 @@ private:
     void StoreObject(TObject* Object, const AnsiString& KeyName);
     void LoadObject(TObject* Object, const AnsiString& KeyName);
     void StoreStrings(TStrings* List, const AnsiString& KeyName);
-    void LoadStrings(const TPropInfo& Prop, TStrings* List, const AnsiString& KeyName);
+    void LoadStrings(TStrings* List, const AnsiString& KeyName);
     void StoreCollection(TCollection* Collection, const AnsiString& KeyName);
     void LoadCollection(TCollection* Collection, const AnsiString& KeyName);
     AnsiString ComponentReference(const TComponent* Component) const;

@@ -368,6 +368,17 @@ TEST_F(TFormPlacementTest, AFailedWriteGoesToTheApplicationAndTheWindowStillClos
     form->Free();
 }
 
+TEST_F(TFormPlacementTest, RegistryModeReportsThatItIsUnavailableAndTheWindowStillOpens) {
+    auto* form = new TfPlaceTest(Ini);
+    form->Storage->SetUseRegistry(true);
+    form->Show();
+    EXPECT_TRUE(form->Visible());
+    ASSERT_EQ(Errors.size(), 1u);
+    EXPECT_NE(Errors[0].find("registry"), AnsiString::npos);
+    Discard(form);
+    EXPECT_FALSE(FileExists(Ini));
+}
+
 TEST_F(TFormPlacementTest, FreeingTheStorageGivesTheFormItsHandlersBack) {
     auto* form = new TfPlaceTest(Ini);
     delete form->Storage;
