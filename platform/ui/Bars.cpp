@@ -358,6 +358,16 @@ void TToolButton::Paint() {
         textRect.Right -= 12;
     }
     const bool showCaption = !bar || bar->ShowCaptions() || FImageIndex < 0;
+    TImageList* images = bar ? bar->Images() : nullptr;
+    if (images && FImageIndex >= 0 && FImageIndex < images->Count()) {
+        // Centred, or at the top with the caption under it; a pushed button
+        // moves its picture one pixel down and right like its caption.
+        const Integer x = textRect.Left + (textRect.Width() - images->Width()) / 2 + (pushed ? 1 : 0);
+        const bool captionBelow = showCaption && !Caption().empty();
+        const Integer y = (captionBelow ? 2 : (textRect.Height() - images->Height()) / 2) + (pushed ? 1 : 0);
+        images->Draw(canvas, x, y, FImageIndex, Enabled());
+        if (captionBelow) textRect.Top = y + images->Height() - (pushed ? 1 : 0);
+    }
     if (showCaption && !Caption().empty()) {
         if (pushed) {
             textRect.Left += 1;
@@ -376,6 +386,7 @@ TToolBar::TToolBar(TComponent* AOwner) : TCustomControl(AOwner) {
     SetColor(clBtnFace);
     SetBounds(0, 0, 150, 29);
     SetAlign(alTop);
+    FImageChangeLink.OnChange = [this](TObject* Sender) { ImageListChange(Sender); };
 }
 
 TToolBar::~TToolBar() = default;
@@ -453,6 +464,31 @@ void TToolBar::SetIndent(Integer Value) {
     ArrangeButtons();
 }
 
+void TToolBar::SetImages(TImageList* Value) {
+    if (FImages == Value) return;
+    if (FImages) FImages->UnRegisterChanges(&FImageChangeLink);
+    // The free-notification link stays, as for the buttons' menus.
+    FImages = Value;
+    if (Value) {
+        Value->RegisterChanges(&FImageChangeLink);
+        Value->FreeNotification(this);
+    }
+    ImageListChange(Value);
+}
+
+void TToolBar::ImageListChange(TObject*) {
+    if (ComponentState().Contains(csDestroying)) return;
+    for (Integer i = 0; i < ButtonCount(); ++i) Buttons(i)->Invalidate();
+}
+
+void TToolBar::Notification(TComponent* AComponent, TOperation Operation) {
+    TCustomControl::Notification(AComponent, Operation);
+    if (Operation == opRemove && AComponent == FImages) {
+        FImages = nullptr;
+        ImageListChange(nullptr);
+    }
+}
+
 void TToolBar::Paint() {
     TCanvas* canvas = Canvas();
     canvas->Brush()->SetColor(ColorToRGB(Color()));
@@ -504,6 +540,7 @@ VEMLOR_PUBLISHED(TToolBar, TCustomControl) {
     Prop("ButtonHeight", &TToolBar::ButtonHeight, &TToolBar::SetButtonHeight);
     Prop("ButtonWidth", &TToolBar::ButtonWidth, &TToolBar::SetButtonWidth);
     Prop("Flat", &TToolBar::Flat, &TToolBar::SetFlat);
+    Prop("Images", &TToolBar::Images, &TToolBar::SetImages);
     Prop("Indent", &TToolBar::Indent, &TToolBar::SetIndent);
     Prop("ShowCaptions", &TToolBar::ShowCaptions, &TToolBar::SetShowCaptions);
 }

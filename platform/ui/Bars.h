@@ -6,6 +6,7 @@
 #include <memory>
 #include <vector>
 
+#include "platform/gfx/ImageList.h"
 #include "platform/ui/Controls.h"
 
 class TStatusBar;
@@ -180,6 +181,10 @@ public:
     void SetShowCaptions(bool Value);
     Integer Indent() const { return FIndent; }
     void SetIndent(Integer Value);
+    // The pictures the buttons show by ImageIndex (not owned; a freed list
+    // leaves the bar without pictures). The buttons repaint when it changes.
+    TImageList* Images() const { return FImages; }
+    void SetImages(TImageList* Value);
     // Places the buttons again (done whenever one comes, goes or changes).
     void ArrangeButtons();
 
@@ -188,12 +193,17 @@ public:
 
 protected:
     void Paint() override;
+    void Notification(TComponent* AComponent, TOperation Operation) override;
 
 private:
+    void ImageListChange(TObject* Sender);
+
     Integer FButtonWidth = 23;
     Integer FButtonHeight = 22;
     bool FFlat = false;
     bool FShowCaptions = false;
     Integer FIndent = 0;
     bool FArranging = false;
+    TImageList* FImages = nullptr;
+    TChangeLink FImageChangeLink;
 };

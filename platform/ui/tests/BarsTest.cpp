@@ -4,6 +4,8 @@
 #include <vector>
 
 #include "platform/classes/TypInfo.h"
+#include "platform/gfx/Bitmap.h"
+#include "platform/gfx/ImageList.h"
 #include "platform/ui/Bars.h"
 #include "platform/ui/Forms.h"
 #include "platform/ui/Menus.h"
@@ -130,6 +132,56 @@ TEST(TToolButtonTest, MenuItemAndDropdownMenu) {
     EXPECT_EQ(chosen, 1);
     delete item;
     EXPECT_EQ(withItem->MenuItem(), nullptr);
+}
+
+TEST(TToolBarTest, ButtonsDrawTheirImageFromTheBarsImageList) {
+    THost host;
+    auto* images = new TImageList(host.Form);
+    // A red 16 x 16 image whose top-left 4 x 4 corner is fuchsia, the
+    // transparent colour.
+    TBitmap strip;
+    strip.SetPixelFormat(pf24bit);
+    strip.SetSize(16, 16);
+    strip.Canvas()->Brush()->SetColor(clRed);
+    strip.Canvas()->FillRect(Rect(0, 0, 16, 16));
+    strip.Canvas()->Brush()->SetColor(clFuchsia);
+    strip.Canvas()->FillRect(Rect(0, 0, 4, 4));
+    ASSERT_EQ(images->AddMasked(&strip, clFuchsia), 0);
+
+    auto* bar = new TToolBar(host.Form);
+    bar->SetParent(host.Form);
+    SetObjectProp(bar, "Images", images);
+    EXPECT_EQ(bar->Images(), images);
+    auto* button = new TToolButton(host.Form);
+    button->SetParent(bar);
+    button->SetImageIndex(0);
+    auto* beyond = new TToolButton(host.Form);  // an index the list lacks draws nothing
+    beyond->SetParent(bar);
+    beyond->SetImageIndex(5);
+    host.Form->Show();
+    PumpUntilIdle();
+
+    // The image lies centred in the 23 x 22 button: from (3, 3) to (19, 19).
+    auto pixel = [&](TToolButton* b, int x, int y) {
+        TBitmap shot;
+        EXPECT_TRUE(GrabControl(bar, shot));
+        return shot.GetPixel(b->Left() + x, b->Top() + y);
+    };
+    const TColor face = ColorToRGB(clBtnFace);
+    EXPECT_EQ(pixel(button, 10, 10), clRed);
+    EXPECT_EQ(pixel(button, 18, 18), clRed);
+    EXPECT_EQ(pixel(button, 4, 4), face);  // the transparent corner
+    EXPECT_EQ(pixel(button, 10, 19), face);
+    EXPECT_EQ(pixel(beyond, 10, 10), face);
+
+    button->SetEnabled(false);  // embossed: the red turns to the shadow colour
+    PumpUntilIdle();
+    EXPECT_EQ(pixel(button, 10, 10), ColorToRGB(clBtnShadow));
+
+    delete images;  // the bar lets go of a freed list
+    EXPECT_EQ(bar->Images(), nullptr);
+    PumpUntilIdle();
+    EXPECT_EQ(pixel(button, 10, 10), face);
 }
 
 }  // namespace
