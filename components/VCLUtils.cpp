@@ -4,6 +4,7 @@
 #include <functional>
 
 #include "core/Msgdlg.h"
+#include "platform/gfx/ImageList.h"
 #include "platform/rtl/Exceptions.h"
 #include "platform/ui/Controls.h"
 #include "platform/ui/DrawText.h"
@@ -219,6 +220,31 @@ std::unique_ptr<TBitmap> MakeEmbossedBitmap(TBitmap* Bitmap, TColor BackColor, T
 
 std::unique_ptr<TBitmap> MakeEmbossedBitmapDefault(TBitmap* Bitmap, TColor BackColor) {
     return MakeEmbossedBitmap(Bitmap, BackColor, clBtnFace, true, clBtnShadow, clBtnHighlight);
+}
+
+void DrawImageEmbossed(TImageList* Images, TCanvas* Canvas, Integer X, Integer Y, Integer Index,
+                       bool UseHighlight, TColor HighlightColor, TColor ShadowColor) {
+    if (!Images || !Canvas || Index < 0 || Index >= Images->Count()) return;
+    // Drawn once on black and once on white: the pixels that differ are the
+    // image's transparent ones.
+    TBitmap onBlack, onWhite;
+    for (TBitmap* b : {&onBlack, &onWhite}) {
+        b->SetPixelFormat(pf24bit);
+        b->SetSize(Images->Width(), Images->Height());
+        b->Canvas()->Brush()->SetColor(b == &onBlack ? clBlack : clWhite);
+        b->Canvas()->FillRect(Rect(0, 0, Images->Width(), Images->Height()));
+        if (!Images->GetBitmap(Index, b)) return;
+    }
+    auto paintShape = [&](Integer dx, Integer dy, TColor color) {
+        const TColor rgb = ColorToRGB(color);
+        for (Integer y = 0; y < onWhite.Height(); ++y)
+            for (Integer x = 0; x < onWhite.Width(); ++x) {
+                const TColor c = onWhite.GetPixel(x, y);
+                if (c == onBlack.GetPixel(x, y) && c != clWhite) Canvas->SetPixel(X + x + dx, Y + y + dy, rgb);
+            }
+    };
+    if (UseHighlight) paintShape(1, 1, HighlightColor);
+    paintShape(0, 0, ShadowColor);
 }
 
 AnsiString FitTextWithEllipsis(const AnsiString& Text, TCanvas* Canvas, Integer MaxWidth) {

@@ -14,6 +14,7 @@
 
 class TControl;
 class TCustomControl;
+class TImageList;
 
 enum TVertAlignment { vaTopJustify, vaCenter, vaBottomJustify };
 
@@ -47,6 +48,11 @@ void DrawBitmapMasked(TCanvas* Canvas, Integer X, Integer Y, TBitmap* Bitmap, TC
 std::unique_ptr<TBitmap> MakeEmbossedBitmap(TBitmap* Bitmap, TColor BackColor, TColor FaceColor, bool UseHighlight,
                                             TColor ShadowColor, TColor HighlightColor);
 std::unique_ptr<TBitmap> MakeEmbossedBitmapDefault(TBitmap* Bitmap, TColor BackColor);
+// The same look for one image of an image list, drawn onto the canvas: the
+// image's shown pixels that are not white form the shape; the rest of the
+// canvas is left as it is. Nothing is drawn for an index out of range.
+void DrawImageEmbossed(TImageList* Images, TCanvas* Canvas, Integer X, Integer Y, Integer Index,
+                       bool UseHighlight, TColor HighlightColor, TColor ShadowColor);
 
 // The text, or the longest prefix (at most two characters shorter) with
 // "..." that fits MaxWidth on the canvas; "..." when nothing fits.

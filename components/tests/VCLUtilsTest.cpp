@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/gfx/ImageList.h"
 #include "platform/rtl/Exceptions.h"
 #include "platform/ui/DrawText.h"
 #include "platform/ui/Containers.h"
@@ -137,6 +138,22 @@ TEST(MakeEmbossedBitmapTest, ShapeInShadowOverHighlightOnFace) {
     EXPECT_EQ(byDefault->GetPixel(0, 0), ColorToRGB(clBtnFace));
     EXPECT_EQ(byDefault->GetPixel(1, 1), ColorToRGB(clBtnShadow));
     EXPECT_EQ(byDefault->GetPixel(2, 2), ColorToRGB(clBtnHighlight));
+}
+
+TEST(MakeEmbossedBitmapTest, ImageListImageGetsTheSameLookOnTheCanvas) {
+    TImageList images(nullptr, 3, 3);
+    auto strip = Filled(3, 3, clLime);  // lime: transparent
+    strip->SetPixel(0, 0, clBlack);
+    strip->SetPixel(1, 0, clWhite);     // white is not part of the shape
+    images.AddMasked(strip.get(), clLime);
+    auto canvas = Filled(6, 6, clBlue);
+    DrawImageEmbossed(&images, canvas->Canvas(), 1, 1, 0, true, clYellow, clGray);
+    EXPECT_EQ(canvas->GetPixel(1, 1), clGray);
+    EXPECT_EQ(canvas->GetPixel(2, 2), clYellow);
+    EXPECT_EQ(canvas->GetPixel(2, 1), clBlue);
+    EXPECT_EQ(canvas->GetPixel(3, 3), clBlue);
+    DrawImageEmbossed(&images, canvas->Canvas(), 0, 0, 1, true, clYellow, clGray);  // no such image
+    EXPECT_EQ(canvas->GetPixel(0, 0), clBlue);
 }
 
 TEST(FitTextWithEllipsisTest, TextThatFitsIsUnchangedOtherwiseShortened) {
