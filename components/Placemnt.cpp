@@ -309,19 +309,12 @@ void TFormPlacement::UpdateWindowHook() {
 void TFormPlacement::SetHook(bool Value) {
     TForm* form = Form();
     if (!form || Value == FWinHooked) return;
-    if (Value) {
-        FSaveWindowProc = form->WindowProc;
-        form->WindowProc = [this, form](TMessage& Message) {
-            if (FSaveWindowProc)
-                FSaveWindowProc(Message);
-            else
-                static_cast<TControl*>(form)->WndProc(Message);
-            HookMessage(Message);
-        };
-    } else {
-        form->WindowProc = FSaveWindowProc;
-        FSaveWindowProc = nullptr;
+    if (!FWinHook) {
+        FWinHook = std::make_unique<TVmWindowHook>(nullptr);
+        FWinHook->AfterMessage = [this](TObject*, TMessage& Message, bool&) { HookMessage(Message); };
     }
+    FWinHook->SetActive(Value);
+    FWinHook->SetWinControl(form);
     FWinHooked = Value;
 }
 

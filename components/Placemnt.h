@@ -20,6 +20,7 @@
 #include <memory>
 #include <vector>
 
+#include "components/VmHook.h"
 #include "components/VmProps.h"
 #include "platform/classes/Component.h"
 #include "platform/classes/Events.h"
@@ -195,8 +196,8 @@ private:
     TNotifyEvent FSaveFormShow;
     TCloseQueryEvent FSaveFormCloseQuery;
     TNotifyEvent FSaveFormDestroy;
-    // The window procedure the size-limit hook chains to.
-    std::function<void(TMessage&)> FSaveWindowProc;
+    // Answers the form's size-limit question after the form's own procedure.
+    std::unique_ptr<TVmWindowHook> FWinHook;
     bool FWinHooked = false;
 };
 

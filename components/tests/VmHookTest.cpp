@@ -1,4 +1,5 @@
 #include "components/VmHook.h"
+#include "components/Placemnt.h"
 
 #include <gtest/gtest.h>
 
@@ -220,6 +221,39 @@ TEST_F(TVmWindowHookTest, IsFormRebindsToOwnerForm) {
     hook->SetIsForm(true);
     EXPECT_EQ(hook->WinControl(), form);
     EXPECT_TRUE(hook->IsForm());
+}
+
+TEST(TVmWindowHookPlacementTest, PlacementSizeLimitsAndAnotherHookLeaveInAnyOrder) {
+    TForm* form = new TForm(nullptr);
+    form->SetBounds(0, 0, 300, 200);
+    form->BeginLoading();
+    auto* placement = new TFormPlacement(form);
+    form->EndLoading();
+    placement->MinMaxInfo()->SetMinTrackWidth(250);
+    std::vector<std::string> seen;
+    auto* other = new TVmWindowHook(form);
+    other->AfterMessage = [&](TObject*, TMessage& m, bool&) {
+        if (m.Msg == WM_GETMINMAXINFO) seen.push_back("other");
+    };
+    other->SetWinControl(form);
+    auto ask = [&] {
+        seen.clear();
+        TMinMaxInfo info{};
+        form->Perform(WM_GETMINMAXINFO, 0, reinterpret_cast<std::intptr_t>(&info));
+        return info.ptMinTrackSize.x;
+    };
+    EXPECT_EQ(ask(), 250);
+    EXPECT_EQ(seen.size(), 1u);
+    // The placement's limits go first; the hook attached after it stays.
+    placement->MinMaxInfo()->SetMinTrackWidth(0);
+    EXPECT_EQ(ask(), 0);
+    EXPECT_EQ(seen.size(), 1u);
+    placement->MinMaxInfo()->SetMinTrackWidth(120);
+    delete other;
+    EXPECT_EQ(ask(), 120);
+    EXPECT_TRUE(seen.empty());
+    form->Free();
+    PumpUntilIdle();
 }
 
 }  // namespace
