@@ -92,10 +92,9 @@ void TControlHook::Remove() {
     std::shared_ptr<TProcState> state = std::move(FState);
     if (!FAlive.expired()) {
         const auto* current = FControl->WindowProc.target<TReplacementProc>();
-        if (current && current->State == state) {
-            FControl->WindowProc = state->Previous;
-            state->Previous = nullptr;
-        }
+        // A call still running through the state (this very message, say)
+        // goes on down the chain it started with.
+        if (current && current->State == state) FControl->WindowProc = state->Previous;
     }
     // Still chained below another procedure: stays there as a pass-through.
     state->Hook = nullptr;
@@ -276,4 +275,6 @@ void TVmWindowHook::Notification(TComponent* AComponent, TOperation Operation) {
 
 VEMLOR_PUBLISHED(TVmWindowHook, TComponent) {
     Prop("Active", &TVmWindowHook::Active, &TVmWindowHook::SetActive);
+    EventProp("BeforeMessage", &TVmWindowHook::BeforeMessage);
+    EventProp("AfterMessage", &TVmWindowHook::AfterMessage);
 }

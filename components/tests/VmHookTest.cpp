@@ -182,6 +182,20 @@ TEST_F(TVmWindowHookTest, HandlerFreeingAnotherHookSkipsIt) {
     EXPECT_EQ(log, (std::vector<std::string>{"c:before", "a:before", "control", "a:after"}));
 }
 
+TEST_F(TVmWindowHookTest, HookSwitchedOffByItsOwnHandlerStillLetsTheMessageThrough) {
+    TVmWindowHook* a = NewHook("a");
+    a->BeforeMessage = [&](TObject*, TMessage& m, bool&) {
+        if (m.Msg != WM_PROBE) return;
+        log.push_back("a:before");
+        a->SetActive(false);
+    };
+    EXPECT_EQ(control->Perform(WM_PROBE), 42);
+    EXPECT_EQ(log, (std::vector<std::string>{"a:before", "control"}));
+    log.clear();
+    control->Perform(WM_PROBE);
+    EXPECT_EQ(log, (std::vector<std::string>{"control"}));
+}
+
 TEST_F(TVmWindowHookTest, ExceptionInOneEventGoesToApplicationAndNextHookRuns) {
     NewHook("a");
     TVmWindowHook* b = NewHook("b");
