@@ -230,7 +230,10 @@ std::vector<TGIFSubImage*> TGIFGlobalColorMap::UsingFrames() const {
 void TGIFLocalColorMap::ReportWarning(TGIFSeverity Severity, const AnsiString& Message) {
     if (FSubImage) FSubImage->ReportWarning(Severity, Message);
 }
-void TGIFLocalColorMap::NotifyChanged() {}
+void TGIFLocalColorMap::NotifyChanged() {
+    if (FSubImage && FSubImage->Image()) FSubImage->Image()->PaletteModified();
+    else if (FSubImage) FSubImage->FreeBitmap();
+}
 std::vector<TGIFSubImage*> TGIFLocalColorMap::UsingFrames() const {
     if (FSubImage) return {FSubImage};
     return {};
@@ -291,6 +294,7 @@ void TGIFSubImage::Clear() {
     FData.clear();
     FDescriptor = TImageDescriptor{};
     FTransparent = false;
+    FreeBitmap();
 }
 
 TGIFVersion TGIFSubImage::FormatVersion() const {
@@ -303,6 +307,7 @@ void TGIFSubImage::SetSize(Integer AWidth, Integer AHeight) {
     FDescriptor.Width = Word(AWidth);
     FDescriptor.Height = Word(AHeight);
     FData.assign(std::size_t(AWidth) * std::size_t(AHeight), 0);
+    FreeBitmap();
 }
 
 void TGIFSubImage::SetInterlaced(bool Value) {
@@ -341,6 +346,7 @@ void TGIFSubImage::Assign(TPersistent* Source) {
         }
         return;
     }
+    if (AssignGraphic(Source)) return;
     TGIFItem::Assign(Source);
 }
 
@@ -450,6 +456,7 @@ TGIFImage::~TGIFImage() { FImages.Clear(); }
 std::unique_ptr<TGraphic> TGIFImage::NewInstance() const { return std::make_unique<TGIFImage>(); }
 
 void TGIFImage::Clear() {
+    FreeCaches();
     FImages.Clear();
     FHeader->Clear();
     DecodedPixels = 0;
@@ -486,28 +493,6 @@ TGIFVersion TGIFImage::Version() const {
         if (v == gv89a) break;
     }
     return v;
-}
-
-void TGIFImage::Assign(TPersistent* Source) {
-    if (Source == nullptr) {
-        Clear();
-        Changed(this);
-        return;
-    }
-    if (auto* g = dynamic_cast<TGIFImage*>(Source)) {
-        if (g == this) return;
-        Clear();
-        FHeader->Assign(g->FHeader.get());
-        FCompression = g->FCompression;
-        for (const auto& f : g->FImages) {
-            auto copy = std::make_unique<TGIFSubImage>(this);
-            copy->Assign(f.get());
-            FImages.Add(std::move(copy));
-        }
-        Changed(this);
-        return;
-    }
-    TGraphic::Assign(Source);
 }
 
 void TGIFImage::LoadFromStream(TStream* Stream) {
@@ -554,45 +539,6 @@ void TGIFImage::LoadFromStream(TStream* Stream) {
     }
     Progress(this, psEnding, 100, false, TRect{}, "Loading...");
     Changed(this);
-}
-
-void TGIFImage::AssignTo(TPersistent* Dest) {
-    auto* bmp = dynamic_cast<TBitmap*>(Dest);
-    if (bmp == nullptr) {
-        TGraphic::AssignTo(Dest);
-        return;
-    }
-    if (Empty() || Width() == 0 || Height() == 0) {
-        bmp->Assign(nullptr);
-        return;
-    }
-    TGIFSubImage* frame = FImages.Items(0);
-    std::unique_ptr<TBitmap> picture = frame->MakeBitmap();
-    if (frame->Left() != 0 || frame->Top() != 0 || frame->Width() != Width() || frame->Height() != Height()) {
-        auto whole = std::make_unique<TBitmap>();
-        whole->SetPixelFormat(pf8bit);
-        whole->SetColorTable(picture->ColorTable());
-        whole->SetSize(Width(), Height());
-        for (Integer y = 0; y < Height(); ++y) std::memset(whole->ScanLine(y), 0, std::size_t(Width()));
-        for (Integer y = 0; y < frame->Height() && frame->Top() + y < Height(); ++y)
-            for (Integer x = 0; x < frame->Width() && frame->Left() + x < Width(); ++x)
-                whole->ScanLine(frame->Top() + y)[frame->Left() + x] = frame->Pixel(x, y);
-        picture = std::move(whole);
-    }
-    bmp->Assign(*picture);
-}
-
-void TGIFImage::Draw(TCanvas& ACanvas, const TRect& Rect) {
-    if (Empty() || Width() == 0 || Height() == 0) return;
-    TGIFSubImage* frame = FImages.Items(0);
-    if (frame->Empty()) return;
-    const std::unique_ptr<TBitmap> bmp = frame->MakeBitmap();
-    const Int64 w = Rect.Width(), h = Rect.Height();
-    const TRect place{Integer(Rect.Left + Int64(frame->Left()) * w / Width()),
-                      Integer(Rect.Top + Int64(frame->Top()) * h / Height()),
-                      Integer(Rect.Left + Int64(frame->Left() + frame->Width()) * w / Width()),
-                      Integer(Rect.Top + Int64(frame->Top() + frame->Height()) * h / Height())};
-    ACanvas.CopyFromBitmap(place, *bmp, ::Rect(0, 0, bmp->Width(), bmp->Height()));
 }
 
 }  // namespace GIFImage

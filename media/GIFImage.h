@@ -470,10 +470,37 @@ public:
     // The frame drawn into a new 8-bit bitmap with the active table.
     std::unique_ptr<TBitmap> MakeBitmap();
 
+    // The frame's cached bitmap (8 bits, its palette), built on first use;
+    // nullptr when building it was aborted through the progress event.
+    TBitmap* Bitmap();
+    // The transparency mask built with the bitmap: 1 bit per pixel, set
+    // where the pixel is the transparent index; nullptr when no pixel is.
+    const TBitmap* Mask();
+    // Its bitmap's palette, else its local table, else the picture's.
+    HPALETTE Palette();
+    // Drops the cached bitmap, mask and palette.
+    void FreeBitmap();
+
+    // Draws the frame at its place in Rect (see TGIFImage::Draw).
+    void Draw(TCanvas& ACanvas, const TRect& Rect, bool DoTransparent, bool DoTile);
+    // Takes size, colours and indices from the bitmap (reduced to 256
+    // colours first when it has more than 8 bits per pixel).
+    void AssignFromBitmap(const TBitmap& Source);
+    // Marks the pixels where Mask(x, y) is true transparent with a new
+    // graphic control extension.
+    void TransparencyFromMask(const std::function<bool(Integer x, Integer y)>& Mask);
+
 private:
     friend class TGIFImage;
     void Decompress(TStream* Stream);
     void Compress(TStream* Stream);
+    void BuildBitmap();
+    // Bitmaps, pictures and other graphics; false for anything else.
+    bool AssignGraphic(TPersistent* Source);
+    std::unique_ptr<TBitmap> FBitmap;
+    std::unique_ptr<TBitmap> FMask;
+    TPaletteOwner FPalette;
+    bool FMaskOwed = false;
     TImageDescriptor FDescriptor;
     std::unique_ptr<TGIFLocalColorMap> FLocalPalette;
     TGIFExtensionList FExtensions;
@@ -493,6 +520,23 @@ public:
 // ---------------------------------------------------------------------------
 // The picture: header and frames, with reading and writing. Painting,
 // dithering and animation build on it elsewhere.
+// Draw options (TGIFImage::DrawOptions).
+using TGIFDrawOptions = Word;
+constexpr TGIFDrawOptions PaintInThread = 0x0001;
+constexpr TGIFDrawOptions DrawTransparent = 0x0002;
+constexpr TGIFDrawOptions Animate = 0x0004;
+constexpr TGIFDrawOptions RepeatAnimation = 0x0008;
+constexpr TGIFDrawOptions LoopForever = 0x0010;
+constexpr TGIFDrawOptions CheckCanvas = 0x0020;
+constexpr TGIFDrawOptions DrawDirect = 0x0040;
+constexpr TGIFDrawOptions ClearOnLoop = 0x0080;
+constexpr TGIFDrawOptions Tile = 0x0100;
+constexpr TGIFDrawOptions DitherFrames = 0x0200;
+constexpr TGIFDrawOptions DitherOnPaletteScreens = 0x0400;
+constexpr TGIFDrawOptions DefaultDrawOptions = 0x060F;
+
+enum TGIFThreadPriority { gtpIdle, gtpLowest, gtpLower, gtpNormal, gtpHigher, gtpHighest, gtpTimeCritical };
+
 class TGIFImage : public TGraphic {
 public:
     TGIFImage();
@@ -527,14 +571,42 @@ public:
 
     // Called by the items: reading and changes.
     void Warning(TObject* Sender, TGIFSeverity Severity, const AnsiString& Message);
-    void PaletteModified() {}
+    void ReportProgress(TObject* Sender, TProgressStage Stage, Byte PercentDone, const AnsiString& Message);
+    // Drops the picture's and every frame's cached bitmaps and palettes.
+    void PaletteModified();
+
+    // A new frame assigned from a TGIFSubImage or any TGraphic; other
+    // sources raise "Object type not supported for operation". Returns its index.
+    int Add(TPersistent* Source);
+
+    // The picture's palette (owned by the picture): the composite bitmap's,
+    // else the global table's, else frame 0's; nullptr without colours.
+    HPALETTE Palette() override;
+    // A bitmap of the picture's size showing frame 0 at its place (owned by
+    // the picture, rebuilt after changes); nullptr when empty.
+    TBitmap* Bitmap();
+
+    TGIFDrawOptions DrawOptions() const { return FDrawOptions; }
+    void SetDrawOptions(TGIFDrawOptions Value) { FDrawOptions = Value; }
+    Byte ColorReduction() const { return FColorReduction; }
+    void SetColorReduction(Byte Value) { FColorReduction = Value; }
+    Integer ReductionBits() const { return FReductionBits; }
+    void SetReductionBits(Integer Value) { FReductionBits = Value; }
+    Byte DitherMode() const { return FDitherMode; }
+    void SetDitherMode(Byte Value) { FDitherMode = Value; }
+    TGIFThreadPriority ThreadPriority() const { return FThreadPriority; }
+    void SetThreadPriority(TGIFThreadPriority Value) { FThreadPriority = Value; }
+    Integer AnimationSpeed() const { return FAnimationSpeed; }
+    void SetAnimationSpeed(Integer Value) { FAnimationSpeed = Value; }
+    TColor DrawBackgroundColor() const { return FDrawBackgroundColor; }
+    void SetDrawBackgroundColor(TColor Value) { FDrawBackgroundColor = Value; }
 
     TGIFWarning OnWarning;
 
 protected:
-    // To a TBitmap: an 8-bit bitmap of the picture's size holding frame 0
-    // at its place (the rest background index 0), with frame 0's colours.
+    // To a TBitmap: a copy of the composite bitmap.
     void AssignTo(TPersistent* Dest) override;
+    void Changed(TObject* Sender) override;
 
 public:
     // Decoder limits against hostile descriptors: pixels of one frame and
@@ -544,10 +616,29 @@ public:
     Int64 DecodedPixels = 0;
 
 private:
+    void FreeCaches();
+    void DrawTiled(TCanvas& ACanvas, const TRect& Rect, const TBitmap& Source);
     std::unique_ptr<TGIFHeader> FHeader;
     TGIFImageList FImages;
     TGIFCompression FCompression = gcLZW;
+    std::unique_ptr<TBitmap> FBitmap;
+    TPaletteOwner FGlobalPalette;
+    TGIFDrawOptions FDrawOptions = DefaultDrawOptions;
+    Byte FColorReduction = 6;  // the web cube
+    Integer FReductionBits = 8;
+    Byte FDitherMode = 0;
+    TGIFThreadPriority FThreadPriority = gtpNormal;
+    Integer FAnimationSpeed = 100;
+    TColor FDrawBackgroundColor = clNone;
+    bool FDrawing = false;
+    bool FPaletteBusy = false;
 };
+
+// Registers TGIFImage with TPicture for the extension "gif" ("GIF Image").
+// Called once at start-up after any other GIF class registered, so that this
+// one wins; calling it again moves it back to the top.
+void RegisterGIFImage();
+void UnregisterGIFImage();
 
 // ---------------------------------------------------------------------------
 // The coders, exposed for tests and the bench.

@@ -1,0 +1,490 @@
+// TGIFImage as a picture: frame bitmaps and masks, palettes, the composite
+// bitmap, drawing into a canvas, assignment from and to other graphics, and
+// the registration with TPicture.
+
+#include <algorithm>
+#include <cstring>
+
+#include "media/GIFColors.h"
+#include "media/GIFImage.h"
+#include "media/GIFStreamIO.h"
+#include "platform/gfx/Canvas.h"
+
+namespace GIFImage {
+
+namespace {
+
+// Resets a flag when leaving the scope.
+class TFlagGuard {
+public:
+    explicit TFlagGuard(bool& Flag) : FFlag(Flag) { FFlag = true; }
+    ~TFlagGuard() { FFlag = false; }
+    TFlagGuard(const TFlagGuard&) = delete;
+    TFlagGuard& operator=(const TFlagGuard&) = delete;
+
+private:
+    bool& FFlag;
+};
+
+std::vector<TRGBQuad> TableOf(HPALETTE Palette) {
+    // 256 slots as the frame bitmaps have them, so that copies between the
+    // composite and frame 0 move indices unchanged.
+    std::vector<TRGBQuad> table(256);
+    const int n = std::min(PaletteEntryCount(Palette), 256);
+    for (int i = 0; i < n; ++i) {
+        const TPaletteEntry& e = Palette->Entries[std::size_t(i)];
+        table[std::size_t(i)] = TRGBQuad{e.peBlue, e.peGreen, e.peRed, 0};
+    }
+    return table;
+}
+
+// The part of Rect that stands for the area (l, t, w, h) of a W x H screen;
+// multiply first, then divide, so the edges of neighbouring frames meet.
+TRect Place(const TRect& Rect, Integer W, Integer H, Integer l, Integer t, Integer w, Integer h) {
+    const Int64 rw = Int64(Rect.Right) - Rect.Left, rh = Int64(Rect.Bottom) - Rect.Top;
+    return TRect{Integer(Rect.Left + Int64(l) * rw / W), Integer(Rect.Top + Int64(t) * rh / H),
+                 Integer(Rect.Left + Int64(l + w) * rw / W), Integer(Rect.Top + Int64(t + h) * rh / H)};
+}
+
+// Copies of a (w x h) image starting at (x0, y0), every StepX and StepY,
+// while a copy starts inside Rect; the canvas is clipped to Rect meanwhile
+// so that the last row and column do not spill over the neighbours.
+template <class F>
+void ForEachTile(TCanvas& ACanvas, const TRect& Rect, Integer x0, Integer y0, Integer w, Integer h, Integer StepX,
+                 Integer StepY, F Copy) {
+    if (StepX <= 0 || StepY <= 0 || w <= 0 || h <= 0) return;
+    const TRect oldClip = ACanvas.ClipRect();
+    const TRect clip = IntersectRect(oldClip, Rect);
+    if (clip.IsEmpty()) return;
+    ACanvas.SetClipRect(clip);
+    try {
+        for (Int64 y = y0; y < Rect.Bottom; y += StepY)
+            for (Int64 x = x0; x < Rect.Right; x += StepX) Copy(TRect{Integer(x), Integer(y), Integer(x + w), Integer(y + h)});
+    } catch (...) {
+        ACanvas.SetClipRect(oldClip);
+        throw;
+    }
+    ACanvas.SetClipRect(oldClip);
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------
+// Frames
+
+void TGIFSubImage::FreeBitmap() {
+    FBitmap.reset();
+    FMask.reset();
+    FPalette.reset();
+}
+
+HPALETTE TGIFSubImage::Palette() {
+    if (FBitmap) return FBitmap->Palette();
+    if (FPalette) return FPalette.get();
+    if (FLocalPalette->Count() > 0) {
+        FPalette.reset(FLocalPalette->ExportPalette());
+        return FPalette.get();
+    }
+    return FImage ? FImage->Palette() : nullptr;
+}
+
+TBitmap* TGIFSubImage::Bitmap() {
+    if (!FBitmap || FMaskOwed) BuildBitmap();
+    return FBitmap.get();
+}
+
+const TBitmap* TGIFSubImage::Mask() {
+    Bitmap();
+    return FMask.get();
+}
+
+void TGIFSubImage::BuildBitmap() {
+    FBitmap.reset();
+    FMask.reset();
+    FMaskOwed = false;
+    HPALETTE palette = Palette();
+    auto bmp = std::make_unique<TBitmap>();
+    bmp->SetPixelFormat(pf8bit);
+    if (Empty()) {
+        bmp->SetColorTable(TableOf(palette));
+        bmp->SetSize(Width(), Height());
+        FBitmap = std::move(bmp);
+        return;
+    }
+    const bool wantMask = FTransparent && FGCE;
+    const Byte transparentIndex = FGCE ? FGCE->TransparentColorIndex() : 0;
+    std::unique_ptr<TBitmap> mask;
+    if (wantMask) {
+        mask = std::make_unique<TBitmap>();
+        mask->SetPixelFormat(pf1bit);
+        mask->SetSize(Width(), Height());
+        for (Integer y = 0; y < Height(); ++y) std::memset(mask->ScanLine(y), 0, std::size_t(mask->BytesPerScanLine()));
+    }
+    bool anyTransparent = false;
+    try {
+        if (FImage) FImage->ReportProgress(this, psStarting, 0, "Rendering...");
+        TDIBWriter writer(bmp.get(), palette, Height(), Width(), pf8bit);
+        for (Integer y = 0; y < Height(); ++y) {
+            const Byte* src = FData.data() + std::size_t(y) * std::size_t(Width());
+            std::memcpy(writer.RowAddress(y), src, std::size_t(Width()));
+            if (mask) {
+                Byte* m = mask->ScanLine(y);
+                for (Integer x = 0; x < Width(); ++x)
+                    if (src[x] == transparentIndex) {
+                        m[x >> 3] = Byte(m[x >> 3] | (0x80 >> (x & 7)));
+                        anyTransparent = true;
+                    }
+            }
+            if (FImage && (y & 31) == 31)
+                FImage->ReportProgress(this, psRunning, Byte(Int64(y + 1) * 100 / Height()), "Rendering...");
+        }
+        writer.Install();
+    } catch (const EAbort&) {
+        // The user stopped the rendering: the frame stays unbuilt.
+        if (FImage) FImage->ReportProgress(this, psEnding, 0, "Rendering...");
+        return;
+    }
+    if (FImage) FImage->ReportProgress(this, psEnding, 100, "Rendering...");
+    FBitmap = std::move(bmp);
+    if (anyTransparent) FMask = std::move(mask);
+}
+
+void TGIFSubImage::Draw(TCanvas& ACanvas, const TRect& Rect, bool DoTransparent, bool DoTile) {
+    if (!FImage || FImage->Width() <= 0 || FImage->Height() <= 0 || Empty()) return;
+    TBitmap* bmp = Bitmap();
+    if (bmp == nullptr || bmp->Empty()) return;
+    const TBitmap* mask = DoTransparent ? FMask.get() : nullptr;
+    const TRect all{0, 0, bmp->Width(), bmp->Height()};
+    auto copy = [&](const TRect& dest) {
+        if (mask) ACanvas.CopyMasked(dest, *bmp, all, *mask);
+        else ACanvas.CopyFromBitmap(dest, *bmp, all);
+    };
+    if (DoTile)
+        ForEachTile(ACanvas, Rect, Rect.Left + Left(), Rect.Top + Top(), Width(), Height(), FImage->Width(),
+                    FImage->Height(), copy);
+    else
+        copy(Place(Rect, FImage->Width(), FImage->Height(), Left(), Top(), Width(), Height()));
+}
+
+void TGIFSubImage::AssignFromBitmap(const TBitmap& Source) {
+    if (FImage) FImage->ReportProgress(this, psStarting, 0, "Converting...");
+    FExtensions.Clear();
+    FGCE = nullptr;
+    FTransparent = false;
+    FLocalPalette->Clear();
+    SetSize(Source.Width(), Source.Height());
+    if (FImage) {
+        // A frame larger than the picture grows it, as reading does.
+        const Int64 right = Int64(Left()) + Width(), bottom = Int64(Top()) + Height();
+        if (right > 0xFFFF || bottom > 0xFFFF) throw GIFException("Invalid image dimensions");
+        bool grew = false;
+        if (right > FImage->Width()) {
+            ReportWarning(gsWarning, "Image width too small for contained frames");
+            FImage->Header().SetWidth(Integer(right));
+            grew = true;
+        }
+        if (bottom > FImage->Height()) {
+            ReportWarning(gsWarning, "Image height too small for contained frames");
+            FImage->Header().SetHeight(Integer(bottom));
+            grew = true;
+        }
+        if (grew) ReportWarning(gsWarning, "Image exceeds Logical Screen size");
+    }
+    const TBitmap* from = &Source;
+    std::unique_ptr<TBitmap> reduced;
+    int bits = Source.BitsPerPixel();
+    if (bits != 1 && bits != 4 && bits != 8 && !Source.Empty()) {
+        reduced = ReduceBitmapColors(Source, FImage ? FImage->ColorReduction() : rmNetscape,
+                                     FImage ? FImage->DitherMode() : dmNearest, FImage ? FImage->ReductionBits() : 8,
+                                     nullptr);
+        // A mode that yields nothing (a caller's palette that is not there)
+        // falls back to the exact colours read below.
+        if (reduced && !reduced->Empty()) {
+            from = reduced.get();
+            bits = from->BitsPerPixel();
+        }
+    }
+    const Integer w = Width(), h = Height();
+    if (bits == 1 || bits == 4 || bits == 8) {
+        int highest = -1;
+        for (Integer y = 0; y < h; ++y) {
+            const Byte* src = from->ScanLine(y);
+            Byte* dst = FData.data() + std::size_t(y) * std::size_t(w);
+            for (Integer x = 0; x < w; ++x) {
+                Byte v;
+                if (bits == 8) v = src[x];
+                else if (bits == 4) v = Byte((x & 1) ? src[x >> 1] & 0x0F : src[x >> 1] >> 4);
+                else v = Byte((src[x >> 3] >> (7 - (x & 7))) & 1);
+                dst[x] = v;
+                highest = std::max<int>(highest, v);
+            }
+            if (FImage && (y & 31) == 31)
+                FImage->ReportProgress(this, psRunning, Byte(Int64(y + 1) * 100 / h), "Converting...");
+        }
+        const std::vector<TRGBQuad>& table = from->ColorTable();
+        FLocalPalette->ImportColorTable(table.data(), int(table.size()));
+        // Pixels past a short table show black in the bitmap; the table is
+        // padded so that they stay black and the frame stays writable.
+        while (FLocalPalette->Count() <= highest) FLocalPalette->Add(clBlack);
+    } else if (w > 0 && h > 0) {
+        TDIBReader reader(*from, pf24bit);
+        // The last 8 distinct colours seen, most recent at slot ringLast.
+        struct Slot {
+            TColor Color;
+            Byte Index;
+        };
+        Slot ring[8];
+        int ringCount = 0, ringLast = -1;
+        for (Integer y = 0; y < h; ++y) {
+            const Byte* src = reader.RowAddress(y);
+            Byte* dst = FData.data() + std::size_t(y) * std::size_t(w);
+            for (Integer x = 0; x < w; ++x) {
+                const TColor c = RGB(src[3 * x + 2], src[3 * x + 1], src[3 * x]);
+                int index = -1;
+                for (int k = 0; k < ringCount && index < 0; ++k) {
+                    const Slot& s = ring[(ringLast - k + 8) % 8];
+                    if (s.Color == c) index = s.Index;
+                }
+                if (index < 0) {
+                    index = FLocalPalette->IndexOf(c);
+                    if (index < 0) index = FLocalPalette->Add(c);  // "Color table overflow" past 256
+                    ringLast = (ringLast + 1) % 8;
+                    ring[ringLast] = Slot{c, Byte(index)};
+                    ringCount = std::min(ringCount + 1, 8);
+                }
+                dst[x] = Byte(index);
+            }
+            if (FImage && (y & 31) == 31)
+                FImage->ReportProgress(this, psRunning, Byte(Int64(y + 1) * 100 / h), "Converting...");
+        }
+    }
+    FreeBitmap();
+    if (Source.Transparent() && !Source.Empty()) {
+        const TColor key = ColorToRGB(Source.TransparentColor()) & 0xFFFFFF;
+        TransparencyFromMask([&](Integer x, Integer y) { return (Source.GetPixel(x, y) & 0xFFFFFF) == key; });
+    }
+    if (FImage) FImage->ReportProgress(this, psEnding, 100, "Converting...");
+}
+
+void TGIFSubImage::TransparencyFromMask(const std::function<bool(Integer x, Integer y)>& Mask) {
+    FLocalPalette->SortByUse();
+    const int n = FLocalPalette->Count();
+    if (n <= 0 || n >= 256) return;
+    const int extra = FLocalPalette->Add(clBlack);
+    bool any = false;
+    for (Integer y = 0; y < Height(); ++y)
+        for (Integer x = 0; x < Width(); ++x)
+            if (Mask(x, y)) {
+                FData[std::size_t(y) * std::size_t(Width()) + std::size_t(x)] = Byte(extra);
+                any = true;
+            }
+    if (!any) {
+        FLocalPalette->Delete(extra);
+        return;
+    }
+    auto gce = std::make_unique<TGIFGraphicControlExtension>(this);
+    gce->SetTransparentColorIndex(Byte(extra));
+    gce->SetTransparent(true);
+    // A frame that already had a graphic control keeps it first; the new
+    // one is what marks the transparency.
+    FGCE = gce.get();
+    FExtensions.Add(std::move(gce));
+    FTransparent = true;
+    FreeBitmap();
+}
+
+bool TGIFSubImage::AssignGraphic(TPersistent* Source) {
+    if (auto* b = dynamic_cast<TBitmap*>(Source)) {
+        AssignFromBitmap(*b);
+        return true;
+    }
+    if (auto* p = dynamic_cast<TPicture*>(Source)) {
+        if (p->Graphic()) return AssignGraphic(p->Graphic());
+        AssignFromBitmap(TBitmap());
+        return true;
+    }
+    auto* g = dynamic_cast<TGraphic*>(Source);
+    if (g == nullptr) return false;
+    TBitmap b;
+    try {
+        b.Assign(g);
+    } catch (const EConvertError&) {
+        b.Assign(nullptr);
+        b.SetPixelFormat(pf24bit);
+        b.SetSize(g->Width(), g->Height());
+        b.Canvas()->StretchDraw(::Rect(0, 0, g->Width(), g->Height()), g);
+    }
+    AssignFromBitmap(b);
+    return true;
+}
+
+// ---------------------------------------------------------------------------
+// The picture
+
+void TGIFImage::ReportProgress(TObject* Sender, TProgressStage Stage, Byte PercentDone, const AnsiString& Message) {
+    Progress(Sender, Stage, PercentDone, false, TRect{}, Message);
+}
+
+void TGIFImage::FreeCaches() {
+    FBitmap.reset();
+    FGlobalPalette.reset();
+    for (const auto& f : FImages) f->FreeBitmap();
+}
+
+void TGIFImage::PaletteModified() { FreeCaches(); }
+
+void TGIFImage::Changed(TObject* Sender) {
+    FreeCaches();
+    TGraphic::Changed(Sender);
+}
+
+HPALETTE TGIFImage::Palette() {
+    if (FPaletteBusy) throw GIFException("No global or local color table defined");
+    TFlagGuard busy(FPaletteBusy);
+    if (FBitmap) return FBitmap->Palette();
+    if (FGlobalPalette) return FGlobalPalette.get();
+    if (GlobalColorMap().Count() > 0) {
+        FGlobalPalette.reset(GlobalColorMap().ExportPalette());
+    } else if (FImages.Count() > 0 && FImages[0]->ColorMap().Count() > 0) {
+        FGlobalPalette.reset(CopyPalette(FImages[0]->Palette()));
+    }
+    // With no colour table anywhere there is no palette: asking frame 0
+    // would only come back here.
+    return FGlobalPalette.get();
+}
+
+TBitmap* TGIFImage::Bitmap() {
+    if (FBitmap) return FBitmap.get();
+    if (Empty() || Width() <= 0 || Height() <= 0) return nullptr;
+    TGIFSubImage* frame = FImages[0];
+    TBitmap* frameBitmap = frame->Bitmap();
+    auto bmp = std::make_unique<TBitmap>();
+    if (frameBitmap && frame->Left() == 0 && frame->Top() == 0 && frame->Width() == Width() &&
+        frame->Height() == Height()) {
+        bmp->Assign(*frameBitmap);
+    } else {
+        bmp->SetPixelFormat(pf8bit);
+        bmp->SetColorTable(TableOf(Palette()));
+        bmp->SetSize(Width(), Height());
+        for (Integer y = 0; y < Height(); ++y) std::memset(bmp->ScanLine(y), 0, std::size_t(bmp->BytesPerScanLine()));
+        if (frameBitmap && !frameBitmap->Empty())
+            bmp->Canvas()->CopyFromBitmap(Place(::Rect(0, 0, Width(), Height()), Width(), Height(), frame->Left(),
+                                                frame->Top(), frame->Width(), frame->Height()),
+                                          *frameBitmap, ::Rect(0, 0, frameBitmap->Width(), frameBitmap->Height()));
+    }
+    FBitmap = std::move(bmp);
+    return FBitmap.get();
+}
+
+void TGIFImage::DrawTiled(TCanvas& ACanvas, const TRect& Rect, const TBitmap& Source) {
+    const TRect all{0, 0, Source.Width(), Source.Height()};
+    ForEachTile(ACanvas, Rect, Rect.Left, Rect.Top, Source.Width(), Source.Height(), Source.Width(), Source.Height(),
+                [&](const TRect& dest) { ACanvas.CopyFromBitmap(dest, Source, all); });
+}
+
+void TGIFImage::Draw(TCanvas& ACanvas, const TRect& Rect) {
+    if (FDrawing || Empty() || Width() <= 0 || Height() <= 0) return;
+    TFlagGuard drawing(FDrawing);
+    const bool tile = FDrawOptions & Tile;
+    if (FImages.Count() == 1 || !(FDrawOptions & Animate)) {
+        FImages[0]->Draw(ACanvas, Rect, FDrawOptions & DrawTransparent, tile);
+        return;
+    }
+    // Several frames to animate: the animation painter runs them; here the
+    // picture shows its composite bitmap.
+    TBitmap* bmp = Bitmap();
+    if (bmp == nullptr) return;
+    if (tile) DrawTiled(ACanvas, Rect, *bmp);
+    else ACanvas.CopyFromBitmap(Rect, *bmp, ::Rect(0, 0, bmp->Width(), bmp->Height()));
+}
+
+void TGIFImage::AssignTo(TPersistent* Dest) {
+    auto* bmp = dynamic_cast<TBitmap*>(Dest);
+    if (bmp == nullptr) {
+        TGraphic::AssignTo(Dest);
+        return;
+    }
+    TBitmap* composite = Bitmap();
+    if (composite == nullptr) bmp->Assign(nullptr);
+    else bmp->Assign(*composite);
+}
+
+int TGIFImage::Add(TPersistent* Source) {
+    if (dynamic_cast<TGIFSubImage*>(Source) == nullptr && dynamic_cast<TGraphic*>(Source) == nullptr &&
+        dynamic_cast<TPicture*>(Source) == nullptr)
+        throw GIFException("Object type not supported for operation");
+    auto frame = std::make_unique<TGIFSubImage>(this);
+    frame->Assign(Source);
+    const int index = FImages.Count();
+    FImages.Add(std::move(frame));
+    Changed(this);
+    return index;
+}
+
+void TGIFImage::Assign(TPersistent* Source) {
+    if (Source == nullptr) {
+        Clear();
+        Changed(this);
+        return;
+    }
+    if (auto* g = dynamic_cast<TGIFImage*>(Source)) {
+        if (g == this) return;
+        Clear();
+        FHeader->Assign(g->FHeader.get());
+        FCompression = g->FCompression;
+        FThreadPriority = g->FThreadPriority;
+        FDrawBackgroundColor = g->FDrawBackgroundColor;
+        FDrawOptions = g->FDrawOptions;
+        FColorReduction = g->FColorReduction;
+        FDitherMode = g->FDitherMode;
+        // The source's handlers hear about the copy; ours come back after.
+        const TProgressEvent ownProgress = OnProgress;
+        const TGIFWarning ownWarning = OnWarning;
+        OnProgress = g->OnProgress;
+        OnWarning = g->OnWarning;
+        try {
+            const int count = g->FImages.Count();
+            for (int i = 0; i < count; ++i) {
+                ReportProgress(this, i == 0 ? psStarting : psRunning, Byte(i * 100 / count), "Copying...");
+                auto copy = std::make_unique<TGIFSubImage>(this);
+                copy->Assign(g->FImages[i]);
+                FImages.Add(std::move(copy));
+            }
+            ReportProgress(this, psEnding, 100, "Copying...");
+        } catch (...) {
+            OnProgress = ownProgress;
+            OnWarning = ownWarning;
+            throw;
+        }
+        OnProgress = ownProgress;
+        OnWarning = ownWarning;
+        Changed(this);
+        return;
+    }
+    if (auto* p = dynamic_cast<TPicture*>(Source)) {
+        Assign(p->Graphic());
+        return;
+    }
+    if (dynamic_cast<TGraphic*>(Source)) {
+        Clear();
+        try {
+            Add(Source);
+        } catch (const EConvertError&) {
+            TGraphic::Assign(Source);
+        }
+        return;
+    }
+    TGraphic::Assign(Source);
+}
+
+// ---------------------------------------------------------------------------
+
+void RegisterGIFImage() {
+    UnregisterGIFImage();
+    TPicture::RegisterFileFormat("gif", "GIF Image", "GIFImage::TGIFImage",
+                                 [] { return std::unique_ptr<TGraphic>(new TGIFImage); });
+}
+
+void UnregisterGIFImage() { TPicture::UnregisterGraphicClass("GIFImage::TGIFImage"); }
+
+}  // namespace GIFImage
