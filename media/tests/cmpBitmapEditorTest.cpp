@@ -372,3 +372,60 @@ TEST(TBitmapEditorTest, ChangeIsSilentWhileDestroying) {
 }
 
 }  // namespace
+
+// The control: a thin window over the model.
+#include "media/cmpBitmapEditor.h"
+#include "platform/ui/TestSupport.h"
+
+#include <cstdlib>
+
+namespace {
+
+// Windows need the widget application to exist before any text is measured
+// (the model tests above measure text), so it is made before every test of
+// this binary, offscreen.
+class TOffscreenApplication : public ::testing::Environment {
+public:
+    void SetUp() override {
+        setenv("QT_QPA_PLATFORM", "offscreen", 0);
+        Application->Initialize();
+    }
+};
+const auto* const OffscreenApplication = ::testing::AddGlobalTestEnvironment(new TOffscreenApplication);
+
+TEST(TBitmapEditorControlTest, CreatesWithDefaultsAndRegistersItsCursors) {
+    TBitmapEditor editor(nullptr);
+    EXPECT_EQ(editor.Width(), 128);
+    EXPECT_EQ(editor.Height(), 128);
+    EXPECT_EQ(editor.Cursor(), crArrow);
+    EXPECT_EQ(editor.BorderStyle(), bsSingle);
+    for (TCursor c = 1; c <= 5; ++c) EXPECT_NE(Screen->Cursors(c), nullptr) << c;
+    editor.SelectDrawingTool(dtFloodFill);
+    EXPECT_EQ(editor.Cursor(), crBitmapEditorPotoPaint);
+    editor.SetDrawingTool(dtSelectArea);
+    EXPECT_EQ(editor.Cursor(), crNone);
+}
+
+TEST(TBitmapEditorControlTest, SizesToTheImageAndReportsChangesAsItself) {
+    TBitmapEditor editor(nullptr);
+    editor.SetMagnification(6);
+    editor.SetGridLines(5);
+    TPicture pic;
+    pic.Bitmap()->SetSize(72, 14);
+    editor.SetPicture(&pic);
+    EXPECT_EQ(editor.ClientWidth(), 432);
+    EXPECT_EQ(editor.ClientHeight(), 84);
+    TObject* sender = nullptr;
+    int ends = 0;
+    editor.OnChange = [&](TObject* s) { sender = s; };
+    editor.OnEndChange = [&](TObject*) { ++ends; };
+    editor.SelectDrawingTool(dtPencil);
+    SendClick(&editor, 13, 7);
+    PumpUntilIdle();
+    EXPECT_EQ(sender, &editor);
+    EXPECT_EQ(ends, 1);
+    EXPECT_EQ(editor.WorkBitmap()->GetPixel(2, 1), clBlack);
+    EXPECT_FALSE(editor.Drawing());
+}
+
+}  // namespace
