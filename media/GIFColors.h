@@ -128,6 +128,9 @@ public:
     virtual ~TDitherEngine() = default;
     virtual int ProcessPixel(int Red, int Green, int Blue, int& R, int& G, int& B);
     virtual void EndRow();
+    // Passes over the next pixel without matching or spreading an error
+    // (transparent pixels of a frame).
+    virtual void Skip() { FColumn += FDirection; }
     Integer Column() const { return FColumn; }
     Integer Direction() const { return FDirection; }
 
@@ -143,6 +146,10 @@ public:
     TFloydSteinbergDitherer(Integer Width, TColorLookup* Lookup);
     int ProcessPixel(int Red, int Green, int Blue, int& R, int& G, int& B) override;
     void EndRow() override;
+    void Skip() override {
+        TDitherEngine::Skip();
+        FPos += FDirection;
+    }
 
 private:
     std::vector<Integer> FErrors[3];
@@ -156,6 +163,10 @@ public:
     TRowDitherer(Integer Width, TColorLookup* Lookup, int Rows, int Margin, int Divisor);
     int ProcessPixel(int Red, int Green, int Blue, int& R, int& G, int& B) override;
     void EndRow() override;
+    void Skip() override {
+        TDitherEngine::Skip();
+        FPos += FDirection;
+    }
 
 protected:
     // Adds e x weight at offset (in the scan direction) of the buffered row.

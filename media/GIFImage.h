@@ -500,7 +500,6 @@ private:
     std::unique_ptr<TBitmap> FBitmap;
     std::unique_ptr<TBitmap> FMask;
     TPaletteOwner FPalette;
-    bool FMaskOwed = false;
     TImageDescriptor FDescriptor;
     std::unique_ptr<TGIFLocalColorMap> FLocalPalette;
     TGIFExtensionList FExtensions;
@@ -587,7 +586,12 @@ public:
     TBitmap* Bitmap();
 
     TGIFDrawOptions DrawOptions() const { return FDrawOptions; }
-    void SetDrawOptions(TGIFDrawOptions Value) { FDrawOptions = Value; }
+    // Drops the caches when the way frames are rendered changes.
+    void SetDrawOptions(TGIFDrawOptions Value) {
+        if (Value == FDrawOptions) return;
+        FDrawOptions = Value;
+        FreeCaches();
+    }
     Byte ColorReduction() const { return FColorReduction; }
     void SetColorReduction(Byte Value) { FColorReduction = Value; }
     Integer ReductionBits() const { return FReductionBits; }
@@ -600,6 +604,12 @@ public:
     void SetAnimationSpeed(Integer Value) { FAnimationSpeed = Value; }
     TColor DrawBackgroundColor() const { return FDrawBackgroundColor; }
     void SetDrawBackgroundColor(TColor Value) { FDrawBackgroundColor = Value; }
+
+    // Frames are rendered dithered to the web cube: DitherFrames, and with
+    // DitherOnPaletteScreens only on a screen of at most 8 bits per pixel.
+    bool DitheringFrames() const;
+    // Whether the screen is a palette screen; true-colour unless set.
+    static bool PaletteScreen;
 
     TGIFWarning OnWarning;
 

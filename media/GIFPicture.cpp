@@ -81,6 +81,10 @@ void TGIFSubImage::FreeBitmap() {
 HPALETTE TGIFSubImage::Palette() {
     if (FBitmap) return FBitmap->Palette();
     if (FPalette) return FPalette.get();
+    if (FImage && FImage->DitheringFrames()) {
+        FPalette.reset(CreateWebCubePalette());
+        return FPalette.get();
+    }
     if (FLocalPalette->Count() > 0) {
         FPalette.reset(FLocalPalette->ExportPalette());
         return FPalette.get();
@@ -89,7 +93,7 @@ HPALETTE TGIFSubImage::Palette() {
 }
 
 TBitmap* TGIFSubImage::Bitmap() {
-    if (!FBitmap || FMaskOwed) BuildBitmap();
+    if (!FBitmap) BuildBitmap();
     return FBitmap.get();
 }
 
@@ -101,7 +105,6 @@ const TBitmap* TGIFSubImage::Mask() {
 void TGIFSubImage::BuildBitmap() {
     FBitmap.reset();
     FMask.reset();
-    FMaskOwed = false;
     HPALETTE palette = Palette();
     auto bmp = std::make_unique<TBitmap>();
     bmp->SetPixelFormat(pf8bit);
@@ -124,19 +127,46 @@ void TGIFSubImage::BuildBitmap() {
     try {
         if (FImage) FImage->ReportProgress(this, psStarting, 0, "Rendering...");
         TDIBWriter writer(bmp.get(), palette, Height(), Width(), pf8bit);
-        for (Integer y = 0; y < Height(); ++y) {
-            const Byte* src = FData.data() + std::size_t(y) * std::size_t(Width());
-            std::memcpy(writer.RowAddress(y), src, std::size_t(Width()));
-            if (mask) {
-                Byte* m = mask->ScanLine(y);
-                for (Integer x = 0; x < Width(); ++x)
-                    if (src[x] == transparentIndex) {
+        if (FImage && FImage->DitheringFrames()) {
+            TGIFColorMap& map = ActiveColorMap();
+            TNetscapeColorLookup lookup;
+            TFloydSteinbergDitherer engine(Width(), &lookup);
+            for (Integer y = 0; y < Height(); ++y) {
+                const Byte* src = FData.data() + std::size_t(y) * std::size_t(Width());
+                Byte* dst = writer.RowAddress(y);
+                Byte* m = mask ? mask->ScanLine(y) : nullptr;
+                for (Integer i = 0; i < Width(); ++i) {
+                    const Integer x = engine.Column();
+                    if (m && src[x] == transparentIndex) {
                         m[x >> 3] = Byte(m[x >> 3] | (0x80 >> (x & 7)));
                         anyTransparent = true;
+                        engine.Skip();
+                        continue;
                     }
+                    // Indices past the table show black, as in the plain bitmap.
+                    const TGIFColor c = src[x] < map.Count() ? map.Entry(src[x]) : TGIFColor{};
+                    int r, g, b;
+                    dst[x] = Byte(engine.ProcessPixel(c.Red, c.Green, c.Blue, r, g, b));
+                }
+                engine.EndRow();
+                if ((y & 31) == 31)
+                    FImage->ReportProgress(this, psRunning, Byte(Int64(y + 1) * 100 / Height()), "Rendering...");
             }
-            if (FImage && (y & 31) == 31)
-                FImage->ReportProgress(this, psRunning, Byte(Int64(y + 1) * 100 / Height()), "Rendering...");
+        } else {
+            for (Integer y = 0; y < Height(); ++y) {
+                const Byte* src = FData.data() + std::size_t(y) * std::size_t(Width());
+                std::memcpy(writer.RowAddress(y), src, std::size_t(Width()));
+                if (mask) {
+                    Byte* m = mask->ScanLine(y);
+                    for (Integer x = 0; x < Width(); ++x)
+                        if (src[x] == transparentIndex) {
+                            m[x >> 3] = Byte(m[x >> 3] | (0x80 >> (x & 7)));
+                            anyTransparent = true;
+                        }
+                }
+                if (FImage && (y & 31) == 31)
+                    FImage->ReportProgress(this, psRunning, Byte(Int64(y + 1) * 100 / Height()), "Rendering...");
+            }
         }
         writer.Install();
     } catch (const EAbort&) {
@@ -338,12 +368,21 @@ void TGIFImage::Changed(TObject* Sender) {
     TGraphic::Changed(Sender);
 }
 
+// No screen is measured here; displays of today are true-colour.
+bool TGIFImage::PaletteScreen = false;
+
+bool TGIFImage::DitheringFrames() const {
+    return (FDrawOptions & DitherFrames) && (!(FDrawOptions & DitherOnPaletteScreens) || PaletteScreen);
+}
+
 HPALETTE TGIFImage::Palette() {
     if (FPaletteBusy) throw GIFException("No global or local color table defined");
     TFlagGuard busy(FPaletteBusy);
     if (FBitmap) return FBitmap->Palette();
     if (FGlobalPalette) return FGlobalPalette.get();
-    if (GlobalColorMap().Count() > 0) {
+    if (DitheringFrames()) {
+        FGlobalPalette.reset(CreateWebCubePalette());
+    } else if (GlobalColorMap().Count() > 0) {
         FGlobalPalette.reset(GlobalColorMap().ExportPalette());
     } else if (FImages.Count() > 0 && FImages[0]->ColorMap().Count() > 0) {
         FGlobalPalette.reset(CopyPalette(FImages[0]->Palette()));

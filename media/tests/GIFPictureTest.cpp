@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -292,6 +293,7 @@ TEST(TGIFImageTest, PictureLoadsGifFilesThroughTheRegistration) {
     RegisterGIFImage();
     EXPECT_EQ(TPicture::GraphicClassForExtension(".GIF"), "GIFImage::TGIFImage");
     auto gif = MakePicture(4, 2, 0, 0, 4, 2, {0, 1, 3, 2, 3, 3, 0, 1}, false);
+    std::filesystem::create_directories(VEMLOR_TEST_OUTPUT);
     const std::string path = std::string(VEMLOR_TEST_OUTPUT) + "/picture_x.GIF";
     {
         // With a 32-bit length in front, as form resources store it.
@@ -309,4 +311,19 @@ TEST(TGIFImageTest, PictureLoadsGifFilesThroughTheRegistration) {
     UnregisterGIFImage();
     TPicture::UnregisterGraphicClass("OtherGIF");
     EXPECT_EQ(TPicture::GraphicClassForExtension("gif"), "");
+}
+
+TEST(TGIFImageTest, DitheredFramesUseTheWebCubeAndKeepTransparency) {
+    // Web-cube colours come through dithering unchanged; index 3 stays transparent.
+    auto gif = MakePicture(4, 1, 0, 0, 4, 1, {0, 3, 1, 2}, true);
+    gif->SetDrawOptions(DefaultDrawOptions & ~DitherOnPaletteScreens);
+    ASSERT_TRUE(gif->DitheringFrames());
+    EXPECT_EQ(PaletteEntryCount(gif->Palette()), 216);
+    auto target = Canvas24(4, 1, Yellow);
+    target->Canvas()->StretchDraw(::Rect(0, 0, 4, 1), gif.get());
+    EXPECT_EQ(Row(*target, 0), (std::vector<TColor>{Red, Yellow, Green, Blue}));
+    // On a true-colour screen the default options do not dither.
+    gif->SetDrawOptions(DefaultDrawOptions);
+    EXPECT_FALSE(gif->DitheringFrames());
+    EXPECT_EQ(PaletteEntryCount(gif->Palette()), 4);
 }
