@@ -390,6 +390,8 @@ public:
         setenv("QT_QPA_PLATFORM", "offscreen", 0);
         Application->Initialize();
     }
+    // Before the toolkit's own statics go at exit.
+    void TearDown() override { FinalizeApplication(); }
 };
 const auto* const OffscreenApplication = ::testing::AddGlobalTestEnvironment(new TOffscreenApplication);
 
