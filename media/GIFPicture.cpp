@@ -505,12 +505,24 @@ void TGIFImage::Assign(TPersistent* Source) {
         return;
     }
     if (dynamic_cast<TGraphic*>(Source)) {
-        Clear();
+        // The frame is made aside first, so that a graphic that cannot be
+        // converted (more than 256 colours without reduction, say) leaves
+        // this picture as it was instead of empty.
+        TGIFImage made;
+        made.FColorReduction = FColorReduction;
+        made.FReductionBits = FReductionBits;
+        made.FDitherMode = FDitherMode;
+        made.OnWarning = OnWarning;
+        made.OnProgress = OnProgress;
         try {
-            Add(Source);
+            made.Add(Source);
         } catch (const EConvertError&) {
             TGraphic::Assign(Source);
+            return;
         }
+        Clear();
+        FHeader->Assign(made.FHeader.get());
+        Add(made.FImages[0]);
         return;
     }
     TGraphic::Assign(Source);

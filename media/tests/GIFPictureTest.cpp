@@ -327,3 +327,15 @@ TEST(TGIFImageTest, DitheredFramesUseTheWebCubeAndKeepTransparency) {
     EXPECT_FALSE(gif->DitheringFrames());
     EXPECT_EQ(PaletteEntryCount(gif->Palette()), 4);
 }
+
+TEST(TGIFImageTest, BitmapThatCannotBeConvertedLeavesThePictureAsItWas) {
+    // 300 colours without reduction overflow the colour table.
+    auto many = Canvas24(300, 1, Red);
+    for (Integer x = 0; x < 300; ++x) many->SetPixel(x, 0, RGB(Byte(x), Byte(x >> 8), 7));
+    auto gif = MakePicture(4, 2, 0, 0, 4, 2, std::vector<Byte>(8, 2), false);
+    gif->SetColorReduction(0);
+    EXPECT_THROW(gif->Assign(many.get()), GIFException);
+    ASSERT_EQ(gif->Images().Count(), 1);
+    EXPECT_EQ(gif->Width(), 4);
+    EXPECT_EQ(gif->Images()[0]->Data(), std::vector<Byte>(8, 2));
+}
