@@ -280,7 +280,10 @@ void TBitmapEditorModel::MouseDown(TEditorButton Button, Integer X, Integer Y) {
                 }
                 break;
             case dtDropper:
-                FDrawPen.SetColor(FWork.Canvas()->Pixel(cell.x, cell.y));
+                // Beside the image (a control larger than it) there is no
+                // colour to pick; -1 would make an invalid pen.
+                if (const TColor picked = FWork.Canvas()->Pixel(cell.x, cell.y); picked != -1)
+                    FDrawPen.SetColor(picked);
                 SelectDrawingTool(FPrevTool);
                 Fire(OnDrawToolChange);
                 break;
@@ -304,7 +307,8 @@ void TBitmapEditorModel::MouseDown(TEditorButton Button, Integer X, Integer Y) {
                 break;
             case dtMagnifier: ZoomOut(); break;
             case dtDropper:
-                FDrawBrush.SetColor(FWork.Canvas()->Pixel(cell.x, cell.y));
+                if (const TColor picked = FWork.Canvas()->Pixel(cell.x, cell.y); picked != -1)
+                    FDrawBrush.SetColor(picked);
                 SelectDrawingTool(FPrevTool);
                 Fire(OnDrawToolChange);
                 break;

@@ -241,6 +241,13 @@ TEST(TBitmapEditorTest, DropperPicksColoursAndReturnsToThePreviousTool) {
     EXPECT_EQ(e.M.DrawingTool(), dtLine);
     EXPECT_EQ(e.ToolChanges, 2);
     EXPECT_EQ(e.Changes, 0);
+
+    // A press beside the image picks nothing but still ends the dropper.
+    TBitmapEditorModel bare;  // no picture loaded yet: an empty image
+    bare.SelectDrawingTool(dtDropper);
+    bare.MouseDown(ebLeft, 5, 5);
+    EXPECT_EQ(bare.DrawPen()->Color(), clBlack);
+    EXPECT_EQ(bare.DrawingTool(), dtNone);
 }
 
 TEST(TBitmapEditorTest, UndoRedoAndDoubleUndoKeepsTheRedoImage) {
