@@ -517,8 +517,6 @@ public:
 };
 
 // ---------------------------------------------------------------------------
-// The picture: header and frames, with reading and writing. Painting,
-// dithering and animation build on it elsewhere.
 // Draw options (TGIFImage::DrawOptions).
 using TGIFDrawOptions = Word;
 constexpr TGIFDrawOptions PaintInThread = 0x0001;
@@ -535,6 +533,11 @@ constexpr TGIFDrawOptions DitherOnPaletteScreens = 0x0400;
 constexpr TGIFDrawOptions DefaultDrawOptions = 0x060F;
 
 enum TGIFThreadPriority { gtpIdle, gtpLowest, gtpLower, gtpNormal, gtpHigher, gtpHighest, gtpTimeCritical };
+
+// The picture: header and frames, read and written here (GIFImage.cpp,
+// GIFDecoder.cpp, GIFEncoder.cpp) and drawn, converted and registered with
+// TPicture in GIFPicture.cpp. Caches (frame bitmaps, masks, palettes, the
+// composite bitmap) are rebuilt lazily after every change.
 
 class TGIFImage : public TGraphic {
 public:

@@ -59,7 +59,8 @@ void ForEachTile(TCanvas& ACanvas, const TRect& Rect, Integer x0, Integer y0, In
     ACanvas.SetClipRect(clip);
     try {
         for (Int64 y = y0; y < Rect.Bottom; y += StepY)
-            for (Int64 x = x0; x < Rect.Right; x += StepX) Copy(TRect{Integer(x), Integer(y), Integer(x + w), Integer(y + h)});
+            for (Int64 x = x0; x < Rect.Right; x += StepX)
+                Copy(TRect{Integer(x), Integer(y), Integer(x + w), Integer(y + h)});
     } catch (...) {
         ACanvas.SetClipRect(oldClip);
         throw;
@@ -429,8 +430,8 @@ void TGIFImage::Draw(TCanvas& ACanvas, const TRect& Rect) {
         FImages[0]->Draw(ACanvas, Rect, FDrawOptions & DrawTransparent, tile);
         return;
     }
-    // Several frames to animate: the animation painter runs them; here the
-    // picture shows its composite bitmap.
+    // Several frames to animate: running them is the animation painter's
+    // work, which this unit does not do; the picture shows its composite.
     TBitmap* bmp = Bitmap();
     if (bmp == nullptr) return;
     if (tile) DrawTiled(ACanvas, Rect, *bmp);
