@@ -41,10 +41,11 @@ function(vemlor_library target)
   endif()
 endfunction()
 
-# A test binary uses tests/main.cpp when the folder has one (the UI tests set
-# up an offscreen application there); otherwise GoogleTest's own main.
+# A test binary uses tests/main.cpp when the folder has one; with OFFSCREEN it
+# uses the shared main that creates the application offscreen first (for code
+# that opens windows or measures text); otherwise GoogleTest's own main.
 function(vemlor_tests target)
-  cmake_parse_arguments(ARG "" "" "DEPS" ${ARGN})
+  cmake_parse_arguments(ARG "OFFSCREEN" "" "DEPS" ${ARGN})
   # The clang fuzz build keeps UTF-8 literals, which the tests do not expect.
   if(VEMLOR_FUZZ)
     return()
@@ -56,10 +57,13 @@ function(vemlor_tests target)
   set(test_target ${target}_tests)
   add_executable(${test_target} ${sources})
   target_link_libraries(${test_target} PRIVATE ${target} ${ARG_DEPS} GTest::gmock)
-  if(NOT EXISTS ${CMAKE_CURRENT_SOURCE_DIR}/tests/main.cpp)
-    target_link_libraries(${test_target} PRIVATE GTest::gtest_main)
-  else()
+  if(ARG_OFFSCREEN)
+    target_sources(${test_target} PRIVATE ${PROJECT_SOURCE_DIR}/platform/ui/testmain/OffscreenMain.cpp)
+    target_link_libraries(${test_target} PRIVATE platform_ui GTest::gtest)
+  elseif(EXISTS ${CMAKE_CURRENT_SOURCE_DIR}/tests/main.cpp)
     target_link_libraries(${test_target} PRIVATE GTest::gtest)
+  else()
+    target_link_libraries(${test_target} PRIVATE GTest::gtest_main)
   endif()
   target_compile_definitions(${test_target} PRIVATE
     VEMLOR_TEST_DATA="${CMAKE_CURRENT_SOURCE_DIR}/tests/data"

@@ -384,23 +384,7 @@ TEST(TBitmapEditorTest, ChangeIsSilentWhileDestroying) {
 #include "media/cmpBitmapEditor.h"
 #include "platform/ui/TestSupport.h"
 
-#include <cstdlib>
-
 namespace {
-
-// Windows need the widget application to exist before any text is measured
-// (the model tests above measure text), so it is made before every test of
-// this binary, offscreen.
-class TOffscreenApplication : public ::testing::Environment {
-public:
-    void SetUp() override {
-        setenv("QT_QPA_PLATFORM", "offscreen", 0);
-        Application->Initialize();
-    }
-    // Before the toolkit's own statics go at exit.
-    void TearDown() override { FinalizeApplication(); }
-};
-const auto* const OffscreenApplication = ::testing::AddGlobalTestEnvironment(new TOffscreenApplication);
 
 TEST(TBitmapEditorControlTest, CreatesWithDefaultsAndRegistersItsCursors) {
     TBitmapEditor editor(nullptr);

@@ -1,6 +1,6 @@
-// The core's dialogs and window translation need the application object, so
-// this test binary creates it offscreen before any test runs. Tests that do
-// not touch windows run unchanged.
+// The main of every test binary whose code opens windows, measures text or
+// asks through dialogs: the application object exists, offscreen, before any
+// test runs, and is torn down before the toolkit's own statics go at exit.
 #include <cstdlib>
 
 #include <gtest/gtest.h>
@@ -11,7 +11,7 @@ int main(int argc, char** argv) {
     setenv("QT_QPA_PLATFORM", "offscreen", 1);
     ::testing::InitGoogleTest(&argc, argv);
     Application->Initialize();
-    int result = RUN_ALL_TESTS();
+    const int result = RUN_ALL_TESTS();
     FinalizeApplication();
     return result;
 }
