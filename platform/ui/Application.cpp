@@ -22,6 +22,7 @@
 #include <mutex>
 
 #include "platform/gfx/Bitmap.h"
+#include "platform/os/Thread.h"
 #include "platform/rtl/CodePage.h"
 #include "platform/rtl/FileUtils.h"
 #include "platform/ui/Forms.h"
@@ -140,9 +141,22 @@ void FinalizeApplication() {
 TApplication::TApplication() : TComponent(nullptr), FImpl(std::make_unique<TApplicationImpl>()) {
     FImpl->MainThread = QThread::currentThreadId();
     FTitle = ChangeFileExt(ExtractFileName(ExeName()), "");
+    // Worker threads reach this thread through the event loop.
+    TMainThreadDispatcher dispatcher;
+    dispatcher.Post = [this](std::function<void()> Call) { Post(std::move(Call)); };
+    dispatcher.IsMainThread = [this] { return IsMainThread(); };
+    dispatcher.HandleException = [this](std::exception_ptr Error) {
+        try {
+            std::rethrow_exception(Error);
+        } catch (...) {
+            HandleException(nullptr);
+        }
+    };
+    SetMainThreadDispatcher(std::move(dispatcher));
 }
 
 TApplication::~TApplication() {
+    SetMainThreadDispatcher({});
     Destroying();
     for (int i = 0; i < ComponentCount(); ++i) {
         if (auto* f = dynamic_cast<TForm*>(Components(i)))
