@@ -220,10 +220,10 @@ void TThread::Synchronize(TThread*, const TThreadMethod& Method) { RunOnMain(Met
 // TEvent
 
 void TEvent::SetEvent() {
-    {
-        std::lock_guard lock(FLock);
-        FSignaled = true;
-    }
+    // Notified under the lock: a woken waiter may destroy the event at once
+    // (a thread signalling its end from its destructor).
+    std::lock_guard lock(FLock);
+    FSignaled = true;
     if (FManualReset)
         FSignal.notify_all();
     else
