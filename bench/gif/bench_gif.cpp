@@ -20,6 +20,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/RatioReporter.h"
 #include "media/GIFColors.h"
 #include "media/GIFImage.h"
 
@@ -242,22 +243,11 @@ BENCHMARK(EncodeOursRLE)->Unit(benchmark::kMillisecond);
 BENCHMARK(EncodeGiflibLZW)->Unit(benchmark::kMillisecond);
 BENCHMARK(FloydSteinbergMonochrome)->Unit(benchmark::kMillisecond);
 
-class TCollectingReporter : public benchmark::ConsoleReporter {
-public:
-    std::map<std::string, double> Seconds;
-    void ReportRuns(const std::vector<Run>& runs) override {
-        for (const Run& r : runs)
-            if (r.run_type == Run::RT_Iteration && !r.error_occurred)
-                Seconds[r.benchmark_name()] = r.GetAdjustedRealTime() / 1e3;
-        ConsoleReporter::ReportRuns(runs);
-    }
-};
-
 }  // namespace
 
 int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
-    TCollectingReporter reporter;
+    TRatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     auto& s = reporter.Seconds;
     auto ratio = [&](const char* label, const char* a, const char* b) {

@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/RatioReporter.h"
 #include "platform/rtl/FileUtils.h"
 #include "tables/memdset.h"
 
@@ -337,18 +338,6 @@ void SqliteLookup(benchmark::State& state, const char* column, int lookups, bool
 void SqliteLookupIndexed(benchmark::State& state) { SqliteLookup(state, "Jmeno", kSortedLookups, true); }
 void SqliteLookupUnindexed(benchmark::State& state) { SqliteLookup(state, "Cislo", kScanLookups, false); }
 
-// Keeps each benchmark's time per iteration for the ratios.
-class TCollectingReporter : public benchmark::ConsoleReporter {
-public:
-    std::map<std::string, double> Seconds;
-    void ReportRuns(const std::vector<Run>& runs) override {
-        for (const Run& r : runs)
-            if (r.run_type == Run::RT_Iteration && !r.error_occurred)
-                Seconds[r.benchmark_name()] = r.GetAdjustedRealTime() / 1e9;
-        ConsoleReporter::ReportRuns(runs);
-    }
-};
-
 }  // namespace
 
 BENCHMARK(MemAppend)->Unit(benchmark::kMillisecond);
@@ -369,7 +358,7 @@ BENCHMARK(SqliteLookupUnindexed)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
-    TCollectingReporter reporter;
+    TRatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     auto& s = reporter.Seconds;
     auto ratio = [&](const char* label, const char* a, const char* b) {
