@@ -230,13 +230,15 @@ void TMemData::InternalHandleException() { HandleDataException(); }
 // ---------------------------------------------------------------------------
 // Buffers
 
-TRecordBuffer TMemData::AllocRecordBuffer() {
-    auto* b = new TMemRecBuf;
-    b->Data.assign(static_cast<std::size_t>(FStorage.RecordSize()), 0);
-    b->Blobs.resize(static_cast<std::size_t>(FStorage.BlobCount()));
-    b->Wides.resize(static_cast<std::size_t>(FStorage.WideCount()));
+TMemRecBuf TMemData::EmptyBuffer() const {
+    TMemRecBuf b;
+    b.Data.assign(static_cast<std::size_t>(FStorage.RecordSize()), 0);
+    b.Blobs.resize(static_cast<std::size_t>(FStorage.BlobCount()));
+    b.Wides.resize(static_cast<std::size_t>(FStorage.WideCount()));
     return b;
 }
+
+TRecordBuffer TMemData::AllocRecordBuffer() { return new TMemRecBuf(EmptyBuffer()); }
 
 void TMemData::FreeRecordBuffer(TRecordBuffer& buffer) {
     delete Buf(buffer);

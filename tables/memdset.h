@@ -348,6 +348,8 @@ private:
     void ImportLines(const TStringList& lines);
 
     TMemRecBuf* ActiveRecBuf();
+    // A record buffer sized for the stored columns, all bytes zero.
+    TMemRecBuf EmptyBuffer() const;
     void CopyRecordToBuffer(const TMemRecord& record, TMemRecBuf& buffer) const;
     void CopyBufferToRecord(const TMemRecBuf& buffer, TMemRecord& record) const;
     TMemRecord NewRecord() const;

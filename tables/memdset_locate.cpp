@@ -46,10 +46,7 @@ bool TMemData::ConvertKey(TField* field, const Variant& value, TKey& key) {
         key.Text = value.AsString();
         if (static_cast<int>(AnsiToWide(key.Text).size()) > field->Size() / 2) return false;
     }
-    TMemRecBuf scratch;
-    scratch.Data.assign(static_cast<std::size_t>(FStorage.RecordSize()), 0);
-    scratch.Blobs.resize(static_cast<std::size_t>(FStorage.BlobCount()));
-    scratch.Wides.resize(static_cast<std::size_t>(FStorage.WideCount()));
+    TMemRecBuf scratch = EmptyBuffer();
     TMemRecBuf* oldBuffer = FFilterBuffer;
     FFilterBuffer = &scratch;
     TDataSetState old = SetTempState(dsFilter);
@@ -223,10 +220,7 @@ bool TMemData::Locate(const AnsiString& keyFields, const Variant& keyValues, TLo
 
 Variant TMemData::StoredValue(TField* field, int pos) {
     if (field->DataType() == ftBCD) return Null();
-    TMemRecBuf scratch;
-    scratch.Data.resize(static_cast<std::size_t>(FStorage.RecordSize()));
-    scratch.Blobs.resize(static_cast<std::size_t>(FStorage.BlobCount()));
-    scratch.Wides.resize(static_cast<std::size_t>(FStorage.WideCount()));
+    TMemRecBuf scratch = EmptyBuffer();
     CopyRecordToBuffer(FStorage.FRecords[static_cast<std::size_t>(pos)], scratch);
     TMemRecBuf* oldBuffer = FFilterBuffer;
     FFilterBuffer = &scratch;

@@ -54,10 +54,7 @@ void TMemData::FilterMovePosition(int from, int to) {
 bool TMemData::AcceptsRecord(int pos) {
     TFilterRecordEvent handler = OnFilterRecord();
     if (!handler) return true;
-    TMemRecBuf buffer;
-    buffer.Data.resize(static_cast<std::size_t>(FStorage.RecordSize()));
-    buffer.Blobs.resize(static_cast<std::size_t>(FStorage.BlobCount()));
-    buffer.Wides.resize(static_cast<std::size_t>(FStorage.WideCount()));
+    TMemRecBuf buffer = EmptyBuffer();
     CopyRecordToBuffer(FStorage.FRecords[static_cast<std::size_t>(pos)], buffer);
     TMemRecBuf* oldBuffer = FFilterBuffer;
     FFilterBuffer = &buffer;
@@ -255,10 +252,7 @@ int TMemData::FindRecordByValue(const Variant& value, const AnsiString& fieldNam
     if (State() == dsBrowse) UpdateCursorPos();
     int found = -1;
     int n = FStorage.StoredRecordCount();
-    TMemRecBuf buffer;
-    buffer.Data.resize(static_cast<std::size_t>(FStorage.RecordSize()));
-    buffer.Blobs.resize(static_cast<std::size_t>(FStorage.BlobCount()));
-    buffer.Wides.resize(static_cast<std::size_t>(FStorage.WideCount()));
+    TMemRecBuf buffer = EmptyBuffer();
     TMemRecBuf* oldBuffer = FFilterBuffer;
     FFilterBuffer = &buffer;
     TDataSetState old = SetTempState(dsFilter);
