@@ -90,7 +90,7 @@ void DrawCheckBoxGlyph(TCanvas* Canvas, const TRect& Rect, bool Checked, bool En
     // The tick: three pixels tall, falling over two columns, then rising
     // over four, inside the 9 x 9 face.
     const TColor ink = ColorToRGB(Enabled ? clWindowText : clGrayText);
-    const Integer x0 = box.Left + 1, y0 = box.Top + 3;
+    const Integer x0 = box.Left + 1, y0 = box.Top + 2;
     static const int rise[7] = {2, 3, 4, 3, 2, 1, 0};
     for (int i = 0; i < 7; ++i)
         for (int k = 0; k < 3; ++k) Canvas->SetPixel(x0 + i, y0 + rise[i] + k, ink);
