@@ -353,11 +353,8 @@ void TBookmarkList::Delete() {
     // From the last so that an error leaves the records not yet deleted
     // in the list.
     while (!FList.empty()) {
-        const TBookmark bookmark = FList.back();
-        if (dataSet->BookmarkValid(bookmark)) {
-            dataSet->GotoBookmark(bookmark);
-            dataSet->Delete();
-        }
+        dataSet->GotoBookmark(FList.back());
+        dataSet->Delete();
         FList.pop_back();
     }
 }
