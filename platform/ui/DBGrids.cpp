@@ -78,9 +78,11 @@ void WriteCellText(TCanvas* canvas, const TRect& r, const AnsiString& text, TAli
 // ---------------------------------------------------------------------------
 // Construction and properties
 
-TDBGrid::TDBGrid(TComponent* AOwner)
+TDBGrid::TDBGrid(TComponent* AOwner) : TDBGrid(AOwner, CollectionItemClass<TColumn>()) {}
+
+TDBGrid::TDBGrid(TComponent* AOwner, TCollectionItemFactory ColumnClass)
     : TCustomGrid(AOwner), FDataLink(std::make_unique<TGridDataLink>(this)),
-      FColumns(std::make_unique<TDBGridColumns>(this, CollectionItemClass<TColumn>())),
+      FColumns(std::make_unique<TDBGridColumns>(this, std::move(ColumnClass))),
       FTitleFont(std::make_unique<TFont>()), FBookmarks(std::make_unique<TBookmarkList>(this)) {
     FTitleFont->Assign(Font());
     FTitleFont->OnChange = [this](TObject*) { LayoutChanged(); };
@@ -509,7 +511,10 @@ Integer TDBGrid::GetEditLimit() {
 
 void TDBGrid::KeyDown(Word& Key, TShiftState Shift) {
     TWinControl::KeyDown(Key, Shift);
-    if (Key == 0) return;
+    if (Key != 0) DataKeyDown(Key, Shift);
+}
+
+void TDBGrid::DataKeyDown(Word& Key, TShiftState Shift) {
     if (!FDataLink->Active()) {
         KeyMove(Key, Shift);
         return;

@@ -192,6 +192,8 @@ class TGridDataLink;
 class TDBGrid : public TCustomGrid {
 public:
     explicit TDBGrid(TComponent* AOwner);
+    // A grid whose columns are of a class of its own.
+    TDBGrid(TComponent* AOwner, TCollectionItemFactory ColumnClass);
     ~TDBGrid() override;
 
     TDataSource* DataSource() const;
@@ -283,7 +285,10 @@ protected:
     AnsiString GetEditText(Integer ACol, Integer ARow) override;
     void SetEditText(Integer ACol, Integer ARow, const AnsiString& Value) override;
     Integer GetEditLimit() override;
+    // OnKeyDown, then DataKeyDown.
     void KeyDown(Word& Key, TShiftState Shift) override;
+    // What a key does to the data set and the current cell.
+    virtual void DataKeyDown(Word& Key, TShiftState Shift);
     void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
     void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
     bool DoMouseWheelDown(TShiftState Shift, TPoint MousePos) override;

@@ -236,6 +236,10 @@ void TCustomGrid::KeyMove(Word Key, TShiftState Shift) {
 
 void TCustomGrid::KeyPress(char& Key) {
     TCustomControl::KeyPress(Key);
+    if (Key != 0) EditKeyPress(Key);
+}
+
+void TCustomGrid::EditKeyPress(char& Key) {
     if (Key == 0 || FEditorMode || !FOptions.Contains(goEditing)) return;
     const auto code = static_cast<unsigned char>(Key);
     if (code == '\r') {

@@ -232,6 +232,11 @@ protected:
     bool IsActiveControl() const;
     // What the arrow, page, home, end, tab and F2 keys do to the current cell.
     void KeyMove(Word Key, TShiftState Shift);
+    // A typed character opens the editor with it (KeyPress after OnKeyPress).
+    void EditKeyPress(char& Key);
+    // The column whose right edge lies under a point of a fixed row, when
+    // columns may be sized.
+    bool ColumnEdgeAt(Integer X, Integer Y, Integer& Index) const;
 
     void Paint() override;
     void WndProc(TMessage& Message) override;
@@ -267,7 +272,6 @@ private:
     void MoveCurrent(Integer ACol, Integer ARow, bool MoveAnchor, bool Show);
     void ClampTopLeft(bool KeepCurrentVisible);
     void ModifyScrollBar(bool Vertical, int Code, int Pos);
-    bool ColumnEdgeAt(Integer X, Integer Y, Integer& Index) const;
     void PositionEditor();
     Integer NextVisibleCol(Integer From, Integer Step) const;
 
