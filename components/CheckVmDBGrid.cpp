@@ -81,6 +81,9 @@ void TCheckVmDBGrid::DrawCell(Integer ACol, Integer ARow, const TRect& ARect, TG
     DataLink()->SetActiveRecord(ARow - TitleOffset());
     auto restore = ScopeExit([this, oldActive] { DataLink()->SetActiveRecord(oldActive); });
     TCanvas* canvas = Canvas();
+    // Cleared in the background the cell was just given (highlight, the
+    // window's cell parameters), read inside any focus frame.
+    if (ARect.Width() > 2 && ARect.Height() > 2) canvas->Brush()->SetColor(canvas->Pixel(ARect.Left + 1, ARect.Top + 1));
     canvas->Brush()->SetStyle(bsSolid);
     canvas->FillRect(ARect);
     DrawCheckBoxGlyph(canvas, ARect, column->IsChecked(), !column->ReadOnly());

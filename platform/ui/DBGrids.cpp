@@ -65,6 +65,7 @@ void DrawRaisedFixed(TCanvas* canvas, const TRect& r) {
 // text 2 pixels in from the left (3 from the right when right-aligned) and
 // 2 from the top, clipped to the cell.
 void WriteCellText(TCanvas* canvas, const TRect& r, const AnsiString& text, TAlignment alignment) {
+    if (canvas->Brush()->Style() == bsSolid) canvas->FillRect(r);
     Integer x = r.Left + 2;
     if (alignment == taRightJustify)
         x = r.Right - canvas->TextWidth(text) - 3;
