@@ -38,19 +38,6 @@ const TCharSet& LayoutDelimiters() {
     return set;
 }
 
-// Moves each item to the place it asks for: for p = 0, 1, ... the first item
-// (in the order before any move) that asks for p goes to p. Items asking
-// for a place twice or out of range stay where the moves leave them.
-template <class Item, class Move>
-void ApplyTargetIndices(const std::vector<std::pair<Item*, Integer>>& Targets, Move MoveTo) {
-    for (Integer p = 0; p < Integer(Targets.size()); ++p)
-        for (const auto& [item, target] : Targets)
-            if (target == p) {
-                MoveTo(item, p);
-                break;
-            }
-}
-
 }  // namespace
 
 void SaveFieldLayout(TDataSet* DataSet, TIniFile* IniFile, const AnsiString& Section) {

@@ -5,6 +5,8 @@
 
 #include <functional>
 #include <memory>
+#include <utility>
+#include <vector>
 
 #include "platform/db/DataSet.h"
 
@@ -24,6 +26,20 @@ void SaveFieldLayout(TDataSet* DataSet, TIniFile* IniFile, const AnsiString& Sec
 // A missing key or a number that does not parse keeps the current value;
 // the visible flag is read only with LoadVisible.
 void LoadFieldLayout(TDataSet* DataSet, const TIniFile* IniFile, const AnsiString& Section, bool LoadVisible);
+
+// Moves each item to the place it asks for, as stored layouts are applied:
+// for p = 0, 1, ... the first item (in the order before any move) asking
+// for p goes to p. An item asking for a place another took first, or for a
+// place out of range, stays where the other moves leave it.
+template <class Item, class Move>
+void ApplyTargetIndices(const std::vector<std::pair<Item*, Integer>>& Targets, Move MoveTo) {
+    for (Integer p = 0; p < Integer(Targets.size()); ++p)
+        for (const auto& [item, target] : Targets)
+            if (target == p) {
+                MoveTo(item, p);
+                break;
+            }
+}
 
 // Finds a record by the text of one field. The steps are virtual so that an
 // engine that knows a faster way can take over.

@@ -245,12 +245,7 @@ void TVmDBGrid::RestoreLayout() {
         }
         targets.emplace_back(column, target);
     }
-    for (Integer p = 0; p < Integer(targets.size()); ++p)
-        for (const auto& [column, target] : targets)
-            if (target == p) {
-                column->SetIndex(p);
-                break;
-            }
+    ApplyTargetIndices(targets, [](TColumn* column, Integer p) { column->SetIndex(p); });
 }
 
 // ---------------------------------------------------------------------------
