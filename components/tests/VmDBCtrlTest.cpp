@@ -391,3 +391,82 @@ TEST_F(TVmDBGridTest, ContactsGridWithTicksAndSortMarkerToPng) {
     const TRect current = OnShot(2, 2);
     EXPECT_EQ(ColorToRGB(clHighlight), shot->Canvas()->Pixel(current.Right - 3, current.Top + 3));
 }
+
+TEST_F(TVmDBGridTest, CtrlDeleteAsksAndDeletesTheSelectedRowsOnlyOnYes) {
+    Form->PersistentColumns();
+    Grid->SetDataSource(Form->Source);
+    Form->Fill({"Adam", "Bohuš", "Cyril", "David"});
+    Grid->SetMultiSelect(true);
+    SendKey(Grid, VK_DOWN, TShiftState{ssShift});
+    SendKey(Grid, VK_DOWN, TShiftState{ssShift});
+    ASSERT_EQ(3, Grid->SelectedRows()->Count());
+    TModalAnswerer answers;
+    answers.ClickButton("No");
+    SendKey(Grid, VK_DELETE, TShiftState{ssCtrl});
+    EXPECT_EQ(4, Form->Table->RecordCount());
+    answers.ClickButton("Yes", [](TForm* Dialog) {
+        EXPECT_NE(nullptr, Dialog->FindComponent("Message"));
+    });
+    SendKey(Grid, VK_DELETE, TShiftState{ssCtrl});
+    EXPECT_EQ(1, Form->Table->RecordCount());
+    EXPECT_EQ("David", Name());
+    EXPECT_EQ(0, Grid->SelectedRows()->Count());
+    EXPECT_TRUE(answers.Unexpected().empty());
+}
+
+TEST_F(TVmDBGridTest, DownAtTheEndAppendsOnlyWhenTheCheckGridAllowsIt) {
+    Form->PersistentColumns();
+    Grid->SetDataSource(Form->Source);
+    Form->Fill({"Adam", "Bohuš"});
+    Form->Table->Last();
+    SendKey(Grid, VK_DOWN);
+    EXPECT_EQ(dsBrowse, Form->Table->State());
+    EXPECT_EQ(2, Form->Table->RecordCount());
+    Grid->SetAllowAppend(true);
+    SendKey(Grid, VK_DOWN);
+    EXPECT_EQ(dsInsert, Form->Table->State());
+    Form->Table->Cancel();
+}
+
+TEST_F(TVmDBGridTest, AToggleTheTableRefusesToPostLeavesTheRecordAsItWas) {
+    Form->PersistentColumns();
+    Grid->SetDataSource(Form->Source);
+    Form->Fill({"Adam"});
+    Form->Table->BeforePost = [](TDataSet*) { DatabaseError("Záznam nelze uložit"); };
+    EXPECT_THROW(Grid->ToggleCurrentCheck(), EDatabaseError);
+    EXPECT_EQ(dsBrowse, Form->Table->State());
+    EXPECT_FALSE(Ticked());
+}
+
+TEST_F(TVmDBGridTest, CellParametersColourCellsAndGlyphFieldsGetNoEditor) {
+    auto* memo = new TMemoField(Form);
+    Form->AddField(memo, "Zprava", 0);
+    Form->PersistentColumns();
+    Grid->Columns()->Add()->SetFieldName("Zprava");
+    Grid->SetDataSource(Form->Source);
+    Form->Fill({"Adam", "Bohuš"});
+    Grid->OnGetCellParams = [](TObject*, TField* Field, TFont*, TColor& Background, bool Highlight) {
+        if (Field->FieldName() == "Cislo" && !Highlight) Background = clYellow;
+    };
+    const std::unique_ptr<TBitmap> shot = Shot();
+    const TRect number = OnShot(3, 2);
+    EXPECT_EQ(clYellow, shot->Canvas()->Pixel(number.Right - 2, number.Bottom - 2));
+    // The memo column shows its glyph: black ink in the middle of the cell.
+    const TRect message = OnShot(4, 1);
+    int ink = 0;
+    for (Integer x = message.Left; x < message.Right; ++x)
+        ink += shot->Canvas()->Pixel(x, message.Top + message.Height() / 2) == clBlack;
+    EXPECT_GT(ink, 0);
+    Grid->SetSelectedIndex(3);
+    Grid->SetEditorMode(true);
+    EXPECT_FALSE(Grid->EditorMode());
+    Grid->SetSelectedIndex(1);
+    bool asked = false;
+    Grid->OnShowEditor = [&](TObject*, TField*, bool& AllowEdit) {
+        asked = true;
+        AllowEdit = false;
+    };
+    Grid->SetEditorMode(true);
+    EXPECT_TRUE(asked);
+    EXPECT_FALSE(Grid->EditorMode());
+}

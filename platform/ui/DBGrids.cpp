@@ -405,6 +405,12 @@ void TDBGrid::ColumnMoved(Integer FromIndex, Integer ToIndex) {
     BeginLayout();
     {
         auto end = ScopeExit([this] { EndLayout(); });
+        // Default columns are rebuilt from the fields, so the field moves.
+        if (FColumns->State() == csDefault) {
+            TField* moved = FColumns->Items(from)->Field();
+            TField* target = FColumns->Items(to)->Field();
+            if (moved && target) moved->SetIndex(target->Index());
+        }
         FColumns->Items(from)->SetIndex(to);
     }
     FireEvent(OnColumnMoved, this, from, to);

@@ -256,3 +256,61 @@ TEST_F(TGridFixture, EditorPostsOnRowChangeAndEscapeCancels) {
     EXPECT_FALSE(grid->EditorMode());
     EXPECT_EQ("n2", data.DS->FieldByName("Name")->AsString());
 }
+
+TEST_F(TGridFixture, DataGridColumnsFollowFieldsUntilTheProgramAddsItsOwn) {
+    TNumbers data(3);
+    auto* grid = new TDBGrid(Form);
+    grid->SetParent(Form);
+    grid->SetBounds(0, 0, 300, 150);
+    grid->SetDataSource(data.Source);
+    ASSERT_EQ(csDefault, grid->Columns()->State());
+    EXPECT_EQ(3, grid->ColCount());  // indicator and two fields
+    // A hidden column takes no room, and the current cell passes over it.
+    auto* name = grid->Columns()->Add();
+    EXPECT_EQ(csCustomized, grid->Columns()->State());
+    name->SetFieldName("Name");
+    auto* value = grid->Columns()->Add();
+    value->SetFieldName("Value");
+    value->SetVisible(false);
+    auto* again = grid->Columns()->Add();
+    again->SetFieldName("Name");
+    EXPECT_EQ(4, grid->ColCount());
+    EXPECT_TRUE(grid->CellRect(2, 1).IsEmpty());
+    EXPECT_EQ(grid->CellRect(1, 1).Right + 1, grid->CellRect(3, 1).Left);
+    grid->SetSelectedIndex(0);
+    SendKey(grid, VK_RIGHT);
+    EXPECT_EQ(2, grid->SelectedIndex());
+    // Closing the data set keeps the program's columns; their fields go.
+    data.DS->Close();
+    EXPECT_EQ(3, grid->Columns()->Count());
+    EXPECT_EQ(nullptr, grid->Columns()->Items(0)->Field());
+    data.DS->Open();
+    EXPECT_EQ(data.DS->FieldByName("Name"), grid->Columns()->Items(0)->Field());
+}
+
+TEST_F(TGridFixture, DataGridTitleClickAndColumnDragReportThroughTheirEvents) {
+    TNumbers data(3);
+    auto* grid = new TDBGrid(Form);
+    grid->SetParent(Form);
+    grid->SetBounds(0, 0, 300, 150);
+    grid->SetDataSource(data.Source);
+    std::vector<AnsiString> titles;
+    grid->OnTitleClick = [&](TColumn* Column) { titles.push_back(Column->FieldName()); };
+    Integer movedFrom = -1, movedTo = -1;
+    grid->OnColumnMoved = [&](TObject*, Integer From, Integer To) {
+        movedFrom = From;
+        movedTo = To;
+    };
+    const TRect value = grid->CellRect(1, 0), name = grid->CellRect(2, 0);
+    grid->Perform(WM_LBUTTONDOWN, MK_LBUTTON, MakeLParam(value.Left + 5, 4));
+    grid->Perform(WM_LBUTTONUP, 0, MakeLParam(value.Left + 5, 4));
+    ASSERT_EQ(1u, titles.size());
+    EXPECT_EQ("Value", titles[0]);
+    grid->Perform(WM_LBUTTONDOWN, MK_LBUTTON, MakeLParam(value.Left + 5, 4));
+    grid->Perform(WM_MOUSEMOVE, MK_LBUTTON, MakeLParam(name.Left + 20, 4));
+    grid->Perform(WM_LBUTTONUP, 0, MakeLParam(name.Left + 20, 4));
+    EXPECT_EQ(1u, titles.size());  // a drag is no click
+    EXPECT_EQ(0, movedFrom);
+    EXPECT_EQ(1, movedTo);
+    EXPECT_EQ("Name", grid->Columns()->Items(0)->FieldName());
+}
