@@ -6,6 +6,19 @@
 #include "platform/rtl/ScopeGuard.h"
 #include "platform/rtl/SysUtils.h"
 
+namespace {
+
+// Points a control's link at another source; the control hears when the
+// source is freed, so that it never keeps a dangling one.
+void Relink(TComponent* Control, TDataLink* Link, TDataSource* Value) {
+    if (Value == Link->DataSource()) return;
+    if (TDataSource* old = Link->DataSource()) old->RemoveFreeNotification(Control);
+    Link->SetDataSource(Value);
+    if (Value) Value->FreeNotification(Control);
+}
+
+}  // namespace
+
 // ---------------------------------------------------------------------------
 // TFieldDataLink
 
@@ -124,12 +137,7 @@ TDBEdit::~TDBEdit() {
     FDataLink->SetDataSource(nullptr);
 }
 
-void TDBEdit::SetDataSource(TDataSource* Value) {
-    if (Value == DataSource()) return;
-    if (DataSource()) DataSource()->RemoveFreeNotification(this);
-    FDataLink->SetDataSource(Value);
-    if (Value) Value->FreeNotification(this);
-}
+void TDBEdit::SetDataSource(TDataSource* Value) { Relink(this, FDataLink.get(), Value); }
 
 void TDBEdit::Notification(TComponent* AComponent, TOperation Operation) {
     TEdit::Notification(AComponent, Operation);
@@ -196,12 +204,7 @@ TDBMemo::~TDBMemo() {
     FDataLink->SetDataSource(nullptr);
 }
 
-void TDBMemo::SetDataSource(TDataSource* Value) {
-    if (Value == DataSource()) return;
-    if (DataSource()) DataSource()->RemoveFreeNotification(this);
-    FDataLink->SetDataSource(Value);
-    if (Value) Value->FreeNotification(this);
-}
+void TDBMemo::SetDataSource(TDataSource* Value) { Relink(this, FDataLink.get(), Value); }
 
 void TDBMemo::Notification(TComponent* AComponent, TOperation Operation) {
     TMemo::Notification(AComponent, Operation);
@@ -262,12 +265,7 @@ TDBText::TDBText(TComponent* AOwner) : TLabel(AOwner), FDataLink(std::make_uniqu
 
 TDBText::~TDBText() { FDataLink->SetDataSource(nullptr); }
 
-void TDBText::SetDataSource(TDataSource* Value) {
-    if (Value == DataSource()) return;
-    if (DataSource()) DataSource()->RemoveFreeNotification(this);
-    FDataLink->SetDataSource(Value);
-    if (Value) Value->FreeNotification(this);
-}
+void TDBText::SetDataSource(TDataSource* Value) { Relink(this, FDataLink.get(), Value); }
 
 void TDBText::Notification(TComponent* AComponent, TOperation Operation) {
     TLabel::Notification(AComponent, Operation);
@@ -301,12 +299,7 @@ TDBCheckBox::~TDBCheckBox() {
     FDataLink->SetDataSource(nullptr);
 }
 
-void TDBCheckBox::SetDataSource(TDataSource* Value) {
-    if (Value == DataSource()) return;
-    if (DataSource()) DataSource()->RemoveFreeNotification(this);
-    FDataLink->SetDataSource(Value);
-    if (Value) Value->FreeNotification(this);
-}
+void TDBCheckBox::SetDataSource(TDataSource* Value) { Relink(this, FDataLink.get(), Value); }
 
 void TDBCheckBox::Notification(TComponent* AComponent, TOperation Operation) {
     TCheckBox::Notification(AComponent, Operation);
@@ -393,20 +386,13 @@ TDBLookupComboBox::~TDBLookupComboBox() {
     FListLink->SetDataSource(nullptr);
 }
 
-void TDBLookupComboBox::SetDataSource(TDataSource* Value) {
-    if (Value == DataSource()) return;
-    if (DataSource()) DataSource()->RemoveFreeNotification(this);
-    FDataLink->SetDataSource(Value);
-    if (Value) Value->FreeNotification(this);
-}
+void TDBLookupComboBox::SetDataSource(TDataSource* Value) { Relink(this, FDataLink.get(), Value); }
 
 TDataSource* TDBLookupComboBox::ListSource() const { return FListLink->DataSource(); }
 
 void TDBLookupComboBox::SetListSource(TDataSource* Value) {
     if (Value == ListSource()) return;
-    if (ListSource()) ListSource()->RemoveFreeNotification(this);
-    FListLink->SetDataSource(Value);
-    if (Value) Value->FreeNotification(this);
+    Relink(this, FListLink.get(), Value);
     RefreshList();
 }
 
