@@ -21,10 +21,12 @@
 #include <exception>
 #include <mutex>
 
+#include "platform/classes/Filer.h"
 #include "platform/gfx/Bitmap.h"
 #include "platform/os/Thread.h"
 #include "platform/rtl/CodePage.h"
 #include "platform/rtl/FileUtils.h"
+#include "platform/rtl/SysUtils.h"
 #include "platform/ui/Forms.h"
 #include "platform/ui/StdCtrls.h"
 #include "platform/ui/UiBridge.h"
@@ -336,9 +338,20 @@ void ui_detail::ResetApplicationState() {
 // ---------------------------------------------------------------------------
 // TScreen
 
-TScreen::TScreen(TComponent* AOwner) : TComponent(AOwner) {}
+// References across forms in form files ("DM.AdresaDS") name a form or
+// data module that exists, as the screen lists them.
+TScreen::TScreen(TComponent* AOwner) : TComponent(AOwner) {
+    SetFindGlobalComponent([this](const AnsiString& Name) -> TComponent* {
+        for (TForm* form : FForms)
+            if (SameText(form->Name(), Name)) return form;
+        for (TDataModule* module : FDataModules)
+            if (SameText(module->Name(), Name)) return module;
+        return nullptr;
+    });
+}
 
 TScreen::~TScreen() {
+    SetFindGlobalComponent(nullptr);
     if (FCursor != crDefault)
         while (QApplication::overrideCursor()) QApplication::restoreOverrideCursor();
 }

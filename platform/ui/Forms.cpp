@@ -9,6 +9,8 @@
 
 #include <algorithm>
 
+#include "platform/classes/ClassRegistry.h"
+#include "platform/classes/FormFiles.h"
 #include "platform/gfx/Bitmap.h"
 #include "platform/gfx/Icon.h"
 #include "platform/rtl/SysUtils.h"
@@ -97,7 +99,13 @@ void TForm::ReleaseOwnedModules() {
 void TForm::AfterConstruction() {
     if (FCreated) return;
     FCreated = true;
+    if (!FFormFileRead) InitInheritedComponent(this);
     FireEvent(OnCreate, this);
+}
+
+void TForm::Loaded() {
+    TWinControl::Loaded();
+    FFormFileRead = true;
 }
 
 void TForm::BeforeDestruction() {
@@ -587,7 +595,13 @@ TDataModule::~TDataModule() {
 void TDataModule::AfterConstruction() {
     if (FCreated) return;
     FCreated = true;
+    if (!FFormFileRead) InitInheritedComponent(this);
     FireEvent(OnCreate, this);
+}
+
+void TDataModule::Loaded() {
+    TComponent::Loaded();
+    FFormFileRead = true;
 }
 
 void TDataModule::BeforeDestruction() {
@@ -629,6 +643,11 @@ const TEnumType& EnumTypeInfo(TWindowState) {
 }
 
 VEMLOR_PUBLISHED(TForm, TWinControl) {
+    // A form file keeps the client size, and a form is never shown by
+    // reading it.
+    Prop("Width", &TForm::Width, &TForm::SetWidth).Stored(false);
+    Prop("Height", &TForm::Height, &TForm::SetHeight).Stored(false);
+    Prop("Visible", &TForm::Visible, &TForm::SetVisible).Stored(false);
     Prop("Caption", &TForm::Caption, &TForm::SetCaption);
     Prop("ClientWidth", &TForm::ClientWidth, &TForm::SetClientWidth);
     Prop("ClientHeight", &TForm::ClientHeight, &TForm::SetClientHeight);
@@ -651,7 +670,10 @@ VEMLOR_PUBLISHED(TForm, TWinControl) {
     EventProp("OnPaint", &TForm::OnPaint);
 }
 
+VEMLOR_REGISTER_CLASS(TForm);
+
 VEMLOR_PUBLISHED(TDataModule, TComponent) {
     EventProp("OnCreate", &TDataModule::OnCreate);
     EventProp("OnDestroy", &TDataModule::OnDestroy);
 }
+VEMLOR_REGISTER_CLASS(TDataModule);
