@@ -170,10 +170,19 @@ public:
         ReadObject(component, Node);
     }
 
+    // Handlers are bound after the other properties, so that setting a
+    // value while reading (a check box's Checked) fires no handler.
     void ReadProperties(TComponent* Instance) {
         if (!FState.Current) throw EReadError("No form file object is being read");
-        for (const TFormProperty& prop : FState.Current->Properties)
-            ReadProperty(Instance, Instance, Title(Instance), prop);
+        std::vector<const TFormProperty*> handlers;
+        for (const TFormProperty& prop : FState.Current->Properties) {
+            const TPropInfo* info = GetPropInfo(Instance, prop.Name);
+            if (info && info->Kind == tkMethod)
+                handlers.push_back(&prop);
+            else
+                ReadProperty(Instance, Instance, Title(Instance), prop);
+        }
+        for (const TFormProperty* prop : handlers) ReadProperty(Instance, Instance, Title(Instance), *prop);
     }
 
     // One property of Target (Instance itself, or a collection item of it);
