@@ -3,6 +3,8 @@
 # (see platform/classes/ClassRegistry.h and FormFiles.h).
 #   cmake -DOUTPUT=<file.cpp> -DFORMS=<a.form;b.form> -P EmbedForms.cmake
 
+cmake_minimum_required(VERSION 3.25)
+
 set(decls "")
 set(body "")
 set(index 0)
@@ -39,7 +41,8 @@ foreach(form IN LISTS FORMS)
     set(size "0")
   else()
     string(REGEX REPLACE "([0-9a-f][0-9a-f])" "0x\\1," bytes "${hex}")
-    string(REGEX REPLACE "((0x[0-9a-f][0-9a-f],)(0x[0-9a-f][0-9a-f],)(0x[0-9a-f][0-9a-f],)(0x[0-9a-f][0-9a-f],)(0x[0-9a-f][0-9a-f],)(0x[0-9a-f][0-9a-f],)(0x[0-9a-f][0-9a-f],)(0x[0-9a-f][0-9a-f],)(0x[0-9a-f][0-9a-f],)(0x[0-9a-f][0-9a-f],)(0x[0-9a-f][0-9a-f],)(0x[0-9a-f][0-9a-f],)(0x[0-9a-f][0-9a-f],)(0x[0-9a-f][0-9a-f],)(0x[0-9a-f][0-9a-f],)(0x[0-9a-f][0-9a-f],))" "\\1\n" bytes "${bytes}")
+    string(REPEAT "0x[0-9a-f][0-9a-f]," 16 line)
+    string(REGEX REPLACE "(${line})" "\\1\n" bytes "${bytes}")
     set(size "sizeof Form${index}")
   endif()
   string(APPEND body "const unsigned char Form${index}[] = {\n${bytes}};\n")
