@@ -439,6 +439,12 @@ VEMLOR_PUBLISHED(TTabControl, TCustomTabControl) {
 VEMLOR_REGISTER_CLASS(TTabControl);
 
 VEMLOR_PUBLISHED(TTabSheet, TWinControl) {
+    // The page control places its pages and shows the active one.
+    Prop("Left", &TTabSheet::Left, &TTabSheet::SetLeft).Stored(false);
+    Prop("Top", &TTabSheet::Top, &TTabSheet::SetTop).Stored(false);
+    Prop("Width", &TTabSheet::Width, &TTabSheet::SetWidth).Stored(false);
+    Prop("Height", &TTabSheet::Height, &TTabSheet::SetHeight).Stored(false);
+    Prop("Visible", &TTabSheet::Visible, &TTabSheet::SetVisible).Stored(false);
     Prop("Caption", &TTabSheet::Caption, &TTabSheet::SetCaption);
     Prop("ImageIndex", &TTabSheet::ImageIndex, &TTabSheet::SetImageIndex);
     // A form file keeps the pages in their order.
