@@ -26,6 +26,7 @@
 #include "platform/os/Thread.h"
 #include "platform/rtl/CodePage.h"
 #include "platform/rtl/FileUtils.h"
+#include "platform/rtl/ScopeGuard.h"
 #include "platform/rtl/SysUtils.h"
 #include "platform/ui/Forms.h"
 #include "platform/ui/StdCtrls.h"
@@ -271,7 +272,8 @@ void TApplication::ShowException(const Exception& E) {
     std::fprintf(stderr, "%s\n", AnsiToUtf8(text).c_str());
     // A small modal window of our own, so that the test answerer can close it.
     TForm* box = new TForm(nullptr);
-    try {
+    auto freeBox = ScopeExit([box] { box->Free(); });
+    {
         box->SetCaption(FTitle);
         box->SetBorderStyle(bsDialog);
         box->SetPosition(poScreenCenter);
@@ -293,11 +295,7 @@ void TApplication::ShowException(const Exception& E) {
         box->SetClientHeight(label->Height() + 72);
         ok->SetBounds((width - 75) / 2, label->Height() + 32, 75, 25);
         box->ShowModal();
-    } catch (...) {
-        box->Free();
-        throw;
     }
-    box->Free();
 }
 
 bool TApplication::IsMainThread() const { return QThread::currentThreadId() == FImpl->MainThread; }

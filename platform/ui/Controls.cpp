@@ -18,6 +18,7 @@
 
 #include "platform/gfx/Bitmap.h"
 #include "platform/rtl/Exceptions.h"
+#include "platform/rtl/ScopeGuard.h"
 #include "platform/ui/Forms.h"
 #include "platform/ui/ActnList.h"
 #include "platform/ui/Menus.h"
@@ -258,13 +259,8 @@ private:
         QObject* w = TControlAccess::Impl(owner).Widget;
         if (!w) return;
         ++gDelivering;
-        try {
-            w->event(e);
-        } catch (...) {
-            --gDelivering;
-            throw;
-        }
-        --gDelivering;
+        auto delivered = ScopeExit([] { --gDelivering; });
+        w->event(e);
     }
 
     TControl* FOwner;
@@ -496,13 +492,8 @@ void TControl::SetParentFont(bool Value) {
 void TControl::ParentFontChanged() {
     if (!FParentFont || !FParent) return;
     FApplyingParentFont = true;
-    try {
-        FFont->Assign(FParent->Font());
-    } catch (...) {
-        FApplyingParentFont = false;
-        throw;
-    }
-    FApplyingParentFont = false;
+    auto applied = ScopeExit([this] { FApplyingParentFont = false; });
+    FFont->Assign(FParent->Font());
 }
 
 void TControl::FontChanged() { Invalidate(); }

@@ -7,6 +7,7 @@
 #include "platform/classes/ClassRegistry.h"
 #include "platform/gfx/Bitmap.h"
 #include "platform/gfx/Graphic.h"
+#include "platform/rtl/ScopeGuard.h"
 #include "platform/ui/DrawText.h"
 #include "platform/ui/UiBridge.h"
 
@@ -210,13 +211,8 @@ void TImage::Paint() {
         r = Bounds(0, 0, graphic->Width(), graphic->Height());
     }
     FDrawing = true;
-    try {
-        canvas->StretchDraw(r, graphic);
-    } catch (...) {
-        FDrawing = false;
-        throw;
-    }
-    FDrawing = false;
+    auto drawn = ScopeExit([this] { FDrawing = false; });
+    canvas->StretchDraw(r, graphic);
 }
 
 // ---------------------------------------------------------------------------

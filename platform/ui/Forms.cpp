@@ -13,6 +13,7 @@
 #include "platform/classes/FormFiles.h"
 #include "platform/gfx/Bitmap.h"
 #include "platform/gfx/Icon.h"
+#include "platform/rtl/ScopeGuard.h"
 #include "platform/rtl/SysUtils.h"
 #include "platform/ui/StdCtrls.h"
 #include "platform/ui/UiBridge.h"
@@ -318,11 +319,11 @@ void TForm::SetVisible(bool Value) {
         // Visible first, then OnShow, then the window appears.
         TControl::SetVisible(true);
         FFormState.Include(fsShowing);
-        try {
+        {
+            auto notShowing = ScopeFail([&] {
+                if (!alive.expired()) FFormState.Exclude(fsShowing);
+            });
             DoShow();
-        } catch (...) {
-            if (!alive.expired()) FFormState.Exclude(fsShowing);
-            throw;
         }
         if (alive.expired()) return;
         FFormState.Exclude(fsShowing);
@@ -388,7 +389,11 @@ TModalResult TForm::ShowModal() {
         }
         app->LeaveModal(this);
     };
-    try {
+    auto leaveModal = ScopeExit(leave);
+    auto dropLoop = ScopeFail([&] {
+        if (!alive.expired()) FFormImpl->Loop = nullptr;
+    });
+    {
         Show();
         while (!alive.expired()) {
             if (app->Terminated()) FModalResult = mrCancel;
@@ -418,17 +423,9 @@ TModalResult TForm::ShowModal() {
             if (action == caFree) Release();
             break;
         }
-        if (alive.expired()) {
-            leave();
-            return mrCancel;
-        }
+        if (alive.expired()) return mrCancel;
         Hide();
-    } catch (...) {
-        if (!alive.expired()) FFormImpl->Loop = nullptr;
-        leave();
-        throw;
     }
-    leave();
     return FModalResult;
 }
 
