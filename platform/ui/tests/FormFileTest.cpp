@@ -8,6 +8,7 @@
 #include "platform/gfx/Bitmap.h"
 #include "platform/ui/ActnList.h"
 #include "platform/ui/Buttons.h"
+#include "platform/ui/ChoiceCtrls.h"
 #include "platform/ui/ExtCtrls.h"
 #include "platform/ui/Forms.h"
 #include "platform/ui/Menus.h"
@@ -130,6 +131,23 @@ TEST(FormFileTest, PicturesAndGlyphsTravelAsBinaryData) {
     } catch (const EReadError& e) {
         EXPECT_STREQ(e.what(), "obrazky.form(3): Error reading I.Picture.Data: Picture data of an unknown graphic class TNone");
     }
+    PumpUntilIdle();
+}
+
+TEST(FormFileTest, ReferencesToADataModuleResolveThroughTheScreenWhenItIsRead) {
+    // The main window comes first, the data module after it, as at start-up.
+    auto* form = static_cast<TForm*>(ReadComponent(
+        "object fHlavni: TForm\n  object Seznam: TListBox\n    PopupMenu = DM.MenuSeznamu\n  end\nend", nullptr));
+    auto* list = Find<TListBox>(form, "Seznam");
+    EXPECT_EQ(list->PopupMenu(), nullptr);
+    auto* dm = static_cast<TDataModule*>(
+        ReadComponent("object DM: TDataModule\n  object MenuSeznamu: TPopupMenu\n  end\nend", nullptr));
+    EXPECT_EQ(list->PopupMenu(), Find<TPopupMenu>(dm, "MenuSeznamu"));
+    EXPECT_NE(WriteComponent(form).find("    PopupMenu = DM.MenuSeznamu\n"), AnsiString::npos);
+    EXPECT_EQ(PendingFixupCount(), 0);
+    dm->Free();
+    EXPECT_EQ(list->PopupMenu(), nullptr);
+    form->Free();
     PumpUntilIdle();
 }
 
