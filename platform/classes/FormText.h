@@ -72,7 +72,7 @@ struct TFormObject {
 constexpr int MaxFormNesting = 64;                      // objects, lists and collections inside each other
 constexpr size_t MaxFormTextSize = 16u * 1024 * 1024;   // the whole text
 constexpr size_t MaxFormStringSize = 1024u * 1024;      // one string value
-constexpr size_t MaxFormBinarySize = 8u * 1024 * 1024;  // one binary value, in bytes
+constexpr size_t MaxFormBinarySize = 4u * 1024 * 1024;  // one binary value, in bytes
 
 // Reads one object (with its nested objects) that fills the whole text.
 // FileName only names the text in messages.
