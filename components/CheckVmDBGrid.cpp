@@ -1,6 +1,7 @@
 #include "components/CheckVmDBGrid.h"
 
 #include "components/DBUtils.h"
+#include "platform/classes/ClassRegistry.h"
 #include "platform/classes/TypInfo.h"
 #include "platform/rtl/ScopeGuard.h"
 #include "platform/ui/DBCtrls.h"
@@ -160,3 +161,4 @@ VEMLOR_PUBLISHED(TCheckColumn, TColumn) {
 VEMLOR_PUBLISHED(TCheckVmDBGrid, TVmDBGrid) {
     Prop("AllowAppend", &TCheckVmDBGrid::AllowAppend, &TCheckVmDBGrid::SetAllowAppend);
 }
+VEMLOR_REGISTER_CLASS(TCheckVmDBGrid);

@@ -9,6 +9,7 @@
 #include "components/StrUtils.h"
 #include "components/VCLUtils.h"
 #include "core/Msgdlg.h"
+#include "platform/classes/ClassRegistry.h"
 #include "platform/classes/TypInfo.h"
 #include "platform/rtl/ScopeGuard.h"
 #include "platform/ui/EdgeDraw.h"
@@ -645,3 +646,4 @@ VEMLOR_PUBLISHED(TVmDBGrid, TDBGrid) {
     EventProp("OnEditChange", &TVmDBGrid::OnEditChange);
     EventProp("OnTopLeftChanged", &TVmDBGrid::OnTopLeftChanged);
 }
+VEMLOR_REGISTER_CLASS(TVmDBGrid);

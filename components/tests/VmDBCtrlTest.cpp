@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "components/CheckVmDBGrid.h"
+#include "platform/classes/Filer.h"
 #include "platform/rtl/IniFiles.h"
 #include "platform/ui/Beep.h"
 #include "platform/ui/EdgeDraw.h"
@@ -470,3 +471,66 @@ TEST_F(TVmDBGridTest, CellParametersColourCellsAndGlyphFieldsGetNoEditor) {
     EXPECT_TRUE(asked);
     EXPECT_FALSE(Grid->EditorMode());
 }
+
+namespace {
+
+// A client window names its grid's columns and data source in its form file;
+// the table lives in the data module, made before the window is read.
+TEST(TCheckVmDBGridFormTest, ColumnsAndDataSourceComeFromTheFormFile) {
+    auto* dm = new TDataModule(nullptr);
+    dm->SetName("DM");
+    auto* table = new TMemData(dm);
+    table->SetName("Adresa");
+    for (auto [name, size] : {std::pair{"Jmeno", 50}, {"Cislo", 20}}) {
+        auto* f = new TStringField(dm);
+        f->SetSize(size);
+        f->SetFieldName(name);
+        f->SetDataSet(table);
+    }
+    auto* tick = new TBooleanField(dm);
+    tick->SetFieldName("Vybrany");
+    tick->SetDataSet(table);
+    auto* source = new TDataSource(dm);
+    source->SetName("AdresaDS");
+    source->SetDataSet(table);
+    table->Open();
+
+    auto* form = static_cast<TForm*>(ReadComponent(
+        "object fAdr: TForm\n"
+        "  object AdrGrid: TCheckVmDBGrid\n"
+        "    Width = 300\n"
+        "    Height = 150\n"
+        "    DataSource = DM.AdresaDS\n"
+        "    Columns = <\n"
+        "      item\n"
+        "        FieldName = 'Vybrany'\n"
+        "        Width = 20\n"
+        "        Check = True\n"
+        "      end\n"
+        "      item\n"
+        "        FieldName = 'Jmeno'\n"
+        "        Title.Caption = 'Jméno'\n"
+        "        Width = 150\n"
+        "      end>\n"
+        "  end\n"
+        "end\n",
+        nullptr));
+    auto* grid = static_cast<TCheckVmDBGrid*>(form->FindComponent("AdrGrid"));
+    ASSERT_NE(grid, nullptr);
+    EXPECT_EQ(grid->DataSource(), source);
+    ASSERT_EQ(grid->Columns()->Count(), 2);
+    auto* check = dynamic_cast<TCheckColumn*>(grid->Columns()->Items(0));
+    ASSERT_NE(check, nullptr);
+    EXPECT_TRUE(check->Check());
+    EXPECT_EQ(check->Field(), tick);
+    EXPECT_EQ(grid->Columns()->Items(1)->Title()->Caption(), "Jméno");
+    EXPECT_EQ(grid->Columns()->Items(1)->Width(), 150);
+    const AnsiString written = WriteComponent(form);
+    EXPECT_NE(written.find("Check = True"), AnsiString::npos) << written;
+    EXPECT_NE(written.find("DataSource = DM.AdresaDS"), AnsiString::npos) << written;
+    form->Free();
+    dm->Free();
+    PumpUntilIdle();
+}
+
+}  // namespace

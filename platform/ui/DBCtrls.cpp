@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "platform/classes/ClassRegistry.h"
 #include "platform/classes/TypInfo.h"
 #include "platform/rtl/ScopeGuard.h"
 #include "platform/rtl/SysUtils.h"
@@ -495,17 +496,20 @@ VEMLOR_PUBLISHED(TDBEdit, TEdit) {
     Prop("DataSource", &TDBEdit::DataSource, &TDBEdit::SetDataSource);
     Prop("ReadOnly", &TDBEdit::ReadOnly, &TDBEdit::SetReadOnly);
 }
+VEMLOR_REGISTER_CLASS(TDBEdit);
 
 VEMLOR_PUBLISHED(TDBMemo, TMemo) {
     Prop("DataField", &TDBMemo::DataField, &TDBMemo::SetDataField);
     Prop("DataSource", &TDBMemo::DataSource, &TDBMemo::SetDataSource);
     Prop("ReadOnly", &TDBMemo::ReadOnly, &TDBMemo::SetReadOnly);
 }
+VEMLOR_REGISTER_CLASS(TDBMemo);
 
 VEMLOR_PUBLISHED(TDBText, TLabel) {
     Prop("DataField", &TDBText::DataField, &TDBText::SetDataField);
     Prop("DataSource", &TDBText::DataSource, &TDBText::SetDataSource);
 }
+VEMLOR_REGISTER_CLASS(TDBText);
 
 VEMLOR_PUBLISHED(TDBCheckBox, TCheckBox) {
     Prop("DataField", &TDBCheckBox::DataField, &TDBCheckBox::SetDataField);
@@ -514,6 +518,7 @@ VEMLOR_PUBLISHED(TDBCheckBox, TCheckBox) {
     Prop("ValueChecked", &TDBCheckBox::ValueChecked, &TDBCheckBox::SetValueChecked);
     Prop("ValueUnchecked", &TDBCheckBox::ValueUnchecked, &TDBCheckBox::SetValueUnchecked);
 }
+VEMLOR_REGISTER_CLASS(TDBCheckBox);
 
 VEMLOR_PUBLISHED(TDBLookupComboBox, TComboBox) {
     Prop("DataField", &TDBLookupComboBox::DataField, &TDBLookupComboBox::SetDataField);
@@ -523,3 +528,4 @@ VEMLOR_PUBLISHED(TDBLookupComboBox, TComboBox) {
     Prop("ListSource", &TDBLookupComboBox::ListSource, &TDBLookupComboBox::SetListSource);
     Prop("ReadOnly", &TDBLookupComboBox::ReadOnly, &TDBLookupComboBox::SetReadOnly);
 }
+VEMLOR_REGISTER_CLASS(TDBLookupComboBox);

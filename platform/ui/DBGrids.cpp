@@ -5,6 +5,7 @@
 
 #include <algorithm>
 
+#include "platform/classes/ClassRegistry.h"
 #include "platform/classes/TypInfo.h"
 #include "platform/rtl/ScopeGuard.h"
 #include "platform/ui/DrawText.h"
@@ -776,3 +777,4 @@ VEMLOR_PUBLISHED(TDBGrid, TCustomGrid) {
     EventProp("OnDrawDataCell", &TDBGrid::OnDrawDataCell);
     EventProp("OnTitleClick", &TDBGrid::OnTitleClick);
 }
+VEMLOR_REGISTER_CLASS(TDBGrid);
