@@ -64,3 +64,11 @@ void SetDesktopOpener(const AnsiString& Program) {
     std::lock_guard lock(Opener().Lock);
     Opener().Program = Program;
 }
+
+bool SetExecutable(const AnsiString& FileName) {
+    struct stat st {};
+    const std::string name = SysFileName(FileName);
+    if (stat(name.c_str(), &st) != 0) return false;
+    const mode_t read = st.st_mode & (S_IRUSR | S_IRGRP | S_IROTH);
+    return chmod(name.c_str(), st.st_mode | (read >> 2)) == 0;
+}

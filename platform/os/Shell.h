@@ -22,3 +22,7 @@ bool ShellExecute(const AnsiString& Operation, const AnsiString& FileName, const
 // The program that opens documents and addresses; tests put a recorder in
 // its place (empty: the desktop's own again).
 void SetDesktopOpener(const AnsiString& Program);
+
+// Gives a saved file the execute permission (for everyone who may read it),
+// so that a downloaded program can be started. False when it cannot.
+bool SetExecutable(const AnsiString& FileName);

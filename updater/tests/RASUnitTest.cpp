@@ -16,6 +16,7 @@ protected:
                  ::testing::UnitTest::GetInstance()->current_test_info()->name() + "/";
         ForceDirectories(Folder);
         DeleteFile(Folder + "update.ini");
+        DeleteFile(Folder + "hungup");
         SetProgramFolder(Folder);
         FreeRasLibrary();
     }
