@@ -136,6 +136,9 @@ private:
     bool AskCredentials(bool Proxy);
     bool ReadBody();
     void CloseRequest() {
+        // Closed outside the lock: the closing notices reach handlers that
+        // may call Abort, which takes it.
+        if (FRequest) FRequest->Close();
         std::lock_guard lock(FRequestLock);
         FRequest.reset();
     }

@@ -138,8 +138,9 @@ TEST_F(TAdvHttpTest, ASynchronousRequestReadsInChunksAndCompletesOnce) {
 
 TEST_F(TAdvHttpTest, AnAsynchronousRequestDeliversEveryEventOnTheMainThread) {
     Http->SetURL(Server.Url("/file40000"));
-    int resolving = 0, connected = 0, sent = 0, data = 0, complete = 0;
+    int resolving = 0, connected = 0, sent = 0, data = 0, complete = 0, closed = 0;
     Count(Http->OnResolvingName, resolving);
+    Count(Http->OnConnectionClosed, closed);
     Count(Http->OnConnectedToServer, connected);
     Count(Http->OnRequestSent, sent);
     Count(Http->OnDataAvailable, data);
@@ -153,6 +154,8 @@ TEST_F(TAdvHttpTest, AnAsynchronousRequestDeliversEveryEventOnTheMainThread) {
     EXPECT_EQ(1, sent);
     EXPECT_EQ(3, data);
     EXPECT_EQ(40000, Http->ReceivedBytes());
+    // The request is closed before the completion is told.
+    EXPECT_EQ(1, closed);
 }
 
 TEST_F(TAdvHttpTest, CredentialsAreAskedForAndRefusedAfterTheRetries) {
