@@ -30,6 +30,17 @@ AnsiString Body(const TAdvHttp& Http) {
 
 }  // namespace
 
+AnsiString UpdaterLanguageFile(const AnsiString& ProgramFolder) {
+    AnsiString name;
+    try {
+        name = TIniFile(IncludeTrailingPathDelimiter(ProgramFolder) + "vemlor.ini")
+                   .ReadString("Tfnastaveni", "ComboBox2_Text", "english.lng");
+    } catch (const Exception&) {
+        name.clear();
+    }
+    return IncludeTrailingPathDelimiter(ProgramFolder) + "Lang\\" + name;
+}
+
 AnsiString ClientInstanceName() { return "OnlyOne" + AnsiString(kClientTitle).substr(0, 10); }
 
 TUpdater::TUpdater(TAdvHttp* Http, TUpdaterView* View, const AnsiString& ProgramFolder)

@@ -59,6 +59,11 @@ struct TConnectionSettings {
 // of its window title.
 AnsiString ClientInstanceName();
 
+// The language file the client's settings choose: program folder + "Lang\"
+// + [Tfnastaveni] ComboBox2_Text of "vemlor.ini" ("english.lng" when the key
+// is missing; no name at all when the file cannot be read).
+AnsiString UpdaterLanguageFile(const AnsiString& ProgramFolder);
+
 // The built-in base address of the update description.
 extern const char* const kDefaultUpdateURL;
 

@@ -295,6 +295,14 @@ TEST_F(TUpdaterTest, AnExclusiveInstallerStartsWithItsParametersAndClosesTheUpda
     EXPECT_EQ("1.5", Installed("Setup2"));
 }
 
+TEST_F(TUpdaterTest, TheLanguageComesFromTheClientsSettingsAndTheInstanceFromItsTitle) {
+    EXPECT_EQ("OnlyOneSMS Vemlor", ClientInstanceName());
+    EXPECT_EQ(Folder + "Lang\\english.lng", UpdaterLanguageFile(Folder));
+    // The client writes "Vemlor.ini"; the name is found whatever its letter case.
+    TIniFile(Folder + "Vemlor.ini").WriteString("Tfnastaveni", "ComboBox2_Text", "polish.lng");
+    EXPECT_EQ(Folder + "Lang\\polish.lng", UpdaterLanguageFile(Folder));
+}
+
 TEST_F(TUpdaterTest, DescriptionsThatOfferNothingSaySo) {
     Description = "<html>Server error</html>";
     Fetch();
