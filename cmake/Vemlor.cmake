@@ -1,5 +1,6 @@
 # Shared build settings and the helpers every folder uses:
 #   vemlor_library(<target> DEPS <targets...>)  - the folder's *.cpp as one library
+#                  [EXCLUDE <files...>]           (less files built as a library of their own)
 #                                                 (and its *.form files, see vemlor_forms)
 #   vemlor_tests(<target> [DEPS <targets...>])  - the folder's tests/*.cpp as one
 #                                                 GoogleTest binary, registered with CTest
@@ -61,8 +62,11 @@ function(vemlor_forms target folder)
 endfunction()
 
 function(vemlor_library target)
-  cmake_parse_arguments(ARG "" "" "DEPS;PRIVATE_DEPS" ${ARGN})
+  cmake_parse_arguments(ARG "" "" "DEPS;PRIVATE_DEPS;EXCLUDE" ${ARGN})
   file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  foreach(excluded ${ARG_EXCLUDE})
+    list(REMOVE_ITEM sources ${CMAKE_CURRENT_SOURCE_DIR}/${excluded})
+  endforeach()
   if(NOT sources)
     add_library(${target} INTERFACE)
     target_link_libraries(${target} INTERFACE vemlor_options ${ARG_DEPS})
