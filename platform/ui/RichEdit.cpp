@@ -113,6 +113,23 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent* e) override {
         if (!LinkMouse(e, WM_LBUTTONDBLCLK)) QTextEdit::mouseDoubleClickEvent(e);
     }
+    bool event(QEvent* e) override {
+        // A click sent to the editor itself rather than to its text area
+        // (simulated input, say) reaches the links as a real one would.
+        const QEvent::Type t = e->type();
+        if (t == QEvent::MouseButtonPress || t == QEvent::MouseButtonRelease) {
+            const auto* me = static_cast<QMouseEvent*>(e);
+            const QPointF at = viewport()->mapFrom(this, me->position().toPoint());
+            if (viewport()->rect().contains(at.toPoint())) {
+                QMouseEvent mapped(t, at, me->globalPosition(), me->button(), me->buttons(), me->modifiers());
+                const bool right = me->button() == Qt::RightButton;
+                const Cardinal msg = t == QEvent::MouseButtonPress ? (right ? WM_RBUTTONDOWN : WM_LBUTTONDOWN)
+                                                                  : (right ? WM_RBUTTONUP : WM_LBUTTONUP);
+                if (LinkMouse(&mapped, msg)) return true;
+            }
+        }
+        return QTextEdit::event(e);
+    }
     void changeEvent(QEvent* e) override {
         // The default character format decides the text's font, not the
         // widget's font (which Qt would otherwise push into the document).
