@@ -212,22 +212,14 @@ void TVmCustomRichEdit::ApplyPlainText(bool Value) {
     if (HandleAllocated()) {
         TMemoryStream content;
         const bool asPlain = Value || ComponentState().Contains(csDesigning);
-        const TRichStreamFormat oldFormat = FLines->FFormat;
-        const TRichStreamModes oldMode = FLines->FMode;
-        auto restore = ScopeExit([&] {
-            FLines->FFormat = oldFormat;
-            FLines->FMode = oldMode;
-        });
-        FLines->FFormat = asPlain ? sfPlainText : sfRichText;
-        FLines->FMode = TRichStreamModes{};
-        FLines->SaveToStream(&content);
+        FLines->StreamWhole(&content, false, asPlain);
         content.SetPosition(0);
         FLines->SetChangeNotification(false);
         TCustomRichMemo::SetText("");
         FPlainText = Value;
         ApplyTextMode();
         FLines->SetChangeNotification(true);
-        FLines->LoadFromStream(&content);
+        FLines->StreamWhole(&content, true, asPlain);
     }
     FPlainText = Value;
 }
@@ -245,8 +237,6 @@ void TVmCustomRichEdit::CreateParams(TRichCreateParams& Params) {
 }
 
 void TVmCustomRichEdit::CreateWnd() {
-    const TRichStreamFormat format = FLines->FFormat;
-    const TRichStreamModes mode = FLines->FMode;
     TCustomRichMemo::CreateWnd();
     SetEventMask(ENM_CHANGE | ENM_SELCHANGE | ENM_REQUESTRESIZE | ENM_PROTECTED | ENM_LINK);
     SetBkgndColor(Color());
@@ -258,16 +248,10 @@ void TVmCustomRichEdit::CreateWnd() {
     SetLangOptions(FLangOptions);
     if (FSavedContent) {
         std::unique_ptr<TMemoryStream> saved = std::move(FSavedContent);
-        auto restore = ScopeExit([&] {
-            FLines->FFormat = format;
-            FLines->FMode = mode;
-        });
         saved->SetPosition(0);
         Byte plain = 0;
         saved->ReadBuffer(&plain, 1);
-        FLines->FFormat = plain ? sfPlainText : sfRichText;
-        FLines->FMode = TRichStreamModes{};
-        FLines->LoadFromStream(saved.get());
+        FLines->StreamWhole(saved.get(), true, plain != 0);
     }
     SetModified(FSavedModified);
     FSavedModified = false;
@@ -283,15 +267,7 @@ void TVmCustomRichEdit::DestroyWnd() {
         const bool plain = FPlainText || ComponentState().Contains(csDesigning);
         const Byte flag = plain ? 1 : 0;
         content->WriteBuffer(&flag, 1);
-        const TRichStreamFormat format = FLines->FFormat;
-        const TRichStreamModes mode = FLines->FMode;
-        auto restore = ScopeExit([&] {
-            FLines->FFormat = format;
-            FLines->FMode = mode;
-        });
-        FLines->FFormat = plain ? sfPlainText : sfRichText;
-        FLines->FMode = TRichStreamModes{};
-        FLines->SaveToStream(content.get());
+        FLines->StreamWhole(content.get(), false, plain);
         FSavedContent = std::move(content);
     }
     TCustomRichMemo::DestroyWnd();

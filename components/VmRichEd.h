@@ -197,6 +197,9 @@ private:
     void ReplaceLineRange(Integer Start, Integer End, const AnsiString& S) const;
     void SetChangeNotification(bool On) const;
     Integer Stream(TStream* Stream, bool Load, TRichStreamFormat Format, TRichStreamModes Mode, TConversion* Converter) const;
+    // The whole text as plain or rich text, whatever the list's own format
+    // and mode say.
+    void StreamWhole(TStream* Stream, bool Load, bool Plain) const;
 
     TVmCustomRichEdit* FRichEdit;
     TRichStreamFormat FFormat = sfDefault;

@@ -186,31 +186,29 @@ void TVmParaAttributes::SetNumberingStyle(Integer Value) {
     SetAttributes(p);
 }
 
-Integer TVmParaAttributes::StartIndent() const { return Attributes().StartIndent / 20; }
+namespace {
 
-void TVmParaAttributes::SetStartIndent(Integer Value) {
+// Writes one length of the paragraph format, given in points.
+void SetParaLength(TVmParaAttributes* attributes, Cardinal mask, LongInt TParaFormat::*field, Integer points) {
     TParaFormat p;
-    p.Mask = PFM_STARTINDENT;
-    p.StartIndent = Value * 20;
-    SetAttributes(p);
+    p.Mask = mask;
+    p.*field = points * 20;
+    attributes->SetAttributes(p);
+}
+
+}  // namespace
+
+Integer TVmParaAttributes::StartIndent() const { return Attributes().StartIndent / 20; }
+void TVmParaAttributes::SetStartIndent(Integer Value) {
+    SetParaLength(this, PFM_STARTINDENT, &TParaFormat::StartIndent, Value);
 }
 
 Integer TVmParaAttributes::OffsetIndent() const { return Attributes().Offset / 20; }
-
-void TVmParaAttributes::SetOffsetIndent(Integer Value) {
-    TParaFormat p;
-    p.Mask = PFM_OFFSET;
-    p.Offset = Value * 20;
-    SetAttributes(p);
-}
+void TVmParaAttributes::SetOffsetIndent(Integer Value) { SetParaLength(this, PFM_OFFSET, &TParaFormat::Offset, Value); }
 
 Integer TVmParaAttributes::EndIndent() const { return Attributes().RightIndent / 20; }
-
 void TVmParaAttributes::SetEndIndent(Integer Value) {
-    TParaFormat p;
-    p.Mask = PFM_RIGHTINDENT;
-    p.RightIndent = Value * 20;
-    SetAttributes(p);
+    SetParaLength(this, PFM_RIGHTINDENT, &TParaFormat::RightIndent, Value);
 }
 
 Integer TVmParaAttributes::TabCount() const { return Attributes().TabCount; }

@@ -211,6 +211,12 @@ void TRichEditStrings::SaveToStream(TStream* S) const {
     Stream(S, false, FFormat, FMode, FConverter ? FConverter.get() : temporary.get());
 }
 
+void TRichEditStrings::StreamWhole(TStream* S, bool Load, bool Plain) const {
+    std::unique_ptr<TConversion> temporary;
+    if (!FConverter) temporary = FRichEdit->FDefaultConverter();
+    Stream(S, Load, Plain ? sfPlainText : sfRichText, TRichStreamModes{}, FConverter ? FConverter.get() : temporary.get());
+}
+
 void TRichEditStrings::LoadFromFile(const AnsiString& FileName) {
     const TRichConversionFormat* format = FindConversionFormat(FileName);
     const TRichStreamFormat saved = FFormat;
