@@ -188,7 +188,7 @@ namespace {
 
 class TPrintDialogForm : public TForm {
 public:
-    TPrintDialogForm(TPrinter* printer, Integer copies) : TForm(nullptr), FPrinter(printer) {
+    TPrintDialogForm(TPrinter* printer, Integer copies) : TForm(nullptr) {
         SetCaption("Tisk");
         SetBorderStyle(bsDialog);
         SetBorderIcons(TBorderIcons{biSystemMenu});
@@ -246,8 +246,6 @@ private:
         l->SetBounds(left, top, 90, 13);
         l->SetCaption(caption);
     }
-
-    TPrinter* FPrinter;
 };
 
 }  // namespace

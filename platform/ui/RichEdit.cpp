@@ -79,13 +79,21 @@ public:
     }
     void SetSelectionBar(bool on) { setViewportMargins(on ? 8 : 0, 0, 0, 0); }
     QMimeData* SelectionMime() const { return createMimeDataFromSelection(); }
+    // The control is gone; the widget may live a little longer (deleted
+    // later) and then edits like a plain editor that tells no one.
+    void Detach() {
+        FEngine = nullptr;
+        QObject::disconnect(this, nullptr, this, nullptr);
+        QObject::disconnect(document(), nullptr, this, nullptr);
+        setReadOnly(true);
+    }
     void InsertMime(const QMimeData* source) { insertFromMimeData(source); }
 
 protected:
     void keyPressEvent(QKeyEvent* e) override;
     void inputMethodEvent(QInputMethodEvent* e) override {
         const QString commit = e->commitString();
-        if (!commit.isEmpty() && !isReadOnly()) {
+        if (FEngine && !commit.isEmpty() && !isReadOnly()) {
             FEngine->Operate([&] { FEngine->ReplaceSelection(commit, WM_CHAR, TRichUndo::Typing); });
             QInputMethodEvent rest(e->preeditString(), e->attributes());
             QTextEdit::inputMethodEvent(&rest);
@@ -375,6 +383,7 @@ void TRichEditImpl::DefaultChanged() {
 // The widget's input
 
 void TRichTextEdit::keyPressEvent(QKeyEvent* e) {
+    if (!FEngine) return;
     TCustomRichMemo* owner = FEngine->Owner;
     static const QKeySequence::StandardKey kPassed[] = {
         QKeySequence::MoveToNextChar, QKeySequence::MoveToPreviousChar, QKeySequence::MoveToNextWord,
@@ -452,7 +461,7 @@ void TRichTextEdit::keyPressEvent(QKeyEvent* e) {
 }
 
 void TRichTextEdit::insertFromMimeData(const QMimeData* source) {
-    if (isReadOnly() || !source) return;
+    if (!FEngine || isReadOnly() || !source) return;
     for (const char* type : kRtfMimeTypes) {
         if (!source->hasFormat(type)) continue;
         const QByteArray data = source->data(type);
@@ -474,6 +483,7 @@ QMimeData* TRichTextEdit::createMimeDataFromSelection() const {
     QString text = c.selectedText();
     text.replace(QChar::ParagraphSeparator, QChar('\n'));
     data->setText(text);
+    if (!FEngine) return data;
     const AnsiString rtf =
         WriteRtf(DocumentRichText(document(), c.selectionStart(), c.selectionEnd(), FEngine->Default));
     data->setData(kRtfMimeTypes[0], QByteArray(rtf.data(), static_cast<qsizetype>(rtf.size())));
@@ -481,7 +491,7 @@ QMimeData* TRichTextEdit::createMimeDataFromSelection() const {
 }
 
 bool TRichTextEdit::LinkMouse(QMouseEvent* e, Cardinal msg) {
-    if (!(FEngine->EventMask & ENM_LINK)) return false;
+    if (!FEngine || !(FEngine->EventMask & ENM_LINK)) return false;
     const QPointF p = e->position() + QPointF(horizontalScrollBar()->value(), verticalScrollBar()->value());
     const int pos = document()->documentLayout()->hitTest(p, Qt::ExactHit);
     if (pos < 0) return false;
@@ -556,7 +566,9 @@ TCustomRichMemo::TCustomRichMemo(TComponent* AOwner)
     SetBounds(0, 0, 185, 89);
 }
 
-TCustomRichMemo::~TCustomRichMemo() = default;
+TCustomRichMemo::~TCustomRichMemo() {
+    if (auto* e = QtWidget<TRichTextEdit>(this)) e->Detach();
+}
 
 void TCustomRichMemo::ApplyVisible() {
     if (Visible() && Parent() && !ComponentState().Contains(csDestroying)) HandleNeeded();

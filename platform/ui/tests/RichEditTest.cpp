@@ -358,6 +358,38 @@ TEST_F(RichMemoFixture, PlainTextStreamsKeepEveryBreakAcrossChunks) {
     EXPECT_EQ(Edit->Text(), "A\r\nčBC");
 }
 
+TEST_F(RichMemoFixture, KeysAndTheClipboardEditThroughTheControl) {
+    Edit->SetText("ab");
+    Select(1, 1);
+    SendKey(Edit, VK_RETURN);
+    EXPECT_EQ(Edit->Text(), "a\r\nb");
+    SendKey(Edit, VK_BACK);
+    SendKey(Edit, VK_DELETE);
+    EXPECT_EQ(Edit->Text(), "a");
+    SendKey(Edit, 'Z', TShiftState{ssCtrl});
+    EXPECT_EQ(Edit->Text(), "ab");
+    // Copied text keeps its formats when pasted.
+    Edit->SetText("tučně obyčejně");
+    Select(0, 5);
+    TCharFormat bold;
+    bold.Mask = CFM_BOLD;
+    bold.Effects = CFE_BOLD;
+    Edit->SetCharFormat(SCF_SELECTION, bold);
+    Edit->CopyToClipboard();
+    Select(14, 14);
+    Edit->PasteFromClipboard();
+    EXPECT_EQ(Edit->Text(), "tučně obyčejnětučně");
+    Select(14, 19);
+    EXPECT_TRUE(Edit->GetCharFormat(SCF_SELECTION).Effects & CFE_BOLD);
+    Edit->CutToClipboard();
+    EXPECT_EQ(Edit->Text(), "tučně obyčejně");
+    EXPECT_TRUE(Edit->CanUndo());
+    Edit->SetReadOnly(true);
+    Edit->PasteFromClipboard();
+    TypeText(Edit, "x");
+    EXPECT_EQ(Edit->Text(), "tučně obyčejně");
+}
+
 TEST_F(RichMemoFixture, FindSearchesBothWaysWithCaseAndWholeWords) {
     Edit->SetText("Pes a pes\rpesek Pes");
     TCharRange found;
