@@ -94,6 +94,10 @@ struct TRichEditImpl {
 
 namespace rich_detail {
 
+// Line breaks of any kind (CR LF, CR, LF, the paragraph and line
+// separators) become the document's one break.
+QString NormaliseBreaks(const QString& Text);
+
 // Twips <-> layout pixels (the document is laid out at 96 pixels per inch).
 double TwipsToPixels(Integer Twips);
 
