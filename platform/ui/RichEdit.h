@@ -282,9 +282,8 @@ public:
     // The first position that did not fit (the range's end when all did).
     // Without a range, drops what was laid out for earlier calls.
     Integer FormatRange(const TFormatRange* Range, bool Render);
-    // Client coordinates of a character, and back.
+    // Client coordinates of a character.
     TPoint PosFromChar(Integer CharIndex);
-    Integer CharFromPos(TPoint Point);
 
     static const TClassInfo& StaticClassInfo();
     const TClassInfo& ClassInfo() const override { return StaticClassInfo(); }

@@ -345,10 +345,3 @@ TPoint TCustomRichMemo::PosFromChar(Integer CharIndex) {
     return TPoint{p.x(), p.y()};
 }
 
-Integer TCustomRichMemo::CharFromPos(TPoint Point) {
-    HandleNeeded();
-    QTextEdit* e = FEngine->Edit();
-    if (!e) return 0;
-    return e->cursorForPosition(e->viewport()->mapFrom(e, QPoint(Point.x, Point.y))).position();
-}
-
