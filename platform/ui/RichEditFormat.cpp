@@ -163,19 +163,43 @@ QTextCharFormat WithDisplay(const QTextCharFormat& q, const TCharFormat& def) {
     return out;
 }
 
-void RefreshDisplay(QTextDocument* doc, Integer from, Integer to, const TCharFormat& def) {
-    QTextCursor c(doc);
-    for (QTextBlock b = doc->findBlock(from); b.isValid() && b.position() <= to; b = b.next()) {
+namespace {
+
+struct TFormatSpan {
+    int From;
+    int To;
+    QTextCharFormat Format;
+};
+
+// The fragments of [from, to) with their formats, collected before any is
+// changed: a format change merges and splits the fragments being walked.
+std::vector<TFormatSpan> Spans(QTextDocument* doc, Integer from, Integer to) {
+    std::vector<TFormatSpan> spans;
+    for (QTextBlock b = doc->findBlock(from); b.isValid() && b.position() <= to; b = b.next())
         for (auto it = b.begin(); !it.atEnd(); ++it) {
             const QTextFragment frag = it.fragment();
             const int s = std::max<int>(frag.position(), from);
             const int e = std::min<int>(frag.position() + frag.length(), to);
-            if (s >= e) continue;
-            c.setPosition(s);
-            c.setPosition(e, QTextCursor::KeepAnchor);
-            c.setCharFormat(WithDisplay(frag.charFormat(), def));
+            if (s < e) spans.push_back({s, e, frag.charFormat()});
         }
+    return spans;
+}
+
+void Apply(QTextDocument* doc, const std::vector<TFormatSpan>& spans) {
+    QTextCursor c(doc);
+    for (const TFormatSpan& span : spans) {
+        c.setPosition(span.From);
+        c.setPosition(span.To, QTextCursor::KeepAnchor);
+        c.setCharFormat(span.Format);
     }
+}
+
+}  // namespace
+
+void RefreshDisplay(QTextDocument* doc, Integer from, Integer to, const TCharFormat& def) {
+    std::vector<TFormatSpan> spans = Spans(doc, from, to);
+    for (TFormatSpan& span : spans) span.Format = WithDisplay(span.Format, def);
+    Apply(doc, spans);
 }
 
 void ApplyDefaultDisplay(QTextEdit* edit, const TCharFormat& def) {
@@ -251,27 +275,23 @@ std::vector<std::pair<int, int>> FindUrls(const QString& t) {
     return spans;
 }
 
-void SetAutoLink(QTextDocument* doc, QTextCursor& c, int from, int to, bool on, const TCharFormat& def) {
-    for (QTextBlock b = doc->findBlock(from); b.isValid() && b.position() < to; b = b.next())
-        for (auto it = b.begin(); !it.atEnd(); ++it) {
-            const QTextFragment frag = it.fragment();
-            const int s = std::max<int>(frag.position(), from);
-            const int e = std::min<int>(frag.position() + frag.length(), to);
-            if (s >= e) continue;
-            QTextCharFormat q = frag.charFormat();
-            const bool isAuto = q.boolProperty(kAutoLink);
-            if (on == isAuto || (on && q.boolProperty(kLink))) continue;
-            if (on) {
-                q.setProperty(kLink, true);
-                q.setProperty(kAutoLink, true);
-            } else {
-                q.clearProperty(kLink);
-                q.clearProperty(kAutoLink);
-            }
-            c.setPosition(s);
-            c.setPosition(e, QTextCursor::KeepAnchor);
-            c.setCharFormat(WithDisplay(q, def));
+void SetAutoLink(QTextDocument* doc, int from, int to, bool on, const TCharFormat& def) {
+    std::vector<TFormatSpan> changed;
+    for (TFormatSpan& span : Spans(doc, from, to)) {
+        QTextCharFormat& q = span.Format;
+        const bool isAuto = q.boolProperty(kAutoLink);
+        if (on == isAuto || (on && q.boolProperty(kLink))) continue;
+        if (on) {
+            q.setProperty(kLink, true);
+            q.setProperty(kAutoLink, true);
+        } else {
+            q.clearProperty(kLink);
+            q.clearProperty(kAutoLink);
         }
+        q = WithDisplay(q, def);
+        changed.push_back(std::move(span));
+    }
+    Apply(doc, changed);
 }
 
 }  // namespace
@@ -297,22 +317,20 @@ TCharRange LinkRange(QTextDocument* doc, Integer pos, const TCharFormat& def) {
 }
 
 void MarkUrls(QTextDocument* doc, Integer from, Integer to, const TCharFormat& def) {
-    QTextCursor c(doc);
     for (QTextBlock b = doc->findBlock(from); b.isValid() && b.position() <= to; b = b.next()) {
         const int base = b.position();
         int done = base;
         for (const auto& [s, e] : FindUrls(b.text())) {
-            SetAutoLink(doc, c, done, base + s, false, def);
-            SetAutoLink(doc, c, base + s, base + e, true, def);
+            SetAutoLink(doc, done, base + s, false, def);
+            SetAutoLink(doc, base + s, base + e, true, def);
             done = base + e;
         }
-        SetAutoLink(doc, c, done, base + b.length() - 1, false, def);
+        SetAutoLink(doc, done, base + b.length() - 1, false, def);
     }
 }
 
 void ClearUrls(QTextDocument* doc, const TCharFormat& def) {
-    QTextCursor c(doc);
-    SetAutoLink(doc, c, 0, doc->characterCount(), false, def);
+    SetAutoLink(doc, 0, doc->characterCount(), false, def);
 }
 
 void StripFormats(QTextDocument* doc, const TCharFormat& def) {
