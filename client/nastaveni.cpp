@@ -6,6 +6,7 @@
 #include "components/Placemnt.h"
 #include "core/Msgdlg.h"
 #include "platform/classes/FormFiles.h"
+#include "platform/rtl/FileUtils.h"
 #include "platform/rtl/ScopeGuard.h"
 
 Tfnastaveni* fnastaveni = nullptr;
@@ -73,7 +74,10 @@ Tfnastaveni::~Tfnastaveni() {
 // ---------------------------------------------------------------------------
 // Showing and closing
 
-void Tfnastaveni::FormCreate(TObject*) { ListLanguageFiles(ComboBox2->Items()); }
+void Tfnastaveni::FormCreate(TObject*) {
+    FormStorage1->SetIniFileName(ProgramFolder() + "Vemlor.ini");
+    ListLanguageFiles(ComboBox2->Items());
+}
 
 void Tfnastaveni::FormShow(TObject*) {
     FConfirmed = false;
