@@ -315,6 +315,9 @@ protected:
     // rebuilds the filter list (nothing when busy, closed or without a
     // stored sort field).
     void Resort();
+    // The descriptor of the field SortedField names, nullptr when there is
+    // none or it has no storage (blob).
+    TMemField* SortDescriptor() const;
     // The sort alone; false when there is no sort field to sort on.
     bool SortStorage();
     // Moves the record at the current index to its sorted place.

@@ -107,6 +107,9 @@ void TMemData::RecheckFilter() {
 }
 
 void TMemData::SetOnFilterRecord(TFilterRecordEvent handler) {
+    // A grid's window leaves the cursor on its last row; it is put back on
+    // the active record while the old list can still place it.
+    if (IsCursorOpen() && State() == dsBrowse) UpdateCursorPos();
     TDataSet::SetOnFilterRecord(std::move(handler));
     RebuildFilterList();
     // Without a handler every record shows again; the cursor stays on its record.
@@ -133,22 +136,37 @@ void TMemData::ApplySortOptions(TMemSortOptions value) {
 }
 
 void TMemData::Resort() {
-    int oldIndex = FCurrent;
+    const bool browsing = State() == dsBrowse && IsCursorOpen() && !FBusy;
+    // The cursor is brought onto the active record before its position is
+    // read: a grid's window leaves it on the window's last row.
+    if (browsing) UpdateCursorPos();
+    const int oldIndex = FCurrent;
+    const bool scrolls = browsing && SortDescriptor() != nullptr;
+    // The record under the cursor changes although RecNo does not: the
+    // scroll events fire as for a RecNo write.
+    if (scrolls) DoBeforeScroll();
     if (!SortStorage()) return;
     RebuildFilterList();
     if (State() != dsBrowse) return;
-    if (!FFiltered && oldIndex >= 0 && oldIndex < FStorage.StoredRecordCount()) FCurrent = oldIndex;
+    if (!FFiltered && oldIndex >= 0 && oldIndex < FStorage.StoredRecordCount())
+        FCurrent = oldIndex;
+    else
+        UpdateCursorPos();  // on the first filtered record, where the rebuild left the window
     Resync(TResyncMode{});
+    if (scrolls) DoAfterScroll();
+}
+
+TMemField* TMemData::SortDescriptor() const {
+    TField* field = FindField(FSortedField);
+    return field ? FStorage.FindDescriptor(field) : nullptr;
 }
 
 bool TMemData::SortStorage() {
     FSortField = nullptr;
     if (FBusy || !IsCursorOpen()) return false;
-    TField* field = FindField(FSortedField);
-    if (!field) return false;
-    TMemField* d = FStorage.FindDescriptor(field);
+    TMemField* d = SortDescriptor();
     if (!d) return false;
-    FSortField = field;
+    FSortField = d->Field();
     if (State() == dsBrowse) UpdateCursorPos();
     auto& recs = FStorage.FRecords;
     // Texts are compared in the linguistic order, which takes whole strings:
