@@ -117,8 +117,6 @@ void TMemFields::Clear() {
 // ---------------------------------------------------------------------------
 // TMemData: life cycle
 
-// OnFilterRecord is written through SetOnFilterRecord (it rebuilds the
-// filter list) and so is not among the directly assigned events here.
 VEMLOR_PUBLISHED(TMemData, TDataSet) {
     Prop("Active", &TMemData::Active, &TMemData::SetActive);
     Prop("ReadOnly", &TMemData::ReadOnly, &TMemData::SetReadOnly);
@@ -146,6 +144,8 @@ VEMLOR_PUBLISHED(TMemData, TDataSet) {
     EventProp("OnEditError", &TMemData::OnEditError);
     EventProp("OnNewRecord", &TMemData::OnNewRecord);
     EventProp("OnPostError", &TMemData::OnPostError);
+    // Through its setter: a new handler rebuilds the filter list.
+    EventProp("OnFilterRecord", &TMemData::OnFilterRecord, &TMemData::SetOnFilterRecord);
 }
 
 TMemData::TMemData(TComponent* owner) : TDataSet(owner) {

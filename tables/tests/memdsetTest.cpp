@@ -438,6 +438,18 @@ TEST(TMemDataTest, PublishesItsPropertiesInOrder) {
     EXPECT_TRUE(h->Table->SortOptions().Contains(soDesc));
     SetPropValue(h->Table->FieldByName("Jmeno"), "DisplayLabel", "Název");
     EXPECT_EQ(h->Table->FieldByName("Jmeno")->DisplayLabel(), "Název");
+
+    // The filter event is the last one and goes through its setter, so that
+    // binding it by name filters at once.
+    EXPECT_EQ(names.back(), "OnFilterRecord");
+    h->Table->Open();
+    for (int i = 1; i <= 4; ++i) AppendGroup(h->Table, i, "G", i);
+    SetMethodProp<TFilterRecordEvent>(h->Table, "OnFilterRecord",
+                                      [](TDataSet* ds, bool& accept) { accept = ds->FieldByName("ID")->AsInteger() > 3; });
+    EXPECT_EQ(h->Table->RecordCount(), 1);
+    EXPECT_TRUE(GetMethodProp<TFilterRecordEvent>(h->Table, "OnFilterRecord") != nullptr);
+    SetMethodProp<TFilterRecordEvent>(h->Table, "OnFilterRecord", nullptr);
+    EXPECT_EQ(h->Table->RecordCount(), 4);
 }
 
 TEST(TMemDataTest, FreeingAFieldClosesTheTable) {
