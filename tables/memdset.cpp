@@ -612,22 +612,24 @@ void TMemData::InternalRefresh() {
     FBusy = true;
     int recNo = RecNo();
     DisableControls();
-    try {
-        for (int i = 1; i <= GetRecordCount(); ++i) {
-            SetRecNo(i);
-            Edit();
-            FireDataSetEvent(OnCalcFields);
-            Post();
-        }
-        SetRecNo(recNo);
-    } catch (...) {
-        if (State() == dsEdit) Cancel();
+    auto done = ScopeExit([this] {
         EnableControls();
         FBusy = false;
-        throw;
+    });
+    auto dropEdit = ScopeFail([this] {
+        // The handler's own error is the one to report.
+        try {
+            if (State() == dsEdit) Cancel();
+        } catch (...) {
+        }
+    });
+    for (int i = 1; i <= GetRecordCount(); ++i) {
+        SetRecNo(i);
+        Edit();
+        FireDataSetEvent(OnCalcFields);
+        Post();
     }
-    EnableControls();
-    FBusy = false;
+    SetRecNo(recNo);
 }
 
 // ---------------------------------------------------------------------------

@@ -27,6 +27,7 @@
 #include <vector>
 
 #include "platform/db/DB.h"
+#include "platform/rtl/ScopeGuard.h"
 
 class TMemData;
 class TMemFields;
@@ -371,6 +372,17 @@ private:
     void ImportLines(const TStringList& lines);
 
     TMemRecBuf* ActiveRecBuf();
+    // Shows `buffer` to the field objects (the filter state) until the
+    // returned guard goes: how the engine reads a record outside the window.
+    [[nodiscard]] auto ShowBuffer(TMemRecBuf& buffer) {
+        TMemRecBuf* oldBuffer = FFilterBuffer;
+        FFilterBuffer = &buffer;
+        const TDataSetState old = SetTempState(dsFilter);
+        return ScopeExit([this, oldBuffer, old] {
+            RestoreState(old);
+            FFilterBuffer = oldBuffer;
+        });
+    }
     // A record buffer sized for the stored columns, all bytes zero.
     TMemRecBuf EmptyBuffer() const;
     void CopyRecordToBuffer(const TMemRecord& record, TMemRecBuf& buffer) const;

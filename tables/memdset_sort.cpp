@@ -56,19 +56,9 @@ bool TMemData::AcceptsRecord(int pos) {
     if (!handler) return true;
     TMemRecBuf buffer = EmptyBuffer();
     CopyRecordToBuffer(FStorage.FRecords[static_cast<std::size_t>(pos)], buffer);
-    TMemRecBuf* oldBuffer = FFilterBuffer;
-    FFilterBuffer = &buffer;
-    TDataSetState old = SetTempState(dsFilter);
+    auto shown = ShowBuffer(buffer);
     bool accept = true;
-    try {
-        handler(this, accept);
-    } catch (...) {
-        RestoreState(old);
-        FFilterBuffer = oldBuffer;
-        throw;
-    }
-    RestoreState(old);
-    FFilterBuffer = oldBuffer;
+    handler(this, accept);
     return accept;
 }
 
@@ -76,20 +66,17 @@ void TMemData::RebuildFilterList() {
     FFilterList.clear();
     FFiltered = false;
     if (!OnFilterRecord() || !IsCursorOpen()) return;
-    bool disabled = !ControlsDisabled();
+    const bool disabled = !ControlsDisabled();
     if (disabled) DisableControls();
-    try {
-        int n = FStorage.StoredRecordCount();
-        for (int pos = 0; pos < n; ++pos)
-            if (AcceptsRecord(pos)) FFilterList.push_back(pos + 1);
-        UpdateFiltered();
-        FFilterPos = -1;
-        if (disabled && State() == dsBrowse) First();
-    } catch (...) {
+    auto enable = ScopeExit([this, disabled] {
         if (disabled) EnableControls();
-        throw;
-    }
-    if (disabled) EnableControls();
+    });
+    int n = FStorage.StoredRecordCount();
+    for (int pos = 0; pos < n; ++pos)
+        if (AcceptsRecord(pos)) FFilterList.push_back(pos + 1);
+    UpdateFiltered();
+    FFilterPos = -1;
+    if (disabled && State() == dsBrowse) First();
 }
 
 void TMemData::RecheckFilter() {
@@ -271,21 +258,11 @@ int TMemData::FindRecordByValue(const Variant& value, const AnsiString& fieldNam
     int found = -1;
     int n = FStorage.StoredRecordCount();
     TMemRecBuf buffer = EmptyBuffer();
-    TMemRecBuf* oldBuffer = FFilterBuffer;
-    FFilterBuffer = &buffer;
-    TDataSetState old = SetTempState(dsFilter);
-    try {
-        for (int pos = 0; pos < n && found < 0; ++pos) {
-            CopyRecordToBuffer(FStorage.FRecords[static_cast<std::size_t>(pos)], buffer);
-            Variant v = field->AsVariant();
-            if (v.IsNull() ? value.IsNull() : (!value.IsNull() && Variant::Compare(v, value) == 0)) found = pos + 1;
-        }
-    } catch (...) {
-        RestoreState(old);
-        FFilterBuffer = oldBuffer;
-        throw;
+    auto shown = ShowBuffer(buffer);
+    for (int pos = 0; pos < n && found < 0; ++pos) {
+        CopyRecordToBuffer(FStorage.FRecords[static_cast<std::size_t>(pos)], buffer);
+        Variant v = field->AsVariant();
+        if (v.IsNull() ? value.IsNull() : (!value.IsNull() && Variant::Compare(v, value) == 0)) found = pos + 1;
     }
-    RestoreState(old);
-    FFilterBuffer = oldBuffer;
     return found;
 }

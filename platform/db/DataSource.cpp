@@ -4,6 +4,7 @@
 
 #include "platform/classes/TypInfo.h"
 #include "platform/db/Fields.h"
+#include "platform/rtl/ScopeGuard.h"
 
 // ---------------------------------------------------------------------------
 // TDataSource
@@ -163,13 +164,8 @@ bool TDataLink::Edit() {
 
 void TDataLink::UpdateRecord() {
     FUpdating = true;
-    try {
-        UpdateData();
-    } catch (...) {
-        FUpdating = false;
-        throw;
-    }
-    FUpdating = false;
+    auto done = ScopeExit([this] { FUpdating = false; });
+    UpdateData();
 }
 
 int TDataLink::MoveBy(int distance) {
