@@ -11,6 +11,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <unordered_map>
 
 #include "platform/rtl/DateUtils.h"
 #include "platform/rtl/Exceptions.h"
@@ -32,6 +33,31 @@ struct TIniLine {
 
 struct TIniDocument {
     std::vector<TIniLine> Lines;
+    // Built once for a document that no longer changes (a kept one): the key
+    // lines of each section by its name in capitals, in file order, every
+    // occurrence of the section included. Without it lookups walk the lines.
+    std::unordered_map<std::string, std::vector<int>> SectionKeys;
+    bool Indexed = false;
+
+    void BuildIndex() {
+        SectionKeys.clear();
+        std::string current;
+        for (std::size_t i = 0; i < Lines.size(); ++i) {
+            const TIniLine& line = Lines[i];
+            if (line.Kind == LineKind::Section) {
+                current = AnsiUpperCase(line.Name);
+                SectionKeys[current];
+            } else if (line.Kind == LineKind::Key) {
+                SectionKeys[current].push_back(static_cast<int>(i));
+            }
+        }
+        Indexed = true;
+    }
+    // The key lines of a section in file order (nullptr: no such section).
+    const std::vector<int>* KeysOf(const AnsiString& upperSection) const {
+        auto it = SectionKeys.find(upperSection);
+        return it == SectionKeys.end() ? nullptr : &it->second;
+    }
 
     static TIniLine ParseLine(const AnsiString& text, int section) {
         TIniLine line;
@@ -105,6 +131,12 @@ struct TIniDocument {
     int FindKey(const AnsiString& section, const AnsiString& ident) const {
         const AnsiString upperSection = AnsiUpperCase(Trim(section));
         const AnsiString upperIdent = AnsiUpperCase(Trim(ident));
+        if (Indexed) {
+            if (const std::vector<int>* keys = KeysOf(upperSection))
+                for (int i : *keys)
+                    if (AnsiUpperCase(Lines[static_cast<std::size_t>(i)].Name) == upperIdent) return i;
+            return -1;
+        }
         for (std::size_t i = 0; i < Lines.size(); ++i) {
             const TIniLine& line = Lines[i];
             if (line.Kind == LineKind::Key && AnsiUpperCase(line.Name) == upperIdent && InSection(line, upperSection))
@@ -115,6 +147,7 @@ struct TIniDocument {
 
     bool HasSection(const AnsiString& section) const {
         const AnsiString upper = AnsiUpperCase(Trim(section));
+        if (Indexed) return KeysOf(upper) != nullptr;
         for (const TIniLine& line : Lines)
             if (line.Kind == LineKind::Section && AnsiUpperCase(line.Name) == upper)
                 return true;
@@ -175,9 +208,13 @@ struct TFileStamp {
         return Dev == o.Dev && Ino == o.Ino && Size == o.Size && MTime.tv_sec == o.MTime.tv_sec &&
                MTime.tv_nsec == o.MTime.tv_nsec && CTime.tv_sec == o.CTime.tv_sec && CTime.tv_nsec == o.CTime.tv_nsec;
     }
-    // Changed no later than kQuietSeconds before `now`.
+    // Changed more than kQuietSeconds before `now`.
     bool QuietBefore(const struct timespec& now) const {
-        return MTime.tv_sec + kQuietSeconds < now.tv_sec && CTime.tv_sec + kQuietSeconds < now.tv_sec;
+        auto before = [&](const struct timespec& t) {
+            const std::time_t seconds = t.tv_sec + kQuietSeconds;
+            return seconds < now.tv_sec || (seconds == now.tv_sec && t.tv_nsec < now.tv_nsec);
+        };
+        return before(MTime) && before(CTime);
     }
 };
 
@@ -218,6 +255,7 @@ public:
         if (handle < 0)
             return Empty();
         AnsiString bytes;
+        if (::fstat(handle, &st) == 0) bytes.reserve(static_cast<std::size_t>(std::max<off_t>(st.st_size, 0)) + 1);
         if (::fstat(handle, &st) != 0 || !ReadAll(handle, bytes)) {
             ::close(handle);
             return Empty();
@@ -234,6 +272,7 @@ public:
         } else {
             auto document = std::make_shared<TIniDocument>();
             document->Parse(bytes);
+            document->BuildIndex();
             fresh.Document = std::move(document);
         }
         if (!fresh.Trusted)
@@ -512,9 +551,11 @@ std::vector<std::pair<AnsiString, AnsiString>> SectionPairs(const AnsiString& fi
     const AnsiString upperSection = AnsiUpperCase(Trim(section));
     std::vector<std::pair<AnsiString, AnsiString>> result;
     std::vector<AnsiString> seen;
-    for (const TIniLine& line : document->Lines) {
-        if (line.Kind != LineKind::Key || !document->InSection(line, upperSection))
-            continue;
+    const std::vector<int>* keys = document->KeysOf(upperSection);
+    if (!keys)
+        return result;
+    for (int index : *keys) {
+        const TIniLine& line = document->Lines[static_cast<std::size_t>(index)];
         const AnsiString upper = AnsiUpperCase(line.Name);
         if (std::find(seen.begin(), seen.end(), upper) != seen.end())
             continue;
