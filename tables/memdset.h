@@ -359,7 +359,7 @@ private:
                       int& foundPos);
     bool ConvertKey(TField* field, const Variant& value, TKey& key);
     bool KeyMatches(const TKey& key, int pos, TLocateOptions options) const;
-    int SearchSorted(const TKey& key, bool& found) const;
+    int SearchSorted(const TKey& key, bool& found, bool IgnoreCase) const;
     void GoToStored(int pos);
     Variant StoredValue(TField* field, int pos);
 
