@@ -266,20 +266,23 @@ void TCaller::ReceiveUpdates() {
     }
 }
 
-// Keeps the lines that name a newer file, other than a program, fetches
-// each under its name with "_" in front and records its version. 0 when at
-// least one file arrived: it waits for the next start even when a later
-// one failed.
-Integer TCaller::ReceiveVersionedFiles(TStringList& Lines) {
-    TIniFile update(ProgramFolder() + "update.ini");
+void TCaller::KeepNewerFiles(TStringList& Lines, const TIniFile& Installed) {
     for (Integer i = Lines.Count() - 1; i >= 0; --i) {
-        const double local = update.ReadFloat("Version", Lines.Names(i), 1.0);
+        const double local = Installed.ReadFloat("Version", Lines.Names(i), 1.0);
         const double remote = StrToFloatDef(Lines.ValueFromIndex(i), 1.0);
         if (!(remote > local)) Lines.Delete(i);
     }
     for (Integer i = Lines.Count() - 1; i >= 0; --i) {
         if (LowerCase(ExtractFileExt(Lines.Names(i))) == ".exe") Lines.Delete(i);
     }
+}
+
+// Fetches each newer file under its name with "_" in front and records its
+// version. 0 when at least one file arrived: it waits for the next start
+// even when a later one failed.
+Integer TCaller::ReceiveVersionedFiles(TStringList& Lines) {
+    TIniFile update(ProgramFolder() + "update.ini");
+    KeepNewerFiles(Lines, update);
     Integer result = -1;
     for (Integer i = 0; i < Lines.Count(); ++i) {
         const AnsiString name = Lines.Names(i);

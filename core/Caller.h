@@ -42,12 +42,13 @@
 #include "platform/rtl/System.h"
 
 class TDataSet;
+class TIniFile;
 
-// The settings window's values a call uses.
+// The settings window's values a call uses, with that window's defaults.
 struct TCallSettings {
-    AnsiString PortName = "COM1";  // ComboBox1: "COM1" to "COM8"
-    Integer RedialCount = 0;       // SpinEdit1: 0 to 10
-    bool ToneDialing = true;       // RadioTon checked
+    AnsiString PortName;       // ComboBox1: "COM1" to "COM8"
+    Integer RedialCount = 3;   // SpinEdit1: 0 to 10
+    bool ToneDialing = false;  // RadioTon checked
 };
 
 // What a call needs of the main window, which implements it. Every member
@@ -125,6 +126,10 @@ public:
     // A name from the centre that may become a local file name: no folder,
     // drive or parent part, no control character, not empty, not too long.
     static bool PlainRemoteName(const AnsiString& Name);
+    // Keeps the lines of a version list ("name=version") that offer a newer
+    // version than Installed records under [Version] (1.0 when it records
+    // none or an unreadable one), programs (".exe") left out.
+    static void KeepNewerFiles(TStringList& Lines, const TIniFile& Installed);
 
     // The termination event (main thread).
     void SessionFinished(TObject* Sender);
