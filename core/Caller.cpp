@@ -171,7 +171,9 @@ Integer TCaller::ReadRemoteList(Integer Kind, TStringList& Lines) {
     const AnsiString list = ProgramFolder() + "dirlist.txt";
     // A list left by an earlier call must never pass for this one.
     DeleteFile(list);
-    if (Integer r = Caller_Dir(FHandle, list, Kind)) return r;
+    const Integer r = Caller_Dir(FHandle, list, Kind);
+    if (r == kNothingToList) return 0;
+    if (r != 0) return r;
     try {
         Lines.LoadFromFile(list);
     } catch (const Exception&) {
@@ -182,9 +184,7 @@ Integer TCaller::ReadRemoteList(Integer Kind, TStringList& Lines) {
 
 Integer TCaller::UpdateTariffs() {
     TStringList lines;
-    const Integer r = ReadRemoteList(kTariffList, lines);
-    if (r == kNothingToList) return 0;
-    if (r != 0) return r;
+    if (Integer r = ReadRemoteList(kTariffList, lines)) return r;
     const AnsiString known = FBRCName;
     for (Integer i = 0; i < lines.Count(); ++i) {
         const AnsiString line = lines[i];
@@ -226,9 +226,7 @@ Integer TCaller::SendQueuedFiles() {
 
 Integer TCaller::ReceiveNotifications() {
     TStringList lines;
-    const Integer r = ReadRemoteList(kNotificationList, lines);
-    if (r == kNothingToList) return 0;
-    if (r != 0) return r;
+    if (Integer r = ReadRemoteList(kNotificationList, lines)) return r;
     Integer received = 0;
     for (Integer i = 0; i < lines.Count(); ++i) {
         const AnsiString line = lines[i];

@@ -146,8 +146,8 @@ private:
     Integer ReceiveNotifications();
     void ReceiveUpdates();
     Integer ReceiveVersionedFiles(TStringList& Lines);
-    // Asks the library for a list of remote names into dirlist.txt:
-    // 0 with the lines, 2003 when there is nothing, or the failure.
+    // Asks the library for a list of remote names into dirlist.txt: 0 with
+    // the lines (none when the centre has nothing to list), or the failure.
     Integer ReadRemoteList(Integer Kind, TStringList& Lines);
 
     TCallerServices& FServices;

@@ -112,7 +112,8 @@ protected:
         return TIniFile(Centre.Folder + "update.ini").ReadString("Version", Name, "<none>");
     }
 
-    TCallCentre Centre;
+    // A folder name holding ".mmf": message files are known by their ending.
+    TCallCentre Centre{"old.mmf.files/"};
     TFakeMainWindow Window;
 };
 
@@ -252,25 +253,6 @@ TEST_F(TCallerTest, TariffListDecidesWhatIsFetchedAndReloaded) {
     EXPECT_EQ(Centre.Read("tariffs.brc/kept"), "kept");
     EXPECT_EQ(Window.Tariff, "");
     EXPECT_EQ(Window.TariffLoads, 3);
-}
-
-TEST_F(TCallerTest, MessageFilesAreKnownByTheirEndingNotByTheFolder) {
-    TCallCentre centre("old.mmf.files/");
-    ASSERT_TRUE(centre.Bind());
-    centre.Scenario("");
-    centre.Put("Mmf/a.mmf.bmp", "BM");
-    centre.Put("Mmf/a.mmf", "<message/>");
-    auto caller = std::make_unique<TCaller>(Window);
-    caller->SetDialNumber("0900");
-    caller->Files()->Add(centre.Folder + "Mmf/a.mmf.bmp");
-    caller->Files()->Add(centre.Folder + "Mmf/a.mmf");
-    caller->Resume();
-    caller->WaitFor();
-    EXPECT_EQ(caller->ErrorCode(), 0);
-    std::vector<AnsiString> log = centre.Log();
-    ASSERT_GE(log.size(), 5u);
-    EXPECT_EQ(log[3], "Caller_SendFile(1, " + centre.Quoted("Mmf/a.mmf.bmp") + ", 4, abort) = 0");
-    EXPECT_EQ(log[4], "Caller_SendFile(1, " + centre.Quoted("Mmf/a.mmf") + ", 0, abort) = 0");
 }
 
 TEST_F(TCallerTest, NamesFromTheCentreNeverLeaveTheirFolder) {
