@@ -1,12 +1,10 @@
 #pragma once
 // The client's language files, "Lang\<name>.lng" in the program folder
-// (format in core/Language.h), and the localised texts built from them.
-// Which file is in use is the choice of the settings window's language
-// list; loading it replaces the program-wide TLang.
+// (format in core/Language.h). Which file is in use is the choice of the
+// settings window's language list; loading it replaces the program-wide
+// TLang.
 
 #include "core/Language.h"
-#include "platform/rtl/Exceptions.h"
-#include "platform/rtl/SysUtils.h"
 
 class TStrings;
 
@@ -18,14 +16,3 @@ void ListLanguageFiles(TStrings* Items);
 // "Lang" folder. A missing or unreadable file (or no name) leaves every text
 // at its Czech default; nothing is raised.
 void LoadLanguage(const AnsiString& FileName);
-
-// The text of Key formatted with the arguments. A translation whose
-// specifiers do not fit the arguments gives way to the Czech default.
-template <typename... TArgs>
-AnsiString LangFormat(const AnsiString& Key, const AnsiString& Default, const TArgs&... Args) {
-    try {
-        return Format(LangText(Key, Default), Args...);
-    } catch (const EConvertError&) {
-        return Format(Default, Args...);
-    }
-}

@@ -6,7 +6,6 @@
 #include "core/midi.h"
 #include "platform/rtl/ScopeGuard.h"
 #include "platform/rtl/StringList.h"
-#include "platform/rtl/SysUtils.h"
 #include "platform/ui/StdCtrls.h"
 
 namespace {
@@ -26,17 +25,10 @@ void ReadPatterns(TDM& Data, TStringList& Patterns) {
     SplitString(';', Data.StatyFiltr->AsString(), &Patterns);
 }
 
-// Makes the home country's row current; false when Staty has none. A scan
-// rather than Locate: the binary search on the sorted name misses a name
-// whose letter case sorts it before the first country.
+// Makes the home country's row current; false when Staty has none.
 bool LocateHomeCountry(TDM& Data, const AnsiString& HomeCountry) {
-    TMemData* staty = Data.Staty;
-    if (!staty->Active()) return false;
-    staty->DisableControls();
-    auto enable = ScopeExit([staty] { staty->EnableControls(); });
-    for (staty->First(); !staty->Eof(); staty->Next())
-        if (AnsiSameText(Data.StatyJmeno->AsString(), HomeCountry)) return true;
-    return false;
+    if (!Data.Staty->Active()) return false;
+    return Data.Staty->Locate("Jmeno", Variant(HomeCountry), TLocateOptions{loCaseInsensitive});
 }
 
 }  // namespace

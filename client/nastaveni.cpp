@@ -5,6 +5,7 @@
 #include "client/PhoneNumbers.h"
 #include "components/Placemnt.h"
 #include "core/Msgdlg.h"
+#include "core/detekce.h"
 #include "platform/classes/FormFiles.h"
 #include "platform/rtl/FileUtils.h"
 #include "platform/rtl/ScopeGuard.h"
@@ -64,6 +65,7 @@ VEMLOR_PUBLISHED(Tfnastaveni, TForm) {
 Tfnastaveni::Tfnastaveni(TComponent* AOwner) : TForm(AOwner) {
     InitInheritedComponent(this);
     SetSenderSettings(this);
+    DetectModemPort = [this] { return RunModemDetection(this); };
 }
 
 Tfnastaveni::~Tfnastaveni() {

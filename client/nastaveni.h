@@ -132,7 +132,7 @@ public:
 
     void SetMainWindow(TSettingsMainWindow* Value) { FMainWindow = Value; }
     // Runs the modem detection window; the port it found (1 to 8) or -1.
-    // Set by the program; unset, "Detekovat" finds nothing.
+    // Tests put a fake in its place.
     std::function<Integer()> DetectModemPort;
 
     // Selects the language list's item equal to the name (letter case
