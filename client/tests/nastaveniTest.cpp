@@ -299,6 +299,10 @@ TEST_F(TfnastaveniTest, EveryPageRendersToAPicture) {
     Form->Edit2->SetText("Jan Novák");
     Form->Edit3->SetText("00420603123456");
     Form->Edit5->SetText("jan.novak@example.com");
+    Form->ComboBox1->SetItemIndex(1);
+    Form->SelectLanguage("czech.lng");
+    Form->LookupStaty->SetText("Czech rep");
+    Form->SignEdit->SetText("Petr");
     Form->Show();
     PumpUntilIdle();
     for (int page = 0; page < Form->PageControl1->PageCount(); ++page) {
