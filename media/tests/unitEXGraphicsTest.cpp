@@ -174,3 +174,26 @@ TEST(TIconCursorTest, BitmapEditorDrawsAnIconOnItsTransparentColour) {
     EXPECT_EQ(work->GetPixel(10, 20), clWhite);
     EXPECT_EQ(editor.ClientWidth(), 64);
 }
+
+TEST(TIconCursorTest, FuzzFindsLoadOrFailCleanlyAndDrawOnceLoaded) {
+    // Each kept input is tried as every icon and cursor class; whatever
+    // loads must draw and save without raising.
+    for (const char* name : {"fuzz_cursor_planes.cur"}) {
+        const std::vector<Byte> bytes = ReadFile(std::string(VEMLOR_TEST_DATA) + "/icons/" + name);
+        ASSERT_FALSE(bytes.empty()) << name;
+        TExIcon icon;
+        TExCursor cursor;
+        TIcon file;
+        for (TGraphic* g : std::initializer_list<TGraphic*>{&icon, &cursor, &file}) {
+            try {
+                LoadBytes(*g, bytes);
+            } catch (const EInvalidGraphic&) {
+                continue;
+            }
+            TBitmap b;
+            b.SetSize(g->Width(), g->Height());
+            EXPECT_NO_THROW(b.Canvas()->Draw(0, 0, g)) << name;
+            EXPECT_NO_THROW(SaveBytes(*g)) << name;
+        }
+    }
+}

@@ -143,6 +143,9 @@ HICON CreateIconFromResource(const Byte* Bits, std::size_t Size, bool Icon, Card
     Put32(file, Cardinal(14 + L.ColorOffset));
     file.insert(file.end(), Bits, Bits + L.MaskOffset);
     Set32(file.data() + 14 + 8, Cardinal(L.Height));
+    // Icon headers do not always say 1 plane; the bitmap reader insists.
+    file[14 + 12] = 1;
+    file[14 + 13] = 0;
     result->Color = std::make_unique<TBitmap>();
     result->Color->LoadFromBytes(file.data(), file.size());
     result->Mask = NewMask(L.Width, L.Height);

@@ -137,6 +137,8 @@ public:
     void SetWidth(Integer Value) override;
     void SetHeight(Integer Value) override;
     bool Empty() const override;
+    // Icons always have see-through pixels.
+    bool Transparent() const override { return true; }
 
     // The icon file bytes, as SaveToStream writes them.
     void LoadFromClipboardFormat(const AnsiString& Format, const std::vector<Byte>& Data) override;
