@@ -12,9 +12,13 @@ Cardinal U32(const Byte* p) {
     return Cardinal(p[0]) | (Cardinal(p[1]) << 8) | (Cardinal(p[2]) << 16) | (Cardinal(p[3]) << 24);
 }
 
-// Colour counts compare as the directory stores them, except that 0 (256
-// colours or more) ranks above every palette screen.
-Cardinal Rank(Cardinal Count) { return Count == 0 ? 0x10000 : Count; }
+// How many colours an entry shows: its colour count, or for a count of 0
+// (256 and more) 2^bits up to 8 bits, and above every palette screen beyond.
+Cardinal Rank(const Byte* Entry) {
+    const Cardinal count = U16(Entry + 2), bits = U16(Entry + 6);
+    if (count != 0) return count;
+    return bits >= 1 && bits <= 8 ? 1u << bits : 0x10000;
+}
 
 }  // namespace
 
@@ -38,11 +42,11 @@ HICON CreateDisplayIcon(TIcon* Icon, int ScreenBits) {
     const Cardinal count = std::min<Cardinal>(U16(data + 4), Cardinal((size - 6) / 16));
     const Cardinal screen = ScreenBits == 24 ? 0 : Cardinal(1u << std::min(ScreenBits, 16)) & 0xFFFF;
     int chosen = -1, candidate = -1;
+    const Cardinal screenRank = screen == 0 ? 0x10000 : screen;
     for (Cardinal i = 0; i < count && chosen < 0; ++i) {
-        const Cardinal colors = U16(data + 6 + 16 * i + 2);
-        if (colors == screen) chosen = int(i);
-        else if (Rank(colors) <= Rank(screen) &&
-                 (candidate < 0 || Rank(colors) > Rank(U16(data + 6 + 16 * candidate + 2))))
+        const Byte* entry = data + 6 + 16 * i;
+        if (U16(entry + 2) == screen) chosen = int(i);
+        else if (Rank(entry) <= screenRank && (candidate < 0 || Rank(entry) > Rank(data + 6 + 16 * candidate)))
             candidate = int(i);
     }
     if (chosen < 0) chosen = candidate >= 0 ? candidate : 0;
