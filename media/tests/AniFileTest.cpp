@@ -6,6 +6,7 @@
 #include "media/VmGIF.h"
 #include "platform/gfx/Canvas.h"
 #include "platform/rtl/Exceptions.h"
+#include "platform/ui/TestSupport.h"
 
 namespace {
 
@@ -199,4 +200,15 @@ TEST(TAnimatedCursorImageTest, DamagedFilesFailCleanlyAndHugeCountsAreCapped) {
     Load(ani, good);
     Load(ani, {});
     EXPECT_EQ(ani.Count(), 2) << "an empty stream changes nothing";
+}
+
+TEST(TAnimatedCursorImageTest, WritingTellsTheUserItIsNotImplemented) {
+    TModalAnswerer answerer;
+    answerer.Answer(mrOk);
+    TAnimatedCursorImage ani;
+    TMemoryStream out;
+    EXPECT_THROW(ani.SaveToStream(&out), EAbort);
+    EXPECT_EQ(answerer.Pending(), 0);
+    EXPECT_TRUE(answerer.Unexpected().empty());
+    EXPECT_EQ(out.Size(), 0);
 }

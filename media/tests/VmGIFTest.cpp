@@ -196,6 +196,16 @@ TEST(VmGIFTest, TrueColourFramesAreMappedAndKeepTheirTransparencyAndDelay) {
     EXPECT_EQ(back.RepeatCount, 3);
     EXPECT_EQ(back.Frames(1)->Delay, 150);
     EXPECT_EQ(back.Frames(1)->TransparentColor, clFuchsia);
+    // Drawn, the transparent colour lets the background show.
+    back.SetCurrentIndex(1);
+    TBitmap target;
+    target.SetPixelFormat(pf24bit);
+    target.SetSize(40, 20);
+    target.Canvas()->Brush()->SetColor(clYellow);
+    target.Canvas()->FillRect(Rect(0, 0, 40, 20));
+    target.Canvas()->StretchDraw(Rect(0, 0, 40, 20), &back);
+    EXPECT_EQ(target.GetPixel(1, 1), clYellow);
+    EXPECT_EQ(target.GetPixel(39, 19), RGB(19 * 12, 9 * 25, 200));
 }
 
 TEST(VmGIFTest, ALoadedFrameKeepsOneGraphicControlBlockWithItsNewValues) {
