@@ -4,20 +4,19 @@
 #include <cstring>
 
 #include "components/VCLUtils.h"
+#include "media/ByteFields.h"
 #include "media/IcoList.h"
 #include "media/VmGraph.h"
 #include "platform/gfx/Canvas.h"
 #include "platform/rtl/Exceptions.h"
 #include "platform/rtl/ScopeGuard.h"
 
+using byte_fields::U16;
+using byte_fields::U32;
+
 namespace {
 
 [[noreturn]] void ReadError() { throw EReadError("Stream read error"); }
-
-Cardinal U16(const Byte* p) { return Cardinal(p[0]) | (Cardinal(p[1]) << 8); }
-Cardinal U32(const Byte* p) {
-    return Cardinal(p[0]) | (Cardinal(p[1]) << 8) | (Cardinal(p[2]) << 16) | (Cardinal(p[3]) << 24);
-}
 
 int ColorsOfBits(Cardinal Bits) { return Bits == 1 ? 2 : Bits == 4 ? 16 : Bits == 8 ? 256 : 0; }
 
@@ -244,10 +243,8 @@ TIconFrame* TAnimatedCursorImage::FrameAt(int Index) const {
 }
 
 void TAnimatedCursorImage::LoadFromStream(TStream* Stream) {
-    const Int64 left = std::max<Int64>(0, Stream->Size() - Stream->Position());
-    if (left == 0) return;
-    std::vector<Byte> data(static_cast<std::size_t>(left));
-    Stream->ReadBuffer(data.data(), LongInt(left));
+    const std::vector<Byte> data = byte_fields::RestOfStream(Stream);
+    if (data.empty()) return;
     TAniParser(*this, data).Parse();
 }
 

@@ -2,15 +2,14 @@
 
 #include <vector>
 
+#include "media/ByteFields.h"
 #include "platform/rtl/Exceptions.h"
 #include "platform/rtl/Streams.h"
 
-namespace {
+using byte_fields::U16;
+using byte_fields::U32;
 
-Cardinal U16(const Byte* p) { return Cardinal(p[0]) | (Cardinal(p[1]) << 8); }
-Cardinal U32(const Byte* p) {
-    return Cardinal(p[0]) | (Cardinal(p[1]) << 8) | (Cardinal(p[2]) << 16) | (Cardinal(p[3]) << 24);
-}
+namespace {
 
 // How many colours an entry shows: its colour count, or for a count of 0
 // (256 and more) 2^bits up to 8 bits, and above every palette screen beyond.

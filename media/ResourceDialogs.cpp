@@ -1,17 +1,13 @@
 #include "media/ResourceDialogs.h"
 
+#include "media/ByteFields.h"
+
+using byte_fields::Put16;
+using byte_fields::Put32;
+
 namespace {
 
 constexpr Cardinal DS_SETFONT = 0x40;
-
-void Put16(std::vector<Byte>& Out, Cardinal Value) {
-    Out.push_back(Byte(Value));
-    Out.push_back(Byte(Value >> 8));
-}
-void Put32(std::vector<Byte>& Out, Cardinal Value) {
-    Put16(Out, Value & 0xFFFF);
-    Put16(Out, Value >> 16);
-}
 
 void PutText(std::vector<Byte>& Out, const AnsiString& Text) {
     for (char16_t c : AnsiToWideText(Text)) Put16(Out, c);

@@ -1,21 +1,15 @@
 #include "media/ResourceFile.h"
 
+#include "media/ByteFields.h"
 #include "platform/rtl/FileUtils.h"
+
+using byte_fields::U16;
+using byte_fields::U32;
+using byte_fields::Put16;
+using byte_fields::Put32;
 
 namespace {
 
-Cardinal U16(const Byte* p) { return Cardinal(p[0]) | (Cardinal(p[1]) << 8); }
-Cardinal U32(const Byte* p) {
-    return Cardinal(p[0]) | (Cardinal(p[1]) << 8) | (Cardinal(p[2]) << 16) | (Cardinal(p[3]) << 24);
-}
-void Put16(std::vector<Byte>& Out, Cardinal Value) {
-    Out.push_back(Byte(Value));
-    Out.push_back(Byte(Value >> 8));
-}
-void Put32(std::vector<Byte>& Out, Cardinal Value) {
-    Put16(Out, Value & 0xFFFF);
-    Put16(Out, Value >> 16);
-}
 void Align(std::vector<Byte>& Out) {
     while (Out.size() % 4) Out.push_back(0);
 }
@@ -57,9 +51,7 @@ TResourceId ReadId(const std::vector<Byte>& Data, std::size_t& Pos, std::size_t 
 }  // namespace
 
 void TResFileModule::LoadFromStream(TStream* Stream) {
-    const Int64 left = std::max<Int64>(0, Stream->Size() - Stream->Position());
-    std::vector<Byte> data(std::size_t(left), 0);
-    if (left > 0) Stream->ReadBuffer(data.data(), LongInt(left));
+    const std::vector<Byte> data = byte_fields::RestOfStream(Stream);
     std::vector<std::unique_ptr<TResource>> loaded;
     std::size_t pos = 0;
     for (int index = 0; pos < data.size(); ++index) {

@@ -3,24 +3,17 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "media/ByteFields.h"
 #include "platform/rtl/SysUtils.h"
+
+using byte_fields::U16;
+using byte_fields::U32;
+using byte_fields::Put16;
+using byte_fields::Put32;
 
 namespace {
 
 constexpr int StringsPerBlock = 16;
-
-Cardinal U16(const Byte* p) { return Cardinal(p[0]) | (Cardinal(p[1]) << 8); }
-Cardinal U32(const Byte* p) {
-    return Cardinal(p[0]) | (Cardinal(p[1]) << 8) | (Cardinal(p[2]) << 16) | (Cardinal(p[3]) << 24);
-}
-void Put16(std::vector<Byte>& Out, Cardinal Value) {
-    Out.push_back(Byte(Value));
-    Out.push_back(Byte(Value >> 8));
-}
-void Put32(std::vector<Byte>& Out, Cardinal Value) {
-    Put16(Out, Value & 0xFFFF);
-    Put16(Out, Value >> 16);
-}
 
 AnsiString Num(Int64 Value) { return std::to_string(Value); }
 

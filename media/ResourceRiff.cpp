@@ -1,15 +1,10 @@
 #include "media/ResourceRiff.h"
 
+#include "media/ByteFields.h"
 #include "platform/rtl/FileUtils.h"
 #include "platform/rtl/SysUtils.h"
 
-namespace {
-
-void Put32(std::vector<Byte>& Out, Cardinal Value) {
-    for (int i = 0; i < 4; ++i) Out.push_back(Byte(Value >> (8 * i)));
-}
-
-}  // namespace
+using byte_fields::Put32;
 
 const TResourceClass& TRiffResource::StaticClass() {
     static const TResourceClass c = MakeResourceClass<TRiffResource>("TRiffResource", 1012, false);

@@ -5,6 +5,7 @@
 
 #include "components/VCLUtils.h"
 #include "media/AniFile.h"
+#include "media/ByteFields.h"
 #include "platform/gfx/Canvas.h"
 #include "platform/gfx/Icon.h"
 #include "platform/rtl/Exceptions.h"
@@ -22,13 +23,6 @@ void CheckSize(Integer Width, Integer Height) {
     if (Int64(Width) * Height > TGIFImage::MaxFramePixels)
         Fail("GIF frame of " + std::to_string(Width) + " x " + std::to_string(Height) + " pixels exceeds the limit of " +
              std::to_string(TGIFImage::MaxFramePixels));
-}
-
-std::vector<Byte> ReadRest(TStream* Stream) {
-    const Int64 left = std::max<Int64>(0, Stream->Size() - Stream->Position());
-    std::vector<Byte> data(std::size_t(left), 0);
-    if (left > 0) Stream->ReadBuffer(data.data(), LongInt(left));
-    return data;
 }
 
 void PutLength(std::vector<Byte>& Out, std::size_t Length) {
@@ -149,6 +143,10 @@ void TGIFFrame::Encode() {
             pixels[std::size_t(y) * std::size_t(item->Width) + std::size_t(x)] = Byte(source->PixelValue(x, y));
     item->Encoded = EncodeLZW(pixels, item->Width, item->Height, depth, false);
     Interlaced = false;
+    if (FOwner->FData->ColorTable.Entries.empty()) {
+        // Copies of the picture share its data; this one gets its own.
+        if (FOwner->FData.use_count() > 1) FOwner->FData = std::make_shared<TGIFData>(*FOwner->FData);
+    }
     TGIFData& data = *FOwner->FData;
     if (data.ColorTable.Entries.empty()) {
         data.ColorTable = item->ColorTable;
@@ -271,7 +269,7 @@ void TGIFImage::Grow(const TGIFFrame& Frame) {
 }
 
 void TGIFImage::LoadFromStream(TStream* Stream) {
-    const std::vector<Byte> bytes = ReadRest(Stream);
+    const std::vector<Byte> bytes = byte_fields::RestOfStream(Stream);
     TGIFImage loaded;
     ReadGIF(loaded, bytes);
     Clear();

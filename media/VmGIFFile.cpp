@@ -7,8 +7,11 @@
 #include <cstdio>
 #include <cstring>
 
+#include "media/ByteFields.h"
 #include "media/VmGIF.h"
 #include "platform/rtl/Exceptions.h"
+
+using byte_fields::Put16;
 
 namespace VmGIF {
 
@@ -16,12 +19,7 @@ namespace {
 
 [[noreturn]] void Fail(const AnsiString& Message) { throw EInvalidGraphicOperation(Message); }
 
-Word Get16(const Byte* p) { return Word(p[0] | (p[1] << 8)); }
-
-void Put16(std::vector<Byte>& Out, Cardinal Value) {
-    Out.push_back(Byte(Value));
-    Out.push_back(Byte(Value >> 8));
-}
+Word Get16(const Byte* p) { return Word(byte_fields::U16(p)); }
 
 TColor EntryColor(const TRGBQuad& q) { return RGB(q.rgbRed, q.rgbGreen, q.rgbBlue); }
 

@@ -2,24 +2,16 @@
 
 #include <cstring>
 
+#include "media/ByteFields.h"
 #include "platform/gfx/Canvas.h"
 #include "platform/rtl/Exceptions.h"
+
+using byte_fields::U16;
+using byte_fields::U32;
 
 namespace {
 
 constexpr const char* InvalidIconOrCursor = "Invalid Icon or Cursor";
-
-Cardinal U16(const Byte* p) { return Cardinal(p[0]) | (Cardinal(p[1]) << 8); }
-Cardinal U32(const Byte* p) {
-    return Cardinal(p[0]) | (Cardinal(p[1]) << 8) | (Cardinal(p[2]) << 16) | (Cardinal(p[3]) << 24);
-}
-
-std::vector<Byte> ReadRest(TStream* Stream) {
-    const Int64 left = std::max<Int64>(0, Stream->Size() - Stream->Position());
-    std::vector<Byte> data(std::size_t(left), 0);
-    if (left > 0) Stream->ReadBuffer(data.data(), LongInt(left));
-    return data;
-}
 
 }  // namespace
 
@@ -180,7 +172,7 @@ HPALETTE TIconCursor::Palette() {
 }
 
 void TIconCursor::LoadFromStream(TStream* Stream) {
-    std::vector<Byte> data = ReadRest(Stream);
+    std::vector<Byte> data = byte_fields::RestOfStream(Stream);
     if (data.size() < std::size_t(FHeaderOffset) + 40) throw EInvalidGraphic(InvalidIconOrCursor);
     const int bits = int(U16(data.data() + FHeaderOffset + 14));
     if (IconPixelFormat(bits, 0) == pfCustom) throw EInvalidGraphic("Pixel Format Not Valid for Icons or Cursors");

@@ -5,8 +5,11 @@
 #include "media/IcoList.h"
 #include "media/VmGIF.h"
 #include "platform/gfx/Canvas.h"
+#include "platform/gfx/tests/IconFiles.h"
 #include "platform/rtl/Exceptions.h"
 #include "platform/ui/TestSupport.h"
+
+using icon_files::SolidIcon;
 
 namespace {
 
@@ -48,21 +51,8 @@ std::vector<Byte> Header(Cardinal Frames, Cardinal Steps, Cardinal Rate, Cardina
 // cursor file with the hot spot in its directory entry.
 std::vector<Byte> IconFile(int Size, TColor Color, TPixelFormat Format, bool Cursor = false, int HotX = 0,
                            int HotY = 0) {
-    TIconInfo info;
-    info.Color = std::make_unique<TBitmap>();
-    info.Color->SetPixelFormat(Format);
-    info.Color->SetSize(Size, Size);
-    info.Color->Canvas()->Brush()->SetColor(Color);
-    info.Color->Canvas()->FillRect(Rect(0, 0, Size, Size));
-    info.Mask = std::make_unique<TBitmap>();
-    info.Mask->SetPixelFormat(pf1bit);
-    info.Mask->SetSize(Size, Size);
-    info.Mask->Canvas()->Brush()->SetColor(clBlack);
-    info.Mask->Canvas()->FillRect(Rect(0, 0, Size, Size));
-    TIcon icon;
-    icon.SetHandle(CreateIconIndirect(info));
     TMemoryStream s;
-    icon.SaveToStream(&s);
+    SolidIcon(Size, Color, Format)->SaveToStream(&s);
     const Byte* p = static_cast<const Byte*>(s.Memory());
     std::vector<Byte> file(p, p + s.Size());
     if (Cursor) {

@@ -12,23 +12,6 @@ using namespace icon_files;
 
 namespace {
 
-std::unique_ptr<TIcon> SolidIcon(int Size, TColor Color) {
-    TIconInfo info;
-    info.Color = std::make_unique<TBitmap>();
-    info.Color->SetPixelFormat(pf24bit);
-    info.Color->SetSize(Size, Size);
-    info.Color->Canvas()->Brush()->SetColor(Color);
-    info.Color->Canvas()->FillRect(Rect(0, 0, Size, Size));
-    info.Mask = std::make_unique<TBitmap>();
-    info.Mask->SetPixelFormat(pf1bit);
-    info.Mask->SetSize(Size, Size);
-    info.Mask->Canvas()->Brush()->SetColor(clBlack);
-    info.Mask->Canvas()->FillRect(Rect(0, 0, Size, Size));
-    auto icon = std::make_unique<TIcon>();
-    icon->SetHandle(CreateIconIndirect(info));
-    return icon;
-}
-
 TColor PixelOf(HICON Icon, int x, int y) {
     const TPoint size = IconSize(Icon);
     TBitmap b;

@@ -9,17 +9,11 @@
 #include "media/ResourceMenus.h"
 #include "media/ResourceMessages.h"
 #include "media/ResourceRiff.h"
+#include "platform/gfx/tests/IconFiles.h"
+
+using icon_files::MessageOf;
 
 namespace {
-
-AnsiString MessageOf(const std::function<void()>& Action) {
-    try {
-        Action();
-    } catch (const Exception& e) {
-        return e.Message();
-    }
-    return "(nothing raised)";
-}
 
 template <class T>
 T* New(TResourceModule& Module, Word Name, TResourceLanguage Language = 0) {

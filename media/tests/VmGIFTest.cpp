@@ -325,3 +325,15 @@ TEST(VmGIFTest, RegisteredBeforeTheMainCodecWhichTakesGifFiles) {
     VmGIF::UnregisterGIFImage();
     EXPECT_EQ(TPicture::GraphicClassForExtension("gif"), "");
 }
+
+TEST(VmGIFTest, CopiesShareDataUntilAFrameGivesOneItsColourTable) {
+    VmGIF::TGIFImage source;
+    VmGIF::TGIFImage copy;
+    copy.Assign(&source);
+    EXPECT_TRUE(copy.Equals(source));
+    copy.AddBitmap(IndexedPicture(pf4bit, 6, 6, 2, false).get());
+    SaveBytes(copy);
+    EXPECT_EQ(copy.Data()->ColorTable.Entries.size(), 16u);
+    EXPECT_TRUE(source.Data()->ColorTable.Entries.empty());
+    EXPECT_FALSE(copy.Equals(source));
+}

@@ -35,15 +35,6 @@ std::vector<Byte> SaveBytes(TGraphic& Graphic) {
     return std::vector<Byte>(p, p + s.Size());
 }
 
-AnsiString MessageOf(const std::function<void()>& Action) {
-    try {
-        Action();
-    } catch (const Exception& e) {
-        return e.Message();
-    }
-    return "(nothing raised)";
-}
-
 void ExpectShows(TIconCursor& Image, const TRgbaPicture& Picture, TColor Background) {
     TBitmap b;
     DrawIconOnBitmap(&b, &Image, Background);

@@ -6,11 +6,15 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <fstream>
 #include <string>
 #include <vector>
 
+#include "platform/gfx/Canvas.h"
 #include "platform/gfx/Color.h"
+#include "platform/gfx/Icon.h"
+#include "platform/rtl/Exceptions.h"
 #include "platform/rtl/System.h"
 
 namespace icon_files {
@@ -95,6 +99,34 @@ inline std::string ListIconFile(const std::string& Path) {
     if (RunTool("icotool -l " + Path + " > " + out) != 0) return {};
     std::ifstream f(out);
     return std::string((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
+}
+
+// An icon of one colour with every pixel shown.
+inline std::unique_ptr<TIcon> SolidIcon(int Size, TColor Color, TPixelFormat Format = pf24bit) {
+    TIconInfo info;
+    info.Color = std::make_unique<TBitmap>();
+    info.Color->SetPixelFormat(Format);
+    info.Color->SetSize(Size, Size);
+    info.Color->Canvas()->Brush()->SetColor(Color);
+    info.Color->Canvas()->FillRect(Rect(0, 0, Size, Size));
+    info.Mask = std::make_unique<TBitmap>();
+    info.Mask->SetPixelFormat(pf1bit);
+    info.Mask->SetSize(Size, Size);
+    info.Mask->Canvas()->Brush()->SetColor(clBlack);
+    info.Mask->Canvas()->FillRect(Rect(0, 0, Size, Size));
+    auto icon = std::make_unique<TIcon>();
+    icon->SetHandle(CreateIconIndirect(info));
+    return icon;
+}
+
+// The message of what the action raises.
+inline AnsiString MessageOf(const std::function<void()>& Action) {
+    try {
+        Action();
+    } catch (const Exception& e) {
+        return e.Message();
+    }
+    return "(nothing raised)";
 }
 
 }  // namespace icon_files
