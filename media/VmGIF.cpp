@@ -141,7 +141,11 @@ void TGIFFrame::Encode() {
     for (Integer y = 0; y < item->Height; ++y)
         for (Integer x = 0; x < item->Width; ++x)
             pixels[std::size_t(y) * std::size_t(item->Width) + std::size_t(x)] = Byte(source->PixelValue(x, y));
-    item->Encoded = EncodeLZW(pixels, item->Width, item->Height, depth, false);
+    FOwner->Progress(FOwner, psStarting, 0, false, TRect{}, "");
+    item->Encoded = EncodeLZW(pixels, item->Width, item->Height, depth, false, [&](Integer Rows) {
+        FOwner->Progress(FOwner, psRunning, Byte(Int64(Rows) * 100 / item->Height), false, TRect{}, "");
+    });
+    FOwner->Progress(FOwner, psEnding, 100, false, TRect{}, "");
     Interlaced = false;
     if (FOwner->FData->ColorTable.Entries.empty()) {
         // Copies of the picture share its data; this one gets its own.

@@ -25,6 +25,7 @@
 //                                  sub-blocks
 //     ";"                          trailer
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -210,7 +211,9 @@ constexpr const char* ClipboardFormatName = "GIF Image";
 
 // LZW coding of one frame's indices, rows top-down (interlace order when
 // asked), into the minimum code size byte and data sub-blocks; and back.
-std::vector<Byte> EncodeLZW(const std::vector<Byte>& Pixels, Integer Width, Integer Height, int Bits, bool Interlaced);
+// RowDone hears of every row coded.
+std::vector<Byte> EncodeLZW(const std::vector<Byte>& Pixels, Integer Width, Integer Height, int Bits, bool Interlaced,
+                            const std::function<void(Integer Rows)>& RowDone = {});
 // Fills Pixels (Width x Height, preset by the caller) from the encoded data;
 // false when the data was damaged (or raises, when not tolerated).
 bool DecodeLZW(const std::vector<Byte>& Encoded, std::vector<Byte>& Pixels, Integer Width, Integer Height, int Bits,

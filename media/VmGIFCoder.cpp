@@ -130,8 +130,8 @@ private:
 
 }  // namespace
 
-std::vector<Byte> EncodeLZW(const std::vector<Byte>& Pixels, Integer Width, Integer Height, int Bits,
-                            bool Interlaced) {
+std::vector<Byte> EncodeLZW(const std::vector<Byte>& Pixels, Integer Width, Integer Height, int Bits, bool Interlaced,
+                            const std::function<void(Integer Rows)>& RowDone) {
     const int minSize = Bits < 2 ? 2 : Bits;
     const int clear = 1 << minSize, end = clear + 1;
     std::vector<Byte> out{Byte(minSize)};
@@ -145,7 +145,10 @@ std::vector<Byte> EncodeLZW(const std::vector<Byte>& Pixels, Integer Width, Inte
     };
     emit(clear);
     int prefix = -1;
+    Integer rows = 0;
     for (Integer row : RowOrder(Height, Interlaced)) {
+        if (RowDone && rows > 0) RowDone(rows);
+        ++rows;
         const Byte* p = Pixels.data() + std::size_t(row) * std::size_t(Width);
         for (Integer x = 0; x < Width; ++x) {
             const int pixel = p[x];
@@ -174,6 +177,7 @@ std::vector<Byte> EncodeLZW(const std::vector<Byte>& Pixels, Integer Width, Inte
     if (prefix >= 0) emit(prefix);
     emit(end);
     writer.Finish();
+    if (RowDone && rows > 0) RowDone(rows);
     return out;
 }
 

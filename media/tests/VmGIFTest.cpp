@@ -148,7 +148,13 @@ TEST(VmGIFTest, GiflibDecodesWhatWeWriteToIdenticalPixels) {
         const auto picture = IndexedPicture(c.Format, c.Width, c.Height, unsigned(c.Width), c.Noise);
         VmGIF::TGIFImage gif;
         gif.AddBitmap(picture.get());
+        std::vector<int> progress;
+        gif.OnProgress = [&](TObject*, TProgressStage Stage, Byte Percent, bool, const TRect&, const AnsiString&) {
+            progress.push_back(Stage == psRunning ? Percent : -1);
+        };
         const std::vector<Byte> bytes = SaveBytes(gif);
+        ASSERT_EQ(progress.size(), std::size_t(c.Height) + 2) << "start, one a row, end";
+        EXPECT_EQ(progress[std::size_t(c.Height)], 100);
         EXPECT_EQ(bytes[13 + 3 * (1 << PixelFormatBits(c.Format)) + 10],
                   c.Format == pf1bit ? 2 : PixelFormatBits(c.Format))
             << "minimum code size";
