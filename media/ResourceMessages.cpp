@@ -45,7 +45,7 @@ std::vector<AnsiString> TextFileLines(const std::vector<Byte>& Bytes) {
 
 void TTextResource::DoExport(TStream* Stream) {
     AnsiString text;
-    for (const TTextLine& line : GetLines()) text += line.Text + "\r\n";
+    for (const TResourceLine& line : GetLines()) text += line.Text + "\r\n";
     if (!text.empty()) Stream->WriteBuffer(text.data(), LongInt(text.size()));
 }
 
@@ -103,19 +103,19 @@ void TStringsResource::SetStrings(const std::vector<AnsiString>& Strings, const 
     ChangeData(Description, std::move(data));
 }
 
-std::vector<TTextLine> TStringsResource::GetLines() const {
-    std::vector<TTextLine> lines;
+std::vector<TResourceLine> TStringsResource::GetLines() const {
+    std::vector<TResourceLine> lines;
     const std::vector<AnsiString> strings = Strings();
     const Integer first = (Integer(Name().Number) - 1) * StringsPerBlock;
     for (int i = 0; i < StringsPerBlock; ++i)
-        if (!strings[std::size_t(i)].empty()) lines.push_back(TTextLine{first + i, strings[std::size_t(i)]});
+        if (!strings[std::size_t(i)].empty()) lines.push_back(TResourceLine{first + i, strings[std::size_t(i)]});
     return lines;
 }
 
-void TStringsResource::SetLines(const std::vector<TTextLine>& Lines) {
+void TStringsResource::SetLines(const std::vector<TResourceLine>& Lines) {
     std::vector<AnsiString> strings(StringsPerBlock);
     const Integer first = (Integer(Name().Number) - 1) * StringsPerBlock;
-    for (const TTextLine& line : Lines)
+    for (const TResourceLine& line : Lines)
         if (line.Id >= first && line.Id < first + StringsPerBlock) strings[std::size_t(line.Id - first)] = line.Text;
     SetStrings(strings, "change strings");
 }
@@ -128,7 +128,7 @@ AnsiString TStringsResource::DoExportSnippet() {
         text += language;
     }
     text += "\r\n{\r\n";
-    for (const TTextLine& line : GetLines()) text += "    " + Num(line.Id) + "\t\"" + line.Text + "\"\r\n";
+    for (const TResourceLine& line : GetLines()) text += "    " + Num(line.Id) + "\t\"" + line.Text + "\"\r\n";
     return text + "}\r\n";
 }
 
@@ -173,9 +173,9 @@ TMessageBlock TMessagesResource::Block(int Index) const {
     return TMessageBlock{U32(p), U32(p + 4), U32(p + 8)};
 }
 
-std::vector<TTextLine> TMessagesResource::GetLines() const {
+std::vector<TResourceLine> TMessagesResource::GetLines() const {
     const std::vector<Byte>& d = Data();
-    std::vector<TTextLine> lines;
+    std::vector<TResourceLine> lines;
     for (int b = 0; b < BlockCount(); ++b) {
         const TMessageBlock block = Block(b);
         Int64 pos = block.Offset;
@@ -197,16 +197,16 @@ std::vector<TTextLine> TMessagesResource::GetLines() const {
                 s.assign(reinterpret_cast<const char*>(text), bytes);
                 s = s.substr(0, s.find('\0'));
             }
-            lines.push_back(TTextLine{Integer(id), s});
+            lines.push_back(TResourceLine{Integer(id), s});
             pos += length;
         }
     }
     return lines;
 }
 
-void TMessagesResource::SetLines(const std::vector<TTextLine>& Lines) {
-    std::vector<TTextLine> sorted = Lines;
-    std::stable_sort(sorted.begin(), sorted.end(), [](const TTextLine& a, const TTextLine& b) { return a.Id < b.Id; });
+void TMessagesResource::SetLines(const std::vector<TResourceLine>& Lines) {
+    std::vector<TResourceLine> sorted = Lines;
+    std::stable_sort(sorted.begin(), sorted.end(), [](const TResourceLine& a, const TResourceLine& b) { return a.Id < b.Id; });
     std::vector<std::pair<std::size_t, std::size_t>> runs;  // [first, last] indices into sorted
     for (std::size_t i = 0; i < sorted.size(); ++i) {
         if (!runs.empty() && Int64(sorted[i].Id) == Int64(sorted[runs.back().second].Id) + 1) runs.back().second = i;

@@ -20,17 +20,17 @@
 
 #include "media/ResourceModule.h"
 
-struct TTextLine {
+struct TResourceLine {
     Integer Id = 0;
     AnsiString Text;
-    friend bool operator==(const TTextLine&, const TTextLine&) = default;
+    friend bool operator==(const TResourceLine&, const TResourceLine&) = default;
 };
 
 class TTextResource : public TWriteableResource {
 public:
     using TWriteableResource::TWriteableResource;
-    virtual std::vector<TTextLine> GetLines() const = 0;
-    virtual void SetLines(const std::vector<TTextLine>& Lines) = 0;
+    virtual std::vector<TResourceLine> GetLines() const = 0;
+    virtual void SetLines(const std::vector<TResourceLine>& Lines) = 0;
     int Capabilities() const override { return CanExport; }
     AnsiString FileFilter() const override { return "Text files (*.txt)|*.txt"; }
 
@@ -53,10 +53,10 @@ public:
     void InitNew() override;
 
     // The non-empty strings with their numbers.
-    std::vector<TTextLine> GetLines() const override;
+    std::vector<TResourceLine> GetLines() const override;
     // Lines whose numbers fall into the block set those strings; the rest
     // become empty.
-    void SetLines(const std::vector<TTextLine>& Lines) override;
+    void SetLines(const std::vector<TResourceLine>& Lines) override;
     // The block's 16 strings. Damaged data raises EResourceError.
     std::vector<AnsiString> Strings() const;
     void SetStrings(const std::vector<AnsiString>& Strings, const AnsiString& Description);
@@ -87,9 +87,9 @@ public:
     // "Invalid block no" beyond the count.
     TMessageBlock Block(int Index) const;
     // Every message with its id. Damaged data raises EResourceError.
-    std::vector<TTextLine> GetLines() const override;
+    std::vector<TResourceLine> GetLines() const override;
     // One block per run of consecutive ids, 8-bit text.
-    void SetLines(const std::vector<TTextLine>& Lines) override;
+    void SetLines(const std::vector<TResourceLine>& Lines) override;
 };
 
 // Lines of a text file (CR LF or LF ends a line).

@@ -167,7 +167,7 @@ TEST(TResFileModuleTest, ReadsWhatWindresCompilesAndWindresReadsWhatWeWrite) {
     module.LoadFromFile(res);
     auto* strings = dynamic_cast<TStringsResource*>(module.FindResource(TStringsResource::StaticClass(), "1"));
     ASSERT_NE(strings, nullptr);
-    EXPECT_EQ(strings->GetLines(), (std::vector<TTextLine>{{17, "Ahoj světe"}, {31, "Konec"}}));
+    EXPECT_EQ(strings->GetLines(), (std::vector<TResourceLine>{{17, "Ahoj světe"}, {31, "Konec"}}));
     EXPECT_EQ(strings->Language(), 0x0405);
     auto* dialog = dynamic_cast<TDialogResource*>(module.FindResource(TDialogResource::StaticClass(), "settings"));
     ASSERT_NE(dialog, nullptr);

@@ -36,8 +36,8 @@ TEST(TStringsResourceTest, BlocksOfSixteenNumberTheirStrings) {
     EXPECT_EQ(strings->Name(), TResourceId::Of(Word(2)));
     EXPECT_EQ(strings->DisplayName(), "16");
     strings->SetLines({{16, "první"}, {20, "pátý"}, {31, "poslední"}, {32, "jinde"}});
-    const std::vector<TTextLine> lines = strings->GetLines();
-    EXPECT_EQ(lines, (std::vector<TTextLine>{{16, "první"}, {20, "pátý"}, {31, "poslední"}}));
+    const std::vector<TResourceLine> lines = strings->GetLines();
+    EXPECT_EQ(lines, (std::vector<TResourceLine>{{16, "první"}, {20, "pátý"}, {31, "poslední"}}));
     EXPECT_EQ(strings->Data().size(), 32u + 2 * (5 + 4 + 8)) << "UTF-16, one unit a letter";
     EXPECT_EQ(module.FindResource(TStringsResource::StaticClass(), "1"), strings) << "block 2 answers to 1";
     EXPECT_EQ(MessageOf([&] { strings->Rename("abc"); }), "String, Icon && Cursor resources must have numeric IDs");
@@ -66,7 +66,7 @@ TEST(TStringsResourceTest, ImportSpreadsSixteenLinesABlockOverNewResources) {
     EXPECT_EQ(third->GetLines().size(), 8u);
     EXPECT_EQ(second->Name(), TResourceId::Of(Word(2))) << "the next free number is 1: block 2";
     EXPECT_EQ(third->Name(), TResourceId::Of(Word(3)));
-    EXPECT_EQ(third->GetLines().back(), (TTextLine{32 + 7, "line 39"}));
+    EXPECT_EQ(third->GetLines().back(), (TResourceLine{32 + 7, "line 39"}));
 }
 
 TEST(TStringsResourceTest, DamagedBlocksRaiseInsteadOfReadingOn) {
@@ -146,20 +146,20 @@ TEST(TDialogResourceTest, TemplatesRoundTripAndDamagedOnesRaise) {
 TEST(TMessagesResourceTest, RunsOfIdsBecomeBlocksAndReadBack) {
     TMemoryResourceModule module;
     TMessagesResource* messages = New<TMessagesResource>(module, 1);
-    const std::vector<TTextLine> lines = {{10, "deset"}, {1, "jedna"}, {2, "dvě\r\n"}, {11, "jedenáct"}, {3, ""}};
+    const std::vector<TResourceLine> lines = {{10, "deset"}, {1, "jedna"}, {2, "dvě\r\n"}, {11, "jedenáct"}, {3, ""}};
     messages->SetLines(lines);
     EXPECT_EQ(messages->BlockCount(), 2);
     EXPECT_EQ(messages->Block(1).LowId, 10u);
     EXPECT_EQ(messages->Block(1).HighId, 11u);
     EXPECT_EQ(MessageOf([&] { messages->Block(2); }), "Invalid block no");
     EXPECT_EQ(messages->GetLines(),
-              (std::vector<TTextLine>{{1, "jedna"}, {2, "dvě\r\n"}, {3, ""}, {10, "deset"}, {11, "jedenáct"}}));
+              (std::vector<TResourceLine>{{1, "jedna"}, {2, "dvě\r\n"}, {3, ""}, {10, "deset"}, {11, "jedenáct"}}));
     EXPECT_EQ(messages->Data().size() % 4, 0u);
     // One UTF-16 entry, built by hand.
     const std::vector<Byte> wide = {1, 0, 0, 0, 5, 0, 0, 0, 5, 0, 0, 0, 16, 0, 0, 0,  // one block: id 5 at 16
                                     12, 0, 1, 0, 'O', 0, 'K', 0, 0, 0, 0, 0};
     TMessagesResource unicode(&module, TResourceId::Of(Word(11)), wide, TResourceId::Of(Word(2)));
-    EXPECT_EQ(unicode.GetLines(), (std::vector<TTextLine>{{5, "OK"}}));
+    EXPECT_EQ(unicode.GetLines(), (std::vector<TResourceLine>{{5, "OK"}}));
     for (std::size_t n = 4; n < wide.size() - 4; ++n) {
         TMessagesResource cut(&module, TResourceId::Of(Word(11)), std::vector<Byte>(wide.begin(), wide.begin() + std::ptrdiff_t(n)),
                               TResourceId::Of(Word(3)));
