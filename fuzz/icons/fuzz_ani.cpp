@@ -20,7 +20,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (ani.Count() != 0) std::abort();
         return 0;
     }
-    if (size > 0 && (ani.Count() == 0 || ani.Header().Steps != Cardinal(ani.Count()))) std::abort();
+    if (size == 0) return 0;  // nothing read, nothing changed
+    if (ani.Count() == 0 || ani.Header().Steps != Cardinal(ani.Count())) std::abort();
     TIconList list;
     list.Assign(&ani);
     if (list.Count() != ani.Count()) std::abort();
