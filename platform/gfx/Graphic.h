@@ -57,6 +57,9 @@ public:
     virtual void LoadFromClipboardFormat(const AnsiString& Format, const std::vector<Byte>& Data);
     virtual void SaveToClipboardFormat(AnsiString& Format, std::vector<Byte>& Data);
 
+    static const TClassInfo& StaticClassInfo();
+    const TClassInfo& ClassInfo() const override { return StaticClassInfo(); }
+
     TNotifyEvent OnChange;
     TProgressEvent OnProgress;
 
@@ -98,6 +101,11 @@ public:
     void SaveToFile(const AnsiString& FileName);
 
     void Assign(TPersistent* Source) override;
+    // Form files keep the graphic as binary "Data" (see Graphic.cpp).
+    void DefineProperties(TFiler* Filer) override;
+
+    static const TClassInfo& StaticClassInfo();
+    const TClassInfo& ClassInfo() const override { return StaticClassInfo(); }
 
     // Extension without the dot. A later registration of an extension wins.
     static void RegisterFileFormat(const AnsiString& Extension, const AnsiString& Description,
@@ -122,5 +130,7 @@ public:
 private:
     void Changed(TObject* Sender);
     void Attach(std::unique_ptr<TGraphic> graphic);
+    void ReadData(TStream& Stream);
+    void WriteData(TStream& Stream);
     std::unique_ptr<TGraphic> FGraphic;
 };
