@@ -205,3 +205,11 @@ bool TIconList::ShouldStoreIcons(const TIconList* Ancestor) const {
         if (Ancestor->FList[std::size_t(i)].get() != FList[std::size_t(i)].get()) return true;
     return false;
 }
+
+void TIconList::DefineProperties(TFiler* Filer) {
+    Filer->DefineBinaryProperty(
+        "Icons", [this](TStream& Stream) { LoadFromStream(&Stream); }, [this](TStream& Stream) { SaveToStream(&Stream); },
+        ShouldStoreIcons(nullptr));
+}
+
+VEMLOR_PUBLISHED(TIconList, TPersistent) {}

@@ -12,6 +12,8 @@
 
 #include "platform/classes/Component.h"
 #include "platform/classes/Events.h"
+#include "platform/classes/Filer.h"
+#include "platform/classes/TypInfo.h"
 #include "platform/gfx/Icon.h"
 #include "platform/rtl/Streams.h"
 
@@ -59,6 +61,11 @@ public:
     // from its ancestor's (another count or icon object), or, without an
     // ancestor, is not empty.
     bool ShouldStoreIcons(const TIconList* Ancestor) const;
+    // Form files keep the list as the binary property "Icons" in its stored form.
+    void DefineProperties(TFiler* Filer) override;
+
+    static const TClassInfo& StaticClassInfo();
+    const TClassInfo& ClassInfo() const override { return StaticClassInfo(); }
 
     TNotifyEvent OnChange;
 

@@ -320,6 +320,12 @@ void TGIFImage::WriteData(TStream* Stream) {
     Stream->WriteBuffer(out.data(), LongInt(out.size()));
 }
 
+void TGIFImage::DefineProperties(TFiler* Filer) {
+    Filer->DefineBinaryProperty(
+        "Data", [this](TStream& Stream) { ReadData(&Stream); }, [this](TStream& Stream) { WriteData(&Stream); },
+        !FFrames.empty());
+}
+
 void TGIFImage::LoadFromClipboardFormat(const AnsiString& Format, const std::vector<Byte>& Data) {
     if (Format != ClipboardFormatName) TGraphic::LoadFromClipboardFormat(Format, Data);
     TMemoryStream stream;

@@ -30,6 +30,7 @@
 #include <vector>
 
 #include "media/VmGraph.h"
+#include "platform/classes/Filer.h"
 #include "platform/gfx/Bitmap.h"
 #include "platform/gfx/Graphic.h"
 #include "platform/rtl/Streams.h"
@@ -147,6 +148,7 @@ public:
     // The form-file Data property: a 32-bit length, then the GIF.
     void ReadData(TStream* Stream);
     void WriteData(TStream* Stream);
+    void DefineProperties(TFiler* Filer) override;
     // The clipboard format "GIF Image": a 32-bit length, then the GIF.
     void LoadFromClipboardFormat(const AnsiString& Format, const std::vector<Byte>& Data) override;
     void SaveToClipboardFormat(AnsiString& Format, std::vector<Byte>& Data) override;

@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 
 #include "media/ClipIcon.h"
+#include "media/VmGIF.h"
+#include "platform/classes/ClassRegistry.h"
+#include "platform/classes/Filer.h"
 #include "platform/gfx/Canvas.h"
 #include "platform/gfx/tests/IconFiles.h"
 #include "platform/rtl/Exceptions.h"
@@ -32,7 +35,53 @@ void LoadList(TIconList& List, const std::vector<Byte>& Data) {
     List.LoadFromStream(&s);
 }
 
+// A component that keeps an icon list and a GIF picture in form files.
+class TIconHolder : public TComponent {
+public:
+    explicit TIconHolder(TComponent* AOwner) : TComponent(AOwner) {}
+    static const TClassInfo& StaticClassInfo();
+    const TClassInfo& ClassInfo() const override { return StaticClassInfo(); }
+    TIconList* Icons() { return &FIcons; }
+    void SetIcons(TIconList* Value) { FIcons.Assign(Value); }
+    VmGIF::TGIFImage* Animation() { return &FAnimation; }
+    void SetAnimation(VmGIF::TGIFImage* Value) { FAnimation.Assign(Value); }
+
+private:
+    TIconList FIcons;
+    VmGIF::TGIFImage FAnimation;
+};
+
 }  // namespace
+
+VEMLOR_PUBLISHED(TIconHolder, TComponent) {
+    Prop("Icons", &TIconHolder::Icons, &TIconHolder::SetIcons);
+    Prop("Animation", &TIconHolder::Animation, &TIconHolder::SetAnimation);
+}
+VEMLOR_REGISTER_CLASS(TIconHolder);
+
+TEST(TIconListTest, FormFilesKeepTheListAndTheAnimationAsBinaryData) {
+    TIconHolder holder(nullptr);
+    holder.SetName("Holder");
+    const AnsiString empty = WriteComponent(&holder);
+    EXPECT_EQ(empty.find("Icons"), AnsiString::npos) << "an empty list is not written";
+    holder.Icons()->Add(SolidIcon(8, clRed).get());
+    holder.Icons()->Add(SolidIcon(16, clBlue).get());
+    TBitmap frame;
+    frame.SetPixelFormat(pf4bit);
+    frame.SetSize(6, 4);
+    holder.Animation()->AddBitmap(&frame);
+    const AnsiString text = WriteComponent(&holder);
+    EXPECT_NE(text.find("Icons.Icons = {"), AnsiString::npos) << text;
+    EXPECT_NE(text.find("Animation.Data = {"), AnsiString::npos) << text;
+    std::unique_ptr<TComponent> back(ReadComponent(text, nullptr, "holder.form"));
+    auto* read = dynamic_cast<TIconHolder*>(back.get());
+    ASSERT_NE(read, nullptr);
+    ASSERT_EQ(read->Icons()->Count(), 2);
+    EXPECT_EQ(read->Icons()->Icons(1)->Width(), 16);
+    EXPECT_EQ(PixelOf(read->Icons()->Icons(1)->Handle(), 3, 3), clBlue);
+    ASSERT_EQ(read->Animation()->FrameCount(), 1);
+    EXPECT_EQ(read->Animation()->Width(), 6);
+}
 
 TEST(TIconListTest, StoredFormKeepsEmptyEntriesAndReadsBack) {
     TIconList list;
