@@ -58,8 +58,9 @@ void TResFileModule::LoadFromStream(TStream* Stream) {
         const AnsiString where = "Resource file: entry " + Num(index) + " at byte " + Num(Int64(pos));
         if (data.size() - pos < 8) throw EResourceError(where + ": the entry's sizes are cut off");
         const Int64 dataSize = U32(data.data() + pos), headerSize = U32(data.data() + pos + 4);
-        if (headerSize < 32 || headerSize % 4 != 0)
-            throw EResourceError(where + ": header size " + Num(headerSize) + " is not a multiple of 4 from 32 on");
+        // The smallest header holds two empty texts: 8 + 4 + 16 bytes.
+        if (headerSize < 28 || headerSize % 4 != 0)
+            throw EResourceError(where + ": header size " + Num(headerSize) + " is not a multiple of 4 from 28 on");
         if (Int64(pos) + headerSize + dataSize > Int64(data.size()))
             throw EResourceError(where + ": " + Num(headerSize) + " header and " + Num(dataSize) +
                                  " data bytes run past the end of the " + Num(Int64(data.size())) + "-byte file");
