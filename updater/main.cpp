@@ -39,6 +39,11 @@ VEMLOR_PUBLISHED(TfUpdate, TForm) {
 TfUpdate::TfUpdate(TComponent* AOwner) : TForm(AOwner) { InitInheritedComponent(this); }
 
 TfUpdate::~TfUpdate() {
+    // The progress window may outlive this one; it must not call back.
+    if (fDownLoad) {
+        fDownLoad->OnStop = nullptr;
+        fDownLoad->OnClosed = nullptr;
+    }
     // The run holds the HTTP component's handlers; it goes before the component.
     if (AdvHttp1) AdvHttp1->Abort();
     FUpdater.reset();

@@ -84,6 +84,7 @@ TEST_F(TfCredentialsTest, AProxyIsNamedAsSuchAndCancelKeepsTheNamesGiven) {
         EXPECT_TRUE(Dialog(Form)->LabelProxy->Visible());
         EXPECT_FALSE(Dialog(Form)->LabelServer->Visible());
         EXPECT_EQ("proxyuser", Dialog(Form)->EditUser->Text());
+        EXPECT_TRUE(SaveControlToPng(Form, AnsiString(VEMLOR_TEST_OUTPUT) + "/update-window/credentials.png"));
         Dialog(Form)->EditUser->SetText("other");
     });
     answerer.ClickButton("Zrušit");

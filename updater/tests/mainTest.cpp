@@ -225,6 +225,7 @@ TEST_F(TfUpdateTest, OfflineTheUserDeclinesToDialAndTheTimerFetchesOnceTheConnec
     fUpdate->Show();
     EXPECT_EQ((std::vector<AnsiString>{"Chcete se připojit k internetu"}), Messages);
     EXPECT_TRUE(fSetUpdate->RadioButton1->Checked());
+    EXPECT_TRUE(SaveControlToPng(fSetUpdate, AnsiString(VEMLOR_TEST_OUTPUT) + "/update-window/settings.png"));
     EXPECT_TRUE(clock.Running(fUpdate->Timer1));
     clock.Advance(3000);
     EXPECT_TRUE(Requests().empty());
