@@ -207,11 +207,20 @@ TEST_F(TfUpdateTest, ClosesTheClientShowsWhatIsNewDownloadsTwoPackagesWithProgre
     EXPECT_EQ("1.5", Installed("Client"));
 }
 
-TEST_F(TfUpdateTest, OfflineTheUserDeclinesToDialAndTheTimerFetchesOnceTheConnectionIsThere) {
+TEST_F(TfUpdateTest, TranslatedOfflineTheUserDeclinesToDialAndTheTimerFetchesOnceTheConnectionIsThere) {
     Settings("TfUpdate", "UpdateURL", Server.Url("/updclnt"));
     Description = "[Setup]\r\nMainURL=" + Server.Url("/pkg/") + "\r\n" + Package("Client", "client.zip", 3);
+    // No client settings: the English language file of the program folder,
+    // which every window translates itself by.
+    ForceDirectories(Folder + "Lang");
+    WriteFileAtomic(Folder + "Lang/english.lng",
+                    "[Strings]\r\nNotConnected=Connect to the Internet?\r\n[fUpdate]\r\nNastaven1.Caption=Settings\r\n"
+                    "[fSetUpdate]\r\nRadioButton1.Caption=Dial-up\r\n[fDownLoad]\r\nButton1.Caption=Halt\r\n");
     TFakeTimerClock clock;
     CreateWindows();
+    EXPECT_EQ("Settings", fUpdate->Nastaven1->Caption());
+    EXPECT_EQ("Dial-up", fSetUpdate->RadioButton1->Caption());
+    EXPECT_EQ("Halt", fDownLoad->Button1->Caption());
     // Both windows' settings are in the program folder's update.ini before
     // any showing or tick could read them.
     EXPECT_EQ(Folder + "update.ini", fUpdate->FormStorage1->IniFileName());
@@ -223,7 +232,7 @@ TEST_F(TfUpdateTest, OfflineTheUserDeclinesToDialAndTheTimerFetchesOnceTheConnec
     TModalAnswerer answerer;
     answerer.ClickButton("No", [this](TForm* Form) { Messages.push_back(MessageOf(Form)); });
     fUpdate->Show();
-    EXPECT_EQ((std::vector<AnsiString>{"Chcete se připojit k internetu"}), Messages);
+    EXPECT_EQ((std::vector<AnsiString>{"Connect to the Internet?"}), Messages);
     EXPECT_TRUE(fSetUpdate->RadioButton1->Checked());
     EXPECT_TRUE(SaveControlToPng(fSetUpdate, AnsiString(VEMLOR_TEST_OUTPUT) + "/update-window/settings.png"));
     EXPECT_TRUE(clock.Running(fUpdate->Timer1));
