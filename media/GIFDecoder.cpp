@@ -2,7 +2,7 @@
 // bit first into data sub-blocks, a 4096-entry string table and a stack of
 // pending output bytes.
 
-#include "media/GIFImage.h"
+#include "media/GIFCoders.h"
 
 #include <memory>
 

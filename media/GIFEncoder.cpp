@@ -1,7 +1,7 @@
-// Writing GIF files: header, frames and the two pixel coders (true LZW with
-// a hash table, and run-length coding that any LZW decoder reads).
+// The two pixel coders of a GIF frame: true LZW with a hash table, and
+// run-length coding that any LZW decoder reads.
 
-#include "media/GIFImage.h"
+#include "media/GIFCoders.h"
 
 #include <algorithm>
 #include <cstring>
@@ -363,95 +363,6 @@ bool TGIFHashTable::Insert(Cardinal key, int code) {
         h = Next(h);
     }
     return false;
-}
-
-// ---------------------------------------------------------------------------
-// Header, frames, picture
-
-void TGIFHeader::SaveToStream(TStream* Stream) {
-    if (FImage == nullptr) throw GIFException("Unsupported GIF version");
-    const TGIFVersion version = FImage->Version();
-    if (version == gvUnknown) throw GIFException("Unsupported GIF version");
-    Stream->WriteBuffer(version == gv89a ? "GIF89a" : "GIF87a", 6);
-    int flags = 0;
-    const bool global = FColorMap->Count() > 0;
-    if (global) {
-        flags |= 0x80;
-        if (FColorMap->Optimized()) flags |= 0x08;
-    }
-    int resolution = global ? FColorMap->BitsPerPixel() - 1 : 0;
-    int largest = global ? FColorMap->BitsPerPixel() : 1;
-    for (const auto& f : FImage->Images()) {
-        const int bits = f->ActiveColorMap().BitsPerPixel();
-        resolution = std::max(resolution, bits - 1);
-        largest = std::max(largest, bits);
-    }
-    resolution = std::max(resolution, ((FDescriptor.PackedFields >> 4) & 7));
-    flags |= (resolution & 7) << 4;
-    flags |= (global ? FColorMap->BitsPerPixel() - 1 : largest - 1) & 7;
-    FDescriptor.PackedFields = Byte(flags);
-    WriteWord(Stream, FDescriptor.ScreenWidth);
-    WriteWord(Stream, FDescriptor.ScreenHeight);
-    WriteByte(Stream, FDescriptor.PackedFields);
-    WriteByte(Stream, FDescriptor.BackgroundColorIndex);
-    WriteByte(Stream, FDescriptor.AspectRatio);
-    if (global) FColorMap->SaveToStream(Stream);
-}
-
-void TGIFSubImage::Compress(TStream* Stream) {
-    const bool local = FLocalPalette->Count() > 0;
-    int bits, colors;
-    if (local) {
-        bits = FLocalPalette->BitsPerPixel();
-        colors = FLocalPalette->Count();
-    } else {
-        bits = FImage ? FImage->BitsPerPixel() : 8;
-        colors = 1 << bits;
-    }
-    EncodeFrame(Stream, FImage ? FImage->Compression() : gcLZW, bits, colors, FData.data(), Interlaced(),
-                Height(), Width());
-}
-
-void TGIFSubImage::SaveToStream(TStream* Stream) {
-    for (const auto& e : FExtensions) e->SaveToStream(Stream);
-    if (Empty()) return;
-    int flags = FDescriptor.PackedFields;
-    if (FLocalPalette->Count() > 0) {
-        flags = 0x80 | (flags & 0x40) | (FLocalPalette->Optimized() ? 0x20 : 0) | ((FLocalPalette->BitsPerPixel() - 1) & 7);
-    } else {
-        flags &= 0x40 | 0x18;
-    }
-    FDescriptor.PackedFields = Byte(flags);
-    WriteByte(Stream, 0x2C);
-    WriteWord(Stream, FDescriptor.Left);
-    WriteWord(Stream, FDescriptor.Top);
-    WriteWord(Stream, FDescriptor.Width);
-    WriteWord(Stream, FDescriptor.Height);
-    WriteByte(Stream, FDescriptor.PackedFields);
-    if (FLocalPalette->Count() > 0) FLocalPalette->SaveToStream(Stream);
-    Compress(Stream);
-}
-
-void TGIFImage::SaveToStream(TStream* Stream) {
-    Progress(this, psStarting, 0, false, TRect{}, "Saving...");
-    // The file is built in memory: a frame that fails half-way leaves the
-    // target untouched instead of holding a partial frame.
-    TMemoryStream memory;
-    try {
-        FHeader->SaveToStream(&memory);
-        const int count = FImages.Count();
-        for (int i = 0; i < count; ++i) {
-            FImages.Items(i)->SaveToStream(&memory);
-            Progress(this, psRunning, Byte((i + 1) * 100 / count), false, TRect{}, "Saving...");
-        }
-        TGIFTrailer trailer(this);
-        trailer.SaveToStream(&memory);
-        Stream->WriteBuffer(memory.Memory(), LongInt(memory.Size()));
-    } catch (...) {
-        Progress(this, psEnding, 0, false, TRect{}, "Saving...");
-        throw;
-    }
-    Progress(this, psEnding, 100, false, TRect{}, "Saving...");
 }
 
 }  // namespace GIFImage

@@ -2,11 +2,12 @@
 // application) and the registries that map a label or an application
 // identifier to the class that reads it.
 
-#include "media/GIFImage.h"
+#include "media/GIFExtensions.h"
 
 #include <algorithm>
 #include <cstring>
 
+#include "media/GIFFrame.h"
 #include "media/GIFStreamIO.h"
 
 namespace GIFImage {

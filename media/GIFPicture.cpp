@@ -2,11 +2,12 @@
 // bitmap, drawing into a canvas, assignment from and to other graphics, and
 // the registration with TPicture.
 
+#include "media/GIFPicture.h"
+
 #include <algorithm>
 #include <cstring>
 
 #include "media/GIFColors.h"
-#include "media/GIFImage.h"
 #include "media/GIFStreamIO.h"
 #include "platform/gfx/Canvas.h"
 
@@ -472,7 +473,6 @@ void TGIFImage::Assign(TPersistent* Source) {
         Clear();
         FHeader->Assign(g->FHeader.get());
         FCompression = g->FCompression;
-        FThreadPriority = g->FThreadPriority;
         FDrawBackgroundColor = g->FDrawBackgroundColor;
         FDrawOptions = g->FDrawOptions;
         FColorReduction = g->FColorReduction;

@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <string>
 
-#include "media/GIFImage.h"
+#include "media/GIFItem.h"
 
 namespace GIFImage::io {
 

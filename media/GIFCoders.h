@@ -1,0 +1,49 @@
+#pragma once
+// The pixel coders of a GIF frame. On disk a frame's pixels are its LZW
+// minimum code size byte followed by data sub-blocks (size 1-255, then the
+// bytes; size 0 ends them) that carry variable-length codes packed least
+// significant bit first. Decoding follows the codes through a 4096-entry
+// string table (GIFDecoder.cpp); encoding is either true LZW with a hash
+// table or run-length coding that any LZW decoder reads (GIFEncoder.cpp).
+// Both walk the rows of an interlaced frame in its four passes.
+
+#include <vector>
+
+#include "media/GIFItem.h"
+
+namespace GIFImage {
+
+// The LZW coder's dictionary: 8009 cells of key << 12 | code (a key is the
+// prefix code << 8 | pixel); a cell whose upper 20 bits are all set is empty.
+class TGIFHashTable {
+public:
+    static constexpr int Size = 8009;
+    TGIFHashTable();
+    void Clear();
+    // The code stored for the key, or -1.
+    int Lookup(Cardinal Key) const;
+    // False when the key's probe path holds no empty cell.
+    bool Insert(Cardinal Key, int Code);
+    static int Home(Cardinal Key);
+    // The probe path goes from cell h to 2h - 8009 (plus 8009 when negative;
+    // from cell 0 to cell 8008). It runs through about half of the cells
+    // only, so one half can fill up while the other is empty: searches are
+    // bounded, and the coder clears the table when an insert finds no room.
+    static int Next(int h);
+
+private:
+    static constexpr Cardinal Empty = 0xFFFFFFFFu;
+    static constexpr int MaxProbes = Size;
+    Cardinal FCells[Size];
+};
+
+// Decodes one frame's LZW data (minimum code size byte and sub-blocks) into
+// Pixels (Width x Height, already filled with the fill value).
+void DecodeLZW(TStream* Stream, TGIFItem* Owner, std::vector<Byte>& Pixels, Integer Width, Integer Height,
+               bool Interlaced);
+// Writes the minimum code size byte, the coded sub-blocks and the terminator.
+void EncodeFrame(TStream* Stream, TGIFCompression Compression, int BitsPerPixel, int ColorCount,
+                 const Byte* Pixels, bool Interlaced, Integer Height, Integer Width,
+                 const TGIFWarning& OnWarning = nullptr);
+
+}  // namespace GIFImage
