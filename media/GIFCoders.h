@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "media/GIFItem.h"
+#include "platform/rtl/Streams.h"
 
 namespace GIFImage {
 
@@ -35,6 +36,39 @@ private:
     static constexpr Cardinal Empty = 0xFFFFFFFFu;
     static constexpr int MaxProbes = Size;
     Cardinal FCells[Size];
+};
+
+// The coders' way to the target stream. Its own reading, writing and seeking
+// raise Exception "Invalid stream operation": only the writer below moves
+// bytes, and only forward, so nothing can slip past the sub-block buffer.
+class TGIFStream : public TStream {
+public:
+    explicit TGIFStream(TStream* Stream) : FStream(Stream) {}
+    LongInt Read(void* Buffer, LongInt Count) override;
+    LongInt Write(const void* Buffer, LongInt Count) override;
+    Int64 Seek(Int64 Offset, Word Origin) override;
+    void SetSize(Int64 NewSize) override;
+
+protected:
+    TStream* FStream;
+    // Byte 0 is the size of the sub-block being collected.
+    Byte FBuffer[256] = {};
+    int FBufferCount = 1;
+};
+
+// Collects what is written into data sub-blocks: each 255 bytes go to the
+// target as one sub-block (size byte and data) in one write. Flush writes
+// what is pending; a destructor could not report a failed write, so the
+// coder flushes before freeing the writer.
+class TGIFWriter : public TGIFStream {
+public:
+    using TGIFStream::TGIFStream;
+    LongInt Write(const void* Buffer, LongInt Count) override;
+    void WriteByte(Byte Value) {
+        FBuffer[FBufferCount++] = Value;
+        if (FBufferCount == 256) Flush();
+    }
+    void Flush();
 };
 
 // Decodes one frame's LZW data (minimum code size byte and sub-blocks) into

@@ -12,29 +12,35 @@ namespace GIFImage {
 
 using namespace io;
 
+// ---------------------------------------------------------------------------
+// Sub-block output
+
 namespace {
+[[noreturn]] void InvalidStreamOperation() { throw Exception("Invalid stream operation"); }
+}  // namespace
 
-// Collects bytes into data sub-blocks of up to 255 bytes.
-class TGIFWriter {
-public:
-    explicit TGIFWriter(TStream* s) : FStream(s) {}
-    ~TGIFWriter() = default;
-    void Put(Byte b) {
-        FBuffer[FCount++] = b;
-        if (FCount == 256) Flush();
-    }
-    void Flush() {
-        if (FCount <= 1) return;
-        FBuffer[0] = Byte(FCount - 1);
-        FStream->WriteBuffer(FBuffer, FCount);
-        FCount = 1;
-    }
+LongInt TGIFStream::Read(void*, LongInt) { InvalidStreamOperation(); }
+LongInt TGIFStream::Write(const void*, LongInt) { InvalidStreamOperation(); }
+Int64 TGIFStream::Seek(Int64, Word) { InvalidStreamOperation(); }
+void TGIFStream::SetSize(Int64) { InvalidStreamOperation(); }
 
-private:
-    TStream* FStream;
-    Byte FBuffer[256] = {};
-    int FCount = 1;  // the size byte's place
-};
+LongInt TGIFWriter::Write(const void* Buffer, LongInt Count) {
+    const Byte* bytes = static_cast<const Byte*>(Buffer);
+    for (LongInt i = 0; i < Count; ++i) WriteByte(bytes[i]);
+    return std::max<LongInt>(Count, 0);
+}
+
+void TGIFWriter::Flush() {
+    if (FBufferCount <= 1) return;
+    FBuffer[0] = Byte(FBufferCount - 1);
+    FStream->WriteBuffer(FBuffer, FBufferCount);
+    FBufferCount = 1;
+}
+
+// ---------------------------------------------------------------------------
+// The coders
+
+namespace {
 
 class TGIFEncoder {
 public:
@@ -75,13 +81,13 @@ protected:
         FBucket = (FBucket & ((Cardinal(1) << FBitCount) - 1)) | (Cardinal(code) << FBitCount);
         FBitCount += FCodeSize;
         while (FBitCount >= 8) {
-            FWriter->Put(Byte(FBucket));
+            FWriter->WriteByte(Byte(FBucket));
             FBucket >>= 8;
             FBitCount -= 8;
         }
         if (code == FEndCode) {
             while (FBitCount > 0) {
-                FWriter->Put(Byte(FBucket));
+                FWriter->WriteByte(Byte(FBucket));
                 FBucket >>= 8;
                 FBitCount = std::max(0, FBitCount - 8);
             }
