@@ -5,6 +5,7 @@
 #include <exception>
 
 #include "core/midi.h"
+#include "platform/rtl/ScopeGuard.h"
 #include "platform/rtl/StringList.h"
 #include "platform/rtl/SysUtils.h"
 
@@ -248,26 +249,24 @@ Integer TDM::NextGroupOrder() { return NextValue(Skupiny, SkupinyPoradi); }
 
 void TDM::RenumberGroups() {
     Skupiny->DisableControls();
-    try {
-        // Unsorted while numbering, so that no posted row moves.
-        Skupiny->SetSortedField("");
-        Integer order = 0;
-        Skupiny->First();
-        while (!Skupiny->Eof()) {
-            Skupiny->Edit();
-            SkupinyPoradi->SetAsInteger(order++);
-            Skupiny->Post();
-            Skupiny->Next();
-        }
-    } catch (...) {
-        // Never leave the groups half edited, unsorted or without controls.
-        if (Skupiny->State() == dsEdit || Skupiny->State() == dsInsert) Skupiny->Cancel();
+    // Never leave the groups half edited, unsorted or without controls.
+    auto restore = ScopeExit([this] {
         Skupiny->SetSortedField("Poradi");
         Skupiny->EnableControls();
-        throw;
+    });
+    auto cancel = ScopeFail([this] {
+        if (Skupiny->State() == dsEdit || Skupiny->State() == dsInsert) Skupiny->Cancel();
+    });
+    // Unsorted while numbering, so that no posted row moves.
+    Skupiny->SetSortedField("");
+    Integer order = 0;
+    Skupiny->First();
+    while (!Skupiny->Eof()) {
+        Skupiny->Edit();
+        SkupinyPoradi->SetAsInteger(order++);
+        Skupiny->Post();
+        Skupiny->Next();
     }
-    Skupiny->SetSortedField("Poradi");
-    Skupiny->EnableControls();
 }
 
 // ---------------------------------------------------------------------------

@@ -7,10 +7,25 @@
 #include <cctype>
 
 #include "media/GIFStreamIO.h"
+#include "platform/rtl/ScopeGuard.h"
 
 namespace GIFImage {
 
 using namespace io;
+
+namespace {
+
+// Tells the progress handler that a stage ended in failure. The failure
+// that is unwinding is the one the caller hears of: a handler failing on
+// top of it is dropped, as clean-up must not throw.
+void ReportFailure(TGIFImage* Image, const AnsiString& Message) noexcept {
+    try {
+        Image->ReportProgress(Image, psEnding, 0, Message);
+    } catch (...) {
+    }
+}
+
+}  // namespace
 
 Int64 TGIFImage::MaxFramePixels = Int64(1) << 26;
 Int64 TGIFImage::MaxTotalPixels = Int64(1) << 28;
@@ -64,44 +79,43 @@ void TGIFImage::LoadFromStream(TStream* Stream) {
     Progress(this, psStarting, 0, false, TRect{}, "Loading...");
     Clear();
     const Int64 start = Stream->Position();
-    try {
-        auto isGif = [](const Byte* s, LongInt n) {
-            return n == 6 && std::toupper(s[0]) == 'G' && std::toupper(s[1]) == 'I' && std::toupper(s[2]) == 'F';
-        };
-        Byte sig[6];
-        if (!isGif(sig, Stream->Read(sig, 6))) {
-            // Form resources carry a 32-bit length in front of the GIF data.
-            Stream->SetPosition(start + 4);
-            if (!isGif(sig, Stream->Read(sig, 6))) throw GIFException("Invalid GIF signature");
-        }
-        FHeader->LoadFromStream(Stream);
-        const Int64 size = std::max<Int64>(1, Stream->Size());
-        int b;
-        for (;;) {
-            bool eof = false;
-            do {
-                if (!ReadByte(Stream, b)) eof = true;
-            } while (!eof && b == 0);
-            if (eof) break;
-            PutBack(Stream);
-            if (b == 0x3B) break;
-            if (b != 0x21 && b != 0x2C) {
-                Warning(this, gsWarning, "Unknown GIF block type");
-                break;
-            }
-            auto frame = std::make_unique<TGIFSubImage>(this);
-            frame->LoadFromStream(Stream);
-            FImages.Add(std::move(frame));
-            Progress(this, psRunning, Byte(std::clamp<Int64>(Stream->Position() * 100 / size, 0, 100)), false,
-                     TRect{}, "Loading...");
-        }
-        TGIFTrailer trailer(this);
-        trailer.LoadFromStream(Stream);
-    } catch (...) {
+    auto failed = ScopeFail([&] {
         Stream->SetPosition(start);
-        Progress(this, psEnding, 0, false, TRect{}, "Loading...");
-        throw;
+        ReportFailure(this, "Loading...");
+    });
+    auto isGif = [](const Byte* s, LongInt n) {
+        return n == 6 && std::toupper(s[0]) == 'G' && std::toupper(s[1]) == 'I' && std::toupper(s[2]) == 'F';
+    };
+    Byte sig[6];
+    if (!isGif(sig, Stream->Read(sig, 6))) {
+        // Form resources carry a 32-bit length in front of the GIF data.
+        Stream->SetPosition(start + 4);
+        if (!isGif(sig, Stream->Read(sig, 6))) throw GIFException("Invalid GIF signature");
     }
+    FHeader->LoadFromStream(Stream);
+    const Int64 size = std::max<Int64>(1, Stream->Size());
+    int b;
+    for (;;) {
+        bool eof = false;
+        do {
+            if (!ReadByte(Stream, b)) eof = true;
+        } while (!eof && b == 0);
+        if (eof) break;
+        PutBack(Stream);
+        if (b == 0x3B) break;
+        if (b != 0x21 && b != 0x2C) {
+            Warning(this, gsWarning, "Unknown GIF block type");
+            break;
+        }
+        auto frame = std::make_unique<TGIFSubImage>(this);
+        frame->LoadFromStream(Stream);
+        FImages.Add(std::move(frame));
+        Progress(this, psRunning, Byte(std::clamp<Int64>(Stream->Position() * 100 / size, 0, 100)), false,
+                 TRect{}, "Loading...");
+    }
+    TGIFTrailer trailer(this);
+    trailer.LoadFromStream(Stream);
+    failed.Release();
     Progress(this, psEnding, 100, false, TRect{}, "Loading...");
     Changed(this);
 }
@@ -111,20 +125,17 @@ void TGIFImage::SaveToStream(TStream* Stream) {
     // The file is built in memory: a frame that fails half-way leaves the
     // target untouched instead of holding a partial frame.
     TMemoryStream memory;
-    try {
-        FHeader->SaveToStream(&memory);
-        const int count = FImages.Count();
-        for (int i = 0; i < count; ++i) {
-            FImages.Items(i)->SaveToStream(&memory);
-            Progress(this, psRunning, Byte((i + 1) * 100 / count), false, TRect{}, "Saving...");
-        }
-        TGIFTrailer trailer(this);
-        trailer.SaveToStream(&memory);
-        Stream->WriteBuffer(memory.Memory(), LongInt(memory.Size()));
-    } catch (...) {
-        Progress(this, psEnding, 0, false, TRect{}, "Saving...");
-        throw;
+    auto failed = ScopeFail([this] { ReportFailure(this, "Saving..."); });
+    FHeader->SaveToStream(&memory);
+    const int count = FImages.Count();
+    for (int i = 0; i < count; ++i) {
+        FImages.Items(i)->SaveToStream(&memory);
+        Progress(this, psRunning, Byte((i + 1) * 100 / count), false, TRect{}, "Saving...");
     }
+    TGIFTrailer trailer(this);
+    trailer.SaveToStream(&memory);
+    Stream->WriteBuffer(memory.Memory(), LongInt(memory.Size()));
+    failed.Release();
     Progress(this, psEnding, 100, false, TRect{}, "Saving...");
 }
 

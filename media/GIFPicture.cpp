@@ -10,6 +10,7 @@
 #include "media/GIFColors.h"
 #include "media/GIFStreamIO.h"
 #include "platform/gfx/Canvas.h"
+#include "platform/rtl/ScopeGuard.h"
 
 namespace GIFImage {
 
@@ -58,15 +59,10 @@ void ForEachTile(TCanvas& ACanvas, const TRect& Rect, Integer x0, Integer y0, In
     const TRect clip = IntersectRect(oldClip, Rect);
     if (clip.IsEmpty()) return;
     ACanvas.SetClipRect(clip);
-    try {
-        for (Int64 y = y0; y < Rect.Bottom; y += StepY)
-            for (Int64 x = x0; x < Rect.Right; x += StepX)
-                Copy(TRect{Integer(x), Integer(y), Integer(x + w), Integer(y + h)});
-    } catch (...) {
-        ACanvas.SetClipRect(oldClip);
-        throw;
-    }
-    ACanvas.SetClipRect(oldClip);
+    auto unclip = ScopeExit([&] { ACanvas.SetClipRect(oldClip); });
+    for (Int64 y = y0; y < Rect.Bottom; y += StepY)
+        for (Int64 x = x0; x < Rect.Right; x += StepX)
+            Copy(TRect{Integer(x), Integer(y), Integer(x + w), Integer(y + h)});
 }
 
 }  // namespace
@@ -482,7 +478,11 @@ void TGIFImage::Assign(TPersistent* Source) {
         const TGIFWarning ownWarning = OnWarning;
         OnProgress = g->OnProgress;
         OnWarning = g->OnWarning;
-        try {
+        {
+            auto restore = ScopeExit([&] {
+                OnProgress = ownProgress;
+                OnWarning = ownWarning;
+            });
             const int count = g->FImages.Count();
             for (int i = 0; i < count; ++i) {
                 ReportProgress(this, i == 0 ? psStarting : psRunning, Byte(i * 100 / count), "Copying...");
@@ -491,13 +491,7 @@ void TGIFImage::Assign(TPersistent* Source) {
                 FImages.Add(std::move(copy));
             }
             ReportProgress(this, psEnding, 100, "Copying...");
-        } catch (...) {
-            OnProgress = ownProgress;
-            OnWarning = ownWarning;
-            throw;
         }
-        OnProgress = ownProgress;
-        OnWarning = ownWarning;
         Changed(this);
         return;
     }

@@ -31,6 +31,7 @@
 #include <exception>
 
 #include "platform/rtl/Exceptions.h"
+#include "platform/rtl/ScopeGuard.h"
 #include "platform/rtl/Streams.h"
 #include "platform/rtl/SysUtils.h"
 
@@ -154,45 +155,44 @@ Integer TMidiFile::LoadTracks() {
         throw EInOutError(e.Message());
     }
 
-    try {
-        const Int64 size = file->Size();
-        Int64 offset = 0;
-        while (offset < size) {
-            Byte head[8];
-            LongInt got = file->Read(head, sizeof head);
-            if (got != static_cast<LongInt>(sizeof head))
-                throw EInOutError(Format("MIDI file \"%s\": chunk header at offset %d is cut off "
-                                         "(%d of 8 bytes)",
-                                         FFilename, offset, got));
-            offset += 8;
-            const Cardinal length = BigEndian(head + 4, 4);
-            const AnsiString kind(reinterpret_cast<const char*>(head), 4);
-            if (static_cast<Int64>(length) > size - offset)
-                throw EInOutError(Format("MIDI file \"%s\": chunk \"%s\" at offset %d declares %u "
-                                         "bytes, only %d left",
-                                         FFilename, kind, offset - 8, length, size - offset));
-            if (kind != "MThd" && kind != "MTrk") {
-                file->Seek(length, soFromCurrent);
-                offset += length;
-                continue;
-            }
-            std::vector<Byte> data(length);
-            got = length > 0 ? file->Read(data.data(), static_cast<LongInt>(length)) : 0;
-            if (got != static_cast<LongInt>(length))
-                throw EInOutError(Format("MIDI file \"%s\": chunk \"%s\" at offset %d could not "
-                                         "be read (%d of %u bytes)",
-                                         FFilename, kind, offset - 8, got, length));
+    // The count is the tracks actually read, also when a damaged chunk
+    // stops the reading.
+    auto countRead = [this] { FNumberOfTracks = static_cast<Integer>(FTracks.size()); };
+    auto countOnFailure = ScopeFail(countRead);
+    const Int64 size = file->Size();
+    Int64 offset = 0;
+    while (offset < size) {
+        Byte head[8];
+        LongInt got = file->Read(head, sizeof head);
+        if (got != static_cast<LongInt>(sizeof head))
+            throw EInOutError(Format("MIDI file \"%s\": chunk header at offset %d is cut off "
+                                     "(%d of 8 bytes)",
+                                     FFilename, offset, got));
+        offset += 8;
+        const Cardinal length = BigEndian(head + 4, 4);
+        const AnsiString kind(reinterpret_cast<const char*>(head), 4);
+        if (static_cast<Int64>(length) > size - offset)
+            throw EInOutError(Format("MIDI file \"%s\": chunk \"%s\" at offset %d declares %u "
+                                     "bytes, only %d left",
+                                     FFilename, kind, offset - 8, length, size - offset));
+        if (kind != "MThd" && kind != "MTrk") {
+            file->Seek(length, soFromCurrent);
             offset += length;
-            if (kind == "MThd")
-                ReadHeader(data);
-            else
-                ReadTrack(data);
+            continue;
         }
-    } catch (...) {
-        FNumberOfTracks = static_cast<Integer>(FTracks.size());
-        throw;
+        std::vector<Byte> data(length);
+        got = length > 0 ? file->Read(data.data(), static_cast<LongInt>(length)) : 0;
+        if (got != static_cast<LongInt>(length))
+            throw EInOutError(Format("MIDI file \"%s\": chunk \"%s\" at offset %d could not "
+                                     "be read (%d of %u bytes)",
+                                     FFilename, kind, offset - 8, got, length));
+        offset += length;
+        if (kind == "MThd")
+            ReadHeader(data);
+        else
+            ReadTrack(data);
     }
-    FNumberOfTracks = static_cast<Integer>(FTracks.size());
+    countRead();
     return FNumberOfTracks;
 }
 
