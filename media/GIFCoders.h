@@ -30,7 +30,7 @@ public:
     // from cell 0 to cell 8008). It runs through about half of the cells
     // only, so one half can fill up while the other is empty: searches are
     // bounded, and the coder clears the table when an insert finds no room.
-    static int Next(int h);
+    static int Next(int Cell);
 
 private:
     static constexpr Cardinal Empty = 0xFFFFFFFFu;

@@ -19,9 +19,9 @@ int TGIFColorMap::BitsPerPixel() const {
     return b;
 }
 
-void TGIFColorMap::Grow(int count) {
-    if (count <= FCapacity) return;
-    FCapacity = count <= 16 ? 16 : std::min(256, (count + 31) / 32 * 32);
+void TGIFColorMap::Grow(int ACount) {
+    if (ACount <= FCapacity) return;
+    FCapacity = ACount <= 16 ? 16 : std::min(256, (ACount + 31) / 32 * 32);
 }
 
 TColor TGIFColorMap::Colors(int Index) {
@@ -95,12 +95,13 @@ void TGIFColorMap::ImportPalette(HPALETTE Palette) {
     NotifyChanged();
 }
 
-void TGIFColorMap::ImportColorTable(const TRGBQuad* Table, int Count) {
+void TGIFColorMap::ImportColorTable(const TRGBQuad* Table, int ACount) {
     Clear();
-    Count = std::clamp(Count, 0, 256);
-    Grow(Count);
-    for (int i = 0; i < Count; ++i) FEntries[std::size_t(i)] = TGIFColor{Table[i].rgbRed, Table[i].rgbGreen, Table[i].rgbBlue};
-    FCount = Count;
+    ACount = std::clamp(ACount, 0, 256);
+    Grow(ACount);
+    for (int i = 0; i < ACount; ++i)
+        FEntries[std::size_t(i)] = TGIFColor{Table[i].rgbRed, Table[i].rgbGreen, Table[i].rgbBlue};
+    FCount = ACount;
     NotifyChanged();
 }
 
@@ -114,13 +115,13 @@ HPALETTE TGIFColorMap::ExportPalette() const {
     return CreatePalette(e);
 }
 
-void TGIFColorMap::LoadFromStream(TStream* Stream, int Count) {
-    if (Count < 0 || Count > 256) throw GIFException("Invalid number of colors: " + Num(Count));
+void TGIFColorMap::LoadFromStream(TStream* Stream, int ACount) {
+    if (ACount < 0 || ACount > 256) throw GIFException("Invalid number of colors: " + Num(ACount));
     Byte raw[768];
-    ReadExact(Stream, raw, Count * 3);
-    Grow(Count);
-    for (int i = 0; i < Count; ++i) FEntries[std::size_t(i)] = TGIFColor{raw[3 * i], raw[3 * i + 1], raw[3 * i + 2]};
-    FCount = Count;
+    ReadExact(Stream, raw, ACount * 3);
+    Grow(ACount);
+    for (int i = 0; i < ACount; ++i) FEntries[std::size_t(i)] = TGIFColor{raw[3 * i], raw[3 * i + 1], raw[3 * i + 2]};
+    FCount = ACount;
     FOptimized = false;
     NotifyChanged();
 }

@@ -61,12 +61,12 @@ public:
 
     void ImportPalette(HPALETTE Palette);
     // 256 entries of blue, green, red, 0.
-    void ImportColorTable(const TRGBQuad* Table, int Count);
+    void ImportColorTable(const TRGBQuad* Table, int ACount);
     // A new palette with flag PC_NOCOLLAPSE; nullptr when empty. Caller owns it.
     HPALETTE ExportPalette() const;
 
     // Reads Count entries ("Premature end of data" when short).
-    void LoadFromStream(TStream* Stream, int Count);
+    void LoadFromStream(TStream* Stream, int ACount);
     // Count triples, then zero triples up to 2^BitsPerPixel.
     void SaveToStream(TStream* Stream) const;
     void Assign(TPersistent* Source) override;
@@ -76,7 +76,7 @@ protected:
     virtual std::vector<TGIFSubImage*> UsingFrames() const { return {}; }
 
 private:
-    void Grow(int count);
+    void Grow(int ACount);
     std::array<TGIFColor, 256> FEntries{};
     int FCount = 0;
     int FCapacity = 0;

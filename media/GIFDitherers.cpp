@@ -16,7 +16,7 @@ void TDitherEngine::EndRow() {
 }
 
 namespace {
-int Clamp255(Integer v) { return v < 0 ? 0 : v > 255 ? 255 : int(v); }
+int Clamp255(Integer Value) { return Value < 0 ? 0 : Value > 255 ? 255 : int(Value); }
 }  // namespace
 
 TFloydSteinbergDitherer::TFloydSteinbergDitherer(Integer Width, TColorLookup* Lookup) : TDitherEngine(Width, Lookup) {
@@ -82,29 +82,32 @@ void TRowDitherer::EndRow() {
 }
 
 // Weights of the five-by-three kernels: row 0 at +1, +2; rows 1 and 2 at -2..+2.
-#define VEMLOR_SPREAD_5BY3(Class, a1, a2, b0, b1, b2, b3, b4, c0, c1, c2, c3, c4)                  \
-    void Class::SpreadError(int ch, Integer e) {                                                 \
-        Add(ch, 0, 1, e, a1), Add(ch, 0, 2, e, a2);                                              \
-        Add(ch, 1, -2, e, b0), Add(ch, 1, -1, e, b1), Add(ch, 1, 0, e, b2), Add(ch, 1, 1, e, b3), \
-            Add(ch, 1, 2, e, b4);                                                                \
-        Add(ch, 2, -2, e, c0), Add(ch, 2, -1, e, c1), Add(ch, 2, 0, e, c2), Add(ch, 2, 1, e, c3), \
-            Add(ch, 2, 2, e, c4);                                                                \
+#define VEMLOR_SPREAD_5BY3(Class, a1, a2, b0, b1, b2, b3, b4, c0, c1, c2, c3, c4)                      \
+    void Class::SpreadError(int Channel, Integer Error) {                                            \
+        Add(Channel, 0, 1, Error, a1), Add(Channel, 0, 2, Error, a2);                                \
+        Add(Channel, 1, -2, Error, b0), Add(Channel, 1, -1, Error, b1), Add(Channel, 1, 0, Error, b2), \
+            Add(Channel, 1, 1, Error, b3), Add(Channel, 1, 2, Error, b4);                            \
+        Add(Channel, 2, -2, Error, c0), Add(Channel, 2, -1, Error, c1), Add(Channel, 2, 0, Error, c2), \
+            Add(Channel, 2, 1, Error, c3), Add(Channel, 2, 2, Error, c4);                            \
     }
 VEMLOR_SPREAD_5BY3(TStuckiDitherer, 8, 4, 2, 4, 8, 4, 2, 1, 2, 4, 2, 1)
 VEMLOR_SPREAD_5BY3(TSierraDitherer, 5, 3, 2, 4, 5, 4, 2, 0, 2, 3, 2, 0)
 VEMLOR_SPREAD_5BY3(TJaJuNiDitherer, 7, 5, 3, 5, 7, 5, 3, 1, 3, 5, 3, 1)
 #undef VEMLOR_SPREAD_5BY3
 
-void TBurkesDitherer::SpreadError(int ch, Integer e) {
-    Add(ch, 0, 1, e, 8), Add(ch, 0, 2, e, 4);
-    Add(ch, 1, -2, e, 2), Add(ch, 1, -1, e, 4), Add(ch, 1, 0, e, 8), Add(ch, 1, 1, e, 4), Add(ch, 1, 2, e, 2);
+void TBurkesDitherer::SpreadError(int Channel, Integer Error) {
+    Add(Channel, 0, 1, Error, 8), Add(Channel, 0, 2, Error, 4);
+    Add(Channel, 1, -2, Error, 2), Add(Channel, 1, -1, Error, 4), Add(Channel, 1, 0, Error, 8);
+    Add(Channel, 1, 1, Error, 4), Add(Channel, 1, 2, Error, 2);
 }
 
-void TSteveArcheDitherer::SpreadError(int ch, Integer e) {
-    Add(ch, 0, 2, e, 32);
-    Add(ch, 1, -3, e, 12), Add(ch, 1, -1, e, 26), Add(ch, 1, 1, e, 30), Add(ch, 1, 3, e, 16);
-    Add(ch, 2, -2, e, 12), Add(ch, 2, 0, e, 26), Add(ch, 2, 2, e, 12);
-    Add(ch, 3, -3, e, 5), Add(ch, 3, -1, e, 12), Add(ch, 3, 1, e, 12), Add(ch, 3, 3, e, 5);
+void TSteveArcheDitherer::SpreadError(int Channel, Integer Error) {
+    Add(Channel, 0, 2, Error, 32);
+    Add(Channel, 1, -3, Error, 12), Add(Channel, 1, -1, Error, 26);
+    Add(Channel, 1, 1, Error, 30), Add(Channel, 1, 3, Error, 16);
+    Add(Channel, 2, -2, Error, 12), Add(Channel, 2, 0, Error, 26), Add(Channel, 2, 2, Error, 12);
+    Add(Channel, 3, -3, Error, 5), Add(Channel, 3, -1, Error, 12);
+    Add(Channel, 3, 1, Error, 12), Add(Channel, 3, 3, Error, 5);
 }
 
 }  // namespace GIFImage

@@ -71,10 +71,10 @@ public:
 
 protected:
     // Adds e x weight at offset (in the scan direction) of the buffered row.
-    void Add(int channel, int row, int offset, Integer e, int weight) {
-        FRows[std::size_t(row)][std::size_t(channel)][std::size_t(FPos + offset * FDirection)] += e * weight;
+    void Add(int Channel, int Row, int Offset, Integer Error, int Weight) {
+        FRows[std::size_t(Row)][std::size_t(Channel)][std::size_t(FPos + Offset * FDirection)] += Error * Weight;
     }
-    virtual void SpreadError(int Channel, Integer e) = 0;
+    virtual void SpreadError(int Channel, Integer Error) = 0;
     std::vector<std::array<std::vector<Integer>, 3>> FRows;
     Integer FPos;
     int FMargin, FDivisor;
@@ -90,7 +90,7 @@ public:
     TStuckiDitherer(Integer Width, TColorLookup* Lookup) : T5by3Ditherer(Width, Lookup, 42) {}
 
 protected:
-    void SpreadError(int Channel, Integer e) override;
+    void SpreadError(int Channel, Integer Error) override;
 };
 
 class TSierraDitherer : public T5by3Ditherer {
@@ -98,7 +98,7 @@ public:
     TSierraDitherer(Integer Width, TColorLookup* Lookup) : T5by3Ditherer(Width, Lookup, 32) {}
 
 protected:
-    void SpreadError(int Channel, Integer e) override;
+    void SpreadError(int Channel, Integer Error) override;
 };
 
 class TJaJuNiDitherer : public T5by3Ditherer {
@@ -106,7 +106,7 @@ public:
     TJaJuNiDitherer(Integer Width, TColorLookup* Lookup) : T5by3Ditherer(Width, Lookup, 48) {}
 
 protected:
-    void SpreadError(int Channel, Integer e) override;
+    void SpreadError(int Channel, Integer Error) override;
 };
 
 class TBurkesDitherer : public TRowDitherer {
@@ -114,7 +114,7 @@ public:
     TBurkesDitherer(Integer Width, TColorLookup* Lookup) : TRowDitherer(Width, Lookup, 2, 2, 32) {}
 
 protected:
-    void SpreadError(int Channel, Integer e) override;
+    void SpreadError(int Channel, Integer Error) override;
 };
 
 class TSteveArcheDitherer : public TRowDitherer {
@@ -122,7 +122,7 @@ public:
     TSteveArcheDitherer(Integer Width, TColorLookup* Lookup) : TRowDitherer(Width, Lookup, 4, 3, 200) {}
 
 protected:
-    void SpreadError(int Channel, Integer e) override;
+    void SpreadError(int Channel, Integer Error) override;
 };
 
 }  // namespace GIFImage

@@ -77,15 +77,15 @@ public:
     }
 
 protected:
-    virtual void EmitCode(int code) {
-        FBucket = (FBucket & ((Cardinal(1) << FBitCount) - 1)) | (Cardinal(code) << FBitCount);
+    virtual void EmitCode(int Code) {
+        FBucket = (FBucket & ((Cardinal(1) << FBitCount) - 1)) | (Cardinal(Code) << FBitCount);
         FBitCount += FCodeSize;
         while (FBitCount >= 8) {
             FWriter->WriteByte(Byte(FBucket));
             FBucket >>= 8;
             FBitCount -= 8;
         }
-        if (code == FEndCode) {
+        if (Code == FEndCode) {
             while (FBitCount > 0) {
                 FWriter->WriteByte(Byte(FBucket));
                 FBucket >>= 8;
@@ -142,8 +142,8 @@ private:
 
 class TLZWEncoder : public TGIFEncoder {
 protected:
-    void EmitCode(int code) override {
-        TGIFEncoder::EmitCode(code);
+    void EmitCode(int Code) override {
+        TGIFEncoder::EmitCode(Code);
         if (FNextFree > FMaxCode || FClearFlag) {
             if (FClearFlag) {
                 FCodeSize = FInitialCodeSize;
@@ -339,31 +339,31 @@ TGIFHashTable::TGIFHashTable() { Clear(); }
 
 void TGIFHashTable::Clear() { std::fill(std::begin(FCells), std::end(FCells), Empty); }
 
-int TGIFHashTable::Home(Cardinal key) { return int((key ^ (key >> 4)) % Size); }
+int TGIFHashTable::Home(Cardinal Key) { return int((Key ^ (Key >> 4)) % Size); }
 
-int TGIFHashTable::Next(int h) {
-    if (h == 0) return Size - 1;
-    int n = 2 * h - Size;
+int TGIFHashTable::Next(int Cell) {
+    if (Cell == 0) return Size - 1;
+    int n = 2 * Cell - Size;
     if (n < 0) n += Size;
     return n;
 }
 
-int TGIFHashTable::Lookup(Cardinal key) const {
-    int h = Home(key);
+int TGIFHashTable::Lookup(Cardinal Key) const {
+    int h = Home(Key);
     for (int probe = 0; probe < MaxProbes; ++probe) {
         const Cardinal c = FCells[h];
         if ((c & 0xFFFFF000u) == 0xFFFFF000u) return -1;
-        if ((c >> 12) == key) return int(c & 0xFFF);
+        if ((c >> 12) == Key) return int(c & 0xFFF);
         h = Next(h);
     }
     return -1;
 }
 
-bool TGIFHashTable::Insert(Cardinal key, int code) {
-    int h = Home(key);
+bool TGIFHashTable::Insert(Cardinal Key, int Code) {
+    int h = Home(Key);
     for (int probe = 0; probe < MaxProbes; ++probe) {
         if ((FCells[h] & 0xFFFFF000u) == 0xFFFFF000u) {
-            FCells[h] = (key << 12) | Cardinal(code);
+            FCells[h] = (Key << 12) | Cardinal(Code);
             return true;
         }
         h = Next(h);

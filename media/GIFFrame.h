@@ -82,7 +82,7 @@ public:
 
     std::vector<Byte>& Data() { return FData; }
     const std::vector<Byte>& Data() const { return FData; }
-    Byte Pixel(Integer x, Integer y) const { return FData[std::size_t(y) * Width() + std::size_t(x)]; }
+    Byte Pixel(Integer X, Integer Y) const { return FData[std::size_t(Y) * Width() + std::size_t(X)]; }
     Byte* ScanLine(Integer Row);
 
     // The frame drawn into a new 8-bit bitmap with the active table.
@@ -106,7 +106,7 @@ public:
     void AssignFromBitmap(const TBitmap& Source);
     // Marks the pixels where Mask(x, y) is true transparent with a new
     // graphic control extension.
-    void TransparencyFromMask(const std::function<bool(Integer x, Integer y)>& Mask);
+    void TransparencyFromMask(const std::function<bool(Integer X, Integer Y)>& Mask);
 
 private:
     friend class TGIFImage;

@@ -6,7 +6,7 @@
 namespace GIFImage {
 
 namespace {
-int Key15(int r, int g, int b) { return ((b >> 3) << 10) | ((g >> 3) << 5) | (r >> 3); }
+int Key15(int Red, int Green, int Blue) { return ((Blue >> 3) << 10) | ((Green >> 3) << 5) | (Red >> 3); }
 }  // namespace
 
 TFastColorLookup::TFastColorLookup(HPALETTE Palette)

@@ -5,15 +5,15 @@
 namespace GIFImage {
 
 namespace {
-HPALETTE Build(int n, Byte flag, TPaletteEntry (*entry)(int)) {
-    std::vector<TPaletteEntry> e(static_cast<std::size_t>(n));
-    for (int i = 0; i < n; ++i) {
-        e[std::size_t(i)] = entry(i);
-        e[std::size_t(i)].peFlags = flag;
+HPALETTE Build(int Count, Byte Flag, TPaletteEntry (*Entry)(int)) {
+    std::vector<TPaletteEntry> e(static_cast<std::size_t>(Count));
+    for (int i = 0; i < Count; ++i) {
+        e[std::size_t(i)] = Entry(i);
+        e[std::size_t(i)].peFlags = Flag;
     }
     return CreatePalette(e);
 }
-TPaletteEntry Gray(int v) { return TPaletteEntry{Byte(v), Byte(v), Byte(v), 0}; }
+TPaletteEntry Gray(int Value) { return TPaletteEntry{Byte(Value), Byte(Value), Byte(Value), 0}; }
 }  // namespace
 
 HPALETTE CreateWebCubePalette() {
@@ -37,26 +37,26 @@ TColorQuantizer::TColorQuantizer(int MaxColors, int ColorBits)
 
 TColorQuantizer::~TColorQuantizer() = default;
 
-void TColorQuantizer::Insert(std::unique_ptr<TOctreeNode>& node, int r, int g, int b, int level) {
-    if (!node) {
-        node = std::make_unique<TOctreeNode>();
-        node->Leaf = level == FColorBits;
-        if (node->Leaf) ++FLeafCount;
+void TColorQuantizer::Insert(std::unique_ptr<TOctreeNode>& Node, int Red, int Green, int Blue, int Level) {
+    if (!Node) {
+        Node = std::make_unique<TOctreeNode>();
+        Node->Leaf = Level == FColorBits;
+        if (Node->Leaf) ++FLeafCount;
         else {
-            node->NextReducible = FReducible[level];
-            FReducible[level] = node.get();
+            Node->NextReducible = FReducible[Level];
+            FReducible[Level] = Node.get();
         }
     }
-    if (node->Leaf) {
-        ++node->PixelCount;
-        node->RedSum += r;
-        node->GreenSum += g;
-        node->BlueSum += b;
+    if (Node->Leaf) {
+        ++Node->PixelCount;
+        Node->RedSum += Red;
+        Node->GreenSum += Green;
+        Node->BlueSum += Blue;
         return;
     }
-    const int mask = 0x80 >> level;
-    const int index = ((r & mask) ? 4 : 0) | ((g & mask) ? 2 : 0) | ((b & mask) ? 1 : 0);
-    Insert(node->Child[index], r, g, b, level + 1);
+    const int mask = 0x80 >> Level;
+    const int index = ((Red & mask) ? 4 : 0) | ((Green & mask) ? 2 : 0) | ((Blue & mask) ? 1 : 0);
+    Insert(Node->Child[index], Red, Green, Blue, Level + 1);
 }
 
 void TColorQuantizer::Merge() {

@@ -42,7 +42,7 @@ public:
     int LeafCount() const { return FLeafCount; }
 
 private:
-    void Insert(std::unique_ptr<TOctreeNode>& node, int r, int g, int b, int level);
+    void Insert(std::unique_ptr<TOctreeNode>& Node, int Red, int Green, int Blue, int Level);
     void Merge();
     std::unique_ptr<TOctreeNode> FRoot;
     int FLeafCount = 0;
