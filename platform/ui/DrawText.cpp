@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "platform/rtl/ScopeGuard.h"
+
 namespace {
 
 // Width of a line with tabs expanded to stops every eight average
@@ -149,6 +151,12 @@ Integer DrawLayout(TCanvas* canvas, const TFont& font, const AnsiString& text, T
     const bool clip = !(format & DT_NOCLIP);
     const TRect oldClip = canvas->ClipRect();
     if (clip) canvas->SetClipRect(IntersectRect(rect, oldClip));
+    const Integer oldFlags = canvas->TextFlags();
+    if (format & DT_RTLREADING) canvas->SetTextFlags(oldFlags | ETO_RTLREADING);
+    auto restore = ScopeExit([&] {
+        canvas->SetTextFlags(oldFlags);
+        if (clip) canvas->SetClipRect(oldClip);
+    });
     const bool expandTabs = (format & DT_EXPANDTABS) != 0;
     const Integer tabWidth = expandTabs ? 8 * AverageCharWidth(font) : 0;
     for (const TTextLine& line : layout.Lines) {
@@ -173,7 +181,6 @@ Integer DrawLayout(TCanvas* canvas, const TFont& font, const AnsiString& text, T
         }
         y += layout.LineHeight;
     }
-    if (clip) canvas->SetClipRect(oldClip);
     return height;
 }
 
