@@ -7,8 +7,10 @@
 #include "platform/gfx/ImageList.h"
 #include "platform/rtl/Exceptions.h"
 #include "platform/ui/Controls.h"
+#include "platform/rtl/ScopeGuard.h"
 #include "platform/ui/DrawText.h"
 #include "platform/ui/Forms.h"
+#include "platform/ui/Messages.h"
 
 namespace {
 
@@ -91,7 +93,46 @@ TBitmap& TextBitmap() {
     return bitmap;
 }
 
+// The shared cursors, 16 x 16: '#' black, 'o' white, anything else clear.
+struct TCursorShape {
+    TCursor Index;
+    int HotX, HotY;
+    const char* Rows[16];
+};
+
+const TCursorShape SharedCursors[] = {
+    {crHand, 6, 0,
+     {"......##........", ".....#oo#.......", ".....#oo#.......", ".....#oo###.....",
+      ".....#oo#oo##...", "..##.#oo#oo#o##.", ".#oo##oo#oo#o#o#", ".#ooo#ooooooooo#",
+      "..#oo#ooooooooo#", "...#ooooooooooo#", "...#oooooooooo#.", "....#ooooooooo#.",
+      "....#oooooooo#..", ".....#ooooooo#..", ".....#ooooooo#..", "......#######..."}},
+    {crDragHand, 8, 8,
+     {"................", "................", "................", "................",
+      ".....##.##.##...", "....#oo#oo#oo##.", "....#oooooooo#o#", "..###oooooooooo#",
+      ".#oo#oooooooooo#", ".#ooooooooooooo#", "..#oooooooooooo#", "...#ooooooooooo#",
+      "....#ooooooooo#.", ".....#oooooooo#.", ".....#oooooooo#.", "......########.."}},
+};
+
 }  // namespace
+
+void RegisterSharedCursors() {
+    static bool done = false;
+    if (done) return;
+    done = true;
+    // Magenta marks the clear pixels: black and white are both used.
+    const TColor clear = clFuchsia;
+    for (const TCursorShape& shape : SharedCursors) {
+        TBitmap image;
+        image.SetPixelFormat(pf24bit);
+        image.SetSize(16, 16);
+        for (int y = 0; y < 16; ++y)
+            for (int x = 0; x < 16; ++x) {
+                const char c = shape.Rows[y][x];
+                image.SetPixel(x, y, c == '#' ? clBlack : c == 'o' ? clWhite : clear);
+            }
+        Screen->SetCursors(shape.Index, CreateCursorFromBitmap(image, clear, shape.HotX, shape.HotY));
+    }
+}
 
 void CopyBitmapCell(TGraphic* Source, TBitmap* Dest, Integer Cols, Integer Index, Integer Rows) {
     if (!Source || !Dest) return;
@@ -146,6 +187,12 @@ void PaintParentBackground(TControl* Control, TCanvas* Canvas) {
         if (graphic->Width() <= 0 || graphic->Height() <= 0) continue;
         TCanvas* buffer = graphic->Canvas();
         buffer->Bitmap()->SetSize(graphic->Width(), graphic->Height());
+        // The control can tell this copy from painting itself on screen.
+        const TControlState state = graphic->ControlState();
+        TControlState copying = state;
+        copying.Include(csPaintCopy);
+        graphic->SetControlState(copying);
+        auto restore = ScopeExit([graphic, state] { graphic->SetControlState(state); });
         PaintInto(Canvas, graphic, buffer, [&] { (graphic->*paint)(); }, (graphic->*transparent)(),
                   TPoint{graphic->Left() + offset.x, graphic->Top() + offset.y});
     }
@@ -258,10 +305,11 @@ AnsiString FitTextWithEllipsis(const AnsiString& Text, TCanvas* Canvas, Integer 
 }
 
 void PaintTextInRect(TCanvas* Canvas, const TRect& Rect, Integer DX, Integer DY, const AnsiString& Text,
-                     TAlignment Alignment, bool WordWrap, bool /*RightToLeft*/) {
+                     TAlignment Alignment, bool WordWrap, bool RightToLeft) {
     if (!Canvas) return;
-    // Our canvases are true colour and always read left to right, so neither
-    // the dithered-brush case nor the swapped alignments arise here.
+    // Our canvases are true colour, so no brush needs dithering; and they are
+    // never mirrored, so left and right alignment never need swapping to
+    // land where they are meant to.
     if (!WordWrap && Text.find('\r') == AnsiString::npos) {
         Integer x = Rect.Left + DX;
         if (Alignment == taRightJustify)
@@ -287,6 +335,7 @@ void PaintTextInRect(TCanvas* Canvas, const TRect& Rect, Integer DX, Integer DY,
     if (Alignment == taRightJustify) format |= DT_RIGHT;
     if (Alignment == taCenter) format |= DT_CENTER;
     if (WordWrap) format |= DT_WORDBREAK;
+    if (RightToLeft) format |= DT_RTLREADING;
     TRect area = ::Rect(DX, DY, w - 1, h - 1);
     DrawText(buffer, Text, area, format);
     Canvas->CopyFromBitmap(Rect, bitmap, ::Rect(0, 0, w, h));
@@ -309,6 +358,10 @@ void DrawGridCellText(TCustomControl* Grid, Integer Col, Integer Row, const Ansi
                       TAlignment Alignment, TVertAlignment VertAlignment) {
     DrawGridCellText(Grid, Col, Row, Text, Rect, Alignment, VertAlignment, false);
 }
+
+void DiscardMessage(TControl* Control, Cardinal Msg) { RemovePostedMessage(Control, Msg); }
+
+void SystemBeep() { MessageBeep(); }
 
 TColor PaletteRelativeColor(TColor Color) { return (ColorToRGB(Color) & 0xFFFFFF) | PaletteRelativeFlag; }
 

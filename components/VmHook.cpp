@@ -275,6 +275,7 @@ void TVmWindowHook::Notification(TComponent* AComponent, TOperation Operation) {
 
 VEMLOR_PUBLISHED(TVmWindowHook, TComponent) {
     Prop("Active", &TVmWindowHook::Active, &TVmWindowHook::SetActive);
+    Prop("WinControl", &TVmWindowHook::WinControl, &TVmWindowHook::SetWinControl);
     EventProp("BeforeMessage", &TVmWindowHook::BeforeMessage);
     EventProp("AfterMessage", &TVmWindowHook::AfterMessage);
 }
