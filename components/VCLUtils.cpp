@@ -39,52 +39,52 @@ struct TCustomPaint : TCustomControl {
     using TCustomControl::Paint;
 };
 
-void PrepareBuffer(TCanvas* canvas, const TControl* control, TColor background) {
-    canvas->ResetClipRect();
-    canvas->Brush()->SetStyle(bsSolid);
-    canvas->Brush()->SetColor(background);
-    canvas->FillRect(Rect(0, 0, canvas->Bitmap()->Width(), canvas->Bitmap()->Height()));
-    canvas->Font()->Assign(control->Font());
-    canvas->Pen()->SetColor(clBlack);
-    canvas->Pen()->SetMode(pmCopy);
-    canvas->Pen()->SetStyle(psSolid);
-    canvas->Pen()->SetWidth(1);
+void PrepareBuffer(TCanvas* Canvas, const TControl* Control, TColor Background) {
+    Canvas->ResetClipRect();
+    Canvas->Brush()->SetStyle(bsSolid);
+    Canvas->Brush()->SetColor(Background);
+    Canvas->FillRect(Rect(0, 0, Canvas->Bitmap()->Width(), Canvas->Bitmap()->Height()));
+    Canvas->Font()->Assign(Control->Font());
+    Canvas->Pen()->SetColor(clBlack);
+    Canvas->Pen()->SetMode(pmCopy);
+    Canvas->Pen()->SetStyle(psSolid);
+    Canvas->Pen()->SetWidth(1);
 }
 
 // Copies what the painter draws of a control at Offset into Canvas. With
 // Transparent, pixels the painter leaves alone keep what Canvas shows:
 // painting on black and on white tells them apart whatever the picture's
 // colours.
-void PaintInto(TCanvas* target, TControl* control, TCanvas* buffer, const std::function<void()>& paint,
-               bool transparent, const TPoint& offset) {
-    const Integer w = control->Width(), h = control->Height();
+void PaintInto(TCanvas* Target, TControl* Control, TCanvas* Buffer, const std::function<void()>& Paint,
+               bool Transparent, const TPoint& Offset) {
+    const Integer w = Control->Width(), h = Control->Height();
     if (w <= 0 || h <= 0) return;
-    TBitmap* bits = buffer->Bitmap();
-    const TRect dest = Bounds(offset.x, offset.y, w, h);
-    if (!transparent) {
-        PrepareBuffer(buffer, control, ColorToRGB(control->Color()));
-        paint();
-        target->CopyFromBitmap(dest, *bits, Rect(0, 0, w, h));
+    TBitmap* bits = Buffer->Bitmap();
+    const TRect dest = Bounds(Offset.x, Offset.y, w, h);
+    if (!Transparent) {
+        PrepareBuffer(Buffer, Control, ColorToRGB(Control->Color()));
+        Paint();
+        Target->CopyFromBitmap(dest, *bits, Rect(0, 0, w, h));
         return;
     }
-    PrepareBuffer(buffer, control, clBlack);
-    paint();
+    PrepareBuffer(Buffer, Control, clBlack);
+    Paint();
     TBitmap onBlack;
     onBlack.Assign(*bits);
-    PrepareBuffer(buffer, control, clWhite);
-    paint();
+    PrepareBuffer(Buffer, Control, clWhite);
+    Paint();
     for (Integer y = 0; y < h; ++y)
         for (Integer x = 0; x < w; ++x) {
             const TColor c = bits->GetPixel(x, y);
-            if (c == onBlack.GetPixel(x, y)) target->SetPixel(offset.x + x, offset.y + y, c);
+            if (c == onBlack.GetPixel(x, y)) Target->SetPixel(Offset.x + x, Offset.y + y, c);
         }
 }
 
-bool Overlaps(const TRect& a, const TRect& b) { return !IntersectRect(a, b).IsEmpty(); }
+bool Overlaps(const TRect& A, const TRect& B) { return !IntersectRect(A, B).IsEmpty(); }
 
-TRect CellRect(const TBitmap& bitmap, const TRect& src) {
-    if (src.IsEmpty()) return Rect(0, 0, bitmap.Width(), bitmap.Height());
-    return src;
+TRect CellRect(const TBitmap& Bitmap, const TRect& Source) {
+    if (Source.IsEmpty()) return Rect(0, 0, Bitmap.Width(), Bitmap.Height());
+    return Source;
 }
 
 // Cached off-screen bitmap for wrapped cell text, grown as needed.
