@@ -2,8 +2,11 @@
 // Builders shared by the table tests: an owner for the field objects (the
 // data module's role) and tables with the client's kind of fields.
 
+#include <algorithm>
+#include <filesystem>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "tables/memdset.h"
 
@@ -65,6 +68,59 @@ inline std::unique_ptr<TTableHolder> MakeAllTypes() {
     AddField<TMemoField>(o, t, "Memo");
     AddField<TGraphicField>(o, t, "Pic");
     return h;
+}
+
+// The tables of the fuzz targets in fuzz/tables, whose kept inputs the tests
+// read again: the file reader's (a field of every kind, short names, sorted
+// by I) and the text import's (sorted by S, even I only).
+inline std::unique_ptr<TTableHolder> MakeFuzzFileTable() {
+    auto h = std::make_unique<TTableHolder>();
+    TComponent* o = h->Owner.get();
+    TMemData* t = h->Table;
+    AddField<TStringField>(o, t, "S", 10);
+    AddField<TSmallintField>(o, t, "H");
+    AddField<TIntegerField>(o, t, "I");
+    AddField<TWordField>(o, t, "W");
+    AddField<TBooleanField>(o, t, "B");
+    AddField<TFloatField>(o, t, "F");
+    AddField<TCurrencyField>(o, t, "C");
+    AddField<TBCDField>(o, t, "N");
+    AddField<TDateField>(o, t, "D");
+    AddField<TTimeField>(o, t, "T");
+    AddField<TDateTimeField>(o, t, "DT");
+    AddField<TAutoIncField>(o, t, "A");
+    AddField<TLargeintField>(o, t, "L");
+    AddField<TWideStringField>(o, t, "U", 10);
+    AddField<TMemoField>(o, t, "M");
+    AddField<TGraphicField>(o, t, "G");
+    t->SetSortedField("I");
+    return h;
+}
+
+inline std::unique_ptr<TTableHolder> MakeFuzzTextTable() {
+    auto h = std::make_unique<TTableHolder>();
+    TComponent* o = h->Owner.get();
+    TMemData* t = h->Table;
+    AddField<TStringField>(o, t, "S", 10);
+    AddField<TIntegerField>(o, t, "I");
+    AddField<TBooleanField>(o, t, "B");
+    AddField<TFloatField>(o, t, "F");
+    AddField<TDateTimeField>(o, t, "D");
+    AddField<TWideStringField>(o, t, "W", 6);
+    AddField<TMemoField>(o, t, "M");
+    t->SetSortedField("S");
+    t->Open();
+    t->SetOnFilterRecord([](TDataSet* ds, bool& accept) { accept = ds->FieldByName("I")->AsInteger() % 2 == 0; });
+    return h;
+}
+
+// The files of tests/data/fuzz with the extension, in name order.
+inline std::vector<std::string> FuzzInputs(const std::string& Extension) {
+    std::vector<std::string> files;
+    for (const auto& e : std::filesystem::directory_iterator(std::string(VEMLOR_TEST_DATA) + "/fuzz"))
+        if (e.path().extension() == Extension) files.push_back(e.path().string());
+    std::sort(files.begin(), files.end());
+    return files;
 }
 
 inline std::string Bytes(std::initializer_list<int> values) {
