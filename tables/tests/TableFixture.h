@@ -70,50 +70,6 @@ inline std::unique_ptr<TTableHolder> MakeAllTypes() {
     return h;
 }
 
-// The tables of the fuzz targets in fuzz/tables, whose kept inputs the tests
-// read again: the file reader's (a field of every kind, short names, sorted
-// by I) and the text import's (sorted by S, even I only).
-inline std::unique_ptr<TTableHolder> MakeFuzzFileTable() {
-    auto h = std::make_unique<TTableHolder>();
-    TComponent* o = h->Owner.get();
-    TMemData* t = h->Table;
-    AddField<TStringField>(o, t, "S", 10);
-    AddField<TSmallintField>(o, t, "H");
-    AddField<TIntegerField>(o, t, "I");
-    AddField<TWordField>(o, t, "W");
-    AddField<TBooleanField>(o, t, "B");
-    AddField<TFloatField>(o, t, "F");
-    AddField<TCurrencyField>(o, t, "C");
-    AddField<TBCDField>(o, t, "N");
-    AddField<TDateField>(o, t, "D");
-    AddField<TTimeField>(o, t, "T");
-    AddField<TDateTimeField>(o, t, "DT");
-    AddField<TAutoIncField>(o, t, "A");
-    AddField<TLargeintField>(o, t, "L");
-    AddField<TWideStringField>(o, t, "U", 10);
-    AddField<TMemoField>(o, t, "M");
-    AddField<TGraphicField>(o, t, "G");
-    t->SetSortedField("I");
-    return h;
-}
-
-inline std::unique_ptr<TTableHolder> MakeFuzzTextTable() {
-    auto h = std::make_unique<TTableHolder>();
-    TComponent* o = h->Owner.get();
-    TMemData* t = h->Table;
-    AddField<TStringField>(o, t, "S", 10);
-    AddField<TIntegerField>(o, t, "I");
-    AddField<TBooleanField>(o, t, "B");
-    AddField<TFloatField>(o, t, "F");
-    AddField<TDateTimeField>(o, t, "D");
-    AddField<TWideStringField>(o, t, "W", 6);
-    AddField<TMemoField>(o, t, "M");
-    t->SetSortedField("S");
-    t->Open();
-    t->SetOnFilterRecord([](TDataSet* ds, bool& accept) { accept = ds->FieldByName("I")->AsInteger() % 2 == 0; });
-    return h;
-}
-
 // The files of tests/data/fuzz with the extension, in name order.
 inline std::vector<std::string> FuzzInputs(const std::string& Extension) {
     std::vector<std::string> files;

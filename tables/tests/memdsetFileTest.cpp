@@ -8,6 +8,7 @@
 
 #include "platform/rtl/DateUtils.h"
 #include "platform/rtl/FileUtils.h"
+#include "fuzz/tables/FuzzTables.h"
 #include "tables/tests/TableFixture.h"
 
 namespace {

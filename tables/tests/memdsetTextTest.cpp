@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "platform/rtl/FileUtils.h"
+#include "fuzz/tables/FuzzTables.h"
 #include "tables/tests/TableFixture.h"
 
 namespace {
