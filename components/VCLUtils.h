@@ -88,7 +88,7 @@ TColor PaletteRelativeColor(TColor Color);
 // Takes one message of that number still waiting for the control out of the
 // application's queue (see PostMessage); nothing when none waits.
 void DiscardMessage(TControl* Control, Cardinal Msg);
-// The desktop's default beep.
+// The default system beep.
 void SystemBeep();
 
 // Resets the screen cursor, tells the user "Function not yet implemented" and

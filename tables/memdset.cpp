@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "platform/classes/ClassRegistry.h"
 #include "platform/classes/TypInfo.h"
 
 namespace {
@@ -117,8 +118,6 @@ void TMemFields::Clear() {
 // ---------------------------------------------------------------------------
 // TMemData: life cycle
 
-// OnFilterRecord is written through SetOnFilterRecord (it rebuilds the
-// filter list) and so is not among the directly assigned events here.
 VEMLOR_PUBLISHED(TMemData, TDataSet) {
     Prop("Active", &TMemData::Active, &TMemData::SetActive);
     Prop("ReadOnly", &TMemData::ReadOnly, &TMemData::SetReadOnly);
@@ -146,7 +145,10 @@ VEMLOR_PUBLISHED(TMemData, TDataSet) {
     EventProp("OnEditError", &TMemData::OnEditError);
     EventProp("OnNewRecord", &TMemData::OnNewRecord);
     EventProp("OnPostError", &TMemData::OnPostError);
+    // Through its setter: a new handler rebuilds the filter list.
+    EventProp("OnFilterRecord", &TMemData::OnFilterRecord, &TMemData::SetOnFilterRecord);
 }
+VEMLOR_REGISTER_CLASS(TMemData);
 
 TMemData::TMemData(TComponent* owner) : TDataSet(owner) {
     FRecIdField = new TIntegerField(this);
@@ -612,22 +614,24 @@ void TMemData::InternalRefresh() {
     FBusy = true;
     int recNo = RecNo();
     DisableControls();
-    try {
-        for (int i = 1; i <= GetRecordCount(); ++i) {
-            SetRecNo(i);
-            Edit();
-            FireDataSetEvent(OnCalcFields);
-            Post();
-        }
-        SetRecNo(recNo);
-    } catch (...) {
-        if (State() == dsEdit) Cancel();
+    auto done = ScopeExit([this] {
         EnableControls();
         FBusy = false;
-        throw;
+    });
+    auto dropEdit = ScopeFail([this] {
+        // The handler's own error is the one to report.
+        try {
+            if (State() == dsEdit) Cancel();
+        } catch (...) {
+        }
+    });
+    for (int i = 1; i <= GetRecordCount(); ++i) {
+        SetRecNo(i);
+        Edit();
+        FireDataSetEvent(OnCalcFields);
+        Post();
     }
-    EnableControls();
-    FBusy = false;
+    SetRecNo(recNo);
 }
 
 // ---------------------------------------------------------------------------

@@ -47,21 +47,12 @@ bool TMemData::ConvertKey(TField* field, const Variant& value, TKey& key) {
         if (static_cast<int>(AnsiToWide(key.Text).size()) > field->Size() / 2) return false;
     }
     TMemRecBuf scratch = EmptyBuffer();
-    TMemRecBuf* oldBuffer = FFilterBuffer;
-    FFilterBuffer = &scratch;
-    TDataSetState old = SetTempState(dsFilter);
-    FConverting = true;
-    try {
+    {
+        auto shown = ShowBuffer(scratch);
+        FConverting = true;
+        auto converted = ScopeExit([this] { FConverting = false; });
         field->SetAsVariant(value);
-    } catch (...) {
-        FConverting = false;
-        RestoreState(old);
-        FFilterBuffer = oldBuffer;
-        throw;
     }
-    FConverting = false;
-    RestoreState(old);
-    FFilterBuffer = oldBuffer;
     key.Image = NewRecord();
     std::memcpy(key.Image.Data.get(), scratch.Data.data(), scratch.Data.size());
     key.Image.Wides = std::move(scratch.Wides);
@@ -222,20 +213,8 @@ Variant TMemData::StoredValue(TField* field, int pos) {
     if (field->DataType() == ftBCD) return Null();
     TMemRecBuf scratch = EmptyBuffer();
     CopyRecordToBuffer(FStorage.FRecords[static_cast<std::size_t>(pos)], scratch);
-    TMemRecBuf* oldBuffer = FFilterBuffer;
-    FFilterBuffer = &scratch;
-    TDataSetState old = SetTempState(dsFilter);
-    Variant value;
-    try {
-        value = field->AsVariant();
-    } catch (...) {
-        RestoreState(old);
-        FFilterBuffer = oldBuffer;
-        throw;
-    }
-    RestoreState(old);
-    FFilterBuffer = oldBuffer;
-    return value;
+    auto shown = ShowBuffer(scratch);
+    return field->AsVariant();
 }
 
 Variant TMemData::Lookup(const AnsiString& keyFields, const Variant& keyValues, const AnsiString& resultFields) {

@@ -2,8 +2,10 @@
 
 #include <algorithm>
 
+#include "platform/classes/ClassRegistry.h"
 #include "platform/classes/TypInfo.h"
 #include "platform/db/Fields.h"
+#include "platform/rtl/ScopeGuard.h"
 
 // ---------------------------------------------------------------------------
 // TDataSource
@@ -16,6 +18,7 @@ VEMLOR_PUBLISHED(TDataSource, TComponent) {
     EventProp("OnStateChange", &TDataSource::OnStateChange);
     EventProp("OnUpdateData", &TDataSource::OnUpdateData);
 }
+VEMLOR_REGISTER_CLASS(TDataSource);
 
 TDataSource::TDataSource(TComponent* owner) : TComponent(owner) {}
 
@@ -163,13 +166,8 @@ bool TDataLink::Edit() {
 
 void TDataLink::UpdateRecord() {
     FUpdating = true;
-    try {
-        UpdateData();
-    } catch (...) {
-        FUpdating = false;
-        throw;
-    }
-    FUpdating = false;
+    auto done = ScopeExit([this] { FUpdating = false; });
+    UpdateData();
 }
 
 int TDataLink::MoveBy(int distance) {

@@ -1,13 +1,10 @@
 #include "platform/ui/Messages.h"
 
-#include <QApplication>
-
 #include <deque>
 #include <memory>
 #include <mutex>
 
 #include "platform/ui/Forms.h"
-#include "platform/ui/UiBridge.h"
 
 namespace {
 
@@ -47,15 +44,7 @@ void Deliver(Int64 Id) {
     posted.Control->Perform(posted.Message.Msg, posted.Message.WParam, posted.Message.LParam);
 }
 
-ui_detail::TBeepHook& BeepSlot() {
-    static ui_detail::TBeepHook hook;
-    return hook;
-}
-
 }  // namespace
-
-void ui_detail::SetBeepHook(TBeepHook hook) { BeepSlot() = std::move(hook); }
-const ui_detail::TBeepHook& ui_detail::BeepHook() { return BeepSlot(); }
 
 void PostMessage(TControl* Control, Cardinal Msg, std::intptr_t WParam, std::intptr_t LParam) {
     if (!Control) return;
@@ -79,12 +68,4 @@ bool RemovePostedMessage(TControl* Control, Cardinal Msg, TMessage* Message) {
         return true;
     }
     return false;
-}
-
-void MessageBeep() {
-    if (const ui_detail::TBeepHook hook = BeepSlot()) {
-        hook();
-        return;
-    }
-    QApplication::beep();
 }

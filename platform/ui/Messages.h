@@ -1,5 +1,5 @@
 #pragma once
-// Messages posted to a control, and the beep.
+// Messages posted to a control.
 //
 // A posted message waits in the application's queue and reaches the control
 // later through its WindowProc (as Perform would send it), in the order
@@ -22,6 +22,3 @@ void PostMessage(TControl* Control, Cardinal Msg, std::intptr_t WParam = 0, std:
 // Takes the first message of that number still pending for the control out
 // of the queue, into Message when given; false when none is pending.
 bool RemovePostedMessage(TControl* Control, Cardinal Msg, TMessage* Message = nullptr);
-
-// The desktop's default beep.
-void MessageBeep();

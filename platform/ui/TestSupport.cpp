@@ -238,12 +238,6 @@ void ResizeByUser(TForm* Form, int Width, int Height) {
     PumpUntilIdle();
 }
 
-TBeepCounter::TBeepCounter() {
-    SetBeepHook([this] { ++FCount; });
-}
-
-TBeepCounter::~TBeepCounter() { SetBeepHook(nullptr); }
-
 void OverrideScreenSize(int Width, int Height) { SetScreenSizeOverride(Width, Height); }
 
 void ResetApplicationForTests() { ui_detail::ResetApplicationState(); }

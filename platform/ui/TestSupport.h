@@ -98,19 +98,6 @@ void SendClick(TControl* Control, int X, int Y, TMouseButton Button = mbLeft);
 // for.
 void ResizeByUser(TForm* Form, int Width, int Height);
 
-// Counts the beeps while it exists instead of sounding them.
-class TBeepCounter {
-public:
-    TBeepCounter();
-    ~TBeepCounter();
-    TBeepCounter(const TBeepCounter&) = delete;
-    TBeepCounter& operator=(const TBeepCounter&) = delete;
-    int Count() const { return FCount; }
-
-private:
-    int FCount = 0;
-};
-
 // Renders a control or window (shown or not) to a PNG file, creating its
 // folder when needed; false when the file cannot be written.
 bool SaveControlToPng(TControl* Control, const AnsiString& FileName);

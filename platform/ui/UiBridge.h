@@ -93,11 +93,6 @@ using TModalHook = std::function<void(TForm*)>;
 void SetModalHook(TModalHook hook);
 void CallModalHook(TForm* form);
 
-// Test support: while set, MessageBeep calls this instead of sounding.
-using TBeepHook = std::function<void()>;
-void SetBeepHook(TBeepHook hook);
-const TBeepHook& BeepHook();
-
 // Test support: overrides the reported screen size (0, 0 restores).
 void SetScreenSizeOverride(int width, int height);
 bool ScreenSizeOverride(int& width, int& height);

@@ -63,10 +63,3 @@ TEST(PostMessageTest, AMessageForAControlFreedMeanwhileIsDropped) {
     EXPECT_TRUE(log.empty());
     form->Free();
 }
-
-TEST(PostMessageTest, BeepsCanBeCountedInsteadOfHeard) {
-    TBeepCounter beeps;
-    MessageBeep();
-    MessageBeep();
-    EXPECT_EQ(beeps.Count(), 2);
-}
