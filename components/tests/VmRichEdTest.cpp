@@ -382,7 +382,8 @@ struct PrintFixture : VmRichEditFixture {
     void SetUp() override {
         VmRichEditFixture::SetUp();
         Saved = SetPrinter(new TPrinter);
-        File = OutputFile("print.pdf");
+        // ctest runs the cases of this binary side by side: a file per case.
+        File = OutputFile(std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()) + ".pdf");
         std::filesystem::remove(File);
         Printer()->SetFileName(File);
     }
