@@ -1,0 +1,286 @@
+#pragma once
+// List controls of our own: TVmCustomListBox, a list box with owner drawing
+// through events, a horizontal scroll extent that follows its widest item,
+// tab stops, columns and a gray selection, which keeps its items when its
+// window is re-created; and TVmCheckListBox on it, a check box (radio
+// button, check mark) in front of every item, with three-valued states that
+// travel with the items, are kept in the form file and can be kept in the
+// settings file through a form storage.
+//
+// The list window here is the platform's list box; "re-creating the window"
+// (which several properties do) empties it and puts the items back, so that
+// a Sorted list sorts them and descendants see the protocol a real window
+// re-creation gives: WindowDestroyed before the items go, item-data writes
+// as they come back, WindowCreated at the end.
+
+#include <cstdint>
+#include <deque>
+#include <memory>
+
+#include "platform/rtl/StringList.h"
+#include "platform/ui/ChoiceCtrls.h"
+#include "platform/ui/Forms.h"
+
+class TFormPlacement;
+class TIniFile;
+class TIniLink;
+class TVmCustomListBox;
+class TVmCheckListBox;
+
+using TGetItemWidthEvent = std::function<void(TWinControl* Control, Integer Index, Integer& Width)>;
+
+// The items of a TVmCustomListBox: every operation goes to the list window.
+class TVmListBoxStrings : public TStrings {
+public:
+    explicit TVmListBoxStrings(TVmCustomListBox* AListBox) : FListBox(AListBox) {}
+
+    TVmCustomListBox* ListBox() const { return FListBox; }
+
+    int Count() const override;
+    // Texts of any length.
+    AnsiString Strings(int Index) const override;
+    TObject* Objects(int Index) const override;
+    void SetObjects(int Index, TObject* Object) override;
+    // A line the list window refuses raises EOutOfResources "Unable to insert a line".
+    int Add(const AnsiString& S) override;
+    void Insert(int Index, const AnsiString& S) override;
+    void Delete(int Index) override;
+    void Clear() override;
+
+protected:
+    void SetUpdateState(bool Updating) override;
+    void CheckIndex(int Index) const;
+
+private:
+    TVmCustomListBox* FListBox;
+};
+
+class TVmCustomListBox : public TListBox {
+public:
+    explicit TVmCustomListBox(TComponent* AOwner);
+    ~TVmCustomListBox() override;
+
+    // Reads False while Columns is not 0.
+    bool AutoScroll() const { return FAutoScroll && FColumns == 0; }
+    void SetAutoScroll(bool Value);
+    TBorderStyle BorderStyle() const { return FBorderStyle; }
+    void SetBorderStyle(TBorderStyle Value);
+    Integer Columns() const { return FColumns; }
+    void SetColumns(Integer Value);
+    void SetExtendedSelect(bool Value);
+    bool GraySelection() const { return FGraySelection; }
+    void SetGraySelection(bool Value);
+    bool IntegralHeight() const { return FIntegralHeight; }
+    void SetIntegralHeight(bool Value);
+    // Standard style: the height of the window's items; otherwise the value
+    // set (only positive values are taken).
+    virtual Integer ItemHeight() const;
+    void SetItemHeight(Integer Value);
+    void SetMultiSelect(bool Value);
+    void SetSorted(bool Value);
+    TListBoxStyle Style() const { return FStyle; }
+    void SetStyle(TListBoxStyle Value);
+    // Tab stop distance in dialog units (a quarter of the width of "0");
+    // negative values become 0.
+    Integer TabWidth() const { return FTabWidth; }
+    void SetTabWidth(Integer Value);
+    // Written only when different.
+    void SetTopIndex(Integer Value);
+    // The width the horizontal scroll bar lets the items show.
+    Integer HorizontalExtent() const { return TListBox::HorizontalExtent(); }
+
+    // Outside the client area -1; else the first item from the top index on
+    // whose rectangle holds the point; none: -1 when Existing, else Count.
+    Integer ItemAtPos(const TPoint& Pos, bool Existing) const;
+    // An existing item (or item 0): its rectangle; Count: where a new item
+    // would appear below the last; anything else an empty rectangle.
+    TRect ItemRect(Integer Index) const;
+
+    TGetItemWidthEvent OnGetItemWidth;
+
+    static const TClassInfo& StaticClassInfo();
+    const TClassInfo& ClassInfo() const override { return StaticClassInfo(); }
+
+protected:
+    friend class TVmListBoxStrings;
+
+    // Empties the window and builds it again with the current properties,
+    // keeping the items with their objects, the top index and the selected one.
+    void RecreateWnd();
+    // The window goes: items are still there (descendants save their data).
+    virtual void WindowDestroyed() {}
+    // The window is back, its items restored.
+    virtual void WindowCreated() {}
+    // The style the window gets for the Style property.
+    virtual TListBoxStyle WindowStyle() const { return FStyle; }
+
+    // The list window's operations with the horizontal extent kept.
+    Integer AddString(const AnsiString& S);
+    Integer InsertString(Integer Index, const AnsiString& S);
+    void DeleteString(Integer Index) override;
+    void ResetContent() override;
+
+    // Width of one item for the horizontal extent.
+    virtual Integer GetItemWidth(Integer Index);
+    void UpdateHorizontalExtent();
+
+    void DrawItemNotify(Integer Index, const TRect& Rect, TOwnerDrawState State) override;
+    void DrawItem(Integer Index, const TRect& Rect, TOwnerDrawState State) override;
+    // The text of an item in the canvas's font, 2 pixels in from the left,
+    // vertically centred by the height of "Wy", with tab stops of TabWidth.
+    void DrawItemText(Integer Index, const TRect& Rect);
+    Integer TabStopPixels();
+
+    void WndProc(TMessage& Message) override;
+    void Resize() override;
+    void FontChanged() override;
+
+private:
+    void ApplyWindowStyle();
+    void ApplyColumnWidth();
+
+    bool FAutoScroll = true;
+    TBorderStyle FBorderStyle = bsSingle;
+    Integer FColumns = 0;
+    bool FExtendedSelect = true;
+    bool FGraySelection = false;
+    bool FIntegralHeight = false;
+    Integer FItemHeight = 16;
+    bool FMultiSelect = false;
+    bool FSorted = false;
+    TListBoxStyle FStyle = lbStandard;
+    Integer FTabWidth = 0;
+    // The items while the window is being re-created.
+    std::unique_ptr<TStringList> FSaveItems;
+    Integer FSaveTopIndex = 0;
+    Integer FSaveItemIndex = -1;
+};
+
+enum TCheckKind { ckCheckBoxes, ckRadioButtons, ckCheckMarks };
+const TEnumType& EnumTypeInfo(TCheckKind);
+
+using TCheckListStateEvent = std::function<void(TObject* Sender, Integer Index)>;
+
+// Exchanging and moving items takes their states and enabled flags along.
+class TCheckListBoxStrings : public TVmListBoxStrings {
+public:
+    using TVmListBoxStrings::TVmListBoxStrings;
+    void Exchange(int Index1, int Index2) override;
+    void Move(int CurIndex, int NewIndex) override;
+};
+
+// The data a check list box keeps with each item.
+struct TCheckListBoxItem {
+    std::intptr_t Data = 0;  // what Items' object holds
+    TCheckBoxState State = cbUnchecked;
+    bool Enabled = true;
+};
+
+class TVmCheckListBox : public TVmCustomListBox {
+public:
+    // The version the form-file data is written with.
+    static constexpr Integer kStreamVersion = 202;
+
+    explicit TVmCheckListBox(TComponent* AOwner);
+    ~TVmCheckListBox() override;
+
+    // False unless CheckKind is ckCheckBoxes or ckCheckMarks.
+    bool AllowGrayed() const { return FAllowGrayed && FCheckKind != ckRadioButtons; }
+    void SetAllowGrayed(bool Value);
+    TCheckKind CheckKind() const { return FCheckKind; }
+    void SetCheckKind(TCheckKind Value);
+    // Radio buttons only: the first checked item (-1 otherwise); writing
+    // checks item max(Value, 0).
+    Integer CheckedIndex() const;
+    void SetCheckedIndex(Integer Value);
+    TFormPlacement* IniStorage() const;
+    void SetIniStorage(TFormPlacement* Value);
+
+    // Every per-item read and write raises EStringListError "List index out
+    // of bounds (%d)" for an index outside the items. Radio buttons report
+    // only cbChecked; every other state reads cbUnchecked.
+    TCheckBoxState State(Integer Index) const;
+    void SetState(Integer Index, TCheckBoxState Value);
+    bool Checked(Integer Index) const { return State(Index) == cbChecked; }
+    void SetChecked(Integer Index, bool Value) { SetState(Index, Value ? cbChecked : cbUnchecked); }
+    bool ItemEnabled(Integer Index) const;
+    void SetItemEnabled(Integer Index, bool Value);
+    // Check boxes and check marks: every item (or every enabled one).
+    void SetAllStates(TCheckBoxState Value, bool EnabledOnly);
+    // The user's toggle: nothing for a disabled item or an index outside
+    // the items; then ClickCheck.
+    void ToggleItem(Integer Index);
+    // Copies the strings with their objects; from another check list box's
+    // items, each item also takes the source's state and enabled flag.
+    void SetItems(TStrings* Value);
+
+    // The states in a settings-file section: "Count", then "Item0",
+    // "Item1", ... holding 0, 1 or 2 (the section is emptied first).
+    void SaveStatesToIni(TIniFile* IniFile, const AnsiString& Section);
+    // At most as many items as the list has; a stored state outside 0..2
+    // reads as unchecked; a radio list stops after the item stored checked.
+    void LoadStatesFromIni(TIniFile* IniFile, const AnsiString& Section);
+
+    // The version number the form file's data was read with (0 when absent).
+    Integer StreamVersion() const { return FStreamVersion; }
+    void SetStreamVersion(Integer Value) { FStreamVersion = Value; }
+    // Standard style, or owner-drawn fixed without OnDrawItem: the height
+    // the window's items have (the text's or the check's, the larger).
+    Integer ItemHeight() const override;
+    // The check area beside each item: the cell width plus 2.
+    Integer CheckWidth() const;
+
+    TNotifyEvent OnClickCheck;
+    TCheckListStateEvent OnStateChange;
+
+    static const TClassInfo& StaticClassInfo();
+    const TClassInfo& ClassInfo() const override { return StaticClassInfo(); }
+
+    // The shared picture of the checks: 6 columns by 3 rows of 16 x 13 cells
+    // (check boxes, radio buttons, check marks by row; unchecked, checked,
+    // grayed, then the same disabled).
+    static TBitmap* CheckImage();
+
+protected:
+    virtual void ClickCheck();
+    virtual void StateChange(Integer Index);
+    void Loaded() override;
+
+    std::intptr_t GetItemData(Integer Index) const override;
+    void SetItemData(Integer Index, std::intptr_t Data) override;
+    void DeleteString(Integer Index) override;
+    void ResetContent() override;
+
+    TListBoxStyle WindowStyle() const override;
+    void WindowDestroyed() override;
+    void WindowCreated() override;
+    Integer GetItemWidth(Integer Index) override;
+    void DrawItemNotify(Integer Index, const TRect& Rect, TOwnerDrawState State) override;
+    void DrawItem(Integer Index, const TRect& Rect, TOwnerDrawState State) override;
+    void KeyPress(char& Key) override;
+    void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+    void FontChanged() override;
+
+private:
+    TCheckListBoxItem* Record(Integer Index) const;
+    TCheckListBoxItem* NeedRecord(Integer Index);
+    void FreeRecord(Integer Index);
+    void CheckIndex(Integer Index) const;
+    void DrawCheck(const TRect& Area, TCheckBoxState AState, bool AEnabled);
+    void InvalidateCheck(Integer Index);
+    void ApplyRadioRule();
+    void ResetItemHeight();
+    bool ItemHeightFollowsText() const;
+    void IniSave(TObject* Sender);
+    void IniLoad(TObject* Sender);
+
+    bool FAllowGrayed = false;
+    TCheckKind FCheckKind = ckCheckBoxes;
+    Integer FStreamVersion = 0;
+    bool FForceUpdate = false;
+    std::unique_ptr<TBitmap> FCell;
+    std::unique_ptr<TIniLink> FIniLink;
+    std::vector<std::unique_ptr<TCheckListBoxItem>> FRecords;
+    // (state, enabled) of each item while the window is re-created.
+    std::deque<std::pair<TCheckBoxState, bool>> FSavedStates;
+};
