@@ -1,5 +1,5 @@
 #pragma once
-// List controls of our own: TVmCustomListBox, a list box with owner drawing
+// List controls and buttons of our own. TVmCustomListBox, a list box with owner drawing
 // through events, a horizontal scroll extent that follows its widest item,
 // tab stops, columns and a gray selection, which keeps its items when its
 // window is re-created; and TVmCheckListBox on it, a check box (radio
@@ -12,12 +12,19 @@
 // a Sorted list sorts them and descendants see the protocol a real window
 // re-creation gives: WindowDestroyed before the items go, item-data writes
 // as they come back, WindowCreated at the end.
+//
+// TVmSpeedButton is a window-less button with a picture and a caption that
+// can be flat, grouped, repeat its click while held and drop down a menu;
+// TVmButtonGlyph cuts its picture into state images kept in image lists
+// that all glyphs of one size share (the glyph cache).
 
 #include <cstdint>
 #include <deque>
 #include <memory>
 
+#include "platform/gfx/ImageList.h"
 #include "platform/rtl/StringList.h"
+#include "platform/ui/Buttons.h"
 #include "platform/ui/ChoiceCtrls.h"
 #include "platform/ui/Forms.h"
 
@@ -283,4 +290,225 @@ private:
     std::vector<std::unique_ptr<TCheckListBoxItem>> FRecords;
     // (state, enabled) of each item while the window is re-created.
     std::deque<std::pair<TCheckBoxState, bool>> FSavedStates;
+};
+
+// ---------------------------------------------------------------------------
+// Speed button and button glyphs
+
+class TPopupMenu;
+class TTimer;
+
+// The button's states; inactive is how a flat button looks without the mouse.
+enum TVmButtonState { vbsUp, vbsDisabled, vbsDown, vbsExclusive, vbsInactive };
+enum TButtonStyle { bsAutoDetect, bsWin31, bsNew };
+const TEnumType& EnumTypeInfo(TButtonStyle);
+enum TVmDropDownMenuPos { dmpBottom, dmpRight };
+const TEnumType& EnumTypeInfo(TVmDropDownMenuPos);
+
+// Told to every control of a parent when a grouped speed button goes down
+// (WParam the group index, LParam the button).
+constexpr Cardinal CM_BUTTONPRESSED = CM_BASE + 81;
+
+// An image list whose slots are reused: removing an image frees its slot
+// (the other images keep their indices) and adding fills the first free one.
+class TGlyphList : public TImageList {
+public:
+    TGlyphList(Integer AWidth, Integer AHeight);
+    ~TGlyphList() override;
+    Integer AddMasked(TBitmap* Image, TColor MaskColor);
+    void Delete(Integer Index);
+    Integer UsedCount() const;
+
+private:
+    std::vector<bool> FUsed;
+};
+
+// The image lists of all button glyphs, one per image size. A list is freed
+// when its last image goes; the cache itself when the last glyph goes.
+class TGlyphCache {
+public:
+    TGlyphList* GetList(Integer AWidth, Integer AHeight);
+    // Frees the list when no image is left in it.
+    void ReturnList(TGlyphList* List);
+    int ListCount() const { return static_cast<int>(FLists.size()); }
+
+private:
+    std::vector<std::unique_ptr<TGlyphList>> FLists;
+};
+// The program's cache; nullptr while no glyph exists.
+TGlyphCache* GlyphCache();
+
+// A button's picture: up to five images side by side (up, disabled, down,
+// exclusive, inactive); missing disabled and inactive images are made from
+// the first. Lays out picture, caption and drop-down mark, and draws them.
+class TVmButtonGlyph {
+public:
+    TVmButtonGlyph();
+    ~TVmButtonGlyph();
+    TVmButtonGlyph(const TVmButtonGlyph&) = delete;
+    TVmButtonGlyph& operator=(const TVmButtonGlyph&) = delete;
+
+    // A new picture whose width is a multiple of its height sets NumGlyphs
+    // (to 1 for six and more images).
+    TBitmap* Glyph() const { return FOriginal.get(); }
+    void SetGlyph(TBitmap* Value);
+    // 1..5 (0 and below are taken as 1).
+    Integer NumGlyphs() const { return FNumGlyphs; }
+    void SetNumGlyphs(Integer Value);
+    TAlignment Alignment() const { return FAlignment; }
+    void SetAlignment(TAlignment Value);
+    bool WordWrap() const { return FWordWrap; }
+    void SetWordWrap(bool Value);
+    TColor TransparentColor() const { return FTransparentColor; }
+    // Lets go of the cached images (they are made again when drawn).
+    void Invalidate();
+
+    // The image for a state in GlyphList(), made on first need; -1 without a picture.
+    Integer CreateButtonGlyph(TVmButtonState State);
+    TGlyphList* GlyphList() const { return FGlyphList; }
+    TPoint GlyphSize() const;
+
+    // Where the parts go in Client: the picture's top-left, the caption as
+    // shown (each line shortened to the room unless WordWrap) and its
+    // rectangle, and the drop-down mark's anchor (with DropDownMark).
+    struct TLayoutResult {
+        AnsiString Text;
+        TPoint GlyphPos;
+        TRect TextBounds;
+        TPoint MarkPos;
+    };
+    TLayoutResult CalcButtonLayout(TCanvas* Canvas, const TRect& Client, const TPoint& Offset,
+                                   const AnsiString& Caption, TButtonLayout Layout, Integer Margin, Integer Spacing,
+                                   bool DropDownMark);
+    // Draws picture, caption and mark; returns the caption's rectangle.
+    TRect Draw(TCanvas* Canvas, const TRect& Client, const TPoint& Offset, const AnsiString& Caption,
+               TButtonLayout Layout, Integer Margin, Integer Spacing, bool DropDownMark, TVmButtonState State);
+
+    TNotifyEvent OnChange;
+
+private:
+    void GlyphChanged();
+    void DrawButtonText(TCanvas* Canvas, const AnsiString& Caption, TRect TextBounds, TVmButtonState State);
+    static void DrawDropDownMark(TCanvas* Canvas, const TPoint& At, TVmButtonState State);
+
+    std::unique_ptr<TBitmap> FOriginal;
+    TGlyphList* FGlyphList = nullptr;
+    Integer FIndexs[5] = {-1, -1, -1, -1, -1};
+    TColor FTransparentColor = clFuchsia;
+    Integer FNumGlyphs = 1;
+    TAlignment FAlignment = taCenter;
+    bool FWordWrap = false;
+};
+
+class TVmSpeedButton : public TGraphicControl {
+public:
+    explicit TVmSpeedButton(TComponent* AOwner);
+    ~TVmSpeedButton() override;
+
+    TAlignment Alignment() const { return FGlyph->Alignment(); }
+    void SetAlignment(TAlignment Value);
+    bool AllowAllUp() const { return FAllowAllUp; }
+    void SetAllowAllUp(bool Value);
+    bool AllowTimer() const { return FAllowTimer; }
+    void SetAllowTimer(bool Value);
+    Integer GroupIndex() const { return FGroupIndex; }
+    void SetGroupIndex(Integer Value);
+    // An ungrouped button never stays down; a down button of a group without
+    // AllowAllUp is not released by writing.
+    bool Down() const { return FDown; }
+    void SetDown(bool Value);
+    TPopupMenu* DropDownMenu() const { return FDropDownMenu; }
+    void SetDropDownMenu(TPopupMenu* Value);
+    TVmDropDownMenuPos MenuPosition() const { return FMenuPosition; }
+    void SetMenuPosition(TVmDropDownMenuPos Value) { FMenuPosition = Value; }
+    bool Flat() const { return FFlat; }
+    void SetFlat(bool Value);
+    TBitmap* Glyph() const { return FGlyph->Glyph(); }
+    void SetGlyph(TBitmap* Value) { FGlyph->SetGlyph(Value); }
+    bool GrayedInactive() const { return FGrayedInactive; }
+    void SetGrayedInactive(bool Value);
+    Word InitPause() const { return FInitPause; }
+    void SetInitPause(Word Value) { FInitPause = Value; }
+    TButtonLayout Layout() const { return FLayout; }
+    void SetLayout(TButtonLayout Value);
+    // Values below -1 are ignored.
+    Integer Margin() const { return FMargin; }
+    void SetMargin(Integer Value);
+    bool MarkDropDown() const { return FMarkDropDown; }
+    void SetMarkDropDown(bool Value);
+    TModalResult ModalResult() const { return FModalResult; }
+    void SetModalResult(TModalResult Value) { FModalResult = Value; }
+    // 1..5: values above 5 become 5, below 1 become 1.
+    Integer NumGlyphs() const { return FGlyph->NumGlyphs(); }
+    void SetNumGlyphs(Integer Value);
+    Word RepeatInterval() const { return FRepeatInterval; }
+    void SetRepeatInterval(Word Value) { FRepeatInterval = Value; }
+    Integer Spacing() const { return FSpacing; }
+    void SetSpacing(Integer Value);
+    TButtonStyle Style() const { return FStyle; }
+    void SetStyle(TButtonStyle Value);
+    bool Transparent() const { return FTransparent; }
+    void SetTransparent(bool Value);
+    bool WordWrap() const { return FGlyph->WordWrap(); }
+    void SetWordWrap(bool Value);
+
+    TVmButtonState State() const { return FState; }
+    bool MouseInControl() const { return FMouseInControl; }
+    TVmButtonGlyph* ButtonGlyph() const { return FGlyph.get(); }
+    // Gives ModalResult to the parent form, then OnClick.
+    void Click() override;
+    // Only a button that is down answers double clicks.
+    void DblClick() override;
+    // Prepares the picture for the new look and repaints.
+    void SetEnabled(bool Value) override;
+
+    static const TClassInfo& StaticClassInfo();
+    const TClassInfo& ClassInfo() const override { return StaticClassInfo(); }
+
+protected:
+    void Paint() override;
+    void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+    void MouseMove(TShiftState Shift, int X, int Y) override;
+    void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+    void WndProc(TMessage& Message) override;
+    void Notification(TComponent* AComponent, TOperation Operation) override;
+    void TextChanged() override { Invalidate(); }
+    void FontChanged() override { Invalidate(); }
+    bool ClicksOnMouseUp() const override { return false; }
+    bool PaintsTransparent() const override { return FTransparent; }
+    // Where the drop-down menu opens, on the screen.
+    TPoint MenuPoint() const;
+    bool Inside(int X, int Y) const;
+
+private:
+    void DrawFrame(TCanvas* Canvas, TRect& Rect, bool Pressed);
+    void UpdateExclusive();
+    void ButtonPressed(Integer Group, TVmSpeedButton* Sender);
+    void TimerExpired();
+    void StopTimer();
+    void SetMouseInControl(bool Value);
+
+    std::unique_ptr<TVmButtonGlyph> FGlyph;
+    TVmButtonState FState = vbsUp;
+    bool FAllowAllUp = false;
+    bool FAllowTimer = false;
+    Integer FGroupIndex = 0;
+    bool FDown = false;
+    TPopupMenu* FDropDownMenu = nullptr;
+    TVmDropDownMenuPos FMenuPosition = dmpBottom;
+    bool FFlat = false;
+    bool FGrayedInactive = true;
+    Word FInitPause = 500;
+    TButtonLayout FLayout = blGlyphTop;
+    Integer FMargin = -1;
+    bool FMarkDropDown = true;
+    TModalResult FModalResult = mrNone;
+    Word FRepeatInterval = 100;
+    Integer FSpacing = 1;
+    TButtonStyle FStyle = bsAutoDetect;
+    bool FTransparent = false;
+    bool FDragging = false;
+    bool FMouseInControl = false;
+    bool FMenuTracking = false;
+    std::unique_ptr<TTimer> FRepeatTimer;
 };
