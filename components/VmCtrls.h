@@ -23,6 +23,7 @@
 #include <memory>
 
 #include "platform/gfx/ImageList.h"
+#include "platform/rtl/ScopeGuard.h"
 #include "platform/rtl/StringList.h"
 #include "platform/ui/Buttons.h"
 #include "platform/ui/ChoiceCtrls.h"
@@ -231,6 +232,22 @@ public:
     // The version number the form file's data was read with (0 when absent).
     Integer StreamVersion() const { return FStreamVersion; }
     void SetStreamVersion(Integer Value) { FStreamVersion = Value; }
+
+    // The items' data of the form file (its own property "Strings"), read
+    // and written through a filer's value calls (ReadListBegin, EndOfList,
+    // ReadString, ReadInteger, ReadBoolean, ReadListEnd and their Write
+    // counterparts). Per item: since version 202 the text, the state (0, 1,
+    // 2) and the enabled flag; before, the text, a checked flag, the enabled
+    // flag and (above version 0) the state. A state outside 0..2 reads as
+    // unchecked. Reading replaces the items and applies the radio rule.
+    template <class Reader>
+    void ReadStrings(Reader& R);
+    template <class Writer>
+    void WriteStrings(Writer& W) const;
+    // Whether the items are worth writing: some items and no ancestor, or
+    // an ancestor whose items differ in count, text (ignoring case), state
+    // or enabled flag.
+    bool StringsDiffer(const TVmCheckListBox* Ancestor) const;
     // Standard style, or owner-drawn fixed without OnDrawItem: the height
     // the window's items have (the text's or the check's, the larger).
     Integer ItemHeight() const override;
@@ -512,3 +529,41 @@ private:
     bool FMenuTracking = false;
     std::unique_ptr<TTimer> FRepeatTimer;
 };
+
+// ---------------------------------------------------------------------------
+
+template <class Reader>
+void TVmCheckListBox::ReadStrings(Reader& R) {
+    Items()->BeginUpdate();
+    auto end = ScopeExit([this] { Items()->EndUpdate(); });
+    Items()->Clear();
+    R.ReadListBegin();
+    while (!R.EndOfList()) {
+        const Integer index = Items()->Add(R.ReadString());
+        Integer state = cbUnchecked;
+        bool enabled = true;
+        if (FStreamVersion >= kStreamVersion) {
+            state = R.ReadInteger();
+            enabled = R.ReadBoolean();
+        } else {
+            state = R.ReadBoolean() ? cbChecked : cbUnchecked;
+            enabled = R.ReadBoolean();
+            if (FStreamVersion > 0) state = R.ReadInteger();
+        }
+        SetState(index, state >= cbUnchecked && state <= cbGrayed ? static_cast<TCheckBoxState>(state) : cbUnchecked);
+        SetItemEnabled(index, enabled);
+    }
+    R.ReadListEnd();
+    ApplyRadioRule();
+}
+
+template <class Writer>
+void TVmCheckListBox::WriteStrings(Writer& W) const {
+    W.WriteListBegin();
+    for (Integer i = 0, n = ListCount(); i < n; ++i) {
+        W.WriteString(ListText(i));
+        W.WriteInteger(static_cast<Integer>(State(i)));
+        W.WriteBoolean(ItemEnabled(i));
+    }
+    W.WriteListEnd();
+}

@@ -460,6 +460,19 @@ void TVmCheckListBox::InvalidateCheck(Integer Index) {
     if (Index >= 0 && Index < ListCount()) Invalidate();
 }
 
+// --- form file
+
+bool TVmCheckListBox::StringsDiffer(const TVmCheckListBox* Ancestor) const {
+    const Integer count = ListCount();
+    if (!Ancestor) return count > 0;
+    if (Ancestor->ListCount() != count) return true;
+    for (Integer i = 0; i < count; ++i)
+        if (AnsiCompareText(ListText(i), Ancestor->ListText(i)) != 0 || State(i) != Ancestor->State(i) ||
+            ItemEnabled(i) != Ancestor->ItemEnabled(i))
+            return true;
+    return false;
+}
+
 // --- settings file
 
 void TVmCheckListBox::SetIniStorage(TFormPlacement* Value) { FIniLink->SetIniObject(Value); }

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <variant>
 #include <vector>
 
 #include "components/Placemnt.h"
@@ -473,6 +474,95 @@ TEST(TVmCheckListBoxTest, ChecksAreDrawnFromTheImageOnTheControlsColour) {
         for (Integer x = text.Left + 18; x < text.Right; ++x) grayText |= at(x, y) == ColorToRGB(clGrayText);
     EXPECT_TRUE(grayText);
     SaveControlToPng(host.Form, AnsiString(VEMLOR_TEST_OUTPUT) + "/checklist/checklist.png");
+}
+
+// The values of a form-file list as a filer hands them over.
+struct TValueList {
+    struct TBegin {};
+    struct TEnd {};
+    using TValue = std::variant<TBegin, TEnd, AnsiString, Integer, bool>;
+    std::vector<TValue> Values;
+    std::size_t Pos = 0;
+
+    template <class T>
+    T Next() {
+        if (Pos >= Values.size() || !std::holds_alternative<T>(Values[Pos])) throw EReadError("wrong value");
+        return std::get<T>(Values[Pos++]);
+    }
+    void ReadListBegin() { Next<TBegin>(); }
+    bool EndOfList() const { return Pos < Values.size() && std::holds_alternative<TEnd>(Values[Pos]); }
+    void ReadListEnd() { Next<TEnd>(); }
+    AnsiString ReadString() { return Next<AnsiString>(); }
+    Integer ReadInteger() { return Next<Integer>(); }
+    bool ReadBoolean() { return Next<bool>(); }
+    void WriteListBegin() { Values.emplace_back(TBegin{}); }
+    void WriteListEnd() { Values.emplace_back(TEnd{}); }
+    void WriteString(const AnsiString& S) { Values.emplace_back(S); }
+    void WriteInteger(Integer I) { Values.emplace_back(I); }
+    void WriteBoolean(bool B) { Values.emplace_back(B); }
+};
+
+TEST(TVmCheckListBoxTest, FormFileDataKeepsTextsStatesAndEnabledFlags) {
+    THost host;
+    auto* source = MakeCheckList(host, "Adam,Božena,Cyril");
+    source->SetState(1, cbChecked);
+    source->SetState(2, cbGrayed);
+    source->SetItemEnabled(0, false);
+    TValueList data;
+    source->WriteStrings(data);
+    EXPECT_EQ(data.Values.size(), 2u + 3 * 3);
+
+    auto* target = host.Make<TVmCheckListBox>("CheckLB2");
+    target->Items()->Add("old");
+    int changes = 0;
+    target->OnStateChange = [&](TObject*, Integer) { ++changes; };
+    target->SetStreamVersion(TVmCheckListBox::kStreamVersion);
+    target->BeginLoading();
+    target->ReadStrings(data);
+    target->EndLoading();
+    EXPECT_EQ(changes, 0);  // nothing fires while the form file is read
+    EXPECT_EQ(target->Items()->CommaText(), "Adam,Božena,Cyril");
+    EXPECT_EQ(target->State(1), cbChecked);
+    EXPECT_EQ(target->State(2), cbGrayed);
+    EXPECT_FALSE(target->ItemEnabled(0));
+    EXPECT_FALSE(target->StringsDiffer(source));
+    target->Items()->SetStrings(2, "CYRIL");
+    target->SetState(2, cbGrayed);
+    EXPECT_FALSE(target->StringsDiffer(source));  // text compared ignoring case
+    target->SetItemEnabled(1, false);
+    EXPECT_TRUE(target->StringsDiffer(source));
+    EXPECT_TRUE(target->StringsDiffer(nullptr));
+    target->Items()->Clear();
+    EXPECT_FALSE(target->StringsDiffer(nullptr));
+    EXPECT_TRUE(target->StringsDiffer(source));
+}
+
+TEST(TVmCheckListBoxTest, OlderFormFileLayoutsAndBadStatesLoad) {
+    THost host;
+    auto* list = host.Make<TVmCheckListBox>("CheckLB1");
+    using V = TValueList;
+    // Version 0: text, checked flag, enabled flag.
+    V oldest{{V::TBegin{}, AnsiString("a"), true, true, AnsiString("b"), false, false, V::TEnd{}}};
+    list->ReadStrings(oldest);
+    EXPECT_EQ(list->State(0), cbChecked);
+    EXPECT_EQ(list->State(1), cbUnchecked);
+    EXPECT_FALSE(list->ItemEnabled(1));
+    // Below 202: the state follows the two flags.
+    V older{{V::TBegin{}, AnsiString("a"), false, true, Integer(2), V::TEnd{}}};
+    list->SetStreamVersion(201);
+    list->ReadStrings(older);
+    EXPECT_EQ(list->State(0), cbGrayed);
+    // A state outside 0..2 is taken as unchecked.
+    V bad{{V::TBegin{}, AnsiString("a"), Integer(7), true, AnsiString("b"), Integer(-1), true, V::TEnd{}}};
+    list->SetStreamVersion(202);
+    list->ReadStrings(bad);
+    EXPECT_EQ(list->State(0), cbUnchecked);
+    EXPECT_EQ(list->State(1), cbUnchecked);
+    // A radio list without a checked item ends with the first checked.
+    list->SetCheckKind(ckRadioButtons);
+    V radio{{V::TBegin{}, AnsiString("a"), Integer(0), true, AnsiString("b"), Integer(0), true, V::TEnd{}}};
+    list->ReadStrings(radio);
+    EXPECT_EQ(list->CheckedIndex(), 0);
 }
 
 }  // namespace
