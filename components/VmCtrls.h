@@ -540,7 +540,7 @@ void TVmCheckListBox::ReadStrings(Reader& R) {
     R.ReadListBegin();
     while (!R.EndOfList()) {
         const Integer index = Items()->Add(R.ReadString());
-        Integer state = cbUnchecked;
+        Int64 state = cbUnchecked;
         bool enabled = true;
         if (FStreamVersion >= kStreamVersion) {
             state = R.ReadInteger();
@@ -550,7 +550,8 @@ void TVmCheckListBox::ReadStrings(Reader& R) {
             enabled = R.ReadBoolean();
             if (FStreamVersion > 0) state = R.ReadInteger();
         }
-        SetState(index, state >= cbUnchecked && state <= cbGrayed ? static_cast<TCheckBoxState>(state) : cbUnchecked);
+        SetState(index,
+                 state >= cbUnchecked && state <= cbGrayed ? static_cast<TCheckBoxState>(state) : cbUnchecked);
         SetItemEnabled(index, enabled);
     }
     R.ReadListEnd();
