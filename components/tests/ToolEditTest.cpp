@@ -156,18 +156,20 @@ TEST(TComboEditTest, ButtonIsDrawnWithItsLeftEdgeLines) {
     EXPECT_EQ(shot.GetPixel(20, 16) & 0xFFFFFF, ColorToRGB(clWindowFrame));
 }
 
+struct TCaretEdit : TComboEdit {
+    using TComboEdit::TComboEdit;
+    using TComboEdit::CaretWidth;
+};
+
 TEST(TComboEditTest, BoldFontGivesATwoPixelCaret) {
     THost host;
-    auto* edit = host.Make<TComboEdit>("ComboEdit1");
+    auto* edit = host.Make<TCaretEdit>("ComboEdit1");
     host.Form->Show();
     edit->SetFocus();
     PumpUntilIdle();
-    struct TCaret : TCustomComboEdit {
-        using TCustomComboEdit::CaretWidth;
-    };
-    EXPECT_EQ(static_cast<TCaret*>(static_cast<TCustomComboEdit*>(edit))->CaretWidth(), 1);
+    EXPECT_EQ(edit->CaretWidth(), 1);
     edit->Font()->SetStyle(TFontStyles{fsBold});
-    EXPECT_EQ(static_cast<TCaret*>(static_cast<TCustomComboEdit*>(edit))->CaretWidth(), 2);
+    EXPECT_EQ(edit->CaretWidth(), 2);
 }
 
 TEST(TComboEditTest, PopupStaysOnTheScreen) {

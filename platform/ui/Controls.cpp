@@ -656,9 +656,7 @@ void TControl::SetDropDownWindow(bool Value) {
     FDropDownWindow = Value;
     if (QWidget* w = FImpl->Widget) {
         w->hide();
-        w->setWindowFlags(Value ? Qt::Tool | Qt::FramelessWindowHint | Qt::WindowDoesNotAcceptFocus |
-                                      Qt::WindowStaysOnTopHint
-                                : Qt::Widget);
+        w->setWindowFlags(Value ? Qt::Tool | Qt::FramelessWindowHint | Qt::WindowDoesNotAcceptFocus : Qt::Widget);
         w->setAttribute(Qt::WA_ShowWithoutActivating, Value);
         ApplyGeometry();
         ApplyVisible();
