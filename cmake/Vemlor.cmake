@@ -1,7 +1,12 @@
-# Shared build settings and the two helpers every folder uses:
+# Shared build settings and the helpers every folder uses:
 #   vemlor_library(<target> DEPS <targets...>)  - the folder's *.cpp as one library
+#                  [EXCLUDE <files...>]           (less files built as a library of their own)
+#                                                 (and its *.form files, see vemlor_forms)
 #   vemlor_tests(<target> [DEPS <targets...>])  - the folder's tests/*.cpp as one
 #                                                 GoogleTest binary, registered with CTest
+#                                                 (and tests/*.form)
+#   vemlor_forms(<target> <folder>)             - the folder's *.form files compiled
+#                                                 into every program that links <target>
 
 add_library(vemlor_options INTERFACE)
 target_include_directories(vemlor_options INTERFACE ${PROJECT_SOURCE_DIR})
@@ -30,9 +35,38 @@ if(VEMLOR_SANITIZE)
   target_link_options(vemlor_options INTERFACE -fsanitize=address,undefined)
 endif()
 
+# Form files (<unit>.form) become bytes of a generated source that registers
+# each under its form class (platform/classes/FormFiles.h). For a library the
+# generated object is handed to every program that links it, as an object
+# file of the program's own: a member of a static library that no code
+# references would be dropped, and its registration with it.
+function(vemlor_forms target folder)
+  file(GLOB forms CONFIGURE_DEPENDS ${folder}/*.form)
+  if(NOT forms)
+    return()
+  endif()
+  set(out ${CMAKE_CURRENT_BINARY_DIR}/${target}_forms.cpp)
+  add_custom_command(OUTPUT ${out}
+    COMMAND ${CMAKE_COMMAND} -DOUTPUT=${out} "-DFORMS=${forms}" -P ${PROJECT_SOURCE_DIR}/cmake/EmbedForms.cmake
+    DEPENDS ${forms} ${PROJECT_SOURCE_DIR}/cmake/EmbedForms.cmake
+    COMMENT "Compiling the form files of ${target}"
+    VERBATIM)
+  get_target_property(type ${target} TYPE)
+  if(type STREQUAL "EXECUTABLE")
+    target_sources(${target} PRIVATE ${out})
+  else()
+    add_library(${target}_forms OBJECT ${out})
+    target_link_libraries(${target}_forms PRIVATE vemlor_options platform_classes)
+    target_sources(${target} INTERFACE $<TARGET_OBJECTS:${target}_forms>)
+  endif()
+endfunction()
+
 function(vemlor_library target)
-  cmake_parse_arguments(ARG "" "" "DEPS;PRIVATE_DEPS" ${ARGN})
+  cmake_parse_arguments(ARG "" "" "DEPS;PRIVATE_DEPS;EXCLUDE" ${ARGN})
   file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  foreach(excluded ${ARG_EXCLUDE})
+    list(REMOVE_ITEM sources ${CMAKE_CURRENT_SOURCE_DIR}/${excluded})
+  endforeach()
   if(NOT sources)
     add_library(${target} INTERFACE)
     target_link_libraries(${target} INTERFACE vemlor_options ${ARG_DEPS})
@@ -43,6 +77,7 @@ function(vemlor_library target)
   if(ARG_PRIVATE_DEPS)
     target_link_libraries(${target} PRIVATE ${ARG_PRIVATE_DEPS})
   endif()
+  vemlor_forms(${target} ${CMAKE_CURRENT_SOURCE_DIR})
 endfunction()
 
 # A test binary uses tests/main.cpp when the folder has one; with OFFSCREEN it
@@ -69,6 +104,7 @@ function(vemlor_tests target)
   else()
     target_link_libraries(${test_target} PRIVATE GTest::gtest_main)
   endif()
+  vemlor_forms(${test_target} ${CMAKE_CURRENT_SOURCE_DIR}/tests)
   target_compile_definitions(${test_target} PRIVATE
     VEMLOR_TEST_DATA="${CMAKE_CURRENT_SOURCE_DIR}/tests/data"
     VEMLOR_TEST_OUTPUT="${CMAKE_BINARY_DIR}/test-output")

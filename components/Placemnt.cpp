@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "components/AppUtils.h"
+#include "platform/classes/ClassRegistry.h"
 #include "platform/rtl/Exceptions.h"
 #include "platform/rtl/IniFiles.h"
 #include "platform/rtl/SysUtils.h"
@@ -435,6 +436,7 @@ VEMLOR_PUBLISHED(TWinMinMaxInfo, TPersistent) {
     Prop("MinTrackHeight", &TWinMinMaxInfo::MinTrackHeight, &TWinMinMaxInfo::SetMinTrackHeight);
     Prop("MinTrackWidth", &TWinMinMaxInfo::MinTrackWidth, &TWinMinMaxInfo::SetMinTrackWidth);
 }
+VEMLOR_REGISTER_CLASS(TWinMinMaxInfo);
 
 VEMLOR_PUBLISHED(TFormPlacement, TComponent) {
     Prop("Active", &TFormPlacement::Active, &TFormPlacement::SetActive);
@@ -449,8 +451,10 @@ VEMLOR_PUBLISHED(TFormPlacement, TComponent) {
     EventProp("OnSavePlacement", &TFormPlacement::OnSavePlacement);
     EventProp("OnRestorePlacement", &TFormPlacement::OnRestorePlacement);
 }
+VEMLOR_REGISTER_CLASS(TFormPlacement);
 
 VEMLOR_PUBLISHED(TFormStorage, TFormPlacement) {
     Prop("StoredProps", &TFormStorage::StoredProps, &TFormStorage::SetStoredProps);
     Prop("StoredValues", &TFormStorage::StoredValues);
 }
+VEMLOR_REGISTER_CLASS(TFormStorage);

@@ -6,6 +6,7 @@
 #include "core/Msgdlg.h"
 #include "platform/gfx/ImageList.h"
 #include "platform/rtl/Exceptions.h"
+#include "platform/ui/Beep.h"
 #include "platform/ui/Controls.h"
 #include "platform/ui/DrawText.h"
 #include "platform/ui/Forms.h"
@@ -311,6 +312,8 @@ void DrawGridCellText(TCustomControl* Grid, Integer Col, Integer Row, const Ansi
 }
 
 TColor PaletteRelativeColor(TColor Color) { return (ColorToRGB(Color) & 0xFFFFFF) | PaletteRelativeFlag; }
+
+void SystemBeep() { MessageBeep(); }
 
 void ShowNotImplemented() {
     Screen->SetCursor(crDefault);

@@ -77,6 +77,9 @@ inline Integer HeightOfRect(const TRect& R) { return R.Bottom - R.Top; }
 constexpr TColor PaletteRelativeFlag = 0x02000000;
 TColor PaletteRelativeColor(TColor Color);
 
+// The default system beep.
+void SystemBeep();
+
 // Resets the screen cursor, tells the user "Function not yet implemented" and
 // aborts the command silently (raises EAbort).
 [[noreturn]] void ShowNotImplemented();

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "platform/classes/Filer.h"
 #include "platform/ui/Forms.h"
 
 namespace vmhook_detail {
@@ -273,8 +274,16 @@ void TVmWindowHook::Notification(TComponent* AComponent, TOperation Operation) {
     }
 }
 
+void TVmWindowHook::DefineProperties(TFiler* Filer) {
+    TComponent::DefineProperties(Filer);
+    Filer->DefineProperty(
+        "IsForm", [this](TReader& Reader) { SetIsForm(Reader.ReadBoolean()); },
+        [this](TWriter& Writer) { Writer.WriteBoolean(IsForm()); }, IsForm());
+}
+
 VEMLOR_PUBLISHED(TVmWindowHook, TComponent) {
     Prop("Active", &TVmWindowHook::Active, &TVmWindowHook::SetActive);
     EventProp("BeforeMessage", &TVmWindowHook::BeforeMessage);
     EventProp("AfterMessage", &TVmWindowHook::AfterMessage);
 }
+VEMLOR_REGISTER_CLASS(TVmWindowHook);

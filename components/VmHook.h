@@ -46,6 +46,8 @@ public:
 
     static const TClassInfo& StaticClassInfo();
     const TClassInfo& ClassInfo() const override { return StaticClassInfo(); }
+    // A form file keeps IsForm as data of the hook's own.
+    void DefineProperties(TFiler* Filer) override;
 
 protected:
     void Notification(TComponent* AComponent, TOperation Operation) override;

@@ -1,5 +1,7 @@
 #include "media/cmpBitmapEditor.h"
 
+#include "platform/classes/ClassRegistry.h"
+
 namespace {
 
 // The five cursor shapes, drawn once: 16 x 16, white is see-through.
@@ -127,3 +129,24 @@ void TBitmapEditor::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y
     FModel.MouseUp(Button == mbLeft ? ebLeft : Button == mbRight ? ebRight : ebMiddle, X, Y);
     TCustomControl::MouseUp(Button, Shift, X, Y);
 }
+
+VEMLOR_PUBLISHED(TBitmapEditor, TCustomControl) {
+    Prop("Picture", &TBitmapEditor::Picture, &TBitmapEditor::SetPicture);
+    Prop("TransparentColor", &TBitmapEditor::TransparentColor, &TBitmapEditor::SetTransparentColor)
+        .Idents(ColorIdents());
+    Prop("Magnification", &TBitmapEditor::Magnification, &TBitmapEditor::SetMagnification);
+    Prop("GridLines", &TBitmapEditor::GridLines, &TBitmapEditor::SetGridLines);
+    Prop("BorderStyle", &TBitmapEditor::BorderStyle, &TBitmapEditor::SetBorderStyle);
+    Prop("DoubleBuffered", &TBitmapEditor::DoubleBuffered, &TBitmapEditor::SetDoubleBuffered);
+    EnumProp("DrawingTool", &TBitmapEditor::DrawingTool, &TBitmapEditor::SetDrawingTool,
+             {"dtNone", "dtPencil", "dtLine", "dtFrameRect", "dtFillRect", "dtRect", "dtFloodFill", "dtFrameRoundRect",
+              "dtFillRoundRect", "dtRoundRect", "dtFrameEllipse", "dtFillEllipse", "dtEllipse", "dtMagnifier",
+              "dtBrush", "dtSelectRect", "dtSelectArea", "dtDropper", "dtText", "dtEraser"},
+             "TDrawingTool");
+    Prop("DrawPen", &TBitmapEditor::DrawPen, &TBitmapEditor::SetDrawPen);
+    Prop("DrawBrush", &TBitmapEditor::DrawBrush, &TBitmapEditor::SetDrawBrush);
+    EventProp("OnChange", &TBitmapEditor::OnChange);
+    EventProp("OnEndChange", &TBitmapEditor::OnEndChange);
+    EventProp("OnDrawToolChange", &TBitmapEditor::OnDrawToolChange);
+}
+VEMLOR_REGISTER_CLASS(TBitmapEditor);

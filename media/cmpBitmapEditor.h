@@ -52,6 +52,9 @@ public:
     TNotifyEvent OnEndChange;
     TNotifyEvent OnDrawToolChange;
 
+    static const TClassInfo& StaticClassInfo();
+    const TClassInfo& ClassInfo() const override { return StaticClassInfo(); }
+
 protected:
     void Paint() override;
     void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "platform/classes/ClassRegistry.h"
 #include "platform/classes/TypInfo.h"
 
 namespace {
@@ -147,6 +148,7 @@ VEMLOR_PUBLISHED(TMemData, TDataSet) {
     EventProp("OnNewRecord", &TMemData::OnNewRecord);
     EventProp("OnPostError", &TMemData::OnPostError);
 }
+VEMLOR_REGISTER_CLASS(TMemData);
 
 TMemData::TMemData(TComponent* owner) : TDataSet(owner) {
     FRecIdField = new TIntegerField(this);

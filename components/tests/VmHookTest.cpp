@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/classes/Filer.h"
 #include "platform/rtl/Exceptions.h"
 #include "platform/ui/Forms.h"
 #include "platform/ui/TestSupport.h"
@@ -266,6 +267,19 @@ TEST(TVmWindowHookPlacementTest, PlacementSizeLimitsAndAnotherHookLeaveInAnyOrde
     delete other;
     EXPECT_EQ(ask(), 120);
     EXPECT_TRUE(seen.empty());
+    form->Free();
+    PumpUntilIdle();
+}
+
+TEST_F(TVmWindowHookTest, AFormFileKeepsTheHookOnItsOwnerForm) {
+    auto* form = static_cast<TForm*>(
+        ReadComponent("object fHooked: TForm\n  object Hook1: TVmWindowHook\n    IsForm = True\n  end\nend", nullptr));
+    auto* hook = dynamic_cast<TVmWindowHook*>(form->FindComponent("Hook1"));
+    ASSERT_NE(hook, nullptr);
+    EXPECT_EQ(hook->WinControl(), form);
+    EXPECT_NE(WriteComponent(form).find("    IsForm = True\n"), AnsiString::npos);
+    hook->SetWinControl(nullptr);
+    EXPECT_EQ(WriteComponent(form).find("IsForm"), AnsiString::npos);
     form->Free();
     PumpUntilIdle();
 }

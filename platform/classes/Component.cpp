@@ -66,7 +66,8 @@ AnsiString TPersistent::GetNamePath() const {
 // --- TComponent -------------------------------------------------------------------
 
 VEMLOR_PUBLISHED(TComponent, TPersistent) {
-    Prop("Name", &TComponent::Name, &TComponent::SetName);
+    // A form file names a component in its object line.
+    Prop("Name", &TComponent::Name, &TComponent::SetName).Stored(false);
     Prop("Tag", &TComponent::Tag, &TComponent::SetTag);
 }
 

@@ -15,6 +15,9 @@
 #include "platform/rtl/System.h"
 
 class TClassInfo;
+class TFiler;
+class TReader;
+class TWriter;
 
 class TPersistent : public TObject {
 public:
@@ -35,6 +38,11 @@ public:
     // TypInfo.h). Every class that publishes properties overrides this.
     static const TClassInfo& StaticClassInfo();
     virtual const TClassInfo& ClassInfo() const { return StaticClassInfo(); }
+
+    // Data of the object's own in form files beside its published
+    // properties: an override calls Filer->DefineProperty or
+    // DefineBinaryProperty for each (see Filer.h).
+    virtual void DefineProperties(TFiler* Filer) { (void)Filer; }
 
 protected:
     virtual void AssignTo(TPersistent* dest);
@@ -106,6 +114,20 @@ public:
     // Sets or clears csDesigning on this component and everything it owns.
     void SetDesigning(bool value, bool setChildren = true);
 
+    // The component a form file nests this one in, when that is not simply
+    // its owner: a control's parent, a menu item's menu or parent item, an
+    // action's list. Form files write a component inside its parent
+    // component and, when reading, hand it the enclosing component.
+    virtual bool HasParent() const { return false; }
+    virtual TComponent* GetParentComponent() const { return nullptr; }
+    virtual void SetParentComponent(TComponent* Value) { (void)Value; }
+
+    // Reads or writes this component's properties and own data from or to
+    // a form file; an override may prepare or finish around the inherited
+    // call (see Filer.h).
+    virtual void ReadState(TReader* Reader);
+    virtual void WriteState(TWriter* Writer);
+
     const TClassInfo& ClassInfo() const override { return StaticClassInfo(); }
     static const TClassInfo& StaticClassInfo();
 
@@ -117,6 +139,8 @@ public:
     void Destroying();
 
 protected:
+    friend class TReader;
+    friend class TReaderImpl;
     // Called on the owner when a component is inserted into or removed from
     // it, and on every component that asked with FreeNotification when the
     // other one is freed. Overrides must call the inherited version, which

@@ -35,11 +35,13 @@ AnsiString TrimBlanks(const AnsiString& text) {
     return text.substr(first, last - first);
 }
 
-// Every class info ever built, owned here for the life of the program.
+// Every class info ever built, owned here for the life of the program, and
+// the classes registered for creation by name.
 struct TRegistry {
     std::mutex Lock;
     std::vector<std::unique_ptr<TClassInfo>> Infos;
     std::unordered_map<std::type_index, const TClassInfo*> ByType;
+    std::vector<const TClassInfo*> Registered;
 };
 
 TRegistry& Registry() {
@@ -203,11 +205,55 @@ std::uint64_t StringToSet(const TEnumType& type, const AnsiString& text) {
     return bits;
 }
 
+bool IdentToInt(const TIntegerIdents& Idents, const AnsiString& Name, Int64& Value) {
+    for (const auto& [value, name] : Idents.Names)
+        if (SameIdentifier(name, Name)) {
+            Value = value;
+            return true;
+        }
+    return Idents.Parse && Idents.Parse(Name, Value);
+}
+
+bool IntToIdent(const TIntegerIdents& Idents, Int64 Value, AnsiString& Name) {
+    for (const auto& [value, name] : Idents.Names)
+        if (value == Value) {
+            Name = name;
+            return true;
+        }
+    if (!Idents.Format) return false;
+    Name = Idents.Format(Value);
+    return !Name.empty();
+}
+
 // --- TClassInfo ----------------------------------------------------------------------
 
 TClassInfo::TClassInfo(AnsiString name, const std::type_info& type, const TClassInfo* parent)
     : FName(StripQualifier(std::move(name))), FType(type), FParent(parent) {
-    if (FParent) FProps = FParent->FProps;
+    if (FParent) {
+        FProps = FParent->FProps;
+        FFields = FParent->FFields;
+    }
+}
+
+const TMethodInfo* TClassInfo::FindMethod(const AnsiString& name) const {
+    for (const TClassInfo* info = this; info; info = info->FParent)
+        for (const auto& method : info->FOwnMethods)
+            if (SameIdentifier(method->Name, name)) return method.get();
+    return nullptr;
+}
+
+TComponent* TClassInfo::CreateInstance(TComponent* AOwner) const {
+    if (!FFactory) throw EPropertyError("Class " + FName + " cannot be created by name");
+    return FFactory(AOwner);
+}
+
+void TClassInfo::AddMethod(std::unique_ptr<TMethodInfo> method) {
+    FOwnMethods.push_back(std::move(method));
+}
+
+void TClassInfo::AddField(std::unique_ptr<TFieldInfo> field) {
+    FFields.push_back(field.get());
+    FOwnFields.push_back(std::move(field));
 }
 
 const TPropInfo* TClassInfo::FindProp(const AnsiString& name) const {
@@ -278,6 +324,24 @@ const TClassInfo& AdoptClassInfo(std::unique_ptr<TClassInfo> info) {
     registry.ByType.emplace(result->Type(), result);
     registry.Infos.push_back(std::move(info));
     return *result;
+}
+
+void AddRegisteredClass(const TClassInfo& info) {
+    TRegistry& registry = Registry();
+    std::lock_guard<std::mutex> lock(registry.Lock);
+    auto same = std::find_if(registry.Registered.begin(), registry.Registered.end(),
+                             [&](const TClassInfo* other) { return SameIdentifier(other->Name(), info.Name()); });
+    // Two classes of one name would make a form file ambiguous; the first
+    // registration keeps the name.
+    if (same == registry.Registered.end()) registry.Registered.push_back(&info);
+}
+
+const TClassInfo* FindRegisteredClass(const AnsiString& name) {
+    TRegistry& registry = Registry();
+    std::lock_guard<std::mutex> lock(registry.Lock);
+    for (const TClassInfo* info : registry.Registered)
+        if (SameIdentifier(info->Name(), name)) return info;
+    return nullptr;
 }
 
 const TClassInfo* FindBuiltType(std::type_index type) {

@@ -41,6 +41,16 @@
 // constructor (cheap after the first time).
 //
 // An overloaded getter or setter needs a static_cast to pick the overload.
+//
+// For form files (Filer.h) a property can say more after its registration:
+//   Prop("Width", ...).Stored(&TForm::IsSizeStored);   // written only while true
+//   Prop("Color", ...).Idents(ColorIdents());           // clBtnFace <-> value
+// A form class publishes its component fields and its event handlers, which
+// the form file binds by name:
+//   Field("Button1", &TfMain::Button1);
+//   Method("Button1Click", &TfMain::Button1Click);
+// Classes that a form file may create are registered in the class registry
+// (ClassRegistry.h).
 
 #include <any>
 #include <concepts>
@@ -96,6 +106,52 @@ struct TEnumType {
 // The identifiers False and True.
 const TEnumType& BooleanEnumType();
 
+// Names for some values of an integer type (clBtnFace for a colour,
+// crHandPoint for a cursor), used by form files in both directions. Parse and
+// Format, when set, take texts beyond the list (a shortcut's "Ctrl+Enter");
+// such texts are written quoted.
+struct TIntegerIdents {
+    AnsiString TypeName;                                  // "TColor"
+    std::vector<std::pair<Int64, AnsiString>> Names;     // value and identifier
+    std::function<bool(const AnsiString& Text, Int64& Value)> Parse;
+    std::function<AnsiString(Int64 Value)> Format;
+};
+// The value of a name of the list (ignoring case) or a text Parse takes.
+bool IdentToInt(const TIntegerIdents& Idents, const AnsiString& Name, Int64& Value);
+// The name of a value of the list, or Format's text; false when neither has one.
+bool IntToIdent(const TIntegerIdents& Idents, Int64 Value, AnsiString& Name);
+
+// A handler bound by name (a form file's "OnClick = Button1Click"): it calls
+// the method on its instance and keeps the name, so that a writer can put the
+// binding back into text. Event is the event's std::function type.
+template <class Event>
+struct TNamedHandler;
+template <class R, class... Args>
+struct TNamedHandler<std::function<R(Args...)>> {
+    AnsiString Name;
+    std::function<R(Args...)> Call;
+    R operator()(Args... args) const { return Call(std::forward<Args>(args)...); }
+};
+
+// A published method: an event handler a form file can bind by name. Bind
+// returns the handler as the std::function its signature gives, ready for the
+// event property's SetMethod (which refuses another signature).
+struct TMethodInfo {
+    AnsiString Name;
+    AnsiString Signature;   // for messages
+    std::function<std::any(TObject* Instance)> Bind;
+};
+
+// A published field: a form's pointer to one of its components, set by name
+// once the form file is read. Assign is false when the component is not of
+// the field's class.
+struct TFieldInfo {
+    AnsiString Name;
+    AnsiString ClassName;   // the field's component class
+    std::function<bool(TObject* Instance, TObject* Value)> Assign;
+    std::function<TObject*(const TObject* Instance)> Get;
+};
+
 // One published property. The registry hands out const pointers only; the
 // accessor functions are set for the property's kind (GetOrd/SetOrd for
 // integer, char, enumeration, set (member bits) and int64; GetFloat/SetFloat;
@@ -124,6 +180,21 @@ struct TPropInfo {
     std::function<std::any(const TObject*)> GetMethod;   // a copy of the std::function
     std::function<void(TObject*, const std::any&)> SetMethod;
     std::function<bool(const TObject*)> MethodAssigned;
+    // tkMethod: the name of a handler bound by name, "" for any other.
+    std::function<AnsiString(const TObject*)> GetMethodName;
+
+    // ckCollection: the items of the property's collection, reached through
+    // the object that has the property, so that form files can list them and
+    // build them anew (also for lists that are no TCollection).
+    std::function<int(const TObject*)> ItemCount;
+    std::function<TObject*(const TObject*, int Index)> GetItem;
+    std::function<TObject*(TObject*)> AddItem;
+    std::function<void(TObject*)> ClearItems;
+
+    // Form files: written only while Stored answers true (empty: always),
+    // and integer values named through Idents where it has a name.
+    std::function<bool(const TObject*)> Stored;
+    const TIntegerIdents* Idents = nullptr;
 
     bool IsWritable() const {
         return SetOrd || SetFloat || SetStr || SetObject || SetMethod;
@@ -152,8 +223,22 @@ public:
     bool InheritsFrom(const AnsiString& className) const;
     bool InheritsFrom(const TClassInfo& other) const;
 
+    // Published methods and fields (a form class's), inherited ones included.
+    // FindMethod looks in this class first, then in its ancestors.
+    const TMethodInfo* FindMethod(const AnsiString& name) const;
+    const std::vector<const TFieldInfo*>& Fields() const { return FFields; }
+
+    // A component class constructible with an owner can be created by name
+    // (form files do); nullptr for other classes.
+    using TFactory = TComponent* (*)(TComponent* AOwner);
+    TFactory Factory() const { return FFactory; }
+    TComponent* CreateInstance(TComponent* AOwner) const;
+
     // Used while the class is being built.
     void AddProp(std::unique_ptr<TPropInfo> prop);
+    void AddMethod(std::unique_ptr<TMethodInfo> method);
+    void AddField(std::unique_ptr<TFieldInfo> field);
+    void SetFactory(TFactory factory) { FFactory = factory; }
 
 private:
     AnsiString FName;
@@ -161,6 +246,10 @@ private:
     const TClassInfo* FParent;
     std::vector<std::unique_ptr<TPropInfo>> FOwnProps;
     std::vector<const TPropInfo*> FProps;
+    std::vector<std::unique_ptr<TMethodInfo>> FOwnMethods;
+    std::vector<std::unique_ptr<TFieldInfo>> FOwnFields;
+    std::vector<const TFieldInfo*> FFields;
+    TFactory FFactory = nullptr;
 };
 
 // --- Looking up classes -----------------------------------------------------
@@ -173,9 +262,22 @@ const TClassInfo* GetClassInfo(const TObject* obj);
 // A built class by name, ignoring case; nullptr when unknown.
 const TClassInfo* FindClassInfo(const AnsiString& className);
 
+namespace typinfo_detail {
+void AddRegisteredClass(const TClassInfo& info);
+const TClassInfo* FindRegisteredClass(const AnsiString& name);
+}
+
+// Builds the class's info and, for a class derived from TPersistent, enters
+// it in the class registry (ClassRegistry.h) so that form files find it by
+// name. Cheap after the first call for a class.
 template <class T>
 const TClassInfo& RegisterClass() {
-    return T::StaticClassInfo();
+    static const TClassInfo& info = [] () -> const TClassInfo& {
+        const TClassInfo& built = T::StaticClassInfo();
+        if constexpr (std::is_base_of_v<TPersistent, T>) typinfo_detail::AddRegisteredClass(built);
+        return built;
+    }();
+    return info;
 }
 
 // --- Looking up properties ---------------------------------------------------
@@ -294,6 +396,34 @@ const char* IntegerTypeName() {
 
 }  // namespace typinfo_detail
 
+// What a registration line can add to the property it registered.
+template <class T>
+class TPropOptions {
+public:
+    explicit TPropOptions(TPropInfo& prop) : FProp(prop) {}
+    // Written to form files only while the predicate answers true.
+    TPropOptions& Stored(bool (T::*predicate)() const) {
+        FProp.Stored = [predicate](const TObject* obj) {
+            const T* typed = dynamic_cast<const T*>(obj);
+            return !typed || (typed->*predicate)();
+        };
+        return *this;
+    }
+    TPropOptions& Stored(bool value) {
+        FProp.Stored = [value](const TObject*) { return value; };
+        return *this;
+    }
+    // An integer property whose values have names (a colour, a cursor).
+    TPropOptions& Idents(const TIntegerIdents& idents) {
+        FProp.Idents = &idents;
+        FProp.TypeName = idents.TypeName;
+        return *this;
+    }
+
+private:
+    TPropInfo& FProp;
+};
+
 template <class T>
 class TPropRegistrar {
 public:
@@ -303,7 +433,7 @@ protected:
     // Deduces the kind from the getter's type; setter may be omitted for a
     // read-only property.
     template <class Getter, class Setter>
-    void Prop(const char* name, Getter getter, Setter setter) {
+    TPropOptions<T> Prop(const char* name, Getter getter, Setter setter) {
         using V = ValueOf<Getter>;
         auto prop = NewProp(name);
         if constexpr (std::is_enum_v<V>) {
@@ -317,16 +447,89 @@ protected:
             prop->EnumType = &EnumTypeInfo(E{});
         }
         Fill<V>(*prop, getter, setter);
-        FInfo.AddProp(std::move(prop));
+        return Add(std::move(prop));
     }
     template <class Getter>
-    void Prop(const char* name, Getter getter) {
-        Prop(name, getter, nullptr);
+    TPropOptions<T> Prop(const char* name, Getter getter) {
+        return Prop(name, getter, nullptr);
+    }
+
+    // A list of items that is not a TCollection (status panels, list-view
+    // columns): the getter returns an object with Count(), Items(i), Add()
+    // and Clear(); its items are TObjects that publish their properties.
+    template <class Getter>
+    TPropOptions<T> CollectionProp(const char* name, Getter getter) {
+        using L = std::remove_pointer_t<ValueOf<Getter>>;
+        using Item = std::remove_pointer_t<decltype(std::declval<L&>().Add())>;
+        static_assert(std::is_base_of_v<TObject, Item>, "collection items must be TObjects");
+        auto prop = NewProp(name);
+        prop->Kind = tkClass;
+        prop->ClassKind = ckCollection;
+        prop->TypeName = typinfo_detail::ShortTypeName(typeid(L));
+        const TPropInfo* self = prop.get();
+        // The list is no TObject, so the property hands out no object; the
+        // item accessors reach the list through the object that holds it.
+        prop->GetObject = [](const TObject*) -> TObject* { return nullptr; };
+        prop->ItemCount = [self, getter](const TObject* obj) {
+            return static_cast<int>(std::invoke(getter, Cast(*self, obj))->Count());
+        };
+        prop->GetItem = [self, getter](const TObject* obj, int index) -> TObject* {
+            RegisterClass<Item>();
+            return std::invoke(getter, Cast(*self, obj))->Items(index);
+        };
+        prop->AddItem = [self, getter](TObject* obj) -> TObject* {
+            RegisterClass<Item>();
+            return std::invoke(getter, Cast(*self, obj))->Add();
+        };
+        prop->ClearItems = [self, getter](TObject* obj) { std::invoke(getter, Cast(*self, obj))->Clear(); };
+        return Add(std::move(prop));
+    }
+
+    // A published method of a form class, bound by name from form files.
+    template <class C, class R, class... Args>
+    void Method(const char* name, R (C::*method)(Args...)) {
+        static_assert(std::is_base_of_v<C, T>, "the method must be a member of the class");
+        auto entry = std::make_unique<TMethodInfo>();
+        entry->Name = name;
+        entry->Signature = typinfo_detail::ShortTypeName(typeid(R(Args...)));
+        AnsiString boundName = name;
+        entry->Bind = [method, boundName](TObject* instance) -> std::any {
+            T* self = dynamic_cast<T*>(instance);
+            if (!self) return std::any();
+            using Event = std::function<R(Args...)>;
+            TNamedHandler<Event> handler{boundName, [self, method](Args... args) -> R {
+                                             return (self->*method)(std::forward<Args>(args)...);
+                                         }};
+            return std::any(Event(std::move(handler)));
+        };
+        FInfo.AddMethod(std::move(entry));
+    }
+
+    // A published field of a form class: its pointer to a component.
+    template <class C, class F>
+    void Field(const char* name, F* C::*member) {
+        static_assert(std::is_base_of_v<C, T>, "the field must be a member of the class");
+        static_assert(std::is_base_of_v<TObject, F>, "a field points to a component");
+        auto entry = std::make_unique<TFieldInfo>();
+        entry->Name = name;
+        entry->ClassName = typinfo_detail::ShortTypeName(typeid(F));
+        entry->Assign = [member](TObject* instance, TObject* value) {
+            T* self = dynamic_cast<T*>(instance);
+            F* typed = dynamic_cast<F*>(value);
+            if (!self || (value && !typed)) return false;
+            self->*member = typed;
+            return true;
+        };
+        entry->Get = [member](const TObject* instance) -> TObject* {
+            const T* self = dynamic_cast<const T*>(instance);
+            return self ? self->*member : nullptr;
+        };
+        FInfo.AddField(std::move(entry));
     }
 
     // An enumeration (or bool) whose identifiers are given here.
     template <class Getter, class Setter>
-    void EnumProp(const char* name, Getter getter, Setter setter,
+    TPropOptions<T> EnumProp(const char* name, Getter getter, Setter setter,
                   std::initializer_list<const char*> identifiers, const char* typeName = "") {
         using V = ValueOf<Getter>;
         static_assert(std::is_enum_v<V> || std::is_same_v<V, bool>, "EnumProp needs an enumeration");
@@ -334,12 +537,12 @@ protected:
         prop->OwnedEnumType = MakeEnumType(typeName, identifiers, typeid(V));
         prop->EnumType = prop->OwnedEnumType.get();
         Fill<V>(*prop, getter, setter);
-        FInfo.AddProp(std::move(prop));
+        return Add(std::move(prop));
     }
 
     // A set whose members' identifiers are given here.
     template <class Getter, class Setter>
-    void SetProp(const char* name, Getter getter, Setter setter,
+    TPropOptions<T> SetProp(const char* name, Getter getter, Setter setter,
                  std::initializer_list<const char*> identifiers, const char* typeName = "") {
         using V = ValueOf<Getter>;
         static_assert(typinfo_detail::IsTSet<V>::value, "SetProp needs a TSet");
@@ -347,14 +550,15 @@ protected:
         prop->OwnedEnumType = MakeEnumType(typeName, identifiers, typeid(V));
         prop->EnumType = prop->OwnedEnumType.get();
         Fill<V>(*prop, getter, setter);
-        FInfo.AddProp(std::move(prop));
+        return Add(std::move(prop));
     }
 
     // A TDateTime (a double that is a date) property.
     template <class Getter, class Setter>
-    void DateTimeProp(const char* name, Getter getter, Setter setter) {
-        Prop(name, getter, setter);
+    TPropOptions<T> DateTimeProp(const char* name, Getter getter, Setter setter) {
+        TPropOptions<T> options = Prop(name, getter, setter);
         LastOwnProp().TypeName = "TDateTime";
+        return options;
     }
 
     // An event: a public std::function member.
@@ -371,6 +575,13 @@ protected:
         prop->MethodAssigned = [self, member](const TObject* obj) {
             return static_cast<bool>(Cast(*self, obj)->*member);
         };
+        prop->GetMethodName = [self, member](const TObject* obj) -> AnsiString {
+            if constexpr (requires { sizeof(TNamedHandler<Event>); }) {
+                const Event& handler = Cast(*self, obj)->*member;
+                if (auto* named = handler.template target<TNamedHandler<Event>>()) return named->Name;
+            }
+            return AnsiString();
+        };
         prop->SetMethod = [self, member](TObject* obj, const std::any& value) {
             T* target = Cast(*self, obj);
             if (!value.has_value())
@@ -386,6 +597,12 @@ private:
     using ValueOf = std::remove_cvref_t<std::invoke_result_t<Getter, T*>>;
 
     TPropInfo& LastOwnProp() { return *FLast; }
+
+    TPropOptions<T> Add(std::unique_ptr<TPropInfo> prop) {
+        TPropInfo& added = *prop;
+        FInfo.AddProp(std::move(prop));
+        return TPropOptions<T>(added);
+    }
 
     std::unique_ptr<TPropInfo> NewProp(const char* name) {
         auto prop = std::make_unique<TPropInfo>();
@@ -516,8 +733,10 @@ private:
             prop.TypeName = typinfo_detail::ShortTypeName(typeid(C));
             if constexpr (std::is_base_of_v<TStrings, C>)
                 prop.ClassKind = ckStrings;
-            else if constexpr (std::is_base_of_v<TCollection, C>)
+            else if constexpr (std::is_base_of_v<TCollection, C>) {
                 prop.ClassKind = ckCollection;
+                FillCollection<C>(prop, getter);
+            }
             else if constexpr (std::is_base_of_v<TComponent, C>)
                 prop.ClassKind = ckComponent;
             else if constexpr (std::is_base_of_v<TPersistent, C>)
@@ -538,6 +757,21 @@ private:
         }
     }
 
+    // A TCollection's items through its own interface (complete only where
+    // a class publishes one, so instantiated there).
+    template <class C, class Getter>
+    static void FillCollection(TPropInfo& prop, Getter getter) {
+        const TPropInfo* self = &prop;
+        prop.ItemCount = [self, getter](const TObject* obj) {
+            return static_cast<int>(std::invoke(getter, Cast(*self, obj))->Count());
+        };
+        prop.GetItem = [self, getter](const TObject* obj, int index) -> TObject* {
+            return std::invoke(getter, Cast(*self, obj))->Items(index);
+        };
+        prop.AddItem = [self, getter](TObject* obj) -> TObject* { return std::invoke(getter, Cast(*self, obj))->Add(); };
+        prop.ClearItems = [self, getter](TObject* obj) { std::invoke(getter, Cast(*self, obj))->Clear(); };
+    }
+
     TClassInfo& FInfo;
     TPropInfo* FLast = nullptr;
 };
@@ -551,6 +785,9 @@ public:
 
     static const TClassInfo& Build(const char* name, const TClassInfo* parent) {
         auto info = std::make_unique<TClassInfo>(name, typeid(T), parent);
+        if constexpr (std::is_base_of_v<TComponent, T> && !std::is_abstract_v<T> &&
+                      std::is_constructible_v<T, TComponent*>)
+            info->SetFactory([](TComponent* AOwner) -> TComponent* { return new T(AOwner); });
         TPublished registrar(*info);
         registrar.Register();
         return typinfo_detail::AdoptClassInfo(std::move(info));

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "platform/classes/ClassRegistry.h"
 #include "platform/classes/TypInfo.h"
 #include "platform/db/Fields.h"
 
@@ -16,6 +17,7 @@ VEMLOR_PUBLISHED(TDataSource, TComponent) {
     EventProp("OnStateChange", &TDataSource::OnStateChange);
     EventProp("OnUpdateData", &TDataSource::OnUpdateData);
 }
+VEMLOR_REGISTER_CLASS(TDataSource);
 
 TDataSource::TDataSource(TComponent* owner) : TComponent(owner) {}
 

@@ -6,6 +6,7 @@
 #include <string>
 #include <unordered_map>
 
+#include "platform/classes/Filer.h"
 #include "platform/gfx/Canvas.h"
 #include "platform/rtl/Exceptions.h"
 
@@ -675,3 +676,14 @@ void TBitmap::SaveToStream(TStream* Stream) {
     const std::vector<Byte> bytes = SaveToBytes();
     Stream->WriteBuffer(bytes.data(), LongInt(bytes.size()));
 }
+
+// A bitmap in a form file ("Glyph.Data = {...}") is its BMP file, as
+// SaveToStream writes it and LoadFromStream reads it.
+void TBitmap::DefineProperties(TFiler* Filer) {
+    Filer->DefineBinaryProperty(
+        "Data", [this](TStream& Stream) { LoadFromStream(&Stream); }, [this](TStream& Stream) { SaveToStream(&Stream); },
+        !Empty());
+}
+
+VEMLOR_PUBLISHED(TBitmap, TGraphic) {}
+VEMLOR_REGISTER_CLASS(TBitmap);

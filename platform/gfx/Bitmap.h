@@ -32,6 +32,11 @@ public:
     std::unique_ptr<TGraphic> NewInstance() const override;
     void Assign(TPersistent* Source) override;
     void Assign(const TBitmap& Source);
+    // Form files keep the pixels as binary "Data": the bitmap's BMP file.
+    void DefineProperties(TFiler* Filer) override;
+
+    static const TClassInfo& StaticClassInfo();
+    const TClassInfo& ClassInfo() const override { return StaticClassInfo(); }
 
     Integer Width() const override { return FWidth; }
     Integer Height() const override { return FHeight; }

@@ -62,6 +62,10 @@ constexpr TColor cl3DLight = SystemColor(22);
 constexpr TColor clInfoText = SystemColor(23);
 constexpr TColor clInfoBk = SystemColor(24);
 
+// The cl* names of TColor values, for form files (clBtnFace <-> value).
+struct TIntegerIdents;
+const TIntegerIdents& ColorIdents();
+
 constexpr TColor RGB(int r, int g, int b) {
     return static_cast<TColor>((r & 0xFF) | ((g & 0xFF) << 8) | ((b & 0xFF) << 16));
 }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "platform/classes/Filer.h"
 #include "platform/gfx/Bitmap.h"
 #include "platform/gfx/Jpeg.h"
 #include "platform/rtl/Exceptions.h"
@@ -160,6 +161,51 @@ void TPicture::LoadFromFile(const AnsiString& FileName) {
 void TPicture::SaveToFile(const AnsiString& FileName) {
     if (FGraphic) FGraphic->SaveToFile(FileName);
 }
+
+// Picture data in a form file ("Picture.Data = {...}"):
+//   OFFSET  SIZE  DESCRIPTION
+//   0       1     n, the length of the graphic's class name (0: no picture)
+//   1       n     the class name as registered with RegisterFileFormat
+//                 ("TBitmap", "TJPEGImage", "TGIFImage")
+//   1+n     ...   the graphic in its own stream format (its LoadFromStream)
+void TPicture::DefineProperties(TFiler* Filer) {
+    Filer->DefineBinaryProperty(
+        "Data", [this](TStream& Stream) { ReadData(Stream); }, [this](TStream& Stream) { WriteData(Stream); },
+        FGraphic && !FGraphic->Empty());
+}
+
+void TPicture::ReadData(TStream& Stream) {
+    Byte length = 0;
+    if (Stream.Read(&length, 1) != 1) throw EReadError("Picture data is empty");
+    if (length == 0) {
+        SetGraphic(nullptr);
+        return;
+    }
+    AnsiString className(length, '\0');
+    if (Stream.Read(className.data(), length) != length)
+        throw EReadError("Picture data ends inside its class name (" + std::to_string(length) + " bytes announced)");
+    const FormatEntry* format = nullptr;
+    for (auto it = Formats().rbegin(); it != Formats().rend() && !format; ++it)
+        if (SameText(it->ClassName, className)) format = &*it;
+    if (!format) throw EReadError("Picture data of an unknown graphic class " + className);
+    std::unique_ptr<TGraphic> graphic = format->Factory();
+    graphic->LoadFromStream(&Stream);
+    Attach(std::move(graphic));
+    Changed(this);
+}
+
+void TPicture::WriteData(TStream& Stream) {
+    AnsiString className = FGraphic ? FGraphic->ClassName() : AnsiString();
+    if (className.size() > 255) throw EWriteError("Graphic class name " + className + " is too long for picture data");
+    auto length = static_cast<Byte>(className.size());
+    Stream.WriteBuffer(&length, 1);
+    Stream.WriteBuffer(className.data(), length);
+    if (FGraphic) FGraphic->SaveToStream(&Stream);
+}
+
+VEMLOR_PUBLISHED(TGraphic, TPersistent) {}
+VEMLOR_PUBLISHED(TPicture, TPersistent) {}
+VEMLOR_REGISTER_CLASS(TPicture);
 
 void TPicture::Assign(TPersistent* Source) {
     if (Source == nullptr) {

@@ -51,6 +51,9 @@ public:
     bool Modified() const { return FModified; }
     void SetModified(bool Value);
 
+    static const TClassInfo& StaticClassInfo();
+    const TClassInfo& ClassInfo() const override { return StaticClassInfo(); }
+
     TNotifyEvent OnChange;
     TProgressEvent OnProgress;
 
@@ -92,6 +95,11 @@ public:
     void SaveToFile(const AnsiString& FileName);
 
     void Assign(TPersistent* Source) override;
+    // Form files keep the graphic as binary "Data" (see Graphic.cpp).
+    void DefineProperties(TFiler* Filer) override;
+
+    static const TClassInfo& StaticClassInfo();
+    const TClassInfo& ClassInfo() const override { return StaticClassInfo(); }
 
     // Extension without the dot. A later registration of an extension wins.
     static void RegisterFileFormat(const AnsiString& Extension, const AnsiString& Description,
@@ -107,5 +115,7 @@ public:
 private:
     void Changed(TObject* Sender);
     void Attach(std::unique_ptr<TGraphic> graphic);
+    void ReadData(TStream& Stream);
+    void WriteData(TStream& Stream);
     std::unique_ptr<TGraphic> FGraphic;
 };

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "platform/classes/ClassRegistry.h"
 #include "platform/rtl/SysUtils.h"
 
 void TPen::Changed() { FireEvent(OnChange, this); }
@@ -135,26 +136,31 @@ const TEnumType& EnumTypeInfo(TFontPitch) {
 }
 
 VEMLOR_PUBLISHED(TPen, TPersistent) {
-    Prop("Color", &TPen::Color, &TPen::SetColor);
+    Prop("Color", &TPen::Color, &TPen::SetColor).Idents(ColorIdents());
     Prop("Mode", &TPen::Mode, &TPen::SetMode);
     Prop("Style", &TPen::Style, &TPen::SetStyle);
     Prop("Width", &TPen::Width, &TPen::SetWidth);
 }
 
 VEMLOR_PUBLISHED(TBrush, TPersistent) {
-    Prop("Color", &TBrush::Color, &TBrush::SetColor);
+    Prop("Color", &TBrush::Color, &TBrush::SetColor).Idents(ColorIdents());
     Prop("Style", &TBrush::Style, &TBrush::SetStyle);
 }
 
 VEMLOR_PUBLISHED(TFont, TPersistent) {
     Prop("Charset", &TFont::Charset, &TFont::SetCharset);
-    Prop("Color", &TFont::Color, &TFont::SetColor);
-    Prop("Height", &TFont::Height, &TFont::SetHeight);
+    Prop("Color", &TFont::Color, &TFont::SetColor).Idents(ColorIdents());
+    // Form files keep the size in points; the height follows from it.
+    Prop("Height", &TFont::Height, &TFont::SetHeight).Stored(false);
     Prop("Name", &TFont::Name, &TFont::SetName);
     Prop("Pitch", &TFont::Pitch, &TFont::SetPitch);
     Prop("Size", &TFont::Size, &TFont::SetSize);
     Prop("Style", &TFont::Style, &TFont::SetStyle);
 }
+
+VEMLOR_REGISTER_CLASS(TPen);
+VEMLOR_REGISTER_CLASS(TBrush);
+VEMLOR_REGISTER_CLASS(TFont);
 
 AnsiString ScreenFontFamily(const AnsiString& name) {
     const AnsiString n = LowerCase(name);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <string>
 
+#include "platform/classes/ClassRegistry.h"
 #include "platform/gfx/Bitmap.h"
 #include "platform/gfx/Canvas.h"
 #include "platform/rtl/Exceptions.h"
@@ -271,11 +272,12 @@ const TEnumType& EnumTypeInfo(TDrawingStyle) {
 
 // Published in the order stored windows list them.
 VEMLOR_PUBLISHED(TImageList, TComponent) {
-    Prop("BlendColor", &TImageList::BlendColor, &TImageList::SetBlendColor);
-    Prop("BkColor", &TImageList::BkColor, &TImageList::SetBkColor);
+    Prop("BlendColor", &TImageList::BlendColor, &TImageList::SetBlendColor).Idents(ColorIdents());
+    Prop("BkColor", &TImageList::BkColor, &TImageList::SetBkColor).Idents(ColorIdents());
     Prop("DrawingStyle", &TImageList::DrawingStyle, &TImageList::SetDrawingStyle);
     Prop("Height", &TImageList::Height, &TImageList::SetHeight);
     Prop("Masked", &TImageList::Masked, &TImageList::SetMasked);
     Prop("Width", &TImageList::Width, &TImageList::SetWidth);
     EventProp("OnChange", &TImageList::OnChange);
 }
+VEMLOR_REGISTER_CLASS(TImageList);

@@ -133,6 +133,11 @@ std::size_t DecodeUtf8(std::string_view s, std::size_t i, char32_t& code) {
 
 char32_t AnsiCharToUnicode(char Ch) { return AnsiCode(static_cast<unsigned char>(Ch)); }
 
+bool UnicodeCharToAnsi(char32_t Code, char& Ch) {
+    Ch = UnicodeToAnsi(Code);
+    return Ch != kMissing || Code == static_cast<char32_t>(kMissing);
+}
+
 std::string AnsiToUtf8(std::string_view Ansi) {
     std::string out;
     out.reserve(Ansi.size() + Ansi.size() / 2);

@@ -26,3 +26,5 @@ AnsiString Iso88592ToAnsi(std::string_view Iso);
 
 // The Unicode code point of a Windows-1250 byte.
 char32_t AnsiCharToUnicode(char Ch);
+// The Windows-1250 byte of a code point; false (Ch = '?') when it has none.
+bool UnicodeCharToAnsi(char32_t Code, char& Ch);

@@ -3,11 +3,13 @@
 #include <algorithm>
 #include <map>
 
+#include "platform/classes/ClassRegistry.h"
 #include "platform/rtl/Exceptions.h"
 #include "platform/rtl/SysUtils.h"
 #include "platform/ui/Bars.h"
 #include "platform/ui/Buttons.h"
 #include "platform/ui/Forms.h"
+#include "platform/ui/Menus.h"
 
 namespace {
 
@@ -309,13 +311,23 @@ VEMLOR_PUBLISHED(TCustomAction, TBasicAction) {
     Prop("HelpContext", &TCustomAction::HelpContext, &TCustomAction::SetHelpContext);
     Prop("Hint", &TCustomAction::Hint, &TCustomAction::SetHint);
     Prop("ImageIndex", &TCustomAction::ImageIndex, &TCustomAction::SetImageIndex);
-    Prop("ShortCut", &TCustomAction::ShortCut, &TCustomAction::SetShortCut);
+    Prop("ShortCut", &TCustomAction::ShortCut, &TCustomAction::SetShortCut).Idents(ShortCutIdents());
     Prop("Visible", &TCustomAction::Visible, &TCustomAction::SetVisible);
 }
 
 VEMLOR_PUBLISHED(TAction, TCustomAction) {}
+VEMLOR_REGISTER_CLASS(TAction);
+
+TComponent* TCustomAction::GetParentComponent() const {
+    return FActionList;
+}
+
+void TCustomAction::SetParentComponent(TComponent* Value) {
+    if (auto* list = dynamic_cast<TActionList*>(Value)) SetActionList(list);
+}
 
 VEMLOR_PUBLISHED(TActionList, TComponent) {
     EventProp("OnExecute", &TActionList::OnExecute);
     EventProp("OnUpdate", &TActionList::OnUpdate);
 }
+VEMLOR_REGISTER_CLASS(TActionList);

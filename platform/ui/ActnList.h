@@ -57,6 +57,11 @@ public:
 
     TActionList* ActionList() const { return FActionList; }
     void SetActionList(TActionList* Value);
+
+    // In a form file an action stands inside its list.
+    bool HasParent() const override { return true; }
+    TComponent* GetParentComponent() const override;
+    void SetParentComponent(TComponent* Value) override;
     Integer Index() const;
 
     const AnsiString& Caption() const { return FCaption; }

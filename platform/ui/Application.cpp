@@ -21,10 +21,13 @@
 #include <exception>
 #include <mutex>
 
+#include "platform/classes/Filer.h"
 #include "platform/gfx/Bitmap.h"
 #include "platform/os/Thread.h"
 #include "platform/rtl/CodePage.h"
 #include "platform/rtl/FileUtils.h"
+#include "platform/rtl/ScopeGuard.h"
+#include "platform/rtl/SysUtils.h"
 #include "platform/ui/Forms.h"
 #include "platform/ui/StdCtrls.h"
 #include "platform/ui/UiBridge.h"
@@ -269,7 +272,8 @@ void TApplication::ShowException(const Exception& E) {
     std::fprintf(stderr, "%s\n", AnsiToUtf8(text).c_str());
     // A small modal window of our own, so that the test answerer can close it.
     TForm* box = new TForm(nullptr);
-    try {
+    auto freeBox = ScopeExit([box] { box->Free(); });
+    {
         box->SetCaption(FTitle);
         box->SetBorderStyle(bsDialog);
         box->SetPosition(poScreenCenter);
@@ -291,11 +295,7 @@ void TApplication::ShowException(const Exception& E) {
         box->SetClientHeight(label->Height() + 72);
         ok->SetBounds((width - 75) / 2, label->Height() + 32, 75, 25);
         box->ShowModal();
-    } catch (...) {
-        box->Free();
-        throw;
     }
-    box->Free();
 }
 
 bool TApplication::IsMainThread() const { return QThread::currentThreadId() == FImpl->MainThread; }
@@ -336,9 +336,20 @@ void ui_detail::ResetApplicationState() {
 // ---------------------------------------------------------------------------
 // TScreen
 
-TScreen::TScreen(TComponent* AOwner) : TComponent(AOwner) {}
+// References across forms in form files ("DM.AdresaDS") name a form or
+// data module that exists, as the screen lists them.
+TScreen::TScreen(TComponent* AOwner) : TComponent(AOwner) {
+    SetFindGlobalComponent([this](const AnsiString& Name) -> TComponent* {
+        for (TForm* form : FForms)
+            if (SameText(form->Name(), Name)) return form;
+        for (TDataModule* module : FDataModules)
+            if (SameText(module->Name(), Name)) return module;
+        return nullptr;
+    });
+}
 
 TScreen::~TScreen() {
+    SetFindGlobalComponent(nullptr);
     if (FCursor != crDefault)
         while (QApplication::overrideCursor()) QApplication::restoreOverrideCursor();
 }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "platform/classes/ClassRegistry.h"
 #include "platform/rtl/Exceptions.h"
 #include "platform/rtl/SysUtils.h"
 #include "platform/ui/DrawText.h"
@@ -518,14 +519,26 @@ const TEnumType& EnumTypeInfo(TToolButtonStyle) {
     return t;
 }
 
+VEMLOR_PUBLISHED(TStatusPanel, TObject) {
+    Prop("Alignment", &TStatusPanel::Alignment, &TStatusPanel::SetAlignment);
+    Prop("Bevel", &TStatusPanel::Bevel, &TStatusPanel::SetBevel);
+    Prop("Style", &TStatusPanel::Style, &TStatusPanel::SetStyle);
+    Prop("Text", &TStatusPanel::Text, &TStatusPanel::SetText);
+    Prop("Width", &TStatusPanel::Width, &TStatusPanel::SetWidth);
+}
+
 VEMLOR_PUBLISHED(TStatusBar, TCustomControl) {
+    CollectionProp("Panels", &TStatusBar::Panels);
     Prop("SimplePanel", &TStatusBar::SimplePanel, &TStatusBar::SetSimplePanel);
     Prop("SimpleText", &TStatusBar::SimpleText, &TStatusBar::SetSimpleText);
     Prop("SizeGrip", &TStatusBar::SizeGrip, &TStatusBar::SetSizeGrip);
     EventProp("OnDrawPanel", &TStatusBar::OnDrawPanel);
 }
+VEMLOR_REGISTER_CLASS(TStatusBar);
 
 VEMLOR_PUBLISHED(TToolButton, TGraphicControl) {
+    // The style first: a form file sets Down on a check button.
+    Prop("Style", &TToolButton::Style, &TToolButton::SetStyle);
     Prop("AllowAllUp", &TToolButton::AllowAllUp, &TToolButton::SetAllowAllUp);
     Prop("Caption", &TToolButton::Caption, &TToolButton::SetCaption);
     Prop("Down", &TToolButton::Down, &TToolButton::SetDown);
@@ -533,8 +546,8 @@ VEMLOR_PUBLISHED(TToolButton, TGraphicControl) {
     Prop("Grouped", &TToolButton::Grouped, &TToolButton::SetGrouped);
     Prop("ImageIndex", &TToolButton::ImageIndex, &TToolButton::SetImageIndex);
     Prop("MenuItem", &TToolButton::MenuItem, &TToolButton::SetMenuItem);
-    Prop("Style", &TToolButton::Style, &TToolButton::SetStyle);
 }
+VEMLOR_REGISTER_CLASS(TToolButton);
 
 VEMLOR_PUBLISHED(TToolBar, TCustomControl) {
     Prop("ButtonHeight", &TToolBar::ButtonHeight, &TToolBar::SetButtonHeight);
@@ -544,3 +557,4 @@ VEMLOR_PUBLISHED(TToolBar, TCustomControl) {
     Prop("Indent", &TToolBar::Indent, &TToolBar::SetIndent);
     Prop("ShowCaptions", &TToolBar::ShowCaptions, &TToolBar::SetShowCaptions);
 }
+VEMLOR_REGISTER_CLASS(TToolBar);

@@ -19,9 +19,11 @@ const TEnumType& EnumTypeInfo(TStatusPanelStyle);
 enum TStatusPanelBevel { pbNone, pbLowered, pbRaised };
 const TEnumType& EnumTypeInfo(TStatusPanelBevel);
 
-class TStatusPanel {
+class TStatusPanel : public TObject {
 public:
     explicit TStatusPanel(TStatusBar* Owner) : FOwner(Owner) {}
+
+    static const TClassInfo& StaticClassInfo();
 
     const AnsiString& Text() const { return FText; }
     void SetText(const AnsiString& Value);

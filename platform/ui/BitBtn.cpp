@@ -5,6 +5,7 @@
 #include <QPixmap>
 #include <QPushButton>
 
+#include "platform/classes/ClassRegistry.h"
 #include "platform/gfx/Bitmap.h"
 #include "platform/ui/Forms.h"
 #include "platform/ui/UiBridge.h"
@@ -95,3 +96,4 @@ VEMLOR_PUBLISHED(TBitBtn, TButton) {
     Prop("Glyph", &TBitBtn::Glyph, &TBitBtn::SetGlyph);
     Prop("NumGlyphs", &TBitBtn::NumGlyphs, &TBitBtn::SetNumGlyphs);
 }
+VEMLOR_REGISTER_CLASS(TBitBtn);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "platform/classes/ClassRegistry.h"
 #include "platform/ui/DrawText.h"
 #include "platform/ui/ExtCtrls.h"
 #include "platform/ui/UiBridge.h"
@@ -251,3 +252,4 @@ VEMLOR_PUBLISHED(TSpeedButton, TGraphicControl) {
     Prop("NumGlyphs", &TSpeedButton::NumGlyphs, &TSpeedButton::SetNumGlyphs);
     Prop("Spacing", &TSpeedButton::Spacing, &TSpeedButton::SetSpacing);
 }
+VEMLOR_REGISTER_CLASS(TSpeedButton);

@@ -14,6 +14,7 @@
 
 #include <climits>
 
+#include "platform/classes/ClassRegistry.h"
 #include "platform/gfx/Bitmap.h"
 #include "platform/rtl/Exceptions.h"
 #include "platform/rtl/SysUtils.h"
@@ -952,12 +953,14 @@ VEMLOR_PUBLISHED(TCheckBox, TWinControl) {
     Prop("Checked", &TCheckBox::Checked, &TCheckBox::SetChecked);
     Prop("State", &TCheckBox::State, &TCheckBox::SetState);
 }
+VEMLOR_REGISTER_CLASS(TCheckBox);
 
 VEMLOR_PUBLISHED(TRadioButton, TWinControl) {
     Prop("Caption", &TRadioButton::Caption, &TRadioButton::SetCaption);
     Prop("Alignment", &TRadioButton::Alignment, &TRadioButton::SetAlignment);
     Prop("Checked", &TRadioButton::Checked, &TRadioButton::SetChecked);
 }
+VEMLOR_REGISTER_CLASS(TRadioButton);
 
 VEMLOR_PUBLISHED(TComboBox, TWinControl) {
     Prop("Style", &TComboBox::Style, &TComboBox::SetStyle);
@@ -970,6 +973,7 @@ VEMLOR_PUBLISHED(TComboBox, TWinControl) {
     EventProp("OnChange", &TComboBox::OnChange);
     EventProp("OnDropDown", &TComboBox::OnDropDown);
 }
+VEMLOR_REGISTER_CLASS(TComboBox);
 
 VEMLOR_PUBLISHED(TListBox, TWinControl) {
     Prop("Items", &TListBox::Items, &TListBox::SetItems);
@@ -978,3 +982,4 @@ VEMLOR_PUBLISHED(TListBox, TWinControl) {
     Prop("ExtendedSelect", &TListBox::ExtendedSelect, &TListBox::SetExtendedSelect);
     Prop("Sorted", &TListBox::Sorted, &TListBox::SetSorted);
 }
+VEMLOR_REGISTER_CLASS(TListBox);

@@ -11,6 +11,7 @@
 
 #include <algorithm>
 
+#include "platform/classes/ClassRegistry.h"
 #include "platform/ui/ControlKit.h"
 #include "platform/ui/DrawText.h"
 #include "platform/ui/ExtCtrls.h"
@@ -572,11 +573,13 @@ const TEnumType& EnumTypeInfo(TBevelStyle) {
 }
 
 VEMLOR_PUBLISHED(TGroupBox, TWinControl) { Prop("Caption", &TGroupBox::Caption, &TGroupBox::SetCaption); }
+VEMLOR_REGISTER_CLASS(TGroupBox);
 
 VEMLOR_PUBLISHED(TScrollBox, TWinControl) {
     Prop("AutoScroll", &TScrollBox::AutoScroll, &TScrollBox::SetAutoScroll);
     Prop("BorderStyle", &TScrollBox::BorderStyle, &TScrollBox::SetBorderStyle);
 }
+VEMLOR_REGISTER_CLASS(TScrollBox);
 
 VEMLOR_PUBLISHED(TSplitter, TGraphicControl) {
     Prop("Beveled", &TSplitter::Beveled, &TSplitter::SetBeveled);
@@ -585,14 +588,17 @@ VEMLOR_PUBLISHED(TSplitter, TGraphicControl) {
     EventProp("OnCanResize", &TSplitter::OnCanResize);
     EventProp("OnMoved", &TSplitter::OnMoved);
 }
+VEMLOR_REGISTER_CLASS(TSplitter);
 
 VEMLOR_PUBLISHED(TShape, TGraphicControl) {
     Prop("Brush", &TShape::Brush, &TShape::SetBrush);
     Prop("Pen", &TShape::Pen, &TShape::SetPen);
     Prop("Shape", &TShape::Shape, &TShape::SetShape);
 }
+VEMLOR_REGISTER_CLASS(TShape);
 
 VEMLOR_PUBLISHED(TBevel, TGraphicControl) {
     Prop("Shape", &TBevel::Shape, &TBevel::SetShape);
     Prop("Style", &TBevel::Style, &TBevel::SetStyle);
 }
+VEMLOR_REGISTER_CLASS(TBevel);

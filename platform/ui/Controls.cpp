@@ -18,6 +18,7 @@
 
 #include "platform/gfx/Bitmap.h"
 #include "platform/rtl/Exceptions.h"
+#include "platform/rtl/ScopeGuard.h"
 #include "platform/ui/Forms.h"
 #include "platform/ui/ActnList.h"
 #include "platform/ui/Menus.h"
@@ -258,13 +259,8 @@ private:
         QObject* w = TControlAccess::Impl(owner).Widget;
         if (!w) return;
         ++gDelivering;
-        try {
-            w->event(e);
-        } catch (...) {
-            --gDelivering;
-            throw;
-        }
-        --gDelivering;
+        auto delivered = ScopeExit([] { --gDelivering; });
+        w->event(e);
     }
 
     TControl* FOwner;
@@ -496,13 +492,8 @@ void TControl::SetParentFont(bool Value) {
 void TControl::ParentFontChanged() {
     if (!FParentFont || !FParent) return;
     FApplyingParentFont = true;
-    try {
-        FFont->Assign(FParent->Font());
-    } catch (...) {
-        FApplyingParentFont = false;
-        throw;
-    }
-    FApplyingParentFont = false;
+    auto applied = ScopeExit([this] { FApplyingParentFont = false; });
+    FFont->Assign(FParent->Font());
 }
 
 void TControl::FontChanged() { Invalidate(); }
@@ -839,6 +830,28 @@ const TEnumType& EnumTypeInfo(TAnchorKind) {
     static const TEnumType t{"TAnchorKind", {"akLeft", "akTop", "akRight", "akBottom"}};
     return t;
 }
+const TIntegerIdents& CursorIdents() {
+    static const TIntegerIdents idents{
+        "TCursor",
+        {{crDefault, "crDefault"}, {crNone, "crNone"}, {crArrow, "crArrow"}, {crCross, "crCross"},
+         {crIBeam, "crIBeam"}, {crSizeNESW, "crSizeNESW"}, {crSizeNS, "crSizeNS"}, {crSizeNWSE, "crSizeNWSE"},
+         {crSizeWE, "crSizeWE"}, {crUpArrow, "crUpArrow"}, {crHourGlass, "crHourGlass"}, {crDrag, "crDrag"},
+         {crNoDrop, "crNoDrop"}, {crHSplit, "crHSplit"}, {crVSplit, "crVSplit"}, {crMultiDrag, "crMultiDrag"},
+         {crSQLWait, "crSQLWait"}, {crNo, "crNo"}, {crAppStart, "crAppStart"}, {crHelp, "crHelp"},
+         {crHandPoint, "crHandPoint"}, {crSizeAll, "crSizeAll"}},
+        {},
+        {}};
+    return idents;
+}
+
+TComponent* TControl::GetParentComponent() const {
+    return FParent;
+}
+
+void TControl::SetParentComponent(TComponent* Value) {
+    if (auto* parent = dynamic_cast<TWinControl*>(Value)) SetParent(parent);
+}
+
 VEMLOR_PUBLISHED(TControl, TComponent) {
     Prop("Left", &TControl::Left, &TControl::SetLeft);
     Prop("Top", &TControl::Top, &TControl::SetTop);
@@ -848,13 +861,15 @@ VEMLOR_PUBLISHED(TControl, TComponent) {
     Prop("Anchors", &TControl::Anchors, &TControl::SetAnchors);
     Prop("Visible", &TControl::Visible, &TControl::SetVisible);
     Prop("Enabled", &TControl::Enabled, &TControl::SetEnabled);
-    Prop("Font", &TControl::Font, &TControl::SetFont);
+    Prop("Font", &TControl::Font, &TControl::SetFont).Stored(&TControl::IsFontStored);
     Prop("ParentFont", &TControl::ParentFont, &TControl::SetParentFont);
-    Prop("Color", &TControl::Color, &TControl::SetColor);
+    Prop("Color", &TControl::Color, &TControl::SetColor).Idents(ColorIdents()).Stored(&TControl::IsColorStored);
     Prop("ParentColor", &TControl::ParentColor, &TControl::SetParentColor);
     Prop("Hint", &TControl::Hint, &TControl::SetHint);
     Prop("ShowHint", &TControl::ShowHint, &TControl::SetShowHint);
-    Prop("Cursor", &TControl::Cursor, &TControl::SetCursor);
+    Prop("Cursor", &TControl::Cursor, &TControl::SetCursor).Idents(CursorIdents());
+    Prop("PopupMenu", &TControl::PopupMenu, &TControl::SetPopupMenu);
+    Prop("Action", &TControl::Action, &TControl::SetAction);
     EventProp("OnClick", &TControl::OnClick);
     EventProp("OnDblClick", &TControl::OnDblClick);
     EventProp("OnMouseDown", &TControl::OnMouseDown);

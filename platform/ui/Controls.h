@@ -64,6 +64,8 @@ constexpr TCursor crAppStart = -19;
 constexpr TCursor crHelp = -20;
 constexpr TCursor crHandPoint = -21;
 constexpr TCursor crSizeAll = -22;
+// The cr* names of TCursor values, for form files.
+const TIntegerIdents& CursorIdents();
 
 using TModalResult = Integer;
 constexpr TModalResult mrNone = 0;
@@ -292,6 +294,16 @@ public:
     // The linked action (see LinkAction in ActnList.h); nullptr unlinks.
     TBasicAction* Action() const;
     void SetAction(TBasicAction* Value);
+
+    // A form file writes the font and colour only of a control that does
+    // not take them from its parent.
+    bool IsFontStored() const { return !FParentFont; }
+    bool IsColorStored() const { return !FParentColor; }
+
+    // In a form file a control stands inside its parent.
+    bool HasParent() const override { return true; }
+    TComponent* GetParentComponent() const override;
+    void SetParentComponent(TComponent* Value) override;
 
     void Invalidate();
     void Repaint();

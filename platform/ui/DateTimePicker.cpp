@@ -5,6 +5,7 @@
 
 #include <cmath>
 
+#include "platform/classes/ClassRegistry.h"
 #include "platform/rtl/DateUtils.h"
 #include "platform/ui/ControlKit.h"
 
@@ -142,9 +143,11 @@ VEMLOR_PUBLISHED(TDateTimePicker, TWinControl) {
     Prop("DateFormat", &TDateTimePicker::DateFormat, &TDateTimePicker::SetDateFormat);
     Prop("Kind", &TDateTimePicker::Kind, &TDateTimePicker::SetKind);
     DateTimeProp("DateTime", &TDateTimePicker::DateTime, &TDateTimePicker::SetDateTime);
-    DateTimeProp("Date", &TDateTimePicker::Date, &TDateTimePicker::SetDate);
-    DateTimeProp("Time", &TDateTimePicker::Time, &TDateTimePicker::SetTime);
+    // DateTime holds both in a form file.
+    DateTimeProp("Date", &TDateTimePicker::Date, &TDateTimePicker::SetDate).Stored(false);
+    DateTimeProp("Time", &TDateTimePicker::Time, &TDateTimePicker::SetTime).Stored(false);
     DateTimeProp("MinDate", &TDateTimePicker::MinDate, &TDateTimePicker::SetMinDate);
     DateTimeProp("MaxDate", &TDateTimePicker::MaxDate, &TDateTimePicker::SetMaxDate);
     EventProp("OnChange", &TDateTimePicker::OnChange);
 }
+VEMLOR_REGISTER_CLASS(TDateTimePicker);

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 
+#include "platform/classes/ClassRegistry.h"
 #include "platform/rtl/FileUtils.h"
 #include "platform/rtl/SysUtils.h"
 #include "platform/ui/ChoiceCtrls.h"
@@ -544,15 +545,19 @@ VEMLOR_PUBLISHED(TOpenDialog, TCommonDialog) {
     Prop("Options", &TOpenDialog::Options, &TOpenDialog::SetOptions);
     Prop("Title", &TOpenDialog::Title, &TOpenDialog::SetTitle);
 }
+VEMLOR_REGISTER_CLASS(TOpenDialog);
 
 VEMLOR_PUBLISHED(TSaveDialog, TOpenDialog) {}
+VEMLOR_REGISTER_CLASS(TSaveDialog);
 
 VEMLOR_PUBLISHED(TColorDialog, TCommonDialog) {
-    Prop("Color", &TColorDialog::Color, &TColorDialog::SetColor);
+    Prop("Color", &TColorDialog::Color, &TColorDialog::SetColor).Idents(ColorIdents());
 }
+VEMLOR_REGISTER_CLASS(TColorDialog);
 
 VEMLOR_PUBLISHED(TFontDialog, TCommonDialog) {
     Prop("Font", &TFontDialog::Font, &TFontDialog::SetFont);
     Prop("MaxFontSize", &TFontDialog::MaxFontSize, &TFontDialog::SetMaxFontSize);
     Prop("MinFontSize", &TFontDialog::MinFontSize, &TFontDialog::SetMinFontSize);
 }
+VEMLOR_REGISTER_CLASS(TFontDialog);

@@ -4,8 +4,10 @@
 
 #include <algorithm>
 
+#include "platform/classes/ClassRegistry.h"
 #include "platform/gfx/Bitmap.h"
 #include "platform/gfx/Graphic.h"
+#include "platform/rtl/ScopeGuard.h"
 #include "platform/ui/DrawText.h"
 #include "platform/ui/UiBridge.h"
 
@@ -209,13 +211,8 @@ void TImage::Paint() {
         r = Bounds(0, 0, graphic->Width(), graphic->Height());
     }
     FDrawing = true;
-    try {
-        canvas->StretchDraw(r, graphic);
-    } catch (...) {
-        FDrawing = false;
-        throw;
-    }
-    FDrawing = false;
+    auto drawn = ScopeExit([this] { FDrawing = false; });
+    canvas->StretchDraw(r, graphic);
 }
 
 // ---------------------------------------------------------------------------
@@ -316,6 +313,7 @@ VEMLOR_PUBLISHED(TPanel, TCustomControl) {
     Prop("BorderWidth", &TPanel::BorderWidth, &TPanel::SetBorderWidth);
     Prop("BorderStyle", &TPanel::BorderStyle, &TPanel::SetBorderStyle);
 }
+VEMLOR_REGISTER_CLASS(TPanel);
 
 VEMLOR_PUBLISHED(TImage, TGraphicControl) {
     Prop("Picture", &TImage::Picture, &TImage::SetPicture);
@@ -324,9 +322,11 @@ VEMLOR_PUBLISHED(TImage, TGraphicControl) {
     Prop("Center", &TImage::Center, &TImage::SetCenter);
     Prop("Transparent", &TImage::Transparent, &TImage::SetTransparent);
 }
+VEMLOR_REGISTER_CLASS(TImage);
 
 VEMLOR_PUBLISHED(TTimer, TComponent) {
     Prop("Enabled", &TTimer::Enabled, &TTimer::SetEnabled);
     Prop("Interval", &TTimer::Interval, &TTimer::SetInterval);
     EventProp("OnTimer", &TTimer::OnTimer);
 }
+VEMLOR_REGISTER_CLASS(TTimer);

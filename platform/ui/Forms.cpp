@@ -9,8 +9,11 @@
 
 #include <algorithm>
 
+#include "platform/classes/ClassRegistry.h"
+#include "platform/classes/FormFiles.h"
 #include "platform/gfx/Bitmap.h"
 #include "platform/gfx/Icon.h"
+#include "platform/rtl/ScopeGuard.h"
 #include "platform/rtl/SysUtils.h"
 #include "platform/ui/StdCtrls.h"
 #include "platform/ui/UiBridge.h"
@@ -97,7 +100,13 @@ void TForm::ReleaseOwnedModules() {
 void TForm::AfterConstruction() {
     if (FCreated) return;
     FCreated = true;
+    if (!FFormFileRead) InitInheritedComponent(this);
     FireEvent(OnCreate, this);
+}
+
+void TForm::Loaded() {
+    TWinControl::Loaded();
+    FFormFileRead = true;
 }
 
 void TForm::BeforeDestruction() {
@@ -310,11 +319,11 @@ void TForm::SetVisible(bool Value) {
         // Visible first, then OnShow, then the window appears.
         TControl::SetVisible(true);
         FFormState.Include(fsShowing);
-        try {
+        {
+            auto notShowing = ScopeFail([&] {
+                if (!alive.expired()) FFormState.Exclude(fsShowing);
+            });
             DoShow();
-        } catch (...) {
-            if (!alive.expired()) FFormState.Exclude(fsShowing);
-            throw;
         }
         if (alive.expired()) return;
         FFormState.Exclude(fsShowing);
@@ -380,7 +389,11 @@ TModalResult TForm::ShowModal() {
         }
         app->LeaveModal(this);
     };
-    try {
+    auto leaveModal = ScopeExit(leave);
+    auto dropLoop = ScopeFail([&] {
+        if (!alive.expired()) FFormImpl->Loop = nullptr;
+    });
+    {
         Show();
         while (!alive.expired()) {
             if (app->Terminated()) FModalResult = mrCancel;
@@ -410,17 +423,9 @@ TModalResult TForm::ShowModal() {
             if (action == caFree) Release();
             break;
         }
-        if (alive.expired()) {
-            leave();
-            return mrCancel;
-        }
+        if (alive.expired()) return mrCancel;
         Hide();
-    } catch (...) {
-        if (!alive.expired()) FFormImpl->Loop = nullptr;
-        leave();
-        throw;
     }
-    leave();
     return FModalResult;
 }
 
@@ -587,7 +592,13 @@ TDataModule::~TDataModule() {
 void TDataModule::AfterConstruction() {
     if (FCreated) return;
     FCreated = true;
+    if (!FFormFileRead) InitInheritedComponent(this);
     FireEvent(OnCreate, this);
+}
+
+void TDataModule::Loaded() {
+    TComponent::Loaded();
+    FFormFileRead = true;
 }
 
 void TDataModule::BeforeDestruction() {
@@ -629,6 +640,11 @@ const TEnumType& EnumTypeInfo(TWindowState) {
 }
 
 VEMLOR_PUBLISHED(TForm, TWinControl) {
+    // A form file keeps the client size, and a form is never shown by
+    // reading it.
+    Prop("Width", &TForm::Width, &TForm::SetWidth).Stored(false);
+    Prop("Height", &TForm::Height, &TForm::SetHeight).Stored(false);
+    Prop("Visible", &TForm::Visible, &TForm::SetVisible).Stored(false);
     Prop("Caption", &TForm::Caption, &TForm::SetCaption);
     Prop("ClientWidth", &TForm::ClientWidth, &TForm::SetClientWidth);
     Prop("ClientHeight", &TForm::ClientHeight, &TForm::SetClientHeight);
@@ -651,7 +667,10 @@ VEMLOR_PUBLISHED(TForm, TWinControl) {
     EventProp("OnPaint", &TForm::OnPaint);
 }
 
+VEMLOR_REGISTER_CLASS(TForm);
+
 VEMLOR_PUBLISHED(TDataModule, TComponent) {
     EventProp("OnCreate", &TDataModule::OnCreate);
     EventProp("OnDestroy", &TDataModule::OnDestroy);
 }
+VEMLOR_REGISTER_CLASS(TDataModule);

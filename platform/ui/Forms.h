@@ -2,8 +2,11 @@
 // Windows (TForm), non-visual owners (TDataModule), the screen (TScreen) and
 // the application object (TApplication) with its event loop.
 //
-// Life cycle of a form built in code:
-//   new TfX(owner)            constructor builds the children
+// Life cycle of a form:
+//   new TfX(owner)            constructor builds the children: a form with a
+//                             form file reads it (InitInheritedComponent, see
+//                             platform/classes/FormFiles.h), one without builds
+//                             them in code
 //   AfterConstruction()       OnCreate (Application->CreateForm calls it)
 //   Show() / ShowModal()      OnShow, then the window appears, OnActivate
 //   Close()                   OnCloseQuery (may refuse), OnClose (close action)
@@ -84,7 +87,8 @@ public:
 
     // Fires OnCreate once. Application->CreateForm calls it; code that
     // creates a form with new calls it after the constructor (Show and
-    // ShowModal call it when that was forgotten).
+    // ShowModal call it when that was forgotten). A form file registered for
+    // the form's class that the constructor did not read is read first.
     virtual void AfterConstruction();
     // Fires OnDestroy once; Free and the owners call it before deleting.
     virtual void BeforeDestruction();
@@ -184,6 +188,7 @@ protected:
     void ApplyVisible() override;
     bool IsTopLevel() const override { return true; }
     void Notification(TComponent* AComponent, TOperation Operation) override;
+    void Loaded() override;
 
 private:
     friend class TMainMenu;
@@ -213,6 +218,7 @@ private:
     bool FCreated = false;
     bool FDestroyed = false;
     bool FShown = false;
+    bool FFormFileRead = false;
     TMainMenu* FMenu = nullptr;
     Integer FMenuBarHeight = 0;
 };
@@ -234,9 +240,13 @@ public:
     static const TClassInfo& StaticClassInfo();
     const TClassInfo& ClassInfo() const override { return StaticClassInfo(); }
 
+protected:
+    void Loaded() override;
+
 private:
     bool FCreated = false;
     bool FDestroyed = false;
+    bool FFormFileRead = false;
 };
 
 // An opaque cursor shape for Screen->Cursors.

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 
+#include "platform/classes/ClassRegistry.h"
 #include "platform/rtl/Exceptions.h"
 #include "platform/rtl/SysUtils.h"
 #include "platform/ui/ControlKit.h"
@@ -372,7 +373,14 @@ const TEnumType& EnumTypeInfo(TViewStyle) {
     return t;
 }
 
+VEMLOR_PUBLISHED(TListColumn, TObject) {
+    Prop("Alignment", &TListColumn::Alignment, &TListColumn::SetAlignment);
+    Prop("Caption", &TListColumn::Caption, &TListColumn::SetCaption);
+    Prop("Width", &TListColumn::Width, &TListColumn::SetWidth);
+}
+
 VEMLOR_PUBLISHED(TListView, TWinControl) {
+    CollectionProp("Columns", &TListView::Columns);
     Prop("GridLines", &TListView::GridLines, &TListView::SetGridLines);
     Prop("HideSelection", &TListView::HideSelection, &TListView::SetHideSelection);
     Prop("MultiSelect", &TListView::MultiSelect, &TListView::SetMultiSelect);
@@ -384,3 +392,4 @@ VEMLOR_PUBLISHED(TListView, TWinControl) {
     EventProp("OnDeletion", &TListView::OnDeletion);
     EventProp("OnSelectItem", &TListView::OnSelectItem);
 }
+VEMLOR_REGISTER_CLASS(TListView);

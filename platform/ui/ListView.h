@@ -15,9 +15,11 @@ class TListItems;
 enum TViewStyle { vsIcon, vsSmallIcon, vsList, vsReport };
 const TEnumType& EnumTypeInfo(TViewStyle);
 
-class TListColumn {
+class TListColumn : public TObject {
 public:
     TListColumn(TListView* Owner) : FOwner(Owner) {}
+
+    static const TClassInfo& StaticClassInfo();
 
     const AnsiString& Caption() const { return FCaption; }
     void SetCaption(const AnsiString& Value);

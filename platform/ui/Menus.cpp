@@ -9,6 +9,7 @@
 
 #include <algorithm>
 
+#include "platform/classes/ClassRegistry.h"
 #include "platform/rtl/Exceptions.h"
 #include "platform/rtl/SysUtils.h"
 #include "platform/ui/ActnList.h"
@@ -93,8 +94,33 @@ TShortCut TextToShortCut(const AnsiString& Text) {
     return 0;
 }
 
+const TIntegerIdents& ShortCutIdents() {
+    static const TIntegerIdents idents{
+        "TShortCut",
+        {},
+        [](const AnsiString& Text, Int64& Value) {
+            TShortCut shortcut = TextToShortCut(Text);
+            Value = shortcut;
+            return shortcut != 0 || Text.empty();
+        },
+        [](Int64 Value) { return ShortCutToText(static_cast<TShortCut>(Value)); }};
+    return idents;
+}
+
 // ---------------------------------------------------------------------------
 // TMenuItem
+
+TComponent* TMenuItem::GetParentComponent() const {
+    if (FParent && FParent->FMenu) return FParent->FMenu;
+    return FParent;
+}
+
+void TMenuItem::SetParentComponent(TComponent* Value) {
+    if (auto* menu = dynamic_cast<TMenu*>(Value))
+        menu->Items()->Add(this);
+    else if (auto* item = dynamic_cast<TMenuItem*>(Value))
+        item->Add(this);
+}
 
 struct TMenuItemImpl {
     QPointer<QAction> Action;
@@ -543,16 +569,20 @@ VEMLOR_PUBLISHED(TMenuItem, TComponent) {
     Prop("Hint", &TMenuItem::Hint, &TMenuItem::SetHint);
     Prop("ImageIndex", &TMenuItem::ImageIndex, &TMenuItem::SetImageIndex);
     Prop("RadioItem", &TMenuItem::RadioItem, &TMenuItem::SetRadioItem);
-    Prop("ShortCut", &TMenuItem::ShortCut, &TMenuItem::SetShortCut);
+    Prop("ShortCut", &TMenuItem::ShortCut, &TMenuItem::SetShortCut).Idents(ShortCutIdents());
     Prop("Visible", &TMenuItem::Visible, &TMenuItem::SetVisible);
     EventProp("OnClick", &TMenuItem::OnClick);
 }
 
+VEMLOR_REGISTER_CLASS(TMenuItem);
+
 VEMLOR_PUBLISHED(TMenu, TComponent) {}
 VEMLOR_PUBLISHED(TMainMenu, TMenu) {}
+VEMLOR_REGISTER_CLASS(TMainMenu);
 
 VEMLOR_PUBLISHED(TPopupMenu, TMenu) {
     Prop("Alignment", &TPopupMenu::Alignment, &TPopupMenu::SetAlignment);
     Prop("AutoPopup", &TPopupMenu::AutoPopup, &TPopupMenu::SetAutoPopup);
     EventProp("OnPopup", &TPopupMenu::OnPopup);
 }
+VEMLOR_REGISTER_CLASS(TPopupMenu);

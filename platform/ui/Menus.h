@@ -31,6 +31,8 @@ void ShortCutToKey(TShortCut ShortCut, Word& Key, TShiftState& Shift);
 AnsiString ShortCutToText(TShortCut ShortCut);
 // The reverse, ignoring case; 0 for a text that names no key.
 TShortCut TextToShortCut(const AnsiString& Text);
+// Shortcuts in form files: their texts ('Ctrl+Enter') both ways.
+const TIntegerIdents& ShortCutIdents();
 
 class TMenu;
 class TBasicAction;
@@ -94,6 +96,11 @@ public:
 
     // When enabled: OnClick, or the action.
     virtual void Click();
+
+    // In a form file an item stands inside its menu or its parent item.
+    bool HasParent() const override { return true; }
+    TComponent* GetParentComponent() const override;
+    void SetParentComponent(TComponent* Value) override;
 
     TNotifyEvent OnClick;
 

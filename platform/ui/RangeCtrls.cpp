@@ -6,6 +6,7 @@
 
 #include <algorithm>
 
+#include "platform/classes/ClassRegistry.h"
 #include "platform/rtl/Exceptions.h"
 #include "platform/ui/ControlKit.h"
 
@@ -324,6 +325,7 @@ VEMLOR_PUBLISHED(TScrollBar, TWinControl) {
     EventProp("OnChange", &TScrollBar::OnChange);
     EventProp("OnScroll", &TScrollBar::OnScroll);
 }
+VEMLOR_REGISTER_CLASS(TScrollBar);
 
 VEMLOR_PUBLISHED(TTrackBar, TWinControl) {
     Prop("Orientation", &TTrackBar::Orientation, &TTrackBar::SetOrientation);
@@ -337,6 +339,7 @@ VEMLOR_PUBLISHED(TTrackBar, TWinControl) {
     Prop("TickStyle", &TTrackBar::TickStyle, &TTrackBar::SetTickStyle);
     EventProp("OnChange", &TTrackBar::OnChange);
 }
+VEMLOR_REGISTER_CLASS(TTrackBar);
 
 VEMLOR_PUBLISHED(TProgressBar, TWinControl) {
     Prop("Max", &TProgressBar::Max, &TProgressBar::SetMax);
@@ -346,3 +349,4 @@ VEMLOR_PUBLISHED(TProgressBar, TWinControl) {
     Prop("Smooth", &TProgressBar::Smooth, &TProgressBar::SetSmooth);
     Prop("Step", &TProgressBar::Step, &TProgressBar::SetStep);
 }
+VEMLOR_REGISTER_CLASS(TProgressBar);

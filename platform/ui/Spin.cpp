@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <climits>
 
+#include "platform/classes/ClassRegistry.h"
 #include "platform/rtl/SysUtils.h"
 #include "platform/ui/ControlKit.h"
 
@@ -103,3 +104,4 @@ VEMLOR_PUBLISHED(TSpinEdit, TWinControl) {
     Prop("Value", &TSpinEdit::Value, &TSpinEdit::SetValue);
     EventProp("OnChange", &TSpinEdit::OnChange);
 }
+VEMLOR_REGISTER_CLASS(TSpinEdit);

@@ -8,6 +8,7 @@
 #include <climits>
 #include <map>
 
+#include "platform/classes/ClassRegistry.h"
 #include "platform/ui/DrawText.h"
 #include "platform/ui/Forms.h"
 #include "platform/ui/UiBridge.h"
@@ -357,6 +358,7 @@ VEMLOR_PUBLISHED(TLabel, TGraphicControl) {
     Prop("ShowAccelChar", &TLabel::ShowAccelChar, &TLabel::SetShowAccelChar);
     Prop("FocusControl", &TLabel::FocusControl, &TLabel::SetFocusControl);
 }
+VEMLOR_REGISTER_CLASS(TLabel);
 
 VEMLOR_PUBLISHED(TButton, TWinControl) {
     Prop("Caption", &TButton::Caption, &TButton::SetCaption);
@@ -364,6 +366,7 @@ VEMLOR_PUBLISHED(TButton, TWinControl) {
     Prop("Cancel", &TButton::Cancel, &TButton::SetCancel);
     Prop("ModalResult", &TButton::ModalResult, &TButton::SetModalResult);
 }
+VEMLOR_REGISTER_CLASS(TButton);
 
 VEMLOR_PUBLISHED(TEdit, TWinControl) {
     Prop("Text", &TEdit::Text, &TEdit::SetText);
@@ -373,3 +376,4 @@ VEMLOR_PUBLISHED(TEdit, TWinControl) {
     Prop("AutoSelect", &TEdit::AutoSelect, &TEdit::SetAutoSelect);
     EventProp("OnChange", &TEdit::OnChange);
 }
+VEMLOR_REGISTER_CLASS(TEdit);

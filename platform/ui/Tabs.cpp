@@ -11,6 +11,7 @@
 
 #include <algorithm>
 
+#include "platform/classes/ClassRegistry.h"
 #include "platform/rtl/Exceptions.h"
 #include "platform/rtl/SysUtils.h"
 #include "platform/ui/ControlKit.h"
@@ -435,17 +436,28 @@ VEMLOR_PUBLISHED(TTabControl, TCustomTabControl) {
     Prop("Tabs", &TTabControl::Tabs, &TTabControl::SetTabs);
     Prop("TabIndex", &TTabControl::TabIndex, &TTabControl::SetTabIndex);
 }
+VEMLOR_REGISTER_CLASS(TTabControl);
 
 VEMLOR_PUBLISHED(TTabSheet, TWinControl) {
+    // The page control places its pages and shows the active one.
+    Prop("Left", &TTabSheet::Left, &TTabSheet::SetLeft).Stored(false);
+    Prop("Top", &TTabSheet::Top, &TTabSheet::SetTop).Stored(false);
+    Prop("Width", &TTabSheet::Width, &TTabSheet::SetWidth).Stored(false);
+    Prop("Height", &TTabSheet::Height, &TTabSheet::SetHeight).Stored(false);
+    Prop("Visible", &TTabSheet::Visible, &TTabSheet::SetVisible).Stored(false);
     Prop("Caption", &TTabSheet::Caption, &TTabSheet::SetCaption);
     Prop("ImageIndex", &TTabSheet::ImageIndex, &TTabSheet::SetImageIndex);
-    Prop("PageIndex", &TTabSheet::PageIndex, &TTabSheet::SetPageIndex);
+    // A form file keeps the pages in their order.
+    Prop("PageIndex", &TTabSheet::PageIndex, &TTabSheet::SetPageIndex).Stored(false);
     Prop("TabVisible", &TTabSheet::TabVisible, &TTabSheet::SetTabVisible);
     EventProp("OnShow", &TTabSheet::OnShow);
     EventProp("OnHide", &TTabSheet::OnHide);
 }
+VEMLOR_REGISTER_CLASS(TTabSheet);
 
 VEMLOR_PUBLISHED(TPageControl, TCustomTabControl) {
     Prop("ActivePage", &TPageControl::ActivePage, &TPageControl::SetActivePage);
-    Prop("ActivePageIndex", &TPageControl::ActivePageIndex, &TPageControl::SetActivePageIndex);
+    // ActivePage says it in a form file, where the pages come after it.
+    Prop("ActivePageIndex", &TPageControl::ActivePageIndex, &TPageControl::SetActivePageIndex).Stored(false);
 }
+VEMLOR_REGISTER_CLASS(TPageControl);

@@ -12,6 +12,7 @@
 
 #include <algorithm>
 
+#include "platform/classes/ClassRegistry.h"
 #include "platform/rtl/SysUtils.h"
 #include "platform/ui/ControlKit.h"
 
@@ -492,6 +493,7 @@ VEMLOR_PUBLISHED(TMemo, TWinControl) {
     Prop("WordWrap", &TMemo::WordWrap, &TMemo::SetWordWrap);
     EventProp("OnChange", &TMemo::OnChange);
 }
+VEMLOR_REGISTER_CLASS(TMemo);
 
 VEMLOR_PUBLISHED(TMaskEdit, TEdit) {
     Prop("EditMask", &TMaskEdit::EditMask, &TMaskEdit::SetEditMask);
@@ -499,3 +501,4 @@ VEMLOR_PUBLISHED(TMaskEdit, TEdit) {
              "TEditCharCase");
     Prop("Text", &TMaskEdit::Text, &TMaskEdit::SetText);
 }
+VEMLOR_REGISTER_CLASS(TMaskEdit);

@@ -330,7 +330,8 @@ void TWinControl::WndProc(TMessage& Message) {
 
 VEMLOR_PUBLISHED(TWinControl, TControl) {
     Prop("TabStop", &TWinControl::TabStop, &TWinControl::SetTabStop);
-    Prop("TabOrder", &TWinControl::TabOrder, &TWinControl::SetTabOrder);
+    // A form file keeps the tab order as the order of the controls.
+    Prop("TabOrder", &TWinControl::TabOrder, &TWinControl::SetTabOrder).Stored(false);
     EventProp("OnKeyDown", &TWinControl::OnKeyDown);
     EventProp("OnKeyPress", &TWinControl::OnKeyPress);
     EventProp("OnKeyUp", &TWinControl::OnKeyUp);

@@ -1,0 +1,256 @@
+#include "updater/Updater.h"
+
+#include "client/FmxUtils.h"
+#include "core/Language.h"
+#include "platform/os/Http.h"
+#include "platform/os/Shell.h"
+#include "platform/os/SingleInstance.h"
+#include "platform/rtl/FileUtils.h"
+#include "platform/rtl/IniFiles.h"
+#include "platform/rtl/Streams.h"
+#include "platform/rtl/StringList.h"
+#include "platform/rtl/SysUtils.h"
+#include "updater/RASUnit.h"
+#include "updater/uAdvHttp.h"
+
+const char* const kDefaultUpdateURL = "http://update.vemlor.invalid/updclnt";
+
+namespace {
+
+constexpr const char* kClientTitle = "SMS Vemlor";
+// The client may ask its user before it closes; the updater waits that long.
+constexpr Cardinal kCloseTimeout = 120000;
+
+AnsiString Text(const char* Key, const char* Default) { return LangText(Key, Default); }
+
+AnsiString Body(const TAdvHttp& Http) {
+    TMemoryStream* body = Http.ResponseBody();
+    return AnsiString(static_cast<const char*>(body->Memory()), static_cast<std::size_t>(body->Size()));
+}
+
+}  // namespace
+
+AnsiString UpdaterLanguageFile(const AnsiString& ProgramFolder) {
+    AnsiString name;
+    try {
+        name = TIniFile(IncludeTrailingPathDelimiter(ProgramFolder) + "vemlor.ini")
+                   .ReadString("Tfnastaveni", "ComboBox2_Text", "english.lng");
+    } catch (const Exception&) {
+        name.clear();
+    }
+    return IncludeTrailingPathDelimiter(ProgramFolder) + "Lang\\" + name;
+}
+
+AnsiString ClientInstanceName() { return "OnlyOne" + AnsiString(kClientTitle).substr(0, 10); }
+
+TUpdater::TUpdater(TAdvHttp* Http, TUpdaterView* View, const AnsiString& ProgramFolder)
+    : FHttp(Http), FView(View), FProgramFolder(IncludeTrailingPathDelimiter(ProgramFolder)) {
+    Launch = [](const AnsiString& FileName, const AnsiString& Params) {
+        ShellRunFile(FileName, Params, "", SW_SHOWNORMAL);
+    };
+}
+
+void TUpdater::CloseMainProgram() {
+    const AnsiString name = InstanceName;
+    if (!InstanceRunning(name)) return;
+    // The answer comes once the client's close handlers have run.
+    SendToInstance(name, "CLOSE", kCloseTimeout);
+    FView->ShowInfo(Text("MainAppExists",
+                         "Před provedením aktualizace je nutné ukončit hlavní aplikaci, kliknutím na OK ji zavřete."));
+}
+
+bool TUpdater::PrepareConnection() {
+    FServerBase = ReadUpdateURL ? ReadUpdateURL(kDefaultUpdateURL) : AnsiString(kDefaultUpdateURL);
+    if (FServerBase.empty()) FServerBase = kDefaultUpdateURL;
+    if (!IsOnline()) {
+        if (!FView->Confirm(Text("NotConnected", "Chcete se připojit k internetu"))) return false;
+        DialInternet();
+    }
+    FBusy = false;
+    return true;
+}
+
+bool TUpdater::IsOnline() const {
+    const TConnectionSettings s = Settings ? Settings() : TConnectionSettings();
+    return s.Permanent || IsRasConnected();
+}
+
+bool TUpdater::Poll() {
+    if (!IsOnline()) return false;
+    RequestUpdateInfo();
+    return true;
+}
+
+void TUpdater::RequestUpdateInfo() {
+    FBusy = false;
+    const TConnectionSettings s = Settings ? Settings() : TConnectionSettings();
+    TStringList headers;
+    headers.Add("User-Agent: Mozilla/4.61 [en] (OS/2; I)");
+    headers.Add("Accept-Language: cs");
+    headers.Add("Accept: text/html, text/plain, text/sgml, */*;q=0.01");
+    headers.Add(s.UseProxy ? "Proxy-Connection: Keep-Alive" : "Connection: Keep-Alive");
+    FHttp->SetRequestHeaders(&headers);
+    FHttp->SetProxy(s.UseProxy ? s.ProxyHost + ":" + s.ProxyPort : AnsiString());
+    FHttp->SetProxyUserName(s.UseProxy ? s.ProxyUser : AnsiString());
+    FHttp->SetProxyPassword(s.UseProxy ? s.ProxyPassword : AnsiString());
+    FHttp->SetPort(80);
+    FHttp->OnRequestComplete = [this](TObject* Sender) { UpdateInfoReceived(Sender); };
+    FHttp->OnDataAvailable = [this](TObject* Sender) { DescriptionProgress(Sender); };
+    FHttp->SetURL(JoinUrl(FServerBase, "update.dat"));
+    FHttp->OnError = [this](TObject* Sender) { HttpError(Sender); };
+    FView->SetStatus(Text("StartUpdate", "Zjišťuji informace o nové verzi."));
+    FHttp->Execute(false);
+}
+
+void TUpdater::DescriptionProgress(TObject*) {
+    // A description bigger than any real one is cut off here and refused by
+    // the reader as too large.
+    if (FHttp->ReceivedBytes() > static_cast<Int64>(kMaxDescription)) FHttp->Abort();
+}
+
+void TUpdater::UpdateInfoReceived(TObject*) {
+    FView->SetStatus("");
+    try {
+        WriteFileAtomic(FProgramFolder + "update.dat", Body(*FHttp));
+    } catch (const Exception&) {
+        return;
+    }
+    if (!ParseUpdateInfo()) FView->ShowInfo(Text("NoUpdate", "Žádná nová verze."));
+}
+
+bool TUpdater::ParseUpdateInfo() {
+    FQueue.emplace();
+    AnsiString bytes;
+    try {
+        bytes = ReadFileBytes(FProgramFolder + "update.dat");
+    } catch (const Exception&) {
+    }
+    if (!FDescription.Parse(bytes)) FView->SetStatus(FDescription.Error());
+    if (FDescription.Sections().empty()) {
+        FView->ShowError(Text("DownloadUpdateErr",
+                              "Nepodařilo se stahnout aktualizační soubor, zkontrolujte nastavení"));
+        return true;
+    }
+    TIniFile installed(FProgramFolder + "update.ini");
+    const TUpdatePlan plan = PlanUpdate(FDescription, [&](const AnsiString& Name) {
+        return installed.ReadString("Version", Name, "");
+    });
+    FPackageBase = plan.MainURL;
+    if (WriteUpdateURL) WriteUpdateURL(plan.MainURL);
+    FView->SetLines(plan.Lines);
+    *FQueue = plan.Queue;
+    return !plan.Lines.empty();
+}
+
+void TUpdater::StartUpdate() {
+    if (!FQueue || FQueue->empty() || FBusy) return;
+    FStop = false;
+    FBusy = true;
+    FView->SetStatus("");
+    FIndex = -1;
+    DownloadNextPackage(nullptr);
+}
+
+void TUpdater::DownloadNextPackage(TObject*) {
+    if (FStop || !FBusy) return;
+    ++FIndex;
+    if (FIndex > 0 && !FinishPackage()) return;
+    if (FIndex == static_cast<Integer>(FQueue->size())) {
+        FView->ShowInfo(Text("UpdateFinished", "Aktualizace byla úspěšně dokončena."));
+        return;
+    }
+    if (!PreparePackage()) return;
+    FHttp->OnDataAvailable = [this](TObject* Sender) { DownloadProgress(Sender); };
+    FHttp->OnRequestComplete = [this](TObject* Sender) { DownloadNextPackage(Sender); };
+    try {
+        FHttp->SetURL(JoinUrl(FPackageBase, FPackage.FileName));
+        FStop = false;
+        FHttp->Execute(false);
+    } catch (const EInetError& E) {
+        // An address that cannot be used ends the run with the reason shown.
+        FView->ShowError(E.Message());
+        return;
+    }
+    FReceivedKB = 0;
+    FView->ShowProgress(FPackage.FileName);
+}
+
+bool TUpdater::PreparePackage() {
+    FPackage = ReadPackage(FDescription, (*FQueue)[FIndex]);
+    const AnsiString saveFailed = Text("SaveFailed", "Nelze uložit stažený instalační soubor.");
+    // Names from the server may not lead out of the program folder.
+    if (!IsPlainFileName(FPackage.FileName) || !IsSafeOutputDir(FPackage.OutputDir)) {
+        FView->ShowError(saveFailed);
+        return false;
+    }
+    FOutputDir = FPackage.OutputDir.empty() ? FProgramFolder : FProgramFolder + FPackage.OutputDir;
+    if (!DirectoryExists(FOutputDir)) CreateDir(FOutputDir);
+    FOutputDir = IncludeTrailingPathDelimiter(FOutputDir);
+    return true;
+}
+
+bool TUpdater::FinishPackage() {
+    FView->HideProgress();
+    FHttp->Abort();
+    const AnsiString body = Body(*FHttp);
+    const Integer status = FHttp->StatusCode();
+    // An error page or an empty answer is no package, whatever its size.
+    if (status < 200 || status > 299 || body.empty() || static_cast<Int64>(body.size()) != FPackage.Size) {
+        FView->ShowError(Text("WrongFileSize", "Stažený soubor je poškozen, spustťe aktualizaci znovu."));
+        return false;
+    }
+    const AnsiString target = FOutputDir + FPackage.FileName;
+    try {
+        WriteFileAtomic(target, body);
+    } catch (const Exception&) {
+        FView->ShowError(Text("SaveFailed", "Nelze uložit stažený instalační soubor."));
+        return false;
+    }
+    if (FPackage.Exclusive || FPackage.Run) SetExecutable(target);
+    TIniFile(FProgramFolder + "update.ini").WriteString("Version", FPackage.Name, FPackage.Version);
+    if (FPackage.Exclusive &&
+        FView->Confirm(Text("RunInstall", "Chcete spustit instalaci nové verze? Pokud ano, tento program bude před "
+                                          "spuštěním instalace automaticky ukončen."))) {
+        Launch(target, FPackage.Params);
+        FView->CloseMain();
+        return false;
+    }
+    if (FPackage.Run) Launch(target, "");
+    return true;
+}
+
+void TUpdater::DownloadProgress(TObject*) {
+    const Int64 received = FHttp->ReceivedBytes();
+    // More than the package announced, or than any package may be, is cut
+    // off here; the size check then refuses it.
+    if ((FPackage.Size > 0 && received > FPackage.Size) || received > kMaxPackage) {
+        FHttp->Abort();
+        return;
+    }
+    FReceivedKB = static_cast<Integer>(received / 1024);
+    const Integer totalKB = FPackage.Size / 1024;
+    AnsiString text;
+    try {
+        text = Format(Text("Download", "Staženo %d KB z %d KB"), FReceivedKB, totalKB);
+    } catch (const EConvertError&) {
+        text = Format("Staženo %d KB z %d KB", FReceivedKB, totalKB);
+    }
+    FView->Progress(text, FReceivedKB, totalKB);
+}
+
+void TUpdater::HttpError(TObject*) {
+    FBusy = false;
+    FView->SetStatus(FStop ? Text("DownloadStop", "Zastaveno uživatelem.")
+                           : Text("DownloadFialed", "Chyba při stahování souboru."));
+    FHttp->OnRequestComplete = nullptr;
+}
+
+void TUpdater::Stop() {
+    FStop = true;
+    FView->HideProgress();
+    FHttp->Abort();
+}
+
+void TUpdater::ProgressClosed() { FHttp->Abort(); }
+
+void TUpdater::Cleanup() { DeleteFile(FProgramFolder + "update.dat"); }

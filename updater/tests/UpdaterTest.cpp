@@ -1,0 +1,321 @@
+#include "updater/Updater.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <deque>
+#include <map>
+#include <mutex>
+
+#include "platform/os/tests/TestHttpServer.h"
+#include "platform/rtl/FileUtils.h"
+#include "platform/rtl/IniFiles.h"
+#include "platform/ui/TestSupport.h"
+#include "updater/uAdvHttp.h"
+
+namespace {
+
+template <class F>
+void RunUntil(F Condition) {
+    while (!Condition()) WaitForEvents();
+}
+
+// Records what the run shows; answers questions from a script.
+class TRecordingView : public TUpdaterView {
+public:
+    void SetStatus(const AnsiString& Text) override { Statuses.push_back(Text); }
+    void SetLines(const std::vector<AnsiString>& L) override { Lines = L; }
+    void ShowInfo(const AnsiString& Text) override { Infos.push_back(Text); }
+    void ShowError(const AnsiString& Text) override { Errors.push_back(Text); }
+    bool Confirm(const AnsiString& Text) override {
+        Questions.push_back(Text);
+        const bool yes = !Answers.empty() && Answers.front();
+        if (!Answers.empty()) Answers.pop_front();
+        return yes;
+    }
+    void ShowProgress(const AnsiString& FileName) override {
+        Shown.push_back(FileName);
+        Visible = true;
+        if (OnShow) OnShow();
+    }
+    void Progress(const AnsiString& Text, Integer, Integer) override {
+        ProgressTexts.push_back(Text);
+        if (OnProgress) OnProgress();
+    }
+    void HideProgress() override { Visible = false; }
+    void CloseMain() override { Closed = true; }
+
+    bool Ended() const { return !Infos.empty() || !Errors.empty(); }
+
+    std::vector<AnsiString> Statuses, Lines, Infos, Errors, Questions, Shown, ProgressTexts;
+    std::deque<bool> Answers;
+    std::function<void()> OnProgress, OnShow;
+    bool Visible = false;
+    bool Closed = false;
+};
+
+const AnsiString kWrongSize = "Stažený soubor je poškozen, spustťe aktualizaci znovu.";
+const AnsiString kSaveFailed = "Nelze uložit stažený instalační soubor.";
+const AnsiString kFinished = "Aktualizace byla úspěšně dokončena.";
+
+class TUpdaterTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        Folder = AnsiString(VEMLOR_TEST_OUTPUT) + "/updater/" +
+                 ::testing::UnitTest::GetInstance()->current_test_info()->name() + "/";
+        std::system(("rm -rf '" + Folder + "'").c_str());
+        ForceDirectories(Folder);
+        auto& s = Server.Server();
+        s.Get("/updclnt/update.dat", [this](const httplib::Request& Req, httplib::Response& Res) {
+            Log(Req.path);
+            Res.set_content(Description, "text/plain");
+        });
+        s.Get("/pkg/plugin.sh", [this](const httplib::Request& Req, httplib::Response& Res) {
+            Log(Req.path);
+            Res.set_content(TTestHttpServer::Pattern(40000), "application/octet-stream");
+        });
+        s.Get("/pkg/client.zip", [this](const httplib::Request& Req, httplib::Response& Res) {
+            Log(Req.path);
+            Res.set_content("ZIP", "application/zip");
+        });
+        s.Get("/pkg/moved.zip", [this](const httplib::Request&, httplib::Response& Res) {
+            Res.set_redirect(Server.Url("/pkg/client.zip"));
+        });
+        s.Get("/pkg/missing.zip", [](const httplib::Request&, httplib::Response& Res) {
+            Res.status = 404;
+            Res.set_content("404", "text/plain");
+        });
+        Server.ServeGated("/pkg/cut.zip", 50000, 20000, true);
+        Server.ServeGated("/pkg/slow.zip", 50000, 20000);
+        Server.Start();
+        Server.Gate().Close();
+
+        Http = std::make_unique<TAdvHttp>(nullptr);
+        Updater = std::make_unique<TUpdater>(Http.get(), &View, Folder);
+        Updater->InstanceName = "OnlyOneSMS Vemlor updater-test-" + std::to_string(getpid());
+        Updater->Settings = [] { return TConnectionSettings(); };
+        Updater->ReadUpdateURL = [this](const AnsiString& Default) {
+            return TIniFile(Folder + "update.ini").ReadString("TfUpdate", "UpdateURL", Default);
+        };
+        Updater->WriteUpdateURL = [this](const AnsiString& Value) {
+            TIniFile(Folder + "update.ini").WriteString("TfUpdate", "UpdateURL", Value);
+        };
+        Updater->Launch = [this](const AnsiString& File, const AnsiString& Params) {
+            Launched.push_back(File + "|" + Params);
+        };
+    }
+    void TearDown() override {
+        Updater.reset();
+        Http.reset();
+    }
+
+    void Log(const std::string& Path) {
+        std::lock_guard lock(LogLock);
+        Requested.push_back(Path);
+    }
+
+    // One package section.
+    AnsiString Package(const AnsiString& Name, const AnsiString& File, Int64 Size, const AnsiString& Extra = "") {
+        return "[" + Name + "]\nVersion=1.5\nFileName=" + File + "\nSize=" + std::to_string(Size) + "\n" + Extra +
+               "[Info" + Name + "]\n1=" + Name + " is new\n";
+    }
+    void Fetch(const AnsiString& Base = "") {
+        TIniFile(Folder + "update.ini")
+            .WriteString("TfUpdate", "UpdateURL", Base.empty() ? AnsiString(Server.Url("/updclnt/")) : Base);
+        ASSERT_TRUE(Updater->PrepareConnection());
+        ASSERT_TRUE(Updater->Poll());
+        // The answer's handler first clears the status, then parses.
+        RunUntil([&] { return View.Statuses.size() >= 2 && View.Statuses.back().empty(); });
+    }
+    void Run() {
+        Updater->StartUpdate();
+        RunUntil([&] { return View.Ended() || View.Closed || !Updater->Busy(); });
+    }
+    AnsiString Installed(const AnsiString& Name) {
+        return TIniFile(Folder + "update.ini").ReadString("Version", Name, "");
+    }
+
+    AnsiString Folder;
+    TTestHttpServer Server;
+    std::string Description;
+    std::mutex LogLock;
+    std::vector<std::string> Requested;
+    TRecordingView View;
+    std::unique_ptr<TAdvHttp> Http;
+    std::unique_ptr<TUpdater> Updater;
+    std::vector<AnsiString> Launched;
+};
+
+TEST_F(TUpdaterTest, ClosesTheClientThenFetchesShowsDownloadsAndInstallsTwoPackages) {
+    // A running client, in a process of its own, is asked to close first.
+    const std::string command =
+        std::string("'") + VEMLOR_INSTANCE_HELPER + "' serve '" + Updater->InstanceName + "'";
+    FILE* client = popen(command.c_str(), "r");
+    char line[32] = {};
+    ASSERT_TRUE(std::fgets(line, sizeof line, client));
+    ASSERT_STREQ("READY\n", line);
+    Updater->CloseMainProgram();
+    ASSERT_TRUE(std::fgets(line, sizeof line, client));
+    EXPECT_STREQ("CLOSED\n", line);
+    EXPECT_EQ(0, pclose(client));
+    ASSERT_EQ(1u, View.Infos.size());
+    EXPECT_EQ("Před provedením aktualizace je nutné ukončit hlavní aplikaci, kliknutím na OK ji zavřete.",
+              View.Infos[0]);
+    View.Infos.clear();
+
+    Description = "[Setup]\nMainURL=" + Server.Url("/pkg/") + "\n" +
+                  Package("Plugin", "plugin.sh", 40000, "OutputDir=Plugins\nRun=1\n") +
+                  Package("Client", "client.zip", 3);
+    Fetch();
+    EXPECT_EQ((std::vector<AnsiString>{"Plugin is new (1.50)", "", "Client is new (1.50)", ""}), View.Lines);
+    EXPECT_EQ((std::vector<AnsiString>{"Plugin", "Client"}), *Updater->Queue());
+    EXPECT_EQ("Zjišťuji informace o nové verzi.", View.Statuses.front());
+
+    Run();
+    EXPECT_EQ((std::vector<AnsiString>{kFinished}), View.Infos);
+    EXPECT_TRUE(View.Errors.empty());
+    EXPECT_EQ((std::vector<AnsiString>{"plugin.sh", "client.zip"}), View.Shown);
+    EXPECT_EQ("Staženo 16 KB z 39 KB", View.ProgressTexts.front());
+    EXPECT_EQ("Staženo 39 KB z 39 KB", View.ProgressTexts[2]);
+    EXPECT_TRUE(ReadFileBytes(Folder + "Plugins/plugin.sh") == TTestHttpServer::Pattern(40000));
+    EXPECT_EQ("ZIP", ReadFileBytes(Folder + "client.zip"));
+    struct stat st {};
+    ASSERT_EQ(0, stat((Folder + "Plugins/plugin.sh").c_str(), &st));
+    EXPECT_TRUE(st.st_mode & S_IXUSR);
+    EXPECT_EQ((std::vector<AnsiString>{Folder + "Plugins/plugin.sh|"}), Launched);
+    EXPECT_EQ("1.5", Installed("Plugin"));
+    EXPECT_EQ("1.5", Installed("Client"));
+    // The stored base ends in "/" and is not doubled.
+    EXPECT_EQ(Server.Url("/pkg/"), TIniFile(Folder + "update.ini").ReadString("TfUpdate", "UpdateURL", ""));
+    EXPECT_EQ("/updclnt/update.dat", Requested.front());
+
+    // Nothing newer now; the command does nothing after a finished run.
+    Updater->StartUpdate();
+    EXPECT_EQ(1u, View.Infos.size());
+    Updater->Cleanup();
+    EXPECT_FALSE(FileExists(Folder + "update.dat"));
+    EXPECT_TRUE(FileExists(Folder + "update.ini"));
+}
+
+TEST_F(TUpdaterTest, WrongSizesErrorPagesAndEmptyBodiesAreRefusedUnsaved) {
+    struct TCase {
+        AnsiString File;
+        Int64 Size;
+    };
+    // One byte short of the announced size, a 404 page of exactly the
+    // announced size, and a package without a size at all.
+    for (const TCase& c : {TCase{"client.zip", 4}, TCase{"missing.zip", 3}, TCase{"client.zip", 0}}) {
+        SCOPED_TRACE(c.File + " " + std::to_string(c.Size));
+        View = TRecordingView();
+        Description = "[Setup]\nMainURL=" + Server.Url("/pkg") + "\n" + Package("Client", c.File, c.Size);
+        Fetch();
+        Run();
+        EXPECT_EQ((std::vector<AnsiString>{kWrongSize}), View.Errors);
+        EXPECT_FALSE(FileExists(Folder + c.File));
+        EXPECT_EQ("", Installed("Client"));
+        EXPECT_FALSE(View.Visible);
+    }
+}
+
+TEST_F(TUpdaterTest, NamesThatLeadOutOfTheProgramFolderAreNotEvenFetched) {
+    for (const char* extra : {"FileName=../evil.sh\n", "FileName=client.zip\nOutputDir=../outside\n",
+                              "FileName=client.zip\nOutputDir=/tmp\n"}) {
+        View = TRecordingView();
+        Description = "[Setup]\nMainURL=" + Server.Url("/pkg/") + "\n[Evil]\nVersion=2\nSize=3\n" + extra +
+                      "[InfoEvil]\n1=x\n";
+        Fetch();
+        Requested.clear();
+        Run();
+        EXPECT_EQ((std::vector<AnsiString>{kSaveFailed}), View.Errors) << extra;
+        EXPECT_TRUE(Requested.empty());
+    }
+    EXPECT_FALSE(DirectoryExists(Folder + "../outside"));
+}
+
+TEST_F(TUpdaterTest, ARedirectIsFollowedAndATruncatedBodyFailsTheRun) {
+    Description = "[Setup]\nMainURL=" + Server.Url("/pkg/") + "\n" + Package("Client", "moved.zip", 3);
+    Fetch();
+    Run();
+    EXPECT_EQ((std::vector<AnsiString>{kFinished}), View.Infos);
+    EXPECT_EQ("ZIP", ReadFileBytes(Folder + "moved.zip"));
+
+    View = TRecordingView();
+    Description = "[Setup]\nMainURL=" + Server.Url("/pkg/") + "\n" + Package("Cut", "cut.zip", 50000);
+    Fetch();
+    View.OnProgress = [this] { Server.Gate().Open(); };
+    Run();
+    EXPECT_FALSE(Updater->Busy());
+    EXPECT_EQ("Chyba při stahování souboru.", View.Statuses.back());
+    EXPECT_FALSE(FileExists(Folder + "cut.zip"));
+    EXPECT_TRUE(View.Errors.empty());
+}
+
+TEST_F(TUpdaterTest, StopEndsTheDownloadQuietlyAndTheCommandWaitsForANewDescription) {
+    Description = "[Setup]\nMainURL=" + Server.Url("/pkg/") + "\n" + Package("Slow", "slow.zip", 50000);
+    Updater->StartUpdate();  // before any description: nothing
+    EXPECT_TRUE(View.Shown.empty());
+    Fetch();
+    View.OnProgress = [this] {
+        Updater->Stop();
+        Updater->StartUpdate();  // during the run: nothing
+        Server.Gate().Open();
+    };
+    // The run's own completion handler, counted on its way.
+    int completions = 0;
+    View.OnShow = [&] {
+        TNotifyEvent runs = Http->OnRequestComplete;
+        Http->OnRequestComplete = [&completions, runs](TObject* Sender) {
+            ++completions;
+            runs(Sender);
+        };
+    };
+    Updater->StartUpdate();
+    RunUntil([&] { return completions > 0; });
+    EXPECT_EQ(1u, View.Shown.size());
+    EXPECT_TRUE(Updater->StopMark());
+    EXPECT_FALSE(View.Visible);
+    EXPECT_TRUE(View.Ended() == false);
+    EXPECT_FALSE(FileExists(Folder + "slow.zip"));
+}
+
+TEST_F(TUpdaterTest, AnExclusiveInstallerStartsWithItsParametersAndClosesTheUpdater) {
+    Description = "[Setup]\nMainURL=" + Server.Url("/pkg/") + "\n" +
+                  Package("Setup2", "client.zip", 3, "Exclusive=1\nParams=/S /D=\"C:\\x y\"\n") +
+                  Package("Later", "plugin.sh", 40000);
+    Fetch();
+    EXPECT_EQ((std::vector<AnsiString>{"Setup2"}), *Updater->Queue());
+    View.Answers = {true};
+    Run();
+    EXPECT_EQ(1u, View.Questions.size());
+    EXPECT_EQ((std::vector<AnsiString>{Folder + "client.zip|/S /D=\"C:\\x y\""}), Launched);
+    EXPECT_TRUE(View.Closed);
+    EXPECT_EQ("1.5", Installed("Setup2"));
+}
+
+TEST_F(TUpdaterTest, TheLanguageComesFromTheClientsSettingsAndTheInstanceFromItsTitle) {
+    EXPECT_EQ("OnlyOneSMS Vemlor", ClientInstanceName());
+    EXPECT_EQ(Folder + "Lang\\english.lng", UpdaterLanguageFile(Folder));
+    // The client writes "Vemlor.ini"; the name is found whatever its letter case.
+    TIniFile(Folder + "Vemlor.ini").WriteString("Tfnastaveni", "ComboBox2_Text", "polish.lng");
+    EXPECT_EQ(Folder + "Lang\\polish.lng", UpdaterLanguageFile(Folder));
+}
+
+TEST_F(TUpdaterTest, DescriptionsThatOfferNothingSaySo) {
+    Description = "<html>Server error</html>";
+    Fetch();
+    EXPECT_EQ((std::vector<AnsiString>{"Nepodařilo se stahnout aktualizační soubor, zkontrolujte nastavení"}),
+              View.Errors);
+    EXPECT_TRUE(View.Infos.empty());
+
+    View = TRecordingView();
+    TIniFile(Folder + "update.ini").WriteString("Version", "Client", "1.5");
+    Description = "[Setup]\nMainURL=" + Server.Url("/pkg/") + "\n" + Package("Client", "client.zip", 3);
+    Fetch(Server.Url("/updclnt"));
+    EXPECT_EQ((std::vector<AnsiString>{"Žádná nová verze."}), View.Infos);
+    EXPECT_TRUE(Updater->Queue()->empty());
+}
+
+}  // namespace
