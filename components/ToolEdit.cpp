@@ -2,15 +2,15 @@
 
 #include <algorithm>
 
+#include "platform/classes/ClassRegistry.h"
 #include "platform/gfx/Bitmap.h"
 #include "platform/rtl/ScopeGuard.h"
+#include "platform/ui/EdgeDraw.h"
 #include "platform/ui/Forms.h"
 
 namespace {
 
 constexpr Integer kDefaultButtonWidth = 21;
-// The width of a vertical scroll bar, which a drop-down button takes.
-constexpr Integer kScrollBarWidth = 16;
 
 // The combo box's arrow: a triangle of 7, 5, 3 and 1 black pixels.
 std::unique_ptr<TBitmap> ComboArrowBitmap() {
@@ -145,7 +145,7 @@ void TCustomComboEdit::SetGlyphKind(TGlyphKind Value) {
     if (Value == gkDefault && !FButton->Glyph()->Empty()) {
         SetButtonWidth(std::max(FButton->Glyph()->Width() / FButton->NumGlyphs() + 6, ButtonWidth()));
     } else if (Value == gkDropDown) {
-        SetButtonWidth(kScrollBarWidth);
+        SetButtonWidth(GetSystemMetrics(SM_CXVSCROLL));
         FButtonFixedWidth = true;
     }
 }
@@ -156,7 +156,7 @@ Integer TCustomComboEdit::DefaultButtonWidth() const {
         if (!FButton->Glyph()->Empty())
             return std::max(FButton->Glyph()->Width() / FButton->NumGlyphs() + 6, kDefaultButtonWidth);
         return kDefaultButtonWidth;
-    case gkDropDown: return kScrollBarWidth;
+    case gkDropDown: return GetSystemMetrics(SM_CXVSCROLL);
     default: return kDefaultButtonWidth;
     }
 }
@@ -217,7 +217,7 @@ Integer TCustomComboEdit::MinHeight() {
     canvas->Font()->Assign(&system);
     const Integer systemHeight = canvas->TextHeight("Wg");
     canvas->Font()->Assign(Font());
-    return std::min(systemHeight, canvas->TextHeight("Wg")) + 4 * 1 + 1;
+    return std::min(systemHeight, canvas->TextHeight("Wg")) + 4 * GetSystemMetrics(SM_CYBORDER) + 1;
 }
 
 void TCustomComboEdit::Resize() {
@@ -447,12 +447,13 @@ VEMLOR_PUBLISHED(TCustomComboEdit, TMaskEdit) {}
 VEMLOR_PUBLISHED(TComboEdit, TCustomComboEdit) {
     Prop("Alignment", &TComboEdit::Alignment, &TComboEdit::SetAlignment);
     Prop("ButtonHint", &TComboEdit::ButtonHint, &TComboEdit::SetButtonHint);
-    Prop("ButtonWidth", &TComboEdit::ButtonWidth, &TComboEdit::SetButtonWidth);
+    Prop("ButtonWidth", &TComboEdit::ButtonWidth, &TComboEdit::SetButtonWidth).Stored(&TComboEdit::IsButtonWidthStored);
     Prop("ClickKey", &TComboEdit::ClickKey, &TComboEdit::SetClickKey);
     Prop("DirectInput", &TComboEdit::DirectInput, &TComboEdit::SetDirectInput);
-    Prop("Glyph", &TComboEdit::Glyph, &TComboEdit::SetGlyph);
+    Prop("Glyph", &TComboEdit::Glyph, &TComboEdit::SetGlyph).Stored(&TComboEdit::IsGlyphStored);
     Prop("GlyphKind", &TComboEdit::GlyphKind, &TComboEdit::SetGlyphKind);
     Prop("NumGlyphs", &TComboEdit::NumGlyphs, &TComboEdit::SetNumGlyphs);
     Prop("ReadOnly", &TComboEdit::ReadOnly, &TComboEdit::SetReadOnly);
     EventProp("OnButtonClick", &TComboEdit::OnButtonClick);
 }
+VEMLOR_REGISTER_CLASS(TComboEdit);

@@ -88,6 +88,9 @@ public:
     TWinControl* Popup() const { return FPopup; }
     // The width ButtonWidth is not stored at (what the glyph kind implies).
     Integer DefaultButtonWidth() const;
+    bool IsButtonWidthStored() const { return ButtonWidth() != DefaultButtonWidth(); }
+    // Only a picture of the user's own is stored.
+    bool IsGlyphStored() const { return FGlyphKind == gkCustom; }
 
     void SetEnabled(bool Value) override;
     // The button's click and the click key: ButtonClick unless read-only.

@@ -3,8 +3,10 @@
 #include <algorithm>
 #include <cmath>
 
+#include "platform/classes/ClassRegistry.h"
 #include "platform/rtl/Exceptions.h"
 #include "platform/rtl/SysUtils.h"
+#include "platform/ui/EdgeDraw.h"
 
 // ---------------------------------------------------------------------------
 // TVmListBoxStrings
@@ -315,7 +317,7 @@ void TVmCustomListBox::DrawItemNotify(Integer Index, const TRect& Rect, TOwnerDr
         DrawItem(Index, Rect, State);
     else
         canvas->FillRect(Rect);
-    if (State.Contains(odFocused)) canvas->DrawFocusRect(Rect);
+    if (State.Contains(odFocused)) DrawFocusRect(canvas, Rect);
 }
 
 void TVmCustomListBox::DrawItem(Integer Index, const TRect& Rect, TOwnerDrawState State) {
@@ -366,6 +368,8 @@ void TVmCustomListBox::WndProc(TMessage& Message) {
 // Published properties
 
 VEMLOR_PUBLISHED(TVmCustomListBox, TListBox) {
+    // Descendants keep their items in form-file data of their own.
+    Prop("Items", &TVmCustomListBox::Items, &TVmCustomListBox::SetItems).Stored(false);
     Prop("AutoScroll", &TVmCustomListBox::AutoScroll, &TVmCustomListBox::SetAutoScroll);
     Prop("BorderStyle", &TVmCustomListBox::BorderStyle, &TVmCustomListBox::SetBorderStyle);
     Prop("Columns", &TVmCustomListBox::Columns, &TVmCustomListBox::SetColumns);
@@ -381,3 +385,4 @@ VEMLOR_PUBLISHED(TVmCustomListBox, TListBox) {
     EventProp("OnMeasureItem", &TVmCustomListBox::OnMeasureItem);
     EventProp("OnGetItemWidth", &TVmCustomListBox::OnGetItemWidth);
 }
+VEMLOR_REGISTER_CLASS(TVmCustomListBox);

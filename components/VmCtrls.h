@@ -260,6 +260,10 @@ public:
     static const TClassInfo& StaticClassInfo();
     const TClassInfo& ClassInfo() const override { return StaticClassInfo(); }
 
+    // The form file keeps the items through these, not through Items:
+    // "InternalVersion" and "Strings" (see ReadStrings).
+    void DefineProperties(TFiler* Filer) override;
+
     // The shared picture of the checks: 6 columns by 3 rows of 16 x 13 cells
     // (check boxes, radio buttons, check marks by row; unchecked, checked,
     // grayed, then the same disabled).

@@ -5,6 +5,7 @@
 #include "components/Placemnt.h"
 #include "components/VCLUtils.h"
 #include "components/VmCtrls.h"
+#include "platform/classes/Filer.h"
 #include "platform/gfx/Bitmap.h"
 #include "platform/rtl/Exceptions.h"
 #include "platform/rtl/IniFiles.h"
@@ -462,6 +463,20 @@ void TVmCheckListBox::InvalidateCheck(Integer Index) {
 
 // --- form file
 
+void TVmCheckListBox::DefineProperties(TFiler* Filer) {
+    TVmCustomListBox::DefineProperties(Filer);
+    Filer->DefineProperty(
+        "InternalVersion",
+        [this](TReader& Reader) {
+            const Int64 version = Reader.ReadInteger();
+            FStreamVersion = version < 0 || version > kStreamVersion ? kStreamVersion : Integer(version);
+        },
+        [](TWriter& Writer) { Writer.WriteInteger(kStreamVersion); }, true);
+    Filer->DefineProperty(
+        "Strings", [this](TReader& Reader) { ReadStrings(Reader); },
+        [this](TWriter& Writer) { WriteStrings(Writer); }, StringsDiffer(nullptr));
+}
+
 bool TVmCheckListBox::StringsDiffer(const TVmCheckListBox* Ancestor) const {
     const Integer count = ListCount();
     if (!Ancestor) return count > 0;
@@ -518,6 +533,7 @@ const TEnumType& EnumTypeInfo(TCheckKind) {
 }
 
 VEMLOR_PUBLISHED(TVmCheckListBox, TVmCustomListBox) {
+    Prop("Items", &TVmCheckListBox::Items, &TVmCheckListBox::SetItems).Stored(false);
     Prop("AllowGrayed", &TVmCheckListBox::AllowGrayed, &TVmCheckListBox::SetAllowGrayed);
     Prop("CheckKind", &TVmCheckListBox::CheckKind, &TVmCheckListBox::SetCheckKind);
     Prop("CheckedIndex", &TVmCheckListBox::CheckedIndex, &TVmCheckListBox::SetCheckedIndex);
@@ -525,3 +541,4 @@ VEMLOR_PUBLISHED(TVmCheckListBox, TVmCustomListBox) {
     EventProp("OnClickCheck", &TVmCheckListBox::OnClickCheck);
     EventProp("OnStateChange", &TVmCheckListBox::OnStateChange);
 }
+VEMLOR_REGISTER_CLASS(TVmCheckListBox);

@@ -1,6 +1,7 @@
 // TVmSpeedButton: states, groups, repeat clicks, the drop-down menu and painting.
 #include "components/VCLUtils.h"
 #include "components/VmCtrls.h"
+#include "platform/classes/ClassRegistry.h"
 #include "platform/gfx/Bitmap.h"
 #include "platform/rtl/ScopeGuard.h"
 #include "platform/ui/ActnList.h"
@@ -377,3 +378,4 @@ VEMLOR_PUBLISHED(TVmSpeedButton, TGraphicControl) {
     Prop("Transparent", &TVmSpeedButton::Transparent, &TVmSpeedButton::SetTransparent);
     Prop("WordWrap", &TVmSpeedButton::WordWrap, &TVmSpeedButton::SetWordWrap);
 }
+VEMLOR_REGISTER_CLASS(TVmSpeedButton);

@@ -4,6 +4,7 @@
 
 #include <chrono>
 
+#include "components/DBUtils.h"
 #include "components/StrUtils.h"
 #include "platform/gfx/Graphic.h"
 #include "platform/rtl/Exceptions.h"
@@ -242,6 +243,7 @@ void TVmLookupControl::ListLinkActiveChanged() {
         }
         FListActive = FKeyField != nullptr;
     }
+    if (!FLocate || FLocate->DataSet() != dataSet) FLocate = dataSet ? CreateLocateObject(dataSet) : nullptr;
     Invalidate();
 }
 
@@ -251,18 +253,9 @@ AnsiString TVmLookupControl::CurrentDisplayText() const {
 
 // The data set's current record first, then the first match in its order.
 bool TVmLookupControl::Locate(TField* AField, const AnsiString& Text, bool Exact) {
-    if (!AField || !FListActive || Text.empty() || ValueIsEmpty(Text)) return false;
+    if (!AField || !FListActive || !FLocate || Text.empty() || ValueIsEmpty(Text)) return false;
     try {
-        auto matches = [&] {
-            const AnsiString current = AField->AsString();
-            const AnsiString part = Exact ? current : current.substr(0, Text.size());
-            return FIgnoreCase ? AnsiCompareText(part, Text) == 0 : AnsiCompareStr(part, Text) == 0;
-        };
-        if (!LookupDataSet()->IsEmpty() && matches()) return true;
-        TLocateOptions options;
-        if (FIgnoreCase) options.Include(loCaseInsensitive);
-        if (!Exact) options.Include(loPartialKey);
-        return LookupDataSet()->Locate(AField->FieldName(), Variant(Text), options);
+        return FLocate->Locate(AField->FieldName(), Text, Exact, !FIgnoreCase);
     } catch (const Exception&) {
         return false;
     }

@@ -27,6 +27,7 @@
 #include "platform/ui/RangeCtrls.h"
 
 class TGraphic;
+class TLocateObject;
 class TVmLookupControl;
 class TVmLookupEdit;
 
@@ -205,6 +206,7 @@ private:
     AnsiString FValue;
     AnsiString FDisplayValue;
     AnsiString FSearchText;
+    std::unique_ptr<TLocateObject> FLocate;
     bool FListActive = false;
     bool FLookupMode = false;
 };
@@ -224,6 +226,8 @@ public:
     void SetRowCount(Integer Value);
     // The width that shows every display field whole.
     Integer NaturalWidth();
+    bool IsItemHeightStored() const;
+    bool IsEmptyValueStored() const { return !EmptyValue().empty(); }
     void SetBounds(Integer ALeft, Integer ATop, Integer AWidth, Integer AHeight) override;
     // Only a double click on the selected row fires OnDblClick.
     void DblClick() override {}

@@ -2,6 +2,7 @@
 #include <algorithm>
 
 #include "components/VmLookup.h"
+#include "platform/classes/ClassRegistry.h"
 #include "platform/rtl/ScopeGuard.h"
 
 // ---------------------------------------------------------------------------
@@ -186,3 +187,4 @@ VEMLOR_PUBLISHED(TVmLookupEdit, TCustomComboEdit) {
     EventProp("OnDropDown", &TVmLookupEdit::OnDropDown);
     EventProp("OnGetImage", &TVmLookupEdit::OnGetImage);
 }
+VEMLOR_REGISTER_CLASS(TVmLookupEdit);

@@ -3,15 +3,16 @@
 #include <algorithm>
 
 #include "components/VCLUtils.h"
+#include "platform/classes/ClassRegistry.h"
 #include "components/VmLookup.h"
 #include "platform/gfx/Bitmap.h"
 #include "platform/rtl/ScopeGuard.h"
 #include "platform/ui/DrawText.h"
+#include "platform/ui/EdgeDraw.h"
 
 namespace {
 
 constexpr Integer kMaxRows = 50;
-constexpr Integer kScrollBarWidth = 16;
 
 Integer FontTextHeight(const TFont& Font) { return MeasureText(Font, "Wg").y; }
 
@@ -56,6 +57,8 @@ void TVmDBLookupList::SetItemHeight(Integer Value) {
     SnapHeight();
 }
 
+bool TVmDBLookupList::IsItemHeightStored() const { return FItemHeight > FontTextHeight(*Font()); }
+
 void TVmDBLookupList::SetRowCount(Integer Value) {
     Value = std::clamp<Integer>(Value, 1, kMaxRows);
     SetHeight(FrameHeight() + Value * ItemHeight());
@@ -82,7 +85,8 @@ void TVmDBLookupList::Resize() {
     TVmLookupControl::Resize();
     if (!FScrollBar) return;
     const Integer frame = FrameHeight() / 2;
-    FScrollBar->SetBounds(Width() - frame - kScrollBarWidth, frame, kScrollBarWidth, Height() - 2 * frame);
+    const Integer bar = GetSystemMetrics(SM_CXVSCROLL);
+    FScrollBar->SetBounds(Width() - frame - bar, frame, bar, Height() - 2 * frame);
 }
 
 void TVmDBLookupList::FontChanged() {
@@ -94,7 +98,7 @@ Integer TVmDBLookupList::NaturalWidth() {
     TCanvas* canvas = Canvas();
     canvas->Font()->Assign(Font());
     const Integer m = canvas->TextWidth("M");
-    Integer width = kScrollBarWidth;
+    Integer width = GetSystemMetrics(SM_CXVSCROLL);
     for (TField* field : DisplayFields()) width += field->DisplayWidth() * m + 4;
     return std::min<Integer>(width, Screen->Width());
 }
@@ -390,7 +394,7 @@ void TVmDBLookupList::Paint() {
             text.Left += margin;
         }
         DrawItemText(text, selected, isEmpty);
-        if (selected && (Focused() || FPopup)) canvas->DrawFocusRect(r);
+        if (selected && (Focused() || FPopup)) DrawFocusRect(canvas, r);
     }
 }
 
@@ -452,11 +456,13 @@ VEMLOR_PUBLISHED(TVmDBLookupList, TVmLookupControl) {
     Prop("DataSource", &TVmDBLookupList::DataSource, &TVmDBLookupList::SetDataSource);
     Prop("DisplayEmpty", &TVmDBLookupList::DisplayEmpty, &TVmDBLookupList::SetDisplayEmpty);
     Prop("EmptyItemColor", &TVmDBLookupList::EmptyItemColor, &TVmDBLookupList::SetEmptyItemColor);
-    Prop("EmptyValue", &TVmDBLookupList::EmptyValue, &TVmDBLookupList::SetEmptyValue);
+    Prop("EmptyValue", &TVmDBLookupList::EmptyValue, &TVmDBLookupList::SetEmptyValue)
+        .Stored(&TVmDBLookupList::IsEmptyValueStored);
     Prop("FieldsDelimiter", &TVmDBLookupList::FieldsDelimiter, &TVmDBLookupList::SetFieldsDelimiter);
     Prop("IgnoreCase", &TVmDBLookupList::IgnoreCase, &TVmDBLookupList::SetIgnoreCase);
     Prop("IndexSwitch", &TVmDBLookupList::IndexSwitch, &TVmDBLookupList::SetIndexSwitch);
-    Prop("ItemHeight", &TVmDBLookupList::ItemHeight, &TVmDBLookupList::SetItemHeight);
+    Prop("ItemHeight", &TVmDBLookupList::ItemHeight, &TVmDBLookupList::SetItemHeight)
+        .Stored(&TVmDBLookupList::IsItemHeightStored);
     Prop("ListStyle", &TVmDBLookupList::ListStyle, &TVmDBLookupList::SetListStyle);
     Prop("LookupDisplay", &TVmDBLookupList::LookupDisplay, &TVmDBLookupList::SetLookupDisplay);
     Prop("LookupDisplayIndex", &TVmDBLookupList::LookupDisplayIndex, &TVmDBLookupList::SetLookupDisplayIndex);
@@ -467,3 +473,4 @@ VEMLOR_PUBLISHED(TVmDBLookupList, TVmLookupControl) {
 }
 
 VEMLOR_PUBLISHED(TVmPopupDataList, TVmDBLookupList) {}
+VEMLOR_REGISTER_CLASS(TVmDBLookupList);

@@ -5,8 +5,10 @@
 #include <memory>
 #include <vector>
 
+#include "platform/classes/Filer.h"
 #include "platform/gfx/Bitmap.h"
 #include "platform/ui/Clipbrd.h"
+#include "platform/ui/EdgeDraw.h"
 #include "platform/ui/StdCtrls.h"
 #include "platform/ui/TestSupport.h"
 
@@ -130,8 +132,8 @@ TEST(TComboEditTest, GlyphKindsGiveThePicturesAndWidths) {
     EXPECT_EQ(edit->NumGlyphs(), 1);
 
     edit->SetGlyphKind(gkDropDown);
-    EXPECT_EQ(edit->ButtonWidth(), 16);
-    EXPECT_EQ(edit->DefaultButtonWidth(), 16);
+    EXPECT_EQ(edit->ButtonWidth(), GetSystemMetrics(SM_CXVSCROLL));
+    EXPECT_EQ(edit->DefaultButtonWidth(), GetSystemMetrics(SM_CXVSCROLL));
 
     auto picture = std::make_unique<TBitmap>();
     picture->SetSize(80, 16);
@@ -277,6 +279,33 @@ TEST(TComboEditTest, EnterAcceptsEscapeAndOutsideClicksDiscard) {
     other->SetFocus();
     PumpUntilIdle();
     EXPECT_FALSE(edit->PopupVisible());  // losing the focus closes it
+}
+
+TEST(TComboEditTest, FormFileKeepsOnlyWhatDiffersFromTheGlyphKind) {
+    THost host;
+    host.Form->SetName("fMain");
+    auto* edit = host.Make<TComboEdit>("ComboEdit1");
+    edit->SetGlyphKind(gkDropDown);
+    AnsiString text = WriteComponent(host.Form);
+    EXPECT_NE(text.find("GlyphKind = gkDropDown"), AnsiString::npos) << text;
+    EXPECT_EQ(text.find("ButtonWidth"), AnsiString::npos) << text;
+    EXPECT_EQ(text.find("Glyph ="), AnsiString::npos) << text;
+    EXPECT_EQ(text.find("TEditButton"), AnsiString::npos) << text;
+
+    // The main window's recipient field: no button, Insert clicks it.
+    edit->SetGlyphKind(gkDefault);
+    edit->SetButtonWidth(0);
+    edit->SetClickKey(VK_INSERT);
+    edit->SetHint("Zadejte jméno nebo číslo adresáta");
+    text = WriteComponent(host.Form);
+    EXPECT_NE(text.find("ButtonWidth = 0"), AnsiString::npos) << text;
+    std::unique_ptr<TComponent> copy(ReadComponent(text, nullptr, "main.form"));
+    auto* read = dynamic_cast<TComboEdit*>(copy->FindComponent("ComboEdit1"));
+    ASSERT_NE(read, nullptr);
+    EXPECT_EQ(read->ButtonWidth(), 0);
+    EXPECT_EQ(read->ClickKey(), VK_INSERT);
+    EXPECT_EQ(read->GlyphKind(), gkDefault);
+    EXPECT_EQ(WriteComponent(copy.get()), text);
 }
 
 }  // namespace

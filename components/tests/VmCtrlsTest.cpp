@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "components/Placemnt.h"
+#include "platform/classes/Filer.h"
 #include "platform/gfx/Bitmap.h"
 #include "platform/rtl/IniFiles.h"
 #include "platform/rtl/Exceptions.h"
@@ -563,6 +564,60 @@ TEST(TVmCheckListBoxTest, OlderFormFileLayoutsAndBadStatesLoad) {
     V radio{{V::TBegin{}, AnsiString("a"), Integer(0), true, AnsiString("b"), Integer(0), true, V::TEnd{}}};
     list->ReadStrings(radio);
     EXPECT_EQ(list->CheckedIndex(), 0);
+}
+
+TVmCheckListBox* ListOf(TComponent* Form) { return dynamic_cast<TVmCheckListBox*>(Form->FindComponent("CheckLB1")); }
+
+TEST(TVmCheckListBoxTest, RoundTripsThroughAFormFile) {
+    THost host;
+    host.Form->SetName("fAdrEdit");
+    auto* list = MakeCheckList(host, "Adam,Božena,Cyril");
+    list->SetState(0, cbChecked);
+    list->SetState(2, cbGrayed);
+    list->SetItemEnabled(1, false);
+    const AnsiString text = WriteComponent(host.Form);
+    EXPECT_NE(text.find("InternalVersion = 202"), AnsiString::npos) << text;
+    EXPECT_EQ(text.find("Items"), AnsiString::npos) << text;
+
+    std::unique_ptr<TComponent> copy(ReadComponent(text, nullptr, "adredit.form"));
+    TVmCheckListBox* read = ListOf(copy.get());
+    ASSERT_NE(read, nullptr);
+    EXPECT_EQ(read->Items()->CommaText(), "Adam,Božena,Cyril");
+    EXPECT_EQ(read->State(0), cbChecked);
+    EXPECT_EQ(read->State(2), cbGrayed);
+    EXPECT_FALSE(read->ItemEnabled(1));
+    EXPECT_EQ(read->StreamVersion(), 202);
+    EXPECT_EQ(WriteComponent(copy.get()), text);
+}
+
+TEST(TVmCheckListBoxTest, ReadsTheOlderFormFileLayouts) {
+    std::unique_ptr<TComponent> oldest(ReadComponent("object fOld: TForm\n"
+                                                     "  object CheckLB1: TVmCheckListBox\n"
+                                                     "    Strings = ('Adam' True True 'Božena' False False)\n"
+                                                     "  end\n"
+                                                     "end",
+                                                     nullptr, "old.form"));
+    TVmCheckListBox* list = ListOf(oldest.get());
+    ASSERT_NE(list, nullptr);
+    EXPECT_EQ(list->State(0), cbChecked);
+    EXPECT_EQ(list->State(1), cbUnchecked);
+    EXPECT_FALSE(list->ItemEnabled(1));
+
+    std::unique_ptr<TComponent> older(ReadComponent("object fOld: TForm\n"
+                                                    "  object CheckLB1: TVmCheckListBox\n"
+                                                    "    CheckKind = ckRadioButtons\n"
+                                                    "    InternalVersion = 201\n"
+                                                    "    Strings = ('a' False True 0 'b' False True 2 'c' True True 9)\n"
+                                                    "  end\n"
+                                                    "end",
+                                                    nullptr, "older.form"));
+    list = ListOf(older.get());
+    ASSERT_NE(list, nullptr);
+    // The radio rule after loading: nothing stored checked, so the first.
+    EXPECT_EQ(list->CheckedIndex(), 0);
+    EXPECT_EQ(list->Items()->Count(), 3);
+    // Written back in the current layout.
+    EXPECT_NE(WriteComponent(older.get()).find("InternalVersion = 202"), AnsiString::npos);
 }
 
 }  // namespace

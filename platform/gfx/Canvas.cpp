@@ -465,25 +465,6 @@ void TCanvas::FrameRect(const TRect& R) {
     Changed();
 }
 
-void TCanvas::DrawFocusRect(const TRect& R) {
-    if (!Drawable() || R.IsEmpty()) return;
-    Changing();
-    const TRect clip = ClipRect();
-    const Cardinal mask = FBitmap->PixelValueMask();
-    auto flip = [&](Integer x, Integer y) {
-        if (((x + y) & 1) == 0 && clip.Contains(x, y)) FBitmap->SetPixelValue(x, y, FBitmap->PixelValue(x, y) ^ mask);
-    };
-    for (Integer x = R.Left; x < R.Right; ++x) {
-        flip(x, R.Top);
-        if (R.Bottom - 1 > R.Top) flip(x, R.Bottom - 1);
-    }
-    for (Integer y = R.Top + 1; y < R.Bottom - 1; ++y) {
-        flip(R.Left, y);
-        if (R.Right - 1 > R.Left) flip(R.Right - 1, y);
-    }
-    Changed();
-}
-
 void TCanvas::FloodFill(Integer x, Integer y, TColor Color, TFillStyle FillStyle) {
     if (!Drawable() || FBrush.Style() == bsClear) return;
     const TRect clip = ClipRect();

@@ -76,9 +76,6 @@ public:
     // Brush fills, not normalised: an inverted rectangle draws nothing.
     void FillRect(const TRect& R);
     void FrameRect(const TRect& R);
-    // The focus rectangle: the 1-pixel frame of R inverted on every other
-    // pixel (where x + y is even), so drawing it twice removes it.
-    void DrawFocusRect(const TRect& R);
     // 4-connected fill with the brush: fsSurface fills the area of the given
     // colour, fsBorder everything up to the given colour.
     void FloodFill(Integer x, Integer y, TColor Color, TFillStyle FillStyle);

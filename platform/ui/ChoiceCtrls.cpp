@@ -19,6 +19,7 @@
 #include "platform/rtl/Exceptions.h"
 #include "platform/rtl/SysUtils.h"
 #include "platform/ui/ControlKit.h"
+#include "platform/ui/EdgeDraw.h"
 
 using namespace ui_detail;
 
@@ -800,7 +801,7 @@ void TListBox::DrawItemNotify(Integer Index, const TRect& Rect, TOwnerDrawState 
         DrawItem(Index, Rect, State);
     else
         canvas->FillRect(Rect);
-    if (State.Contains(odFocused)) canvas->DrawFocusRect(Rect);
+    if (State.Contains(odFocused)) DrawFocusRect(canvas, Rect);
 }
 
 void TListBox::DrawItem(Integer Index, const TRect& Rect, TOwnerDrawState State) {

@@ -99,16 +99,6 @@ TEST(TCanvasTest, RectangleIsNormalisedWithExclusiveEdges) {
     EXPECT_EQ(n.Rows(), (Rows{"ooo..", "ooo..", ".....", "....."}));
 }
 
-TEST(TCanvasTest, FocusRectInvertsEveryOtherFramePixelAndUndoesItself) {
-    Board b(6, 5);
-    b.c->DrawFocusRect(Rect(0, 0, 6, 5));
-    EXPECT_EQ(b.Rows(), (Rows{"#.#.#.", ".....#", "#.....", ".....#", "#.#.#."}));
-    // Drawn again it goes, here only inside the clip.
-    b.c->SetClipRect(Rect(0, 0, 3, 5));
-    b.c->DrawFocusRect(Rect(0, 0, 6, 5));
-    EXPECT_EQ(b.Rows(), (Rows{"....#.", ".....#", "......", ".....#", "....#."}));
-}
-
 TEST(TCanvasTest, FillAndFrameRectUseTheBrush) {
     Board b(5, 4);
     b.c->Brush()->SetColor(clRed);
