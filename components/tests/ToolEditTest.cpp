@@ -11,6 +11,7 @@
 #include "platform/ui/EdgeDraw.h"
 #include "platform/ui/StdCtrls.h"
 #include "platform/ui/TestSupport.h"
+#include "components/tests/ScreenHost.h"
 
 namespace {
 
@@ -45,27 +46,7 @@ protected:
     void PopupChange() override { Log.push_back("popup change"); }
 };
 
-struct THost {
-    THost() {
-        OverrideScreenSize(1024, 768);
-        Form = new TForm(nullptr);
-        Form->SetBounds(100, 100, 400, 300);
-    }
-    ~THost() {
-        Form->Free();
-        PumpUntilIdle();
-        OverrideScreenSize(0, 0);
-    }
-    template <class T>
-    T* Make(const char* Name, Integer Top = 8) {
-        T* e = new T(Form);
-        e->SetName(Name);
-        e->SetParent(Form);
-        e->SetBounds(8, Top, 150, 21);
-        return e;
-    }
-    TForm* Form;
-};
+using THost = TScreenHost;
 
 TEST(TComboEditTest, ButtonAndClickKeyFollowWidthReadOnlyAndDirectInput) {
     THost host;

@@ -8,6 +8,7 @@
 #include "platform/db/DataSource.h"
 #include "platform/gfx/Bitmap.h"
 #include "platform/ui/TestSupport.h"
+#include "components/tests/ScreenHost.h"
 #include "tables/memdset.h"
 
 namespace {
@@ -46,19 +47,7 @@ struct TCountries {
     TStringField* Predcisli;
 };
 
-struct THost {
-    THost() {
-        OverrideScreenSize(1024, 768);
-        Form = new TForm(nullptr);
-        Form->SetBounds(100, 100, 400, 300);
-    }
-    ~THost() {
-        Form->Free();
-        PumpUntilIdle();
-        OverrideScreenSize(0, 0);
-    }
-    TForm* Form;
-};
+using THost = TScreenHost;
 
 // Opens what the tests look at.
 class TTestList : public TVmDBLookupList {

@@ -382,7 +382,8 @@ struct PrintFixture : VmRichEditFixture {
     void SetUp() override {
         VmRichEditFixture::SetUp();
         Saved = SetPrinter(new TPrinter);
-        File = OutputFile("print.pdf");
+        // One file a test: ctest runs the tests of this fixture side by side.
+        File = OutputFile(std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()) + ".pdf");
         std::filesystem::remove(File);
         Printer()->SetFileName(File);
     }
