@@ -218,6 +218,66 @@ TEST(TVmDBLookupListTest, RowsAreDrawnInColumnsWithTheSelectionAndEmptyRow) {
     SaveControlToPng(host.Form, AnsiString(VEMLOR_TEST_OUTPUT) + "/lookup/list.png");
 }
 
+TEST(TVmDBLookupListTest, ScrollBarHasFivePositionsAndScrollsPastTheRows) {
+    TCountries data;
+    THost host;
+    auto* list = MakeList(host, data);
+    list->SetRowCount(4);
+    host.Form->Show();
+    PumpUntilIdle();
+    auto* bar = dynamic_cast<TScrollBar*>(list->Controls(0));
+    ASSERT_NE(bar, nullptr);
+    EXPECT_TRUE(bar->Visible());
+    EXPECT_EQ(bar->Max(), 4);
+    EXPECT_EQ(bar->Position(), 0);
+    Integer pos = 0;
+    FireEvent(bar->OnScroll, bar, scLineDown, pos);  // the record below the rows
+    EXPECT_EQ(data.Jmeno->AsString(), "Francie");
+    EXPECT_EQ(bar->Position(), 2);
+    pos = 4;
+    FireEvent(bar->OnScroll, bar, scPosition, pos);
+    EXPECT_EQ(data.Jmeno->AsString(), "Švédsko");
+    EXPECT_EQ(bar->Position(), 4);
+    EXPECT_EQ(list->Value(), "");  // scrolling selects nothing
+
+    // Fewer records than rows: no range, no bar.
+    list->SetRowCount(20);
+    EXPECT_FALSE(bar->Visible());
+}
+
+TEST(TVmDBLookupListTest, PicturesSitInTheirMarginBeforeTheText) {
+    TCountries data;
+    THost host;
+    auto* list = MakeList(host, data);
+    list->SetLookupDisplay("Jmeno");
+    TBitmap flag;
+    flag.SetPixelFormat(pf24bit);
+    flag.SetSize(6, 6);
+    flag.Canvas()->Brush()->SetColor(clRed);
+    flag.Canvas()->FillRect(Rect(0, 0, 6, 6));
+    flag.SetPixel(0, 5, clLime);  // the bottom-left pixel: transparent
+    std::vector<bool> empties;
+    list->OnGetImage = [&](TObject* Sender, bool IsEmpty, TGraphic*& Graphic, Integer& TextMargin) {
+        EXPECT_EQ(Sender, list);
+        empties.push_back(IsEmpty);
+        Graphic = &flag;
+        TextMargin = 20;
+    };
+    host.Form->Show();
+    PumpUntilIdle();
+    TBitmap shot;
+    ASSERT_TRUE(GrabControl(list, shot));
+    const TRect row = list->RowRect(0);
+    const Integer x = row.Left + (20 - 6) / 2, y = row.Top + (list->ItemHeight() - 6) / 2;
+    EXPECT_EQ(shot.GetPixel(x + 3, y + 2) & 0xFFFFFF, clRed);
+    EXPECT_EQ(shot.GetPixel(x, y + 5) & 0xFFFFFF, ColorToRGB(clWindow));
+    // The text starts after the margin.
+    for (Integer px = row.Left; px < row.Left + 20; ++px)
+        for (Integer py = row.Top; py < row.Bottom; ++py) EXPECT_NE(shot.GetPixel(px, py) & 0xFFFFFF, 0) << px;
+    ASSERT_FALSE(empties.empty());
+    EXPECT_FALSE(empties.front());
+}
+
 TEST(TVmDBLookupListTest, BoundFieldTakesTheKeyAndLinksAreChecked) {
     TCountries data;
     TCountries contacts;  // another table with a "Jmeno" field stands for the contacts
