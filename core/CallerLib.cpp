@@ -9,6 +9,7 @@
 #include "core/Msgdlg.h"
 #include "platform/os/DynLib.h"
 #include "platform/rtl/Exceptions.h"
+#include "platform/rtl/FileUtils.h"
 
 namespace {
 
@@ -123,18 +124,22 @@ Integer Caller_WaitDisconnect(Integer handle, TCallerAbortProc abort) {
     return Entry(CallerEntries().Caller_WaitDisconnect, "Caller_WaitDisconnect")(handle, abort);
 }
 
+// The program builds paths such as "Mmf\\a.mmf" with backslashes; the
+// libraries take them in the system's form. The remote name of a receive is
+// the centre's, not a path, and goes as it is.
 Integer Caller_SendFile(Integer handle, const AnsiString& path, Integer kind, TCallerAbortProc abort) {
-    return Entry(CallerEntries().Caller_SendFile, "Caller_SendFile")(handle, path.c_str(), kind, abort);
+    return Entry(CallerEntries().Caller_SendFile, "Caller_SendFile")(handle, NormalizePath(path).c_str(), kind,
+                                                                      abort);
 }
 
 Integer Caller_Dir(Integer handle, const AnsiString& listPath, Integer kind) {
-    return Entry(CallerEntries().Caller_Dir, "Caller_Dir")(handle, listPath.c_str(), kind);
+    return Entry(CallerEntries().Caller_Dir, "Caller_Dir")(handle, NormalizePath(listPath).c_str(), kind);
 }
 
 Integer Caller_ReceiveFile(Integer handle, const AnsiString& remoteName, const AnsiString& localPath, Integer kind,
                            TCallerAbortProc abort) {
-    return Entry(CallerEntries().Caller_ReceiveFile, "Caller_ReceiveFile")(handle, remoteName.c_str(),
-                                                                            localPath.c_str(), kind, abort);
+    return Entry(CallerEntries().Caller_ReceiveFile, "Caller_ReceiveFile")(
+        handle, remoteName.c_str(), NormalizePath(localPath).c_str(), kind, abort);
 }
 
 Integer Caller_WriteReadPort(Integer handle, const AnsiString& command, AnsiString& answer, Integer length,
@@ -151,5 +156,5 @@ Integer Caller_WriteReadPort(Integer handle, const AnsiString& command, AnsiStri
 
 Integer mac_file(const AnsiString& path, Cardinal& number) {
     number = 0;
-    return Entry(CallerEntries().mac_file, "mac_file")(path.c_str(), &number);
+    return Entry(CallerEntries().mac_file, "mac_file")(NormalizePath(path).c_str(), &number);
 }

@@ -17,7 +17,9 @@
 #include <utility>
 #include <vector>
 
+#include "platform/rtl/Exceptions.h"
 #include "platform/rtl/Object.h"
+#include "platform/rtl/SysUtils.h"
 #include "platform/rtl/System.h"
 
 class TComponent;
@@ -63,3 +65,15 @@ TLang* Lang();
 void SetLang(std::unique_ptr<TLang> lang);
 // Lang()->GetText(key, default), or the default when there is no instance.
 AnsiString LangText(const AnsiString& key, const AnsiString& defaultText);
+
+// The text of key used as a format: a translation whose specifiers do not
+// fit the arguments falls back to the default, so a faulty language file
+// costs a text its translation, never the program.
+template <typename... TArgs>
+AnsiString LangFormat(const AnsiString& key, const AnsiString& defaultText, const TArgs&... args) {
+    try {
+        return Format(LangText(key, defaultText), args...);
+    } catch (const EConvertError&) {
+        return Format(defaultText, args...);
+    }
+}

@@ -2,10 +2,11 @@
 // plays the scenario of Scenario.h against a message centre kept in a folder,
 // and writes one line per call into the call log:
 //
-//   Caller_Connect(3, "420603123456", "0900123456", 0, 2) = 10
-//   Caller_SendFile(3, "/prog/Mmf/a.mmf", 0) = 12; hung up at poll 2
+//   Caller_Connect(3, "420603123456", "0900123456", 0, 2, abort) = 10
+//   Caller_SendFile(3, "/prog/Mmf/a.mmf", 0, null) = 12; hung up at poll 2
 //
-// Texts are quoted with \" \\ \r \n \t and \xNN for other control bytes.
+// Texts are quoted with \" \\ \r \n \t and \xNN for other control bytes; an
+// abort callback is logged as "abort", a missing one as "null".
 //
 // A call, as the program makes it, and the session's states:
 //   closed    -> open       [Caller_PortOpen]   2: port missing or taken, 2006: bad scenario
@@ -14,11 +15,14 @@
 //   any       -> closed     [Caller_PortClose]
 // An entry that needs the line while it is down returns 11.
 //
-// Every entry with an abort callback polls it before each tick of its work
-// (at least once); a nonzero answer ends the entry with 12 and drops the
-// line. A file being sent or received is written piece by piece, one piece
-// per tick, to "<target>.part", and renamed over the target only when whole,
-// so a hang-up never leaves half a file in the inbox or at the local path.
+// Every entry with an abort callback polls it first, before it looks at the
+// line, and then before each tick of its work; a nonzero answer ends the
+// entry with 12 and drops the line. Polling first means a hang-up ends every
+// entry it reaches with 12, the retries after a hung-up transfer included,
+// never with the 11 of a line that is merely down. A file being sent or
+// received is written piece by piece, one piece per tick, to
+// "<target>.part", and renamed over the target only when whole, so a hang-up
+// never leaves half a file in the inbox or at the local path.
 //
 // CODE   MEANING
 // 2003   Caller_Dir: the folder holds no file
@@ -129,8 +133,9 @@ public:
         FNumber = ++Session.Calls[FEntry];
     }
     ~TCall() {
+        std::string note = FHeldAt.empty() ? FNote : "held at " + FHeldAt + (FNote.empty() ? "" : ", " + FNote);
         WriteLog("Caller_" + FEntry + "(" + FArguments + ") = " + std::to_string(FResult) +
-                 (FNote.empty() ? "" : "; " + FNote));
+                 (note.empty() ? "" : "; " + note));
     }
 
     std::int32_t Result(std::int32_t code, std::string note = {}) {
@@ -141,16 +146,43 @@ public:
     int Ticks() const { return Scenario.Lookup(Scenario.Delays, FEntry, FNumber, 0); }
     // The code the scenario makes this call fail with, or 0.
     int Failure() const { return Scenario.Lookup(Scenario.Failures, FEntry, FNumber, 0); }
+    // The scenario lets this call answer 0 without writing its local file.
+    bool NoFile() const { return Scenario.Lookup(Scenario.NoFiles, FEntry, FNumber, 0) != 0; }
 
     // One tick of work: false when the user hung up (the line is dropped).
     bool Poll(TAbortProc abort) {
-        ++FPolls;
-        if (abort && abort(nullptr) != 0) {
-            Session.Connected = false;
-            FNote = "hung up at poll " + std::to_string(FPolls);
-            return false;
+        if (FPolledAhead) {
+            FPolledAhead = false;  // PollFirst asked for this tick already
+            return true;
         }
+        if (HungUp(abort)) return false;
         if (Scenario.TickMs > 0) std::this_thread::sleep_for(std::chrono::milliseconds(Scenario.TickMs));
+        return true;
+    }
+    // The first tick's poll, made before the entry looks at the line.
+    bool PollFirst(TAbortProc abort) {
+        if (!Poll(abort)) return false;
+        FPolledAhead = true;
+        return true;
+    }
+    // Waits at the scenario's gate for this call, if it has one: the gate
+    // file is created and the call polls its callback until the file is
+    // deleted (true) or the user hangs up (false; the file is removed).
+    bool Hold(TAbortProc abort) {
+        std::string gate = Scenario.Lookup(Scenario.Holds, FEntry, FNumber, std::string());
+        if (gate.empty()) return true;
+        const std::string path = FolderOf(Scenario.FileName) + gate;
+        std::ofstream(path, std::ios::binary | std::ios::trunc) << FEntry << "." << FNumber << "\n";
+        FHeldAt = gate;
+        std::error_code ignored;
+        while (fs::exists(path, ignored)) {
+            if (HungUp(abort)) {
+                fs::remove(path, ignored);
+                return false;
+            }
+            // The library's own pace while held; the test never waits on it.
+            std::this_thread::sleep_for(std::chrono::microseconds(200));
+        }
         return true;
     }
     // Runs the delay's ticks, polling before each; false on a hang-up.
@@ -169,10 +201,20 @@ public:
     }
 
 private:
+    bool HungUp(TAbortProc abort) {
+        ++FPolls;
+        if (!abort || abort(nullptr) == 0) return false;
+        Session.Connected = false;
+        FNote = "hung up at poll " + std::to_string(FPolls);
+        return true;
+    }
+
     std::string FEntry;
     std::string FArguments;
     int FNumber = 0;
     int FPolls = 0;
+    bool FPolledAhead = false;
+    std::string FHeldAt;  // the gate the call waited at
     std::int32_t FResult = 0;
     std::string FNote;
 };
@@ -182,19 +224,13 @@ template <class T, class... R>
 std::string Args(const T& first, const R&... rest) {
     std::string head;
     if constexpr (std::is_same_v<T, const char*> || std::is_same_v<T, char*>) head = Quote(first);
+    else if constexpr (std::is_same_v<T, TAbortProc>) head = first ? "abort" : "null";
     else head = std::to_string(first);
     std::string tail = Args(rest...);
     return tail.empty() ? head : head + ", " + tail;
 }
 
 bool ValidHandle(std::int32_t handle) { return Session.Open && handle == Session.Handle; }
-
-// A remote name must be a plain file name: nothing the centre hands out
-// reaches outside its folder.
-bool PlainName(const std::string& name) {
-    return !name.empty() && name != "." && name != ".." && name.find('/') == std::string::npos &&
-           name.find('\\') == std::string::npos;
-}
 
 std::string KindFolder(std::int32_t kind) {
     switch (kind) {
@@ -205,41 +241,61 @@ std::string KindFolder(std::int32_t kind) {
     }
 }
 
-// Copies source to target one piece per tick, polling before each piece,
-// through "<target>.part"; the target appears only when whole.
+// Writes `target` through "<target>.part": `write` fills the stream and
+// returns 0, or a code that ends the call; the target appears only when the
+// part file was written whole, and a part file never stays behind.
+template <class Write>
+std::int32_t WriteThroughPart(TCall& call, const std::string& target, Write write, std::string note = {}) {
+    const std::string part = target + ".part";
+    std::error_code ignored;
+    std::int32_t code = kOk;
+    {
+        std::ofstream out(part, std::ios::binary | std::ios::trunc);
+        if (!out) return call.Result(kLocalFile, "cannot write " + part);
+        code = write(out);
+        out.close();
+        if (code == kOk && !out) {
+            fs::remove(part, ignored);
+            return call.Result(kLocalFile, "cannot write " + part);
+        }
+    }
+    if (code != kOk) {
+        fs::remove(part, ignored);
+        return call.Result(code);
+    }
+    std::error_code error;
+    fs::rename(part, target, error);
+    if (error) {
+        fs::remove(part, ignored);
+        return call.Result(kLocalFile, "cannot rename to " + target);
+    }
+    return call.Result(kOk, std::move(note));
+}
+
+// Copies source to target one piece per tick, polling before each piece.
 std::int32_t CopyInPieces(TCall& call, const std::string& source, const std::string& target, TAbortProc abort,
                           std::int32_t unreadable) {
     std::ifstream in(source, std::ios::binary);
     if (!in) return call.Result(unreadable, "cannot read " + source);
     std::vector<char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     if (in.bad()) return call.Result(unreadable, "cannot read " + source);
-    std::string part = target + ".part";
-    std::ofstream out(part, std::ios::binary | std::ios::trunc);
-    if (!out) return call.Result(kLocalFile, "cannot write " + part);
-    std::size_t pieces = static_cast<std::size_t>(std::max(1, call.Ticks()));
-    for (std::size_t i = 0; i < pieces; ++i) {
-        if (!call.Poll(abort)) {
-            out.close();
-            std::error_code ignored;
-            fs::remove(part, ignored);
-            return call.Result(kUserBreak);
+    return WriteThroughPart(call, target, [&](std::ofstream& out) {
+        std::size_t pieces = static_cast<std::size_t>(std::max(1, call.Ticks()));
+        for (std::size_t i = 0; i < pieces; ++i) {
+            if (!call.Poll(abort)) return std::int32_t{kUserBreak};
+            std::size_t from = bytes.size() * i / pieces, to = bytes.size() * (i + 1) / pieces;
+            out.write(bytes.data() + from, static_cast<std::streamsize>(to - from));
+            out.flush();
         }
-        std::size_t from = bytes.size() * i / pieces, to = bytes.size() * (i + 1) / pieces;
-        out.write(bytes.data() + from, static_cast<std::streamsize>(to - from));
-        out.flush();
-    }
-    out.close();
-    std::error_code error;
-    if (!out) {
-        fs::remove(part, error);
-        return call.Result(kLocalFile, "cannot write " + part);
-    }
-    fs::rename(part, target, error);
-    if (error) {
-        fs::remove(part, error);
-        return call.Result(kLocalFile, "cannot rename to " + target);
-    }
-    return call.Result(kOk);
+        return std::int32_t{kOk};
+    });
+}
+
+// The scenario's "no file": the call answers 0, the local file is not there.
+std::int32_t AnswerWithoutFile(TCall& call, const std::string& target) {
+    std::error_code ignored;
+    fs::remove(target, ignored);
+    return call.Result(kOk, "no local file written");
 }
 
 }  // namespace
@@ -260,6 +316,7 @@ CALLER_EXPORT std::int32_t Caller_PortOpen(std::int32_t* handle, std::int32_t po
     *handle = 0;
     if (!read) return call.Result(kBadArgument, error);
     if (port < 1 || port > 8 || !(Scenario.Ports & (1u << port))) return call.Result(kPortOpen);
+    call.Hold(nullptr);
     if (int code = call.Failure()) return call.Fail(code);
     Session.Open = true;
     Session.Port = port;
@@ -272,6 +329,7 @@ CALLER_EXPORT std::int32_t Caller_PortClose(std::int32_t handle, std::int32_t fl
     std::lock_guard guard(Lock);
     TCall call("PortClose", Args(handle, flag));
     if (!ValidHandle(handle)) return call.Result(kBadArgument, "no such handle");
+    call.Hold(nullptr);
     Session.Open = false;
     Session.Connected = false;
     if (int code = call.Failure()) return call.Fail(code);
@@ -281,12 +339,13 @@ CALLER_EXPORT std::int32_t Caller_PortClose(std::int32_t handle, std::int32_t fl
 CALLER_EXPORT std::int32_t Caller_Connect(std::int32_t handle, const char* lineIdentity, const char* dialNumber,
                                           std::int32_t dialMode, std::int32_t tariff, TAbortProc abort) {
     std::lock_guard guard(Lock);
-    TCall call("Connect", Args(handle, lineIdentity, dialNumber, dialMode, tariff));
+    TCall call("Connect", Args(handle, lineIdentity, dialNumber, dialMode, tariff, abort));
     if (!ValidHandle(handle) || !lineIdentity || !dialNumber || (dialMode != 0 && dialMode != 1))
         return call.Result(kBadArgument);
+    if (!call.PollFirst(abort)) return call.Result(kUserBreak);
     if (!(Scenario.Modems & (1u << Session.Port))) return call.Result(kNoAnswer);
     if (!*dialNumber) return call.Result(kDial, "no number to dial");
-    if (!call.Wait(abort)) return call.Result(kUserBreak);
+    if (!call.Hold(abort) || !call.Wait(abort)) return call.Result(kUserBreak);
     if (++Session.Dials <= Scenario.Busy) return call.Result(kBusy);
     if (int code = call.Failure()) return call.Fail(code);
     Session.Connected = true;
@@ -296,6 +355,7 @@ CALLER_EXPORT std::int32_t Caller_Connect(std::int32_t handle, const char* lineI
 CALLER_EXPORT std::int32_t Caller_Disconnect() {
     std::lock_guard guard(Lock);
     TCall call("Disconnect", Args());
+    call.Hold(nullptr);
     Session.Connected = false;
     if (int code = call.Failure()) return call.Fail(code);
     return call.Result(kOk);
@@ -303,10 +363,11 @@ CALLER_EXPORT std::int32_t Caller_Disconnect() {
 
 CALLER_EXPORT std::int32_t Caller_WaitDisconnect(std::int32_t handle, TAbortProc abort) {
     std::lock_guard guard(Lock);
-    TCall call("WaitDisconnect", Args(handle));
+    TCall call("WaitDisconnect", Args(handle, abort));
     if (!ValidHandle(handle)) return call.Result(kBadArgument, "no such handle");
+    if (!call.PollFirst(abort)) return call.Result(kUserBreak);
     if (!Session.Connected) return call.Result(kNoCarrier);
-    if (!call.Wait(abort)) return call.Result(kUserBreak);
+    if (!call.Hold(abort) || !call.Wait(abort)) return call.Result(kUserBreak);
     Session.Connected = false;
     if (int code = call.Failure()) return call.Fail(code);
     return call.Result(kOk);
@@ -315,9 +376,11 @@ CALLER_EXPORT std::int32_t Caller_WaitDisconnect(std::int32_t handle, TAbortProc
 CALLER_EXPORT std::int32_t Caller_SendFile(std::int32_t handle, const char* path, std::int32_t kind,
                                            TAbortProc abort) {
     std::lock_guard guard(Lock);
-    TCall call("SendFile", Args(handle, path, kind));
+    TCall call("SendFile", Args(handle, path, kind, abort));
     if (!ValidHandle(handle) || !path || !*path || (kind != 0 && kind != 4)) return call.Result(kBadArgument);
+    if (!call.PollFirst(abort)) return call.Result(kUserBreak);
     if (!Session.Connected) return call.Result(kNoCarrier);
+    if (!call.Hold(abort)) return call.Result(kUserBreak);
     if (int code = call.Failure()) {
         if (!call.Wait(abort)) return call.Result(kUserBreak);
         return call.Fail(code);
@@ -335,9 +398,11 @@ CALLER_EXPORT std::int32_t Caller_Dir(std::int32_t handle, const char* listPath,
     std::string folder = KindFolder(kind);
     if (!ValidHandle(handle) || !listPath || !*listPath || folder.empty()) return call.Result(kBadArgument);
     if (!Session.Connected) return call.Result(kNoCarrier);
+    call.Hold(nullptr);
     // No callback to poll: the delay only passes.
     for (int i = 0; i < call.Ticks(); ++i) call.Poll(nullptr);
     if (int code = call.Failure()) return call.Fail(code);
+    if (call.NoFile()) return AnswerWithoutFile(call, Cp1250ToUtf8(listPath));
     std::vector<std::string> names;
     std::error_code error;
     for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
@@ -346,36 +411,34 @@ CALLER_EXPORT std::int32_t Caller_Dir(std::int32_t handle, const char* listPath,
     }
     if (names.empty()) return call.Result(kNothingToList);
     std::sort(names.begin(), names.end());
-    std::string target = Cp1250ToUtf8(listPath), part = target + ".part";
-    {
-        std::ofstream out(part, std::ios::binary | std::ios::trunc);
-        for (const std::string& name : names) out << name << "\r\n";
-        out.close();
-        if (!out) {
-            fs::remove(part, error);
-            return call.Result(kLocalFile, "cannot write " + part);
-        }
-    }
-    fs::rename(part, target, error);
-    if (error) {
-        fs::remove(part, error);
-        return call.Result(kLocalFile, "cannot rename to " + target);
-    }
-    return call.Result(kOk, std::to_string(names.size()) + " names");
+    return WriteThroughPart(
+        call, Cp1250ToUtf8(listPath),
+        [&](std::ofstream& out) {
+            for (const std::string& name : names) out << name << "\r\n";
+            return std::int32_t{kOk};
+        },
+        std::to_string(names.size()) + " names");
 }
 
 CALLER_EXPORT std::int32_t Caller_ReceiveFile(std::int32_t handle, const char* remoteName, const char* localPath,
                                               std::int32_t kind, TAbortProc abort) {
     std::lock_guard guard(Lock);
-    TCall call("ReceiveFile", Args(handle, remoteName, localPath, kind));
+    TCall call("ReceiveFile", Args(handle, remoteName, localPath, kind, abort));
     std::string folder = KindFolder(kind);
     if (!ValidHandle(handle) || !remoteName || !localPath || !*localPath || folder.empty())
         return call.Result(kBadArgument);
-    if (!PlainName(remoteName)) return call.Result(kBadArgument, "not a plain file name");
+    // Nothing the centre hands out reaches outside its folder.
+    if (!PlainFileName(remoteName)) return call.Result(kBadArgument, "not a plain file name");
+    if (!call.PollFirst(abort)) return call.Result(kUserBreak);
     if (!Session.Connected) return call.Result(kNoCarrier);
+    if (!call.Hold(abort)) return call.Result(kUserBreak);
     if (int code = call.Failure()) {
         if (!call.Wait(abort)) return call.Result(kUserBreak);
         return call.Fail(code);
+    }
+    if (call.NoFile()) {
+        if (!call.Wait(abort)) return call.Result(kUserBreak);
+        return AnswerWithoutFile(call, Cp1250ToUtf8(localPath));
     }
     std::string source = folder + Cp1250ToUtf8(remoteName);
     std::error_code error;
@@ -391,6 +454,7 @@ CALLER_EXPORT std::int32_t Caller_WriteReadPort(std::int32_t handle, const char*
     std::lock_guard guard(Lock);
     TCall call("WriteReadPort", Args(handle, command, length, timeoutMs));
     if (!ValidHandle(handle) || !command || !answer || length <= 0) return call.Result(kBadArgument);
+    call.Hold(nullptr);
     for (int i = 0; i < call.Ticks(); ++i) call.Poll(nullptr);
     if (int code = call.Failure()) return call.Fail(code);
     // A port without a modem stays silent; the time-out is reported, not waited.

@@ -96,17 +96,14 @@ bool IsCallerEntry(const std::string& name) {
     return false;
 }
 
+bool PlainFileName(const std::string& name) {
+    return !name.empty() && name != "." && name != ".." && name.find('/') == std::string::npos &&
+           name.find('\\') == std::string::npos;
+}
+
 std::string FolderOf(const std::string& fileName) {
     std::size_t slash = fileName.rfind('/');
     return slash == std::string::npos ? "./" : fileName.substr(0, slash + 1);
-}
-
-int TScenario::Lookup(const std::map<std::string, int>& table, const std::string& entry, int call,
-                      int fallback) const {
-    auto numbered = table.find(entry + "." + std::to_string(call));
-    if (numbered != table.end()) return numbered->second;
-    auto plain = table.find(entry);
-    return plain != table.end() ? plain->second : fallback;
 }
 
 bool ReadScenario(const std::string& fileName, TScenario& scenario, std::string& error) {
@@ -134,7 +131,7 @@ bool ReadScenario(const std::string& fileName, TScenario& scenario, std::string&
             if (line.back() != ']') return fail("section \"" + line + "\" lacks its ']'");
             section = Lower(Trim(line.substr(1, line.size() - 2)));
             if (section != "modem" && section != "line" && section != "centre" && section != "log" &&
-                section != "delay" && section != "fail") {
+                section != "delay" && section != "fail" && section != "hold" && section != "nofile") {
                 return fail("unknown section [" + line.substr(1, line.size() - 2) + "]");
             }
             continue;
@@ -162,20 +159,30 @@ bool ReadScenario(const std::string& fileName, TScenario& scenario, std::string&
         } else if (section == "log" && lowerKey == "file") {
             if (value.empty()) return badValue("a file name");
             scenario.LogFile = Resolve(folder, value);
-        } else if (section == "delay" || section == "fail") {
+        } else if (section == "delay" || section == "fail" || section == "hold" || section == "nofile") {
             int call = 0;
             bool ok = false;
             std::string entry = CanonicalEntry(key, call, ok);
             if (!ok) return fail("\"" + key + "\" is not an entry name with an optional call number");
+            std::string name = call ? entry + "." + std::to_string(call) : entry;
             int parsed = 0;
-            if (section == "delay") {
+            if (section == "hold") {
+                // The gate lives beside the scenario: nothing outside its folder is touched.
+                if (!PlainFileName(value)) return badValue("a plain file name");
+                scenario.Holds[name] = value;
+            } else if (section == "nofile") {
+                if (entry != "Dir" && entry != "ReceiveFile")
+                    return fail("\"" + key + "\" writes no local file; only Dir and ReceiveFile do");
+                if (!ParseCount(value, 1, parsed)) return badValue("0 or 1");
+                scenario.NoFiles[name] = parsed;
+            } else if (section == "delay") {
                 if (!ParseCount(value, 1000000, parsed)) return badValue("a count of ticks");
+                scenario.Delays[name] = parsed;
             } else {
                 // Codes are the library's own, never negative.
                 if (!ParseCount(value, INT_MAX, parsed)) return badValue("a result code");
+                scenario.Failures[name] = parsed;
             }
-            std::string name = call ? entry + "." + std::to_string(call) : entry;
-            (section == "delay" ? scenario.Delays : scenario.Failures)[name] = parsed;
         } else {
             return fail("unknown key \"" + key + "\" in [" + section + "]");
         }

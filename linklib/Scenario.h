@@ -12,6 +12,15 @@
 // [Log]     File             caller.log   the call log, appended to, one line per call
 // [Delay]   <entry>[.<n>]    0            ticks the entry (its n-th call of the session) lasts
 // [Fail]    <entry>[.<n>]    -            the code the entry (its n-th call) returns instead of its work
+// [Hold]    <entry>[.<n>]    -            a gate: a plain file name in the scenario's folder
+// [NoFile]  Dir|ReceiveFile[.<n>]  0     1: the call answers 0 but leaves no local file
+//                                        (an older one is removed), so the list or file is unreadable
+//
+// A held call creates its gate file when it gets there and waits, polling
+// its abort callback, until the file is gone: the test deletes it to let the
+// call go on, or hangs up (the callback answers nonzero) to end it with 12.
+// So a test can hang up inside any operation without timing anything. An
+// entry without an abort callback is released only by deleting the file.
 //
 // <entry> is an exported name with or without "Caller_" (SendFile,
 // Caller_ReceiveFile, ...); a numbered key wins over the plain one. A session
@@ -44,15 +53,26 @@ struct TScenario {
     std::string LogFile;
     std::map<std::string, int> Delays;    // "SendFile" or "SendFile.2" -> ticks
     std::map<std::string, int> Failures;  // the same keys -> result code
+    std::map<std::string, std::string> Holds;  // the same keys -> gate file name
+    std::map<std::string, int> NoFiles;   // the same keys -> 1: no local file
 
     // The value for the entry's n-th call: the numbered key, else the plain
     // one, else the fallback.
-    int Lookup(const std::map<std::string, int>& table, const std::string& entry, int call, int fallback) const;
+    template <class V>
+    V Lookup(const std::map<std::string, V>& table, const std::string& entry, int call, V fallback) const {
+        auto numbered = table.find(entry + "." + std::to_string(call));
+        if (numbered != table.end()) return numbered->second;
+        auto plain = table.find(entry);
+        return plain != table.end() ? plain->second : fallback;
+    }
 };
 
 // Reads the scenario; false with a message naming the file, the line, the
 // key and the value when something in it is wrong or it cannot be read.
 bool ReadScenario(const std::string& fileName, TScenario& scenario, std::string& error);
+
+// A name that stays inside its folder: no separator, not "." or "..".
+bool PlainFileName(const std::string& name);
 
 // The folder part of a path with its trailing '/', "./" for a bare name.
 std::string FolderOf(const std::string& fileName);

@@ -118,8 +118,6 @@ void TMemFields::Clear() {
 // ---------------------------------------------------------------------------
 // TMemData: life cycle
 
-// OnFilterRecord is written through SetOnFilterRecord (it rebuilds the
-// filter list) and so is not among the directly assigned events here.
 VEMLOR_PUBLISHED(TMemData, TDataSet) {
     Prop("Active", &TMemData::Active, &TMemData::SetActive);
     Prop("ReadOnly", &TMemData::ReadOnly, &TMemData::SetReadOnly);
@@ -147,6 +145,8 @@ VEMLOR_PUBLISHED(TMemData, TDataSet) {
     EventProp("OnEditError", &TMemData::OnEditError);
     EventProp("OnNewRecord", &TMemData::OnNewRecord);
     EventProp("OnPostError", &TMemData::OnPostError);
+    // Through its setter: a new handler rebuilds the filter list.
+    EventProp("OnFilterRecord", &TMemData::OnFilterRecord, &TMemData::SetOnFilterRecord);
 }
 VEMLOR_REGISTER_CLASS(TMemData);
 
@@ -614,22 +614,24 @@ void TMemData::InternalRefresh() {
     FBusy = true;
     int recNo = RecNo();
     DisableControls();
-    try {
-        for (int i = 1; i <= GetRecordCount(); ++i) {
-            SetRecNo(i);
-            Edit();
-            FireDataSetEvent(OnCalcFields);
-            Post();
-        }
-        SetRecNo(recNo);
-    } catch (...) {
-        if (State() == dsEdit) Cancel();
+    auto done = ScopeExit([this] {
         EnableControls();
         FBusy = false;
-        throw;
+    });
+    auto dropEdit = ScopeFail([this] {
+        // The handler's own error is the one to report.
+        try {
+            if (State() == dsEdit) Cancel();
+        } catch (...) {
+        }
+    });
+    for (int i = 1; i <= GetRecordCount(); ++i) {
+        SetRecNo(i);
+        Edit();
+        FireDataSetEvent(OnCalcFields);
+        Post();
     }
-    EnableControls();
-    FBusy = false;
+    SetRecNo(recNo);
 }
 
 // ---------------------------------------------------------------------------

@@ -27,10 +27,29 @@
 #include <vector>
 
 #include "platform/db/DB.h"
+#include "platform/rtl/ScopeGuard.h"
 
 class TMemData;
 class TMemFields;
+class TMemFileReader;
 class TStringList;
+
+// What RestoreFromFile made of a table file. The client's start-up looks at
+// it for each table: a file read only in part is set aside (renamed, so that
+// the next save does not replace what could still be rescued from it) and
+// the user is warned; a missing file (FileExists tells) is a first run.
+//   rrComplete    read in full: the table holds every record of the file
+//   rrPartial     read only in part: the file is damaged after record
+//                 Records (0: in its header); the table holds those records,
+//                 the rest of the file was not read
+//   rrUnreadable  the file could not be opened or read: the table is as it was
+enum TMemReadResult { rrComplete, rrPartial, rrUnreadable };
+struct TMemReadStatus {
+    TMemReadResult Result = rrComplete;
+    int Records = 0;          // records read in full
+    Int64 DamageOffset = -1;  // rrPartial: the byte of the file where the damage was found
+    AnsiString Reason;        // rrPartial, rrUnreadable: the file and what is wrong, for the warning
+};
 
 enum TMemSortOption { soDesc, soCaseInsensitive };
 using TMemSortOptions = TSet<TMemSortOption>;
@@ -132,6 +151,7 @@ public:
 private:
     friend class TMemData;
     friend class TMemField;
+    friend class TMemFileReader;
     void Clear();
 
     TMemData* FOwner;
@@ -229,12 +249,13 @@ public:
 
     // The table file (layout in memdset_file.cpp). StoreToFile replaces the
     // file through a temporary file and raises the stream error on failure;
-    // RestoreFromFile leaves the table as it is when the file cannot be read.
+    // RestoreFromFile leaves the table as it is when the file cannot be read,
+    // and says how much of the file it read (TMemReadStatus).
     void StoreToFile(const AnsiString& fileName);
-    void RestoreFromFile(const AnsiString& fileName);
+    TMemReadStatus RestoreFromFile(const AnsiString& fileName);
     // The same image in memory.
     AnsiString StoreToBytes();
-    void RestoreFromBytes(std::string_view bytes);
+    TMemReadStatus RestoreFromBytes(std::string_view bytes);
 
     virtual void RecheckFilter();
     // 1-based stored position of the first record whose field equals value, else -1.
@@ -315,6 +336,9 @@ protected:
     // rebuilds the filter list (nothing when busy, closed or without a
     // stored sort field).
     void Resort();
+    // The descriptor of the field SortedField names, nullptr when there is
+    // none or it has no storage (blob).
+    TMemField* SortDescriptor() const;
     // The sort alone; false when there is no sort field to sort on.
     bool SortStorage();
     // Moves the record at the current index to its sorted place.
@@ -327,7 +351,7 @@ protected:
     int CompareTexts(const AnsiString& a, const AnsiString& b) const;
 
 private:
-    void ReadRecords(std::string_view data);
+    friend class TMemFileReader;
 
     // Locate and Lookup (memdset_locate.cpp)
     struct TKey;
@@ -335,7 +359,7 @@ private:
                       int& foundPos);
     bool ConvertKey(TField* field, const Variant& value, TKey& key);
     bool KeyMatches(const TKey& key, int pos, TLocateOptions options) const;
-    int SearchSorted(const TKey& key, bool& found) const;
+    int SearchSorted(const TKey& key, bool& found, bool IgnoreCase) const;
     void GoToStored(int pos);
     Variant StoredValue(TField* field, int pos);
 
@@ -348,6 +372,17 @@ private:
     void ImportLines(const TStringList& lines);
 
     TMemRecBuf* ActiveRecBuf();
+    // Shows `buffer` to the field objects (the filter state) until the
+    // returned guard goes: how the engine reads a record outside the window.
+    [[nodiscard]] auto ShowBuffer(TMemRecBuf& buffer) {
+        TMemRecBuf* oldBuffer = FFilterBuffer;
+        FFilterBuffer = &buffer;
+        const TDataSetState old = SetTempState(dsFilter);
+        return ScopeExit([this, oldBuffer, old] {
+            RestoreState(old);
+            FFilterBuffer = oldBuffer;
+        });
+    }
     // A record buffer sized for the stored columns, all bytes zero.
     TMemRecBuf EmptyBuffer() const;
     void CopyRecordToBuffer(const TMemRecord& record, TMemRecBuf& buffer) const;

@@ -19,26 +19,22 @@
 // The reader trusts nothing: every length is checked against the bytes
 // left, a negative one is damage, and a record that would consume no bytes
 // ends the file. Damage drops the record it hits and everything after it;
-// the records before it are kept.
+// the records before it are kept, and the status says so (TMemReadStatus).
 
 #include "tables/memdset.h"
 
 #include <algorithm>
 #include <bit>
-#include <cerrno>
-#include <cmath>
 #include <cstdlib>
 #include <cstdint>
 #include <cstring>
 #include <memory>
 #include <new>
 
-#include <fcntl.h>
-#include <sys/mman.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
+#include "platform/rtl/Exceptions.h"
+#include "platform/rtl/FileBuffer.h"
 #include "platform/rtl/FileUtils.h"
+#include "platform/rtl/ScopeGuard.h"
 
 static_assert(std::endian::native == std::endian::little, "the table file is little-endian like memory");
 
@@ -140,32 +136,14 @@ namespace {
 
 constexpr std::size_t kBlockHeader = (sizeof(TMemImageBlock) + alignof(std::max_align_t) - 1) /
                                      alignof(std::max_align_t) * alignof(std::max_align_t);
-constexpr std::size_t kHugeBlock = std::size_t{1} << 21;  // one transparent huge page
-
-// `size` (a multiple of kHugeBlock) zeroed bytes on a huge-page boundary,
-// asking for huge pages: filling them then costs a page fault per 2 MB
-// instead of per 4 KB, and walking them few TLB misses. nullptr when the
-// system gives no such mapping; UnmapHuge gives it back.
-void* MapHuge(std::size_t size) {
-    void* raw = ::mmap(nullptr, size + kHugeBlock, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-    if (raw == MAP_FAILED) return nullptr;
-    auto start = reinterpret_cast<std::uintptr_t>(raw);
-    std::uintptr_t aligned = (start + kHugeBlock - 1) & ~std::uintptr_t{kHugeBlock - 1};
-    if (aligned > start) ::munmap(raw, aligned - start);
-    if (std::uintptr_t end = start + size + kHugeBlock; end > aligned + size)
-        ::munmap(reinterpret_cast<void*>(aligned + size), end - aligned - size);
-    ::madvise(reinterpret_cast<void*>(aligned), size, MADV_HUGEPAGE);  // only a wish: may be refused
-    return reinterpret_cast<void*>(aligned);
-}
-
-void UnmapHuge(void* memory, std::size_t size) { ::munmap(memory, size); }
+constexpr std::size_t kHugeBlock = HugePageSize;
 
 void ReleaseBlock(TMemImageBlock* block) {
     if (--block->Holders > 0) return;
     bool mapped = block->Mapped;
     block->~TMemImageBlock();
     if (mapped)
-        UnmapHuge(block, kHugeBlock);
+        FreeHugePages(block, kHugeBlock);
     else
         std::free(block);
 }
@@ -205,7 +183,7 @@ private:
         bool mapped = false;
         // Only a table that has filled a smaller block already earns a huge page.
         if (FBlock && capacity == hugeCapacity) {
-            memory = MapHuge(kHugeBlock);
+            memory = AllocHugePages(kHugeBlock);
             mapped = memory != nullptr;
         }
         if (!memory) memory = std::calloc(1, kBlockHeader + capacity * FSize);
@@ -324,337 +302,316 @@ void TMemData::StoreToFile(const AnsiString& fileName) {
 // ---------------------------------------------------------------------------
 // Reader
 
-namespace {
-
-// The bytes of a file being read: huge pages once it is large, as filling
-// and parsing a large file through small pages cost a quarter of a restore.
-class TFileBuffer {
+// Reads a table file image into a table that was just emptied, in three
+// steps: the header (signature, version, column descriptors), the column plan
+// (how each column of the file is read and each stored field filled), and
+// the records, one after another to the end of the image. Damage stops the
+// reading where it is found; the records read in full before it are kept.
+class TMemFileReader {
 public:
-    TFileBuffer() = default;
-    ~TFileBuffer() { Release(); }
-    TFileBuffer(const TFileBuffer&) = delete;
-    TFileBuffer& operator=(const TFileBuffer&) = delete;
+    TMemFileReader(TMemData& table, std::string_view data) : FTable(table), FStorage(table.FStorage), FIn(data) {}
 
-    char* Data() const { return FData; }
-    std::size_t Capacity() const { return FCapacity; }
-    // Room for at least `capacity` bytes; the first `keep` stay.
-    void Reserve(std::size_t capacity, std::size_t keep) {
-        char* data = nullptr;
-        bool mapped = false;
-        if (capacity >= kHugeBlock) {
-            capacity = (capacity + kHugeBlock - 1) & ~(kHugeBlock - 1);
-            data = static_cast<char*>(MapHuge(capacity));
-            mapped = data != nullptr;
-        }
-        if (!data) data = static_cast<char*>(std::malloc(capacity));
-        if (!data) throw std::bad_alloc();
-        if (keep > 0) std::memcpy(data, FData, keep);
-        Release();
-        FData = data;
-        FCapacity = capacity;
-        FMapped = mapped;
+    TMemReadStatus Read() {
+        if (ReadHeader() && PlanColumns()) ReadRecords();
+        return FStatus;
     }
 
 private:
-    void Release() {
-        if (FMapped)
-            UnmapHuge(FData, FCapacity);
-        else
-            std::free(FData);
-        FData = nullptr;
-    }
+    // How a column of the file is read: by the matched field's kind, or for
+    // an unmatched column by its stored type code.
+    enum TColumnKind : Byte { ckText, ckBlob, ckWide, ckFixed, ckSkipCounted, ckSkipWide, ckSkipFixed };
+    // How a stored field is filled; together the slots tile the record image.
+    enum TSlotKind : Byte { skRecId, skMissing, skText, skWide, skFixed };
+    struct TSlot {
+        TSlotKind Kind;
+        int NullOffset;
+        std::size_t Size;       // the field's data size; for a wide string its Size in characters
+        int WideIndex;
+        const TMemReadField* Source;
+    };
 
-    char* FData = nullptr;
-    std::size_t FCapacity = 0;
-    bool FMapped = false;
-};
-
-// The file's bytes read straight into one buffer of the size the file
-// reports, which growing a string piece by piece would copy and fault in
-// again and again. False when the file cannot be read.
-bool ReadWholeFile(const AnsiString& fileName, TFileBuffer& buffer, std::size_t& size) {
-    const int fd = ::open(SysFileName(fileName).c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return false;
-    struct stat st;
-    if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
-        ::close(fd);
+    // Marks the image damaged at the current position; false, for returning.
+    bool Damage(const AnsiString& reason) {
+        FStatus.Result = rrPartial;
+        FStatus.DamageOffset = static_cast<Int64>(FIn.Pos());
+        FStatus.Reason = reason;
         return false;
     }
-    size = 0;
-    try {
-        // One byte more than reported, so that the end is seen without
-        // growing; a file that grows meanwhile (or reports no size) is still
-        // read whole.
-        buffer.Reserve(static_cast<std::size_t>(std::max<off_t>(st.st_size, 0)) + 1, 0);
-        for (;;) {
-            if (size == buffer.Capacity()) buffer.Reserve(2 * size, size);
-            const ssize_t got = ::read(fd, buffer.Data() + size, buffer.Capacity() - size);
-            if (got == 0) break;
-            if (got < 0) {
-                if (errno == EINTR) continue;
-                ::close(fd);
-                return false;
-            }
-            size += static_cast<std::size_t>(got);
-        }
-    } catch (...) {
-        ::close(fd);
-        throw;
+    AnsiString Where(std::size_t column) const {
+        return "record " + std::to_string(FCounter) + ", column \"" + FNames[column] + "\"";
     }
-    ::close(fd);
-    return true;
-}
-
-}  // namespace
-
-void TMemData::RestoreFromFile(const AnsiString& fileName) {
-    TFileBuffer bytes;
-    std::size_t size = 0;
-    if (!ReadWholeFile(fileName, bytes, size)) return;  // an unreadable file leaves the table as it was
-    RestoreFromBytes(std::string_view(bytes.Data(), size));
-}
-
-void TMemData::RestoreFromBytes(std::string_view data) {
-    DisableControls();
-    FBusy = true;
-    try {
-        Close();
-        Open();
-        ReadRecords(data);
-    } catch (...) {
-        FBusy = false;
-        EnableControls();
-        throw;
+    // A length read from the file: not negative, and its bytes present.
+    bool CheckLength(std::size_t column, std::int64_t length) {
+        if (length < 0) return Damage(Where(column) + ": negative length " + std::to_string(length));
+        if (static_cast<std::uint64_t>(length) > FIn.Left())
+            return Damage(Where(column) + ": length " + std::to_string(length) + " runs past the end of the file (" +
+                          std::to_string(FIn.Left()) + " bytes left)");
+        return true;
     }
-    FBusy = false;
-    try {
-        SortStorage();
-        RebuildFilterList();
-        if (!FFiltered)
-            First();
-        else {
-            InternalFirst();
-            Resync(TResyncMode{});
-        }
-    } catch (...) {
-        EnableControls();
-        throw;
-    }
-    EnableControls();
-}
+    bool Ends(std::size_t column) { return Damage(Where(column) + ": the file ends inside the value"); }
 
-void TMemData::ReadRecords(std::string_view data) {
-    TImageReader in(data);
-    bool version0 = true;
+    bool ReadHeader();
+    bool PlanColumns();
+    void ReadRecords();
+    bool ReadValue(std::size_t column);
+    void StoreRecord(TImagePool& pool);
+
+    TMemData& FTable;
+    TMemFields& FStorage;
+    TImageReader FIn;
+    TMemReadStatus FStatus;
+    bool FVersion0 = true;
+    std::vector<TMemReadField> FColumns;
+    std::vector<AnsiString> FNames;
+    std::vector<TColumnKind> FKinds;
+    std::vector<TSlot> FSlots;
+    std::vector<const TMemReadField*> FBlobSource;
+    Integer FCounter = 1;  // the number of the record being read
+};
+
+bool TMemFileReader::ReadHeader() {
     std::string_view signature;
-    if (in.View(3, signature) && signature == "Ver") {
+    if (FIn.View(3, signature) && signature == "Ver") {
         double version = 0;
-        if (!in.Double(version)) return;
-        version0 = false;  // any stored version reads as 1.0 or later
+        if (!FIn.Double(version)) return Damage("the file ends inside its version number");
+        FVersion0 = false;  // any stored version reads as 1.0 or later
     } else {
-        in.Rewind();
+        FIn.Rewind();
     }
-
-    std::int32_t columnCount = 0;
-    if (!in.Int32(columnCount)) return;
-    std::vector<TMemReadField> columns;
+    std::int32_t count = 0;
+    if (!FIn.Int32(count)) return Damage("the file ends before its column count");
+    if (count < 0) return Damage("column count " + std::to_string(count) + " is negative");
     std::vector<const TField*> bound;
-    bool damaged = false;
-    for (std::int32_t i = 0; i < columnCount; ++i) {
+    for (std::int32_t i = 0; i < count; ++i) {
         std::int32_t size;
         std::uint16_t code, nameLength;
         std::string_view name;
-        if (!in.Int32(size) || !in.UInt16(code) || !in.UInt16(nameLength) || !in.View(nameLength, name)) break;
-        if (size < 0) {
-            damaged = true;  // a column of negative size cannot be read past
-            break;
-        }
+        if (!FIn.Int32(size) || !FIn.UInt16(code) || !FIn.UInt16(nameLength) || !FIn.View(nameLength, name))
+            return Damage("the file ends inside column descriptor " + std::to_string(i + 1) + " of " +
+                          std::to_string(count));
         name = name.substr(0, name.find('\0'));
+        if (size < 0)  // a column of negative size cannot be read past
+            return Damage("column \"" + AnsiString(name) + "\" has a negative size (" + std::to_string(size) + ")");
         TMemReadField column;
         column.StoredSize = size;
         column.BufferSize = size;
         column.Code = code;
-        TField* field = FindField(AnsiString(name));
+        TField* field = FTable.FindField(AnsiString(name));
         // RecId is numbered by the reader, and a second column of one name
         // would overwrite the first: both are skipped like unknown columns.
-        if (field && field != FRecIdField && std::find(bound.begin(), bound.end(), field) == bound.end()) {
+        if (field && field != FTable.FRecIdField && std::find(bound.begin(), bound.end(), field) == bound.end()) {
             bound.push_back(field);
             column.Field = field;
             column.Desc = FStorage.FindDescriptor(field);
             column.BlobSlot = FStorage.BlobIndex(field);
             if (column.Desc) column.BufferSize = std::max(size, column.Desc->DataSize());
         }
-        columns.push_back(std::move(column));
+        FColumns.push_back(std::move(column));
+        FNames.emplace_back(name);
     }
-    if (damaged || in.AtEnd() || bound.empty()) return;
+    // Records the table has no field for would be lost by the next save.
+    if (bound.empty() && !FIn.AtEnd())
+        return Damage("none of the file's " + std::to_string(count) + " columns is a field of the table");
+    return !FIn.AtEnd();
+}
 
+bool TMemFileReader::PlanColumns() {
     std::vector<const TMemReadField*> source(static_cast<std::size_t>(FStorage.Count()), nullptr);
-    std::vector<const TMemReadField*> blobSource(static_cast<std::size_t>(FStorage.BlobCount()), nullptr);
-    for (const TMemReadField& c : columns) {
+    FBlobSource.assign(static_cast<std::size_t>(FStorage.BlobCount()), nullptr);
+    for (const TMemReadField& c : FColumns) {
         if (c.Desc) source[static_cast<std::size_t>(c.Desc->Index())] = &c;
-        if (c.BlobSlot >= 0) blobSource[static_cast<std::size_t>(c.BlobSlot)] = &c;
-    }
-    TMemField* recId = FStorage.FindDescriptor(FRecIdField);
-
-    // How each column is read, decided once: by the matched field's kind,
-    // or for an unmatched column by its stored type code.
-    enum TColumnKind : Byte { ckText, ckBlob, ckWide, ckFixed, ckSkipCounted, ckSkipWide, ckSkipFixed };
-    std::vector<TColumnKind> kinds;
-    for (const TMemReadField& c : columns) {
+        if (c.BlobSlot >= 0) FBlobSource[static_cast<std::size_t>(c.BlobSlot)] = &c;
         if (c.Field)
-            kinds.push_back(c.BlobSlot >= 0                           ? ckBlob
-                            : c.Field->DataType() == ftString     ? ckText
-                            : c.Field->DataType() == ftWideString ? ckWide
+            FKinds.push_back(c.BlobSlot >= 0                           ? ckBlob
+                             : c.Field->DataType() == ftString     ? ckText
+                             : c.Field->DataType() == ftWideString ? ckWide
                                                                    : ckFixed);
         else
-            kinds.push_back(c.Code == 1 || IsBlobCode(c.Code) ? ckSkipCounted
-                            : c.Code == 20                    ? ckSkipWide
-                                                              : ckSkipFixed);
+            FKinds.push_back(c.Code == 1 || IsBlobCode(c.Code) ? ckSkipCounted
+                             : c.Code == 20                    ? ckSkipWide
+                                                               : ckSkipFixed);
     }
-    // How each stored field is filled; together they tile the record image.
-    enum TSlotKind : Byte { skRecId, skMissing, skText, skWide, skFixed };
-    struct TSlot {
-        TSlotKind Kind;
-        int NullOffset;
-        std::size_t Size;
-        int WideIndex;
-        const TMemReadField* Source;
-    };
-    std::vector<TSlot> slots;
+    const TMemField* recId = FStorage.FindDescriptor(FTable.FRecIdField);
     for (int i = 0; i < FStorage.Count(); ++i) {
         const TMemField* d = FStorage.FieldAt(i);
         const TMemReadField* c = source[static_cast<std::size_t>(i)];
-        TSlotKind kind = d == recId                         ? skRecId
-                         : !c                               ? skMissing
-                         : d->DataType() == ftString        ? skText
-                         : d->DataType() == ftWideString    ? skWide
-                                                            : skFixed;
-        slots.push_back({kind, d->NullOffset(), static_cast<std::size_t>(d->DataSize()), d->WideIndex(), c});
+        TSlotKind kind = d == recId                      ? skRecId
+                         : !c                            ? skMissing
+                         : d->DataType() == ftString     ? skText
+                         : d->DataType() == ftWideString ? skWide
+                                                         : skFixed;
+        std::size_t size = kind == skWide ? static_cast<std::size_t>(std::max(d->Field()->Size(), 0))
+                                          : static_cast<std::size_t>(d->DataSize());
+        FSlots.push_back({kind, d->NullOffset(), size, d->WideIndex(), c});
     }
-    const auto recordSize = static_cast<std::size_t>(FStorage.RecordSize());
-    const auto wideCount = static_cast<std::size_t>(FStorage.WideCount());
-    const auto blobCount = static_cast<std::size_t>(FStorage.BlobCount());
+    return true;
+}
 
-    TImagePool pool(recordSize);
-    Integer counter = 1;
-    while (!in.AtEnd()) {
-        std::size_t start = in.Pos();
-        bool stop = false;
-        for (std::size_t k = 0; k < columns.size() && !stop; ++k) {
-            TMemReadField& c = columns[k];
-            std::int32_t length = 0;
-            Byte flag = 0;
-            switch (kinds[k]) {
-            case ckBlob:
-                stop = !in.Int32(length) || !in.View(length, c.Value);
-                break;
-            case ckText:
-                if (!in.Int32(length) || length < 0) {
-                    stop = true;
-                } else if (length <= c.BufferSize) {
-                    stop = !in.View(length, c.Value);
-                } else {
-                    // Longer than the field can hold: its head is read, the rest skipped.
-                    stop = !in.View(c.BufferSize, c.Value) || !in.Skip(length - c.BufferSize);
-                }
-                break;
-            case ckWide: {
-                std::string_view text;
-                if (!in.Int32(length) || length < 0 || !in.Byte1(flag)) {
-                    stop = true;
-                    break;
-                }
-                c.NullFlag = flag == 1 ? 1 : 0;
-                c.Wide.clear();
-                if (flag == 1) {
-                    if (!in.View(static_cast<std::int64_t>(length) * 2, text)) {
-                        stop = true;
-                        break;
-                    }
-                    c.Wide.resize(static_cast<std::size_t>(length));
-                    std::memcpy(c.Wide.data(), text.data(), text.size());
-                }
-                break;
-            }
-            case ckFixed:
-                if (!version0) {
-                    if (!in.Byte1(flag)) {
-                        stop = true;
-                        break;
-                    }
-                    c.NullFlag = flag != 0 ? 1 : 0;
-                }
-                stop = !in.View(c.StoredSize, c.Value);
-                break;
-            case ckSkipCounted:
-                stop = !in.Int32(length) || !in.Skip(length);
-                break;
-            case ckSkipWide:
-                stop = !in.Int32(length) || length < 0 || !in.Byte1(flag) ||
-                       (flag == 1 && !in.Skip(static_cast<std::int64_t>(length) * 2));
-                break;
-            case ckSkipFixed:
-                stop = (!version0 && !in.Byte1(flag)) || !in.Skip(c.StoredSize);
-                break;
-            }
+// One column's value of the current record into its working record; false
+// (with the damage noted) when the bytes are not there.
+bool TMemFileReader::ReadValue(std::size_t k) {
+    TMemReadField& c = FColumns[k];
+    std::int32_t length = 0;
+    Byte flag = 0;
+    switch (FKinds[k]) {
+    case ckBlob:
+        if (!FIn.Int32(length)) return Ends(k);
+        return CheckLength(k, length) && FIn.View(length, c.Value);
+    case ckText:
+        if (!FIn.Int32(length)) return Ends(k);
+        if (!CheckLength(k, length)) return false;
+        // Longer than the field can hold: its head is read, the rest skipped.
+        FIn.View(std::min<std::int64_t>(length, c.BufferSize), c.Value);
+        return FIn.Skip(length - static_cast<std::int64_t>(c.Value.size()));
+    case ckWide: {
+        if (!FIn.Int32(length) || !FIn.Byte1(flag)) return Ends(k);
+        if (length < 0) return Damage(Where(k) + ": negative length " + std::to_string(length));
+        c.NullFlag = flag == 1 ? 1 : 0;
+        c.Wide.clear();
+        if (flag != 1) return true;
+        std::string_view text;
+        if (!CheckLength(k, std::int64_t{length} * 2)) return false;
+        FIn.View(std::int64_t{length} * 2, text);
+        c.Wide.resize(static_cast<std::size_t>(length));
+        std::memcpy(c.Wide.data(), text.data(), text.size());
+        return true;
+    }
+    case ckFixed:
+        if (!FVersion0) {
+            if (!FIn.Byte1(flag)) return Ends(k);
+            c.NullFlag = flag != 0 ? 1 : 0;
         }
-        // A damaged record is dropped; one that reads no bytes at all would
-        // repeat for ever.
-        if (stop || in.Pos() == start) break;
+        return FIn.View(c.StoredSize, c.Value) || Ends(k);
+    case ckSkipCounted:
+        if (!FIn.Int32(length)) return Ends(k);
+        return CheckLength(k, length) && FIn.Skip(length);
+    case ckSkipWide:
+        if (!FIn.Int32(length) || !FIn.Byte1(flag)) return Ends(k);
+        if (length < 0) return Damage(Where(k) + ": negative length " + std::to_string(length));
+        return flag != 1 || (CheckLength(k, std::int64_t{length} * 2) && FIn.Skip(std::int64_t{length} * 2));
+    case ckSkipFixed:
+        if (!FVersion0 && !FIn.Byte1(flag)) return Ends(k);
+        return FIn.Skip(c.StoredSize) || Ends(k);
+    }
+    return false;
+}
 
-        // The image comes zeroed: below only the bytes of values are written.
-        TMemRecord record;
-        record.Data = pool.Take();
-        record.Wides.resize(wideCount);
-        Byte* image = record.Data.get();
-        record.Id = counter;
-        if (blobCount > 0) {
-            record.Blobs.resize(blobCount);
-            for (std::size_t k = 0; k < blobSource.size(); ++k)
-                if (blobSource[k]) record.Blobs[k] = AnsiString(blobSource[k]->Value);
+void TMemFileReader::ReadRecords() {
+    TImagePool pool(static_cast<std::size_t>(FStorage.RecordSize()));
+    const std::size_t total = FIn.Left() + FIn.Pos();
+    while (!FIn.AtEnd()) {
+        const std::size_t start = FIn.Pos();
+        for (std::size_t k = 0; k < FColumns.size(); ++k)
+            if (!ReadValue(k)) return;  // the damaged record is dropped
+        // A record that reads no bytes at all would repeat for ever.
+        if (FIn.Pos() == start) {
+            Damage("record " + std::to_string(FCounter) + " takes no bytes: no column of the file has a size");
+            return;
         }
-        for (const TSlot& slot : slots) {
-            Byte* value = image + slot.NullOffset + 1;
-            const TMemReadField* c = slot.Source;
-            Byte flag = 0;
-            switch (slot.Kind) {
-            case skRecId:
-                std::memcpy(value, &counter, 4);
-                flag = 1;
-                break;
-            case skMissing:  // a field the file lacks stays null
-                break;
-            case skText: {
-                // The text ends at its first NUL and keeps at most Size characters.
-                std::size_t n = std::min(c->Value.size(), slot.Size - 1);
-                if (const void* nul = std::memchr(c->Value.data(), 0, n))
-                    n = static_cast<std::size_t>(static_cast<const char*>(nul) - c->Value.data());
-                std::memcpy(value, c->Value.data(), n);
-                flag = 1;
-                break;
-            }
-            case skWide:
-                flag = c->NullFlag;
-                if (flag) record.Wides[static_cast<std::size_t>(slot.WideIndex)] = c->Wide;
-                break;
-            case skFixed:
-                flag = c->NullFlag;
-                if (flag) std::memcpy(value, c->Value.data(), std::min(c->Value.size(), slot.Size));
-                break;
-            }
-            image[slot.NullOffset] = flag;
-        }
-        ApplyAutoIncrement(record, true);
-        if (counter == 1) {
+        if (FCounter == 1) {
             // Room for as many records as the first one's size suggests, so
             // that the list is not moved again and again while it grows. A
             // damaged file with a tiny first record reserves no more than a
             // few times its own size.
-            std::size_t guess = in.Left() / (in.Pos() - start);
-            FStorage.FRecords.reserve(std::min(1 + guess + guess / 8, 4 * data.size() / sizeof(TMemRecord)));
+            std::size_t guess = FIn.Left() / (FIn.Pos() - start);
+            FStorage.FRecords.reserve(std::min(1 + guess + guess / 8, 4 * total / sizeof(TMemRecord)));
         }
-        FStorage.FRecords.push_back(std::move(record));
-        FIdCounter = counter;
-        ++counter;
+        StoreRecord(pool);
+        FStatus.Records = FCounter;
+        ++FCounter;
     }
+}
+
+// The current record's values into a new stored record, appended.
+void TMemFileReader::StoreRecord(TImagePool& pool) {
+    // The image comes zeroed: below only the bytes of values are written.
+    TMemRecord record;
+    record.Data = pool.Take();
+    record.Wides.resize(static_cast<std::size_t>(FStorage.WideCount()));
+    Byte* image = record.Data.get();
+    record.Id = FCounter;
+    if (!FBlobSource.empty()) {
+        record.Blobs.resize(FBlobSource.size());
+        for (std::size_t k = 0; k < FBlobSource.size(); ++k)
+            if (FBlobSource[k]) record.Blobs[k] = AnsiString(FBlobSource[k]->Value);
+    }
+    for (const TSlot& slot : FSlots) {
+        Byte* value = image + slot.NullOffset + 1;
+        const TMemReadField* c = slot.Source;
+        Byte flag = 0;
+        switch (slot.Kind) {
+        case skRecId:
+            std::memcpy(value, &FCounter, 4);
+            flag = 1;
+            break;
+        case skMissing:  // a field the file lacks stays null
+            break;
+        case skText: {
+            // The text ends at its first NUL and keeps at most Size characters.
+            std::size_t n = std::min(c->Value.size(), slot.Size - 1);
+            if (const void* nul = std::memchr(c->Value.data(), 0, n))
+                n = static_cast<std::size_t>(static_cast<const char*>(nul) - c->Value.data());
+            std::memcpy(value, c->Value.data(), n);
+            flag = 1;
+            break;
+        }
+        case skWide:
+            flag = c->NullFlag;
+            if (flag) {
+                // Cut to the field's Size like an 8-bit text, never inside a surrogate pair.
+                std::u16string& text = record.Wides[static_cast<std::size_t>(slot.WideIndex)];
+                text.assign(c->Wide, 0, slot.Size);
+                if (text.size() < c->Wide.size() && !text.empty() && text.back() >= 0xD800 && text.back() <= 0xDBFF)
+                    text.pop_back();
+            }
+            break;
+        case skFixed:
+            flag = c->NullFlag;
+            if (flag) std::memcpy(value, c->Value.data(), std::min(c->Value.size(), slot.Size));
+            break;
+        }
+        image[slot.NullOffset] = flag;
+    }
+    FTable.ApplyAutoIncrement(record, true);
+    FStorage.FRecords.push_back(std::move(record));
+    FTable.FIdCounter = FCounter;
+}
+
+TMemReadStatus TMemData::RestoreFromFile(const AnsiString& fileName) {
+    TFileBuffer bytes;
+    std::size_t size = 0;
+    try {
+        ReadWholeFile(fileName, bytes, size);
+    } catch (const EStreamError& e) {
+        // An unreadable file leaves the table as it was.
+        TMemReadStatus status;
+        status.Result = rrUnreadable;
+        status.Reason = e.Message();
+        return status;
+    }
+    TMemReadStatus status = RestoreFromBytes(std::string_view(bytes.Data(), size));
+    if (!status.Reason.empty()) status.Reason = fileName + ": " + status.Reason;
+    return status;
+}
+
+TMemReadStatus TMemData::RestoreFromBytes(std::string_view data) {
+    DisableControls();
+    auto enable = ScopeExit([this] { EnableControls(); });
+    TMemReadStatus status;
+    {
+        FBusy = true;
+        auto idle = ScopeExit([this] { FBusy = false; });
+        Close();
+        Open();
+        status = TMemFileReader(*this, data).Read();
+    }
+    SortStorage();
+    RebuildFilterList();
+    if (!FFiltered) {
+        First();
+    } else {
+        InternalFirst();
+        Resync(TResyncMode{});
+    }
+    return status;
 }

@@ -47,21 +47,12 @@ bool TMemData::ConvertKey(TField* field, const Variant& value, TKey& key) {
         if (static_cast<int>(AnsiToWide(key.Text).size()) > field->Size() / 2) return false;
     }
     TMemRecBuf scratch = EmptyBuffer();
-    TMemRecBuf* oldBuffer = FFilterBuffer;
-    FFilterBuffer = &scratch;
-    TDataSetState old = SetTempState(dsFilter);
-    FConverting = true;
-    try {
+    {
+        auto shown = ShowBuffer(scratch);
+        FConverting = true;
+        auto converted = ScopeExit([this] { FConverting = false; });
         field->SetAsVariant(value);
-    } catch (...) {
-        FConverting = false;
-        RestoreState(old);
-        FFilterBuffer = oldBuffer;
-        throw;
     }
-    FConverting = false;
-    RestoreState(old);
-    FFilterBuffer = oldBuffer;
     key.Image = NewRecord();
     std::memcpy(key.Image.Data.get(), scratch.Data.data(), scratch.Data.size());
     key.Image.Wides = std::move(scratch.Wides);
@@ -95,27 +86,36 @@ bool TMemData::KeyMatches(const TKey& key, int pos, TLocateOptions options) cons
 // Binary search on the sort field: the first record that does not sort
 // before the key. A key before the first record gives -1 (0 when it and the
 // first text agree as far as the shorter one goes), one after the last the
-// last position; both are "not found".
-int TMemData::SearchSorted(const TKey& key, bool& found) const {
+// last position; both are "not found". With IgnoreCase a text key is compared
+// without the case level even when the table sorts with it: the linguistic
+// order without case is a coarser order of the same sequence, so texts that
+// differ only in case stay together and the search remains valid.
+int TMemData::SearchSorted(const TKey& key, bool& found, bool IgnoreCase) const {
     found = false;
     const auto& recs = FStorage.FRecords;
     int n = static_cast<int>(recs.size());
     if (n == 0) return -1;
     const TMemField* d = key.Desc;
-    if (CompareValues(d, key.Image, recs.front()) < 0) {
+    const bool caseless = IsTextField(d) && (IgnoreCase || FSortOptions.Contains(soCaseInsensitive));
+    auto compare = [&](const TMemRecord& a, const TMemRecord& b) {
+        if (!caseless) return CompareValues(d, a, b);
+        int c = AnsiCompareText(SortText(d, a), SortText(d, b));
+        c = c < 0 ? -1 : (c > 0 ? 1 : 0);
+        return FSortOptions.Contains(soDesc) ? -c : c;
+    };
+    if (compare(key.Image, recs.front()) < 0) {
         if (IsTextField(d)) {
             AnsiString first = StoredText(d, recs.front());
             std::size_t common = std::min(first.size(), key.Text.size());
-            if (SameTexts(first.substr(0, common), key.Text.substr(0, common), FSortOptions.Contains(soCaseInsensitive)))
-                return 0;
+            if (SameTexts(first.substr(0, common), key.Text.substr(0, common), caseless)) return 0;
         }
         return -1;
     }
-    if (CompareValues(d, key.Image, recs.back()) > 0) return n - 1;
+    if (compare(key.Image, recs.back()) > 0) return n - 1;
     int lo = 0, hi = n;
     while (lo < hi) {
         int mid = lo + (hi - lo) / 2;
-        if (CompareValues(d, recs[static_cast<std::size_t>(mid)], key.Image) < 0)
+        if (compare(recs[static_cast<std::size_t>(mid)], key.Image) < 0)
             lo = mid + 1;
         else
             hi = mid;
@@ -169,7 +169,7 @@ bool TMemData::LocateRecord(const AnsiString& keyFields, const Variant& keyValue
             return false;
         }
         bool equal = false;
-        int pos = SearchSorted(key, equal);
+        int pos = SearchSorted(key, equal, options.Contains(loCaseInsensitive));
         if (pos < 0) return false;  // outside the records: not found, the cursor stays
         if (options.Contains(loPartialKey) && !KeyMatches(key, pos, options)) return false;
         bool found = textOptions ? KeyMatches(key, pos, options) : equal;
@@ -202,7 +202,7 @@ bool TMemData::LocateRecord(const AnsiString& keyFields, const Variant& keyValue
     bool fromSearch = false;
     if (!FFiltered && keys[0].Field == FSortField && !keys[0].Null) {
         bool equal = false;
-        first = std::max(SearchSorted(keys[0], equal), 0);
+        first = std::max(SearchSorted(keys[0], equal, options.Contains(loCaseInsensitive)), 0);
         fromSearch = true;
     }
     for (int i = first; i < visits; ++i) {
@@ -222,20 +222,8 @@ Variant TMemData::StoredValue(TField* field, int pos) {
     if (field->DataType() == ftBCD) return Null();
     TMemRecBuf scratch = EmptyBuffer();
     CopyRecordToBuffer(FStorage.FRecords[static_cast<std::size_t>(pos)], scratch);
-    TMemRecBuf* oldBuffer = FFilterBuffer;
-    FFilterBuffer = &scratch;
-    TDataSetState old = SetTempState(dsFilter);
-    Variant value;
-    try {
-        value = field->AsVariant();
-    } catch (...) {
-        RestoreState(old);
-        FFilterBuffer = oldBuffer;
-        throw;
-    }
-    RestoreState(old);
-    FFilterBuffer = oldBuffer;
-    return value;
+    auto shown = ShowBuffer(scratch);
+    return field->AsVariant();
 }
 
 Variant TMemData::Lookup(const AnsiString& keyFields, const Variant& keyValues, const AnsiString& resultFields) {

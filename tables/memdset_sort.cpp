@@ -56,19 +56,9 @@ bool TMemData::AcceptsRecord(int pos) {
     if (!handler) return true;
     TMemRecBuf buffer = EmptyBuffer();
     CopyRecordToBuffer(FStorage.FRecords[static_cast<std::size_t>(pos)], buffer);
-    TMemRecBuf* oldBuffer = FFilterBuffer;
-    FFilterBuffer = &buffer;
-    TDataSetState old = SetTempState(dsFilter);
+    auto shown = ShowBuffer(buffer);
     bool accept = true;
-    try {
-        handler(this, accept);
-    } catch (...) {
-        RestoreState(old);
-        FFilterBuffer = oldBuffer;
-        throw;
-    }
-    RestoreState(old);
-    FFilterBuffer = oldBuffer;
+    handler(this, accept);
     return accept;
 }
 
@@ -76,20 +66,17 @@ void TMemData::RebuildFilterList() {
     FFilterList.clear();
     FFiltered = false;
     if (!OnFilterRecord() || !IsCursorOpen()) return;
-    bool disabled = !ControlsDisabled();
+    const bool disabled = !ControlsDisabled();
     if (disabled) DisableControls();
-    try {
-        int n = FStorage.StoredRecordCount();
-        for (int pos = 0; pos < n; ++pos)
-            if (AcceptsRecord(pos)) FFilterList.push_back(pos + 1);
-        UpdateFiltered();
-        FFilterPos = -1;
-        if (disabled && State() == dsBrowse) First();
-    } catch (...) {
+    auto enable = ScopeExit([this, disabled] {
         if (disabled) EnableControls();
-        throw;
-    }
-    if (disabled) EnableControls();
+    });
+    int n = FStorage.StoredRecordCount();
+    for (int pos = 0; pos < n; ++pos)
+        if (AcceptsRecord(pos)) FFilterList.push_back(pos + 1);
+    UpdateFiltered();
+    FFilterPos = -1;
+    if (disabled && State() == dsBrowse) First();
 }
 
 void TMemData::RecheckFilter() {
@@ -107,6 +94,9 @@ void TMemData::RecheckFilter() {
 }
 
 void TMemData::SetOnFilterRecord(TFilterRecordEvent handler) {
+    // A grid's window leaves the cursor on its last row; it is put back on
+    // the active record while the old list can still place it.
+    if (IsCursorOpen() && State() == dsBrowse) UpdateCursorPos();
     TDataSet::SetOnFilterRecord(std::move(handler));
     RebuildFilterList();
     // Without a handler every record shows again; the cursor stays on its record.
@@ -133,22 +123,37 @@ void TMemData::ApplySortOptions(TMemSortOptions value) {
 }
 
 void TMemData::Resort() {
-    int oldIndex = FCurrent;
+    const bool browsing = State() == dsBrowse && IsCursorOpen() && !FBusy;
+    // The cursor is brought onto the active record before its position is
+    // read: a grid's window leaves it on the window's last row.
+    if (browsing) UpdateCursorPos();
+    const int oldIndex = FCurrent;
+    const bool scrolls = browsing && SortDescriptor() != nullptr;
+    // The record under the cursor changes although RecNo does not: the
+    // scroll events fire as for a RecNo write.
+    if (scrolls) DoBeforeScroll();
     if (!SortStorage()) return;
     RebuildFilterList();
     if (State() != dsBrowse) return;
-    if (!FFiltered && oldIndex >= 0 && oldIndex < FStorage.StoredRecordCount()) FCurrent = oldIndex;
+    if (!FFiltered && oldIndex >= 0 && oldIndex < FStorage.StoredRecordCount())
+        FCurrent = oldIndex;
+    else
+        UpdateCursorPos();  // on the first filtered record, where the rebuild left the window
     Resync(TResyncMode{});
+    if (scrolls) DoAfterScroll();
+}
+
+TMemField* TMemData::SortDescriptor() const {
+    TField* field = FindField(FSortedField);
+    return field ? FStorage.FindDescriptor(field) : nullptr;
 }
 
 bool TMemData::SortStorage() {
     FSortField = nullptr;
     if (FBusy || !IsCursorOpen()) return false;
-    TField* field = FindField(FSortedField);
-    if (!field) return false;
-    TMemField* d = FStorage.FindDescriptor(field);
+    TMemField* d = SortDescriptor();
     if (!d) return false;
-    FSortField = field;
+    FSortField = d->Field();
     if (State() == dsBrowse) UpdateCursorPos();
     auto& recs = FStorage.FRecords;
     // Texts are compared in the linguistic order, which takes whole strings:
@@ -253,21 +258,11 @@ int TMemData::FindRecordByValue(const Variant& value, const AnsiString& fieldNam
     int found = -1;
     int n = FStorage.StoredRecordCount();
     TMemRecBuf buffer = EmptyBuffer();
-    TMemRecBuf* oldBuffer = FFilterBuffer;
-    FFilterBuffer = &buffer;
-    TDataSetState old = SetTempState(dsFilter);
-    try {
-        for (int pos = 0; pos < n && found < 0; ++pos) {
-            CopyRecordToBuffer(FStorage.FRecords[static_cast<std::size_t>(pos)], buffer);
-            Variant v = field->AsVariant();
-            if (v.IsNull() ? value.IsNull() : (!value.IsNull() && Variant::Compare(v, value) == 0)) found = pos + 1;
-        }
-    } catch (...) {
-        RestoreState(old);
-        FFilterBuffer = oldBuffer;
-        throw;
+    auto shown = ShowBuffer(buffer);
+    for (int pos = 0; pos < n && found < 0; ++pos) {
+        CopyRecordToBuffer(FStorage.FRecords[static_cast<std::size_t>(pos)], buffer);
+        Variant v = field->AsVariant();
+        if (v.IsNull() ? value.IsNull() : (!value.IsNull() && Variant::Compare(v, value) == 0)) found = pos + 1;
     }
-    RestoreState(old);
-    FFilterBuffer = oldBuffer;
     return found;
 }

@@ -47,15 +47,12 @@ void TMemData::ExportToTextFile(const AnsiString& fileName) {
     TStringList lines;
     lines.Add(joined([](TField* f) { return f->FieldName(); }));
     TBookmark mark = GetBookmark();
-    DisableControls();
-    try {
+    {
+        DisableControls();
+        auto enable = ScopeExit([this] { EnableControls(); });
         for (First(); !Eof(); Next()) lines.Add(joined([](TField* f) { return f->Text(); }));
         if (BookmarkValid(mark)) GotoBookmark(mark);
-    } catch (...) {
-        EnableControls();
-        throw;
     }
-    EnableControls();
     lines.SaveToFile(fileName);
 }
 
@@ -74,6 +71,24 @@ void TMemData::ImportLines(const TStringList& lines) {
     if (lines.Count() == 0) return;
     FBusy = true;
     DisableControls();
+    auto enable = ScopeExit([this] { EnableControls(); });
+    // The rows before a failing one stay, and the table is left as after a
+    // complete import; the error is the one to report, so nothing here adds
+    // another.
+    auto settle = ScopeFail([this] {
+        try {
+            if (State() == dsInsert || State() == dsEdit) Cancel();
+        } catch (...) {
+        }
+        FBusy = false;
+        try {
+            if (Active()) {
+                First();
+                Resort();
+            }
+        } catch (...) {
+        }
+    });
     int lineNo = 1;
     try {
         Close();
@@ -92,31 +107,11 @@ void TMemData::ImportLines(const TStringList& lines) {
                 if (columns[i] && !values[i].empty()) columns[i]->SetText(values[i]);
             Post();
         }
-    } catch (...) {
-        // The rows before the failing one stay; the table is left as after a
-        // complete import, and then the error goes on.
-        try {
-            if (State() == dsInsert || State() == dsEdit) Cancel();
-        } catch (...) {
-        }
-        FBusy = false;
-        try {
-            if (Active()) {
-                First();
-                Resort();
-            }
-        } catch (...) {
-        }
-        EnableControls();
-        try {
-            throw;
-        } catch (Exception& e) {
-            e.SetMessage(e.Message() + Format(" (line %d)", lineNo));
-            throw;
-        }
+    } catch (Exception& e) {
+        e.SetMessage(e.Message() + Format(" (line %d)", lineNo));
+        throw;
     }
     FBusy = false;
     First();
     Resort();
-    EnableControls();
 }

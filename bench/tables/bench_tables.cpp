@@ -1,13 +1,22 @@
 // A contact table of 100,000 rows (integer ID, texts of 50, 20, 255, 20 and 20
 // characters, a boolean) in the table engine and in SQLite: append, store,
-// restore and a full scan, sorting by a text and by an integer, and finding
-// rows by key, then the ratios. The engine's scan reads stored values in
-// place; SQLite's steps a SELECT over every column.
+// restore and a scan, sorting by a text and by an integer, and finding rows
+// by key, then the ratios with their goals. Each pair does the same work:
+// both scans read the same two columns, an append in memory meets SQLite's
+// in-memory database and an append that is stored meets SQLite's insert into
+// a file (both synced to the disk), both sorts order texts by the same
+// collation and hand over the same columns of every row, and a restore and
+// SQLite's read both build and tear down their result inside the loop.
 
 #include <benchmark/benchmark.h>
+#include <fcntl.h>
 #include <sqlite3.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <map>
@@ -17,6 +26,7 @@
 
 #include "bench/RatioReporter.h"
 #include "platform/rtl/FileUtils.h"
+#include "platform/rtl/SysUtils.h"
 #include "tables/memdset.h"
 
 namespace {
@@ -101,11 +111,28 @@ struct TAddressBook {
     }
 };
 
+// Appends into a fresh table; making the empty table is outside the time,
+// as making SQLite's empty database is, and freeing it inside.
 void MemAppend(benchmark::State& state) {
     for (auto _ : state) {
-        TAddressBook book;
-        book.Fill();
-        benchmark::DoNotOptimize(book.T->RecordCount());
+        state.PauseTiming();
+        auto book = std::make_unique<TAddressBook>();
+        state.ResumeTiming();
+        book->Fill();
+        benchmark::DoNotOptimize(book->T->RecordCount());
+        book.reset();
+    }
+}
+
+// The same, then stored to its file (written and synced to the disk).
+void MemAppendStore(benchmark::State& state) {
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto book = std::make_unique<TAddressBook>();
+        state.ResumeTiming();
+        book->Fill();
+        book->T->StoreToFile(Folder() + "Adresa.dat");
+        book.reset();
     }
 }
 
@@ -122,28 +149,40 @@ void MemRestore(benchmark::State& state) {
         book.Fill();
         book.T->StoreToFile(Folder() + "Adresa.dat");
     }
-    // As the client does at start: into a table that holds nothing yet.
+    // As the client does at start: into a table that holds nothing yet. The
+    // records are freed inside the loop, as SQLite's read frees its statement.
     for (auto _ : state) {
         state.PauseTiming();
         auto book = std::make_unique<TAddressBook>();
         state.ResumeTiming();
         book->T->RestoreFromFile(Folder() + "Adresa.dat");
         if (book->T->RecordCount() != kRows) state.SkipWithError("restore lost rows");
-        state.PauseTiming();
         book.reset();
-        state.ResumeTiming();
     }
 }
 
+// The floor of a restore: one read() of the whole file into a fresh buffer.
 void ReadBytes(benchmark::State& state) {
     {
         TAddressBook book;
         book.Fill();
         book.T->StoreToFile(Folder() + "Adresa.dat");
     }
-    for (auto _ : state) benchmark::DoNotOptimize(ReadFileBytes(Folder() + "Adresa.dat").size());
+    const std::string name = Folder() + "Adresa.dat";
+    for (auto _ : state) {
+        const int fd = ::open(name.c_str(), O_RDONLY);
+        struct stat st;
+        if (fd < 0 || ::fstat(fd, &st) != 0) state.SkipWithError("cannot read the file");
+        auto* buffer = static_cast<char*>(std::malloc(static_cast<std::size_t>(st.st_size)));
+        if (::read(fd, buffer, static_cast<std::size_t>(st.st_size)) != st.st_size) state.SkipWithError("short read");
+        benchmark::DoNotOptimize(buffer);
+        std::free(buffer);
+        ::close(fd);
+    }
 }
 
+// What the client's number search does: compare a text in place; and count
+// the ticked rows. Two columns of every row.
 void MemScan(benchmark::State& state) {
     TAddressBook book;
     book.Fill();
@@ -151,7 +190,6 @@ void MemScan(benchmark::State& state) {
     const TMemField* cislo = s->FieldAt(3);
     const TMemField* vybrany = s->FieldAt(7);
     for (auto _ : state) {
-        // What the client's number search does: compare a text in place.
         int hits = 0;
         for (int i = 0; i < s->StoredRecordCount(); ++i) {
             if (std::strcmp(reinterpret_cast<const char*>(cislo->ValuePtr(i)), "00420600069993") == 0) ++hits;
@@ -168,11 +206,20 @@ void Check(int rc, sqlite3* db) {
     }
 }
 
-sqlite3* OpenFreshSqlite() {
-    std::string path = Folder() + "adresa.sqlite";
-    std::filesystem::remove(path);
+// The table engine's text order (Windows-1250 linguistic), for SQLite.
+int EngineCollation(void*, int lengthA, const void* a, int lengthB, const void* b) {
+    return AnsiCompareStr(AnsiString(static_cast<const char*>(a), static_cast<std::size_t>(lengthA)),
+                          AnsiString(static_cast<const char*>(b), static_cast<std::size_t>(lengthB)));
+}
+
+// A fresh database with the table, in a file or in memory, knowing the
+// engine's collation as "ENGINE".
+sqlite3* OpenFreshSqlite(bool inMemory = false) {
+    std::string path = inMemory ? std::string(":memory:") : Folder() + "adresa.sqlite";
+    if (!inMemory) std::filesystem::remove(path);
     sqlite3* db = nullptr;
     Check(sqlite3_open(path.c_str(), &db), db);
+    Check(sqlite3_create_collation(db, "ENGINE", SQLITE_UTF8, nullptr, EngineCollation), db);
     Check(sqlite3_exec(db,
                        "CREATE TABLE Adresa (ID INTEGER, Jmeno VARCHAR(50), Cislo VARCHAR(20), "
                        "IDSkup VARCHAR(255), Osloveni VARCHAR(20), Podpis VARCHAR(20), Vybrany BOOLEAN)",
@@ -181,11 +228,28 @@ sqlite3* OpenFreshSqlite() {
     return db;
 }
 
-void SqliteInsertAll(sqlite3* db) {
+// The rows in the order of their names, by the engine's collation.
+const std::vector<const TContact*>& ContactsByName() {
+    static const std::vector<const TContact*> rows = [] {
+        std::vector<const TContact*> v;
+        for (const TContact& c : Contacts()) v.push_back(&c);
+        std::sort(v.begin(), v.end(), [](const TContact* a, const TContact* b) { return AnsiCompareStr(a->Jmeno, b->Jmeno) < 0; });
+        return v;
+    }();
+    return rows;
+}
+
+void SqliteInsertAll(sqlite3* db, bool byName = false) {
     Check(sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr), db);
     sqlite3_stmt* st = nullptr;
     Check(sqlite3_prepare_v2(db, "INSERT INTO Adresa VALUES (?,?,?,?,?,?,?)", -1, &st, nullptr), db);
-    for (const TContact& c : Contacts()) {
+    std::vector<const TContact*> rows;
+    if (byName)
+        rows = ContactsByName();
+    else
+        for (const TContact& c : Contacts()) rows.push_back(&c);
+    for (const TContact* row : rows) {
+        const TContact& c = *row;
         sqlite3_bind_int(st, 1, c.Id);
         sqlite3_bind_text(st, 2, c.Jmeno.c_str(), static_cast<int>(c.Jmeno.size()), SQLITE_STATIC);
         sqlite3_bind_text(st, 3, c.Cislo.c_str(), static_cast<int>(c.Cislo.size()), SQLITE_STATIC);
@@ -200,10 +264,21 @@ void SqliteInsertAll(sqlite3* db) {
     Check(sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr), db);
 }
 
-void SqliteInsert(benchmark::State& state) {
+// Into a file, committed with SQLite's default full sync.
+void SqliteInsertFile(benchmark::State& state) {
     for (auto _ : state) {
         state.PauseTiming();
         sqlite3* db = OpenFreshSqlite();
+        state.ResumeTiming();
+        SqliteInsertAll(db);
+        sqlite3_close(db);
+    }
+}
+
+void SqliteInsertMemory(benchmark::State& state) {
+    for (auto _ : state) {
+        state.PauseTiming();
+        sqlite3* db = OpenFreshSqlite(true);
         state.ResumeTiming();
         SqliteInsertAll(db);
         sqlite3_close(db);
@@ -231,6 +306,24 @@ void SqliteRead(benchmark::State& state) {
     sqlite3_close(db);
 }
 
+// The same two columns as the engine's scan, and the same test on them.
+void SqliteScan(benchmark::State& state) {
+    sqlite3* db = OpenFreshSqlite();
+    SqliteInsertAll(db);
+    for (auto _ : state) {
+        sqlite3_stmt* st = nullptr;
+        Check(sqlite3_prepare_v2(db, "SELECT Cislo, Vybrany FROM Adresa", -1, &st, nullptr), db);
+        int hits = 0;
+        while (sqlite3_step(st) == SQLITE_ROW) {
+            if (std::strcmp(reinterpret_cast<const char*>(sqlite3_column_text(st, 0)), "00420600069993") == 0) ++hits;
+            hits += sqlite3_column_int(st, 1);
+        }
+        sqlite3_finalize(st);
+        benchmark::DoNotOptimize(hits);
+    }
+    sqlite3_close(db);
+}
+
 // ---------------------------------------------------------------------------
 // Sorting and searching: the same rows sorted by a text and by an integer,
 // found by key on the sort field (binary search) and on an unsorted field
@@ -250,6 +343,20 @@ std::vector<int> PickRows(int count) {
     return rows;
 }
 
+// What a sorted SELECT hands its reader, read from the sorted storage: the
+// ID and the five texts of every row, in order.
+std::size_t ReadSorted(TMemData* t) {
+    TMemFields* s = t->MemFields();
+    std::size_t bytes = 0;
+    for (int i = 0; i < s->StoredRecordCount(); ++i) {
+        Integer id;
+        std::memcpy(&id, s->FieldAt(1)->ValuePtr(i), 4);
+        bytes += static_cast<std::size_t>(id);
+        for (int c = 2; c <= 6; ++c) bytes += std::strlen(reinterpret_cast<const char*>(s->FieldAt(c)->ValuePtr(i)));
+    }
+    return bytes;
+}
+
 // Each sort starts from the other field's order, so no run sorts sorted rows.
 void MemSort(benchmark::State& state, const char* field, const char* other) {
     TAddressBook book;
@@ -259,6 +366,7 @@ void MemSort(benchmark::State& state, const char* field, const char* other) {
         book.T->SetSortedField(other);
         state.ResumeTiming();
         book.T->SetSortedField(field);
+        benchmark::DoNotOptimize(ReadSorted(book.T));
     }
 }
 void MemSortString(benchmark::State& state) { MemSort(state, "Jmeno", "ID"); }
@@ -294,9 +402,11 @@ int StepAll(sqlite3_stmt* st) {
     return rows;
 }
 
-void SqliteOrderBy(benchmark::State& state, const char* sql) {
+// Rows stored in the order of ID are sorted by name, rows stored in the
+// order of their names by ID, as the engine's sorts start.
+void SqliteOrderBy(benchmark::State& state, const char* sql, bool storedByName) {
     sqlite3* db = OpenFreshSqlite();
-    SqliteInsertAll(db);
+    SqliteInsertAll(db, storedByName);
     for (auto _ : state) {
         sqlite3_stmt* st = nullptr;
         Check(sqlite3_prepare_v2(db, sql, -1, &st, nullptr), db);
@@ -305,12 +415,15 @@ void SqliteOrderBy(benchmark::State& state, const char* sql) {
     }
     sqlite3_close(db);
 }
-// ORDER BY ID - 0 keeps SQLite from walking the rows in insertion order,
-// which is already the order of ID.
-void SqliteOrderByString(benchmark::State& state) { SqliteOrderBy(state, "SELECT * FROM Adresa ORDER BY Jmeno"); }
-void SqliteOrderByInteger(benchmark::State& state) {
-    SqliteOrderBy(state, "SELECT * FROM Adresa ORDER BY ID - 0");
+void SqliteOrderByString(benchmark::State& state) {
+    SqliteOrderBy(state, "SELECT * FROM Adresa ORDER BY Jmeno COLLATE ENGINE", false);
 }
+// Byte order: SQLite's own, cheaper comparison, which the engine does not offer.
+void SqliteOrderByStringBytes(benchmark::State& state) {
+    SqliteOrderBy(state, "SELECT * FROM Adresa ORDER BY Jmeno", false);
+}
+// ID - 0 keeps SQLite from using the order the rows happen to be stored in.
+void SqliteOrderByInteger(benchmark::State& state) { SqliteOrderBy(state, "SELECT * FROM Adresa ORDER BY ID - 0", true); }
 
 void SqliteLookup(benchmark::State& state, const char* column, int lookups, bool index) {
     sqlite3* db = OpenFreshSqlite();
@@ -341,14 +454,18 @@ void SqliteLookupUnindexed(benchmark::State& state) { SqliteLookup(state, "Cislo
 }  // namespace
 
 BENCHMARK(MemAppend)->Unit(benchmark::kMillisecond);
-BENCHMARK(SqliteInsert)->Unit(benchmark::kMillisecond);
+BENCHMARK(SqliteInsertMemory)->Unit(benchmark::kMillisecond);
+BENCHMARK(MemAppendStore)->Unit(benchmark::kMillisecond);
+BENCHMARK(SqliteInsertFile)->Unit(benchmark::kMillisecond);
 BENCHMARK(MemStore)->Unit(benchmark::kMillisecond);
 BENCHMARK(MemRestore)->Unit(benchmark::kMillisecond);
 BENCHMARK(ReadBytes)->Unit(benchmark::kMillisecond);
 BENCHMARK(SqliteRead)->Unit(benchmark::kMillisecond);
 BENCHMARK(MemScan)->Unit(benchmark::kMillisecond);
+BENCHMARK(SqliteScan)->Unit(benchmark::kMillisecond);
 BENCHMARK(MemSortString)->Unit(benchmark::kMillisecond);
 BENCHMARK(SqliteOrderByString)->Unit(benchmark::kMillisecond);
+BENCHMARK(SqliteOrderByStringBytes)->Unit(benchmark::kMillisecond);
 BENCHMARK(MemSortInteger)->Unit(benchmark::kMillisecond);
 BENCHMARK(SqliteOrderByInteger)->Unit(benchmark::kMillisecond);
 BENCHMARK(MemLocateSorted)->Unit(benchmark::kMillisecond);
@@ -360,20 +477,20 @@ int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
     TRatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
-    auto& s = reporter.Seconds;
-    auto ratio = [&](const char* label, const char* a, const char* b) {
-        if (s.count(a) && s.count(b) && s[b] > 0) std::printf("%-52s %6.2f\n", label, s[a] / s[b]);
-    };
+    TRatioTable table(reporter.Seconds);
     std::printf("\nRatios (below 1: the table engine is faster)\n");
-    ratio("append 100,000 rows / SQLite bulk insert", "MemAppend", "SqliteInsert");
-    ratio("StoreToFile / SQLite bulk insert", "MemStore", "SqliteInsert");
-    ratio("RestoreFromFile / SQLite full read", "MemRestore", "SqliteRead");
-    ratio("RestoreFromFile / reading the file's bytes (aim <= 3)", "MemRestore", "ReadBytes");
-    ratio("direct-storage scan / SQLite full read", "MemScan", "SqliteRead");
-    ratio("sort by a string field / SQLite ORDER BY text", "MemSortString", "SqliteOrderByString");
-    ratio("sort by an integer field / SQLite ORDER BY integer", "MemSortInteger", "SqliteOrderByInteger");
-    ratio("Locate on the sort field / SQLite indexed lookup", "MemLocateSorted", "SqliteLookupIndexed");
-    ratio("Locate on an unsorted field / SQLite unindexed lookup", "MemLocateUnsorted", "SqliteLookupUnindexed");
+    table.Ratio("append 100,000 rows / SQLite insert in memory", "MemAppend", "SqliteInsertMemory");
+    table.Ratio("append and StoreToFile / SQLite insert into a file (both synced)", "MemAppendStore",
+                "SqliteInsertFile");
+    table.Ratio("RestoreFromFile / SQLite full read", "MemRestore", "SqliteRead");
+    table.Ratio("RestoreFromFile / one read() of the file", "MemRestore", "ReadBytes", 3);
+    table.Ratio("direct-storage scan / SQLite scan of the same two columns", "MemScan", "SqliteScan");
+    table.Ratio("sort by a string field / SQLite ORDER BY, the same collation", "MemSortString",
+                "SqliteOrderByString", 1);
+    table.Ratio("sort by a string field / SQLite ORDER BY in byte order", "MemSortString", "SqliteOrderByStringBytes");
+    table.Ratio("sort by an integer field / SQLite ORDER BY integer", "MemSortInteger", "SqliteOrderByInteger", 1);
+    table.Ratio("Locate on the sort field / SQLite indexed lookup", "MemLocateSorted", "SqliteLookupIndexed");
+    table.Ratio("Locate on an unsorted field / SQLite unindexed lookup", "MemLocateUnsorted", "SqliteLookupUnindexed");
     benchmark::Shutdown();
     return 0;
 }

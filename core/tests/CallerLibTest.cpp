@@ -143,3 +143,34 @@ TEST_F(TCallerLibTest, UnboundEntryRaisesInsteadOfCrashing) {
     EXPECT_THROW(Caller_WriteReadPort(handle, "AT", answer, 10, 10), Exception);
     EXPECT_THROW(Caller_WaitDisconnect(handle, nullptr), Exception);
 }
+
+namespace {
+std::int32_t NoHangUp(void*) { return 0; }
+}  // namespace
+
+TEST_F(TCallerLibTest, BackslashPathsReachTheLibraryInTheSystemsForm) {
+    InstallBoth();
+    WriteFileAtomic(FFolder + "caller.ini", "[Modem]\nPorts=1\nModem=1\n");
+    setenv("VEMLOR_CENTRE", (FFolder + "caller.ini").c_str(), 1);
+    ForceDirectories(FFolder + "Mmf");
+    ForceDirectories(FFolder + "centre/notifications");
+    WriteFileAtomic(FFolder + "Mmf/a.mmf", "<mmf/>");
+    WriteFileAtomic(FFolder + "Mmf/a.bmp", "123456789");
+    WriteFileAtomic(FFolder + "centre/notifications/n.not", "note");
+    ASSERT_TRUE(LoadCallerLibraries()) << CallerLibraryError();
+    // The program's own spelling: its folder, then "Mmf\<name>".
+    const AnsiString mmf = FFolder + "Mmf\\";
+    Integer handle = 0;
+    ASSERT_EQ(Caller_PortOpen(handle, 1), 0);
+    ASSERT_EQ(Caller_Connect(handle, "420111", "0900", 0, 2, NoHangUp), 0);
+    EXPECT_EQ(Caller_SendFile(handle, mmf + "a.mmf", 0, NoHangUp), 0);
+    EXPECT_EQ(ReadFileBytes(FFolder + "centre/inbox/a.mmf"), "<mmf/>");
+    EXPECT_EQ(Caller_Dir(handle, mmf + "list.txt", 2), 0);
+    EXPECT_EQ(ReadFileBytes(FFolder + "Mmf/list.txt"), "n.not\r\n");
+    EXPECT_EQ(Caller_ReceiveFile(handle, "n.not", mmf + "n.not", 2, NoHangUp), 0);
+    EXPECT_EQ(ReadFileBytes(FFolder + "Mmf/n.not"), "note");
+    EXPECT_EQ(Caller_PortClose(handle, 1), 0);
+    Cardinal number = 0;
+    EXPECT_EQ(mac_file(mmf + "a.bmp", number), 0);
+    EXPECT_EQ(number, 0xCBF43926u);
+}

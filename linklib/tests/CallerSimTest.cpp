@@ -1,4 +1,6 @@
+#include <algorithm>
 #include <cstdint>
+#include <functional>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
@@ -110,18 +112,18 @@ TEST_F(CallerSimTest, WholeExchangeRedialsWhileBusyAndMovesEveryFile) {
     const std::string p = Program;
     EXPECT_EQ(Log(), (std::vector<std::string>{
                          "Caller_PortOpen(3) = 0; handle 3",
-                         "Caller_Connect(3, \"420111\", \"0900\", 0, 2) = 10",
-                         "Caller_Connect(3, \"420111\", \"0900\", 0, 2) = 10",
-                         "Caller_Connect(3, \"420111\", \"0900\", 0, 2) = 0",
+                         "Caller_Connect(3, \"420111\", \"0900\", 0, 2, abort) = 10",
+                         "Caller_Connect(3, \"420111\", \"0900\", 0, 2, abort) = 10",
+                         "Caller_Connect(3, \"420111\", \"0900\", 0, 2, abort) = 0",
                          "Caller_Dir(3, " + Quoted(p + "dirlist.txt") + ", 3) = 0; 1 names",
-                         "Caller_ReceiveFile(3, \"tariffs2.brc\", " + Quoted(p + "tariffs2.brc") + ", 3) = 0",
-                         "Caller_SendFile(3, " + Quoted(p + "Mmf/a.mmf") + ", 0) = 0",
-                         "Caller_SendFile(3, " + Quoted(p + "Mmf/a.bmp") + ", 4) = 0",
+                         "Caller_ReceiveFile(3, \"tariffs2.brc\", " + Quoted(p + "tariffs2.brc") + ", 3, abort) = 0",
+                         "Caller_SendFile(3, " + Quoted(p + "Mmf/a.mmf") + ", 0, abort) = 0",
+                         "Caller_SendFile(3, " + Quoted(p + "Mmf/a.bmp") + ", 4, abort) = 0",
                          "Caller_Dir(3, " + Quoted(p + "dirlist.txt") + ", 2) = 0; 2 names",
-                         "Caller_ReceiveFile(3, \"n1.not\", " + Quoted(p + "Mmf/n1.not") + ", 2) = 0",
-                         "Caller_ReceiveFile(3, \"version.ini\", " + Quoted(p + "version.ini") + ", 5) = 0",
-                         "Caller_ReceiveFile(3, \"lib.dll\", " + Quoted(p + "_lib.dll") + ", 5) = 0",
-                         "Caller_WaitDisconnect(3) = 0",
+                         "Caller_ReceiveFile(3, \"n1.not\", " + Quoted(p + "Mmf/n1.not") + ", 2, abort) = 0",
+                         "Caller_ReceiveFile(3, \"version.ini\", " + Quoted(p + "version.ini") + ", 5, abort) = 0",
+                         "Caller_ReceiveFile(3, \"lib.dll\", " + Quoted(p + "_lib.dll") + ", 5, abort) = 0",
+                         "Caller_WaitDisconnect(3, abort) = 0",
                          "Caller_PortClose(3, 1) = 0",
                      }));
 }
@@ -144,8 +146,8 @@ TEST_F(CallerSimTest, HangUpInTheMiddleOfASendDeliversNothingAndDropsTheLine) {
     Handle = 0;
     std::vector<std::string> log = Log();
     ASSERT_EQ(log.size(), 5u);
-    EXPECT_EQ(log[2], "Caller_SendFile(1, " + Quoted(Program + "Mmf/a.mmf") + ", 0) = 12; hung up at poll 3");
-    EXPECT_EQ(log[3], "Caller_WaitDisconnect(1) = 11");
+    EXPECT_EQ(log[2], "Caller_SendFile(1, " + Quoted(Program + "Mmf/a.mmf") + ", 0, abort) = 12; hung up at poll 3");
+    EXPECT_EQ(log[3], "Caller_WaitDisconnect(1, abort) = 11");
 }
 
 TEST_F(CallerSimTest, HangUpEndsDialReceiveAndWaitAlike) {
@@ -171,7 +173,7 @@ TEST_F(CallerSimTest, HangUpEndsDialReceiveAndWaitAlike) {
     HangUpAt = Polls + 5;
     EXPECT_EQ(c.WaitDisconnect(Handle, AbortCallback), 12);
     EXPECT_EQ(c.WaitDisconnect(Handle, AbortCallback), 11);
-    EXPECT_EQ(Log()[1], "Caller_Connect(1, \"420111\", \"0900\", 1, 2) = 12; hung up at poll 2");
+    EXPECT_EQ(Log()[1], "Caller_Connect(1, \"420111\", \"0900\", 1, 2, abort) = 12; hung up at poll 2");
 }
 
 TEST_F(CallerSimTest, ScenarioFailsTheGivenCalls) {
@@ -189,7 +191,7 @@ TEST_F(CallerSimTest, ScenarioFailsTheGivenCalls) {
     // 11 loses the line.
     EXPECT_EQ(c.ReceiveFile(Handle, "t.brc", (Program + "t.brc").c_str(), 3, AbortCallback), 11);
     EXPECT_EQ(c.SendFile(Handle, file.c_str(), 0, AbortCallback), 11);
-    EXPECT_EQ(Log()[3], "Caller_SendFile(1, " + Quoted(file) + ", 0) = 16; scenario failure");
+    EXPECT_EQ(Log()[3], "Caller_SendFile(1, " + Quoted(file) + ", 0, abort) = 16; scenario failure");
 
     // Counts start again with the next session.
     EXPECT_EQ(c.PortClose(Handle, 1), 0);
@@ -269,6 +271,9 @@ TEST_F(CallerSimTest, BadScenarioOpensNoPortAndSaysWhy) {
         {"[Line]\nBussy=1\n", "unknown key \"Bussy\" in [line]"},
         {"Busy=1\n", "stands before any section"},
         {"[Lines]\n", "unknown section [Lines]"},
+        {"[Hold]\nSendFile=../gate\n", "[hold] SendFile = \"../gate\" is not a plain file name"},
+        {"[NoFile]\nSendFile=1\n", "\"SendFile\" writes no local file"},
+        {"[NoFile]\nDir=2\n", "is not 0 or 1"},
     };
     for (const auto& [text, message] : cases) {
         Scenario(text);
@@ -296,6 +301,129 @@ TEST_F(CallerSimTest, WindowsPathsWithCzechLettersReachTheRightFiles) {
     EXPECT_EQ(c.ReceiveFile(Handle, "oznámení.not", (program + "oznámení.not").c_str(), 2, AbortCallback), 0);
     EXPECT_EQ(ReadText(linklib::Cp1250ToUtf8(program + "oznámení.not")), "not");
     EXPECT_EQ(ReadLines(Folder + "log/calls.txt").size(), 5u);
+}
+
+namespace {
+
+// The program's hang-up flag, as every abort callback answers it: once the
+// user hangs up it stays set. The user here hangs up as soon as the held
+// call's gate file appears.
+bool HungUp = false;
+std::string Gate;
+
+std::int32_t ProgramAbort(void*) {
+    if (!HungUp && !Gate.empty() && fs::exists(Gate)) HungUp = true;
+    return HungUp ? 1 : 0;
+}
+
+// One call as the program makes it: dial, send each file with up to four
+// tries, fetch a file, wait for the centre to end the call; the first
+// failure ends the call with its code, and the port is closed either way.
+std::int32_t RunCall(const std::vector<std::string>& files, const std::string& fetchTo) {
+    const auto& c = Caller();
+    std::int32_t handle = 0;
+    std::int32_t r = c.PortOpen(&handle, 1);
+    if (r != 0) return r;
+    auto end = [&](std::int32_t code) {
+        c.PortClose(handle, 1);
+        return code;
+    };
+    if ((r = c.Connect(handle, "420111", "0900", 0, 2, ProgramAbort)) != 0) return end(r);
+    for (const std::string& file : files) {
+        for (int attempt = 0; attempt < 4; ++attempt)
+            if ((r = c.SendFile(handle, file.c_str(), 0, ProgramAbort)) == 0) break;
+        if (r != 0) return end(r);
+    }
+    if ((r = c.ReceiveFile(handle, "t.brc", fetchTo.c_str(), 3, ProgramAbort)) != 0) return end(r);
+    return end(c.WaitDisconnect(handle, ProgramAbort));
+}
+
+}  // namespace
+
+TEST_F(CallerSimTest, HangUpInsideAnyHeldOperationEndsTheCallWithUserBreak) {
+    WriteText(Centre + "tariffs/t.brc", "tariff");
+    std::vector<std::string> files;
+    for (const char* name : {"a", "b", "c"}) {
+        files.push_back(Program + "Mmf/" + name + ".mmf");
+        WriteText(files.back(), name);
+    }
+    const std::pair<const char*, int> cases[] = {
+        {"Connect", 0}, {"SendFile.1", 0}, {"SendFile.3", 2}, {"ReceiveFile", 3}, {"WaitDisconnect", 3}};
+    for (const auto& [entry, delivered] : cases) {
+        SCOPED_TRACE(entry);
+        Scenario(std::string("[Delay]\nSendFile=3\n[Hold]\n") + entry + "=gate\n");
+        fs::remove(Folder + "caller.log");
+        fs::remove_all(Centre + "inbox");
+        HungUp = false;
+        Gate = Folder + "gate";
+        // The retries of a hung-up transfer end with the user's break too,
+        // not with the lost line that followed it.
+        EXPECT_EQ(RunCall(files, Program + "t.brc"), 12);
+        EXPECT_FALSE(fs::exists(Gate));
+        std::vector<std::string> log = Log();
+        std::string name = std::string(entry).substr(0, std::string(entry).find('.'));
+        auto held = std::find_if(log.begin(), log.end(), [](const std::string& line) {
+            return line.find("= 12; held at gate, hung up at poll") != std::string::npos;
+        });
+        ASSERT_NE(held, log.end());
+        EXPECT_EQ(held->rfind("Caller_" + name + "(", 0), 0u) << *held;
+        for (auto retry = held + 1; retry + 1 < log.end(); ++retry)
+            EXPECT_NE(retry->find(") = 12; hung up at poll 1"), std::string::npos) << *retry;
+        EXPECT_EQ(log.back(), "Caller_PortClose(1, 1) = 0");
+        // Nothing half-sent reached the centre.
+        int inbox = 0;
+        std::error_code none;
+        for (fs::directory_iterator it(Centre + "inbox", none), end; !none && it != end; it.increment(none)) ++inbox;
+        EXPECT_EQ(inbox, delivered);
+    }
+    Gate.clear();
+}
+
+TEST_F(CallerSimTest, HeldCallGoesOnOnceItsGateIsDeleted) {
+    Scenario("[Hold]\nSendFile.2=gate\n");
+    WriteText(Program + "Mmf/a.mmf", "a");
+    Connect();
+    const std::string gate = Folder + "gate";
+    const std::string file = Program + "Mmf/a.mmf";
+    EXPECT_EQ(Caller().SendFile(Handle, file.c_str(), 0, AbortCallback), 0);
+    EXPECT_FALSE(fs::exists(gate));
+    // The callback sees the call waiting at its gate and lets it go.
+    bool sawGate = false;
+    HangUpAt = 0;
+    AtHangUp = nullptr;
+    static std::function<std::int32_t()> release;
+    release = [&] {
+        if (fs::exists(gate)) {
+            sawGate = true;
+            fs::remove(gate);
+        }
+        return 0;
+    };
+    auto releasing = [](void*) -> std::int32_t { return release(); };
+    EXPECT_EQ(Caller().SendFile(Handle, file.c_str(), 0, releasing), 0);
+    EXPECT_TRUE(sawGate);
+    EXPECT_EQ(ReadText(Centre + "inbox/a.mmf"), "a");
+    // A call without a callback is logged as such.
+    EXPECT_EQ(Caller().SendFile(Handle, file.c_str(), 0, nullptr), 0);
+    std::vector<std::string> log = Log();
+    EXPECT_EQ(log[3], "Caller_SendFile(1, " + Quoted(file) + ", 0, abort) = 0; held at gate");
+    EXPECT_EQ(log[4], "Caller_SendFile(1, " + Quoted(file) + ", 0, null) = 0");
+}
+
+TEST_F(CallerSimTest, NoFileAnswersZeroAndLeavesTheListUnreadable) {
+    Scenario("[NoFile]\nDir.1=1\nReceiveFile=1\n");
+    WriteText(Centre + "tariffs/t.brc", "tariff");
+    const std::string list = Program + "dirlist.txt";
+    WriteText(list, "t.brc\r\n");  // an older list must not pass for this one
+    Connect();
+    const auto& c = Caller();
+    EXPECT_EQ(c.Dir(Handle, list.c_str(), 3), 0);
+    EXPECT_FALSE(fs::exists(list));
+    EXPECT_EQ(c.Dir(Handle, list.c_str(), 3), 0);
+    EXPECT_EQ(ReadText(list), "t.brc\r\n");
+    EXPECT_EQ(c.ReceiveFile(Handle, "t.brc", (Program + "t.brc").c_str(), 3, AbortCallback), 0);
+    EXPECT_FALSE(fs::exists(Program + "t.brc"));
+    EXPECT_EQ(Log()[2], "Caller_Dir(1, " + Quoted(list) + ", 3) = 0; no local file written");
 }
 
 TEST(Cp1250Test, RoundTripsEveryDefinedLetter) {

@@ -592,6 +592,27 @@ protected:
         FInfo.AddProp(std::move(prop));
     }
 
+    // An event read and written through accessors, for a class that reacts
+    // when its handler changes.
+    template <class Getter, class Setter>
+    void EventProp(const char* name, Getter getter, Setter setter) {
+        using Event = std::remove_cvref_t<std::invoke_result_t<Getter, const T*>>;
+        auto prop = NewProp(name);
+        prop->Kind = tkMethod;
+        prop->TypeName = "TMethod";
+        const TPropInfo* self = prop.get();
+        prop->GetMethod = [self, getter](const TObject* obj) -> std::any {
+            return std::any(Event(std::invoke(getter, Cast(*self, obj))));
+        };
+        prop->MethodAssigned = [self, getter](const TObject* obj) {
+            return static_cast<bool>(std::invoke(getter, Cast(*self, obj)));
+        };
+        prop->SetMethod = [self, setter](TObject* obj, const std::any& value) {
+            std::invoke(setter, Cast(*self, obj), value.has_value() ? std::any_cast<Event>(value) : Event());
+        };
+        FInfo.AddProp(std::move(prop));
+    }
+
 private:
     template <class Getter>
     using ValueOf = std::remove_cvref_t<std::invoke_result_t<Getter, T*>>;

@@ -5,6 +5,7 @@
 
 #include "platform/db/DataSource.h"
 #include "platform/db/Fields.h"
+#include "platform/rtl/ScopeGuard.h"
 
 namespace {
 
@@ -61,11 +62,11 @@ void TDataSet::SetActive(bool value) {
     if (value == Active()) return;
     if (value) {
         DoBeforeOpen();
-        try {
+        {
+            auto closeAgain = ScopeFail([this] {
+                if (IsCursorOpen()) CloseCursor();
+            });
             OpenCursor();
-        } catch (...) {
-            if (IsCursorOpen()) CloseCursor();
-            throw;
         }
         SetState(dsBrowse);
         DoAfterOpen();
@@ -242,33 +243,29 @@ void TDataSet::CalculateFields(TRecordBuffer buffer) {
     if (!any && !OnCalcFields) return;
     TRecordBuffer oldCalc = FCalcBuffer;
     FCalcBuffer = buffer;
-    TDataSetState old = SetTempState(dsCalcFields);
-    try {
-        ClearCalcFields(buffer);
-        for (TField* f : FFields.FList) {
-            if (f->FieldKind() != fkLookup) continue;
-            TDataSet* lookup = f->LookupDataSet();
-            if (!lookup || !lookup->Active()) continue;
-            std::vector<TField*> keys;
-            GetFieldList(keys, f->KeyFields);
-            Variant key;
-            if (keys.size() == 1) {
-                key = keys[0]->AsVariant();
-            } else {
-                std::vector<Variant> values;
-                for (TField* k : keys) values.push_back(k->AsVariant());
-                key = VarArrayOf(values);
-            }
-            f->SetAsVariant(lookup->Lookup(f->LookupKeyFields, key, f->LookupResultField));
-        }
-        DoOnCalcFields();
-    } catch (...) {
+    const TDataSetState old = SetTempState(dsCalcFields);
+    auto restore = ScopeExit([this, old, oldCalc] {
         RestoreState(old);
         FCalcBuffer = oldCalc;
-        throw;
+    });
+    ClearCalcFields(buffer);
+    for (TField* f : FFields.FList) {
+        if (f->FieldKind() != fkLookup) continue;
+        TDataSet* lookup = f->LookupDataSet();
+        if (!lookup || !lookup->Active()) continue;
+        std::vector<TField*> keys;
+        GetFieldList(keys, f->KeyFields);
+        Variant key;
+        if (keys.size() == 1) {
+            key = keys[0]->AsVariant();
+        } else {
+            std::vector<Variant> values;
+            for (TField* k : keys) values.push_back(k->AsVariant());
+            key = VarArrayOf(values);
+        }
+        f->SetAsVariant(lookup->Lookup(f->LookupKeyFields, key, f->LookupResultField));
     }
-    RestoreState(old);
-    FCalcBuffer = oldCalc;
+    DoOnCalcFields();
 }
 
 void TDataSet::DoOnCalcFields() { FireDataSetEvent(OnCalcFields); }
@@ -795,19 +792,14 @@ void TDataSet::InsertRecordValues(const std::vector<Variant>& values, bool appen
         CursorPosChanged();
         TRecordBuffer b = ActiveBuffer();
         InitRecord(b);
-        TDataSetState old = SetTempState(dsInsert);
-        try {
-            std::size_t n = std::min(values.size(), static_cast<std::size_t>(FieldCount()));
-            for (std::size_t i = 0; i < n; ++i)
-                if (!values[i].IsEmpty()) FFields[static_cast<int>(i)]->SetAsVariant(values[i]);
-            DoBeforePost();
-            CheckRequiredFields();
-            InternalAddRecord(b, append);
-        } catch (...) {
-            RestoreState(old);
-            throw;
-        }
-        RestoreState(old);
+        const TDataSetState old = SetTempState(dsInsert);
+        auto restore = ScopeExit([this, old] { RestoreState(old); });
+        std::size_t n = std::min(values.size(), static_cast<std::size_t>(FieldCount()));
+        for (std::size_t i = 0; i < n; ++i)
+            if (!values[i].IsEmpty()) FFields[static_cast<int>(i)]->SetAsVariant(values[i]);
+        DoBeforePost();
+        CheckRequiredFields();
+        InternalAddRecord(b, append);
     } catch (...) {
         FreeFieldBuffers();
         Resync(TResyncMode{});

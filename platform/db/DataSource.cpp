@@ -5,6 +5,7 @@
 #include "platform/classes/ClassRegistry.h"
 #include "platform/classes/TypInfo.h"
 #include "platform/db/Fields.h"
+#include "platform/rtl/ScopeGuard.h"
 
 // ---------------------------------------------------------------------------
 // TDataSource
@@ -165,13 +166,8 @@ bool TDataLink::Edit() {
 
 void TDataLink::UpdateRecord() {
     FUpdating = true;
-    try {
-        UpdateData();
-    } catch (...) {
-        FUpdating = false;
-        throw;
-    }
-    FUpdating = false;
+    auto done = ScopeExit([this] { FUpdating = false; });
+    UpdateData();
 }
 
 int TDataLink::MoveBy(int distance) {

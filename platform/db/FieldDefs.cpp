@@ -3,6 +3,7 @@
 
 #include "platform/db/DataSet.h"
 #include "platform/db/Fields.h"
+#include "platform/rtl/ScopeGuard.h"
 
 namespace {
 
@@ -20,15 +21,11 @@ TFieldDef::TFieldDef(TFieldDefs* owner, const AnsiString& name, TFieldType type,
 TField* TFieldDef::CreateField(TComponent* owner) {
     TField* field = CreateFieldOfType(FDataType, owner);
     if (!field) DatabaseErrorFmt(SUnknownFieldType, FOwner->DataSet(), FName);
-    try {
-        field->SetSize(FSize);
-        field->SetFieldName(FName);
-        field->SetRequired(FRequired);
-        field->SetDataSet(FOwner->DataSet());
-    } catch (...) {
-        delete field;
-        throw;
-    }
+    auto drop = ScopeFail([field] { delete field; });
+    field->SetSize(FSize);
+    field->SetFieldName(FName);
+    field->SetRequired(FRequired);
+    field->SetDataSet(FOwner->DataSet());
     return field;
 }
 

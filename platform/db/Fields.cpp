@@ -6,6 +6,7 @@
 
 #include "platform/rtl/DateUtils.h"
 #include "platform/rtl/FileUtils.h"
+#include "platform/rtl/ScopeGuard.h"
 #include "platform/classes/TypInfo.h"
 
 namespace {
@@ -159,16 +160,12 @@ void TField::Validate(const void* buffer) {
     if (!OnValidate) return;
     FValidating = true;
     FValueBuffer = buffer;
-    try {
-        TFieldNotifyEvent handler = OnValidate;
-        handler(this);
-    } catch (...) {
+    auto done = ScopeExit([this] {
         FValidating = false;
         FValueBuffer = nullptr;
-        throw;
-    }
-    FValidating = false;
-    FValueBuffer = nullptr;
+    });
+    TFieldNotifyEvent handler = OnValidate;
+    handler(this);
 }
 
 void TField::Change() { FireEvent(OnChange, this); }

@@ -11,6 +11,7 @@
 
 extern "C" {
 #include <jpeglib.h>
+#include <jerror.h>
 }
 
 namespace {
@@ -32,7 +33,13 @@ void ErrorExit(j_common_ptr info) {
 
 void OutputMessage(j_common_ptr) {}
 
+// What a picture may cost, checked before anything is decoded: a few hundred
+// bytes of header can claim 65000 x 65000 pixels, and a progressive file
+// makes the library set aside the whole image's coefficients before it reads
+// a single scan. The memory bound refuses such a buffer instead of letting
+// the library allocate it.
 constexpr Int64 MaxJpegPixels = Int64(1) << 26;
+constexpr long MaxJpegMemory = 512L << 20;
 
 struct DecodeResult {
     int width = 0, height = 0;
@@ -52,23 +59,32 @@ DecodeResult Decode(const Byte* data, std::size_t size, std::vector<Byte>* rgb) 
     err.pub.output_message = OutputMessage;
     JSAMPLE* volatile row = nullptr;
     if (setjmp(err.jump)) {
-        std::snprintf(result.message, sizeof result.message, "%s", err.message);
+        // Without a backing store the library asks for one only when the
+        // picture's buffers would pass the memory bound.
+        if (err.pub.msg_code == JERR_NO_BACKING_STORE)
+            std::snprintf(result.message, sizeof result.message,
+                          "picture of %u x %u pixels needs more than the limit of %ld MB to decode",
+                          unsigned(cinfo.image_width), unsigned(cinfo.image_height), MaxJpegMemory >> 20);
+        else
+            std::snprintf(result.message, sizeof result.message, "%s", err.message);
         jpeg_destroy_decompress(&cinfo);
         std::free(row);
         return result;
     }
     jpeg_create_decompress(&cinfo);
+    cinfo.mem->max_memory_to_use = MaxJpegMemory;
     jpeg_mem_src(&cinfo, const_cast<unsigned char*>(data), static_cast<unsigned long>(size));
     jpeg_read_header(&cinfo, TRUE);
-    const bool cmyk = cinfo.jpeg_color_space == JCS_CMYK || cinfo.jpeg_color_space == JCS_YCCK;
-    cinfo.out_color_space = cmyk ? JCS_CMYK : JCS_RGB;
-    jpeg_start_decompress(&cinfo);
-    if (Int64(cinfo.output_width) * cinfo.output_height > MaxJpegPixels) {
-        std::snprintf(result.message, sizeof result.message, "picture of %u x %u pixels is too large",
-                      unsigned(cinfo.output_width), unsigned(cinfo.output_height));
+    if (Int64(cinfo.image_width) * cinfo.image_height > MaxJpegPixels) {
+        std::snprintf(result.message, sizeof result.message,
+                      "picture of %u x %u pixels is larger than the limit of %lld pixels",
+                      unsigned(cinfo.image_width), unsigned(cinfo.image_height), static_cast<long long>(MaxJpegPixels));
         jpeg_destroy_decompress(&cinfo);
         return result;
     }
+    const bool cmyk = cinfo.jpeg_color_space == JCS_CMYK || cinfo.jpeg_color_space == JCS_YCCK;
+    cinfo.out_color_space = cmyk ? JCS_CMYK : JCS_RGB;
+    jpeg_start_decompress(&cinfo);
     result.width = int(cinfo.output_width);
     result.height = int(cinfo.output_height);
     rgb->resize(std::size_t(result.width) * std::size_t(result.height) * 3);

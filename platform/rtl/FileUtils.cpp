@@ -2,6 +2,7 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -420,18 +421,57 @@ std::vector<AnsiString> ListFiles(const AnsiString& folder, const AnsiString& ma
 }
 
 // ---- TAtomicFileWriter -------------------------------------------------------
+//
+// A writer's temporary file is "<folder>/.~<name>.XXXXXX", locked (flock) by
+// the writer for as long as it lives. A process killed mid-save leaves its
+// temporary file behind, unlocked; the next writer of the same name removes
+// every such file it can lock, and leaves those of live writers, in this
+// process or another, alone.
+
+namespace {
+
+constexpr std::size_t kTempSuffix = 6;  // mkostemp's XXXXXX
+
+void RemoveStaleTemporaries(const std::string& folder, const std::string& base) {
+    const std::string prefix = ".~" + base + ".";
+    DIR* dir = ::opendir(folder.empty() ? "." : folder.c_str());
+    if (!dir)
+        return;
+    const int dirFd = ::dirfd(dir);
+    while (const dirent* entry = ::readdir(dir)) {
+        const std::string name = entry->d_name;
+        if (name.size() != prefix.size() + kTempSuffix || name.compare(0, prefix.size(), prefix) != 0)
+            continue;
+        const int fd = ::openat(dirFd, name.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
+        if (fd < 0)
+            continue;
+        struct stat st;
+        // Its writer is gone when the lock is free; a live one keeps it.
+        if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && ::flock(fd, LOCK_EX | LOCK_NB) == 0)
+            ::unlinkat(dirFd, name.c_str(), 0);
+        ::close(fd);
+    }
+    ::closedir(dir);
+}
+
+}  // namespace
 
 TAtomicFileWriter::TAtomicFileWriter(const AnsiString& fileName)
     : FFileName(fileName), FTargetName(SysFileName(fileName)) {
     const std::size_t slash = FTargetName.rfind('/');
     const std::string folder = slash == std::string::npos ? std::string() : FTargetName.substr(0, slash + 1);
     const std::string base = slash == std::string::npos ? FTargetName : FTargetName.substr(slash + 1);
+    RemoveStaleTemporaries(folder, base);
     // Hidden and prefixed with "~" so that a leftover after a crash matches
     // none of the program's masks ("_*.*" picks up pending program files).
     std::string pattern = folder + ".~" + base + ".XXXXXX";
     FHandle = ::mkostemp(pattern.data(), O_CLOEXEC);
     if (FHandle < 0)
         throw EFCreateError("Cannot create file \"" + fileName + "\". " + ErrorText(errno));
+    // Marks the file as a live writer's until it is committed or dropped.
+    // (A writer sweeping in the moment between creating and locking would
+    // take it for stale; the commit then fails and the target stays as it was.)
+    ::flock(FHandle, LOCK_EX | LOCK_NB);
     FTempName = pattern;
     struct stat st;
     const mode_t mode = SysStat(FTargetName, st) ? (st.st_mode & 07777) : static_cast<mode_t>(UmaskedMode());

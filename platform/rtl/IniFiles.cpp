@@ -1,9 +1,17 @@
 #include "platform/rtl/IniFiles.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
+#include <ctime>
+#include <list>
 #include <map>
 #include <memory>
 #include <mutex>
+#include <unordered_map>
 
 #include "platform/rtl/DateUtils.h"
 #include "platform/rtl/Exceptions.h"
@@ -25,6 +33,31 @@ struct TIniLine {
 
 struct TIniDocument {
     std::vector<TIniLine> Lines;
+    // Built once for a document that no longer changes (a kept one): the key
+    // lines of each section by its name in capitals, in file order, every
+    // occurrence of the section included. Without it lookups walk the lines.
+    std::unordered_map<std::string, std::vector<int>> SectionKeys;
+    bool Indexed = false;
+
+    void BuildIndex() {
+        SectionKeys.clear();
+        std::string current;
+        for (std::size_t i = 0; i < Lines.size(); ++i) {
+            const TIniLine& line = Lines[i];
+            if (line.Kind == LineKind::Section) {
+                current = AnsiUpperCase(line.Name);
+                SectionKeys[current];
+            } else if (line.Kind == LineKind::Key) {
+                SectionKeys[current].push_back(static_cast<int>(i));
+            }
+        }
+        Indexed = true;
+    }
+    // The key lines of a section in file order (nullptr: no such section).
+    const std::vector<int>* KeysOf(const AnsiString& upperSection) const {
+        auto it = SectionKeys.find(upperSection);
+        return it == SectionKeys.end() ? nullptr : &it->second;
+    }
 
     static TIniLine ParseLine(const AnsiString& text, int section) {
         TIniLine line;
@@ -98,6 +131,12 @@ struct TIniDocument {
     int FindKey(const AnsiString& section, const AnsiString& ident) const {
         const AnsiString upperSection = AnsiUpperCase(Trim(section));
         const AnsiString upperIdent = AnsiUpperCase(Trim(ident));
+        if (Indexed) {
+            if (const std::vector<int>* keys = KeysOf(upperSection))
+                for (int i : *keys)
+                    if (AnsiUpperCase(Lines[static_cast<std::size_t>(i)].Name) == upperIdent) return i;
+            return -1;
+        }
         for (std::size_t i = 0; i < Lines.size(); ++i) {
             const TIniLine& line = Lines[i];
             if (line.Kind == LineKind::Key && AnsiUpperCase(line.Name) == upperIdent && InSection(line, upperSection))
@@ -108,6 +147,7 @@ struct TIniDocument {
 
     bool HasSection(const AnsiString& section) const {
         const AnsiString upper = AnsiUpperCase(Trim(section));
+        if (Indexed) return KeysOf(upper) != nullptr;
         for (const TIniLine& line : Lines)
             if (line.Kind == LineKind::Section && AnsiUpperCase(line.Name) == upper)
                 return true;
@@ -138,13 +178,156 @@ AnsiString QuoteForWriting(const AnsiString& value) {
 
 bool HasLineBreak(const AnsiString& s) { return s.find_first_of("\r\n") != AnsiString::npos; }
 
-// A missing or unreadable file reads as empty; reading never creates it.
-AnsiString ReadContent(const AnsiString& fileName) {
-    try {
-        return ReadFileBytes(fileName);
-    } catch (const Exception&) {
-        return AnsiString();
+// ---- The parsed files, kept between reads ----------------------------------
+//
+// Parsing a settings file for every key read cost more than anything else
+// the settings storage did, so each file's parsed form is kept and used
+// again while the file on disk is unchanged. A change is seen by the file's
+// identity (device, inode), size and change times. An entry keeps its file
+// open, so that the inode number cannot pass to a later file while the entry
+// trusts it. Time stamps are coarse (a few milliseconds): a file changed in
+// the moments before it was read could change again in place, to the same
+// size, without a new time stamp. Such an entry keeps the bytes it parsed and
+// compares them on every read until its file has been quiet for a second, as
+// version-control tools do for racily clean files.
+
+constexpr std::size_t kCachedFiles = 16;
+constexpr std::time_t kQuietSeconds = 1;
+
+struct TFileStamp {
+    dev_t Dev = 0;
+    ino_t Ino = 0;
+    off_t Size = 0;
+    struct timespec MTime {};
+    struct timespec CTime {};
+
+    static TFileStamp Of(const struct stat& st) {
+        return {st.st_dev, st.st_ino, st.st_size, st.st_mtim, st.st_ctim};
     }
+    bool operator==(const TFileStamp& o) const {
+        return Dev == o.Dev && Ino == o.Ino && Size == o.Size && MTime.tv_sec == o.MTime.tv_sec &&
+               MTime.tv_nsec == o.MTime.tv_nsec && CTime.tv_sec == o.CTime.tv_sec && CTime.tv_nsec == o.CTime.tv_nsec;
+    }
+    // Changed more than kQuietSeconds before `now`.
+    bool QuietBefore(const struct timespec& now) const {
+        auto before = [&](const struct timespec& t) {
+            const std::time_t seconds = t.tv_sec + kQuietSeconds;
+            return seconds < now.tv_sec || (seconds == now.tv_sec && t.tv_nsec < now.tv_nsec);
+        };
+        return before(MTime) && before(CTime);
+    }
+};
+
+struct TCachedIni {
+    std::string Key;  // the system's name of the file
+    TFileStamp Stamp;
+    int Handle = -1;
+    bool Trusted = false;  // the stamp alone tells every later change
+    AnsiString Bytes;      // while not trusted: what was parsed
+    std::shared_ptr<const TIniDocument> Document;
+};
+
+class TIniCache {
+public:
+    ~TIniCache() {
+        for (TCachedIni& entry : FEntries) ::close(entry.Handle);
+    }
+
+    // The file's parsed form; an empty one for a missing or unreadable file.
+    std::shared_ptr<const TIniDocument> Document(const AnsiString& fileName) {
+        const std::string key = SysFileName(ExpandFileName(fileName));
+        struct stat st;
+        if (::stat(key.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) {
+            Forget(key);
+            return Empty();
+        }
+        {
+            std::lock_guard<std::mutex> lock(FMutex);
+            auto it = Find(key);
+            if (it != FEntries.end() && it->Trusted && it->Stamp == TFileStamp::Of(st)) {
+                FEntries.splice(FEntries.begin(), FEntries, it);
+                return it->Document;
+            }
+        }
+        struct timespec now;
+        ::clock_gettime(CLOCK_REALTIME, &now);
+        const int handle = ::open(key.c_str(), O_RDONLY | O_CLOEXEC);
+        if (handle < 0)
+            return Empty();
+        AnsiString bytes;
+        if (::fstat(handle, &st) == 0) bytes.reserve(static_cast<std::size_t>(std::max<off_t>(st.st_size, 0)) + 1);
+        if (::fstat(handle, &st) != 0 || !ReadAll(handle, bytes)) {
+            ::close(handle);
+            return Empty();
+        }
+        TCachedIni fresh;
+        fresh.Key = key;
+        fresh.Stamp = TFileStamp::Of(st);
+        fresh.Handle = handle;
+        fresh.Trusted = fresh.Stamp.QuietBefore(now);
+        std::lock_guard<std::mutex> lock(FMutex);
+        auto it = Find(key);
+        if (it != FEntries.end() && it->Stamp == fresh.Stamp && !it->Trusted && it->Bytes == bytes) {
+            fresh.Document = it->Document;  // the same bytes: no need to parse them again
+        } else {
+            auto document = std::make_shared<TIniDocument>();
+            document->Parse(bytes);
+            document->BuildIndex();
+            fresh.Document = std::move(document);
+        }
+        if (!fresh.Trusted)
+            fresh.Bytes = std::move(bytes);
+        if (it != FEntries.end()) {
+            ::close(it->Handle);
+            FEntries.erase(it);
+        }
+        FEntries.push_front(std::move(fresh));
+        if (FEntries.size() > kCachedFiles) {
+            ::close(FEntries.back().Handle);
+            FEntries.pop_back();
+        }
+        return FEntries.front().Document;
+    }
+
+private:
+    static std::shared_ptr<const TIniDocument> Empty() {
+        static const auto empty = std::make_shared<const TIniDocument>();
+        return empty;
+    }
+    static bool ReadAll(int handle, AnsiString& bytes) {
+        char buffer[65536];
+        for (;;) {
+            const ssize_t got = ::read(handle, buffer, sizeof buffer);
+            if (got == 0)
+                return true;
+            if (got < 0) {
+                if (errno == EINTR)
+                    continue;
+                return false;
+            }
+            bytes.append(buffer, static_cast<std::size_t>(got));
+        }
+    }
+    std::list<TCachedIni>::iterator Find(const std::string& key) {
+        return std::find_if(FEntries.begin(), FEntries.end(), [&](const TCachedIni& e) { return e.Key == key; });
+    }
+    void Forget(const std::string& key) {
+        std::lock_guard<std::mutex> lock(FMutex);
+        auto it = Find(key);
+        if (it == FEntries.end())
+            return;
+        ::close(it->Handle);
+        FEntries.erase(it);
+    }
+
+    std::mutex FMutex;
+    std::list<TCachedIni> FEntries;  // most recently used first
+};
+
+// A missing or unreadable file reads as empty; reading never creates it.
+std::shared_ptr<const TIniDocument> ParsedFile(const AnsiString& fileName) {
+    static TIniCache cache;
+    return cache.Document(fileName);
 }
 
 std::shared_ptr<std::mutex> PathMutex(const AnsiString& fileName) {
@@ -245,12 +428,11 @@ void Modify(const AnsiString& fileName, TChange change) {
 
 AnsiString TIniFile::ReadString(const AnsiString& section, const AnsiString& ident,
                                 const AnsiString& defaultValue) const {
-    TIniDocument document;
-    document.Parse(ReadContent(FFileName));
-    const int index = document.FindKey(section, ident);
+    const std::shared_ptr<const TIniDocument> document = ParsedFile(FFileName);
+    const int index = document->FindKey(section, ident);
     if (index < 0)
         return defaultValue;
-    return Unquote(document.Lines[static_cast<std::size_t>(index)].Value);
+    return Unquote(document->Lines[static_cast<std::size_t>(index)].Value);
 }
 
 void TIniFile::WriteString(const AnsiString& section, const AnsiString& ident, const AnsiString& value) {
@@ -346,11 +528,10 @@ void TIniFile::WriteDateTime(const AnsiString& section, const AnsiString& ident,
 }
 
 std::vector<AnsiString> TIniFile::ReadSections() const {
-    TIniDocument document;
-    document.Parse(ReadContent(FFileName));
+    const std::shared_ptr<const TIniDocument> document = ParsedFile(FFileName);
     std::vector<AnsiString> result;
     std::vector<AnsiString> seen;
-    for (const TIniLine& line : document.Lines) {
+    for (const TIniLine& line : document->Lines) {
         if (line.Kind != LineKind::Section)
             continue;
         const AnsiString upper = AnsiUpperCase(line.Name);
@@ -366,14 +547,15 @@ namespace {
 
 // The keys of a section in file order, each once (its first occurrence).
 std::vector<std::pair<AnsiString, AnsiString>> SectionPairs(const AnsiString& fileName, const AnsiString& section) {
-    TIniDocument document;
-    document.Parse(ReadContent(fileName));
+    const std::shared_ptr<const TIniDocument> document = ParsedFile(fileName);
     const AnsiString upperSection = AnsiUpperCase(Trim(section));
     std::vector<std::pair<AnsiString, AnsiString>> result;
     std::vector<AnsiString> seen;
-    for (const TIniLine& line : document.Lines) {
-        if (line.Kind != LineKind::Key || !document.InSection(line, upperSection))
-            continue;
+    const std::vector<int>* keys = document->KeysOf(upperSection);
+    if (!keys)
+        return result;
+    for (int index : *keys) {
+        const TIniLine& line = document->Lines[static_cast<std::size_t>(index)];
         const AnsiString upper = AnsiUpperCase(line.Name);
         if (std::find(seen.begin(), seen.end(), upper) != seen.end())
             continue;
@@ -423,15 +605,11 @@ void TIniFile::ReadSectionValues(const AnsiString& section, TStrings& strings) c
 }
 
 bool TIniFile::SectionExists(const AnsiString& section) const {
-    TIniDocument document;
-    document.Parse(ReadContent(FFileName));
-    return document.HasSection(Trim(section));
+    return ParsedFile(FFileName)->HasSection(Trim(section));
 }
 
 bool TIniFile::ValueExists(const AnsiString& section, const AnsiString& ident) const {
-    TIniDocument document;
-    document.Parse(ReadContent(FFileName));
-    return document.FindKey(Trim(section), ident) >= 0;
+    return ParsedFile(FFileName)->FindKey(Trim(section), ident) >= 0;
 }
 
 void TIniFile::DeleteKey(const AnsiString& section, const AnsiString& ident) {

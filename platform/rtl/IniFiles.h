@@ -11,10 +11,12 @@
 // matching pair of ' or " is read without that pair. Lines that are neither
 // sections nor keys are kept as they are when the file is rewritten.
 //
-// Nothing is cached: every read looks at the file, and every write reads the
-// file, changes it and replaces it atomically under a per-path lock, so a
-// write is visible at once to every other TIniFile on the same file and no
-// concurrent write is lost.
+// Every read looks at the file on disk: its parsed form is kept and used
+// again only while the file is unchanged (IniFiles.cpp says how a change is
+// seen). Every write reads the file, changes it and replaces it atomically
+// under a per-path lock, so a write is visible at once to every other
+// TIniFile on the same file, in this process or another, and no concurrent
+// write is lost.
 
 #include <vector>
 

@@ -33,6 +33,19 @@ inline std::unique_ptr<TTableHolder> MakeGroups() {
     return h;
 }
 
+// A data link showing several rows, as a grid holds one: the data set's
+// window then reaches past the current record, so the engine's cursor
+// stands on the window's last row after a fetch, not on the active one.
+struct TGridWindow {
+    TDataSource Source{nullptr};
+    TDataLink Link;
+    TGridWindow(TMemData* table, int rows) {
+        Source.SetDataSet(table);
+        Link.SetBufferCount(rows);
+        Link.SetDataSource(&Source);
+    }
+};
+
 inline void AppendGroup(TMemData* t, int id, const AnsiString& name, int order) {
     t->Append();
     t->FieldByName("ID")->SetAsInteger(id);

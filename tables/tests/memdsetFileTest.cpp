@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <csignal>
 #include <filesystem>
 #include <sys/resource.h>
@@ -262,11 +263,16 @@ TEST(TMemDataFileTest, EveryTruncatedPrefixLoadsTheCompleteRecordsBeforeIt) {
 
     auto t = MakeAllTypes();
     for (std::size_t len = 0; len <= image.size(); ++len) {
-        t->Table->RestoreFromBytes(std::string_view(image).substr(0, len));
+        TMemReadStatus status = t->Table->RestoreFromBytes(std::string_view(image).substr(0, len));
         int complete = 0;
         for (std::size_t k = 1; k < ends.size(); ++k)
             if (ends[k] <= len) complete = static_cast<int>(k);
         ASSERT_EQ(t->Table->RecordCount(), complete) << "prefix of " << len << " bytes";
+        // Read in full only when the file ends exactly after its header or a record.
+        const bool whole = std::find(ends.begin(), ends.end(), len) != ends.end();
+        ASSERT_EQ(status.Result, whole ? rrComplete : rrPartial) << "prefix of " << len << " bytes";
+        ASSERT_EQ(status.Records, complete);
+        ASSERT_EQ(status.Reason.empty(), whole) << status.Reason;
         if (complete > 0) {
             t->Table->First();
             ExpectAllTypesRow1(t->Table);
@@ -274,38 +280,92 @@ TEST(TMemDataFileTest, EveryTruncatedPrefixLoadsTheCompleteRecordsBeforeIt) {
     }
 }
 
-TEST(TMemDataFileTest, DamagedLengthsEndTheFileWithoutLosingEarlierRecords) {
+TEST(TMemDataFileTest, DamagedFilesKeepEarlierRecordsAndSayWhereTheDamageIs) {
     std::string good = kHeader14 + Int32Bytes(2) + Descriptor(4, 3, "ID") + Descriptor(21, 1, "Jmeno") +
                        IntValue(1) + StringValue("Jedna");
     auto h = MakeGroups();
-    // A negative string length.
-    h->Table->RestoreFromBytes(good + IntValue(2) + Int32Bytes(-5) + "xyz");
-    EXPECT_EQ(h->Table->RecordCount(), 1);
-    // A blob-like length far beyond the end.
-    h->Table->RestoreFromBytes(good + IntValue(2) + Int32Bytes(0x7FFFFFFF) + "xyz");
-    EXPECT_EQ(h->Table->RecordCount(), 1);
-    // A column count far beyond the descriptors present.
-    std::string many = kHeader14 + Int32Bytes(0x7FFFFFFF) + Descriptor(4, 3, "ID");
-    h->Table->RestoreFromBytes(many);
-    EXPECT_EQ(h->Table->RecordCount(), 0);
-    // Version 0 with a column of size 0 only: no record reads any byte.
-    std::string zero = Int32Bytes(1) + Descriptor(0, 3, "ID") + "rest";
-    h->Table->RestoreFromBytes(zero);
-    EXPECT_EQ(h->Table->RecordCount(), 0);
-    // A name length running past the end.
-    std::string shortName = kHeader14 + Int32Bytes(1) + Int32Bytes(4) + UInt16Bytes(3) + UInt16Bytes(200) + "ID";
-    h->Table->RestoreFromBytes(shortName);
-    EXPECT_EQ(h->Table->RecordCount(), 0);
-    EXPECT_TRUE(h->Table->Active());
+    struct TCase {
+        std::string Bytes;
+        int Records;
+        const char* Reason;
+    };
+    const TCase cases[] = {
+        {good + IntValue(2) + Int32Bytes(-5) + "xyz", 1, "record 2, column \"Jmeno\": negative length -5"},
+        {good + IntValue(2) + Int32Bytes(0x7FFFFFFF) + "xyz", 1,
+         "record 2, column \"Jmeno\": length 2147483647 runs past the end of the file (3 bytes left)"},
+        {good + Bytes({1, 2}), 1, "record 2, column \"ID\": the file ends inside the value"},
+        {kHeader14 + Int32Bytes(0x7FFFFFFF) + Descriptor(4, 3, "ID"), 0,
+         "the file ends inside column descriptor 2 of 2147483647"},
+        {kHeader14 + Int32Bytes(-1), 0, "column count -1 is negative"},
+        {kHeader14 + Int32Bytes(1) + Descriptor(-4, 3, "ID") + IntValue(1), 0,
+         "column \"ID\" has a negative size (-4)"},
+        // Version 0 with a column of size 0 only: no record reads any byte.
+        {Int32Bytes(1) + Descriptor(0, 3, "ID") + "rest", 0, "record 1 takes no bytes"},
+        // A name length running past the end.
+        {kHeader14 + Int32Bytes(1) + Int32Bytes(4) + UInt16Bytes(3) + UInt16Bytes(200) + "ID", 0,
+         "the file ends inside column descriptor 1 of 1"},
+        // Records whose columns the table does not have would be lost.
+        {kHeader14 + Int32Bytes(1) + Descriptor(4, 3, "Jine") + IntValue(1), 0,
+         "none of the file's 1 columns is a field of the table"},
+        {"", 0, "the file ends before its column count"},
+        {"Ver" + Bytes({1, 2}), 0, "the file ends inside its version number"},
+    };
+    for (const TCase& c : cases) {
+        TMemReadStatus status = h->Table->RestoreFromBytes(c.Bytes);
+        EXPECT_EQ(status.Result, rrPartial) << c.Reason;
+        EXPECT_EQ(status.Records, c.Records) << c.Reason;
+        EXPECT_EQ(h->Table->RecordCount(), c.Records) << c.Reason;
+        EXPECT_EQ(status.Reason.rfind(c.Reason, 0), 0u) << status.Reason;
+        EXPECT_TRUE(h->Table->Active());
+    }
+    // The damage is found where the second record's name begins.
+    EXPECT_EQ(h->Table->RestoreFromBytes(good + IntValue(2) + Int32Bytes(-5)).DamageOffset,
+              static_cast<Int64>(good.size() + 5 + 4));
+    TMemReadStatus whole = h->Table->RestoreFromBytes(good);
+    EXPECT_EQ(whole.Result, rrComplete);
+    EXPECT_EQ(whole.Records, 1);
+    EXPECT_EQ(whole.DamageOffset, -1);
+}
+
+TEST(TMemDataFileTest, AWideStringLongerThanItsFieldIsCutToItsSize) {
+    auto wideValue = [](const std::u16string& text) {
+        return Int32Bytes(static_cast<std::int32_t>(text.size())) + Bytes({1}) +
+               std::string(reinterpret_cast<const char*>(text.data()), text.size() * 2);
+    };
+    // "abcd", then a character outside the basic plane, as a surrogate pair.
+    const std::u16string text = u"abcd😀ef";
+    std::string file = kHeader14 + Int32Bytes(1) + Descriptor(30, 20, "Siroky") + wideValue(text) + wideValue(u"xy");
+    for (int size : {5, 6, 7, 30}) {
+        auto h = std::make_unique<TTableHolder>();
+        auto* wide = AddField<TWideStringField>(h->Owner.get(), h->Table, "Siroky", size);
+        ASSERT_EQ(h->Table->RestoreFromBytes(file).Result, rrComplete);
+        h->Table->First();
+        // A cut never leaves half of a surrogate pair behind.
+        std::u16string expected = size == 5 ? u"abcd" : size == 6 ? u"abcd😀" : text.substr(0, size);
+        EXPECT_EQ(wide->AsWideString(), expected) << "size " << size;
+        h->Table->Next();
+        EXPECT_EQ(wide->AsWideString(), u"xy");
+    }
 }
 
 TEST(TMemDataFileTest, UnreadableFileLeavesTheTableAsItWas) {
     auto h = MakeGroups();
     h->Table->Open();
     AppendGroup(h->Table, 1, "Rodina", 0);
-    h->Table->RestoreFromFile(TestFolder("missing") + "nic.dat");
-    EXPECT_EQ(h->Table->RecordCount(), 1);
-    EXPECT_EQ(h->Table->FieldByName("Jmeno")->AsString(), "Rodina");
+    const std::string folder = TestFolder("missing");
+    for (const std::string& name : {folder + "nic.dat", folder}) {
+        TMemReadStatus status = h->Table->RestoreFromFile(name);
+        EXPECT_EQ(status.Result, rrUnreadable);
+        EXPECT_NE(status.Reason.find(name), AnsiString::npos) << status.Reason;
+        EXPECT_EQ(h->Table->RecordCount(), 1);
+        EXPECT_EQ(h->Table->FieldByName("Jmeno")->AsString(), "Rodina");
+    }
+    // A damaged file on disk is named in the reason.
+    WriteFileAtomic(folder + "Skupiny.dat", h->Table->StoreToBytes() + Bytes({1, 2}));
+    TMemReadStatus status = h->Table->RestoreFromFile(folder + "Skupiny.dat");
+    EXPECT_EQ(status.Result, rrPartial);
+    EXPECT_EQ(status.Records, 1);
+    EXPECT_EQ(status.Reason.rfind(folder + "Skupiny.dat: record 2", 0), 0u) << status.Reason;
 }
 
 TEST(TMemDataFileTest, StoreKeepsOldFileWhenWriteFails) {
@@ -345,7 +405,10 @@ TEST(TMemDataFileTest, FileRoundTripThroughDisk) {
     FillAllTypes(h->Table);
     h->Table->StoreToFile(folder + "Vse.dat");
     auto g = MakeAllTypes();
-    g->Table->RestoreFromFile(folder + "Vse.dat");
+    TMemReadStatus status = g->Table->RestoreFromFile(folder + "Vse.dat");
+    EXPECT_EQ(status.Result, rrComplete);
+    EXPECT_EQ(status.Records, 2);
+    EXPECT_TRUE(status.Reason.empty());
     ASSERT_EQ(g->Table->RecordCount(), 2);
     g->Table->First();
     ExpectAllTypesRow1(g->Table);

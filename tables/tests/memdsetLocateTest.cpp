@@ -148,3 +148,20 @@ TEST(TMemDataLocateTest, RewritingTheSameSortFieldDoesNotResortButEmptyThenTheNa
     h->Table->SetSortedField("Rank");
     EXPECT_EQ(ids(), (std::vector<int>{4, 3, 2, 1}));
 }
+
+// The sorted search compares with the table's case rule; a key in another
+// case that matches the first record must still be found when the caller
+// asks for case-insensitive matching.
+TEST(TMemDataLocateTest, CaseInsensitivePartialKeyFindsTheFirstSortedRecord) {
+    auto h = MakeGroups();
+    h->Table->SetSortedField("Jmeno");
+    h->Table->Open();
+    AppendGroup(h->Table, 1, "Česko", 10);
+    AppendGroup(h->Table, 2, "Dánsko", 20);
+    h->Table->Last();
+    EXPECT_TRUE(h->Table->Locate("Jmeno", Variant("čes"), TLocateOptions{loCaseInsensitive, loPartialKey}));
+    EXPECT_EQ(CurrentId(*h), 1);
+    EXPECT_TRUE(h->Table->Locate("Jmeno", Variant("ČESKO"), TLocateOptions{loCaseInsensitive}));
+    EXPECT_EQ(CurrentId(*h), 1);
+    EXPECT_FALSE(h->Table->Locate("Jmeno", Variant("čes"), TLocateOptions{loPartialKey}));
+}

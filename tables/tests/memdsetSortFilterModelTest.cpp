@@ -24,9 +24,14 @@ bool Accepts(int id) { return id % 3 != 0; }
 
 }  // namespace
 
-TEST(TMemDataModelTest, SortedAndFilteredTableMatchesAMapModel) {
+// Each model runs with a one-row window and with a grid's window of several
+// rows, where the engine's cursor is left on another row than the active one.
+class TMemDataWindowModelTest : public ::testing::TestWithParam<int> {};
+
+TEST_P(TMemDataWindowModelTest, SortedAndFilteredTableMatchesAMapModel) {
     auto h = MakeGroups();
     TMemData* t = h->Table;
+    TGridWindow grid(t, GetParam());
     TField* id = t->FieldByName("ID");
     TField* name = t->FieldByName("Jmeno");
     TField* order = t->FieldByName("Poradi");
@@ -302,9 +307,10 @@ struct TVectorModel {
 
 }  // namespace
 
-TEST(TMemDataModelTest, SortedFilteredTableMatchesAVectorModelStepByStep) {
+TEST_P(TMemDataWindowModelTest, SortedFilteredTableMatchesAVectorModelStepByStep) {
     auto h = MakeGroups();
     TMemData* t = h->Table;
+    TGridWindow grid(t, GetParam());
     TField* id = t->FieldByName("ID");
     TField* name = t->FieldByName("Jmeno");
     TField* order = t->FieldByName("Poradi");
@@ -480,3 +486,5 @@ TEST(TMemDataModelTest, SortedFilteredTableMatchesAVectorModelStepByStep) {
         }
     }
 }
+
+INSTANTIATE_TEST_SUITE_P(Rows, TMemDataWindowModelTest, ::testing::Values(1, 5));

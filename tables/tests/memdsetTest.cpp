@@ -363,6 +363,59 @@ TEST(TMemDataTest, FilterListHidesRefusedRecords) {
     EXPECT_EQ(h->Table->RecordCount(), 5);
 }
 
+// A grid's window of several rows leaves the engine's cursor on the
+// window's last row after each fetch; every operation that reads the cursor
+// must first put it back on the active record.
+TEST(TMemDataTest, ResortUnderAGridKeepsTheCursorPositionAndFiresScrollEvents) {
+    auto h = MakeGroups();
+    TGridWindow grid(h->Table, 5);
+    h->Table->Open();
+    const int orders[] = {7, 3, 8, 1, 6, 2, 5, 4};
+    for (int i = 0; i < 8; ++i) AppendGroup(h->Table, i + 1, "G" + IntToStr(i + 1), orders[i]);
+    int before = 0, after = 0;
+    h->Table->BeforeScroll = [&](TDataSet*) { ++before; };
+    h->Table->AfterScroll = [&](TDataSet*) { ++after; };
+
+    h->Table->First();
+    before = after = 0;
+    h->Table->SetSortedField("Poradi");
+    EXPECT_EQ(h->Table->RecNo(), 1);
+    EXPECT_EQ(h->Table->FieldByName("Poradi")->AsInteger(), 1);
+    EXPECT_EQ(before, 1);
+    EXPECT_EQ(after, 1);
+
+    h->Table->SetRecNo(3);
+    h->Table->SetSortOptions(TMemSortOptions{soDesc});
+    EXPECT_EQ(h->Table->RecNo(), 3);
+    EXPECT_EQ(h->Table->FieldByName("Poradi")->AsInteger(), 6);
+    EXPECT_EQ(Names(h->Table).front(), "G3");
+}
+
+TEST(TMemDataTest, FilterUnderAGridThatRefusesEveryRecordAndItsRemoval) {
+    auto h = MakeGroups();
+    TGridWindow grid(h->Table, 5);
+    h->Table->Open();
+    for (int i = 1; i <= 8; ++i) AppendGroup(h->Table, i, "G" + IntToStr(i), i);
+
+    h->Table->SetOnFilterRecord([](TDataSet*, bool& accept) { accept = false; });
+    EXPECT_TRUE(h->Table->Filtered());
+    EXPECT_EQ(h->Table->RecordCount(), 0);
+    EXPECT_TRUE(h->Table->IsEmpty());
+    EXPECT_EQ(h->Table->RecNo(), 0);
+    h->Table->SetOnFilterRecord(nullptr);
+    EXPECT_FALSE(h->Table->Filtered());
+    EXPECT_EQ(h->Table->RecordCount(), 8);
+    EXPECT_EQ(Names(h->Table).size(), 8u);
+
+    // Showing every record again keeps the cursor on the record it was on.
+    h->Table->SetOnFilterRecord([](TDataSet* ds, bool& accept) { accept = ds->FieldByName("ID")->AsInteger() > 2; });
+    h->Table->First();
+    EXPECT_EQ(h->Table->FieldByName("ID")->AsInteger(), 3);
+    h->Table->SetOnFilterRecord(nullptr);
+    EXPECT_EQ(h->Table->FieldByName("ID")->AsInteger(), 3);
+    EXPECT_EQ(h->Table->RecNo(), 3);
+}
+
 TEST(TMemDataTest, FindRecordByValueGivesTheStoredPosition) {
     auto h = MakeGroups();
     h->Table->Open();
@@ -385,6 +438,18 @@ TEST(TMemDataTest, PublishesItsPropertiesInOrder) {
     EXPECT_TRUE(h->Table->SortOptions().Contains(soDesc));
     SetPropValue(h->Table->FieldByName("Jmeno"), "DisplayLabel", "Název");
     EXPECT_EQ(h->Table->FieldByName("Jmeno")->DisplayLabel(), "Název");
+
+    // The filter event is the last one and goes through its setter, so that
+    // binding it by name filters at once.
+    EXPECT_EQ(names.back(), "OnFilterRecord");
+    h->Table->Open();
+    for (int i = 1; i <= 4; ++i) AppendGroup(h->Table, i, "G", i);
+    SetMethodProp<TFilterRecordEvent>(h->Table, "OnFilterRecord",
+                                      [](TDataSet* ds, bool& accept) { accept = ds->FieldByName("ID")->AsInteger() > 3; });
+    EXPECT_EQ(h->Table->RecordCount(), 1);
+    EXPECT_TRUE(GetMethodProp<TFilterRecordEvent>(h->Table, "OnFilterRecord") != nullptr);
+    SetMethodProp<TFilterRecordEvent>(h->Table, "OnFilterRecord", nullptr);
+    EXPECT_EQ(h->Table->RecordCount(), 4);
 }
 
 TEST(TMemDataTest, FreeingAFieldClosesTheTable) {

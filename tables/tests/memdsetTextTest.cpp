@@ -85,6 +85,18 @@ TEST(TMemDataTextTest, ImportReplacesTheRecordsMatchesColumnsByNameAndSorts) {
     EXPECT_EQ(h->Table->FieldByName("RecId")->AsInteger(), 3);
 }
 
+TEST(TMemDataTextTest, ImportUnderAGridEndsOnTheFirstSortedRecord) {
+    auto h = MakeGroups();
+    TGridWindow grid(h->Table, 5);
+    h->Table->SetSortedField("Poradi");
+    h->Table->Open();
+    h->Table->ImportFromTextFile(WriteText("grid.txt",
+                                           "ID\tPoradi\r\n"
+                                           "1\t6\r\n2\t2\r\n3\t5\r\n4\t1\r\n5\t4\r\n6\t3\r\n"));
+    EXPECT_EQ(h->Table->RecNo(), 1);
+    EXPECT_EQ(h->Table->FieldByName("ID")->AsInteger(), 4);
+}
+
 TEST(TMemDataTextTest, ImportKeepsLongValuesWhole) {
     auto h = std::make_unique<TTableHolder>();
     AddField<TStringField>(h->Owner.get(), h->Table, "Dlouhy", 4000);

@@ -97,3 +97,50 @@ TEST(TJPEGImageTest, BrokenDataRaisesInvalidGraphic) {
     EXPECT_THROW(j.LoadFromBytes(junk, sizeof junk), EInvalidGraphic);
     EXPECT_THROW(j.LoadFromBytes(junk, 0), EInvalidGraphic);
 }
+
+namespace {
+
+// The head of a progressive JPEG up to its first scan, claiming a size: no
+// tables, no image data; a reader must judge it by the frame header alone.
+std::vector<Byte> ProgressiveHeader(int width, int height, int components) {
+    std::vector<Byte> b = {0xFF, 0xD8};                   // SOI
+    const int frameLength = 8 + 3 * components;
+    b.insert(b.end(), {0xFF, 0xC2,                        // SOF2: progressive, Huffman
+                       Byte(frameLength >> 8), Byte(frameLength),
+                       8,                                  // sample precision
+                       Byte(height >> 8), Byte(height),    // lines
+                       Byte(width >> 8), Byte(width),      // samples per line
+                       Byte(components)});
+    for (int c = 1; c <= components; ++c) b.insert(b.end(), {Byte(c), 0x11, 0});  // id, 1x1 sampling, table 0
+    b.insert(b.end(), {0xFF, 0xDA, 0, 8,                  // SOS, length 8
+                       1, 1, 0x00,                         // one component: id 1, tables 0/0
+                       0, 0, 0x00});                       // DC scan: Ss 0, Se 0, Ah/Al 0
+    b.resize(530, 0x55);                                  // scan bytes up to the reported 530
+    b.insert(b.end(), {0xFF, 0xD9});                      // EOI
+    return b;
+}
+
+}  // namespace
+
+TEST(TJPEGImageTest, HeaderClaimingAHugePictureIsRefusedBeforeDecoding) {
+    TJPEGImage j;
+    const std::vector<Byte> bomb = ProgressiveHeader(65000, 65000, 3);
+    try {
+        j.LoadFromBytes(bomb.data(), bomb.size());
+        FAIL() << "a 65000 x 65000 picture was accepted";
+    } catch (const EInvalidGraphic& e) {
+        EXPECT_NE(e.Message().find("65000 x 65000"), AnsiString::npos) << e.Message();
+        EXPECT_NE(e.Message().find("limit of 67108864 pixels"), AnsiString::npos) << e.Message();
+    }
+    // Within the pixel limit, four components of a progressive picture would
+    // still need more coefficient memory than the library is allowed.
+    const std::vector<Byte> wide = ProgressiveHeader(16384, 4096, 4);
+    try {
+        j.LoadFromBytes(wide.data(), wide.size());
+        FAIL() << "the coefficient buffer was allowed";
+    } catch (const EInvalidGraphic& e) {
+        EXPECT_NE(e.Message().find("16384 x 4096 pixels needs more than the limit of 512 MB"), AnsiString::npos)
+            << e.Message();
+    }
+    EXPECT_TRUE(j.Empty());
+}

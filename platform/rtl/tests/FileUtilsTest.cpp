@@ -2,8 +2,10 @@
 
 #include <gtest/gtest.h>
 #include <sys/resource.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cmath>
 #include <csignal>
 #include <filesystem>
@@ -238,6 +240,41 @@ TEST_F(FileUtilsTest, FailedWritesLeaveTheTargetAlone) {
     setrlimit(RLIMIT_FSIZE, &saved);
     EXPECT_EQ(Get(Dir + "big.dat"), "old");
     EXPECT_TRUE(TempLeftovers().empty());
+}
+
+TEST_F(FileUtilsTest, ASaveRemovesTheTemporariesOfKilledSavesOfTheSameFile) {
+    // What a save killed mid-write leaves: its temporary file, unlocked.
+    Put(".~t.dat.a1B2c3", "half");
+    Put(".~t.dat.Zz9Yy8", "");
+    Put(".~u.dat.a1B2c3", "another file's");
+    Put(".~t.dat.a1B2c3.keep", "not a temporary's name");
+    {
+        TAtomicFileWriter live(Dir + "t.dat");  // a save still running
+        live.Write("live");
+        WriteFileAtomic(Dir + "t.dat", "saved");
+        EXPECT_EQ(Get(Dir + "t.dat"), "saved");
+        std::vector<std::string> left = TempLeftovers();
+        ASSERT_EQ(left.size(), 3u);
+        EXPECT_EQ(std::count(left.begin(), left.end(), ".~t.dat.a1B2c3.keep"), 1);
+        EXPECT_EQ(std::count(left.begin(), left.end(), ".~u.dat.a1B2c3"), 1);
+        EXPECT_EQ(std::count(left.begin(), left.end(), ".~t.dat.a1B2c3"), 0);
+        EXPECT_EQ(std::count(left.begin(), left.end(), ".~t.dat.Zz9Yy8"), 0);  // the live writer's is the third
+        live.Commit();
+    }
+    EXPECT_EQ(Get(Dir + "t.dat"), "live");
+
+    // A process killed between writing and committing.
+    const pid_t child = fork();
+    if (child == 0) {
+        TAtomicFileWriter writer(Dir + "t.dat");
+        writer.Write("never committed");
+        _exit(0);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    EXPECT_EQ(TempLeftovers().size(), 3u);
+    WriteFileAtomic(Dir + "t.dat", "again");
+    EXPECT_EQ(TempLeftovers().size(), 2u);
 }
 
 TEST_F(FileUtilsTest, ReadFileBytesNamesTheFileOnFailure) {

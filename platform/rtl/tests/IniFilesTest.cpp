@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 
+#include <chrono>
 #include <csignal>
 #include <filesystem>
 #include <fstream>
@@ -235,6 +236,42 @@ TEST_F(TIniFileTest, TwoObjectsOnOneFileSeeEachOthersWrites) {
     second.WriteString("S", "b", "2");
     EXPECT_EQ(first.ReadString("s", "b", ""), "2");
     EXPECT_EQ(first.ReadString("s", "a", ""), "1");
+}
+
+// Reads keep the parsed file while it is unchanged; each kind of change by
+// another writer must still be seen at the next read.
+TEST_F(TIniFileTest, ReadsSeeEveryChangeOnDiskWhateverItsTiming) {
+    TIniFile ini(Name);
+    auto age = [&](int seconds) {
+        const fs::file_time_type old = fs::file_time_type::clock::now() - std::chrono::seconds(seconds);
+        fs::last_write_time(AnsiToUtf8(Name), old);
+    };
+    // Rewritten in place at once, to the same size: the time stamp may not move.
+    Put("[s]\nk=1\n");
+    EXPECT_EQ(ini.ReadString("s", "k", ""), "1");
+    Put("[s]\nk=2\n");
+    EXPECT_EQ(ini.ReadString("s", "k", ""), "2");
+
+    // A file quiet for a while is trusted by its stamp; an edit gives it a new one.
+    age(60);
+    EXPECT_EQ(ini.ReadString("s", "k", ""), "2");
+    Put("[s]\nk=3\n");
+    EXPECT_EQ(ini.ReadString("s", "k", ""), "3");
+
+    // Replaced by another file, also one with an old time stamp.
+    fs::rename(AnsiToUtf8(Name), AnsiToUtf8(Dir + "moved.ini"));
+    Put("[s]\nk=4\n");
+    age(60);
+    EXPECT_EQ(ini.ReadString("s", "k", ""), "4");
+    EXPECT_EQ(TIniFile(Dir + "moved.ini").ReadString("s", "k", ""), "3");
+
+    // Removed, then written by another object.
+    fs::remove(AnsiToUtf8(Name));
+    EXPECT_EQ(ini.ReadString("s", "k", "none"), "none");
+    EXPECT_FALSE(ini.SectionExists("s"));
+    TIniFile(Name).WriteString("s", "k", "5");
+    EXPECT_EQ(ini.ReadString("s", "k", ""), "5");
+    EXPECT_EQ(ini.ReadSectionValues("s"), std::vector<AnsiString>{"k=5"});
 }
 
 TEST_F(TIniFileTest, ConcurrentWritersLoseNoUpdate) {

@@ -1,0 +1,314 @@
+#include "core/Caller.h"
+
+#include <algorithm>
+#include <atomic>
+#include <cstdint>
+
+#include "core/CallerLib.h"
+#include "core/Language.h"
+#include "core/Zprava.h"
+#include "platform/rtl/Exceptions.h"
+#include "platform/rtl/FileUtils.h"
+#include "platform/rtl/IniFiles.h"
+#include "platform/rtl/SysUtils.h"
+#include "platform/ui/Forms.h"
+
+namespace {
+
+// Written by the main thread, read by the worker and by the library through
+// the abort callback.
+std::atomic<bool> gBusy{false};
+std::atomic<bool> gHangUp{false};
+
+// The library polls it while an operation runs; nonzero ends the operation.
+std::int32_t AbortOnHangUp(void*) {
+    return gHangUp.load() ? 1 : 0;
+}
+
+constexpr Integer kBusyLine = 10;
+constexpr Integer kNothingToList = 2003;
+constexpr Integer kSendTries = 4;
+constexpr Integer kTariffList = 3;
+constexpr Integer kNotificationList = 2;
+constexpr Integer kProgramFile = 5;
+// Three bytes per character once the name is handed to the system, with
+// the "_" of a pending program file, still fit a file name's 255 bytes.
+constexpr std::size_t kMaxRemoteName = 80;
+
+struct TErrorEntry {
+    Integer Code;
+    const char* Key;
+    const char* Default;
+};
+
+// Codes 9 and 26 share their key with different defaults.
+const TErrorEntry kErrors[] = {
+    {2, "ErrPortOpen", "Nepodařilo se otevřít port modemu."},
+    {5, "ErrPortWrite", "Nepodařil se zápis na port modemu."},
+    {6, "ErrPortRead", "Nepodařilo se číst z portu modemu."},
+    {7, "ErrPortCommand", "Chyba inicializačního řetězce, kontaktujte technickou podporu."},
+    {9, "ErrDial", "Nebyl detekován oznamovací tón."},
+    {10, "ErrPortBusy", "Obsazeno."},
+    {11, "ErrNoCarrier", "Ztraceno spojení."},
+    {40, "ErrNoCarrier", "Ztraceno spojení."},
+    {12, "ErrUserBreak", "Odesílání přerušeno uživatelem."},
+    {13, "ErrConTimeOut", "Vypršel čas pro připojení."},
+    {14, "ErrRecTimeOut", "Vypršel čas pro odpověď serveru."},
+    {16, "ErrSendFile", "Nepodařilo se odeslat soubor."},
+    {17, "ErrNoAnswer", "Modem neodpovídá."},
+    {23, "ErrDir", "Selhala funkce DIR."},
+    {26, "ErrDial", "Nepodařilo se vytočit číslo."},
+    {28, "ErrTimeOut", "Vypršel čas vyhrazený pro operaci."},
+};
+
+bool EndsWith(const AnsiString& Text, const AnsiString& Tail) {
+    return Text.size() >= Tail.size() && Text.compare(Text.size() - Tail.size(), Tail.size(), Tail) == 0;
+}
+
+}  // namespace
+
+bool CallerBusy() {
+    return gBusy.load();
+}
+
+void HangUpCall() {
+    gHangUp = true;
+}
+
+bool HangUpRequested() {
+    return gHangUp.load();
+}
+
+TCaller::TCaller(TCallerServices& Services) : TThread(true), FServices(Services) {
+    const TCallSettings settings = Services.CallSettings();
+    FPort = PortNumber(settings.PortName);
+    FRedialCount = settings.RedialCount;
+    FDialMode = settings.ToneDialing ? 0 : 1;
+    FBRCName = Services.BRCName();
+    FNotificationNames = Services.NotificationNames();
+    FMsgChecking = LangText("MsgChecking", "Kontroluji odeslané zprávy...");
+    FMsgCalling = LangText("MsgCalling", "Vytáčím číslo centra zpráv...");
+    FMsgSending = LangText("MsgSending", "Odesílám zprávy...");
+    OnTerminate = [this](TObject* Sender) { SessionFinished(Sender); };
+    gBusy = true;
+    gHangUp = false;
+}
+
+TCaller::~TCaller() {
+    // Deleted by its creator while it runs: Execute uses the members, so it
+    // must be over before they go. A call that frees itself is over already.
+    if (!Suspended() && !FreeOnTerminate()) WaitFor();
+    gBusy = false;
+}
+
+Integer TCaller::PortNumber(const AnsiString& PortName) {
+    return StrToIntDef(PortName.size() > 3 ? PortName.substr(3) : AnsiString(), 1);
+}
+
+bool TCaller::PlainRemoteName(const AnsiString& Name) {
+    if (Name.empty() || Name.size() > kMaxRemoteName || Name == ".") return false;
+    if (Name.find_first_of("/\\:") != AnsiString::npos || Name.find("..") != AnsiString::npos) return false;
+    return std::none_of(Name.begin(), Name.end(), [](char C) {
+        const unsigned char c = static_cast<unsigned char>(C);
+        return c < 0x20 || c == 0x7F;
+    });
+}
+
+AnsiString TCaller::ErrorText(Integer Code) {
+    for (const TErrorEntry& entry : kErrors) {
+        if (entry.Code == Code)
+            return LangText(entry.Key, entry.Default) + " " + LangText("DlgError", "Chyba") + Format(" %d", Code);
+    }
+    return LangFormat("ErrUnknown", "Blíže nespecifikovaná chyba číslo %d.", Code);
+}
+
+void TCaller::ShowStatus(const AnsiString& Text, bool Error) {
+    Synchronize([&] { FServices.ShowCallerStatus(Text, Error); });
+}
+
+void TCaller::Execute() {
+    bool portOpened = false;
+    try {
+        FErrorCode = [&]() -> Integer {
+            ShowStatus(FMsgCalling, false);
+            if (Integer r = ConnectToCentre(portOpened)) return r;
+            ShowStatus(FMsgSending, false);
+            if (Integer r = UpdateTariffs()) return r;
+            if (Integer r = SendQueuedFiles()) return r;
+            if (Integer r = ReceiveNotifications()) return r;
+            ReceiveUpdates();
+            ShowStatus(FMsgChecking, false);
+            return Caller_WaitDisconnect(FHandle, AbortOnHangUp);
+        }();
+    } catch (const std::exception& E) {
+        // A call that went wrong in the program must not end as if it had
+        // succeeded: the reason goes to the log, the call fails.
+        FErrorCode = ceException;
+        try {
+            ShowStatus(E.what(), true);
+        } catch (const std::exception&) {
+            // The log itself failed; the failed call still reports below.
+        }
+    }
+    // A port that never opened has no handle to close.
+    if (portOpened) Caller_PortClose(FHandle, 1);
+}
+
+Integer TCaller::ConnectToCentre(bool& PortOpened) {
+    SetCurrentDir(ProgramFolder());
+    if (Integer r = Caller_PortOpen(FHandle, FPort)) return r;
+    PortOpened = true;
+    Integer r = 0;
+    Integer calls = 0;
+    do {
+        r = Caller_Connect(FHandle, FLineIdentity, FDialNumber, FDialMode, FTariff, AbortOnHangUp);
+        ++calls;
+    } while (r == kBusyLine && calls < 1 + FRedialCount);
+    return r;
+}
+
+Integer TCaller::ReadRemoteList(Integer Kind, TStringList& Lines) {
+    const AnsiString list = ProgramFolder() + "dirlist.txt";
+    // A list left by an earlier call must never pass for this one.
+    DeleteFile(list);
+    const Integer r = Caller_Dir(FHandle, list, Kind);
+    if (r == kNothingToList) return 0;
+    if (r != 0) return r;
+    try {
+        Lines.LoadFromFile(list);
+    } catch (const Exception&) {
+        return ceListUnreadable;
+    }
+    return 0;
+}
+
+Integer TCaller::UpdateTariffs() {
+    TStringList lines;
+    if (Integer r = ReadRemoteList(kTariffList, lines)) return r;
+    const AnsiString known = FBRCName;
+    for (Integer i = 0; i < lines.Count(); ++i) {
+        const AnsiString line = lines[i];
+        const AnsiString baseName = BaseNameNoExt(line);
+        if (baseName == FBRCName) continue;
+        // A name that is no plain file name is a failed receive, which the
+        // tariffs ignore.
+        if (!PlainRemoteName(line)) continue;
+        if (Caller_ReceiveFile(FHandle, line, ProgramFolder() + line, kTariffList, AbortOnHangUp) != 0) continue;
+        FBRCName = ReplaceTariffFile(ProgramFolder() + line) ? baseName : AnsiString();
+    }
+    if (FBRCName != known) Synchronize([&] { FServices.SetBRCName(FBRCName); });
+    if (lines.Count() > 0) Synchronize([&] { FServices.LoadTariffs(); });
+    return 0;
+}
+
+bool TCaller::ReplaceTariffFile(const AnsiString& Received) {
+    const AnsiString target = ProgramFolder() + "tariffs.brc";
+    // The list may name the tariff file itself: it is in place already.
+    if (SysFileName(Received) == SysFileName(target)) return true;
+    // Renamed over the old file in one step, so a failure keeps the old
+    // tariffs.
+    return RenameFile(Received, target);
+}
+
+Integer TCaller::SendQueuedFiles() {
+    for (Integer i = 0; i < FFiles.Count(); ++i) {
+        const AnsiString path = FFiles[i];
+        const Integer kind = EndsWith(path, ".mmf") ? 0 : 4;
+        Integer r = 0;
+        for (Integer tries = 0; tries < kSendTries; ++tries) {
+            r = Caller_SendFile(FHandle, path, kind, AbortOnHangUp);
+            if (r == 0) break;
+        }
+        if (r != 0) return r;
+    }
+    return 0;
+}
+
+Integer TCaller::ReceiveNotifications() {
+    TStringList lines;
+    if (Integer r = ReadRemoteList(kNotificationList, lines)) return r;
+    Integer received = 0;
+    for (Integer i = 0; i < lines.Count(); ++i) {
+        const AnsiString line = lines[i];
+        if (!SameText(ExtractFileExt(line), ".not")) continue;
+        if (std::find(FNotificationNames.begin(), FNotificationNames.end(), BaseNameNoExt(line)) !=
+            FNotificationNames.end())
+            continue;
+        if (!PlainRemoteName(line)) return ceListUnreadable;
+        if (Integer failed = Caller_ReceiveFile(FHandle, line, ProgramFolder() + "Mmf/" + line, kNotificationList,
+                                                AbortOnHangUp))
+            return failed;
+        ++received;
+    }
+    if (received > 0) {
+        TCallerServices* services = &FServices;
+        Application->Post([services] { services->EnableNotificationTimer(); });
+    }
+    return 0;
+}
+
+void TCaller::ReceiveUpdates() {
+    const AnsiString versions = ProgramFolder() + "version.ini";
+    DeleteFile(versions);
+    if (Caller_ReceiveFile(FHandle, "version.ini", versions, kProgramFile, AbortOnHangUp) != 0) return;
+    try {
+        TStringList lines;
+        lines.LoadFromFile(versions);
+        if (ReceiveVersionedFiles(lines) != 0) return;
+        TIniFile modem(ProgramFolder() + "modem.dat");
+        const std::vector<AnsiString> sections = modem.ReadSections();
+        // The next start of the client puts the "_" files in place.
+        if (sections.size() == 1) modem.WriteInteger(sections[0], "Update", 1);
+    } catch (const Exception&) {
+        // What this step fetched or failed to fetch never decides the call.
+    }
+}
+
+void TCaller::KeepNewerFiles(TStringList& Lines, const TIniFile& Installed) {
+    for (Integer i = Lines.Count() - 1; i >= 0; --i) {
+        const double local = Installed.ReadFloat("Version", Lines.Names(i), 1.0);
+        const double remote = StrToFloatDef(Lines.ValueFromIndex(i), 1.0);
+        if (!(remote > local)) Lines.Delete(i);
+    }
+    for (Integer i = Lines.Count() - 1; i >= 0; --i) {
+        if (LowerCase(ExtractFileExt(Lines.Names(i))) == ".exe") Lines.Delete(i);
+    }
+}
+
+// Fetches each newer file under its name with "_" in front and records its
+// version. 0 when at least one file arrived: it waits for the next start
+// even when a later one failed.
+Integer TCaller::ReceiveVersionedFiles(TStringList& Lines) {
+    TIniFile update(ProgramFolder() + "update.ini");
+    KeepNewerFiles(Lines, update);
+    Integer result = -1;
+    for (Integer i = 0; i < Lines.Count(); ++i) {
+        const AnsiString name = Lines.Names(i);
+        Integer r = ceListUnreadable;
+        if (PlainRemoteName(name))
+            r = Caller_ReceiveFile(FHandle, name, ProgramFolder() + "_" + name, kProgramFile, AbortOnHangUp);
+        if (r != 0) {
+            if (result != 0) result = r;
+            continue;
+        }
+        result = 0;
+        try {
+            update.WriteString("Version", name, Lines.ValueFromIndex(i));
+        } catch (const EIniFileException&) {
+            // A name the settings file cannot hold as a key: the file still
+            // waits for the next start, and is fetched again by later calls.
+        }
+    }
+    return result;
+}
+
+void TCaller::SessionFinished(TObject*) {
+    if (FErrorCode == 0) {
+        FServices.MoveSentToHistory(FQueueTable, true);
+        ShowStatus(LangText("MsgSuccSent", "Zprávy byly úspěšně odeslány na sms centrum."), false);
+    } else {
+        FServices.MoveSentToHistory(FQueueTable, false);
+        ShowStatus(LangText("MsgSentFailed", "Zprávy se nepodařilo odeslat.") + " (" + ErrorText(FErrorCode) + ")",
+                   true);
+    }
+}
