@@ -5,6 +5,7 @@
 #include <exception>
 
 #include "core/midi.h"
+#include "platform/rtl/ScopeGuard.h"
 #include "platform/rtl/StringList.h"
 #include "platform/rtl/SysUtils.h"
 
@@ -12,27 +13,27 @@ TDM* DM = nullptr;
 
 namespace {
 
-TMemData* NewTable(TDM* owner, const char* name, const char* sortedField) {
-    auto* table = new TMemData(owner);
-    table->SetName(name);
-    table->SetSortedField(sortedField);
+TMemData* NewTable(TDM* AOwner, const char* Name, const char* SortedField) {
+    auto* table = new TMemData(AOwner);
+    table->SetName(Name);
+    table->SetSortedField(SortedField);
     return table;
 }
 
-TDataSource* NewSource(TDM* owner, const char* name, TMemData* table) {
-    auto* source = new TDataSource(owner);
-    source->SetName(name);
-    source->SetDataSet(table);
+TDataSource* NewSource(TDM* AOwner, const char* Name, TMemData* Table) {
+    auto* source = new TDataSource(AOwner);
+    source->SetName(Name);
+    source->SetDataSet(Table);
     return source;
 }
 
 template <class F>
-F* NewField(TDM* owner, TMemData* table, const char* component, const char* fieldName, int size = 0) {
-    auto* field = new F(owner);
-    if (size > 0) field->SetSize(size);
-    field->SetName(component);
-    field->SetFieldName(fieldName);
-    field->SetDataSet(table);
+F* NewField(TDM* AOwner, TMemData* Table, const char* Component, const char* FieldName, int Size = 0) {
+    auto* field = new F(AOwner);
+    if (Size > 0) field->SetSize(Size);
+    field->SetName(Component);
+    field->SetFieldName(FieldName);
+    field->SetDataSet(Table);
     return field;
 }
 
@@ -52,21 +53,21 @@ struct TQueueFields {
     TIntegerField* Pocet;
 };
 
-TQueueFields NewQueueFields(TDM* owner, TMemData* table, const AnsiString& prefix, const AnsiString& cisloName) {
-    auto name = [&](const char* field) { return prefix + field; };
+TQueueFields NewQueueFields(TDM* AOwner, TMemData* Table, const AnsiString& Prefix, const AnsiString& CisloName) {
+    auto name = [&](const char* field) { return Prefix + field; };
     TQueueFields f;
-    f.Jmeno = NewField<TStringField>(owner, table, name("Jmeno").c_str(), "Jmeno", 50);
-    f.Cislo = NewField<TStringField>(owner, table, cisloName.c_str(), "Cislo", 20);
-    f.Zprava = NewField<TMemoField>(owner, table, name("Zprava").c_str(), "Zprava");
-    f.Napsano = NewField<TDateTimeField>(owner, table, name("Napsano").c_str(), "Napsano");
-    f.Poslat = NewField<TDateTimeField>(owner, table, name("Poslat").c_str(), "Poslat");
-    f.Vybrany = NewField<TBooleanField>(owner, table, name("Vybrany").c_str(), "Vybrany");
-    f.Potvrdit = NewField<TStringField>(owner, table, name("Potvrdit").c_str(), "Potvrdit", 50);
-    f.Melodie = NewField<TMemoField>(owner, table, name("Melodie").c_str(), "Melodie");
-    f.Logo = NewField<TGraphicField>(owner, table, name("Logo").c_str(), "Logo");
-    f.Typ = NewField<TStringField>(owner, table, name("Typ").c_str(), "Typ", 20);
-    f.Nazev = NewField<TStringField>(owner, table, name("Nazev").c_str(), "Nazev", 20);
-    f.Pocet = NewField<TIntegerField>(owner, table, name("Pocet").c_str(), "Pocet");
+    f.Jmeno = NewField<TStringField>(AOwner, Table, name("Jmeno").c_str(), "Jmeno", 50);
+    f.Cislo = NewField<TStringField>(AOwner, Table, CisloName.c_str(), "Cislo", 20);
+    f.Zprava = NewField<TMemoField>(AOwner, Table, name("Zprava").c_str(), "Zprava");
+    f.Napsano = NewField<TDateTimeField>(AOwner, Table, name("Napsano").c_str(), "Napsano");
+    f.Poslat = NewField<TDateTimeField>(AOwner, Table, name("Poslat").c_str(), "Poslat");
+    f.Vybrany = NewField<TBooleanField>(AOwner, Table, name("Vybrany").c_str(), "Vybrany");
+    f.Potvrdit = NewField<TStringField>(AOwner, Table, name("Potvrdit").c_str(), "Potvrdit", 50);
+    f.Melodie = NewField<TMemoField>(AOwner, Table, name("Melodie").c_str(), "Melodie");
+    f.Logo = NewField<TGraphicField>(AOwner, Table, name("Logo").c_str(), "Logo");
+    f.Typ = NewField<TStringField>(AOwner, Table, name("Typ").c_str(), "Typ", 20);
+    f.Nazev = NewField<TStringField>(AOwner, Table, name("Nazev").c_str(), "Nazev", 20);
+    f.Pocet = NewField<TIntegerField>(AOwner, Table, name("Pocet").c_str(), "Pocet");
     return f;
 }
 
@@ -221,10 +222,10 @@ TDM::~TDM() {
 // (moving the cursor leaves insert mode) and would leave the cursor on some
 // other contact; a scan has none of these effects and needs no bulk update.
 
-Integer TDM::NextValue(TMemData* table, TField* field) {
-    if (!table->Active()) return -1;
-    TMemFields* storage = table->MemFields();
-    const TMemField* desc = storage->FindDescriptor(field);
+Integer TDM::NextValue(TMemData* Table, TField* Field) {
+    if (!Table->Active()) return -1;
+    TMemFields* storage = Table->MemFields();
+    const TMemField* desc = storage->FindDescriptor(Field);
     if (!desc || desc->DataType() != ftInteger) return -1;
     int count = storage->StoredRecordCount();
     if (count == 0) return 1;
@@ -248,41 +249,39 @@ Integer TDM::NextGroupOrder() { return NextValue(Skupiny, SkupinyPoradi); }
 
 void TDM::RenumberGroups() {
     Skupiny->DisableControls();
-    try {
-        // Unsorted while numbering, so that no posted row moves.
-        Skupiny->SetSortedField("");
-        Integer order = 0;
-        Skupiny->First();
-        while (!Skupiny->Eof()) {
-            Skupiny->Edit();
-            SkupinyPoradi->SetAsInteger(order++);
-            Skupiny->Post();
-            Skupiny->Next();
-        }
-    } catch (...) {
-        // Never leave the groups half edited, unsorted or without controls.
-        if (Skupiny->State() == dsEdit || Skupiny->State() == dsInsert) Skupiny->Cancel();
+    // Never leave the groups half edited, unsorted or without controls.
+    auto restore = ScopeExit([this] {
         Skupiny->SetSortedField("Poradi");
         Skupiny->EnableControls();
-        throw;
+    });
+    auto cancel = ScopeFail([this] {
+        if (Skupiny->State() == dsEdit || Skupiny->State() == dsInsert) Skupiny->Cancel();
+    });
+    // Unsorted while numbering, so that no posted row moves.
+    Skupiny->SetSortedField("");
+    Integer order = 0;
+    Skupiny->First();
+    while (!Skupiny->Eof()) {
+        Skupiny->Edit();
+        SkupinyPoradi->SetAsInteger(order++);
+        Skupiny->Post();
+        Skupiny->Next();
     }
-    Skupiny->SetSortedField("Poradi");
-    Skupiny->EnableControls();
 }
 
 // ---------------------------------------------------------------------------
 // Bulk update of the contacts
 
-void TDM::BeginBulkUpdate(bool setMarker) {
+void TDM::BeginBulkUpdate(bool SetMarker) {
     if (Adresa->ControlsDisabled()) return;
     Adresa->DisableControls();
-    if (setMarker) FBulkMarker = true;
+    if (SetMarker) FBulkMarker = true;
 }
 
-void TDM::EndBulkUpdate(bool clearMarker) {
+void TDM::EndBulkUpdate(bool ClearMarker) {
     if (!Adresa->ControlsDisabled()) return;
     Adresa->EnableControls();
-    if (clearMarker) FBulkMarker = false;
+    if (ClearMarker) FBulkMarker = false;
 }
 
 void TDM::ClearContactTicks() {

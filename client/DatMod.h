@@ -175,8 +175,8 @@ public:
     // Disables the controls of Adresa (and sets the marker when asked),
     // unless they are disabled already. EndBulkUpdate enables them when
     // disabled (and clears the marker when asked), whoever disabled them.
-    void BeginBulkUpdate(bool setMarker);
-    void EndBulkUpdate(bool clearMarker);
+    void BeginBulkUpdate(bool SetMarker);
+    void EndBulkUpdate(bool ClearMarker);
 
     // Vybrany := false in every stored contact, directly in storage: no
     // cursor move, no events. The window shows it at its next resync.
@@ -197,7 +197,7 @@ private:
     // The largest value of an integer field over the stored records (null
     // counts as 0) + 1; 1 for no records; -1 for a closed table or when the
     // largest value has no successor.
-    static Integer NextValue(TMemData* table, TField* field);
+    static Integer NextValue(TMemData* Table, TField* Field);
 
     std::vector<TMemData*> FFileTables;
     TMainWindowServices* FMainWindow = nullptr;

@@ -231,25 +231,28 @@ void TFormPlacement::SaveSettings() {
 
 void TFormPlacement::RestoreSettings() {
     FSaved = false;
-    TOpenScope scope(this);
-    const AnsiString section = IniSection();
-    TIniFile* ini = FIniFile.get();
-    if (SettingsReadInteger(ini, section, KeyFormVersion, 0) >= FVersion) {
-        TForm* form = Form();
-        if (form)
-            LoadWindowPlacement(form, ini, section, FOptions.Contains(fpPosition), FOptions.Contains(fpState));
-        CallLinks(false);
-        RestorePlacementExtra();
-        FRestored = true;
-        if (TNotifyEvent handler = OnRestorePlacement) handler(this);
-        if (form && FOptions.Contains(fpActiveControl)) {
-            const AnsiString name = SettingsReadString(ini, section, KeyActiveControl, "");
-            if (auto* control = dynamic_cast<TWinControl*>(form->FindComponent(name));
-                control && control->CanFocus())
-                form->SetActiveControl(control);
+    {
+        TOpenScope scope(this);
+        const AnsiString section = IniSection();
+        TIniFile* ini = FIniFile.get();
+        if (SettingsReadInteger(ini, section, KeyFormVersion, 0) >= FVersion) {
+            TForm* form = Form();
+            if (form)
+                LoadWindowPlacement(form, ini, section, FOptions.Contains(fpPosition), FOptions.Contains(fpState));
+            CallLinks(false);
+            RestorePlacementExtra();
+            FRestored = true;
+            if (TNotifyEvent handler = OnRestorePlacement) handler(this);
+            if (form && FOptions.Contains(fpActiveControl)) {
+                const AnsiString name = SettingsReadString(ini, section, KeyActiveControl, "");
+                if (auto* control = dynamic_cast<TWinControl*>(form->FindComponent(name));
+                    control && control->CanFocus())
+                    form->SetActiveControl(control);
+            }
         }
+        FRestored = true;
     }
-    FRestored = true;
+    AdjustMaxPosition();
 }
 
 AnsiString TFormPlacement::ReadStringValue(const AnsiString& Key, const AnsiString& Default) {
@@ -278,6 +281,7 @@ void TFormPlacement::SetPreventResize(bool Value) {
     if (FPreventResize == Value) return;
     FPreventResize = Value;
     if (!Form() || ComponentState().Contains(csLoading)) return;
+    AdjustMaxPosition();
     if (Value) FDefMaximize = Form()->BorderIcons().Contains(biMaximize);
     UpdatePreventResize();
     UpdateWindowHook();
@@ -298,7 +302,37 @@ void TFormPlacement::UpdatePreventResize() {
 }
 
 void TFormPlacement::MinMaxInfoChanged() {
+    AdjustMaxPosition();
     if (!ComponentState().Contains(csLoading)) UpdateWindowHook();
+}
+
+namespace {
+
+// The frame each border style puts around a window, in the classic widths
+// stored placements count with (thin border 1, dialog frame 3, sizing frame
+// 4 pixels): a maximized window has it just off the screen.
+TPoint FrameSize(TFormBorderStyle Style) {
+    switch (Style) {
+    case bsSingle:
+    case bsToolWindow: return TPoint{1, 1};
+    case bsSizeable:
+    case bsSizeToolWin: return TPoint{4, 4};
+    case bsDialog: return TPoint{3, 3};
+    default: return TPoint{0, 0};
+    }
+}
+
+}  // namespace
+
+void TFormPlacement::AdjustMaxPosition() {
+    TForm* form = Form();
+    if (!form || FPreventResize || !FMinMaxInfo->DefaultMinMaxInfo()) return;
+    if (ComponentState().Contains(csLoading) || form->ComponentState().Contains(csLoading)) return;
+    TWindowPlacement placement = form->GetWindowPlacement();
+    if (!form->Visible()) placement.showCmd = SW_HIDE;
+    const TPoint frame = FrameSize(form->BorderStyle());
+    placement.ptMaxPosition = TPoint{-frame.x, -frame.y};
+    form->SetWindowPlacement(placement);
 }
 
 void TFormPlacement::UpdateWindowHook() {

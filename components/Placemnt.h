@@ -164,6 +164,9 @@ private:
     void FormCloseQuery(TObject* Sender, bool& CanClose);
     void FormDestroy(TObject* Sender);
     void UpdatePreventResize();
+    // Puts the maximized window's frame just off the screen (the window
+    // manager places maximized windows here; the position is kept and saved).
+    void AdjustMaxPosition();
     void UpdateWindowHook();
     void SetHook(bool Value);
     void HookMessage(TMessage& Message);

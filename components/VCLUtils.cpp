@@ -6,10 +6,12 @@
 #include "core/Msgdlg.h"
 #include "platform/gfx/ImageList.h"
 #include "platform/rtl/Exceptions.h"
+#include "platform/rtl/ScopeGuard.h"
 #include "platform/ui/Beep.h"
 #include "platform/ui/Controls.h"
 #include "platform/ui/DrawText.h"
 #include "platform/ui/Forms.h"
+#include "platform/ui/Messages.h"
 
 namespace {
 
@@ -38,52 +40,52 @@ struct TCustomPaint : TCustomControl {
     using TCustomControl::Paint;
 };
 
-void PrepareBuffer(TCanvas* canvas, const TControl* control, TColor background) {
-    canvas->ResetClipRect();
-    canvas->Brush()->SetStyle(bsSolid);
-    canvas->Brush()->SetColor(background);
-    canvas->FillRect(Rect(0, 0, canvas->Bitmap()->Width(), canvas->Bitmap()->Height()));
-    canvas->Font()->Assign(control->Font());
-    canvas->Pen()->SetColor(clBlack);
-    canvas->Pen()->SetMode(pmCopy);
-    canvas->Pen()->SetStyle(psSolid);
-    canvas->Pen()->SetWidth(1);
+void PrepareBuffer(TCanvas* Canvas, const TControl* Control, TColor Background) {
+    Canvas->ResetClipRect();
+    Canvas->Brush()->SetStyle(bsSolid);
+    Canvas->Brush()->SetColor(Background);
+    Canvas->FillRect(Rect(0, 0, Canvas->Bitmap()->Width(), Canvas->Bitmap()->Height()));
+    Canvas->Font()->Assign(Control->Font());
+    Canvas->Pen()->SetColor(clBlack);
+    Canvas->Pen()->SetMode(pmCopy);
+    Canvas->Pen()->SetStyle(psSolid);
+    Canvas->Pen()->SetWidth(1);
 }
 
 // Copies what the painter draws of a control at Offset into Canvas. With
 // Transparent, pixels the painter leaves alone keep what Canvas shows:
 // painting on black and on white tells them apart whatever the picture's
 // colours.
-void PaintInto(TCanvas* target, TControl* control, TCanvas* buffer, const std::function<void()>& paint,
-               bool transparent, const TPoint& offset) {
-    const Integer w = control->Width(), h = control->Height();
+void PaintInto(TCanvas* Target, TControl* Control, TCanvas* Buffer, const std::function<void()>& Paint,
+               bool Transparent, const TPoint& Offset) {
+    const Integer w = Control->Width(), h = Control->Height();
     if (w <= 0 || h <= 0) return;
-    TBitmap* bits = buffer->Bitmap();
-    const TRect dest = Bounds(offset.x, offset.y, w, h);
-    if (!transparent) {
-        PrepareBuffer(buffer, control, ColorToRGB(control->Color()));
-        paint();
-        target->CopyFromBitmap(dest, *bits, Rect(0, 0, w, h));
+    TBitmap* bits = Buffer->Bitmap();
+    const TRect dest = Bounds(Offset.x, Offset.y, w, h);
+    if (!Transparent) {
+        PrepareBuffer(Buffer, Control, ColorToRGB(Control->Color()));
+        Paint();
+        Target->CopyFromBitmap(dest, *bits, Rect(0, 0, w, h));
         return;
     }
-    PrepareBuffer(buffer, control, clBlack);
-    paint();
+    PrepareBuffer(Buffer, Control, clBlack);
+    Paint();
     TBitmap onBlack;
     onBlack.Assign(*bits);
-    PrepareBuffer(buffer, control, clWhite);
-    paint();
+    PrepareBuffer(Buffer, Control, clWhite);
+    Paint();
     for (Integer y = 0; y < h; ++y)
         for (Integer x = 0; x < w; ++x) {
             const TColor c = bits->GetPixel(x, y);
-            if (c == onBlack.GetPixel(x, y)) target->SetPixel(offset.x + x, offset.y + y, c);
+            if (c == onBlack.GetPixel(x, y)) Target->SetPixel(Offset.x + x, Offset.y + y, c);
         }
 }
 
-bool Overlaps(const TRect& a, const TRect& b) { return !IntersectRect(a, b).IsEmpty(); }
+bool Overlaps(const TRect& A, const TRect& B) { return !IntersectRect(A, B).IsEmpty(); }
 
-TRect CellRect(const TBitmap& bitmap, const TRect& src) {
-    if (src.IsEmpty()) return Rect(0, 0, bitmap.Width(), bitmap.Height());
-    return src;
+TRect CellRect(const TBitmap& Bitmap, const TRect& Source) {
+    if (Source.IsEmpty()) return Rect(0, 0, Bitmap.Width(), Bitmap.Height());
+    return Source;
 }
 
 // Cached off-screen bitmap for wrapped cell text, grown as needed.
@@ -92,7 +94,46 @@ TBitmap& TextBitmap() {
     return bitmap;
 }
 
+// The shared cursors, 16 x 16: '#' black, 'o' white, anything else clear.
+struct TCursorShape {
+    TCursor Index;
+    int HotX, HotY;
+    const char* Rows[16];
+};
+
+const TCursorShape SharedCursors[] = {
+    {crHand, 6, 0,
+     {"......##........", ".....#oo#.......", ".....#oo#.......", ".....#oo###.....",
+      ".....#oo#oo##...", "..##.#oo#oo#o##.", ".#oo##oo#oo#o#o#", ".#ooo#ooooooooo#",
+      "..#oo#ooooooooo#", "...#ooooooooooo#", "...#oooooooooo#.", "....#ooooooooo#.",
+      "....#oooooooo#..", ".....#ooooooo#..", ".....#ooooooo#..", "......#######..."}},
+    {crDragHand, 8, 8,
+     {"................", "................", "................", "................",
+      ".....##.##.##...", "....#oo#oo#oo##.", "....#oooooooo#o#", "..###oooooooooo#",
+      ".#oo#oooooooooo#", ".#ooooooooooooo#", "..#oooooooooooo#", "...#ooooooooooo#",
+      "....#ooooooooo#.", ".....#oooooooo#.", ".....#oooooooo#.", "......########.."}},
+};
+
 }  // namespace
+
+void RegisterSharedCursors() {
+    static bool done = false;
+    if (done) return;
+    done = true;
+    // Magenta marks the clear pixels: black and white are both used.
+    const TColor clear = clFuchsia;
+    for (const TCursorShape& shape : SharedCursors) {
+        TBitmap image;
+        image.SetPixelFormat(pf24bit);
+        image.SetSize(16, 16);
+        for (int y = 0; y < 16; ++y)
+            for (int x = 0; x < 16; ++x) {
+                const char c = shape.Rows[y][x];
+                image.SetPixel(x, y, c == '#' ? clBlack : c == 'o' ? clWhite : clear);
+            }
+        Screen->SetCursors(shape.Index, CreateCursorFromBitmap(image, clear, shape.HotX, shape.HotY));
+    }
+}
 
 void CopyBitmapCell(TGraphic* Source, TBitmap* Dest, Integer Cols, Integer Index, Integer Rows) {
     if (!Source || !Dest) return;
@@ -147,6 +188,12 @@ void PaintParentBackground(TControl* Control, TCanvas* Canvas) {
         if (graphic->Width() <= 0 || graphic->Height() <= 0) continue;
         TCanvas* buffer = graphic->Canvas();
         buffer->Bitmap()->SetSize(graphic->Width(), graphic->Height());
+        // The control can tell this copy from painting itself on screen.
+        const TControlState state = graphic->ControlState();
+        TControlState copying = state;
+        copying.Include(csPaintCopy);
+        graphic->SetControlState(copying);
+        auto restore = ScopeExit([graphic, state] { graphic->SetControlState(state); });
         PaintInto(Canvas, graphic, buffer, [&] { (graphic->*paint)(); }, (graphic->*transparent)(),
                   TPoint{graphic->Left() + offset.x, graphic->Top() + offset.y});
     }
@@ -259,10 +306,11 @@ AnsiString FitTextWithEllipsis(const AnsiString& Text, TCanvas* Canvas, Integer 
 }
 
 void PaintTextInRect(TCanvas* Canvas, const TRect& Rect, Integer DX, Integer DY, const AnsiString& Text,
-                     TAlignment Alignment, bool WordWrap, bool /*RightToLeft*/) {
+                     TAlignment Alignment, bool WordWrap, bool RightToLeft) {
     if (!Canvas) return;
-    // Our canvases are true colour and always read left to right, so neither
-    // the dithered-brush case nor the swapped alignments arise here.
+    // Our canvases are true colour, so no brush needs dithering; and they are
+    // never mirrored, so left and right alignment never need swapping to
+    // land where they are meant to.
     if (!WordWrap && Text.find('\r') == AnsiString::npos) {
         Integer x = Rect.Left + DX;
         if (Alignment == taRightJustify)
@@ -288,6 +336,7 @@ void PaintTextInRect(TCanvas* Canvas, const TRect& Rect, Integer DX, Integer DY,
     if (Alignment == taRightJustify) format |= DT_RIGHT;
     if (Alignment == taCenter) format |= DT_CENTER;
     if (WordWrap) format |= DT_WORDBREAK;
+    if (RightToLeft) format |= DT_RTLREADING;
     TRect area = ::Rect(DX, DY, w - 1, h - 1);
     DrawText(buffer, Text, area, format);
     Canvas->CopyFromBitmap(Rect, bitmap, ::Rect(0, 0, w, h));
@@ -311,9 +360,11 @@ void DrawGridCellText(TCustomControl* Grid, Integer Col, Integer Row, const Ansi
     DrawGridCellText(Grid, Col, Row, Text, Rect, Alignment, VertAlignment, false);
 }
 
-TColor PaletteRelativeColor(TColor Color) { return (ColorToRGB(Color) & 0xFFFFFF) | PaletteRelativeFlag; }
+void DiscardMessage(TControl* Control, Cardinal Msg) { RemovePostedMessage(Control, Msg); }
 
 void SystemBeep() { MessageBeep(); }
+
+TColor PaletteRelativeColor(TColor Color) { return (ColorToRGB(Color) & 0xFFFFFF) | PaletteRelativeFlag; }
 
 void ShowNotImplemented() {
     Screen->SetCursor(crDefault);

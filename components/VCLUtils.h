@@ -11,12 +11,19 @@
 #include "platform/gfx/Color.h"
 #include "platform/gfx/GraphTypes.h"
 #include "platform/rtl/System.h"
+#include "platform/ui/Controls.h"
 
-class TControl;
-class TCustomControl;
 class TImageList;
 
 enum TVertAlignment { vaTopJustify, vaCenter, vaBottomJustify };
+
+// The two cursors the components share: an open hand and the hand that
+// drags. RegisterSharedCursors puts them into the screen's cursor table.
+constexpr TCursor crHand = 14000;
+constexpr TCursor crDragHand = 14001;
+// Draws the two cursors and registers them under their numbers; the first
+// call does it, later ones do nothing. Program blocks call it at start.
+void RegisterSharedCursors();
 
 // Makes Dest one cell of Source, a picture of Cols x Rows cells numbered row
 // by row. Counts below 1 count as 1, a negative index as 0; an index past the
@@ -25,7 +32,8 @@ void CopyBitmapCell(TGraphic* Source, TBitmap* Dest, Integer Cols, Integer Index
 
 // Paints into Canvas what the control's parent shows under the control: the
 // parent's colour and own painting, then each visible graphic control placed
-// before this one that overlaps it.
+// before this one that overlaps it, with csPaintCopy in its ControlState
+// while it paints.
 void PaintParentBackground(TControl* Control, TCanvas* Canvas);
 
 // Stretch-copies the source area leaving out every pixel of TransparentColor.
@@ -61,7 +69,7 @@ AnsiString FitTextWithEllipsis(const AnsiString& Text, TCanvas* Canvas, Integer 
 // Text in a cell rectangle: one line at (Rect.Left + DX, Rect.Top + DY) for
 // left alignment, right-aligned 3 pixels in from the right edge or centred;
 // word-wrapped or multi-line text is laid out in the rectangle (DX, DY in)
-// on the brush. Nothing leaves the rectangle.
+// on the brush, right to left when asked. Nothing leaves the rectangle.
 void PaintTextInRect(TCanvas* Canvas, const TRect& Rect, Integer DX, Integer DY, const AnsiString& Text,
                      TAlignment Alignment, bool WordWrap, bool RightToLeft = false);
 // Cell text of a grid: 2 pixels in, vertically placed by the layout; centred
@@ -77,6 +85,9 @@ inline Integer HeightOfRect(const TRect& R) { return R.Bottom - R.Top; }
 constexpr TColor PaletteRelativeFlag = 0x02000000;
 TColor PaletteRelativeColor(TColor Color);
 
+// Takes one message of that number still waiting for the control out of the
+// application's queue (see PostMessage); nothing when none waits.
+void DiscardMessage(TControl* Control, Cardinal Msg);
 // The default system beep.
 void SystemBeep();
 

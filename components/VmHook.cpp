@@ -283,6 +283,7 @@ void TVmWindowHook::DefineProperties(TFiler* Filer) {
 
 VEMLOR_PUBLISHED(TVmWindowHook, TComponent) {
     Prop("Active", &TVmWindowHook::Active, &TVmWindowHook::SetActive);
+    Prop("WinControl", &TVmWindowHook::WinControl, &TVmWindowHook::SetWinControl);
     EventProp("BeforeMessage", &TVmWindowHook::BeforeMessage);
     EventProp("AfterMessage", &TVmWindowHook::AfterMessage);
 }

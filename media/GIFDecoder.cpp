@@ -2,7 +2,7 @@
 // bit first into data sub-blocks, a 4096-entry string table and a stack of
 // pending output bytes.
 
-#include "media/GIFImage.h"
+#include "media/GIFCoders.h"
 
 #include <memory>
 
@@ -16,10 +16,10 @@ namespace {
 
 class LzwDecoder {
 public:
-    LzwDecoder(TStream* s, TGIFItem* owner, int minCodeSize) : FStream(s), FOwner(owner), FMin(minCodeSize) {
-        FClear = 1 << minCodeSize;
+    LzwDecoder(TStream* Stream, TGIFItem* Owner, int MinCodeSize) : FStream(Stream), FOwner(Owner), FMin(MinCodeSize) {
+        FClear = 1 << MinCodeSize;
         FEnd = FClear + 1;
-        FCodeSize = minCodeSize + 1;
+        FCodeSize = MinCodeSize + 1;
         FLimit = 2 * FClear;
         FNext = FClear + 2;
         ResetTable();

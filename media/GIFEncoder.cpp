@@ -1,7 +1,7 @@
-// Writing GIF files: header, frames and the two pixel coders (true LZW with
-// a hash table, and run-length coding that any LZW decoder reads).
+// The two pixel coders of a GIF frame: true LZW with a hash table, and
+// run-length coding that any LZW decoder reads.
 
-#include "media/GIFImage.h"
+#include "media/GIFCoders.h"
 
 #include <algorithm>
 #include <cstring>
@@ -12,29 +12,35 @@ namespace GIFImage {
 
 using namespace io;
 
+// ---------------------------------------------------------------------------
+// Sub-block output
+
 namespace {
+[[noreturn]] void InvalidStreamOperation() { throw Exception("Invalid stream operation"); }
+}  // namespace
 
-// Collects bytes into data sub-blocks of up to 255 bytes.
-class TGIFWriter {
-public:
-    explicit TGIFWriter(TStream* s) : FStream(s) {}
-    ~TGIFWriter() = default;
-    void Put(Byte b) {
-        FBuffer[FCount++] = b;
-        if (FCount == 256) Flush();
-    }
-    void Flush() {
-        if (FCount <= 1) return;
-        FBuffer[0] = Byte(FCount - 1);
-        FStream->WriteBuffer(FBuffer, FCount);
-        FCount = 1;
-    }
+LongInt TGIFStream::Read(void*, LongInt) { InvalidStreamOperation(); }
+LongInt TGIFStream::Write(const void*, LongInt) { InvalidStreamOperation(); }
+Int64 TGIFStream::Seek(Int64, Word) { InvalidStreamOperation(); }
+void TGIFStream::SetSize(Int64) { InvalidStreamOperation(); }
 
-private:
-    TStream* FStream;
-    Byte FBuffer[256] = {};
-    int FCount = 1;  // the size byte's place
-};
+LongInt TGIFWriter::Write(const void* Buffer, LongInt Count) {
+    const Byte* bytes = static_cast<const Byte*>(Buffer);
+    for (LongInt i = 0; i < Count; ++i) WriteByte(bytes[i]);
+    return std::max<LongInt>(Count, 0);
+}
+
+void TGIFWriter::Flush() {
+    if (FBufferCount <= 1) return;
+    FBuffer[0] = Byte(FBufferCount - 1);
+    FStream->WriteBuffer(FBuffer, FBufferCount);
+    FBufferCount = 1;
+}
+
+// ---------------------------------------------------------------------------
+// The coders
+
+namespace {
 
 class TGIFEncoder {
 public:
@@ -71,17 +77,17 @@ public:
     }
 
 protected:
-    virtual void EmitCode(int code) {
-        FBucket = (FBucket & ((Cardinal(1) << FBitCount) - 1)) | (Cardinal(code) << FBitCount);
+    virtual void EmitCode(int Code) {
+        FBucket = (FBucket & ((Cardinal(1) << FBitCount) - 1)) | (Cardinal(Code) << FBitCount);
         FBitCount += FCodeSize;
         while (FBitCount >= 8) {
-            FWriter->Put(Byte(FBucket));
+            FWriter->WriteByte(Byte(FBucket));
             FBucket >>= 8;
             FBitCount -= 8;
         }
-        if (code == FEndCode) {
+        if (Code == FEndCode) {
             while (FBitCount > 0) {
-                FWriter->Put(Byte(FBucket));
+                FWriter->WriteByte(Byte(FBucket));
                 FBucket >>= 8;
                 FBitCount = std::max(0, FBitCount - 8);
             }
@@ -136,8 +142,8 @@ private:
 
 class TLZWEncoder : public TGIFEncoder {
 protected:
-    void EmitCode(int code) override {
-        TGIFEncoder::EmitCode(code);
+    void EmitCode(int Code) override {
+        TGIFEncoder::EmitCode(Code);
         if (FNextFree > FMaxCode || FClearFlag) {
             if (FClearFlag) {
                 FCodeSize = FInitialCodeSize;
@@ -333,125 +339,36 @@ TGIFHashTable::TGIFHashTable() { Clear(); }
 
 void TGIFHashTable::Clear() { std::fill(std::begin(FCells), std::end(FCells), Empty); }
 
-int TGIFHashTable::Home(Cardinal key) { return int((key ^ (key >> 4)) % Size); }
+int TGIFHashTable::Home(Cardinal Key) { return int((Key ^ (Key >> 4)) % Size); }
 
-int TGIFHashTable::Next(int h) {
-    if (h == 0) return Size - 1;
-    int n = 2 * h - Size;
+int TGIFHashTable::Next(int Cell) {
+    if (Cell == 0) return Size - 1;
+    int n = 2 * Cell - Size;
     if (n < 0) n += Size;
     return n;
 }
 
-int TGIFHashTable::Lookup(Cardinal key) const {
-    int h = Home(key);
+int TGIFHashTable::Lookup(Cardinal Key) const {
+    int h = Home(Key);
     for (int probe = 0; probe < MaxProbes; ++probe) {
         const Cardinal c = FCells[h];
         if ((c & 0xFFFFF000u) == 0xFFFFF000u) return -1;
-        if ((c >> 12) == key) return int(c & 0xFFF);
+        if ((c >> 12) == Key) return int(c & 0xFFF);
         h = Next(h);
     }
     return -1;
 }
 
-bool TGIFHashTable::Insert(Cardinal key, int code) {
-    int h = Home(key);
+bool TGIFHashTable::Insert(Cardinal Key, int Code) {
+    int h = Home(Key);
     for (int probe = 0; probe < MaxProbes; ++probe) {
         if ((FCells[h] & 0xFFFFF000u) == 0xFFFFF000u) {
-            FCells[h] = (key << 12) | Cardinal(code);
+            FCells[h] = (Key << 12) | Cardinal(Code);
             return true;
         }
         h = Next(h);
     }
     return false;
-}
-
-// ---------------------------------------------------------------------------
-// Header, frames, picture
-
-void TGIFHeader::SaveToStream(TStream* Stream) {
-    if (FImage == nullptr) throw GIFException("Unsupported GIF version");
-    const TGIFVersion version = FImage->Version();
-    if (version == gvUnknown) throw GIFException("Unsupported GIF version");
-    Stream->WriteBuffer(version == gv89a ? "GIF89a" : "GIF87a", 6);
-    int flags = 0;
-    const bool global = FColorMap->Count() > 0;
-    if (global) {
-        flags |= 0x80;
-        if (FColorMap->Optimized()) flags |= 0x08;
-    }
-    int resolution = global ? FColorMap->BitsPerPixel() - 1 : 0;
-    int largest = global ? FColorMap->BitsPerPixel() : 1;
-    for (const auto& f : FImage->Images()) {
-        const int bits = f->ActiveColorMap().BitsPerPixel();
-        resolution = std::max(resolution, bits - 1);
-        largest = std::max(largest, bits);
-    }
-    resolution = std::max(resolution, ((FDescriptor.PackedFields >> 4) & 7));
-    flags |= (resolution & 7) << 4;
-    flags |= (global ? FColorMap->BitsPerPixel() - 1 : largest - 1) & 7;
-    FDescriptor.PackedFields = Byte(flags);
-    WriteWord(Stream, FDescriptor.ScreenWidth);
-    WriteWord(Stream, FDescriptor.ScreenHeight);
-    WriteByte(Stream, FDescriptor.PackedFields);
-    WriteByte(Stream, FDescriptor.BackgroundColorIndex);
-    WriteByte(Stream, FDescriptor.AspectRatio);
-    if (global) FColorMap->SaveToStream(Stream);
-}
-
-void TGIFSubImage::Compress(TStream* Stream) {
-    const bool local = FLocalPalette->Count() > 0;
-    int bits, colors;
-    if (local) {
-        bits = FLocalPalette->BitsPerPixel();
-        colors = FLocalPalette->Count();
-    } else {
-        bits = FImage ? FImage->BitsPerPixel() : 8;
-        colors = 1 << bits;
-    }
-    EncodeFrame(Stream, FImage ? FImage->Compression() : gcLZW, bits, colors, FData.data(), Interlaced(),
-                Height(), Width());
-}
-
-void TGIFSubImage::SaveToStream(TStream* Stream) {
-    for (const auto& e : FExtensions) e->SaveToStream(Stream);
-    if (Empty()) return;
-    int flags = FDescriptor.PackedFields;
-    if (FLocalPalette->Count() > 0) {
-        flags = 0x80 | (flags & 0x40) | (FLocalPalette->Optimized() ? 0x20 : 0) | ((FLocalPalette->BitsPerPixel() - 1) & 7);
-    } else {
-        flags &= 0x40 | 0x18;
-    }
-    FDescriptor.PackedFields = Byte(flags);
-    WriteByte(Stream, 0x2C);
-    WriteWord(Stream, FDescriptor.Left);
-    WriteWord(Stream, FDescriptor.Top);
-    WriteWord(Stream, FDescriptor.Width);
-    WriteWord(Stream, FDescriptor.Height);
-    WriteByte(Stream, FDescriptor.PackedFields);
-    if (FLocalPalette->Count() > 0) FLocalPalette->SaveToStream(Stream);
-    Compress(Stream);
-}
-
-void TGIFImage::SaveToStream(TStream* Stream) {
-    Progress(this, psStarting, 0, false, TRect{}, "Saving...");
-    // The file is built in memory: a frame that fails half-way leaves the
-    // target untouched instead of holding a partial frame.
-    TMemoryStream memory;
-    try {
-        FHeader->SaveToStream(&memory);
-        const int count = FImages.Count();
-        for (int i = 0; i < count; ++i) {
-            FImages.Items(i)->SaveToStream(&memory);
-            Progress(this, psRunning, Byte((i + 1) * 100 / count), false, TRect{}, "Saving...");
-        }
-        TGIFTrailer trailer(this);
-        trailer.SaveToStream(&memory);
-        Stream->WriteBuffer(memory.Memory(), LongInt(memory.Size()));
-    } catch (...) {
-        Progress(this, psEnding, 0, false, TRect{}, "Saving...");
-        throw;
-    }
-    Progress(this, psEnding, 100, false, TRect{}, "Saving...");
 }
 
 }  // namespace GIFImage

@@ -2,11 +2,12 @@
 // application) and the registries that map a label or an application
 // identifier to the class that reads it.
 
-#include "media/GIFImage.h"
+#include "media/GIFExtensions.h"
 
 #include <algorithm>
 #include <cstring>
 
+#include "media/GIFFrame.h"
 #include "media/GIFStreamIO.h"
 
 namespace GIFImage {
@@ -16,27 +17,27 @@ using namespace io;
 namespace {
 
 // Data sub-blocks as strings: one string per sub-block.
-void ReadStrings(TStream* s, std::vector<AnsiString>& out) {
-    out.clear();
+void ReadStrings(TStream* Stream, std::vector<AnsiString>& Strings) {
+    Strings.clear();
     int size;
-    while (ReadByte(s, size) && size != 0) {
+    while (ReadByte(Stream, size) && size != 0) {
         AnsiString block(static_cast<std::size_t>(size), 0);
-        ReadExact(s, block.data(), size);
-        out.push_back(std::move(block));
+        ReadExact(Stream, block.data(), size);
+        Strings.push_back(std::move(block));
     }
 }
 
-void WriteStrings(TStream* s, const std::vector<AnsiString>& strings) {
-    for (const AnsiString& str : strings) {
+void WriteStrings(TStream* Stream, const std::vector<AnsiString>& Strings) {
+    for (const AnsiString& str : Strings) {
         std::size_t pos = 0;
         while (pos < str.size()) {
             const std::size_t n = std::min<std::size_t>(255, str.size() - pos);
-            WriteByte(s, Byte(n));
-            s->WriteBuffer(str.data() + pos, LongInt(n));
+            WriteByte(Stream, Byte(n));
+            Stream->WriteBuffer(str.data() + pos, LongInt(n));
             pos += n;
         }
     }
-    WriteByte(s, 0);
+    WriteByte(Stream, 0);
 }
 
 }  // namespace
@@ -58,14 +59,14 @@ const TGIFExtensionClass* PickSelfUnknown(TStream*) { return &TGIFUnknownAppExte
 const TGIFExtensionClass* PickSelfLoop(TStream*) { return &TGIFAppExtNSLoop::StaticClass(); }
 
 // The application class looks at the identifier block to find its reader.
-const TGIFExtensionClass* PickApplication(TStream* s) {
+const TGIFExtensionClass* PickApplication(TStream* Stream) {
     const TGIFExtensionClass* self = &TGIFApplicationExtension::StaticClass();
     int size;
-    if (!ReadByte(s, size)) return self;
-    if (size == 10) return BytesLeft(s) >= 10 ? &TGIFUnknownAppExtension::StaticClass() : self;
+    if (!ReadByte(Stream, size)) return self;
+    if (size == 10) return BytesLeft(Stream) >= 10 ? &TGIFUnknownAppExtension::StaticClass() : self;
     TGIFApplicationRec ident{};
-    if (size < 11 || BytesLeft(s) < 11) return self;
-    ReadExact(s, ident.data(), 11);
+    if (size < 11 || BytesLeft(Stream) < 11) return self;
+    ReadExact(Stream, ident.data(), 11);
     // Identifier blocks longer than 11 bytes have no reader of their own:
     // they are kept verbatim as unknown application data.
     if (size > 11) return &TGIFUnknownAppExtension::StaticClass();
@@ -74,8 +75,8 @@ const TGIFExtensionClass* PickApplication(TStream* s) {
 }
 
 template <class T>
-std::unique_ptr<TGIFExtension> Make(TGIFSubImage* frame) {
-    return std::make_unique<T>(frame);
+std::unique_ptr<TGIFExtension> Make(TGIFSubImage* Frame) {
+    return std::make_unique<T>(Frame);
 }
 
 std::vector<const TGIFExtensionClass*>& ExtensionRegistry() {
@@ -85,9 +86,9 @@ std::vector<const TGIFExtensionClass*>& ExtensionRegistry() {
     return list;
 }
 
-TGIFApplicationRec MakeIdent(const AnsiString& s) {
+TGIFApplicationRec MakeIdent(const AnsiString& Name) {
     TGIFApplicationRec r{};
-    std::memcpy(r.data(), s.data(), std::min<std::size_t>(11, s.size()));
+    std::memcpy(r.data(), Name.data(), std::min<std::size_t>(11, Name.size()));
     return r;
 }
 

@@ -2,13 +2,15 @@
 // bitmap, drawing into a canvas, assignment from and to other graphics, and
 // the registration with TPicture.
 
+#include "media/GIFPicture.h"
+
 #include <algorithm>
 #include <cstring>
 
 #include "media/GIFColors.h"
-#include "media/GIFImage.h"
 #include "media/GIFStreamIO.h"
 #include "platform/gfx/Canvas.h"
+#include "platform/rtl/ScopeGuard.h"
 
 namespace GIFImage {
 
@@ -38,34 +40,30 @@ std::vector<TRGBQuad> TableOf(HPALETTE Palette) {
     return table;
 }
 
-// The part of Rect that stands for the area (l, t, w, h) of a W x H screen;
-// multiply first, then divide, so the edges of neighbouring frames meet.
-TRect Place(const TRect& Rect, Integer W, Integer H, Integer l, Integer t, Integer w, Integer h) {
+// The part of Rect that stands for the area (Left, Top, Width, Height) of a
+// W x H screen; multiply first, then divide, so the edges of neighbouring
+// frames meet.
+TRect Place(const TRect& Rect, Integer W, Integer H, Integer Left, Integer Top, Integer Width, Integer Height) {
     const Int64 rw = Int64(Rect.Right) - Rect.Left, rh = Int64(Rect.Bottom) - Rect.Top;
-    return TRect{Integer(Rect.Left + Int64(l) * rw / W), Integer(Rect.Top + Int64(t) * rh / H),
-                 Integer(Rect.Left + Int64(l + w) * rw / W), Integer(Rect.Top + Int64(t + h) * rh / H)};
+    return TRect{Integer(Rect.Left + Int64(Left) * rw / W), Integer(Rect.Top + Int64(Top) * rh / H),
+                 Integer(Rect.Left + Int64(Left + Width) * rw / W), Integer(Rect.Top + Int64(Top + Height) * rh / H)};
 }
 
-// Copies of a (w x h) image starting at (x0, y0), every StepX and StepY,
-// while a copy starts inside Rect; the canvas is clipped to Rect meanwhile
-// so that the last row and column do not spill over the neighbours.
+// Copies of a Width x Height image starting at (X0, Y0), every StepX and
+// StepY, while a copy starts inside Rect; the canvas is clipped to Rect
+// meanwhile so that the last row and column do not spill over the neighbours.
 template <class F>
-void ForEachTile(TCanvas& ACanvas, const TRect& Rect, Integer x0, Integer y0, Integer w, Integer h, Integer StepX,
-                 Integer StepY, F Copy) {
-    if (StepX <= 0 || StepY <= 0 || w <= 0 || h <= 0) return;
+void ForEachTile(TCanvas& ACanvas, const TRect& Rect, Integer X0, Integer Y0, Integer Width, Integer Height,
+                 Integer StepX, Integer StepY, F Copy) {
+    if (StepX <= 0 || StepY <= 0 || Width <= 0 || Height <= 0) return;
     const TRect oldClip = ACanvas.ClipRect();
     const TRect clip = IntersectRect(oldClip, Rect);
     if (clip.IsEmpty()) return;
     ACanvas.SetClipRect(clip);
-    try {
-        for (Int64 y = y0; y < Rect.Bottom; y += StepY)
-            for (Int64 x = x0; x < Rect.Right; x += StepX)
-                Copy(TRect{Integer(x), Integer(y), Integer(x + w), Integer(y + h)});
-    } catch (...) {
-        ACanvas.SetClipRect(oldClip);
-        throw;
-    }
-    ACanvas.SetClipRect(oldClip);
+    auto unclip = ScopeExit([&] { ACanvas.SetClipRect(oldClip); });
+    for (Int64 y = Y0; y < Rect.Bottom; y += StepY)
+        for (Int64 x = X0; x < Rect.Right; x += StepX)
+            Copy(TRect{Integer(x), Integer(y), Integer(x + Width), Integer(y + Height)});
 }
 
 }  // namespace
@@ -472,7 +470,6 @@ void TGIFImage::Assign(TPersistent* Source) {
         Clear();
         FHeader->Assign(g->FHeader.get());
         FCompression = g->FCompression;
-        FThreadPriority = g->FThreadPriority;
         FDrawBackgroundColor = g->FDrawBackgroundColor;
         FDrawOptions = g->FDrawOptions;
         FColorReduction = g->FColorReduction;
@@ -482,7 +479,11 @@ void TGIFImage::Assign(TPersistent* Source) {
         const TGIFWarning ownWarning = OnWarning;
         OnProgress = g->OnProgress;
         OnWarning = g->OnWarning;
-        try {
+        {
+            auto restore = ScopeExit([&] {
+                OnProgress = ownProgress;
+                OnWarning = ownWarning;
+            });
             const int count = g->FImages.Count();
             for (int i = 0; i < count; ++i) {
                 ReportProgress(this, i == 0 ? psStarting : psRunning, Byte(i * 100 / count), "Copying...");
@@ -491,13 +492,7 @@ void TGIFImage::Assign(TPersistent* Source) {
                 FImages.Add(std::move(copy));
             }
             ReportProgress(this, psEnding, 100, "Copying...");
-        } catch (...) {
-            OnProgress = ownProgress;
-            OnWarning = ownWarning;
-            throw;
         }
-        OnProgress = ownProgress;
-        OnWarning = ownWarning;
         Changed(this);
         return;
     }

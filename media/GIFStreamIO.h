@@ -6,38 +6,38 @@
 #include <algorithm>
 #include <string>
 
-#include "media/GIFImage.h"
+#include "media/GIFItem.h"
 
 namespace GIFImage::io {
 
-inline AnsiString Num(Int64 v) { return std::to_string(v); }
+inline AnsiString Num(Int64 Value) { return std::to_string(Value); }
 
 // False at the end of the stream.
-inline bool ReadByte(TStream* s, int& b) {
+inline bool ReadByte(TStream* Stream, int& Value) {
     Byte c;
-    if (s->Read(&c, 1) != 1) return false;
-    b = c;
+    if (Stream->Read(&c, 1) != 1) return false;
+    Value = c;
     return true;
 }
 
-inline void ReadExact(TStream* s, void* buffer, LongInt count) {
-    if (count > 0 && s->Read(buffer, count) != count) throw GIFException("Premature end of data");
+inline void ReadExact(TStream* Stream, void* Buffer, LongInt Count) {
+    if (Count > 0 && Stream->Read(Buffer, Count) != Count) throw GIFException("Premature end of data");
 }
 
-inline void WriteByte(TStream* s, Byte b) { s->WriteBuffer(&b, 1); }
-inline void WriteWord(TStream* s, Word w) {
-    const Byte b[2] = {Byte(w), Byte(w >> 8)};
-    s->WriteBuffer(b, 2);
+inline void WriteByte(TStream* Stream, Byte Value) { Stream->WriteBuffer(&Value, 1); }
+inline void WriteWord(TStream* Stream, Word Value) {
+    const Byte b[2] = {Byte(Value), Byte(Value >> 8)};
+    Stream->WriteBuffer(b, 2);
 }
-inline Word GetWord(const Byte* p) { return Word(p[0] | (p[1] << 8)); }
+inline Word GetWord(const Byte* Bytes) { return Word(Bytes[0] | (Bytes[1] << 8)); }
 
-inline void PutBack(TStream* s) { s->Seek(-1, soFromCurrent); }
+inline void PutBack(TStream* Stream) { Stream->Seek(-1, soFromCurrent); }
 
-inline Int64 BytesLeft(TStream* s) { return std::max<Int64>(0, s->Size() - s->Position()); }
+inline Int64 BytesLeft(TStream* Stream) { return std::max<Int64>(0, Stream->Size() - Stream->Position()); }
 
 // Seeks forward at most to the end of the stream.
-inline void Skip(TStream* s, Int64 n) {
-    if (n > 0) s->Seek(std::min(n, BytesLeft(s)), soFromCurrent);
+inline void Skip(TStream* Stream, Int64 Count) {
+    if (Count > 0) Stream->Seek(std::min(Count, BytesLeft(Stream)), soFromCurrent);
 }
 
 }  // namespace GIFImage::io

@@ -31,6 +31,7 @@
 #include <exception>
 
 #include "platform/rtl/Exceptions.h"
+#include "platform/rtl/ScopeGuard.h"
 #include "platform/rtl/Streams.h"
 #include "platform/rtl/SysUtils.h"
 
@@ -39,41 +40,41 @@ namespace {
 constexpr Integer MicrosecondsPerMinute = 60000000;
 constexpr Cardinal DefaultTempo = 500000;   // 120 beats per minute when a file says nothing
 
-Cardinal BigEndian(const Byte* p, int size) {
+Cardinal BigEndian(const Byte* Bytes, int Count) {
     Cardinal value = 0;
-    for (int i = 0; i < size; ++i)
-        value = (value << 8) | p[i];
+    for (int i = 0; i < Count; ++i)
+        value = (value << 8) | Bytes[i];
     return value;
 }
 
 // A variable-length number of at most four bytes (the format's own limit);
-// false when it runs past `end` or goes on longer.
-bool ReadVarLen(const std::vector<Byte>& data, std::size_t& pos, Cardinal& value) {
-    value = 0;
+// false when it runs past the data or goes on longer.
+bool ReadVarLen(const std::vector<Byte>& Data, std::size_t& Pos, Cardinal& Value) {
+    Value = 0;
     for (int i = 0; i < 4; ++i) {
-        if (pos >= data.size())
+        if (Pos >= Data.size())
             return false;
-        Byte b = data[pos++];
-        value = (value << 7) | (b & 0x7F);
+        Byte b = Data[Pos++];
+        Value = (Value << 7) | (b & 0x7F);
         if ((b & 0x80) == 0)
             return true;
     }
     return false;
 }
 
-int DataByteCount(Byte status) {
-    if (status >= 0x80 && status <= 0xBF)
+int DataByteCount(Byte Status) {
+    if (Status >= 0x80 && Status <= 0xBF)
         return 2;
-    if (status >= 0xC0 && status <= 0xDF)
+    if (Status >= 0xC0 && Status <= 0xDF)
         return 1;
-    if (status >= 0xE0 && status <= 0xEF)
+    if (Status >= 0xE0 && Status <= 0xEF)
         return 2;
     return 0;
 }
 
-AnsiString TextUpToZero(const Byte* p, std::size_t length) {
-    const Byte* end = std::find(p, p + length, Byte(0));
-    return AnsiString(reinterpret_cast<const char*>(p), static_cast<std::size_t>(end - p));
+AnsiString TextUpToZero(const Byte* Text, std::size_t Length) {
+    const Byte* end = std::find(Text, Text + Length, Byte(0));
+    return AnsiString(reinterpret_cast<const char*>(Text), static_cast<std::size_t>(end - Text));
 }
 
 }  // namespace
@@ -81,8 +82,8 @@ AnsiString TextUpToZero(const Byte* p, std::size_t length) {
 // ---------------------------------------------------------------------------
 // TMidiTrack
 
-void TMidiTrack::AddEvent(const TMidiEvent& event) {
-    TMidiEvent& added = FEvents.emplace_back(event);
+void TMidiTrack::AddEvent(const TMidiEvent& Event) {
+    TMidiEvent& added = FEvents.emplace_back(Event);
     if (added.Status == 0xFF && added.Data1 == 3)
         FTrackName = added.Text;
     else if (added.Status == 0xFF && added.Data1 == 4)
@@ -109,10 +110,10 @@ void TMidiTrack::AddEvent(const TMidiEvent& event) {
         FLastNoteOn[slot] = index;
 }
 
-PMidiEvent TMidiTrack::EventAt(Integer index) {
-    if (index < 0 || index >= EventCount())
+PMidiEvent TMidiTrack::EventAt(Integer Index) {
+    if (Index < 0 || Index >= EventCount())
         return nullptr;
-    return &FEvents[static_cast<std::size_t>(index)];
+    return &FEvents[static_cast<std::size_t>(Index)];
 }
 
 // ---------------------------------------------------------------------------
@@ -122,22 +123,22 @@ TMidiFile::TMidiFile(TComponent* AOwner) : TComponent(AOwner) {}
 
 TMidiFile::~TMidiFile() = default;
 
-void TMidiFile::SetBpm(Integer value) {
+void TMidiFile::SetBpm(Integer Value) {
     // 0 or less would divide by zero; above 60000000 the tempo rounds to 0.
-    if (value <= 0 || value > MicrosecondsPerMinute || value == FBpm)
+    if (Value <= 0 || Value > MicrosecondsPerMinute || Value == FBpm)
         return;
-    FBpm = MicrosecondsPerMinute / (MicrosecondsPerMinute / value);
+    FBpm = MicrosecondsPerMinute / (MicrosecondsPerMinute / Value);
 }
 
-void TMidiFile::SetTempo(Cardinal microsecondsPerQuarter) {
-    if (microsecondsPerQuarter > 0)
-        FBpm = static_cast<Integer>(MicrosecondsPerMinute / microsecondsPerQuarter);
+void TMidiFile::SetTempo(Cardinal MicrosecondsPerQuarter) {
+    if (MicrosecondsPerQuarter > 0)
+        FBpm = static_cast<Integer>(MicrosecondsPerMinute / MicrosecondsPerQuarter);
 }
 
-TMidiTrack* TMidiFile::TrackAt(Integer index) {
-    if (index < 0 || index >= static_cast<Integer>(FTracks.size()))
-        throw EListError(Format("List index out of bounds (%d)", index));
-    return FTracks[static_cast<std::size_t>(index)].get();
+TMidiTrack* TMidiFile::TrackAt(Integer Index) {
+    if (Index < 0 || Index >= static_cast<Integer>(FTracks.size()))
+        throw EListError(Format("List index out of bounds (%d)", Index));
+    return FTracks[static_cast<std::size_t>(Index)].get();
 }
 
 Integer TMidiFile::LoadTracks() {
@@ -154,72 +155,71 @@ Integer TMidiFile::LoadTracks() {
         throw EInOutError(e.Message());
     }
 
-    try {
-        const Int64 size = file->Size();
-        Int64 offset = 0;
-        while (offset < size) {
-            Byte head[8];
-            LongInt got = file->Read(head, sizeof head);
-            if (got != static_cast<LongInt>(sizeof head))
-                throw EInOutError(Format("MIDI file \"%s\": chunk header at offset %d is cut off "
-                                         "(%d of 8 bytes)",
-                                         FFilename, offset, got));
-            offset += 8;
-            const Cardinal length = BigEndian(head + 4, 4);
-            const AnsiString kind(reinterpret_cast<const char*>(head), 4);
-            if (static_cast<Int64>(length) > size - offset)
-                throw EInOutError(Format("MIDI file \"%s\": chunk \"%s\" at offset %d declares %u "
-                                         "bytes, only %d left",
-                                         FFilename, kind, offset - 8, length, size - offset));
-            if (kind != "MThd" && kind != "MTrk") {
-                file->Seek(length, soFromCurrent);
-                offset += length;
-                continue;
-            }
-            std::vector<Byte> data(length);
-            got = length > 0 ? file->Read(data.data(), static_cast<LongInt>(length)) : 0;
-            if (got != static_cast<LongInt>(length))
-                throw EInOutError(Format("MIDI file \"%s\": chunk \"%s\" at offset %d could not "
-                                         "be read (%d of %u bytes)",
-                                         FFilename, kind, offset - 8, got, length));
+    // The count is the tracks actually read, also when a damaged chunk
+    // stops the reading.
+    auto countRead = [this] { FNumberOfTracks = static_cast<Integer>(FTracks.size()); };
+    auto countOnFailure = ScopeFail(countRead);
+    const Int64 size = file->Size();
+    Int64 offset = 0;
+    while (offset < size) {
+        Byte head[8];
+        LongInt got = file->Read(head, sizeof head);
+        if (got != static_cast<LongInt>(sizeof head))
+            throw EInOutError(Format("MIDI file \"%s\": chunk header at offset %d is cut off "
+                                     "(%d of 8 bytes)",
+                                     FFilename, offset, got));
+        offset += 8;
+        const Cardinal length = BigEndian(head + 4, 4);
+        const AnsiString kind(reinterpret_cast<const char*>(head), 4);
+        if (static_cast<Int64>(length) > size - offset)
+            throw EInOutError(Format("MIDI file \"%s\": chunk \"%s\" at offset %d declares %u "
+                                     "bytes, only %d left",
+                                     FFilename, kind, offset - 8, length, size - offset));
+        if (kind != "MThd" && kind != "MTrk") {
+            file->Seek(length, soFromCurrent);
             offset += length;
-            if (kind == "MThd")
-                ReadHeader(data);
-            else
-                ReadTrack(data);
+            continue;
         }
-    } catch (...) {
-        FNumberOfTracks = static_cast<Integer>(FTracks.size());
-        throw;
+        std::vector<Byte> data(length);
+        got = length > 0 ? file->Read(data.data(), static_cast<LongInt>(length)) : 0;
+        if (got != static_cast<LongInt>(length))
+            throw EInOutError(Format("MIDI file \"%s\": chunk \"%s\" at offset %d could not "
+                                     "be read (%d of %u bytes)",
+                                     FFilename, kind, offset - 8, got, length));
+        offset += length;
+        if (kind == "MThd")
+            ReadHeader(data);
+        else
+            ReadTrack(data);
     }
-    FNumberOfTracks = static_cast<Integer>(FTracks.size());
+    countRead();
     return FNumberOfTracks;
 }
 
-void TMidiFile::ReadHeader(const std::vector<Byte>& data) {
+void TMidiFile::ReadHeader(const std::vector<Byte>& Data) {
     // A short header sets only the fields it holds.
-    if (data.size() >= 2 && data[0] == 0 && data[1] <= 2)
-        FFileFormat = static_cast<TFileFormat>(data[1]);
-    if (data.size() >= 4)
-        FNumberOfTracks = static_cast<Integer>(BigEndian(&data[2], 2));
-    if (data.size() >= 6)
-        FTicksPerQuarter = static_cast<Integer>(BigEndian(&data[4], 2));
+    if (Data.size() >= 2 && Data[0] == 0 && Data[1] <= 2)
+        FFileFormat = static_cast<TFileFormat>(Data[1]);
+    if (Data.size() >= 4)
+        FNumberOfTracks = static_cast<Integer>(BigEndian(&Data[2], 2));
+    if (Data.size() >= 6)
+        FTicksPerQuarter = static_cast<Integer>(BigEndian(&Data[4], 2));
 }
 
-void TMidiFile::ReadTrack(const std::vector<Byte>& data) {
+void TMidiFile::ReadTrack(const std::vector<Byte>& Data) {
     TMidiTrack* track = FTracks.emplace_back(std::make_unique<TMidiTrack>()).get();
-    const std::size_t end = data.size();
+    const std::size_t end = Data.size();
     std::size_t pos = 0;
     Byte runningStatus = 0;
     while (end - pos >= 2) {
         TMidiEvent event;
         Cardinal delta = 0;
-        if (!ReadVarLen(data, pos, delta) || pos >= end)
+        if (!ReadVarLen(Data, pos, delta) || pos >= end)
             return;
         event.Delta = static_cast<Integer>(delta);
         event.Status = runningStatus;
-        if (data[pos] & 0x80) {
-            event.Status = data[pos++];
+        if (Data[pos] & 0x80) {
+            event.Status = Data[pos++];
             // Meta and system-exclusive events do not take over the running
             // status: channel data after them still belongs to the channel.
             if (event.Status < 0xF0)
@@ -230,15 +230,15 @@ void TMidiFile::ReadTrack(const std::vector<Byte>& data) {
             if (event.Status == 0xFF) {
                 if (pos >= end)
                     return;
-                event.Data1 = data[pos++];
+                event.Data1 = Data[pos++];
             }
             Cardinal length = 0;
-            if (!ReadVarLen(data, pos, length) || length > end - pos)
+            if (!ReadVarLen(Data, pos, length) || length > end - pos)
                 return;
             if (event.Status == 0xFF) {
-                event.Text = TextUpToZero(data.data() + pos, length);
+                event.Text = TextUpToZero(Data.data() + pos, length);
                 if (event.Data1 == 0x51 && length >= 3)
-                    SetTempo(BigEndian(data.data() + pos, 3));
+                    SetTempo(BigEndian(Data.data() + pos, 3));
             }
             pos += length;
         } else {
@@ -246,9 +246,9 @@ void TMidiFile::ReadTrack(const std::vector<Byte>& data) {
             if (end - pos < static_cast<std::size_t>(count))
                 return;
             if (count >= 1)
-                event.Data1 = data[pos++];
+                event.Data1 = Data[pos++];
             if (count >= 2)
-                event.Data2 = data[pos++];
+                event.Data2 = Data[pos++];
         }
         track->AddEvent(event);
     }

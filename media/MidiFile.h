@@ -35,11 +35,11 @@ public:
     // Appends `event` at the track's running time + its delta. A note-off (or a
     // note-on of velocity 0) measures the nearest earlier note-on of the same
     // channel and key; a meta event of type 3 or 4 names the track or instrument.
-    void AddEvent(const TMidiEvent& event);
+    void AddEvent(const TMidiEvent& Event);
 
     Integer EventCount() const { return static_cast<Integer>(FEvents.size()); }
     // nullptr when `index` is out of range.
-    PMidiEvent EventAt(Integer index);
+    PMidiEvent EventAt(Integer Index);
     const AnsiString& TitleText() const { return FTrackName; }
     const AnsiString& InstrumentText() const { return FInstrumentName; }
 
@@ -60,7 +60,7 @@ public:
 
     const AnsiString& Filename() const { return FFilename; }
     // Only stores the name; LoadTracks reads it.
-    void SetFilename(const AnsiString& value) { FFilename = value; }
+    void SetFilename(const AnsiString& Value) { FFilename = Value; }
     Integer NumberOfTracks() const { return FNumberOfTracks; }
     Integer TicksPerQuarter() const { return FTicksPerQuarter; }
     TFileFormat FileFormat() const { return FFileFormat; }
@@ -68,7 +68,7 @@ public:
     Integer Bpm() const { return FBpm; }
     // Rounds to a whole number of microseconds per quarter note; 0, negative
     // and values too large for a tempo are ignored.
-    void SetBpm(Integer value);
+    void SetBpm(Integer Value);
 
     // Reads the file named by Filename and returns the number of track chunks.
     // Raises EInOutError when the file cannot be opened or read, or a chunk is
@@ -76,12 +76,12 @@ public:
     // its track quietly.
     Integer LoadTracks();
     // Raises EListError for an index out of range.
-    TMidiTrack* TrackAt(Integer index);
+    TMidiTrack* TrackAt(Integer Index);
 
 private:
-    void ReadHeader(const std::vector<Byte>& data);
-    void ReadTrack(const std::vector<Byte>& data);
-    void SetTempo(Cardinal microsecondsPerQuarter);
+    void ReadHeader(const std::vector<Byte>& Data);
+    void ReadTrack(const std::vector<Byte>& Data);
+    void SetTempo(Cardinal MicrosecondsPerQuarter);
 
     AnsiString FFilename;
     std::vector<std::unique_ptr<TMidiTrack>> FTracks;

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "media/unitEXGraphics.h"
+
 namespace {
 
 bool IsShapeTool(TDrawingTool t) { return t >= dtFrameRect && t <= dtEllipse && t != dtFloodFill; }
@@ -68,9 +70,9 @@ void TBitmapEditorModel::ReloadPicture() {
 void TBitmapEditorModel::LoadWorkBitmap() {
     if (auto* bitmap = dynamic_cast<TBitmap*>(FPicture.Graphic()); bitmap != nullptr && !bitmap->Empty()) {
         FWork.Assign(*bitmap);
+    } else if (auto* icon = dynamic_cast<TIconCursor*>(FPicture.Graphic()); icon != nullptr && !icon->Empty()) {
+        DrawIconOnBitmap(&FWork, icon, FTransparentColor);
     } else {
-        // Icon and cursor images are not read yet; like anything else that
-        // is not a bitmap they give the empty image.
         FWork.Assign(TBitmap());
         FWork.SetSize(32, 32);
         TCanvas* c = FWork.Canvas();

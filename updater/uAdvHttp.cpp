@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <mutex>
 
+#include "platform/classes/ClassRegistry.h"
 #include "platform/os/Http.h"
 #include "platform/os/Thread.h"
 #include "platform/rtl/ScopeGuard.h"
@@ -569,3 +570,4 @@ VEMLOR_PUBLISHED(TAdvHttp, TComponent) {
     EventProp("OnNeedProxyAuth", &TAdvHttp::OnNeedProxyAuth);
     EventProp("OnError", &TAdvHttp::OnError);
 }
+VEMLOR_REGISTER_CLASS(TAdvHttp);

@@ -413,3 +413,53 @@ TEST_F(TFormPlacementTest, SizeLimitsComeFromMinMaxInfoOrPreventResize) {
     EXPECT_TRUE(form->BorderIcons().Contains(biMaximize));
     form->Free();
 }
+
+TEST_F(TFormPlacementTest, PreventResizeKeepsTheUserFromSizingTheWindowByItsFrame) {
+    auto* form = new TfPlaceTest(Ini);
+    form->Storage->SetPreventResize(true);
+    form->Show();
+    PumpUntilIdle();
+    ResizeByUser(form, 500, 400);
+    EXPECT_EQ(form->Width(), 300);
+    EXPECT_EQ(form->Height(), 200);
+    // The program still sizes it; the user still cannot.
+    form->SetBounds(30, 40, 350, 250);
+    PumpUntilIdle();
+    EXPECT_EQ(form->Width(), 350);
+    ResizeByUser(form, 500, 400);
+    EXPECT_EQ(form->Width(), 350);
+    EXPECT_EQ(form->Height(), 250);
+    form->Storage->SetPreventResize(false);
+    ResizeByUser(form, 500, 400);
+    EXPECT_EQ(form->Width(), 500);
+    EXPECT_EQ(form->Height(), 400);
+    Discard(form);
+}
+
+TEST_F(TFormPlacementTest, MaximizedPositionPutsTheFrameOffTheScreenAndIsSaved) {
+    Write("MinMaxPos", "5,6,7,8");
+    {
+        auto* form = new TfPlaceTest(Ini);
+        form->Show();
+        PumpUntilIdle();
+        // The minimized position comes back as stored; the maximized one is
+        // the sizing frame (4 pixels) just off the screen.
+        EXPECT_EQ(form->GetWindowPlacement().ptMinPosition, Point(5, 6));
+        EXPECT_EQ(form->GetWindowPlacement().ptMaxPosition, Point(-4, -4));
+        form->Close();
+        form->Free();
+    }
+    EXPECT_EQ(Read("MinMaxPos"), "5,6,-4,-4");
+    {
+        auto* dialog = new TfPlaceTest(Ini, bsDialog);
+        dialog->Show();
+        EXPECT_EQ(dialog->GetWindowPlacement().ptMaxPosition, Point(-3, -3));
+        // Size limits of its own or a fixed size leave the position alone.
+        dialog->Storage->MinMaxInfo()->SetMaxPosLeft(20);
+        dialog->Storage->SetPreventResize(true);
+        dialog->SetWindowPlacement(TWindowPlacement{});
+        dialog->Storage->RestoreSettings();
+        EXPECT_EQ(dialog->GetWindowPlacement().ptMaxPosition, Point(-4, -4));  // as stored
+        Discard(dialog);
+    }
+}

@@ -4,10 +4,12 @@
 
 #include "platform/gfx/ImageList.h"
 #include "platform/rtl/Exceptions.h"
+#include "platform/ui/Beep.h"
 #include "platform/ui/DrawText.h"
 #include "platform/ui/Containers.h"
 #include "platform/ui/ExtCtrls.h"
 #include "platform/ui/Forms.h"
+#include "platform/ui/Messages.h"
 #include "platform/ui/TestSupport.h"
 
 namespace {
@@ -292,6 +294,79 @@ TEST(VCLUtilsTest, ShowNotImplementedTellsTheUserAndAbortsSilently) {
     EXPECT_EQ(answerer.Pending(), 0);
     EXPECT_TRUE(answerer.Unexpected().empty());
     EXPECT_EQ(Screen->Cursor(), crDefault);
+}
+
+TEST_F(PaintTextInRectTest, RightToLeftReadingLaysTheLineOutFromTheRightWithTheAlignmentKept) {
+    // Read right to left, the full stop that ends "ab." comes first on the
+    // left, as ".ab" read left to right; left alignment stays left.
+    PaintTextInRect(actual->Canvas(), cell, 2, 1, "ab.", taLeftJustify, true, true);
+    PaintTextInRect(expected->Canvas(), cell, 2, 1, ".ab", taLeftJustify, true, false);
+    EXPECT_TRUE(SamePixels(*actual, *expected));
+    PaintTextInRect(expected->Canvas(), cell, 2, 1, "ab.", taLeftJustify, true, false);
+    EXPECT_FALSE(SamePixels(*actual, *expected));
+}
+
+// A graphic control that notes whether it was painted as a copy.
+class TCopyProbe : public TGraphicControl {
+public:
+    using TGraphicControl::TGraphicControl;
+    std::vector<bool> Copies;
+
+protected:
+    void Paint() override { Copies.push_back(ControlState().Contains(csPaintCopy)); }
+};
+
+TEST(PaintParentBackgroundTest, ControlsBeneathPaintWithThePaintCopyStateForTheCallOnly) {
+    TForm* form = new TForm(nullptr);
+    auto* beneath = new TCopyProbe(form);
+    beneath->SetParent(form);
+    beneath->SetBounds(0, 0, 10, 10);
+    auto* control = new TShape(form);
+    control->SetParent(form);
+    control->SetBounds(5, 5, 10, 10);
+    auto image = Filled(10, 10, clWhite);
+    PaintParentBackground(control, image->Canvas());
+    ASSERT_FALSE(beneath->Copies.empty());
+    for (bool copy : beneath->Copies) EXPECT_TRUE(copy);
+    EXPECT_FALSE(beneath->ControlState().Contains(csPaintCopy));
+    form->Free();
+}
+
+TEST(VCLUtilsTest, SharedCursorsAreRegisteredOnceUnderTheirNumbers) {
+    RegisterSharedCursors();
+    const HCURSOR hand = Screen->Cursors(crHand), drag = Screen->Cursors(crDragHand);
+    EXPECT_NE(hand, Screen->Cursors(crDefault));
+    EXPECT_NE(drag, Screen->Cursors(crDefault));
+    EXPECT_NE(hand, drag);
+    RegisterSharedCursors();
+    EXPECT_EQ(Screen->Cursors(crHand), hand);
+}
+
+TEST(VCLUtilsTest, DiscardMessageDropsOneWaitingMessageOfItsKindAndSystemBeepSounds) {
+    constexpr Cardinal WM_STEP = WM_USER + 3;
+    int steps = 0, others = 0;
+    TForm* form = new TForm(nullptr);
+    const TWndMethod own = form->WindowProc;
+    form->WindowProc = [&, own](TMessage& Message) {
+        if (Message.Msg == WM_STEP) ++steps;
+        if (Message.Msg == WM_STEP + 1) ++others;
+        own(Message);
+    };
+    PostMessage(form, WM_STEP);
+    PostMessage(form, WM_STEP + 1);
+    PostMessage(form, WM_STEP);
+    DiscardMessage(form, WM_STEP);
+    PumpUntilIdle();
+    EXPECT_EQ(steps, 1);
+    EXPECT_EQ(others, 1);
+    DiscardMessage(form, WM_STEP);  // nothing waits: nothing happens
+    form->Free();
+
+    int beeps = 0;
+    SetBeepHook([&] { ++beeps; });
+    SystemBeep();
+    SetBeepHook(nullptr);
+    EXPECT_EQ(beeps, 1);
 }
 
 }  // namespace

@@ -238,6 +238,18 @@ TEST_F(TVmWindowHookTest, IsFormRebindsToOwnerForm) {
     EXPECT_TRUE(hook->IsForm());
 }
 
+TEST_F(TVmWindowHookTest, WinControlIsPublishedAndBindsTheHookWhenSetByName) {
+    auto* hook = new TVmWindowHook(form);
+    hook->BeforeMessage = [this](TObject*, TMessage& m, bool&) {
+        if (m.Msg == WM_PROBE) log.push_back("named:before");
+    };
+    ASSERT_TRUE(PropIsType(hook, "WinControl", tkClass));
+    SetObjectProp(hook, "WinControl", control);
+    EXPECT_EQ(GetObjectProp(hook, "WinControl"), control);
+    control->Perform(WM_PROBE);
+    EXPECT_EQ(log, (std::vector<std::string>{"named:before", "control"}));
+}
+
 TEST(TVmWindowHookPlacementTest, PlacementSizeLimitsAndAnotherHookLeaveInAnyOrder) {
     TForm* form = new TForm(nullptr);
     form->SetBounds(0, 0, 300, 200);

@@ -382,7 +382,7 @@ struct PrintFixture : VmRichEditFixture {
     void SetUp() override {
         VmRichEditFixture::SetUp();
         Saved = SetPrinter(new TPrinter);
-        // One file a test: ctest runs the tests of this fixture side by side.
+        // ctest runs the cases of this binary side by side: a file per case.
         File = OutputFile(std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()) + ".pdf");
         std::filesystem::remove(File);
         Printer()->SetFileName(File);

@@ -8,55 +8,17 @@
 #include <string>
 #include <string_view>
 
-#include "tables/memdset.h"
-
-namespace {
-
-template <class F>
-F* Add(TComponent* owner, TMemData* t, const char* name, int size = 0) {
-    auto* f = new F(owner);
-    if (size) f->SetSize(size);
-    f->SetFieldName(name);
-    f->SetDataSet(t);
-    return f;
-}
-
-struct TTable {
-    std::unique_ptr<TComponent> Owner = std::make_unique<TComponent>(nullptr);
-    TMemData* T = new TMemData(Owner.get());
-    TTable() {
-        TComponent* o = Owner.get();
-        // Short names so that the fuzzer finds them: the file matches by name.
-        Add<TStringField>(o, T, "S", 10);
-        Add<TSmallintField>(o, T, "H");
-        Add<TIntegerField>(o, T, "I");
-        Add<TWordField>(o, T, "W");
-        Add<TBooleanField>(o, T, "B");
-        Add<TFloatField>(o, T, "F");
-        Add<TCurrencyField>(o, T, "C");
-        Add<TBCDField>(o, T, "N");
-        Add<TDateField>(o, T, "D");
-        Add<TTimeField>(o, T, "T");
-        Add<TDateTimeField>(o, T, "DT");
-        Add<TAutoIncField>(o, T, "A");
-        Add<TLargeintField>(o, T, "L");
-        Add<TWideStringField>(o, T, "U", 10);
-        Add<TMemoField>(o, T, "M");
-        Add<TGraphicField>(o, T, "G");
-        T->SetSortedField("I");
-    }
-};
-
-}  // namespace
+#include "fuzz/tables/FuzzTables.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    TTable table;
-    table.T->RestoreFromBytes(std::string_view(reinterpret_cast<const char*>(data), size));
-    for (table.T->First(); !table.T->Eof(); table.T->Next()) {
-        for (int i = 0; i < table.T->FieldCount(); ++i) {
+    auto table = MakeFuzzFileTable();
+    TMemData* t = table->Table;
+    t->RestoreFromBytes(std::string_view(reinterpret_cast<const char*>(data), size));
+    for (t->First(); !t->Eof(); t->Next()) {
+        for (int i = 0; i < t->FieldCount(); ++i) {
             try {
-                (void)table.T->Fields()[i]->DisplayText();
-                (void)table.T->Fields()[i]->AsVariant();
+                (void)t->Fields()[i]->DisplayText();
+                (void)t->Fields()[i]->AsVariant();
             } catch (const Exception&) {
                 // Values the file made up may not convert; that is reported, not fatal.
             }
@@ -64,19 +26,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     // Searching what was loaded: every value found must be found again.
     int probes = 0;
-    for (table.T->First(); !table.T->Eof() && probes < 8; table.T->Next(), ++probes) {
+    for (t->First(); !t->Eof() && probes < 8; t->Next(), ++probes) {
         try {
-            Variant i = table.T->FieldByName("I")->AsVariant();
-            Variant s = table.T->FieldByName("S")->AsVariant();
-            if (!i.IsNull() && !table.T->Lookup("I", i, "S").IsEmpty() && !table.T->Locate("I", i, {})) std::abort();
-            if (!s.IsNull()) (void)table.T->Locate("S", s, TLocateOptions{loPartialKey, loCaseInsensitive});
-            (void)table.T->Locate("I;S", VarArrayOf({i, s}), {});
+            Variant i = t->FieldByName("I")->AsVariant();
+            Variant s = t->FieldByName("S")->AsVariant();
+            if (!i.IsNull() && !t->Lookup("I", i, "S").IsEmpty() && !t->Locate("I", i, {})) std::abort();
+            if (!s.IsNull()) (void)t->Locate("S", s, TLocateOptions{loPartialKey, loCaseInsensitive});
+            (void)t->Locate("I;S", VarArrayOf({i, s}), {});
         } catch (const Exception&) {
         }
     }
-    std::string first = table.T->StoreToBytes();
-    TTable again;
-    again.T->RestoreFromBytes(first);
-    if (again.T->StoreToBytes() != first) std::abort();
+    std::string first = t->StoreToBytes();
+    auto again = MakeFuzzFileTable();
+    again->Table->RestoreFromBytes(first);
+    if (again->Table->StoreToBytes() != first) std::abort();
     return 0;
 }

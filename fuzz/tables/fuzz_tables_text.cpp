@@ -11,19 +11,10 @@
 #include <memory>
 #include <string>
 
+#include "fuzz/tables/FuzzTables.h"
 #include "platform/rtl/FileUtils.h"
-#include "tables/memdset.h"
 
 namespace {
-
-template <class F>
-F* Add(TComponent* owner, TMemData* t, const char* name, int size = 0) {
-    auto* f = new F(owner);
-    if (size) f->SetSize(size);
-    f->SetFieldName(name);
-    f->SetDataSet(t);
-    return f;
-}
 
 const std::string& Folder() {
     static const std::string folder = [] {
@@ -37,18 +28,8 @@ const std::string& Folder() {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    auto owner = std::make_unique<TComponent>(nullptr);
-    auto* t = new TMemData(owner.get());
-    Add<TStringField>(owner.get(), t, "S", 10);
-    Add<TIntegerField>(owner.get(), t, "I");
-    Add<TBooleanField>(owner.get(), t, "B");
-    Add<TFloatField>(owner.get(), t, "F");
-    Add<TDateTimeField>(owner.get(), t, "D");
-    Add<TWideStringField>(owner.get(), t, "W", 6);
-    Add<TMemoField>(owner.get(), t, "M");
-    t->SetSortedField("S");
-    t->Open();
-    t->SetOnFilterRecord([](TDataSet* ds, bool& accept) { accept = ds->FieldByName("I")->AsInteger() % 2 == 0; });
+    auto table = MakeFuzzTextTable();
+    TMemData* t = table->Table;
     std::string in = Folder() + "in.txt";
     // A plain write: the atomic writer's flush to disk would slow every run.
     if (FILE* f = std::fopen(in.c_str(), "wb")) {

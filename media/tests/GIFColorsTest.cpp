@@ -225,3 +225,137 @@ TEST(TDIBWriterTest, ChecksFormatSizeAndRows) {
     EXPECT_EQ(target.PixelFormat(), pf24bit);
     EXPECT_EQ(target.GetPixel(0, 1), clRed);
 }
+
+TEST(GIFPalettesTest, FixedPalettesHoldTheirColoursInOrder) {
+    TPaletteOwner cube(CreateWebCubePalette());
+    ASSERT_EQ(PaletteEntryCount(cube.get()), 216);
+    // Blue counts fastest, then green, then red; steps of 51.
+    EXPECT_EQ(cube->Entries[0], (TPaletteEntry{0, 0, 0, 0}));
+    EXPECT_EQ(cube->Entries[1], (TPaletteEntry{0, 0, 51, 0}));
+    EXPECT_EQ(cube->Entries[6], (TPaletteEntry{0, 51, 0, 0}));
+    EXPECT_EQ(cube->Entries[36], (TPaletteEntry{51, 0, 0, 0}));
+    EXPECT_EQ(cube->Entries[43], (TPaletteEntry{51, 51, 51, 0}));
+    EXPECT_EQ(cube->Entries[59], (TPaletteEntry{51, 153, 255, 0}));  // 59 = 1 * 36 + 3 * 6 + 5
+    EXPECT_EQ(cube->Entries[215], (TPaletteEntry{255, 255, 255, 0}));
+
+    TPaletteOwner four(CreateFourGrayPalette());
+    ASSERT_EQ(PaletteEntryCount(four.get()), 4);
+    EXPECT_EQ(four->Entries[0], (TPaletteEntry{0, 0, 0, PC_NOCOLLAPSE}));
+    EXPECT_EQ(four->Entries[1], (TPaletteEntry{128, 128, 128, PC_NOCOLLAPSE}));
+    EXPECT_EQ(four->Entries[2], (TPaletteEntry{192, 192, 192, PC_NOCOLLAPSE}));
+    EXPECT_EQ(four->Entries[3], (TPaletteEntry{255, 255, 255, PC_NOCOLLAPSE}));
+
+    TPaletteOwner bw(CreateBlackWhitePalette());
+    ASSERT_EQ(PaletteEntryCount(bw.get()), 2);
+    EXPECT_EQ(bw->Entries[0], (TPaletteEntry{0, 0, 0, PC_NOCOLLAPSE}));
+    EXPECT_EQ(bw->Entries[1], (TPaletteEntry{255, 255, 255, PC_NOCOLLAPSE}));
+
+    TPaletteOwner ramp(CreateGrayRampPalette());
+    ASSERT_EQ(PaletteEntryCount(ramp.get()), 256);
+    EXPECT_EQ(ramp->Entries[0], (TPaletteEntry{0, 0, 0, PC_NOCOLLAPSE}));
+    EXPECT_EQ(ramp->Entries[77], (TPaletteEntry{77, 77, 77, PC_NOCOLLAPSE}));
+    EXPECT_EQ(ramp->Entries[255], (TPaletteEntry{255, 255, 255, PC_NOCOLLAPSE}));
+}
+
+namespace {
+
+// Black for a red of 128 or more, the colour itself below, and the red as
+// the index: only the marked pixels make an error, and what a kernel adds to
+// every other pixel shows as that pixel's index.
+class TMarkLookup : public TColorLookup {
+public:
+    TMarkLookup() : TColorLookup(256) {}
+    int MatchColour(int Red, int Green, int Blue, int& R, int& G, int& B) override {
+        if (Red >= 128)
+            R = G = B = 0;
+        else
+            R = Red, G = Green, B = Blue;
+        return Red;
+    }
+};
+
+using TGrid = std::vector<std::vector<int>>;
+
+// Runs the engine over a gray picture in its own scan order and returns the
+// index of every pixel.
+TGrid Diffuse(TDitherEngine& Engine, const TGrid& Picture) {
+    TGrid seen(Picture.size(), std::vector<int>(Picture[0].size(), -1));
+    const int width = int(Picture[0].size());
+    int r, g, b;
+    for (std::size_t y = 0; y < Picture.size(); ++y) {
+        for (int x = Engine.Column(); x >= 0 && x < width; x = Engine.Column()) {
+            const int v = Picture[y][std::size_t(x)];
+            seen[y][std::size_t(x)] = Engine.ProcessPixel(v, v, v, r, g, b);
+        }
+        Engine.EndRow();
+    }
+    return seen;
+}
+
+}  // namespace
+
+// One marked pixel on black: its whole value is the error, and each pixel
+// it reaches gets value x weight / divisor, rounded half up. The second
+// picture marks a pixel of a row scanned right to left, where the kernel
+// is mirrored.
+TEST(DitherKernelTest, JaJuNiSpreadsOverThreeRowsInFortyEighths) {
+    // 200 x 7 -> (1400 + 24) / 48 = 29; x 5 -> 21; x 3 -> 13; x 1 -> 4.
+    TMarkLookup lookup;
+    TJaJuNiDitherer a(5, &lookup);
+    EXPECT_EQ(Diffuse(a, {{0, 200, 0, 0, 0}, {0, 0, 0, 0, 0}, {0, 0, 0, 0, 0}}),
+              (TGrid{{0, 200, 29, 21, 0}, {21, 29, 21, 13, 0}, {13, 21, 13, 4, 0}}));
+    TJaJuNiDitherer b(5, &lookup);
+    EXPECT_EQ(Diffuse(b, {{0, 0, 0, 0, 0}, {0, 0, 0, 200, 0}, {0, 0, 0, 0, 0}, {0, 0, 0, 0, 0}}),
+              (TGrid{{0, 0, 0, 0, 0}, {0, 21, 29, 200, 0}, {0, 13, 21, 29, 21}, {0, 4, 13, 21, 13}}));
+}
+
+TEST(DitherKernelTest, BurkesSpreadsOverTwoRowsInThirtySeconds) {
+    // 200 x 8 -> (1600 + 16) / 32 = 50; x 4 -> 25; x 2 -> 13.
+    TMarkLookup lookup;
+    TBurkesDitherer a(5, &lookup);
+    EXPECT_EQ(Diffuse(a, {{0, 200, 0, 0, 0}, {0, 0, 0, 0, 0}}), (TGrid{{0, 200, 50, 25, 0}, {25, 50, 25, 13, 0}}));
+    TBurkesDitherer b(5, &lookup);
+    EXPECT_EQ(Diffuse(b, {{0, 0, 0, 0, 0}, {0, 0, 0, 200, 0}, {0, 0, 0, 0, 0}}),
+              (TGrid{{0, 0, 0, 0, 0}, {0, 25, 50, 200, 0}, {0, 13, 25, 50, 25}}));
+}
+
+TEST(DitherKernelTest, SteveArcheSpreadsOverFourRowsInTwoHundredths) {
+    // 150 x 32 -> (4800 + 100) / 200 = 24; x 30 -> 23; x 26 -> 20;
+    // x 16 -> 12; x 12 -> 9; x 5 -> 4. Every other pixel is skipped.
+    TMarkLookup lookup;
+    TSteveArcheDitherer a(7, &lookup);
+    const std::vector<int> black(7, 0);
+    EXPECT_EQ(Diffuse(a, {{0, 0, 150, 0, 0, 0, 0}, black, black, black}),
+              (TGrid{{0, 0, 150, 0, 24, 0, 0},
+                     {0, 20, 0, 23, 0, 12, 0},
+                     {9, 0, 20, 0, 9, 0, 0},
+                     {0, 9, 0, 9, 0, 4, 0}}));
+    TSteveArcheDitherer b(7, &lookup);
+    EXPECT_EQ(Diffuse(b, {black, {0, 0, 0, 0, 150, 0, 0}, black, black, black}),
+              (TGrid{{0, 0, 0, 0, 0, 0, 0},
+                     {0, 0, 24, 0, 150, 0, 0},
+                     {0, 12, 0, 23, 0, 20, 0},
+                     {0, 0, 9, 0, 20, 0, 9},
+                     {0, 4, 0, 9, 0, 9, 0}}));
+}
+
+TEST(ReduceBitmapColorsTest, TheSecondRowOfAWholePictureIsScannedRightToLeft) {
+    // Row 0 is black and leaves no error. Row 1 (100, 100, 255) from the
+    // right: 255 is white without error; 100 is black and carries
+    // 7 x 100; the first pixel then sees 100 + 708 / 16 = 144: white.
+    // From the left it would be black, white, white. Row 2 goes left to
+    // right again with what row 1 left below: 100 (black, carries 700),
+    // then 100 + (700 - 455 + 8) / 16 = 115 (black), then white.
+    TBitmap picture;
+    picture.SetPixelFormat(pf24bit);
+    picture.SetSize(3, 3);
+    const TColor gray = RGB(100, 100, 100);
+    const TColor rows[3][3] = {{clBlack, clBlack, clBlack}, {gray, gray, clWhite}, {gray, gray, clWhite}};
+    for (int y = 0; y < 3; ++y)
+        for (int x = 0; x < 3; ++x) picture.SetPixel(x, y, rows[y][x]);
+    auto result = ReduceBitmapColors(picture, rmMonochrome, dmFloydSteinberg, 8, nullptr);
+    auto row = [&](int y) { return std::vector<int>(result->ScanLine(y), result->ScanLine(y) + 3); };
+    EXPECT_EQ(row(0), (std::vector<int>{0, 0, 0}));
+    EXPECT_EQ(row(1), (std::vector<int>{1, 0, 1}));
+    EXPECT_EQ(row(2), (std::vector<int>{0, 0, 1}));
+}

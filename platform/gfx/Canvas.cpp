@@ -610,7 +610,7 @@ void TCanvas::TextOut(Integer x, Integer y, const AnsiString& Text) {
         FPenPos = Point(x + TextWidth(Text), y);
         return;
     }
-    const TTextImage image = RasterizeText(FFont, Text);
+    const TTextImage image = RasterizeText(FFont, Text, (FTextFlags & ETO_RTLREADING) != 0);
     Changing();
     for (Integer j = 0; j < image.Height; ++j) BrushSpan(y + j, x, x + image.Width, false);
     const Cardinal value = FBitmap->ColorToPixelValue(FFont.Color());

@@ -41,6 +41,9 @@ constexpr TCopyMode cmSrcInvert = 0x00660046;
 constexpr TCopyMode cmSrcPaint = 0x00EE0086;
 constexpr TCopyMode cmWhiteness = 0x00FF0062;
 
+// TCanvas::TextFlags.
+constexpr Integer ETO_RTLREADING = 0x0080;
+
 class TCanvas : public TPersistent {
 public:
     explicit TCanvas(TBitmap* Bitmap);
@@ -95,6 +98,11 @@ public:
 
     // Text in the font's colour; with a solid brush the text cell is filled first.
     void TextOut(Integer x, Integer y, const AnsiString& Text);
+    // ETO_RTLREADING: TextOut lays text out right to left (the text's own
+    // left-to-right words keep their order; what stands between them and
+    // at the ends follows the right-to-left reading).
+    Integer TextFlags() const { return FTextFlags; }
+    void SetTextFlags(Integer Value) { FTextFlags = Value; }
     TPoint TextExtent(const AnsiString& Text);
     Integer TextWidth(const AnsiString& Text) { return TextExtent(Text).x; }
     Integer TextHeight(const AnsiString& Text) { return TextExtent(Text).y; }
@@ -139,6 +147,7 @@ private:
     TBrush FBrush;
     TFont FFont;
     TCopyMode FCopyMode = cmSrcCopy;
+    Integer FTextFlags = 0;
     TPoint FPenPos;
     int FStyleCounter = 0;
     bool FHasClip = false;
@@ -155,4 +164,4 @@ struct TTextImage {
     std::vector<Byte> Coverage;  // Width * Height, rows top-down
 };
 TPoint MeasureText(const TFont& Font, const AnsiString& Text);
-TTextImage RasterizeText(const TFont& Font, const AnsiString& Text);
+TTextImage RasterizeText(const TFont& Font, const AnsiString& Text, bool RightToLeft = false);

@@ -42,6 +42,14 @@ void TGraphic::SetModified(bool Value) {
     else FModified = false;
 }
 
+void TGraphic::LoadFromClipboardFormat(const AnsiString&, const std::vector<Byte>&) {
+    throw EInvalidGraphic("Unsupported clipboard format");
+}
+
+void TGraphic::SaveToClipboardFormat(AnsiString&, std::vector<Byte>&) {
+    throw EInvalidGraphic("Unsupported clipboard format");
+}
+
 void TGraphic::Changed(TObject*) {
     FModified = true;
     FireEvent(OnChange, this);
@@ -80,6 +88,19 @@ AnsiString NormalExtension(AnsiString ext) {
     return AnsiLowerCase(ext);
 }
 
+// Clipboard format names bound to graphic classes (names compare exactly).
+std::vector<FormatEntry>& ClipboardFormats() {
+    static std::vector<FormatEntry> formats;
+    return formats;
+}
+
+const FormatEntry* FindClipboardFormat(const AnsiString& format) {
+    auto& formats = ClipboardFormats();
+    for (auto it = formats.rbegin(); it != formats.rend(); ++it)
+        if (it->Extension == format) return &*it;
+    return nullptr;
+}
+
 const FormatEntry* FindFormat(const AnsiString& extension) {
     const AnsiString ext = NormalExtension(extension);
     auto& formats = Formats();
@@ -96,16 +117,23 @@ void TPicture::RegisterFileFormat(const AnsiString& Extension, const AnsiString&
 }
 
 void TPicture::UnregisterGraphicClass(const AnsiString& ClassName) {
-    auto& formats = Formats();
-    formats.erase(std::remove_if(formats.begin(), formats.end(),
-                                 [&](const FormatEntry& e) { return e.ClassName == ClassName; }),
-                  formats.end());
+    for (auto* formats : {&Formats(), &ClipboardFormats()})
+        formats->erase(std::remove_if(formats->begin(), formats->end(),
+                                      [&](const FormatEntry& e) { return e.ClassName == ClassName; }),
+                       formats->end());
 }
 
 AnsiString TPicture::GraphicClassForExtension(const AnsiString& Extension) {
     const FormatEntry* e = FindFormat(Extension);
     return e ? e->ClassName : AnsiString();
 }
+
+void TPicture::RegisterClipboardFormat(const AnsiString& Format, const AnsiString& ClassName,
+                                       TGraphicFactory Factory) {
+    ClipboardFormats().push_back({Format, AnsiString(), ClassName, std::move(Factory)});
+}
+
+bool TPicture::SupportsClipboardFormat(const AnsiString& Format) { return FindClipboardFormat(Format) != nullptr; }
 
 // ---------------------------------------------------------------------------
 // TPicture
@@ -154,6 +182,15 @@ void TPicture::LoadFromFile(const AnsiString& FileName) {
     std::unique_ptr<TGraphic> graphic = format->Factory();
     graphic->OnProgress = OnProgress;
     graphic->LoadFromFile(FileName);
+    Attach(std::move(graphic));
+    Changed(this);
+}
+
+void TPicture::LoadFromClipboardFormat(const AnsiString& Format, const std::vector<Byte>& Data) {
+    const FormatEntry* format = FindClipboardFormat(Format);
+    if (format == nullptr) throw EInvalidGraphic("Unsupported clipboard format");
+    std::unique_ptr<TGraphic> graphic = format->Factory();
+    graphic->LoadFromClipboardFormat(Format, Data);
     Attach(std::move(graphic));
     Changed(this);
 }

@@ -51,6 +51,12 @@ public:
     bool Modified() const { return FModified; }
     void SetModified(bool Value);
 
+    // The graphic as the data of a clipboard format named by the program,
+    // and back. Classes that support none raise EInvalidGraphic
+    // "Unsupported clipboard format".
+    virtual void LoadFromClipboardFormat(const AnsiString& Format, const std::vector<Byte>& Data);
+    virtual void SaveToClipboardFormat(AnsiString& Format, std::vector<Byte>& Data);
+
     static const TClassInfo& StaticClassInfo();
     const TClassInfo& ClassInfo() const override { return StaticClassInfo(); }
 
@@ -104,10 +110,19 @@ public:
     // Extension without the dot. A later registration of an extension wins.
     static void RegisterFileFormat(const AnsiString& Extension, const AnsiString& Description,
                                    const AnsiString& ClassName, TGraphicFactory Factory);
-    // Removes every extension registered for the class.
+    // Removes every extension and clipboard format registered for the class.
     static void UnregisterGraphicClass(const AnsiString& ClassName);
     // The class name registered for an extension, or "" when none.
     static AnsiString GraphicClassForExtension(const AnsiString& Extension);
+
+    // Binds a clipboard format name to a graphic class; a later
+    // registration of the name wins.
+    static void RegisterClipboardFormat(const AnsiString& Format, const AnsiString& ClassName,
+                                        TGraphicFactory Factory);
+    static bool SupportsClipboardFormat(const AnsiString& Format);
+    // A new graphic of the class bound to the format reads the data; raises
+    // EInvalidGraphic "Unsupported clipboard format" for an unbound name.
+    void LoadFromClipboardFormat(const AnsiString& Format, const std::vector<Byte>& Data);
 
     TNotifyEvent OnChange;
     TProgressEvent OnProgress;

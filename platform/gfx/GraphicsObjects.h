@@ -74,11 +74,10 @@ private:
     TBrushStyle FStyle = bsSolid;
 };
 
-// "MS Sans Serif" and the other classic family names are drawn with the
-// DejaVu families at the same size.
-// The installed family that stands in for a font name of the original
-// platform ("MS Sans Serif" -> "DejaVu Sans"); other names pass unchanged.
-// Text is measured and drawn with this family wherever it is shown.
+// The installed family that stands in for a classic Windows family name
+// that windows and settings files carry ("MS Sans Serif" -> "DejaVu Sans",
+// at the same size); other names pass unchanged. Text is measured and drawn
+// with this family wherever it is shown.
 AnsiString ScreenFontFamily(const AnsiString& name);
 
 class TFont : public TPersistent {

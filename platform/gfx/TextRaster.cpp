@@ -62,7 +62,7 @@ TPoint MeasureText(const TFont& Font, const AnsiString& Text) {
     return Point(m.horizontalAdvance(ToQString(Text)), m.height());
 }
 
-TTextImage RasterizeText(const TFont& Font, const AnsiString& Text) {
+TTextImage RasterizeText(const TFont& Font, const AnsiString& Text, bool RightToLeft) {
     EnsureGuiApplication();
     const QFont font = MakeFont(Font);
     const QFontMetrics m(font);
@@ -80,6 +80,7 @@ TTextImage RasterizeText(const TFont& Font, const AnsiString& Text) {
         p.setRenderHint(QPainter::TextAntialiasing, false);
         p.setFont(font);
         p.setPen(Qt::black);
+        if (RightToLeft) p.setLayoutDirection(Qt::RightToLeft);
         p.drawText(0, m.ascent(), ToQString(Text));
     }
     out.Coverage.resize(std::size_t(out.Width) * std::size_t(out.Height));

@@ -1,9 +1,9 @@
 #pragma once
-// Dynamic libraries loaded at run time (LoadLibrary / GetProcAddress /
-// FreeLibrary in the original platform). The program names its libraries as
-// it always has ("caller.dll"); they are resolved to shared objects in the
-// program folder ("<program folder>caller.so"), so the program never picks up
-// a library of the same name from the system's search path.
+// Dynamic libraries bound at run time: Load binds one, Symbol finds an
+// exported function, Free lets it go. The program names its libraries with
+// their ".dll" names ("caller.dll"); they are resolved to shared objects in
+// the program folder ("<program folder>caller.so"), so the program never
+// picks up a library of the same name from the system's search path.
 
 #include "platform/rtl/System.h"
 

@@ -16,6 +16,7 @@
 #include "platform/rtl/DateUtils.h"
 #include "platform/rtl/Exceptions.h"
 #include "platform/rtl/FileUtils.h"
+#include "platform/rtl/ScopeGuard.h"
 #include "platform/rtl/StringList.h"
 #include "platform/rtl/SysUtils.h"
 
@@ -567,15 +568,10 @@ std::vector<std::pair<AnsiString, AnsiString>> SectionPairs(const AnsiString& fi
 
 void Fill(TStrings& strings, const std::vector<AnsiString>& items) {
     strings.BeginUpdate();
-    try {
-        strings.Clear();
-        for (const AnsiString& item : items)
-            strings.Add(item);
-    } catch (...) {
-        strings.EndUpdate();
-        throw;
-    }
-    strings.EndUpdate();
+    auto endUpdate = ScopeExit([&strings] { strings.EndUpdate(); });
+    strings.Clear();
+    for (const AnsiString& item : items)
+        strings.Add(item);
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #pragma once
 // The basic types the program is written with. Text is 8-bit Windows-1250,
-// held in a std::string exactly as the original program held its strings.
+// held byte for byte in a std::string: table, language and message files
+// store those bytes, so nothing converts them on the way in or out.
 
 #include <cstdint>
 #include <string>

@@ -14,6 +14,11 @@ QClipboard* System() {
     return QGuiApplication::clipboard();
 }
 
+// A program's own format travels as a MIME type of its own.
+QString MimeType(const AnsiString& format) {
+    return QStringLiteral("application/x-vemlor-") + QString::fromUtf8(QByteArray::fromStdString(format).toHex());
+}
+
 }  // namespace
 
 AnsiString TClipboard::AsText() const {
@@ -34,6 +39,29 @@ bool TClipboard::HasFormat(Word Format) const {
 
 void TClipboard::Clear() {
     if (QClipboard* c = System()) c->clear();
+}
+
+void TClipboard::SetFormatData(const AnsiString& Format, const std::vector<Byte>& Data) {
+    QClipboard* c = System();
+    if (!c) return;
+    auto* mime = new QMimeData;
+    mime->setData(MimeType(Format),
+                  QByteArray(reinterpret_cast<const char*>(Data.data()), qsizetype(Data.size())));
+    c->setMimeData(mime);
+}
+
+std::vector<Byte> TClipboard::FormatData(const AnsiString& Format) const {
+    QClipboard* c = System();
+    const QMimeData* data = c ? c->mimeData() : nullptr;
+    if (!data) return {};
+    const QByteArray bytes = data->data(MimeType(Format));
+    return std::vector<Byte>(bytes.begin(), bytes.end());
+}
+
+bool TClipboard::HasFormatData(const AnsiString& Format) const {
+    QClipboard* c = System();
+    const QMimeData* data = c ? c->mimeData() : nullptr;
+    return data && data->hasFormat(MimeType(Format));
 }
 
 TClipboard* Clipboard() {

@@ -41,6 +41,12 @@ using TShiftState = TSet<TShiftStateFlag>;
 
 enum TMouseButton { mbLeft, mbRight, mbMiddle };
 
+// What a control is going through now. csPaintCopy: it is being painted
+// into another control's image (a parent background under a transparent
+// control), not onto its own place on the screen.
+enum TControlStateFlag { csPaintCopy };
+using TControlState = TSet<TControlStateFlag>;
+
 using TCursor = SmallInt;
 constexpr TCursor crDefault = 0;
 constexpr TCursor crNone = -1;
@@ -339,6 +345,9 @@ public:
     // Lets posted calls check that the control still exists.
     std::weak_ptr<void> AliveToken() const { return FAlive; }
 
+    TControlState ControlState() const { return FControlState; }
+    void SetControlState(TControlState Value) { FControlState = Value; }
+
 protected:
     friend struct TControlAccess;
     friend class TWinControl;
@@ -395,6 +404,7 @@ private:
     bool FShowHint = false;
     TCursor FCursor = crDefault;
     TPopupMenu* FPopupMenu = nullptr;
+    TControlState FControlState;
     bool FDropDownWindow = false;
     std::shared_ptr<char> FAlive;
 };

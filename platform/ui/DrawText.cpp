@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "platform/rtl/ScopeGuard.h"
+
 namespace {
 
 // Width of a line with tabs expanded to stops every eight average
@@ -123,38 +125,44 @@ TTextLayout LayoutText(const TFont& Font, const AnsiString& Text, Integer Width,
 
 namespace {
 
-Integer DrawLayout(TCanvas* canvas, const TFont& font, const AnsiString& text, TRect& rect, Cardinal format) {
-    const TTextLayout layout = LayoutText(font, text, rect.Width(), format);
+Integer DrawLayout(TCanvas* Canvas, const TFont& Font, const AnsiString& Text, TRect& Area, Cardinal Format) {
+    const TTextLayout layout = LayoutText(Font, Text, Area.Width(), Format);
     if (layout.Lines.empty()) {
-        if (format & DT_CALCRECT) {
-            rect.Right = rect.Left;
-            rect.Bottom = rect.Top;
+        if (Format & DT_CALCRECT) {
+            Area.Right = Area.Left;
+            Area.Bottom = Area.Top;
         }
         return 0;
     }
     const Integer height = layout.Height();
-    if (format & DT_CALCRECT) {
-        rect.Right = rect.Left + layout.Width;
-        rect.Bottom = rect.Top + height;
+    if (Format & DT_CALCRECT) {
+        Area.Right = Area.Left + layout.Width;
+        Area.Bottom = Area.Top + height;
         return height;
     }
-    if (!canvas) return height;
-    Integer y = rect.Top;
-    if (format & DT_SINGLELINE) {
-        if (format & DT_VCENTER)
-            y = rect.Top + (rect.Height() - height) / 2;
-        else if (format & DT_BOTTOM)
-            y = rect.Bottom - height;
+    if (!Canvas) return height;
+    Integer y = Area.Top;
+    if (Format & DT_SINGLELINE) {
+        if (Format & DT_VCENTER)
+            y = Area.Top + (Area.Height() - height) / 2;
+        else if (Format & DT_BOTTOM)
+            y = Area.Bottom - height;
     }
-    const bool clip = !(format & DT_NOCLIP);
-    const TRect oldClip = canvas->ClipRect();
-    if (clip) canvas->SetClipRect(IntersectRect(rect, oldClip));
-    const bool expandTabs = (format & DT_EXPANDTABS) != 0;
-    const Integer tabWidth = expandTabs ? 8 * AverageCharWidth(font) : 0;
+    const bool clip = !(Format & DT_NOCLIP);
+    const TRect oldClip = Canvas->ClipRect();
+    if (clip) Canvas->SetClipRect(IntersectRect(Area, oldClip));
+    const Integer oldFlags = Canvas->TextFlags();
+    if (Format & DT_RTLREADING) Canvas->SetTextFlags(oldFlags | ETO_RTLREADING);
+    auto restore = ScopeExit([&] {
+        Canvas->SetTextFlags(oldFlags);
+        if (clip) Canvas->SetClipRect(oldClip);
+    });
+    const bool expandTabs = (Format & DT_EXPANDTABS) != 0;
+    const Integer tabWidth = expandTabs ? 8 * AverageCharWidth(Font) : 0;
     for (const TTextLine& line : layout.Lines) {
-        Integer x = rect.Left + line.X;
+        Integer x = Area.Left + line.X;
         if (!expandTabs || line.Text.find('\t') == AnsiString::npos) {
-            canvas->TextOut(x, y, line.Text);
+            Canvas->TextOut(x, y, line.Text);
         } else {
             Integer offset = 0;
             std::size_t start = 0;
@@ -163,8 +171,8 @@ Integer DrawLayout(TCanvas* canvas, const TFont& font, const AnsiString& text, T
                 const AnsiString piece =
                     line.Text.substr(start, tab == AnsiString::npos ? AnsiString::npos : tab - start);
                 if (!piece.empty()) {
-                    canvas->TextOut(x + offset, y, piece);
-                    offset += MeasureText(font, piece).x;
+                    Canvas->TextOut(x + offset, y, piece);
+                    offset += MeasureText(Font, piece).x;
                 }
                 if (tab == AnsiString::npos) break;
                 offset = tabWidth > 0 ? (offset / tabWidth + 1) * tabWidth : offset;
@@ -173,7 +181,6 @@ Integer DrawLayout(TCanvas* canvas, const TFont& font, const AnsiString& text, T
         }
         y += layout.LineHeight;
     }
-    if (clip) canvas->SetClipRect(oldClip);
     return height;
 }
 

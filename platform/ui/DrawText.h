@@ -26,6 +26,9 @@ constexpr Cardinal DT_EXTERNALLEADING = 0x00000200;
 constexpr Cardinal DT_CALCRECT = 0x00000400;
 constexpr Cardinal DT_NOPREFIX = 0x00000800;
 constexpr Cardinal DT_END_ELLIPSIS = 0x00008000;
+// Each line is laid out right to left (see TCanvas::TextFlags); the
+// alignment keeps its meaning.
+constexpr Cardinal DT_RTLREADING = 0x00020000;
 
 // One laid-out line: its text (prefixes removed, tabs still in) and where it
 // starts relative to the rectangle's left edge.

@@ -23,6 +23,12 @@ using namespace ui_detail;
 struct TFormImpl {
     QEventLoop* Loop = nullptr;
     TCloseAction LastAction = caNone;
+    // Where the window goes minimized and maximized. The window manager
+    // places such windows itself, so these are only kept for the placement
+    // to hand back (and the settings to store).
+    Cardinal PlacementFlags = 0;
+    TPoint MinPosition{-1, -1};
+    TPoint MaxPosition{-1, -1};
 };
 
 namespace ui_detail {
@@ -146,8 +152,9 @@ void TForm::TextChanged() {
 void TForm::ApplyVisible() {}
 
 void TForm::SetBounds(Integer ALeft, Integer ATop, Integer AWidth, Integer AHeight) {
-    QWidget* w = WidgetOf(this);
-    if (w && FixedSize(FBorderStyle)) {
+    // The size limits hold the user's frame, not the program: loosened for
+    // the move, asked again after it.
+    if (QWidget* w = WidgetOf(this)) {
         w->setMinimumSize(0, 0);
         w->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
     }
@@ -550,6 +557,9 @@ void TForm::WndProc(TMessage& Message) {
 
 TWindowPlacement TForm::GetWindowPlacement() const {
     TWindowPlacement p;
+    p.flags = FFormImpl->PlacementFlags;
+    p.ptMinPosition = FFormImpl->MinPosition;
+    p.ptMaxPosition = FFormImpl->MaxPosition;
     p.showCmd = FWindowState == wsMinimized   ? SW_SHOWMINIMIZED
                 : FWindowState == wsMaximized ? SW_SHOWMAXIMIZED
                                               : SW_SHOWNORMAL;
@@ -564,8 +574,12 @@ TWindowPlacement TForm::GetWindowPlacement() const {
 }
 
 void TForm::SetWindowPlacement(const TWindowPlacement& Placement) {
+    FFormImpl->PlacementFlags = Placement.flags;
+    FFormImpl->MinPosition = Placement.ptMinPosition;
+    FFormImpl->MaxPosition = Placement.ptMaxPosition;
     const TRect& r = Placement.rcNormalPosition;
-    if (r.Width() > 0 && r.Height() > 0) SetBoundsRect(r);
+    // The placement read and set again moves nothing, whatever the state.
+    if (r.Width() > 0 && r.Height() > 0 && r != GetWindowPlacement().rcNormalPosition) SetBoundsRect(r);
     switch (Placement.showCmd) {
     case SW_HIDE:
         // Geometry only: whether the window is shown stays the program's choice.

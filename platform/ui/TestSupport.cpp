@@ -233,6 +233,11 @@ bool GrabControl(TControl* Control, TBitmap& Image) {
     return true;
 }
 
+void ResizeByUser(TForm* Form, int Width, int Height) {
+    if (QWidget* w = WidgetOf(Form)) w->resize(Width, Height);
+    PumpUntilIdle();
+}
+
 void OverrideScreenSize(int Width, int Height) { SetScreenSizeOverride(Width, Height); }
 
 void ResetApplicationForTests() { ui_detail::ResetApplicationState(); }

@@ -93,6 +93,11 @@ void SendKey(TWinControl* Control, Word Key, TShiftState Shift = {});
 void TypeText(TWinControl* Control, const AnsiString& Text);
 void SendClick(TControl* Control, int X, int Y, TMouseButton Button = mbLeft);
 
+// Resizes a shown window the way the window manager does when the user drags
+// its frame: the toolkit keeps the size within the limits the window asked
+// for.
+void ResizeByUser(TForm* Form, int Width, int Height);
+
 // Renders a control or window (shown or not) to a PNG file, creating its
 // folder when needed; false when the file cannot be written.
 bool SaveControlToPng(TControl* Control, const AnsiString& FileName);

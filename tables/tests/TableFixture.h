@@ -2,8 +2,11 @@
 // Builders shared by the table tests: an owner for the field objects (the
 // data module's role) and tables with the client's kind of fields.
 
+#include <algorithm>
+#include <filesystem>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "tables/memdset.h"
 
@@ -78,6 +81,15 @@ inline std::unique_ptr<TTableHolder> MakeAllTypes() {
     AddField<TMemoField>(o, t, "Memo");
     AddField<TGraphicField>(o, t, "Pic");
     return h;
+}
+
+// The files of tests/data/fuzz with the extension, in name order.
+inline std::vector<std::string> FuzzInputs(const std::string& Extension) {
+    std::vector<std::string> files;
+    for (const auto& e : std::filesystem::directory_iterator(std::string(VEMLOR_TEST_DATA) + "/fuzz"))
+        if (e.path().extension() == Extension) files.push_back(e.path().string());
+    std::sort(files.begin(), files.end());
+    return files;
 }
 
 inline std::string Bytes(std::initializer_list<int> values) {

@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "platform/rtl/FileUtils.h"
+#include "fuzz/tables/FuzzTables.h"
 #include "tables/tests/TableFixture.h"
 
 namespace {
@@ -163,4 +164,25 @@ TEST(TMemDataTextTest, ExportThenImportRoundTripsAnotherDelimiter) {
     copy->Table->Open();
     copy->Table->ImportFromTextFile(path);
     EXPECT_EQ(Rows(copy->Table), Rows(h->Table));
+}
+
+TEST(TMemDataTextTest, EveryKeptFuzzInputImportsOrStopsWithAnErrorLeavingTheTableUsable) {
+    // tests/data/fuzz: the text fuzzer's seeds and every input that ever
+    // crashed the import.
+    int refused = 0;
+    for (const std::string& path : FuzzInputs(".txt")) {
+        auto h = MakeFuzzTextTable();
+        try {
+            h->Table->ImportFromTextFile(path);
+        } catch (const Exception&) {
+            ++refused;
+        }
+        EXPECT_TRUE(h->Table->Active()) << path;
+        EXPECT_EQ(h->Table->State(), dsBrowse) << path;
+        EXPECT_FALSE(h->Table->Busy()) << path;
+        EXPECT_FALSE(h->Table->ControlsDisabled()) << path;
+        for (h->Table->First(); !h->Table->Eof(); h->Table->Next())
+            for (int i = 0; i < h->Table->FieldCount(); ++i) (void)h->Table->Fields()[i]->Text();
+    }
+    EXPECT_EQ(refused, 1);  // refused.txt
 }

@@ -58,9 +58,11 @@ int main(int argc, char** argv) {
         "[Plugin]\r\nVersion=1.10\r\nSize=" + std::to_string(plugin.size()) +
         "\r\nFileName=demo-plugin.txt\r\nOutputDir=Plugins\r\nRun=0\r\n"
         "[InfoPlugin]\r\n1=Uk\xE1zkov\xFD dopln\xECk\r\n";
-    server.Get("/updclnt/update.dat", [description](const httplib::Request&, httplib::Response& Res) {
-        Res.set_content(description, "text/plain");
-    });
+    // The updater asks for the next description where the packages are.
+    for (const char* path : {"/updclnt/update.dat", "/updclnt/files/update.dat"})
+        server.Get(path, [description](const httplib::Request&, httplib::Response& Res) {
+            Res.set_content(description, "text/plain");
+        });
     ServeSlowly(server, "/updclnt/files/notes.txt", notes);
     ServeSlowly(server, "/updclnt/files/demo-plugin.txt", plugin);
 

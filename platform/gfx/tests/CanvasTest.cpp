@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -321,6 +322,23 @@ TEST(TCanvasTest, TextIsDrawnInTheFontColourOnTheBrush) {
     // A Windows-1250 literal reaches Qt as the right letter, not as mojibake
     // of two UTF-8 bytes.
     EXPECT_EQ(b.c->TextWidth("š"), b.c->TextWidth("s"));
+}
+
+TEST(TCanvasTest, RightToLeftReadingPutsTheEndingPunctuationFirst) {
+    // Read right to left, "ab." ends at the left: it looks like ".ab" read
+    // left to right. The letters themselves keep their order.
+    auto draw = [](const AnsiString& Text, Integer Flags) {
+        auto b = std::make_unique<Board>(40, 20);
+        b->c->Font()->SetColor(clBlack);
+        b->c->Brush()->SetStyle(bsClear);
+        b->c->SetTextFlags(Flags);
+        b->c->TextOut(2, 2, Text);
+        return b->Rows();
+    };
+    const auto rtl = draw("ab.", ETO_RTLREADING);
+    EXPECT_EQ(rtl, draw(".ab", 0));
+    EXPECT_NE(rtl, draw("ab.", 0));
+    EXPECT_EQ(draw("ab", ETO_RTLREADING), draw("ab", 0));
 }
 
 TEST(TFontTest, SizeAndHeightAgree) {
