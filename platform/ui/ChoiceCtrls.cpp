@@ -5,17 +5,21 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPainter>
 #include <QPointer>
 #include <QRadioButton>
 #include <QScrollBar>
+#include <QStyledItemDelegate>
 #include <QVariant>
 
 #include <climits>
 
 #include "platform/classes/ClassRegistry.h"
+#include "platform/gfx/Bitmap.h"
 #include "platform/rtl/Exceptions.h"
 #include "platform/rtl/SysUtils.h"
 #include "platform/ui/ControlKit.h"
+#include "platform/ui/EdgeDraw.h"
 
 using namespace ui_detail;
 
@@ -408,74 +412,124 @@ void TComboBox::DropDown() { FireEvent(OnDropDown, this); }
 struct TListBoxAccess {
     static bool Sorted(const TListBox* l) { return l->FSorted; }
     static int& Updating(TListBox* l) { return l->FUpdatingSelection; }
+    static TListBoxStyle Style(const TListBox* l) { return l->FStyle; }
+    static Integer ItemHeight(const TListBox* l) { return l->FItemHeight; }
+    static Integer Extent(const TListBox* l) { return l->FHorizontalExtent; }
+    static Integer ColumnWidth(const TListBox* l) { return l->FColumnWidth; }
+    static void Paint(TListBox* l, QPainter& p) { l->PaintOwnerDrawn(&p); }
+    static Integer Count(const TListBox* l) { return l->ListCount(); }
+    static AnsiString Text(const TListBox* l, Integer i) { return l->ListText(i); }
+    static void SetText(TListBox* l, Integer i, const AnsiString& s) { l->ListSetText(i, s); }
+    static Integer Add(TListBox* l, const AnsiString& s) { return l->ListAddString(s); }
+    static Integer Insert(TListBox* l, Integer i, const AnsiString& s) { return l->ListInsertString(i, s); }
+    static std::intptr_t Data(const TListBox* l, Integer i) { return l->GetItemData(i); }
+    static void SetData(TListBox* l, Integer i, std::intptr_t d) { l->SetItemData(i, d); }
+    static void Delete(TListBox* l, Integer i) { l->DeleteString(i); }
+    static void Reset(TListBox* l) { l->ResetContent(); }
+};
+
+struct TListBoxImpl {
+    TBitmap Buffer;
+    bool Redraw = true;
 };
 
 namespace {
+
+constexpr int kHeightRole = Qt::UserRole + 2;
+
+// Owner-drawn lists paint every visible item through the control; the
+// toolkit only lays the items out and scrolls.
+class TListWidget : public QListWidget {
+public:
+    using QListWidget::QListWidget;
+
+protected:
+    void paintEvent(QPaintEvent* e) override {
+        auto* owner = static_cast<TListBox*>(ControlOf(this));
+        if (!owner || TListBoxAccess::Style(owner) == lbStandard) {
+            QListWidget::paintEvent(e);
+            return;
+        }
+        QPainter p(viewport());
+        SafeCall(owner, [&] { TListBoxAccess::Paint(owner, p); });
+    }
+};
+
+// Item sizes follow the control: the set height (or the measured one of a
+// variable list), the column width of a multi-column list, the horizontal
+// extent as the least width.
+class TListDelegate : public QStyledItemDelegate {
+public:
+    TListDelegate(QObject* parent, TListBox* owner) : QStyledItemDelegate(parent), FOwner(owner) {}
+
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+        QSize size = QStyledItemDelegate::sizeHint(option, index);
+        const TListBoxStyle style = TListBoxAccess::Style(FOwner);
+        if (style == lbOwnerDrawVariable) {
+            const QVariant h = index.data(kHeightRole);
+            size.setHeight(h.isValid() ? h.toInt() : TListBoxAccess::ItemHeight(FOwner));
+        } else if (style == lbOwnerDrawFixed) {
+            size.setHeight(TListBoxAccess::ItemHeight(FOwner));
+        }
+        if (style != lbStandard) size.setWidth(1);
+        if (const Integer column = TListBoxAccess::ColumnWidth(FOwner); column > 0)
+            size.setWidth(column);
+        else
+            size.setWidth(std::max<int>(size.width(), TListBoxAccess::Extent(FOwner)));
+        return size;
+    }
+
+private:
+    TListBox* FOwner;
+};
 
 class TListBoxStrings : public TStrings {
 public:
     explicit TListBoxStrings(TListBox* owner) : FOwner(owner) {}
 
-    int Count() const override { return List() ? List()->count() : 0; }
-    AnsiString Strings(int index) const override { return FromQ(Item(index)->text()); }
-    void SetStrings(int index, const AnsiString& s) override { Item(index)->setText(ToQ(s)); }
-    TObject* Objects(int index) const override { return DataObject(Item(index)->data(kObjectRole)); }
-    void SetObjects(int index, TObject* object) override { Item(index)->setData(kObjectRole, ObjectData(object)); }
+    int Count() const override { return TListBoxAccess::Count(FOwner); }
+    AnsiString Strings(int index) const override { return TListBoxAccess::Text(FOwner, index); }
+    void SetStrings(int index, const AnsiString& s) override { TListBoxAccess::SetText(FOwner, index, s); }
+    TObject* Objects(int index) const override {
+        CheckIndex(index);
+        return reinterpret_cast<TObject*>(TListBoxAccess::Data(FOwner, index));
+    }
+    void SetObjects(int index, TObject* object) override {
+        CheckIndex(index);
+        TListBoxAccess::SetData(FOwner, index, reinterpret_cast<std::intptr_t>(object));
+    }
     void Insert(int index, const AnsiString& s) override { InsertObject(index, s, nullptr); }
     void InsertObject(int index, const AnsiString& s, TObject* object) override {
-        QListWidget* list = List();
-        if (!list) return;
-        if (index < 0 || index > list->count()) Error("List index out of bounds (%d)", index);
-        auto* item = new QListWidgetItem(ToQ(s));
-        item->setData(kObjectRole, ObjectData(object));
-        Guard guard(FOwner);
-        list->insertItem(index, item);
+        if (index < 0 || index > Count()) Error("List index out of bounds (%d)", index);
+        const Integer at = TListBoxAccess::Insert(FOwner, index, s);
+        if (at >= 0 && object) TListBoxAccess::SetData(FOwner, at, reinterpret_cast<std::intptr_t>(object));
     }
     int Add(const AnsiString& s) override { return AddObject(s, nullptr); }
     int AddObject(const AnsiString& s, TObject* object) override {
-        const int index = TListBoxAccess::Sorted(FOwner)
-                              ? SortedPosition(s, [this] { return Count(); }, [this](int i) { return Strings(i); })
-                              : Count();
-        InsertObject(index, s, object);
-        return index;
+        const Integer at = TListBoxAccess::Add(FOwner, s);
+        if (at >= 0 && object) TListBoxAccess::SetData(FOwner, at, reinterpret_cast<std::intptr_t>(object));
+        return at;
     }
     void Delete(int index) override {
-        QListWidgetItem* item = Item(index);
-        Guard guard(FOwner);
-        QListWidget* list = List();
-        const bool wasCurrent = list->currentRow() == index;
-        delete list->takeItem(index);
-        if (wasCurrent) list->setCurrentRow(-1);
-        (void)item;
+        CheckIndex(index);
+        TListBoxAccess::Delete(FOwner, index);
     }
-    void Clear() override {
-        if (QListWidget* list = List()) {
-            Guard guard(FOwner);
-            list->clear();
-        }
-    }
+    void Clear() override { TListBoxAccess::Reset(FOwner); }
 
 private:
-    struct Guard {
-        explicit Guard(TListBox* l) : owner(l) { ++TListBoxAccess::Updating(owner); }
-        ~Guard() { --TListBoxAccess::Updating(owner); }
-        TListBox* owner;
-    };
-    QListWidget* List() const { return QtWidget<QListWidget>(FOwner); }
-    QListWidgetItem* Item(int index) const {
-        QListWidget* list = List();
-        if (!list || index < 0 || index >= list->count()) Error("List index out of bounds (%d)", index);
-        return list->item(index);
+    void CheckIndex(int index) const {
+        if (index < 0 || index >= Count()) Error("List index out of bounds (%d)", index);
     }
-
     TListBox* FOwner;
 };
 
 }  // namespace
 
-TListBox::TListBox(TComponent* AOwner) : TWinControl(AOwner) {
-    auto* list = new QListWidget();
+TListBox::TListBox(TComponent* AOwner) : TWinControl(AOwner), FListImpl(std::make_unique<TListBoxImpl>()) {
+    FListImpl->Buffer.SetPixelFormat(pf32bit);
+    auto* list = new TListWidget();
     list->setUniformItemSizes(true);
+    list->setItemDelegate(new TListDelegate(list, this));
     AttachWidget(this, list);
     FItems = std::make_unique<TListBoxStrings>(this);
     // The user's changes of the selection click, as the list's selection
@@ -493,6 +547,10 @@ TListBox::TListBox(TComponent* AOwner) : TWinControl(AOwner) {
 }
 
 TListBox::~TListBox() = default;
+
+void TListBox::ReplaceItems(std::unique_ptr<TStrings> Value) {
+    if (Value) FItems = std::move(Value);
+}
 
 void TListBox::ApplySelectionMode() {
     if (auto* list = QtWidget<QListWidget>(this)) {
@@ -599,10 +657,48 @@ void TListBox::SetTopIndex(Integer Value) {
 }
 
 Integer TListBox::ItemHeight() const {
+    if (FStyle != lbStandard) return FItemHeight;
     auto* list = QtWidget<QListWidget>(this);
     if (!list) return 13;
     const int h = list->count() > 0 ? list->sizeHintForRow(0) : list->fontMetrics().height();
     return h > 0 ? h : 13;
+}
+
+void TListBox::SetItemHeight(Integer Value) {
+    if (Value <= 0 || FItemHeight == Value) return;
+    FItemHeight = Value;
+    ApplyItemSizes();
+}
+
+void TListBox::SetStyle(TListBoxStyle Value) {
+    if (FStyle == Value) return;
+    FStyle = Value;
+    if (auto* list = QtWidget<QListWidget>(this)) {
+        list->setUniformItemSizes(Value != lbOwnerDrawVariable);
+        if (Value == lbOwnerDrawVariable)
+            for (int i = 0; i < list->count(); ++i) ApplyItemSize(i);
+    }
+    ApplyItemSizes();
+}
+
+void TListBox::ApplyItemSize(Integer Index) {
+    auto* list = QtWidget<QListWidget>(this);
+    if (!list || FStyle != lbOwnerDrawVariable || Index < 0 || Index >= list->count()) return;
+    Integer height = FItemHeight;
+    MeasureItem(Index, height);
+    list->item(Index)->setData(kHeightRole, std::max<int>(height, 1));
+}
+
+void TListBox::ApplyItemSizes() {
+    if (auto* list = QtWidget<QListWidget>(this)) {
+        // The view keeps the size of its first item for uniform lists;
+        // switching the mode makes it ask again.
+        const bool uniform = list->uniformItemSizes();
+        list->setUniformItemSizes(!uniform);
+        list->setUniformItemSizes(uniform);
+        list->doItemsLayout();
+        list->viewport()->update();
+    }
 }
 
 Integer TListBox::ItemAtPos(const TPoint& Pos, bool Existing) const {
@@ -614,7 +710,9 @@ Integer TListBox::ItemAtPos(const TPoint& Pos, bool Existing) const {
     return Existing ? -1 : list->count();
 }
 
-TRect TListBox::ItemRect(Integer Index) const {
+TRect TListBox::ItemRect(Integer Index) const { return ListItemRect(Index); }
+
+TRect TListBox::ListItemRect(Integer Index) const {
     auto* list = QtWidget<QListWidget>(this);
     if (!list || Index < 0 || Index >= list->count()) return TRect{};
     QRect r = list->visualItemRect(list->item(Index));
@@ -622,7 +720,16 @@ TRect TListBox::ItemRect(Integer Index) const {
     return Rect(r.left(), r.top(), r.left() + r.width(), r.top() + r.height());
 }
 
+TRect TListBox::ListClientRect() const {
+    auto* list = QtWidget<QListWidget>(this);
+    if (!list) return ClientRect();
+    const QRect r = list->viewport()->geometry();
+    return Rect(r.left(), r.top(), r.left() + r.width(), r.top() + r.height());
+}
+
 void TListBox::Clear() { FItems->Clear(); }
+
+TCanvas* TListBox::Canvas() { return FListImpl->Buffer.Canvas(); }
 
 void TListBox::WndProc(TMessage& Message) {
     const bool press = Message.Msg == WM_LBUTTONDOWN && !RoutingChildInput();
@@ -639,11 +746,198 @@ void TListBox::WndProc(TMessage& Message) {
         list->setCurrentRow(index, QItemSelectionModel::ClearAndSelect);
 }
 
+// --- owner drawing
+
+void TListBox::PaintOwnerDrawn(void* Painter) {
+    auto& p = *static_cast<QPainter*>(Painter);
+    auto* list = QtWidget<QListWidget>(this);
+    if (!list || !FListImpl->Redraw) return;
+    const QPoint origin = list->viewport()->mapTo(list, QPoint(0, 0));
+    const int vw = list->viewport()->width(), vh = list->viewport()->height();
+    TBitmap& buffer = FListImpl->Buffer;
+    const Integer w = std::max<Integer>(Width(), 1), h = std::max<Integer>(Height(), 1);
+    if (buffer.Width() != w || buffer.Height() != h) buffer.SetSize(w, h);
+    TCanvas* canvas = buffer.Canvas();
+    const TRect view = Rect(origin.x(), origin.y(), origin.x() + vw, origin.y() + vh);
+    canvas->ResetClipRect();
+    canvas->Brush()->SetStyle(bsSolid);
+    canvas->Brush()->SetColor(Color());
+    canvas->FillRect(view);
+    const bool focused = list->hasFocus();
+    const int count = list->count();
+    for (int i = 0; i < count; ++i) {
+        const QRect q = list->visualItemRect(list->item(i));
+        if (!q.intersects(QRect(0, 0, vw, vh))) continue;
+        const TRect r = Rect(q.left() + origin.x(), q.top() + origin.y(), q.right() + 1 + origin.x(),
+                             q.bottom() + 1 + origin.y());
+        TOwnerDrawState state;
+        if (list->item(i)->isSelected()) state.Include(odSelected);
+        if (focused && list->currentRow() == i) state.Include(odFocused);
+        if (!Enabled()) state.Include(odDisabled);
+        canvas->SetClipRect(view);
+        canvas->SetClipRect(Rect(std::max(r.Left, view.Left), std::max(r.Top, view.Top),
+                                 std::min(r.Right, view.Right), std::min(r.Bottom, view.Bottom)));
+        DrawItemNotify(i, r, state);
+    }
+    if (count == 0 && focused) {
+        const TRect r = Rect(view.Left, view.Top, view.Right, view.Top + FItemHeight);
+        canvas->SetClipRect(view);
+        DrawItemNotify(-1, r, TOwnerDrawState{odFocused});
+    }
+    canvas->ResetClipRect();
+    p.drawImage(QPoint(0, 0), BitmapToImage(buffer), QRect(origin.x(), origin.y(), vw, vh));
+}
+
+void TListBox::DrawItemNotify(Integer Index, const TRect& Rect, TOwnerDrawState State) {
+    TCanvas* canvas = Canvas();
+    canvas->Font()->Assign(Font());
+    canvas->Brush()->SetStyle(bsSolid);
+    canvas->Brush()->SetColor(Color());
+    if (Index >= 0 && Index < ListCount() && State.Contains(odSelected)) {
+        canvas->Brush()->SetColor(clHighlight);
+        canvas->Font()->SetColor(clHighlightText);
+    }
+    if (Index >= 0)
+        DrawItem(Index, Rect, State);
+    else
+        canvas->FillRect(Rect);
+    if (State.Contains(odFocused)) DrawFocusRect(canvas, Rect);
+}
+
+void TListBox::DrawItem(Integer Index, const TRect& Rect, TOwnerDrawState State) {
+    if (OnDrawItem) {
+        FireEvent(OnDrawItem, this, Index, Rect, State);
+        return;
+    }
+    TCanvas* canvas = Canvas();
+    canvas->FillRect(Rect);
+    if (Index < ListCount()) canvas->TextOut(Rect.Left + 2, Rect.Top, ListText(Index));
+}
+
+void TListBox::MeasureItem(Integer Index, Integer& Height) { FireEvent(OnMeasureItem, this, Index, Height); }
+
+// --- item operations
+
+std::intptr_t TListBox::GetItemData(Integer Index) const { return ListItemData(Index); }
+void TListBox::SetItemData(Integer Index, std::intptr_t Data) { ListSetItemData(Index, Data); }
+void TListBox::ResetContent() { ListResetContent(); }
+void TListBox::DeleteString(Integer Index) { ListDeleteString(Index); }
+
+Integer TListBox::ListCount() const {
+    auto* list = QtWidget<QListWidget>(this);
+    return list ? list->count() : 0;
+}
+
+AnsiString TListBox::ListText(Integer Index) const {
+    auto* list = QtWidget<QListWidget>(this);
+    if (!list || Index < 0 || Index >= list->count())
+        throw EStringListError("List index out of bounds (" + IntToStr(Index) + ")");
+    return FromQ(list->item(Index)->text());
+}
+
+void TListBox::ListSetText(Integer Index, const AnsiString& S) {
+    auto* list = QtWidget<QListWidget>(this);
+    if (!list || Index < 0 || Index >= list->count())
+        throw EStringListError("List index out of bounds (" + IntToStr(Index) + ")");
+    list->item(Index)->setText(ToQ(S));
+}
+
+Integer TListBox::ListAddString(const AnsiString& S) {
+    const Integer index =
+        FSorted ? SortedPosition(S, [this] { return ListCount(); }, [this](int i) { return ListText(i); })
+                : ListCount();
+    return ListInsertString(index, S);
+}
+
+Integer TListBox::ListInsertString(Integer Index, const AnsiString& S) {
+    auto* list = QtWidget<QListWidget>(this);
+    if (!list) return -1;
+    if (Index < 0) Index = list->count();
+    if (Index > list->count()) return -1;
+    auto* item = new QListWidgetItem(ToQ(S));
+    item->setData(kObjectRole, QVariant::fromValue<qlonglong>(0));
+    ++FUpdatingSelection;
+    list->insertItem(Index, item);
+    --FUpdatingSelection;
+    ApplyItemSize(Index);
+    return Index;
+}
+
+void TListBox::ListDeleteString(Integer Index) {
+    auto* list = QtWidget<QListWidget>(this);
+    if (!list || Index < 0 || Index >= list->count()) return;
+    ++FUpdatingSelection;
+    const bool wasCurrent = list->currentRow() == Index;
+    delete list->takeItem(Index);
+    if (wasCurrent) list->setCurrentRow(-1);
+    --FUpdatingSelection;
+}
+
+void TListBox::ListResetContent() {
+    if (auto* list = QtWidget<QListWidget>(this)) {
+        ++FUpdatingSelection;
+        list->clear();
+        --FUpdatingSelection;
+    }
+}
+
+std::intptr_t TListBox::ListItemData(Integer Index) const {
+    auto* list = QtWidget<QListWidget>(this);
+    if (!list || Index < 0 || Index >= list->count()) return -1;
+    return static_cast<std::intptr_t>(list->item(Index)->data(kObjectRole).toLongLong());
+}
+
+void TListBox::ListSetItemData(Integer Index, std::intptr_t Data) {
+    auto* list = QtWidget<QListWidget>(this);
+    if (!list || Index < 0 || Index >= list->count()) return;
+    list->item(Index)->setData(kObjectRole, QVariant::fromValue<qlonglong>(Data));
+}
+
+void TListBox::SetHorizontalExtent(Integer Value) {
+    Value = std::max<Integer>(Value, 0);
+    if (FHorizontalExtent == Value) return;
+    FHorizontalExtent = Value;
+    ApplyItemSizes();
+}
+
+void TListBox::ScrollToLeftEdge() {
+    if (auto* list = QtWidget<QListWidget>(this)) list->horizontalScrollBar()->setValue(0);
+}
+
+void TListBox::SetColumnLayout(Integer ColumnWidth) {
+    ColumnWidth = std::max<Integer>(ColumnWidth, 0);
+    if (FColumnWidth == ColumnWidth) return;
+    FColumnWidth = ColumnWidth;
+    if (auto* list = QtWidget<QListWidget>(this)) {
+        list->setFlow(QListView::TopToBottom);
+        list->setWrapping(ColumnWidth > 0);
+        list->setResizeMode(ColumnWidth > 0 ? QListView::Adjust : QListView::Fixed);
+    }
+    ApplyItemSizes();
+}
+
+void TListBox::SetBorderVisible(bool Value) {
+    if (auto* list = QtWidget<QListWidget>(this)) list->setFrameShape(Value ? QFrame::StyledPanel : QFrame::NoFrame);
+}
+
+void TListBox::SetRedraw(bool Value) {
+    FListImpl->Redraw = Value;
+    if (auto* list = QtWidget<QListWidget>(this)) {
+        list->setUpdatesEnabled(Value);
+        if (Value) list->viewport()->update();
+    }
+}
+
 // ---------------------------------------------------------------------------
 // Published properties
 
 const TEnumType& EnumTypeInfo(TCheckBoxState) {
     static const TEnumType t{"TCheckBoxState", {"cbUnchecked", "cbChecked", "cbGrayed"}};
+    return t;
+}
+
+const TEnumType& EnumTypeInfo(TListBoxStyle) {
+    static const TEnumType t{"TListBoxStyle", {"lbStandard", "lbOwnerDrawFixed", "lbOwnerDrawVariable"}};
     return t;
 }
 

@@ -13,6 +13,7 @@
 //   TListBox      the user selecting fires OnClick; ItemIndex set in code
 //                 fires nothing.
 
+#include <cstdint>
 #include <memory>
 
 #include "platform/rtl/StringList.h"
@@ -129,6 +130,25 @@ private:
     Integer FMaxLength = 0;
 };
 
+enum TListBoxStyle { lbStandard, lbOwnerDrawFixed, lbOwnerDrawVariable };
+const TEnumType& EnumTypeInfo(TListBoxStyle);
+
+enum TOwnerDrawStateFlag { odSelected, odGrayed, odDisabled, odChecked, odFocused };
+using TOwnerDrawState = TSet<TOwnerDrawStateFlag>;
+
+using TDrawItemEvent =
+    std::function<void(TWinControl* Control, Integer Index, const TRect& Rect, TOwnerDrawState State)>;
+using TMeasureItemEvent = std::function<void(TWinControl* Control, Integer Index, Integer& Height)>;
+
+class TBitmap;
+struct TListBoxImpl;
+
+// A list box. With an owner-draw Style the program draws the items: the
+// list asks DrawItem for each visible item on Canvas (a bitmap of the
+// control's size, clipped to the item), in control coordinates. Items keep
+// a pointer-sized datum each (what Items' objects hold); the four item
+// operations a descendant may replace (GetItemData, SetItemData,
+// ResetContent, DeleteString) are the only ways Items reaches them.
 class TListBox : public TWinControl {
 public:
     explicit TListBox(TComponent* AOwner);
@@ -151,11 +171,21 @@ public:
     void SetSorted(bool Value);
     Integer TopIndex() const;
     void SetTopIndex(Integer Value);
+    // Standard style: the height the toolkit gives an item; owner-drawn:
+    // the height set (only positive values are taken).
     Integer ItemHeight() const;
+    void SetItemHeight(Integer Value);
+    TListBoxStyle Style() const { return FStyle; }
+    void SetStyle(TListBoxStyle Value);
     // The item under a point of the client area, -1 when none.
     Integer ItemAtPos(const TPoint& Pos, bool Existing = true) const;
     TRect ItemRect(Integer Index) const;
     void Clear();
+    // What DrawItem draws on; outside drawing it draws nowhere visible.
+    TCanvas* Canvas();
+
+    TDrawItemEvent OnDrawItem;
+    TMeasureItemEvent OnMeasureItem;
 
     static const TClassInfo& StaticClassInfo();
     const TClassInfo& ClassInfo() const override { return StaticClassInfo(); }
@@ -166,13 +196,70 @@ protected:
     // the item under it, as the list's own window would.
     void WndProc(TMessage& Message) override;
 
+    // A descendant with a strings class of its own installs it here, from
+    // its constructor.
+    void ReplaceItems(std::unique_ptr<TStrings> Value);
+
+    // Owner drawing of one item: prepares Canvas (the control's font and
+    // colour, the highlight colours for a selected item), calls DrawItem
+    // and frames a focused item; an index below 0 only fills the rectangle.
+    virtual void DrawItemNotify(Integer Index, const TRect& Rect, TOwnerDrawState State);
+    // OnDrawItem, or the rectangle filled and the text 2 pixels in.
+    virtual void DrawItem(Integer Index, const TRect& Rect, TOwnerDrawState State);
+    // lbOwnerDrawVariable: asked once for each item added.
+    virtual void MeasureItem(Integer Index, Integer& Height);
+
+    virtual std::intptr_t GetItemData(Integer Index) const;
+    virtual void SetItemData(Integer Index, std::intptr_t Data);
+    virtual void ResetContent();
+    virtual void DeleteString(Integer Index);
+
+    // The list window's own item operations, under the four above. Reads
+    // and writes with an index out of range do nothing and answer -1
+    // (text: raise EListError).
+    Integer ListCount() const;
+    AnsiString ListText(Integer Index) const;
+    void ListSetText(Integer Index, const AnsiString& S);
+    // Adds at the sorted place of a Sorted list, else at the end; answers
+    // the index.
+    Integer ListAddString(const AnsiString& S);
+    // -1 appends; an index past the end is refused (-1).
+    Integer ListInsertString(Integer Index, const AnsiString& S);
+    void ListDeleteString(Integer Index);
+    void ListResetContent();
+    std::intptr_t ListItemData(Integer Index) const;
+    void ListSetItemData(Integer Index, std::intptr_t Data);
+    // The toolkit's own rectangle of an existing item (empty otherwise).
+    TRect ListItemRect(Integer Index) const;
+    // The area the items are shown in, inside the border.
+    TRect ListClientRect() const;
+
+    // Width of the scrollable area (0: the client width).
+    Integer HorizontalExtent() const { return FHorizontalExtent; }
+    void SetHorizontalExtent(Integer Value);
+    void ScrollToLeftEdge();
+    // Items in columns of this width, filled top to bottom; 0: one column.
+    void SetColumnLayout(Integer ColumnWidth);
+    Integer ColumnLayout() const { return FColumnWidth; }
+    void SetBorderVisible(bool Value);
+    // Stops and restarts repainting (around a bulk change of the items).
+    void SetRedraw(bool Value);
+
 private:
     friend struct TListBoxAccess;
     void ApplySelectionMode();
+    void ApplyItemSizes();
+    void ApplyItemSize(Integer Index);
+    void PaintOwnerDrawn(void* Painter);
 
     std::unique_ptr<TStrings> FItems;
+    std::unique_ptr<TListBoxImpl> FListImpl;
     bool FMultiSelect = false;
     bool FExtendedSelect = true;
     bool FSorted = false;
     int FUpdatingSelection = 0;
+    TListBoxStyle FStyle = lbStandard;
+    Integer FItemHeight = 16;
+    Integer FHorizontalExtent = 0;
+    Integer FColumnWidth = 0;
 };

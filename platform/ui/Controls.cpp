@@ -629,6 +629,31 @@ std::intptr_t TControl::Perform(Cardinal Msg, std::intptr_t WParam, std::intptr_
     return m.Result;
 }
 
+namespace {
+
+// A press anywhere on a form tells its focused control (which may have a
+// list dropped down) which control was clicked.
+void SendCancelMode(TControl* Sender) {
+    TForm* form = GetParentForm(Sender);
+    if (!form) return;
+    TWinControl* active = form->ActiveControl();
+    if (active && active != Sender) active->Perform(CM_CANCELMODE, 0, reinterpret_cast<std::intptr_t>(Sender));
+}
+
+}  // namespace
+
+void TControl::SetDropDownWindow(bool Value) {
+    if (FDropDownWindow == Value) return;
+    FDropDownWindow = Value;
+    if (QWidget* w = FImpl->Widget) {
+        w->hide();
+        w->setWindowFlags(Value ? Qt::Tool | Qt::FramelessWindowHint | Qt::WindowDoesNotAcceptFocus : Qt::Widget);
+        w->setAttribute(Qt::WA_ShowWithoutActivating, Value);
+        ApplyGeometry();
+        ApplyVisible();
+    }
+}
+
 void TControl::WndProc(TMessage& Message) {
     FImpl->DefaultReached = true;
     TShiftState shift;
@@ -639,6 +664,16 @@ void TControl::WndProc(TMessage& Message) {
     if (Message.WParam & MK_MBUTTON) shift.Include(ssMiddle);
     const int x = LParamX(Message.LParam), y = LParamY(Message.LParam);
     std::weak_ptr<void> alive = FAlive;
+    switch (Message.Msg) {
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+    case WM_MBUTTONDOWN:
+    case WM_LBUTTONDBLCLK:
+        SendCancelMode(this);
+        if (alive.expired()) return;
+        break;
+    default: break;
+    }
     switch (Message.Msg) {
     case WM_LBUTTONDOWN:
         FImpl->Clicked = true;

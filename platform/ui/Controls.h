@@ -184,6 +184,9 @@ constexpr Cardinal WM_MBUTTONDBLCLK = 0x0209;
 constexpr Cardinal WM_MOUSEWHEEL = 0x020A;
 constexpr Cardinal WM_USER = 0x0400;
 constexpr Cardinal CM_BASE = 0xB000;
+// Sent to the focused control of a form when a mouse button goes down on the
+// form (LParam: the control clicked), so that drop-down lists can close.
+constexpr Cardinal CM_CANCELMODE = CM_BASE + 4;
 constexpr Cardinal CM_MOUSEENTER = CM_BASE + 19;
 constexpr Cardinal CM_MOUSELEAVE = CM_BASE + 20;
 
@@ -370,7 +373,13 @@ protected:
     // window is never shown on its own.
     virtual void ApplyVisible();
     void ApplyGeometry();
-    virtual bool IsTopLevel() const { return false; }
+    virtual bool IsTopLevel() const { return FDropDownWindow; }
+    // Makes the control a window of its own that drops down over the others
+    // (a list under an edit): Left and Top are screen coordinates, it shows
+    // without a frame, without taking the focus and without activating. It
+    // keeps its Parent, so that a click in it counts as one on the form.
+    void SetDropDownWindow(bool Value);
+    bool DropDownWindow() const { return FDropDownWindow; }
 
     std::unique_ptr<TControlImpl> FImpl;
 
@@ -396,6 +405,7 @@ private:
     TCursor FCursor = crDefault;
     TPopupMenu* FPopupMenu = nullptr;
     TControlState FControlState;
+    bool FDropDownWindow = false;
     std::shared_ptr<char> FAlive;
 };
 

@@ -1,10 +1,12 @@
 #include "platform/ui/StdCtrls.h"
 
 #include <QLineEdit>
+#include <QProxyStyle>
 #include <QPushButton>
 #include <QWidget>
 
 #include <climits>
+#include <map>
 
 #include "platform/classes/ClassRegistry.h"
 #include "platform/ui/DrawText.h"
@@ -290,6 +292,53 @@ void TEdit::SelectAll() {
 void TEdit::ClearSelection() { SetSelText(""); }
 
 void TEdit::Change() { FireEvent(OnChange, this); }
+
+void TEdit::SetTextMargins(Integer ALeft, Integer ATop, Integer ARight, Integer ABottom) {
+    if (QLineEdit* e = LineEdit(this))
+        e->setTextMargins(std::max<Integer>(ALeft, 0), std::max<Integer>(ATop, 0), std::max<Integer>(ARight, 0),
+                          std::max<Integer>(ABottom, 0));
+}
+
+void TEdit::SetTextAlignment(TAlignment Value) {
+    if (QLineEdit* e = LineEdit(this))
+        e->setAlignment((Value == taRightJustify ? Qt::AlignRight : Value == taCenter ? Qt::AlignHCenter : Qt::AlignLeft) |
+                        Qt::AlignVCenter);
+}
+
+namespace {
+
+// The line edit takes its caret's width from its style.
+class TCaretStyle : public QProxyStyle {
+public:
+    explicit TCaretStyle(int width) : FWidth(width) {}
+    int pixelMetric(PixelMetric metric, const QStyleOption* option, const QWidget* widget) const override {
+        if (metric == PM_TextCursorWidth) return FWidth;
+        return QProxyStyle::pixelMetric(metric, option, widget);
+    }
+
+private:
+    int FWidth;
+};
+
+// One style per width, kept for the program's life (never destroyed, so no
+// widget outlives its style, and none is destroyed after the toolkit).
+QStyle* CaretStyle(int width) {
+    static auto* styles = new std::map<int, TCaretStyle*>;
+    TCaretStyle*& style = (*styles)[width];
+    if (!style) style = new TCaretStyle(width);
+    return style;
+}
+
+}  // namespace
+
+void TEdit::SetCaretWidth(Integer Value) {
+    if (QLineEdit* e = LineEdit(this)) e->setStyle(CaretStyle(std::max<Integer>(Value, 1)));
+}
+
+Integer TEdit::CaretWidth() const {
+    QLineEdit* e = LineEdit(this);
+    return e ? e->style()->pixelMetric(QStyle::PM_TextCursorWidth, nullptr, e) : 1;
+}
 
 void TEdit::DoEnter() {
     if (FAutoSelect && !FReadOnly) SelectAll();

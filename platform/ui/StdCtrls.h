@@ -134,6 +134,12 @@ public:
 protected:
     virtual void Change();
     void DoEnter() override;
+    // The text area: room left free at the edges (for a button inside the
+    // edit), the text's alignment in it, and the caret's width in pixels.
+    void SetTextMargins(Integer ALeft, Integer ATop, Integer ARight, Integer ABottom);
+    void SetTextAlignment(TAlignment Value);
+    void SetCaretWidth(Integer Value);
+    Integer CaretWidth() const;
 
 private:
     Integer FMaxLength = 0;
