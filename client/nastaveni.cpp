@@ -86,7 +86,6 @@ void Tfnastaveni::FormShow(TObject*) {
     // A colour chosen in a showing that was cancelled is no choice.
     FChosenColor = 0;
     FLanguageChanged = false;
-    FillCountryNames();
     const AnsiString language = FormStorage1->ReadStringValue("Jazyk", "");
     if (!language.empty()) SelectLanguage(language);
     FShownLanguage = ComboBox2->ItemIndex();
@@ -162,21 +161,6 @@ AnsiString Tfnastaveni::HomeCountry() const { return LookupStaty->Text(); }
 
 void Tfnastaveni::chbskupinaClick(TObject*) {
     if (FMainWindow) FMainWindow->SeveralRecipientsChanged(chbskupina->Checked());
-}
-
-void Tfnastaveni::FillCountryNames() {
-    if (!DM || !DM->Staty->Active()) return;
-    const AnsiString current = LookupStaty->Text();
-    TStrings* items = LookupStaty->Items();
-    items->BeginUpdate();
-    items->Clear();
-    DM->Staty->DisableControls();
-    auto restore = ScopeExit([&] {
-        DM->Staty->EnableControls();
-        items->EndUpdate();
-        LookupStaty->SetText(current);
-    });
-    for (DM->Staty->First(); !DM->Staty->Eof(); DM->Staty->Next()) items->Add(DM->StatyJmeno->AsString());
 }
 
 // ---------------------------------------------------------------------------

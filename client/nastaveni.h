@@ -22,6 +22,7 @@
 
 #include <functional>
 
+#include "components/VmLookup.h"
 #include "core/Zprava.h"
 #include "platform/ui/BitBtn.h"
 #include "platform/ui/Buttons.h"
@@ -94,9 +95,8 @@ public:
     TCheckBox* chbAddHeader = nullptr;
     TEdit* HeaderEdit = nullptr;
     TCheckBox* chbWholeWord = nullptr;
-    // STAND-IN until the lookup editor lands: a combo box of the country
-    // names. Only its Text is read, as the home country's name.
-    TComboBox* LookupStaty = nullptr;
+    // The home country, by its name (Jmeno) in Staty.
+    TVmLookupEdit* LookupStaty = nullptr;
     TComboBox* ComboBox2 = nullptr;  // language files
     TCheckBox* chbskupina = nullptr;
     TCheckBox* chbTempItem = nullptr;
@@ -154,7 +154,6 @@ private:
     // whether filled fields are overwritten too.
     void FillContacts(TStringField* Field, const TEdit* Source, const AnsiString& WordKey,
                       const AnsiString& WordDefault);
-    void FillCountryNames();
 
     TSettingsMainWindow* FMainWindow = nullptr;
     bool FConfirmed = false;

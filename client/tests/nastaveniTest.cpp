@@ -88,7 +88,10 @@ TEST_F(TfnastaveniTest, OkSavesWhatTheNextWindowRestoresAndStornoOrTheTitleBarUn
         Form->chbWholeWord->SetChecked(true);
         Form->chbAddHeader->SetChecked(false);
         Form->SignEdit->SetText("Zdraví Petr");
-        Form->LookupStaty->SetText("Slovensko");
+        // The home country is picked from the countries.
+        SendKey(Form->LookupStaty, VK_DOWN);
+        EXPECT_EQ(Form->HomeCountry(), "Czech rep");
+        SendKey(Form->LookupStaty, VK_DOWN);
         Form->Panel2->Font()->SetColor(clRed);
     });
     answers.ClickButton("BitBtn1");
