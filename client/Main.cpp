@@ -253,6 +253,8 @@ bool TfMain::CheckSingleInstance() {
         return true;
     }
     FSecondCopy = true;
+    // Nothing of this copy may reach the files of the one that runs.
+    FormStorage->SetActive(false);
     Application->SetShowMainForm(false);
     Application->Terminate();
     if (reply == irDone) {

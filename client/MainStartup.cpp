@@ -78,11 +78,11 @@ void TfMain::StartUp() {
     if (FFirstRun) {
         fnastaveni->ShowModal();
         fnastaveni->Panel2->Font()->SetColor(TColor(0x808000));
+        Adoruc->SetChecked(!Adoruc->Checked());
         DorucButton->SetVisible(false);
         CasButton->SetVisible(false);
         mhideDoruc->SetChecked(false);
         mhideCas->SetChecked(false);
-        Adoruc->SetChecked(!Adoruc->Checked());
     }
     ShowDeliveryPanel(Adoruc->Checked());
 
