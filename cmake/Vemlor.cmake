@@ -7,6 +7,8 @@
 #                                                 (and tests/*.form)
 #   vemlor_forms(<target> <folder>)             - the folder's *.form files compiled
 #                                                 into every program that links <target>
+#   vemlor_resources(<target> <folder>)         - the folder's res/*.bmp and res/*.cur
+#                                                 likewise, as named resources
 
 add_library(vemlor_options INTERFACE)
 target_include_directories(vemlor_options INTERFACE ${PROJECT_SOURCE_DIR})
@@ -61,6 +63,29 @@ function(vemlor_forms target folder)
   endif()
 endfunction()
 
+# Named resources (<folder>/res/*.bmp, *.cur) reach the programs the same way
+# (platform/classes/Resources.h).
+function(vemlor_resources target folder)
+  file(GLOB files CONFIGURE_DEPENDS ${folder}/res/*.bmp ${folder}/res/*.cur)
+  if(NOT files)
+    return()
+  endif()
+  set(out ${CMAKE_CURRENT_BINARY_DIR}/${target}_resources.cpp)
+  add_custom_command(OUTPUT ${out}
+    COMMAND ${CMAKE_COMMAND} -DOUTPUT=${out} "-DFILES=${files}" -P ${PROJECT_SOURCE_DIR}/cmake/EmbedResources.cmake
+    DEPENDS ${files} ${PROJECT_SOURCE_DIR}/cmake/EmbedResources.cmake
+    COMMENT "Compiling the resources of ${target}"
+    VERBATIM)
+  get_target_property(type ${target} TYPE)
+  if(type STREQUAL "EXECUTABLE")
+    target_sources(${target} PRIVATE ${out})
+  else()
+    add_library(${target}_resources OBJECT ${out})
+    target_link_libraries(${target}_resources PRIVATE vemlor_options platform_classes)
+    target_sources(${target} INTERFACE $<TARGET_OBJECTS:${target}_resources>)
+  endif()
+endfunction()
+
 function(vemlor_library target)
   cmake_parse_arguments(ARG "" "" "DEPS;PRIVATE_DEPS;EXCLUDE" ${ARGN})
   file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
@@ -78,6 +103,7 @@ function(vemlor_library target)
     target_link_libraries(${target} PRIVATE ${ARG_PRIVATE_DEPS})
   endif()
   vemlor_forms(${target} ${CMAKE_CURRENT_SOURCE_DIR})
+  vemlor_resources(${target} ${CMAKE_CURRENT_SOURCE_DIR})
 endfunction()
 
 # A test binary uses tests/main.cpp when the folder has one; with OFFSCREEN it

@@ -4,68 +4,21 @@
 
 namespace {
 
-// The five cursor shapes, drawn once: 16 x 16, white is see-through.
+// The editor's five cursors are cursor resources of the program, loaded and
+// put into the application's cursor table once.
 void RegisterCursors() {
     static bool done = false;
     if (done) return;
     done = true;
-    struct Shape {
+    const struct {
         TCursor Index;
-        int HotX, HotY;
-        void (*Draw)(TCanvas& c);
-    };
-    const Shape shapes[] = {
-        {crBitmapEditorPencil, 0, 15,
-         [](TCanvas& c) {
-             c.MoveTo(0, 15);
-             c.LineTo(12, 3);
-             c.MoveTo(2, 15);
-             c.LineTo(14, 3);
-             c.MoveTo(12, 1);
-             c.LineTo(15, 4);
-         }},
-        {crBitmapEditorPotoPaint, 14, 14,
-         [](TCanvas& c) {
-             c.Rectangle(3, 4, 11, 13);
-             c.MoveTo(11, 8);
-             c.LineTo(14, 15);
-         }},
-        {crBitmapEditorMagnifier, 6, 6,
-         [](TCanvas& c) {
-             c.Ellipse(1, 1, 12, 12);
-             c.MoveTo(10, 10);
-             c.LineTo(15, 15);
-         }},
-        {crBitmapEditorDotCross, 7, 7,
-         [](TCanvas& c) {
-             c.MoveTo(7, 0);
-             c.LineTo(7, 6);
-             c.MoveTo(7, 9);
-             c.LineTo(7, 16);
-             c.MoveTo(0, 7);
-             c.LineTo(6, 7);
-             c.MoveTo(9, 7);
-             c.LineTo(16, 7);
-             c.SetPixel(7, 7, clBlack);
-         }},
-        {crBitmapEditorDropper, 0, 15,
-         [](TCanvas& c) {
-             c.MoveTo(0, 15);
-             c.LineTo(10, 5);
-             c.Rectangle(10, 1, 15, 6);
-         }},
-    };
-    for (const Shape& s : shapes) {
-        TBitmap image;
-        image.SetSize(16, 16);
-        TCanvas& c = *image.Canvas();
-        c.Brush()->SetColor(clWhite);
-        c.FillRect(Rect(0, 0, 16, 16));
-        c.Brush()->SetStyle(bsClear);
-        c.Pen()->SetColor(clBlack);
-        s.Draw(c);
-        Screen->SetCursors(s.Index, CreateCursorFromBitmap(image, clWhite, s.HotX, s.HotY));
-    }
+        const char* Name;
+    } cursors[] = {{crBitmapEditorPencil, "CR_PENCIL"},
+                   {crBitmapEditorPotoPaint, "CR_POTOPAINT"},
+                   {crBitmapEditorMagnifier, "CR_MAGNIFIER"},
+                   {crBitmapEditorDotCross, "CR_DOTCROSS"},
+                   {crBitmapEditorDropper, "CR_DROPPER"}};
+    for (const auto& c : cursors) Screen->SetCursors(c.Index, LoadCursor(c.Name));
 }
 
 }  // namespace
