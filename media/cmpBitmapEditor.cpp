@@ -1,5 +1,7 @@
 #include "media/cmpBitmapEditor.h"
 
+#include <algorithm>
+
 #include "platform/classes/ClassRegistry.h"
 
 namespace {
@@ -51,6 +53,7 @@ TBitmapEditor::TBitmapEditor(TComponent* AOwner) : TCustomControl(AOwner), FMode
         SetClientHeight(FModel.ClientHeight());
     };
     FModel.OnCursorChange = [this](TObject*) { SetCursor(BitmapEditorCursor(FModel.Cursor())); };
+    FModel.OnReleaseCapture = [this](TObject*) { SetMouseCapture(false); };
 }
 
 TBitmapEditor::~TBitmapEditor() {
@@ -58,7 +61,22 @@ TBitmapEditor::~TBitmapEditor() {
     FModel.OnInvalidate = nullptr;
     FModel.OnSizeChange = nullptr;
     FModel.OnCursorChange = nullptr;
+    FModel.OnReleaseCapture = nullptr;
 }
+
+void TBitmapEditor::SetBorderStyle(TBorderStyle Value) {
+    if (Value == FBorderStyle) return;
+    const Integer cw = ClientWidth(), ch = ClientHeight();
+    FBorderStyle = Value;
+    // The client area keeps its size; the border comes around it.
+    SetClientWidth(cw);
+    SetClientHeight(ch);
+    Invalidate();
+}
+
+Integer TBitmapEditor::ClientWidth() const { return std::max<Integer>(Width() - 2 * BorderSize(), 0); }
+Integer TBitmapEditor::ClientHeight() const { return std::max<Integer>(Height() - 2 * BorderSize(), 0); }
+TPoint TBitmapEditor::ClientOffset() const { return Point(BorderSize(), BorderSize()); }
 
 void TBitmapEditor::Forward(const TNotifyEvent& Event) {
     // A copy: the handler may reassign the event it runs from.
@@ -66,7 +84,25 @@ void TBitmapEditor::Forward(const TNotifyEvent& Event) {
     if (handler) handler(this);
 }
 
-void TBitmapEditor::Paint() { FModel.Paint(*Canvas(), ClientWidth(), ClientHeight()); }
+void TBitmapEditor::Paint() {
+    const Integer b = BorderSize();
+    if (b == 0) {
+        FModel.Paint(*Canvas(), ClientWidth(), ClientHeight());
+        return;
+    }
+    // The model paints from the client area's origin: it paints into a
+    // bitmap of that size, which goes inside the border.
+    TBitmap client;
+    client.SetPixelFormat(pf24bit);
+    client.SetSize(ClientWidth(), ClientHeight());
+    FModel.Paint(*client.Canvas(), ClientWidth(), ClientHeight());
+    TCanvas* c = Canvas();
+    c->Brush()->SetColor(clBlack);
+    c->Brush()->SetStyle(bsSolid);
+    c->FrameRect(Rect(0, 0, Width(), Height()));
+    c->CopyFromBitmap(Rect(b, b, b + ClientWidth(), b + ClientHeight()), client,
+                      Rect(0, 0, ClientWidth(), ClientHeight()));
+}
 
 void TBitmapEditor::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) {
     FModel.MouseDown(Button == mbLeft ? ebLeft : Button == mbRight ? ebRight : ebMiddle, X, Y);
