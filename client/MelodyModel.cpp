@@ -20,6 +20,20 @@ constexpr Integer GlyphIndent = 60;
 
 }  // namespace
 
+TMelodyPictures::TMelodyPictures() {
+    for (int i = 0; i < 10; ++i) {
+        FTypes[i].LoadFromResourceName("NOTE_" + IntToStr(i));
+        FGlyphs.Types[i] = &FTypes[i];
+    }
+    FBase.LoadFromResourceName("NOTE_15");
+    FSharp.LoadFromResourceName("KRIZEK");
+    FDot.LoadFromResourceName("TECKA");
+    FClef.LoadFromResourceName("HOUSL_KLIC");
+    FGlyphs.SharpBase = &FBase;
+    FGlyphs.Sharp = &FSharp;
+    FGlyphs.Dot = &FDot;
+}
+
 TMelodyModel::TMelodyModel() {
     for (const char* t : TempoChoices) FTempos.Add(t);
     Tempo = FTempos[0];

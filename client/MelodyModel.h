@@ -16,6 +16,21 @@
 
 constexpr Integer MelodyLimitSeconds = 30;
 
+// The composer's pictures, compiled into the program: the note images by
+// type ("NOTE_0" ... "NOTE_9"), the base of a sharp note ("NOTE_15"), the
+// sharp sign ("KRIZEK"), the dot ("TECKA") and the treble clef
+// ("HOUSL_KLIC").
+class TMelodyPictures {
+public:
+    TMelodyPictures();
+    const TNoteGlyphImages& Glyphs() const { return FGlyphs; }
+    const TBitmap& Clef() const { return FClef; }
+
+private:
+    TBitmap FTypes[10], FBase, FSharp, FDot, FClef;
+    TNoteGlyphImages FGlyphs;
+};
+
 class TMelodyModel {
 public:
     TMelodyModel();

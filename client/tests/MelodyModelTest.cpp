@@ -151,3 +151,16 @@ TEST(TMelodyModelTest, LoadingKeepsRestsLinesAndCurrentNote) {
     EXPECT_EQ(m.Name, "Jen");
     EXPECT_EQ(m.Tempo, "70");
 }
+
+TEST(TMelodyModelTest, ThePagesPicturesAreCompiledIn) {
+    TMelodyPictures pictures;
+    EXPECT_EQ(pictures.Clef().Height(), 90);
+    EXPECT_EQ(pictures.Glyphs().SharpBase->Width(), 50);
+    TMelodyModel m;
+    Staffed(m).Staff().Images = &pictures.Glyphs();
+    m.AddNote(2);
+    m.ToggleSharp();
+    EXPECT_EQ(m.Current()->Glyph().Width(), 50);
+    TBitmap missing;
+    EXPECT_THROW(missing.LoadFromResourceName("NO_SUCH_PICTURE"), EResNotFound);
+}
