@@ -37,53 +37,41 @@ if(VEMLOR_SANITIZE)
   target_link_options(vemlor_options INTERFACE -fsanitize=address,undefined)
 endif()
 
-# Form files (<unit>.form) become bytes of a generated source that registers
-# each under its form class (platform/classes/FormFiles.h). For a library the
-# generated object is handed to every program that links it, as an object
-# file of the program's own: a member of a static library that no code
-# references would be dropped, and its registration with it.
-function(vemlor_forms target folder)
-  file(GLOB forms CONFIGURE_DEPENDS ${folder}/*.form)
-  if(NOT forms)
-    return()
-  endif()
-  set(out ${CMAKE_CURRENT_BINARY_DIR}/${target}_forms.cpp)
-  add_custom_command(OUTPUT ${out}
-    COMMAND ${CMAKE_COMMAND} -DOUTPUT=${out} "-DFORMS=${forms}" -P ${PROJECT_SOURCE_DIR}/cmake/EmbedForms.cmake
-    DEPENDS ${forms} ${PROJECT_SOURCE_DIR}/cmake/EmbedForms.cmake
-    COMMENT "Compiling the form files of ${target}"
-    VERBATIM)
-  get_target_property(type ${target} TYPE)
-  if(type STREQUAL "EXECUTABLE")
-    target_sources(${target} PRIVATE ${out})
-  else()
-    add_library(${target}_forms OBJECT ${out})
-    target_link_libraries(${target}_forms PRIVATE vemlor_options platform_classes)
-    target_sources(${target} INTERFACE $<TARGET_OBJECTS:${target}_forms>)
-  endif()
-endfunction()
-
-# Named resources (<folder>/res/*.bmp, *.cur) reach the programs the same way
-# (platform/classes/Resources.h).
-function(vemlor_resources target folder)
-  file(GLOB files CONFIGURE_DEPENDS ${folder}/res/*.bmp ${folder}/res/*.cur)
+# Form files (<unit>.form) and named resources (res/*.bmp, res/*.cur) become
+# bytes of a generated source that registers each at start
+# (platform/classes/FormFiles.h, Resources.h). For a library the generated
+# object is handed to every program that links it, as an object file of the
+# program's own: a member of a static library that no code references would
+# be dropped, and its registration with it.
+function(vemlor_embed target kind script variable)
+  set(files ${ARGN})
   if(NOT files)
     return()
   endif()
-  set(out ${CMAKE_CURRENT_BINARY_DIR}/${target}_resources.cpp)
+  set(out ${CMAKE_CURRENT_BINARY_DIR}/${target}_${kind}.cpp)
   add_custom_command(OUTPUT ${out}
-    COMMAND ${CMAKE_COMMAND} -DOUTPUT=${out} "-DFILES=${files}" -P ${PROJECT_SOURCE_DIR}/cmake/EmbedResources.cmake
-    DEPENDS ${files} ${PROJECT_SOURCE_DIR}/cmake/EmbedResources.cmake
-    COMMENT "Compiling the resources of ${target}"
+    COMMAND ${CMAKE_COMMAND} -DOUTPUT=${out} "-D${variable}=${files}" -P ${PROJECT_SOURCE_DIR}/cmake/${script}
+    DEPENDS ${files} ${PROJECT_SOURCE_DIR}/cmake/${script}
+    COMMENT "Compiling the ${kind} of ${target}"
     VERBATIM)
   get_target_property(type ${target} TYPE)
   if(type STREQUAL "EXECUTABLE")
     target_sources(${target} PRIVATE ${out})
   else()
-    add_library(${target}_resources OBJECT ${out})
-    target_link_libraries(${target}_resources PRIVATE vemlor_options platform_classes)
-    target_sources(${target} INTERFACE $<TARGET_OBJECTS:${target}_resources>)
+    add_library(${target}_${kind} OBJECT ${out})
+    target_link_libraries(${target}_${kind} PRIVATE vemlor_options platform_classes)
+    target_sources(${target} INTERFACE $<TARGET_OBJECTS:${target}_${kind}>)
   endif()
+endfunction()
+
+function(vemlor_forms target folder)
+  file(GLOB forms CONFIGURE_DEPENDS ${folder}/*.form)
+  vemlor_embed(${target} forms EmbedForms.cmake FORMS ${forms})
+endfunction()
+
+function(vemlor_resources target folder)
+  file(GLOB files CONFIGURE_DEPENDS ${folder}/res/*.bmp ${folder}/res/*.cur)
+  vemlor_embed(${target} resources EmbedResources.cmake FILES ${files})
 endfunction()
 
 function(vemlor_library target)
