@@ -4,6 +4,7 @@
 #include <map>
 
 #include "client/DatMod.h"
+#include "client/QueueTicks.h"
 #include "core/Caller.h"
 #include "core/Language.h"
 #include "core/Zprava.h"
@@ -15,29 +16,6 @@
 namespace {
 
 bool IsPictureType(const AnsiString& Type) { return Type == "logo" || Type == "group" || Type == "picture"; }
-
-// Walks a table with its controls off and puts the cursor back where it was
-// (where that row still exists).
-class TTableWalk {
-public:
-    explicit TTableWalk(TDataSet* Table) : FTable(Table), FPosition(Table->GetBookmark()) {
-        FTable->DisableControls();
-    }
-    ~TTableWalk() {
-        try {
-            if (!FPosition.empty() && FTable->BookmarkValid(FPosition)) FTable->GotoBookmark(FPosition);
-        } catch (const std::exception&) {
-            // The row it stood on may have gone; the cursor stays where the walk left it.
-        }
-        FTable->EnableControls();
-    }
-    TTableWalk(const TTableWalk&) = delete;
-    TTableWalk& operator=(const TTableWalk&) = delete;
-
-private:
-    TDataSet* FTable;
-    TBookmark FPosition;
-};
 
 }  // namespace
 
@@ -61,19 +39,8 @@ std::vector<Integer> TQueueSending::CallRows() const {
     return ids;
 }
 
-Integer TQueueSending::SumTickedParts(bool Objects) {
-    TMemData* queue = Objects ? FData.FrontObj : FData.Fronta;
-    TField* ticked = queue->FieldByName("Vybrany");
-    TField* parts = queue->FieldByName("Pocet");
-    TTableWalk walk(queue);
-    Integer sum = 0;
-    for (queue->First(); !queue->Eof(); queue->Next())
-        if (ticked->AsBoolean()) sum += parts->AsInteger();
-    return sum;
-}
-
 AnsiString TQueueSending::SendLimitText(bool Objects, const TCallLimits& Limits) {
-    const Integer total = SumTickedParts(Objects);
+    const Integer total = SumTickedParts(Objects ? FData.FrontObj : FData.Fronta);
     const Integer limit = Objects ? Limits.Objects : Limits.TextParts;
     if (total <= limit) return AnsiString();
     const AnsiString text = Objects ? LangFormat("PMSLimit", "Najednou lze odeslat maximálně %d zpráv.", limit)

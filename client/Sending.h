@@ -82,8 +82,6 @@ public:
     // (objects or text parts) is at least Count, else the last tariff.
     void ChooseTariff(Integer Count, bool Objects);
 
-    // The sum of Pocet over the ticked rows of FrontObj (Objects) or Fronta.
-    Integer SumTickedParts(bool Objects);
     // Empty while the ticked rows fit one call; else the information that
     // says they do not ("SMSLimit" or "PMSLimit" with the maximum, and
     // "TooLongMsg").

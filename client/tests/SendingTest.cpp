@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include "client/DatMod.h"
+#include "client/QueueTicks.h"
 #include "core/Caller.h"
 #include "core/tests/CallCentre.h"
 #include "platform/gfx/Bitmap.h"
@@ -281,7 +282,7 @@ TEST_F(TSendingTest, TariffAndLimitsFollowTheTickedParts) {
     Dm->Fronta->Post();
     Queue(Dm->Fronta, "2", "text", "b");
     Queue(Dm->Fronta, "3", "text", "c", false);
-    EXPECT_EQ(Sending.SumTickedParts(false), 4);
+    EXPECT_EQ(SumTickedParts(Dm->Fronta), 4);
     EXPECT_EQ(Sending.SendLimitText(false, {4, 0}), "");
     EXPECT_EQ(Sending.SendLimitText(false, {3, 0}),
               "Najednou lze odeslat maximálně 3 zpráv.\r\n\r\nZkraťte text nebo vyberte menší počet zpráv.");
