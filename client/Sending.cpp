@@ -165,8 +165,14 @@ void TQueueSending::MoveSentToHistory(TDataSet* Queue, bool Success) {
                 Queue->Next();
         }
     }
-    FServices.SaveTable(FData.Historie);
-    if (auto* table = dynamic_cast<TMemData*>(Queue)) FServices.SaveTable(table);
+    // The history first: should its save fail, the queue's file keeps the
+    // rows too, so the files lose nothing; the tables are saved again on close.
+    try {
+        FServices.SaveTable(FData.Historie);
+        if (auto* table = dynamic_cast<TMemData*>(Queue)) FServices.SaveTable(table);
+    } catch (const Exception& E) {
+        FServices.ShowError(E.Message());
+    }
 }
 
 void TQueueSending::AppendToHistory(TDataSet* Queue, bool Sent) {

@@ -19,7 +19,8 @@
 //                     sent (Stav true) and leaves the queue, any other stays
 //                     queued with a failed history row (Stav false); then
 //                     Historie and the queue are saved, in that order, so
-//                     that a failure between the two saves loses no row
+//                     that a failure between the two saves loses no row; a
+//                     save that fails is shown and stops the saving
 //
 // The record ids, not the ticks, say what moves: the queue stays in the
 // user's hands during a call only as far as the busy check lets it.

@@ -9,6 +9,7 @@
 #include "client/DatMod.h"
 #include "client/QueueTicks.h"
 #include "core/Caller.h"
+#include "core/Language.h"
 #include "core/tests/CallCentre.h"
 #include "platform/gfx/Bitmap.h"
 #include "platform/rtl/DateUtils.h"
@@ -56,6 +57,7 @@ protected:
     void ShowError(const AnsiString& Text) override { Errors.push_back(Text); }
     void SaveTable(TMemData* Table) override {
         Saved.push_back(Table->Name());
+        if (Table->Name() == FailingSave) throw EWriteError("disk full");
         Table->StoreToFile(ProgramFolder() + Table->Name() + ".dat");
     }
 
@@ -132,6 +134,7 @@ protected:
     std::vector<AnsiString> Errors;
     std::vector<AnsiString> Saved;
     std::vector<AnsiString> Status;
+    AnsiString FailingSave;
 
 private:
     int FQueued = 0;
@@ -175,6 +178,13 @@ TEST_F(TSendingTest, QueuedTextAndLogoReachTheCentreAndMoveToTheHistory) {
     EXPECT_EQ(reread.Historie->RestoreFromFile(ProgramFolder() + "Historie.dat").Records, 2);
     EXPECT_EQ(reread.Fronta->RestoreFromFile(ProgramFolder() + "Fronta.dat").Records, 1);
     EXPECT_EQ(reread.FrontObj->RestoreFromFile(ProgramFolder() + "FrontObj.dat").Records, 0);
+
+    // The history's state follows the language.
+    WriteFileAtomic(ProgramFolder() + "texts.lng", "[Strings]\r\nSentOK=Sent\r\nSentError=Failed\r\n");
+    SetLang(std::make_unique<TLang>(ProgramFolder() + "texts.lng"));
+    ApplyHistoryStateTexts(*Dm);
+    SetLang(nullptr);
+    EXPECT_EQ(History(), (std::vector<AnsiString>{"00420603111222:Sent", "00420603111333:Sent"}));
 }
 
 TEST_F(TSendingTest, RowWithAFailedPartIsWithdrawnWholeAndStaysQueued) {
@@ -233,6 +243,18 @@ TEST_F(TSendingTest, TheRowsTheCallCarriedMoveWhateverTheTicksSayByThen) {
     EXPECT_EQ(History(), (std::vector<AnsiString>{"00420603000001:Odesláno", "00420603000002:Odesláno"}));
     EXPECT_EQ(Ids(Dm->Fronta), std::vector<Integer>{c});
     EXPECT_TRUE(Sending.CallRows().empty());
+
+    // The history cannot be saved: the queue's file is left as it was, so
+    // that the files hold every row once at least.
+    FailingSave = "Historie";
+    Saved.clear();
+    Centre.Scenario("");
+    Finish(Sending.SendFromQueue(false));
+    EXPECT_EQ(Saved, std::vector<AnsiString>{"Historie"});
+    EXPECT_EQ(Errors, std::vector<AnsiString>{"disk full"});
+    TDM reread(nullptr);
+    EXPECT_EQ(reread.Fronta->RestoreFromFile(ProgramFolder() + "Fronta.dat").Records, 1);
+    EXPECT_EQ(Status.back(), kSent);
 }
 
 TEST_F(TSendingTest, AFailedCallMovesTheRowsTheCentreTookAndKeepsTheRest) {
