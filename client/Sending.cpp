@@ -2,6 +2,7 @@
 
 #include <climits>
 #include <map>
+#include <memory>
 
 #include "client/DatMod.h"
 #include "client/QueueTicks.h"

@@ -25,7 +25,6 @@
 // The record ids, not the ticks, say what moves: the queue stays in the
 // user's hands during a call only as far as the busy check lets it.
 
-#include <memory>
 #include <vector>
 
 #include "client/MessageFiles.h"
@@ -71,7 +70,9 @@ public:
     // Writes the files of the ticked rows of FrontObj (Objects) or Fronta and
     // starts a call that sends them; the call frees itself. Nothing ticked:
     // "NoMsgChecked"; a part that cannot be written: "FailedMFF" for its row.
-    // Returns the running call, or nullptr when no call was started.
+    // Returns the running call, or nullptr when no call was started; while
+    // another call runs it does nothing (the main window's busy check has
+    // told the user).
     TCaller* SendFromQueue(bool Objects);
 
     // Moves the rows the call carried to the history (see above), then
