@@ -121,7 +121,10 @@ TEST(TGIFPainterTest, ThreadedAnimationLoopsForeverUntilStopped) {
         if (++loops == 3) static_cast<TGIFPainter*>(Sender)->Stop();
     };
     target->Canvas()->StretchDraw(::Rect(0, 0, 2, 1), gif.get());
-    EXPECT_EQ(target->GetPixel(0, 0), Red);  // Draw waited for the first frame
+    // Draw waited for a frame; with no delays the painter may already be
+    // past the first one while this thread ran its calls.
+    const TColor shown = target->GetPixel(0, 0);
+    EXPECT_TRUE(shown == Red || shown == Green || shown == Blue) << shown;
     UntilPaintersEnd(*gif);
     EXPECT_EQ(loops, 3);
     ASSERT_GE(painted.size(), 6u);
