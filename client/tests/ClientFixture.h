@@ -8,9 +8,9 @@
 
 #include <gtest/gtest.h>
 
-#include "client/PhoneServices.h"
+#include "client/AdrEdit.h"
 #include "client/DatMod.h"
-#include "platform/ui/StdCtrls.h"
+#include "client/Databaze.h"
 #include "platform/rtl/FileUtils.h"
 #include "platform/rtl/SysUtils.h"
 #include "platform/ui/TestSupport.h"
@@ -18,7 +18,7 @@
 // Phone numbers the way the main window treats them, cut down to what the
 // tests need: "00420" and nine digits are valid, nine digits alone are
 // repaired into that form, anything else fails.
-struct TFakePhones : TPhoneNumberServices {
+struct TFakePhones : TContactEditorServices {
     int Checks = 0;
     int ShownChecks = 0;
     AnsiString NormalisePhoneNumber(const AnsiString& Text) override {
@@ -45,6 +45,35 @@ struct TFakePhones : TPhoneNumberServices {
         for (char c : Edit->Text())
             if (c == ' ' || c == '-' || c == '/' || (c >= '0' && c <= '9')) kept += c;
         if (kept != Edit->Text()) Edit->SetText(kept);
+    }
+    AnsiString SalutationText() override { return "Ahoj,"; }
+    AnsiString SignatureText() override { return "Petr"; }
+    bool ShowHelp(const AnsiString& TopicPath) override {
+        Help.push_back(TopicPath);
+        return true;
+    }
+    std::vector<AnsiString> Help;
+};
+
+struct TFakeDatabaseServices : TDatabaseWindowServices {
+    int MenuBuilds = 0;
+    int Scans = 0;
+    int Stops = 0;
+    std::vector<AnsiString> Help, Played, PlayedOutside, Edited;
+    std::vector<std::pair<TDBGrid*, TEdit*>> Searches;
+    void BuildTemplatesMenu() override { ++MenuBuilds; }
+    bool ShowHelp(const AnsiString& TopicPath) override {
+        Help.push_back(TopicPath);
+        return true;
+    }
+    void EditRingTone(const AnsiString& RingTone) override { Edited.push_back(RingTone); }
+    void ScanMelodyFolder() override { ++Scans; }
+    void PlayRingTone(const AnsiString& FileName) override { Played.push_back(FileName); }
+    void PlayRingToneExternally(const AnsiString& FileName) override { PlayedOutside.push_back(FileName); }
+    void StopPlaying() override { ++Stops; }
+    bool FindInGrid(TDBGrid* Grid, TEdit* Edit) override {
+        Searches.emplace_back(Grid, Edit);
+        return true;
     }
 };
 
