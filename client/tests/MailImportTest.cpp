@@ -1,0 +1,103 @@
+#include "client/MailImport.h"
+
+#include "client/tests/ClientFixture.h"
+#include "platform/os/tests/AddressBookFile.h"
+#include "platform/ui/StdCtrls.h"
+
+namespace {
+
+struct TFakeMailClient : TMailContactsProvider {
+    bool Reachable = true;
+    std::vector<TMailContact> Contacts;
+    bool ReadContacts(std::vector<TMailContact>& Out) override {
+        Out = Reachable ? Contacts : std::vector<TMailContact>{};
+        return Reachable;
+    }
+};
+
+AnsiString MessageOf(TForm* Form) {
+    auto* label = dynamic_cast<TLabel*>(Form->FindComponent("Message"));
+    return label ? label->Caption() : AnsiString();
+}
+
+// Answers the next message dialog with OK after recording its text.
+void Expect(TModalAnswerer& Answers, std::vector<AnsiString>& Texts) {
+    Answers.Act([&Texts](TForm* Form) {
+        Texts.push_back(MessageOf(Form));
+        Form->SetModalResult(mrOk);
+    });
+}
+
+}  // namespace
+
+TEST_F(TClientTest, MailContactsWithAMobileNumberJoinTheOutlookGroupAndASecondRunAddsNoneOfThemAgain) {
+    AddGroup(0, "Všichni", 0);
+    AddGroup(4, "Práce", 1);
+    AddContact(9, "Známá", "4;");
+    // The address book of the desktop's mail client, as files.
+    const AnsiString home = Folder + "home/";
+    WriteProfileList(home);
+    WriteAddressBook(DefaultAddressBook(home), {{"1", "DisplayName", "Novák; Jan"},
+                                                {"1", "CellularNumber", "+420 603 123 456"},
+                                                {"2", "DisplayName", "Bez mobilu"},
+                                                {"2", "CellularNumber", "   "},
+                                                {"3", "DisplayName", "Řádek\r\nDruhý"},
+                                                {"3", "CellularNumber", "603 222 333"},
+                                                {"4", "DisplayName", "Známá"},
+                                                {"4", "CellularNumber", "00420603000009"}});
+    TDesktopMailContacts mail(home);
+    TFakePhones phones;
+    std::vector<AnsiString> texts;
+    TModalAnswerer answers;
+    Expect(answers, texts);
+    EXPECT_EQ(3, ImportMailContacts(mail, phones));
+    ASSERT_EQ(1u, texts.size());
+    EXPECT_EQ("Import byl dokončen, bylo nalezeno 3 adresátů s mobilním číslem.", texts[0]);
+
+    EXPECT_EQ((std::vector<AnsiString>{"Všichni", "Práce", "Outlook"}), Column(Data->Skupiny, Data->SkupinyJmeno));
+    EXPECT_EQ("5", Data->Skupiny->Lookup("Jmeno", Variant("Outlook"), "ID").AsString());
+    EXPECT_EQ("2", Data->Skupiny->Lookup("Jmeno", Variant("Outlook"), "Poradi").AsString());
+    EXPECT_EQ((std::vector<AnsiString>{"Novák, Jan", "Řádek Druhý", "Známá"}), Column(Data->Adresa, Data->AdresaJmeno));
+    EXPECT_EQ("00420603123456", ContactValue("Novák, Jan", Data->AdresaCislo));
+    EXPECT_EQ("5;", GroupsOf("Novák, Jan"));
+    EXPECT_EQ("00420603222333", ContactValue("Řádek Druhý", Data->AdresaCislo));
+    EXPECT_EQ("4;", GroupsOf("Známá"));
+
+    Expect(answers, texts);
+    EXPECT_EQ(3, ImportMailContacts(mail, phones));
+    EXPECT_EQ(texts[0], texts[1]);
+    EXPECT_EQ(3, Data->Skupiny->RecordCount());
+    EXPECT_EQ(3, Data->Adresa->RecordCount());
+    EXPECT_TRUE(answers.Unexpected().empty());
+}
+
+TEST_F(TClientTest, AnUnreachableMailClientChangesNothingAndAnEmptyOneStillMakesTheGroup) {
+    TFakeMailClient mail;
+    mail.Reachable = false;
+    TFakePhones phones;
+    std::vector<AnsiString> texts;
+    TModalAnswerer answers;
+    Expect(answers, texts);
+    EXPECT_EQ(-1, ImportMailContacts(mail, phones));
+    EXPECT_EQ(0, Data->Skupiny->RecordCount());
+    // Without a profile list in the home folder there is no mail client.
+    TDesktopMailContacts none(Folder + "empty-home/");
+    Expect(answers, texts);
+    EXPECT_EQ(-1, ImportMailContacts(none, phones));
+    ASSERT_EQ(2u, texts.size());
+    EXPECT_EQ("Nepodařilo se spojit s aplikací MS Outlook, máte ji správně nainstalovánu? Outlook Express nestačí.",
+              texts[0]);
+    EXPECT_EQ(texts[0], texts[1]);
+
+    // An older group list without order numbers is numbered afterwards.
+    Data->Skupiny->Append();
+    Data->SkupinyID->SetAsInteger(0);
+    Data->SkupinyJmeno->SetAsString("Všichni");
+    Data->Skupiny->Post();
+    mail.Reachable = true;
+    Expect(answers, texts);
+    EXPECT_EQ(0, ImportMailContacts(mail, phones));
+    EXPECT_EQ("Import byl dokončen, bylo nalezeno 0 adresátů s mobilním číslem.", texts[2]);
+    EXPECT_EQ((std::vector<AnsiString>{"0", "1"}), Column(Data->Skupiny, Data->SkupinyPoradi));
+    EXPECT_EQ(0, Data->Adresa->RecordCount());
+}
