@@ -10,6 +10,7 @@
 #include "platform/classes/FormFiles.h"
 #include "platform/rtl/FileUtils.h"
 #include "platform/rtl/StringList.h"
+#include "platform/rtl/SysUtils.h"
 #include "platform/ui/Menus.h"
 
 namespace {
@@ -315,7 +316,8 @@ void TfDatabaze::ToolButton21Click(TObject*) {
     } catch (const Exception&) {
         return;
     }
-    if (FServices) FServices->EditRingTone(lines.Text());
+    // The lines as one text, without the line break after the last.
+    if (FServices) FServices->EditRingTone(TrimRight(lines.Text()));
     Close();
 }
 
