@@ -19,6 +19,15 @@ bool Ask(const AnsiString& Text) { return LocalMessageDlg(Text, mtConfirmation, 
 
 void ShowError(const AnsiString& Text) { LocalMessageDlg(Text, mtError, TMsgDlgButtons{mbOK}, 0); }
 
+// A refused delete leaves the row; the user sees it is still there.
+void DeleteAfterAsking(TDataSet* Table, const AnsiString& Question) {
+    if (!Ask(Question)) return;
+    try {
+        Table->Delete();
+    } catch (const Exception&) {
+    }
+}
+
 bool Editing(TDataSet* Table) { return Table->State() == dsEdit || Table->State() == dsInsert; }
 
 // The check list items carry the IDs of what they name.
@@ -268,11 +277,7 @@ void TfDatabaze::ToolButton17Click(TObject*) {
 }
 
 void TfDatabaze::ToolButton18Click(TObject*) {
-    if (!Ask(LangText("DelPreset", "Opravdu chcete odstranit přednastavenou zprávu?"))) return;
-    try {
-        DM->Zprava->Delete();
-    } catch (const Exception&) {
-    }
+    DeleteAfterAsking(DM->Zprava, LangText("DelPreset", "Opravdu chcete odstranit přednastavenou zprávu?"));
 }
 
 void TfDatabaze::ToolButton41Click(TObject*) { ImportInto(DM->Zprava); }
@@ -358,11 +363,7 @@ void TfDatabaze::Edit4KeyPress(TObject*, char& Key) {
 void TfDatabaze::ToolButton44Click(TObject*) { DM->Staty->Append(); }
 
 void TfDatabaze::ToolButton45Click(TObject*) {
-    if (!Ask(LangText("DelCountry", "Opravdu chcete odstranit kód státu?"))) return;
-    try {
-        DM->Staty->Delete();
-    } catch (const Exception&) {
-    }
+    DeleteAfterAsking(DM->Staty, LangText("DelCountry", "Opravdu chcete odstranit kód státu?"));
 }
 
 void TfDatabaze::ToolButton48Click(TObject*) { ImportInto(DM->Staty); }

@@ -23,16 +23,6 @@ protected:
             Data->Adresa->Cancel();
         return result;
     }
-    static std::vector<AnsiString> Items(TVmCheckListBox* List) {
-        std::vector<AnsiString> items;
-        for (int i = 0; i < List->Items()->Count(); ++i) items.push_back(List->Items()->Strings(i));
-        return items;
-    }
-    static void Check(TVmCheckListBox* List, const AnsiString& Name) {
-        const int at = List->Items()->IndexOf(Name);
-        ASSERT_GE(at, 0) << Name;
-        List->SetChecked(at, true);
-    }
     static TfAdrEdit* Editor(TForm* Form) {
         auto* editor = dynamic_cast<TfAdrEdit*>(Form);
         EXPECT_NE(nullptr, editor);

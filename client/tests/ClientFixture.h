@@ -13,6 +13,7 @@
 #include "client/Databaze.h"
 #include "platform/rtl/FileUtils.h"
 #include "platform/rtl/SysUtils.h"
+#include "platform/ui/StdCtrls.h"
 #include "platform/ui/TestSupport.h"
 
 // Phone numbers the way the main window treats them, cut down to what the
@@ -77,6 +78,12 @@ struct TFakeDatabaseServices : TDatabaseWindowServices {
     }
 };
 
+// The text of the message dialog an answerer looks at.
+inline AnsiString MessageOf(TForm* Dialog) {
+    auto* label = dynamic_cast<TLabel*>(Dialog->FindComponent("Message"));
+    return label ? label->Caption() : AnsiString();
+}
+
 // The program's data module as DM, its tables open and empty, in a program
 // folder of the test's own.
 class TClientTest : public ::testing::Test {
@@ -137,6 +144,16 @@ protected:
         for (Table->First(); !Table->Eof(); Table->Next()) values.push_back(Field->AsString());
         Table->EnableControls();
         return values;
+    }
+    static std::vector<AnsiString> Items(TVmCheckListBox* List) {
+        std::vector<AnsiString> items;
+        for (int i = 0; i < List->Items()->Count(); ++i) items.push_back(List->Items()->Strings(i));
+        return items;
+    }
+    static void Check(TVmCheckListBox* List, const AnsiString& Name) {
+        const int at = List->Items()->IndexOf(Name);
+        ASSERT_GE(at, 0) << Name;
+        List->SetChecked(at, true);
     }
     AnsiString OutputPng(const char* Name) { return AnsiString(VEMLOR_TEST_OUTPUT) + "/client-windows/" + Name; }
 

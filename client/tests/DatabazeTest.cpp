@@ -32,20 +32,6 @@ protected:
         ASSERT_TRUE(Data->Skupiny->Locate("ID", Variant(ID), {}));
         Form->RxDBGrid6CellClick(nullptr);
     }
-    static std::vector<AnsiString> Items(TVmCheckListBox* List) {
-        std::vector<AnsiString> items;
-        for (int i = 0; i < List->Items()->Count(); ++i) items.push_back(List->Items()->Strings(i));
-        return items;
-    }
-    static void Check(TVmCheckListBox* List, const AnsiString& Name) {
-        const int at = List->Items()->IndexOf(Name);
-        ASSERT_GE(at, 0) << Name;
-        List->SetChecked(at, true);
-    }
-    static AnsiString MessageOf(TForm* Dialog) {
-        auto* label = dynamic_cast<TLabel*>(Dialog->FindComponent("Message"));
-        return label ? label->Caption() : AnsiString();
-    }
 
     TFakeDatabaseServices Services;
     TfDatabaze* Form = nullptr;

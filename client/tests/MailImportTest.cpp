@@ -15,11 +15,6 @@ struct TFakeMailClient : TMailContactsProvider {
     }
 };
 
-AnsiString MessageOf(TForm* Form) {
-    auto* label = dynamic_cast<TLabel*>(Form->FindComponent("Message"));
-    return label ? label->Caption() : AnsiString();
-}
-
 // Answers the next message dialog with OK after recording its text.
 void Expect(TModalAnswerer& Answers, std::vector<AnsiString>& Texts) {
     Answers.Act([&Texts](TForm* Form) {

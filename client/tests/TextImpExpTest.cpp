@@ -34,11 +34,6 @@ protected:
         }
         return rows;
     }
-    // The text of the message dialog that the answerer is looking at.
-    static AnsiString MessageOf(TForm* Form) {
-        auto* label = dynamic_cast<TLabel*>(Form->FindComponent("Message"));
-        return label ? label->Caption() : AnsiString();
-    }
 };
 
 bool Holds(const AnsiString& Text, const AnsiString& Part) { return Text.find(Part) != AnsiString::npos; }
