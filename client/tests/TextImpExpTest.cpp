@@ -3,6 +3,7 @@
 #include <stdexcept>
 
 #include "client/tests/ClientFixture.h"
+#include "fuzz/client/FuzzTextImport.h"
 #include "platform/rtl/DateUtils.h"
 #include "platform/rtl/StringList.h"
 #include "platform/ui/StdCtrls.h"
@@ -197,4 +198,16 @@ TEST_F(TTextImpExpTest, FilesThatCannotBeReadOrWrittenAreNamedToTheUser) {
     EXPECT_EQ(0, answers.Pending());
     EXPECT_EQ(1, Data->Adresa->RecordCount());
     EXPECT_EQ(dsBrowse, Data->Adresa->State());
+}
+
+TEST(TTextImportFuzzInputsTest, EveryKeptInputSettlesBothTablesAndItsExportReadsBackToItself) {
+    const AnsiString folder = AnsiString(VEMLOR_TEST_OUTPUT) + "/text-import-inputs/";
+    ForceDirectories(folder);
+    const AnsiString kept = AnsiString(VEMLOR_TEST_DATA) + "/import/";
+    const std::vector<AnsiString> inputs = ListFiles(kept, "*.txt");
+    ASSERT_FALSE(inputs.empty());
+    for (const AnsiString& input : inputs) {
+        SCOPED_TRACE(input);
+        EXPECT_EQ("", fuzz_text_import::Check(ReadFileBytes(kept + input), folder));
+    }
 }
