@@ -171,6 +171,8 @@ TPoint DialogUnits(TForm* form) {
     return TPoint{extent.x / 52, extent.y};
 }
 
+}  // namespace
+
 // The dialog's 32 x 32 symbol, drawn by us: a yellow triangle with "!"
 // (warning), a red disc with a cross (error), a blue disc with "i"
 // (information) or with "?" (confirmation).
@@ -218,6 +220,8 @@ void DrawDialogIcon(TCanvas& canvas, TMsgDlgType type) {
         break;
     }
 }
+
+namespace {
 
 // Shows the symbol on the dialog's own colour.
 class TDialogIcon : public TGraphicControl {

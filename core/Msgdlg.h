@@ -13,6 +13,7 @@
 #include "platform/gfx/GraphTypes.h"
 #include "platform/rtl/System.h"
 
+class TCanvas;
 class TForm;
 
 enum TMsgDlgType { mtWarning, mtError, mtInformation, mtConfirmation, mtCustom };
@@ -42,6 +43,11 @@ Integer CreateLocalMessageDialog(const AnsiString& text, TMsgDlgType type, TMsgD
 std::unique_ptr<TForm> BuildLocalMessageDialog(const AnsiString& text, TMsgDlgType type,
                                                TMsgDlgButtons buttons, Integer left, Integer top,
                                                Integer helpContext);
+
+// The dialog's 32 x 32 symbol of a type (none for the custom type), drawn at
+// (0, 0) over what the canvas holds; windows of their own that ask like the
+// dialog show the same symbol.
+void DrawDialogIcon(TCanvas& canvas, TMsgDlgType type);
 
 // The edited text after OK, else the default.
 AnsiString LocalInputBox(const AnsiString& caption, const AnsiString& prompt, const AnsiString& defaultValue);

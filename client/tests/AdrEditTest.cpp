@@ -5,22 +5,22 @@
 
 namespace {
 
-class TAdrEditTest : public TClientTest {
+class TAdrEditTest : public TDataWindowTest {
 protected:
     void SetUp() override {
-        TClientTest::SetUp();
+        TDataWindowTest::SetUp();
         AddGroups();
     }
     // The caller's part: the contact in edit state, the editor, then post or
     // cancel by the result.
     TModalResult Edit(const AnsiString& Name) {
-        EXPECT_TRUE(Data->Adresa->Locate("Jmeno", Variant(Name), {}));
-        Data->Adresa->Edit();
+        EXPECT_TRUE(Dm->Adresa->Locate("Jmeno", Variant(Name), {}));
+        Dm->Adresa->Edit();
         const TModalResult result = EditContact(nullptr, &Phones);
         if (result == mrOk)
-            Data->Adresa->Post();
+            Dm->Adresa->Post();
         else
-            Data->Adresa->Cancel();
+            Dm->Adresa->Cancel();
         return result;
     }
     static TfAdrEdit* Editor(TForm* Form) {
@@ -36,9 +36,9 @@ protected:
 }  // namespace
 
 TEST_F(TAdrEditTest, GroupsMoveBetweenTheListsGroupZeroStaysAndOkStoresTheListInItsOrder) {
-    AddContact(1, "Adam", "5;15;");
-    AddContact(2, "Cyril", "0;5;");
-    ASSERT_TRUE(Data->Skupiny->Locate("ID", Variant(1), {}));
+    AddMember(1, "Adam", "5;15;");
+    AddMember(2, "Cyril", "0;5;");
+    ASSERT_TRUE(Dm->Skupiny->Locate("ID", Variant(1), {}));
     Answers.Act([this](TForm* Form) {
         TfAdrEdit* f = Editor(Form);
         EXPECT_EQ("Editace kontaktu", f->Caption());
@@ -77,16 +77,16 @@ TEST_F(TAdrEditTest, GroupsMoveBetweenTheListsGroupZeroStaysAndOkStoresTheListIn
     });
     EXPECT_EQ(mrOk, Edit("Cyril"));
     EXPECT_EQ("0;", GroupsOf("Cyril"));
-    EXPECT_EQ("Práce", Data->SkupinyJmeno->AsString()) << "the group table is back where it was";
+    EXPECT_EQ("Práce", Dm->SkupinyJmeno->AsString()) << "the group table is back where it was";
     EXPECT_TRUE(Answers.Unexpected().empty());
 }
 
 TEST_F(TAdrEditTest, AnInvalidNumberKeepsTheEditorOpenOnTheNumberUntilItIsMended) {
-    AddContact(1, "Adam");
-    ASSERT_TRUE(Data->Adresa->Locate("ID", Variant(1), {}));
-    Data->Adresa->Edit();
-    Data->AdresaCislo->SetAsString("12");
-    Data->Adresa->Post();
+    AddMember(1, "Adam");
+    ASSERT_TRUE(Dm->Adresa->Locate("ID", Variant(1), {}));
+    Dm->Adresa->Edit();
+    Dm->AdresaCislo->SetAsString("12");
+    Dm->Adresa->Post();
     Answers.Act([](TForm* Form) { Editor(Form)->BitBtn1->Click(); });
     Answers.Act([this](TForm* Form) {
         TfAdrEdit* f = Editor(Form);
@@ -99,14 +99,14 @@ TEST_F(TAdrEditTest, AnInvalidNumberKeepsTheEditorOpenOnTheNumberUntilItIsMended
     });
     EXPECT_EQ(mrOk, Edit("Adam"));
     EXPECT_EQ(0, Answers.Pending());
-    EXPECT_EQ("00420603123456", ContactValue("Adam", Data->AdresaCislo));
+    EXPECT_EQ("00420603123456", ContactValue("Adam", Dm->AdresaCislo));
 }
 
 TEST_F(TAdrEditTest, EmptyFieldsAreFilledAsTheyAreEnteredAndStornoKeepsNothing) {
-    Data->Adresa->Append();
-    Data->AdresaID->SetAsInteger(9);
-    Data->AdresaJmeno->SetAsString("Nový");
-    Data->AdresaPodpis->SetAsString("Jana");
+    Dm->Adresa->Append();
+    Dm->AdresaID->SetAsInteger(9);
+    Dm->AdresaJmeno->SetAsString("Nový");
+    Dm->AdresaPodpis->SetAsString("Jana");
     Answers.Act([](TForm* Form) {
         TfAdrEdit* f = Editor(Form);
         PumpUntilIdle();
@@ -124,8 +124,8 @@ TEST_F(TAdrEditTest, EmptyFieldsAreFilledAsTheyAreEnteredAndStornoKeepsNothing) 
         f->BitBtn2->Click();
     });
     EXPECT_EQ(mrCancel, EditContact(nullptr, &Phones));
-    Data->Adresa->Cancel();
-    EXPECT_EQ(0, Data->Adresa->RecordCount());
+    Dm->Adresa->Cancel();
+    EXPECT_EQ(0, Dm->Adresa->RecordCount());
 }
 
 TEST_F(TAdrEditTest, AGroupThatNoLongerFitsTheContactsListIsRefusedWithAMessage) {
@@ -135,7 +135,7 @@ TEST_F(TAdrEditTest, AGroupThatNoLongerFitsTheContactsListIsRefusedWithAMessage)
         AddGroup(id, "S" + IntToStr(id), id);
         if (id <= 162) list += IntToStr(id) + ";";
     }
-    AddContact(1, "Adam", list);
+    AddMember(1, "Adam", list);
     Answers.Act([](TForm* Form) {
         TfAdrEdit* f = Editor(Form);
         Check(f->CheckLB2, "S163");

@@ -1,6 +1,10 @@
 #pragma once
-// The data module with open tables, and fakes of what the windows ask of
-// the main window, for the tests of the client's windows and imports.
+// What the client's window tests share: a program folder of their own under
+// the test output (with its "Lang" folder), the data module with open tables
+// and a few countries, and the captions and texts of the modal windows that
+// the scripted answerer met. The database window, the contact editor and
+// the imports get every table open and empty, groups to work with, and
+// fakes of what they ask of the main window.
 
 #include <filesystem>
 #include <memory>
@@ -11,8 +15,8 @@
 #include "client/AdrEdit.h"
 #include "client/DatMod.h"
 #include "client/Databaze.h"
+#include "core/Language.h"
 #include "platform/rtl/FileUtils.h"
-#include "platform/rtl/SysUtils.h"
 #include "platform/ui/StdCtrls.h"
 #include "platform/ui/TestSupport.h"
 
@@ -78,49 +82,87 @@ struct TFakeDatabaseServices : TDatabaseWindowServices {
     }
 };
 
-// The text of the message dialog an answerer looks at.
-inline AnsiString MessageOf(TForm* Dialog) {
-    auto* label = dynamic_cast<TLabel*>(Dialog->FindComponent("Message"));
-    return label ? label->Caption() : AnsiString();
-}
-
-// The program's data module as DM, its tables open and empty, in a program
-// folder of the test's own.
 class TClientTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        ResetApplicationForTests();
-        Folder = AnsiString(VEMLOR_TEST_OUTPUT) + "/client-windows/" +
+        Folder = AnsiString(VEMLOR_TEST_OUTPUT) + "/client/" +
+                 ::testing::UnitTest::GetInstance()->current_test_info()->test_suite_name() + "/" +
                  ::testing::UnitTest::GetInstance()->current_test_info()->name() + "/";
-        std::filesystem::remove_all(SysFileName(Folder));
-        ForceDirectories(Folder);
+        std::filesystem::remove_all(Folder);
+        ForceDirectories(Folder + "Lang");
         SetProgramFolder(Folder);
-        Data = std::make_unique<TDM>(nullptr);
-        DM = Data.get();
-        for (TMemData* t : {Data->Adresa, Data->Fronta, Data->FrontObj, Data->Historie, Data->Zprava, Data->Melody,
-                            Data->Skupiny, Data->Staty, Data->Notif, Data->Tarify, Data->TmpTab})
-            t->Open();
+        Dm = std::make_unique<TDM>(nullptr);
+        DM = Dm.get();
+        for (TMemData* table : {Dm->Adresa, Dm->Staty, Dm->Tarify, Dm->Skupiny}) table->Open();
+        AddCountry("Czech rep", "420", "00420#########", "ěščřžýáíéúůťďňĚŠČŘŽÝÁÍÉÚŮŤĎŇ",
+                   "escrzyaieuutdnESCRZYAIEUUTDN");
+        AddCountry("Slovensko", "421", "00421#########", "ľščťžýáíéúäôňĽŠČŤŽÝÁÍÉÚ", "lsctzyaieuaonLSCTZYAIEU");
     }
+
     void TearDown() override {
+        SetLang(nullptr);
+        Dm.reset();
         PumpUntilIdle();
-        Data.reset();
         SetProgramFolder("");
     }
 
-    void AddContact(Integer ID, const AnsiString& Name, const AnsiString& Groups = "") {
-        Data->Adresa->Append();
-        Data->AdresaID->SetAsInteger(ID);
-        Data->AdresaJmeno->SetAsString(Name);
-        Data->AdresaCislo->SetAsString("00420" + IntToStr(Int64{603000000} + ID));
-        Data->AdresaIDSkup->SetAsString(Groups);
-        Data->Adresa->Post();
+    void AddCountry(const AnsiString& Name, const AnsiString& Prefix, const AnsiString& Filter,
+                    const AnsiString& Letters = "", const AnsiString& Plain = "") {
+        Dm->Staty->Append();
+        Dm->StatyJmeno->SetAsString(Name);
+        Dm->StatyPredcisli->SetAsString(Prefix);
+        Dm->StatyFiltr->SetAsString(Filter);
+        Dm->StatyHacky->SetAsString(Letters);
+        Dm->StatyBezHacku->SetAsString(Plain);
+        Dm->Staty->Post();
+    }
+
+    void AddContact(Integer Id, const AnsiString& Name, const AnsiString& Number, const AnsiString& Signature = "") {
+        Dm->Adresa->Append();
+        Dm->AdresaID->SetAsInteger(Id);
+        Dm->AdresaJmeno->SetAsString(Name);
+        Dm->AdresaCislo->SetAsString(Number);
+        Dm->AdresaPodpis->SetAsString(Signature);
+        Dm->Adresa->Post();
+    }
+
+    void WriteLanguage(const AnsiString& Name, const AnsiString& Text) { WriteFileAtomic(Folder + "Lang/" + Name, Text); }
+
+    // The text of the localised message dialog on the screen.
+    static AnsiString DialogText(TForm* Form) {
+        auto* label = dynamic_cast<TLabel*>(Form->FindComponent("Message"));
+        return label ? label->Caption() : AnsiString();
+    }
+
+    AnsiString Folder;
+    std::unique_ptr<TDM> Dm;
+};
+
+class TDataWindowTest : public TClientTest {
+protected:
+    void SetUp() override {
+        ResetApplicationForTests();
+        TClientTest::SetUp();
+        // Every table open, and no countries but those a test adds.
+        Dm->Staty->Close();
+        for (TMemData* t : {Dm->Fronta, Dm->FrontObj, Dm->Historie, Dm->Zprava, Dm->Melody, Dm->Staty, Dm->Notif,
+                            Dm->TmpTab})
+            t->Open();
+    }
+
+    void AddMember(Integer ID, const AnsiString& Name, const AnsiString& Groups = "") {
+        AddContact(ID, Name, "00420" + IntToStr(Int64{603000000} + ID));
+        ASSERT_TRUE(Dm->Adresa->Locate("ID", Variant(ID), {}));
+        Dm->Adresa->Edit();
+        Dm->AdresaIDSkup->SetAsString(Groups);
+        Dm->Adresa->Post();
     }
     void AddGroup(Integer ID, const AnsiString& Name, Integer Order) {
-        Data->Skupiny->Append();
-        Data->SkupinyID->SetAsInteger(ID);
-        Data->SkupinyJmeno->SetAsString(Name);
-        Data->SkupinyPoradi->SetAsInteger(Order);
-        Data->Skupiny->Post();
+        Dm->Skupiny->Append();
+        Dm->SkupinyID->SetAsInteger(ID);
+        Dm->SkupinyJmeno->SetAsString(Name);
+        Dm->SkupinyPoradi->SetAsInteger(Order);
+        Dm->Skupiny->Post();
     }
     // Groups 0 "Všichni", 1 "Práce", 5 "Rodina", 15 "Škola" in that order.
     void AddGroups() {
@@ -131,13 +173,13 @@ protected:
     }
     // A field of the contact of that name, "<none>" without one.
     AnsiString ContactValue(const AnsiString& Name, TField* Field) {
-        Data->Adresa->DisableControls();
-        const bool found = Data->Adresa->Locate("Jmeno", Variant(Name), {});
+        Dm->Adresa->DisableControls();
+        const bool found = Dm->Adresa->Locate("Jmeno", Variant(Name), {});
         const AnsiString value = found ? Field->AsString() : AnsiString("<none>");
-        Data->Adresa->EnableControls();
+        Dm->Adresa->EnableControls();
         return value;
     }
-    AnsiString GroupsOf(const AnsiString& Name) { return ContactValue(Name, Data->AdresaIDSkup); }
+    AnsiString GroupsOf(const AnsiString& Name) { return ContactValue(Name, Dm->AdresaIDSkup); }
     std::vector<AnsiString> Column(TMemData* Table, TField* Field) {
         std::vector<AnsiString> values;
         Table->DisableControls();
@@ -156,7 +198,4 @@ protected:
         List->SetChecked(at, true);
     }
     AnsiString OutputPng(const char* Name) { return AnsiString(VEMLOR_TEST_OUTPUT) + "/client-windows/" + Name; }
-
-    AnsiString Folder;
-    std::unique_ptr<TDM> Data;
 };

@@ -6,19 +6,19 @@
 
 namespace {
 
-class TDatabazeTest : public TClientTest {
+class TDatabazeTest : public TDataWindowTest {
 protected:
     void SetUp() override {
-        TClientTest::SetUp();
+        TDataWindowTest::SetUp();
         AddGroups();
-        AddContact(1, "Adam", "1;5;");
-        AddContact(2, "Božena", "15;");
-        AddContact(3, "Cyril", "5;15;");
-        AddContact(4, "Dana");
+        AddMember(1, "Adam", "1;5;");
+        AddMember(2, "Božena", "15;");
+        AddMember(3, "Cyril", "5;15;");
+        AddMember(4, "Dana");
     }
     void TearDown() override {
         delete Form;
-        TClientTest::TearDown();
+        TDataWindowTest::TearDown();
     }
     // The window shown (not modally) on a page.
     TfDatabaze* Open(TDatabasePage Page) {
@@ -29,7 +29,7 @@ protected:
         return Form;
     }
     void ChooseGroup(Integer ID) {
-        ASSERT_TRUE(Data->Skupiny->Locate("ID", Variant(ID), {}));
+        ASSERT_TRUE(Dm->Skupiny->Locate("ID", Variant(ID), {}));
         Form->RxDBGrid6CellClick(nullptr);
     }
 
@@ -40,36 +40,36 @@ protected:
 }  // namespace
 
 TEST_F(TDatabazeTest, EveryPageRendersAsAWindowToWorkIn) {
-    AddContact(5, "Eva Malá", "1;");
+    AddMember(5, "Eva Malá", "1;");
     for (const auto& [name, text, key] : {std::tuple{"Pozdrav", "Ahoj, jak se máš?", "Ctrl+Alt+P"},
                                           std::tuple{"Schůzka", "Sejdeme se v 10:00 u nádraží.", ""},
                                           std::tuple{"Zpoždění", "Přijdu o půl hodiny později.", "Ctrl+Alt+Z"}}) {
-        Data->Zprava->Append();
-        Data->ZpravaNazev->SetAsString(name);
-        Data->Zpravazprava->SetAsString(text);
-        Data->ZpravaShortCut->SetAsString(key);
-        Data->Zprava->Post();
+        Dm->Zprava->Append();
+        Dm->ZpravaNazev->SetAsString(name);
+        Dm->Zpravazprava->SetAsString(text);
+        Dm->ZpravaShortCut->SetAsString(key);
+        Dm->Zprava->Post();
     }
     for (const char* melody : {"Für Elise", "Jingle Bells", "Mission Impossible", "Toccata"}) {
-        Data->Melody->Append();
-        Data->MelodyJmeno->SetAsString(melody);
-        Data->Melody->Post();
+        Dm->Melody->Append();
+        Dm->MelodyJmeno->SetAsString(melody);
+        Dm->Melody->Post();
     }
     for (const auto& [country, prefix, filter] : {std::tuple{"Česká republika", "420", "00420#########"},
                                                   std::tuple{"Slovensko", "421", "00421#########"},
                                                   std::tuple{"Polsko", "48", "0048#########"}}) {
-        Data->Staty->Append();
-        Data->StatyJmeno->SetAsString(country);
-        Data->StatyPredcisli->SetAsString(prefix);
-        Data->StatyFiltr->SetAsString(filter);
-        Data->Staty->Post();
+        Dm->Staty->Append();
+        Dm->StatyJmeno->SetAsString(country);
+        Dm->StatyPredcisli->SetAsString(prefix);
+        Dm->StatyFiltr->SetAsString(filter);
+        Dm->Staty->Post();
     }
     for (int day = 1; day <= 3; ++day) {
-        Data->Notif->Append();
-        Data->NotifJmeno->SetAsString("n" + IntToStr(day));
-        Data->NotifText->SetAsString("Vážení zákazníci,\r\nslužba bude " + IntToStr(day) + ". prosince přerušena.");
-        Data->NotifDatum->SetAsDateTime(EncodeDate(2026, 12, day) + EncodeTime(9, 30, 0, 0));
-        Data->Notif->Post();
+        Dm->Notif->Append();
+        Dm->NotifJmeno->SetAsString("n" + IntToStr(day));
+        Dm->NotifText->SetAsString("Vážení zákazníci,\r\nslužba bude " + IntToStr(day) + ". prosince přerušena.");
+        Dm->NotifDatum->SetAsDateTime(EncodeDate(2026, 12, day) + EncodeTime(9, 30, 0, 0));
+        Dm->Notif->Post();
     }
     Open(dpGroups);
     Form->SetBounds(0, 0, 700, 470);
@@ -85,9 +85,9 @@ TEST_F(TDatabazeTest, EveryPageRendersAsAWindowToWorkIn) {
     }
 }
 TEST_F(TDatabazeTest, GroupZeroListsEveryContactAsAssignedAndCanNeitherGainLoseNorBeDeleted) {
-    Data->Skupiny->First();
+    Dm->Skupiny->First();
     Open(dpGroups);
-    EXPECT_EQ("Všichni", Data->SkupinyJmeno->AsString());
+    EXPECT_EQ("Všichni", Dm->SkupinyJmeno->AsString());
     EXPECT_EQ((std::vector<AnsiString>{"Adam", "Božena", "Cyril", "Dana"}), Items(Form->CheckLB1));
     EXPECT_TRUE(Items(Form->CheckLB2).empty());
     EXPECT_FALSE(Form->SpeedButton20->Enabled());
@@ -96,16 +96,16 @@ TEST_F(TDatabazeTest, GroupZeroListsEveryContactAsAssignedAndCanNeitherGainLoseN
     // Reached however the delete is asked for, it is refused with a message.
     TModalAnswerer answers;
     answers.Act([](TForm* Dialog) {
-        EXPECT_NE(AnsiString::npos, MessageOf(Dialog).find("Skupinu Všichni nelze smazat")) << MessageOf(Dialog);
+        EXPECT_NE(AnsiString::npos, DialogText(Dialog).find("Skupinu Všichni nelze smazat")) << DialogText(Dialog);
         Dialog->SetModalResult(mrOk);
     });
     Form->ToolButton34Click(nullptr);
     EXPECT_EQ(0, answers.Pending());
-    EXPECT_EQ(4, Data->Skupiny->RecordCount());
+    EXPECT_EQ(4, Dm->Skupiny->RecordCount());
 }
 
 TEST_F(TDatabazeTest, ContactsJoinAndLeaveAGroupAndDeletingGroupFiveLeavesFifteenAlone) {
-    ASSERT_TRUE(Data->Adresa->Locate("ID", Variant(4), {}));
+    ASSERT_TRUE(Dm->Adresa->Locate("ID", Variant(4), {}));
     Open(dpGroups);
     ChooseGroup(5);
     EXPECT_EQ((std::vector<AnsiString>{"Adam", "Cyril"}), Items(Form->CheckLB1));
@@ -118,17 +118,17 @@ TEST_F(TDatabazeTest, ContactsJoinAndLeaveAGroupAndDeletingGroupFiveLeavesFiftee
     Check(Form->CheckLB1, "Adam");
     Form->SpeedButton21->Click();
     EXPECT_EQ("1;", GroupsOf("Adam"));
-    ASSERT_TRUE(Data->Adresa->Locate("ID", Variant(4), {}));
+    ASSERT_TRUE(Dm->Adresa->Locate("ID", Variant(4), {}));
     EXPECT_EQ((std::vector<AnsiString>{"Božena", "Cyril"}), Items(Form->CheckLB1));
 
     TModalAnswerer answers;
     answers.ClickButton("No");
     Form->ToolButton34->Click();
-    EXPECT_EQ(4, Data->Skupiny->RecordCount());
+    EXPECT_EQ(4, Dm->Skupiny->RecordCount());
     answers.ClickButton("Yes");
     Form->ToolButton34->Click();
     EXPECT_EQ(0, answers.Pending());
-    EXPECT_EQ((std::vector<AnsiString>{"Všichni", "Práce", "Škola"}), Column(Data->Skupiny, Data->SkupinyJmeno));
+    EXPECT_EQ((std::vector<AnsiString>{"Všichni", "Práce", "Škola"}), Column(Dm->Skupiny, Dm->SkupinyJmeno));
     EXPECT_EQ("15;", GroupsOf("Božena"));
     EXPECT_EQ("15;", GroupsOf("Cyril"));
     EXPECT_EQ("1;", GroupsOf("Adam"));
@@ -139,7 +139,7 @@ TEST_F(TDatabazeTest, AGroupListWithoutRoomIsRefusedWithAMessageAndKeptWhole) {
     AnsiString full;
     for (int i = 0; i < 50; ++i) full += "1000;";
     full += "99;";  // 253 characters: room for "5;" exactly, not for "15;"
-    AddContact(6, "Plný", full);
+    AddMember(6, "Plný", full);
     Open(dpGroups);
     ChooseGroup(5);
     Check(Form->CheckLB2, "Plný");
@@ -151,7 +151,7 @@ TEST_F(TDatabazeTest, AGroupListWithoutRoomIsRefusedWithAMessageAndKeptWhole) {
     Check(Form->CheckLB2, "Dana");
     TModalAnswerer answers;
     answers.Act([](TForm* Dialog) {
-        EXPECT_NE(AnsiString::npos, MessageOf(Dialog).find("seznam skupin je již plný: Plný.")) << MessageOf(Dialog);
+        EXPECT_NE(AnsiString::npos, DialogText(Dialog).find("seznam skupin je již plný: Plný.")) << DialogText(Dialog);
         Dialog->SetModalResult(mrOk);
     });
     Form->SpeedButton20->Click();
@@ -162,77 +162,77 @@ TEST_F(TDatabazeTest, AGroupListWithoutRoomIsRefusedWithAMessageAndKeptWhole) {
 
 TEST_F(TDatabazeTest, GroupsMoveOnePlaceUpOrDownAndNotPastEitherEnd) {
     Open(dpGroups);
-    auto order = [&] { return Column(Data->Skupiny, Data->SkupinyJmeno); };
+    auto order = [&] { return Column(Dm->Skupiny, Dm->SkupinyJmeno); };
     ChooseGroup(0);
     Form->ToolButton64->Click();
     EXPECT_EQ((std::vector<AnsiString>{"Všichni", "Práce", "Rodina", "Škola"}), order());
     ChooseGroup(5);
     Form->ToolButton64->Click();
-    EXPECT_EQ("Rodina", Data->SkupinyJmeno->AsString());
+    EXPECT_EQ("Rodina", Dm->SkupinyJmeno->AsString());
     EXPECT_EQ((std::vector<AnsiString>{"Všichni", "Rodina", "Práce", "Škola"}), order());
-    EXPECT_EQ((std::vector<AnsiString>{"0", "1", "2", "3"}), Column(Data->Skupiny, Data->SkupinyPoradi));
+    EXPECT_EQ((std::vector<AnsiString>{"0", "1", "2", "3"}), Column(Dm->Skupiny, Dm->SkupinyPoradi));
     ChooseGroup(5);
     for (int i = 0; i < 3; ++i) Form->ToolButton65->Click();
     EXPECT_EQ((std::vector<AnsiString>{"Všichni", "Práce", "Škola", "Rodina"}), order());
-    EXPECT_EQ("Rodina", Data->SkupinyJmeno->AsString());
+    EXPECT_EQ("Rodina", Dm->SkupinyJmeno->AsString());
 }
 
 TEST_F(TDatabazeTest, NewGroupsTakeTheNextIDsAndOrderEvenWhenAddedOneAfterAnother) {
     Open(dpGroups);
     Form->ToolButton20->Click();
-    EXPECT_EQ(dsInsert, Data->Skupiny->State());
-    Data->SkupinyJmeno->SetAsString("Sport");
+    EXPECT_EQ(dsInsert, Dm->Skupiny->State());
+    Dm->SkupinyJmeno->SetAsString("Sport");
     // The second one comes before the first was stored.
     Form->ToolButton20->Click();
-    Data->SkupinyJmeno->SetAsString("Chata");
+    Dm->SkupinyJmeno->SetAsString("Chata");
     Form->Close();
-    EXPECT_EQ(dsBrowse, Data->Skupiny->State());
-    EXPECT_EQ((std::vector<AnsiString>{"0", "1", "5", "15", "16", "17"}), Column(Data->Skupiny, Data->SkupinyID));
+    EXPECT_EQ(dsBrowse, Dm->Skupiny->State());
+    EXPECT_EQ((std::vector<AnsiString>{"0", "1", "5", "15", "16", "17"}), Column(Dm->Skupiny, Dm->SkupinyID));
     EXPECT_EQ((std::vector<AnsiString>{"Všichni", "Práce", "Rodina", "Škola", "Sport", "Chata"}),
-              Column(Data->Skupiny, Data->SkupinyJmeno));
+              Column(Dm->Skupiny, Dm->SkupinyJmeno));
     EXPECT_EQ(1, Services.MenuBuilds);
 }
 
 TEST_F(TDatabazeTest, ATemplateTakesACtrlAltLetterShortcutThatNoOtherTemplateHas) {
     for (const auto& [name, key] : {std::pair{"Pozdrav", "Ctrl+Alt+P"}, std::pair{"Schůzka", ""}}) {
-        Data->Zprava->Append();
-        Data->ZpravaNazev->SetAsString(name);
-        Data->ZpravaShortCut->SetAsString(key);
-        Data->Zprava->Post();
+        Dm->Zprava->Append();
+        Dm->ZpravaNazev->SetAsString(name);
+        Dm->ZpravaShortCut->SetAsString(key);
+        Dm->Zprava->Post();
     }
-    ASSERT_TRUE(Data->Zprava->Locate("Nazev", Variant("Schůzka"), {}));
+    ASSERT_TRUE(Dm->Zprava->Locate("Nazev", Variant("Schůzka"), {}));
     Open(dpTemplates);
     TVmDBGrid* grid = Form->RxDBGrid4;
     grid->SetFocus();
     grid->SetSelectedIndex(1);
-    EXPECT_EQ("Ctrl+Alt+", Data->ZpravaShortCut->AsString());
+    EXPECT_EQ("Ctrl+Alt+", Dm->ZpravaShortCut->AsString());
     ASSERT_TRUE(grid->InplaceEditor());
     SendKey(grid->InplaceEditor(), 'P');
-    EXPECT_EQ("Ctrl+Alt+", Data->ZpravaShortCut->AsString()) << "Pozdrav has it";
+    EXPECT_EQ("Ctrl+Alt+", Dm->ZpravaShortCut->AsString()) << "Pozdrav has it";
     SendKey(grid->InplaceEditor(), 'S');
-    EXPECT_EQ("Ctrl+Alt+S", Data->ZpravaShortCut->AsString());
+    EXPECT_EQ("Ctrl+Alt+S", Dm->ZpravaShortCut->AsString());
     // What is typed does not reach the cell; only letters make shortcuts.
     TypeText(grid->InplaceEditor(), "1+");
-    EXPECT_EQ("Ctrl+Alt+S", Data->ZpravaShortCut->AsString());
+    EXPECT_EQ("Ctrl+Alt+S", Dm->ZpravaShortCut->AsString());
     EXPECT_EQ("Ctrl+Alt+S", grid->InplaceEditor()->Text());
     Form->Close();
-    EXPECT_EQ("Ctrl+Alt+S", Data->Zprava->Lookup("Nazev", Variant("Schůzka"), "ShortCut").AsString());
+    EXPECT_EQ("Ctrl+Alt+S", Dm->Zprava->Lookup("Nazev", Variant("Schůzka"), "ShortCut").AsString());
 
     TModalAnswerer answers;
     answers.ClickButton("No");
     answers.ClickButton("Yes");
     Form->ToolButton18->Click();
-    EXPECT_EQ(2, Data->Zprava->RecordCount());
+    EXPECT_EQ(2, Dm->Zprava->RecordCount());
     Form->ToolButton18->Click();
-    EXPECT_EQ(1, Data->Zprava->RecordCount());
+    EXPECT_EQ(1, Dm->Zprava->RecordCount());
 }
 
 TEST_F(TDatabazeTest, TitleClicksSortTheCountriesAndTheSameTitleAgainSortsDescending) {
     for (const auto& [country, prefix] : {std::pair{"Česko", "420"}, std::pair{"Polsko", "48"}, std::pair{"Slovensko", "421"}}) {
-        Data->Staty->Append();
-        Data->StatyJmeno->SetAsString(country);
-        Data->StatyPredcisli->SetAsString(prefix);
-        Data->Staty->Post();
+        Dm->Staty->Append();
+        Dm->StatyJmeno->SetAsString(country);
+        Dm->StatyPredcisli->SetAsString(prefix);
+        Dm->Staty->Post();
     }
     Open(dpCountries);
     TVmDBGrid* grid = Form->RxDBGrid7;
@@ -244,22 +244,22 @@ TEST_F(TDatabazeTest, TitleClicksSortTheCountriesAndTheSameTitleAgainSortsDescen
     };
     const TRect title = grid->CellRect(2, 0);
     SendClick(grid, title.Left + 5, title.Top + 5);
-    EXPECT_EQ("Predcisli", Data->Staty->SortedField());
-    EXPECT_EQ((std::vector<AnsiString>{"420", "421", "48"}), Column(Data->Staty, Data->StatyPredcisli));
-    EXPECT_EQ(smDown, marker(Data->StatyPredcisli));
-    EXPECT_EQ(smNone, marker(Data->StatyJmeno));
+    EXPECT_EQ("Predcisli", Dm->Staty->SortedField());
+    EXPECT_EQ((std::vector<AnsiString>{"420", "421", "48"}), Column(Dm->Staty, Dm->StatyPredcisli));
+    EXPECT_EQ(smDown, marker(Dm->StatyPredcisli));
+    EXPECT_EQ(smNone, marker(Dm->StatyJmeno));
     SendClick(grid, title.Left + 5, title.Top + 5);
-    EXPECT_EQ((std::vector<AnsiString>{"48", "421", "420"}), Column(Data->Staty, Data->StatyPredcisli));
-    EXPECT_EQ(smUp, marker(Data->StatyPredcisli));
+    EXPECT_EQ((std::vector<AnsiString>{"48", "421", "420"}), Column(Dm->Staty, Dm->StatyPredcisli));
+    EXPECT_EQ(smUp, marker(Dm->StatyPredcisli));
 }
 
 TEST_F(TDatabazeTest, TheMelodyPagePlaysAndEditsTheChosenFileThroughTheMainWindow) {
     const AnsiString file = Folder + "Melody/Toccata.rtl";
     ForceDirectories(Folder + "Melody");
     WriteFileAtomic(file, "Toccata:d=4,o=5,b=63:a,g\r\n");
-    Data->Melody->Append();
-    Data->MelodyJmeno->SetAsString("Toccata");
-    Data->Melody->Post();
+    Dm->Melody->Append();
+    Dm->MelodyJmeno->SetAsString("Toccata");
+    Dm->Melody->Post();
     Open(dpMelodies);
     Form->ToolButton30->Click();
     Form->ToolButton33->Click();
@@ -275,16 +275,16 @@ TEST_F(TDatabazeTest, TheMelodyPagePlaysAndEditsTheChosenFileThroughTheMainWindo
     Form->Show();
     Form->ToolButton26->Click();
     EXPECT_EQ(1, Services.Scans);
-    EXPECT_TRUE(Data->Melody->IsEmpty()) << "the folder scan refills it";
-    EXPECT_TRUE(Data->Melody->Active());
+    EXPECT_TRUE(Dm->Melody->IsEmpty()) << "the folder scan refills it";
+    EXPECT_TRUE(Dm->Melody->Active());
 }
 
 TEST_F(TDatabazeTest, SearchHelpAndTheTextFilesOfTheCountriesGoThroughTheirControls) {
-    Data->Staty->Append();
-    Data->StatyJmeno->SetAsString("Česko");
-    Data->StatyPredcisli->SetAsString("420");
-    Data->StatyFiltr->SetAsString("00420#########;00420#####");
-    Data->Staty->Post();
+    Dm->Staty->Append();
+    Dm->StatyJmeno->SetAsString("Česko");
+    Dm->StatyPredcisli->SetAsString("420");
+    Dm->StatyFiltr->SetAsString("00420#########;00420#####");
+    Dm->Staty->Post();
     Open(dpCountries);
     Form->Edit5->SetFocus();
     SendKey(Form->Edit5, VK_RETURN);
@@ -308,12 +308,12 @@ TEST_F(TDatabazeTest, SearchHelpAndTheTextFilesOfTheCountriesGoThroughTheirContr
     answers.Act(choose);
     Form->ToolButton46->Click();
     EXPECT_EQ("Česko;420;\"00420#########;00420#####\";;\r\n", ReadFileBytes(file));
-    Data->Staty->Close();
-    Data->Staty->Open();
+    Dm->Staty->Close();
+    Dm->Staty->Open();
     answers.Act(choose);
     Form->ToolButton48->Click();
     EXPECT_EQ(0, answers.Pending());
-    EXPECT_EQ((std::vector<AnsiString>{"00420#########;00420#####"}), Column(Data->Staty, Data->StatyFiltr));
+    EXPECT_EQ((std::vector<AnsiString>{"00420#########;00420#####"}), Column(Dm->Staty, Dm->StatyFiltr));
 }
 
 TEST_F(TDatabazeTest, TheMainWindowOpensTheWindowModallyOnAPageAndItKeepsItsPlacement) {

@@ -15,20 +15,23 @@ struct TFakeMailClient : TMailContactsProvider {
     }
 };
 
-// Answers the next message dialog with OK after recording its text.
-void Expect(TModalAnswerer& Answers, std::vector<AnsiString>& Texts) {
-    Answers.Act([&Texts](TForm* Form) {
-        Texts.push_back(MessageOf(Form));
-        Form->SetModalResult(mrOk);
-    });
-}
+class TMailImportTest : public TDataWindowTest {
+protected:
+    // Answers the next message dialog with OK after recording its text.
+    static void Expect(TModalAnswerer& Answers, std::vector<AnsiString>& Texts) {
+        Answers.Act([&Texts](TForm* Form) {
+            Texts.push_back(DialogText(Form));
+            Form->SetModalResult(mrOk);
+        });
+    }
+};
 
 }  // namespace
 
-TEST_F(TClientTest, MailContactsWithAMobileNumberJoinTheOutlookGroupAndASecondRunAddsNoneOfThemAgain) {
+TEST_F(TMailImportTest, MailContactsWithAMobileNumberJoinTheOutlookGroupAndASecondRunAddsNoneOfThemAgain) {
     AddGroup(0, "Všichni", 0);
     AddGroup(4, "Práce", 1);
-    AddContact(9, "Známá", "4;");
+    AddMember(9, "Známá", "4;");
     // The address book of the desktop's mail client, as files.
     const AnsiString home = Folder + "home/";
     WriteProfileList(home);
@@ -49,24 +52,24 @@ TEST_F(TClientTest, MailContactsWithAMobileNumberJoinTheOutlookGroupAndASecondRu
     ASSERT_EQ(1u, texts.size());
     EXPECT_EQ("Import byl dokončen, bylo nalezeno 3 adresátů s mobilním číslem.", texts[0]);
 
-    EXPECT_EQ((std::vector<AnsiString>{"Všichni", "Práce", "Outlook"}), Column(Data->Skupiny, Data->SkupinyJmeno));
-    EXPECT_EQ("5", Data->Skupiny->Lookup("Jmeno", Variant("Outlook"), "ID").AsString());
-    EXPECT_EQ("2", Data->Skupiny->Lookup("Jmeno", Variant("Outlook"), "Poradi").AsString());
-    EXPECT_EQ((std::vector<AnsiString>{"Novák, Jan", "Řádek Druhý", "Známá"}), Column(Data->Adresa, Data->AdresaJmeno));
-    EXPECT_EQ("00420603123456", ContactValue("Novák, Jan", Data->AdresaCislo));
+    EXPECT_EQ((std::vector<AnsiString>{"Všichni", "Práce", "Outlook"}), Column(Dm->Skupiny, Dm->SkupinyJmeno));
+    EXPECT_EQ("5", Dm->Skupiny->Lookup("Jmeno", Variant("Outlook"), "ID").AsString());
+    EXPECT_EQ("2", Dm->Skupiny->Lookup("Jmeno", Variant("Outlook"), "Poradi").AsString());
+    EXPECT_EQ((std::vector<AnsiString>{"Novák, Jan", "Řádek Druhý", "Známá"}), Column(Dm->Adresa, Dm->AdresaJmeno));
+    EXPECT_EQ("00420603123456", ContactValue("Novák, Jan", Dm->AdresaCislo));
     EXPECT_EQ("5;", GroupsOf("Novák, Jan"));
-    EXPECT_EQ("00420603222333", ContactValue("Řádek Druhý", Data->AdresaCislo));
+    EXPECT_EQ("00420603222333", ContactValue("Řádek Druhý", Dm->AdresaCislo));
     EXPECT_EQ("4;", GroupsOf("Známá"));
 
     Expect(answers, texts);
     EXPECT_EQ(3, ImportMailContacts(mail, phones));
     EXPECT_EQ(texts[0], texts[1]);
-    EXPECT_EQ(3, Data->Skupiny->RecordCount());
-    EXPECT_EQ(3, Data->Adresa->RecordCount());
+    EXPECT_EQ(3, Dm->Skupiny->RecordCount());
+    EXPECT_EQ(3, Dm->Adresa->RecordCount());
     EXPECT_TRUE(answers.Unexpected().empty());
 }
 
-TEST_F(TClientTest, AnUnreachableMailClientChangesNothingAndAnEmptyOneStillMakesTheGroup) {
+TEST_F(TMailImportTest, AnUnreachableMailClientChangesNothingAndAnEmptyOneStillMakesTheGroup) {
     TFakeMailClient mail;
     mail.Reachable = false;
     TFakePhones phones;
@@ -74,7 +77,7 @@ TEST_F(TClientTest, AnUnreachableMailClientChangesNothingAndAnEmptyOneStillMakes
     TModalAnswerer answers;
     Expect(answers, texts);
     EXPECT_EQ(-1, ImportMailContacts(mail, phones));
-    EXPECT_EQ(0, Data->Skupiny->RecordCount());
+    EXPECT_EQ(0, Dm->Skupiny->RecordCount());
     // Without a profile list in the home folder there is no mail client.
     TDesktopMailContacts none(Folder + "empty-home/");
     Expect(answers, texts);
@@ -85,14 +88,14 @@ TEST_F(TClientTest, AnUnreachableMailClientChangesNothingAndAnEmptyOneStillMakes
     EXPECT_EQ(texts[0], texts[1]);
 
     // An older group list without order numbers is numbered afterwards.
-    Data->Skupiny->Append();
-    Data->SkupinyID->SetAsInteger(0);
-    Data->SkupinyJmeno->SetAsString("Všichni");
-    Data->Skupiny->Post();
+    Dm->Skupiny->Append();
+    Dm->SkupinyID->SetAsInteger(0);
+    Dm->SkupinyJmeno->SetAsString("Všichni");
+    Dm->Skupiny->Post();
     mail.Reachable = true;
     Expect(answers, texts);
     EXPECT_EQ(0, ImportMailContacts(mail, phones));
     EXPECT_EQ("Import byl dokončen, bylo nalezeno 0 adresátů s mobilním číslem.", texts[2]);
-    EXPECT_EQ((std::vector<AnsiString>{"0", "1"}), Column(Data->Skupiny, Data->SkupinyPoradi));
-    EXPECT_EQ(0, Data->Adresa->RecordCount());
+    EXPECT_EQ((std::vector<AnsiString>{"0", "1"}), Column(Dm->Skupiny, Dm->SkupinyPoradi));
+    EXPECT_EQ(0, Dm->Adresa->RecordCount());
 }

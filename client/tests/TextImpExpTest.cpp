@@ -10,22 +10,22 @@
 
 namespace {
 
-class TTextImpExpTest : public TClientTest {
+class TTextImpExpTest : public TDataWindowTest {
 protected:
     void AddHistory(const AnsiString& Name, const AnsiString& Text, TDateTime Written, bool Sent,
                     const AnsiString& Melody = "", const AnsiString& Title = "") {
-        Data->Historie->Append();
-        Data->HistorieJmeno->SetAsString(Name);
-        Data->HistorieCislo->SetAsString("00420777000111");
-        Data->HistorieZprava->SetAsString(Text);
-        Data->HistorieNapsano->SetAsDateTime(Written);
-        if (Sent) Data->HistoriePoslano->SetAsDateTime(Written + EncodeTime(0, 1, 30, 0));
-        Data->HistorieStav->SetAsBoolean(Sent);
-        Data->HistorieMelodie->SetAsString(Melody);
-        Data->HistorieLogo->SetAsString("BM-picture");
-        Data->HistorieTyp->SetAsString("text");
-        Data->HistorieNazev->SetAsString(Title);
-        Data->Historie->Post();
+        Dm->Historie->Append();
+        Dm->HistorieJmeno->SetAsString(Name);
+        Dm->HistorieCislo->SetAsString("00420777000111");
+        Dm->HistorieZprava->SetAsString(Text);
+        Dm->HistorieNapsano->SetAsDateTime(Written);
+        if (Sent) Dm->HistoriePoslano->SetAsDateTime(Written + EncodeTime(0, 1, 30, 0));
+        Dm->HistorieStav->SetAsBoolean(Sent);
+        Dm->HistorieMelodie->SetAsString(Melody);
+        Dm->HistorieLogo->SetAsString("BM-picture");
+        Dm->HistorieTyp->SetAsString("text");
+        Dm->HistorieNazev->SetAsString(Title);
+        Dm->Historie->Post();
     }
     std::vector<std::vector<AnsiString>> Rows(TMemData* Table) {
         std::vector<std::vector<AnsiString>> rows;
@@ -64,11 +64,11 @@ TEST_F(TTextImpExpTest, HistoryGoesOutLineByLineAndComesBackWholeWithSeparatorsL
     const TDateTime second = EncodeDate(2026, 12, 9) + EncodeTime(8, 0, 0, 0);
     AddHistory("Eva", "Cena; sleva\r\nDruhý řádek", second, false, "\"Tón\":d=4", "x;y");
     AddHistory("Jan Novák", "Ahoj", first, true);
-    auto before = Rows(Data->Historie);
+    auto before = Rows(Dm->Historie);
     const AnsiString file = Folder + "historie.txt";
 
     TModalAnswerer answers;
-    ExportText(Data->Historie, file, false, ';');
+    ExportText(Dm->Historie, file, false, ';');
     // Plain values as they stand, the picture left out; quotes only where
     // a value would break the line.
     EXPECT_EQ("Jan Novák;00420777000111;Ahoj;8.12.2026 21:05:00;8.12.2026 21:06:30;Odesláno;;;text;\r\n"
@@ -76,27 +76,27 @@ TEST_F(TTextImpExpTest, HistoryGoesOutLineByLineAndComesBackWholeWithSeparatorsL
               "\"x;y\"\r\n",
               ReadFileBytes(file));
 
-    Data->Historie->Close();
-    Data->Historie->Open();
-    ImportText(Data->Historie, file, -1, nullptr, ';', nullptr);
+    Dm->Historie->Close();
+    Dm->Historie->Open();
+    ImportText(Dm->Historie, file, -1, nullptr, ';', nullptr);
     EXPECT_TRUE(answers.Seen().empty());
-    auto after = Rows(Data->Historie);
+    auto after = Rows(Dm->Historie);
     ASSERT_EQ(before.size(), after.size());
     for (auto& row : before) row[8] = "";  // the picture does not travel
     EXPECT_EQ(before, after);
-    EXPECT_EQ("Napsano", Data->Historie->SortedField());
+    EXPECT_EQ("Napsano", Dm->Historie->SortedField());
 }
 
 TEST_F(TTextImpExpTest, AddressBookImportSkipsKnownNamesNumbersNewOnesChecksNumbersAndJoinsTheGroup) {
     AddGroup(1, "Práce", 0);
-    AddContact(3, "Známý");
-    AddContact(7, "Skrytý", "2;");
-    AddContact(4, "Člen", "1;");
+    AddMember(3, "Známý");
+    AddMember(7, "Skrytý", "2;");
+    AddMember(4, "Člen", "1;");
     // The main window shows group 1: the other contacts are filtered out.
-    Data->SetGroupFilter(true);
-    Data->Adresa->RebuildFilterList();
-    Data->SetGroupFilter(false);
-    ASSERT_EQ(1, Data->Adresa->RecordCount());
+    Dm->SetGroupFilter(true);
+    Dm->Adresa->RebuildFilterList();
+    Dm->SetGroupFilter(false);
+    ASSERT_EQ(1, Dm->Adresa->RecordCount());
 
     TStringList lines;
     lines.Add("Nový;+420 603 111 222;\"9;\";Ahoj;Jan;True;navíc;další");
@@ -107,33 +107,33 @@ TEST_F(TTextImpExpTest, AddressBookImportSkipsKnownNamesNumbersNewOnesChecksNumb
     TFakePhones phones;
     TModalAnswerer answers;
     answers.Act([](TForm* Form) {
-        EXPECT_TRUE(Holds(MessageOf(Form), "nesplňují pravidla"));
+        EXPECT_TRUE(Holds(DialogText(Form), "nesplňují pravidla"));
         Form->SetModalResult(mrOk);
     });
-    ImportText(Data->Adresa, "", 5, &lines, ';', &phones);
+    ImportText(Dm->Adresa, "", 5, &lines, ';', &phones);
     EXPECT_TRUE(answers.Unexpected().empty());
     EXPECT_EQ(0, answers.Pending());
 
-    EXPECT_EQ("Jmeno", Data->Adresa->SortedField());
+    EXPECT_EQ("Jmeno", Dm->Adresa->SortedField());
     EXPECT_EQ((std::vector<AnsiString>{"Člen", "Krátké", "Nový", "Skrytý", "Špatné", "Známý"}),
-              Column(Data->Adresa, Data->AdresaJmeno));
-    EXPECT_EQ("8", ContactValue("Nový", Data->AdresaID));
-    EXPECT_EQ("00420603111222", ContactValue("Nový", Data->AdresaCislo));
+              Column(Dm->Adresa, Dm->AdresaJmeno));
+    EXPECT_EQ("8", ContactValue("Nový", Dm->AdresaID));
+    EXPECT_EQ("00420603111222", ContactValue("Nový", Dm->AdresaCislo));
     EXPECT_EQ("9;5;", GroupsOf("Nový"));
-    EXPECT_EQ("Ahoj", ContactValue("Nový", Data->AdresaOsloveni));
-    EXPECT_EQ("Jan", ContactValue("Nový", Data->AdresaPodpis));
-    EXPECT_EQ("00420603111333", ContactValue("Krátké", Data->AdresaCislo));
+    EXPECT_EQ("Ahoj", ContactValue("Nový", Dm->AdresaOsloveni));
+    EXPECT_EQ("Jan", ContactValue("Nový", Dm->AdresaPodpis));
+    EXPECT_EQ("00420603111333", ContactValue("Krátké", Dm->AdresaCislo));
     EXPECT_EQ("5;", GroupsOf("Krátké"));
-    EXPECT_EQ("12", ContactValue("Špatné", Data->AdresaCislo));
+    EXPECT_EQ("12", ContactValue("Špatné", Dm->AdresaCislo));
     EXPECT_EQ("2;", GroupsOf("Skrytý"));
 
     // What was exported comes back as names already there: nothing is added.
     const AnsiString file = Folder + "adresar.txt";
-    WriteTextExport(Data->Adresa, file, false, ';');
-    const TTextImportResult again = ImportTextRows(Data->Adresa, file, -1, nullptr, ';', &phones);
+    WriteTextExport(Dm->Adresa, file, false, ';');
+    const TTextImportResult again = ImportTextRows(Dm->Adresa, file, -1, nullptr, ';', &phones);
     EXPECT_EQ(0, again.Rows);
     EXPECT_TRUE(again.BadLines.empty());
-    EXPECT_EQ(6, Data->Adresa->RecordCount());
+    EXPECT_EQ(6, Dm->Adresa->RecordCount());
 }
 
 TEST_F(TTextImpExpTest, ARefusedLineIsReportedByNumberAndEveryOtherLineIsImported) {
@@ -145,21 +145,21 @@ TEST_F(TTextImpExpTest, ARefusedLineIsReportedByNumberAndEveryOtherLineIsImporte
                     "E;4;\"neukončená;3.1.2026 10:00:00\r\n");
     TModalAnswerer answers;
     answers.Act([](TForm* Form) {
-        EXPECT_TRUE(Holds(MessageOf(Form), "Čísla řádků: 3.")) << MessageOf(Form);
+        EXPECT_TRUE(Holds(DialogText(Form), "Čísla řádků: 3.")) << DialogText(Form);
         Form->SetModalResult(mrOk);
     });
-    ImportText(Data->Historie, file, -1, nullptr, ';', nullptr);
+    ImportText(Dm->Historie, file, -1, nullptr, ';', nullptr);
     EXPECT_EQ(0, answers.Pending());
-    EXPECT_EQ((std::vector<AnsiString>{"A", "C;D", "E"}), Column(Data->Historie, Data->HistorieJmeno));
+    EXPECT_EQ((std::vector<AnsiString>{"A", "C;D", "E"}), Column(Dm->Historie, Dm->HistorieJmeno));
     EXPECT_EQ((std::vector<AnsiString>{"víc\r\nřádků", "\"q\"", "\"neukončená"}),
-              Column(Data->Historie, Data->HistorieZprava));
-    EXPECT_EQ((std::vector<AnsiString>{"Odesláno", "", ""}), Column(Data->Historie, Data->HistorieStav));
+              Column(Dm->Historie, Dm->HistorieZprava));
+    EXPECT_EQ((std::vector<AnsiString>{"Odesláno", "", ""}), Column(Dm->Historie, Dm->HistorieStav));
 }
 
 TEST_F(TTextImpExpTest, CleanUpRunsWhenTheImportFailsAndKeepsWhatWasImported) {
-    AddContact(1, "Adam");
+    AddMember(1, "Adam");
     int inserts = 0;
-    Data->Adresa->BeforeInsert = [&](TDataSet*) { ++inserts; };
+    Dm->Adresa->BeforeInsert = [&](TDataSet*) { ++inserts; };
     struct TFailingPhones : TFakePhones {
         bool ValidatePhoneNumber(AnsiString& Number, bool ShowMessages) override {
             if (Number == "00420603999999") throw std::runtime_error("the country table is gone");
@@ -169,35 +169,35 @@ TEST_F(TTextImpExpTest, CleanUpRunsWhenTheImportFailsAndKeepsWhatWasImported) {
     TStringList lines;
     lines.Add("Zuzana;00420603111222");
     lines.Add("Boris;00420603999999");
-    EXPECT_THROW(ImportTextRows(Data->Adresa, "", -1, &lines, ';', &phones), std::runtime_error);
+    EXPECT_THROW(ImportTextRows(Dm->Adresa, "", -1, &lines, ';', &phones), std::runtime_error);
     EXPECT_EQ(0, inserts);
-    EXPECT_EQ(dsBrowse, Data->Adresa->State());
-    EXPECT_FALSE(Data->Adresa->ControlsDisabled());
-    EXPECT_EQ("Jmeno", Data->Adresa->SortedField());
-    EXPECT_EQ((std::vector<AnsiString>{"Adam", "Zuzana"}), Column(Data->Adresa, Data->AdresaJmeno));
-    Data->Adresa->Append();
+    EXPECT_EQ(dsBrowse, Dm->Adresa->State());
+    EXPECT_FALSE(Dm->Adresa->ControlsDisabled());
+    EXPECT_EQ("Jmeno", Dm->Adresa->SortedField());
+    EXPECT_EQ((std::vector<AnsiString>{"Adam", "Zuzana"}), Column(Dm->Adresa, Dm->AdresaJmeno));
+    Dm->Adresa->Append();
     EXPECT_EQ(1, inserts) << "the insert handler is back";
-    Data->Adresa->Cancel();
+    Dm->Adresa->Cancel();
 }
 
 TEST_F(TTextImpExpTest, FilesThatCannotBeReadOrWrittenAreNamedToTheUser) {
-    AddContact(1, "Adam");
+    AddMember(1, "Adam");
     TFakePhones phones;
     TModalAnswerer answers;
     answers.Act([](TForm* Form) {
-        EXPECT_TRUE(Holds(MessageOf(Form), "Nepodařilo se přečíst soubor: ")) << MessageOf(Form);
-        EXPECT_TRUE(Holds(MessageOf(Form), "chybi.txt"));
+        EXPECT_TRUE(Holds(DialogText(Form), "Nepodařilo se přečíst soubor: ")) << DialogText(Form);
+        EXPECT_TRUE(Holds(DialogText(Form), "chybi.txt"));
         Form->SetModalResult(mrOk);
     });
     answers.Act([](TForm* Form) {
-        EXPECT_TRUE(Holds(MessageOf(Form), "Nepodařilo se zapsat soubor: ")) << MessageOf(Form);
+        EXPECT_TRUE(Holds(DialogText(Form), "Nepodařilo se zapsat soubor: ")) << DialogText(Form);
         Form->SetModalResult(mrOk);
     });
-    ImportText(Data->Adresa, Folder + "chybi.txt", -1, nullptr, ';', &phones);
-    ExportText(Data->Adresa, Folder + "neni/slozka.txt", false, ';');
+    ImportText(Dm->Adresa, Folder + "chybi.txt", -1, nullptr, ';', &phones);
+    ExportText(Dm->Adresa, Folder + "neni/slozka.txt", false, ';');
     EXPECT_EQ(0, answers.Pending());
-    EXPECT_EQ(1, Data->Adresa->RecordCount());
-    EXPECT_EQ(dsBrowse, Data->Adresa->State());
+    EXPECT_EQ(1, Dm->Adresa->RecordCount());
+    EXPECT_EQ(dsBrowse, Dm->Adresa->State());
 }
 
 TEST(TTextImportFuzzInputsTest, EveryKeptInputSettlesBothTablesAndItsExportReadsBackToItself) {

@@ -168,7 +168,9 @@ void TTrackBar::Apply() {
 void TTrackBar::SetOrientation(TTrackBarOrientation Value) {
     if (FOrientation == Value) return;
     FOrientation = Value;
-    SetBounds(Left(), Top(), Height(), Width());
+    // Turning the bar turns its size; a form file already holds the size of
+    // the turned bar.
+    if (!ComponentState().Contains(csLoading)) SetBounds(Left(), Top(), Height(), Width());
     Apply();
 }
 

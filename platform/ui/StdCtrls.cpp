@@ -78,6 +78,11 @@ void TLabel::TextChanged() {
     Invalidate();
 }
 
+void TLabel::Loaded() {
+    TGraphicControl::Loaded();
+    AdjustBounds();
+}
+
 void TLabel::FontChanged() {
     TGraphicControl::FontChanged();
     AdjustBounds();

@@ -39,6 +39,9 @@ public:
     const TClassInfo& ClassInfo() const override { return StaticClassInfo(); }
 
 protected:
+    // A label read from a form file takes the size of its caption once the
+    // caption and font are known.
+    void Loaded() override;
     void Paint() override;
     bool PaintsTransparent() const override { return FTransparent; }
     void TextChanged() override;

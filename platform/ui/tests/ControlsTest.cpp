@@ -6,6 +6,7 @@
 #include <thread>
 #include <vector>
 
+#include "platform/classes/Filer.h"
 #include "platform/gfx/Bitmap.h"
 #include "platform/gfx/Graphic.h"
 #include "platform/ui/BitBtn.h"
@@ -129,6 +130,16 @@ TEST(TLabelTest, AutoSizeFollowsCaptionAndWordWrapKeepsWidth) {
     label->SetBounds(0, 0, 10, 10);
     label->SetCaption("jiný");
     EXPECT_EQ(10, label->Width());
+}
+
+TEST(TLabelTest, ALabelReadFromFormTextTakesTheSizeOfItsCaption) {
+    TForm form(nullptr);
+    ReadComponent("object fLabel: TForm\n  object Label1: TLabel\n    Caption = 'Počet opakování při obsazeném tónu:'\n"
+                  "  end\nend\n",
+                  &form);
+    auto* label = dynamic_cast<TLabel*>(form.FindComponent("Label1"));
+    ASSERT_NE(label, nullptr);
+    EXPECT_EQ(MeasureText(*label->Font(), label->Caption()).x, label->Width());
 }
 
 TEST(TLabelTest, RightAlignedAutoSizeKeepsRightEdge) {

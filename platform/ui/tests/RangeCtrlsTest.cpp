@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "platform/classes/Filer.h"
 #include "platform/classes/TypInfo.h"
 #include "platform/ui/Forms.h"
 #include "platform/ui/RangeCtrls.h"
@@ -91,6 +92,17 @@ TEST(TTrackBarTest, PositionClampsAndChangesFire) {
     EXPECT_EQ(changes, 2);
     SetPropValue(track, "TickMarks", "tmBoth");
     EXPECT_EQ(track->TickMarks(), tmBoth);
+}
+
+TEST(TTrackBarTest, AVerticalBarReadFromFormTextKeepsItsSize) {
+    THost host;
+    ReadComponent("object fTrack: TForm\n  object TrackBar1: TTrackBar\n    Width = 44\n    Height = 290\n"
+                  "    Orientation = trVertical\n  end\nend\n",
+                  host.Form);
+    auto* track = dynamic_cast<TTrackBar*>(host.Form->FindComponent("TrackBar1"));
+    ASSERT_NE(track, nullptr);
+    EXPECT_EQ(track->Width(), 44);
+    EXPECT_EQ(track->Height(), 290);
 }
 
 TEST(TProgressBarTest, StepsAndClamps) {

@@ -1,0 +1,18 @@
+#pragma once
+// The client's language files, "Lang\<name>.lng" in the program folder
+// (format in core/Language.h). Which file is in use is the choice of the
+// settings window's language list; loading it replaces the program-wide
+// TLang.
+
+#include "core/Language.h"
+
+class TStrings;
+
+// Appends the names (with extension, without folder) of the language files
+// of the program folder, in name order.
+void ListLanguageFiles(TStrings* Items);
+
+// Replaces the program-wide TLang by one read from the named file of the
+// "Lang" folder. A missing or unreadable file (or no name) leaves every text
+// at its Czech default; nothing is raised.
+void LoadLanguage(const AnsiString& FileName);

@@ -1,0 +1,320 @@
+// The settings window driven offscreen: its values through the settings
+// file, OK, Storno and the title bar, the language list, the modem
+// detection hook, the composer's colour and fonts, and filling signatures
+// and salutations for every contact.
+
+#include "client/nastaveni.h"
+
+#include "ClientFixture.h"
+#include "client/Languages.h"
+#include "components/Placemnt.h"
+#include "platform/rtl/IniFiles.h"
+
+namespace {
+
+class TFakeMain : public TSettingsMainWindow {
+public:
+    void LanguageChanged() override { ++Languages; }
+    void SeveralRecipientsChanged(bool Several) override { SeveralCalls.push_back(Several); }
+    TColor ComposerColor() const override { return Composer; }
+    void SettingsConfirmed(TColor Background, TFont* OddPartsFont) override {
+        ++Confirmations;
+        ConfirmedColor = Background;
+        ConfirmedFont = OddPartsFont->Name();
+    }
+
+    int Languages = 0;
+    std::vector<bool> SeveralCalls;
+    TColor Composer = clWhite;
+    int Confirmations = 0;
+    TColor ConfirmedColor = -1;
+    AnsiString ConfirmedFont;
+};
+
+class TfnastaveniTest : public TClientTest {
+protected:
+    void SetUp() override {
+        TClientTest::SetUp();
+        AddTariff(1, "0900123456", 5, 3, 60, 4.5);
+        AddTariff(2, "0900654321", 10, 5, 30, 9.9);
+        WriteLanguage("czech.lng", "[Strings]\r\n");
+        WriteLanguage("english.lng",
+                      "[Strings]\r\nTitleTariff=Tariff\r\nTitlePhone=Phone\r\n"
+                      "[fnastaveni]\r\nTabSheet1.Caption=User\r\nBitBtn2.Caption=Cancel\r\n");
+        Form = NewWindow();
+    }
+
+    void TearDown() override {
+        Form->Free();
+        TClientTest::TearDown();
+    }
+
+    Tfnastaveni* NewWindow() {
+        auto* form = new Tfnastaveni(Application);
+        form->AfterConstruction();
+        form->FormStorage1->SetIniFileName(Folder + "Vemlor.ini");
+        form->SetMainWindow(&Main);
+        return form;
+    }
+
+    void AddTariff(Integer Tariff, const AnsiString& Number, Integer Sms, Integer Pms, Integer Interval, double Price) {
+        Dm->Tarify->Append();
+        Dm->TarifyTarif->SetAsInteger(Tariff);
+        Dm->TarifyCislo->SetAsString(Number);
+        Dm->Tarifysmsmax->SetAsInteger(Sms);
+        Dm->Tarifypmsmax->SetAsInteger(Pms);
+        Dm->Tarifyinterval->SetAsInteger(Interval);
+        Dm->Tarifycena->SetAsFloat(Price);
+        Dm->Tarify->Post();
+    }
+
+    AnsiString Stored(const AnsiString& Key) { return TIniFile(Folder + "Vemlor.ini").ReadString("Tfnastaveni", Key, "(none)"); }
+
+    Tfnastaveni* Form = nullptr;
+    TFakeMain Main;
+};
+
+template <class T>
+T* Find(TForm* Form, const AnsiString& Name) {
+    return dynamic_cast<T*>(Form->FindComponent(Name));
+}
+
+TEST_F(TfnastaveniTest, OkSavesWhatTheNextWindowRestoresAndStornoOrTheTitleBarUndoesTheChanges) {
+    TModalAnswerer answers;
+    answers.Act([&](TForm*) {
+        Form->ComboBox1->SetItemIndex(2);
+        Form->RadioTon->SetChecked(true);
+        Form->SpinEdit1->SetValue(7);
+        Form->chbWholeWord->SetChecked(true);
+        Form->chbAddHeader->SetChecked(false);
+        Form->SignEdit->SetText("Zdraví Petr");
+        // The home country is picked from the countries.
+        SendKey(Form->LookupStaty, VK_DOWN);
+        EXPECT_EQ(Form->HomeCountry(), "Czech rep");
+        SendKey(Form->LookupStaty, VK_DOWN);
+        Form->Panel2->Font()->SetColor(clRed);
+    });
+    answers.ClickButton("BitBtn1");
+    EXPECT_EQ(Form->ShowModal(), mrOk) << "an empty e-mail does not block OK";
+    EXPECT_EQ(Stored("ComboBox1_Text"), "COM3");
+    EXPECT_EQ(Stored("RadioPuls_Checked"), "False");
+    EXPECT_EQ(Stored("RadioTon_Checked"), "True");
+    EXPECT_EQ(Stored("SpinEdit1_Value"), "7");
+    EXPECT_EQ(Stored("SignEdit_Text"), "Zdraví Petr");
+    EXPECT_EQ(Stored("LookupStaty_Text"), "Slovensko");
+    EXPECT_EQ(Stored("Panel2_FontColor"), "255");
+    EXPECT_EQ(Main.Confirmations, 1);
+
+    Form->Free();
+    Form = NewWindow();
+    EXPECT_EQ(Form->SpinEdit1->Value(), 3);
+    answers.Act([&](TForm*) {
+        EXPECT_EQ(Form->ComboBox1->Text(), "COM3");
+        EXPECT_TRUE(Form->RadioTon->Checked());
+        EXPECT_FALSE(Form->RadioPuls->Checked());
+        EXPECT_EQ(Form->SpinEdit1->Value(), 7);
+        EXPECT_TRUE(Form->chbWholeWord->Checked());
+        EXPECT_FALSE(Form->chbAddHeader->Checked());
+        EXPECT_EQ(Form->HomeCountry(), "Slovensko");
+        EXPECT_EQ(Form->Panel2->Font()->Color(), clRed);
+        Form->ComboBox1->SetItemIndex(4);
+        Form->SpinEdit1->SetValue(1);
+    });
+    answers.ClickButton("BitBtn2");
+    EXPECT_EQ(Form->ShowModal(), mrCancel);
+    EXPECT_EQ(Form->ComboBox1->Text(), "COM3");
+    EXPECT_EQ(Form->SpinEdit1->Value(), 7);
+
+    answers.Act([&](TForm*) {
+        Form->ComboBox1->SetItemIndex(5);
+        Form->Close();
+    });
+    EXPECT_EQ(Form->ShowModal(), mrCancel);
+    EXPECT_EQ(Form->ComboBox1->Text(), "COM3");
+    EXPECT_EQ(Stored("ComboBox1_Text"), "COM3");
+    EXPECT_EQ(Main.Confirmations, 1);
+    EXPECT_TRUE(answers.Unexpected().empty());
+}
+
+TEST_F(TfnastaveniTest, AnEmailWithoutAtKeepsTheWindowOpenAndARefusedOkIsNoOkLater) {
+    Form->Edit5->SetText("abc");
+    TModalAnswerer answers;
+    answers.Act([&](TForm*) {
+        Form->ComboBox1->SetItemIndex(4);
+        Form->BitBtn1->Click();
+    });
+    AnsiString message;
+    answers.ClickButton("OK", [&](TForm* f) { message = DialogText(f); });
+    answers.Act([&](TForm*) { Form->Close(); });
+    EXPECT_EQ(Form->ShowModal(), mrCancel);
+    EXPECT_EQ(message, "Špatně zadaný email.");
+    EXPECT_EQ(Stored("ComboBox1_Text"), "(none)");
+    EXPECT_EQ(Main.Confirmations, 0);
+}
+
+TEST_F(TfnastaveniTest, APickedLanguageAppliesAtOnceAndGoesBackWithStorno) {
+    EXPECT_EQ(Form->ComboBox2->Items()->CommaText(), "czech.lng,english.lng");
+    TIniFile(Folder + "Vemlor.ini").WriteString("Tfnastaveni", "Jazyk", "czech.lng");
+    LoadLanguage("czech.lng");
+    TModalAnswerer answers;
+    answers.Act([&](TForm*) {
+        EXPECT_EQ(Form->ComboBox2->Text(), "czech.lng");
+        SendKey(Form->ComboBox2, VK_DOWN);
+        EXPECT_EQ(ExtractFileName(Lang()->FileName()), "english.lng");
+        EXPECT_EQ(Find<TTabSheet>(Form, "TabSheet1")->Caption(), "User");
+        EXPECT_EQ(Form->BitBtn2->Caption(), "Cancel");
+        EXPECT_EQ(Form->DBGrid1->Columns()->Items(0)->Title()->Caption(), "Tariff");
+        EXPECT_EQ(Form->DBGrid1->Columns()->Items(2)->Title()->Caption(), "Max. SMS");
+    });
+    answers.ClickButton("BitBtn2");
+    EXPECT_EQ(Form->ShowModal(), mrCancel);
+    EXPECT_EQ(Form->ComboBox2->Text(), "czech.lng");
+    EXPECT_EQ(ExtractFileName(Lang()->FileName()), "czech.lng");
+    EXPECT_EQ(Form->DBGrid1->Columns()->Items(0)->Title()->Caption(), "Tarif");
+    EXPECT_EQ(Main.Languages, 2);
+
+    answers.Act([&](TForm*) { SendKey(Form->ComboBox2, VK_DOWN); });
+    answers.ClickButton("BitBtn1");
+    EXPECT_EQ(Form->ShowModal(), mrOk);
+    // The updater finds the language under ComboBox2_Text.
+    EXPECT_EQ(Stored("ComboBox2_Text"), "english.lng");
+    EXPECT_EQ(Stored("Jazyk"), "english.lng");
+
+    TIniFile(Folder + "Vemlor.ini").WriteString("Tfnastaveni", "Jazyk", "klingon.lng");
+    answers.Act([&](TForm*) { EXPECT_EQ(Form->ComboBox2->ItemIndex(), -1); });
+    answers.ClickButton("BitBtn2");
+    Form->ShowModal();
+}
+
+TEST_F(TfnastaveniTest, FillingSignaturesAsksWhetherToOverwriteAndKeepsTheCurrentContactTheRecipient) {
+    AddContact(1, "Adam", "00420603000001");
+    AddContact(2, "Bára", "00420603000002", "Ahoj");
+    AddContact(3, "Cyril", "00420603000003");
+    ASSERT_TRUE(Dm->Adresa->Locate("Jmeno", Variant("Bára"), {}));
+    Form->SignEdit->SetText("Zdraví Petr");
+    auto column = [&](TField* Field) {
+        AnsiString values;
+        Dm->Adresa->DisableControls();
+        for (Dm->Adresa->First(); !Dm->Adresa->Eof(); Dm->Adresa->Next()) values += Field->AsString() + ";";
+        Dm->Adresa->EnableControls();
+        return values;
+    };
+
+    TModalAnswerer answers;
+    AnsiString question, result;
+    answers.ClickButton("No", [&](TForm* f) { question = DialogText(f); });
+    answers.ClickButton("OK", [&](TForm* f) { result = DialogText(f); });
+    Find<TButton>(Form, "Button3")->Click();
+    EXPECT_EQ(question,
+              "Chcete nastavit podpis \"Zdraví Petr\" ke všem kontaktům v adresáři?\r\n"
+              "Pokud vyberete Ne, budou nastaveny pouze položky, u nichž není podpis nastaven.");
+    EXPECT_EQ(result, "Bylo změněno 2 položek, z celkových 3.");
+    EXPECT_EQ(Dm->AdresaJmeno->AsString(), "Bára");
+    EXPECT_EQ(column(Dm->AdresaPodpis), "Zdraví Petr;Ahoj;Zdraví Petr;");
+    // One recipient: the contact the user stands on, not the last one posted.
+    EXPECT_EQ(column(Dm->AdresaVybrany), "False;True;False;");
+
+    Form->HeaderEdit->SetText("Milý");
+    answers.ClickButton("Yes");
+    answers.ClickButton("OK", [&](TForm* f) { result = DialogText(f); });
+    Find<TButton>(Form, "Button2")->Click();
+    EXPECT_EQ(result, "Bylo změněno 3 položek, z celkových 3.");
+    EXPECT_EQ(column(Dm->AdresaOsloveni), "Milý;Milý;Milý;");
+
+    Form->HeaderEdit->SetText("Ahoj");
+    answers.ClickButton("Cancel");
+    Find<TButton>(Form, "Button2")->Click();
+    EXPECT_EQ(column(Dm->AdresaOsloveni), "Milý;Milý;Milý;");
+    EXPECT_EQ(answers.Pending(), 0);
+    EXPECT_TRUE(answers.Unexpected().empty());
+}
+
+TEST_F(TfnastaveniTest, DetectionSelectsThePortItFoundOrSaysThatNoneWasFound) {
+    Form->DetectModemPort = [] { return 3; };
+    Form->Button1->Click();
+    EXPECT_EQ(Form->ComboBox1->Text(), "COM3");
+
+    TModalAnswerer answers;
+    AnsiString message;
+    answers.ClickButton("OK", [&](TForm* f) { message = DialogText(f); });
+    Form->DetectModemPort = [] { return -1; };
+    Form->Button1->Click();
+    EXPECT_EQ(message, "Modem nebyl detekován.");
+    EXPECT_EQ(Form->ComboBox1->Text(), "COM3");
+    EXPECT_EQ(answers.Pending(), 0);
+}
+
+TEST_F(TfnastaveniTest, OkHandsTheComposerTheColourChosenInThisShowingAndTheOddPartsFont) {
+    Main.Composer = RGB(0x10, 0x20, 0x30);
+    TModalAnswerer answers;
+    answers.Act([&](TForm*) { Find<TSpeedButton>(Form, "SpeedButton26")->Click(); });
+    answers.Act([&](TForm* f) {
+        EXPECT_EQ(Find<TSpinEdit>(f, "GreenEdit")->Value(), 0x20) << "starts at the composer's colour";
+        Find<TSpinEdit>(f, "RedEdit")->SetValue(0xFF);
+        Find<TButton>(f, "OKButton")->Click();
+    });
+    answers.ClickButton("BitBtn2");
+    Form->ShowModal();
+
+    answers.Act([&](TForm*) { Find<TSpeedButton>(Form, "SpeedButton2")->Click(); });
+    answers.Act([&](TForm* f) {
+        EXPECT_EQ(Find<TComboBox>(f, "SizeEdit")->Text(), IntToStr(Form->Panel1->Font()->Size()));
+        Find<TCheckBox>(f, "BoldCheck")->SetChecked(true);
+        Find<TButton>(f, "OKButton")->Click();
+    });
+    answers.ClickButton("BitBtn1");
+    Form->ShowModal();
+    EXPECT_EQ(Main.ConfirmedColor, 0) << "the colour of a cancelled showing is no choice";
+    EXPECT_TRUE(Form->Panel1->Font()->Style().Contains(fsBold));
+    EXPECT_EQ(Stored("Panel1_FontStyle"), "[fsBold]");
+    EXPECT_EQ(Main.ConfirmedFont, Form->Panel1->Font()->Name());
+
+    answers.Act([&](TForm*) { Find<TSpeedButton>(Form, "SpeedButton26")->Click(); });
+    answers.Act([&](TForm* f) {
+        Find<TSpinEdit>(f, "BlueEdit")->SetValue(0x80);
+        Find<TButton>(f, "OKButton")->Click();
+    });
+    answers.ClickButton("BitBtn1");
+    Form->ShowModal();
+    EXPECT_EQ(Main.ConfirmedColor, RGB(0x10, 0x20, 0x80));
+    EXPECT_TRUE(answers.Unexpected().empty());
+}
+
+TEST_F(TfnastaveniTest, TheSenderAndTheRecipientModeComeFromTheControls) {
+    Form->Edit2->SetText("Jan Novák");
+    Form->Edit3->SetText("00420603123456");
+    Form->NickEdit->SetText("Honza");
+    EXPECT_EQ(SenderSettings(), Form);
+    EXPECT_EQ(TOdesilatel().Name(), "Jan Novák");
+    EXPECT_EQ(Trozdel("Ahoj", false).FullParts()[0], "Ahoj") << "an unticked nickname is not sent";
+    Form->chbNickName->SetChecked(true);
+    EXPECT_EQ(Trozdel("Ahoj", false).FullParts()[0], "HonzaAhoj");
+
+    Form->chbskupina->SetChecked(false);
+    EXPECT_EQ(Main.SeveralCalls, std::vector<bool>{false});
+    // The number is shown read-only; entering it leaves it as it is.
+    Form->Edit3->SetText("");
+    Form->Edit3Enter(Form->Edit3);
+    EXPECT_EQ(Form->Edit3->Text(), "");
+}
+
+TEST_F(TfnastaveniTest, EveryPageRendersToAPicture) {
+    Form->Edit2->SetText("Jan Novák");
+    Form->Edit3->SetText("00420603123456");
+    Form->Edit5->SetText("jan.novak@example.com");
+    Form->ComboBox1->SetItemIndex(1);
+    Form->SelectLanguage("czech.lng");
+    Form->LookupStaty->SetText("Czech rep");
+    Form->SignEdit->SetText("Petr");
+    Form->Show();
+    PumpUntilIdle();
+    for (int page = 0; page < Form->PageControl1->PageCount(); ++page) {
+        Form->PageControl1->SetActivePageIndex(page);
+        PumpUntilIdle();
+        ASSERT_TRUE(SaveControlToPng(Form, AnsiString(VEMLOR_TEST_OUTPUT) + "/client/nastaveni-" +
+                                               Form->PageControl1->Pages(page)->Name() + ".png"));
+    }
+    Form->Hide();
+}
+
+}  // namespace
