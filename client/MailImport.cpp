@@ -5,6 +5,7 @@
 #include "core/Language.h"
 #include "core/Msgdlg.h"
 #include "platform/rtl/SysUtils.h"
+#include "tables/memdset.h"
 
 namespace {
 
@@ -78,8 +79,10 @@ Integer ImportMailContacts(TMailContactsProvider& Provider, TPhoneNumberServices
     LocalMessageDlg(LangFormat("ImpOutlookOK", "Import byl dokončen, bylo nalezeno %d adresátů s mobilním číslem.",
                                lines.Count()),
                     mtInformation, TMsgDlgButtons{mbOK}, 0);
-    // A group list of older files has no order numbers yet.
-    DM->Skupiny->First();
-    if (!DM->Skupiny->IsEmpty() && DM->SkupinyPoradi->IsNull()) DM->RenumberGroups();
+    // A group list of older files has no order numbers yet. The first
+    // group is looked at in storage, so that the current one stays.
+    TMemFields* storage = DM->Skupiny->MemFields();
+    const TMemField* order = storage->FindDescriptor(DM->SkupinyPoradi);
+    if (order && storage->StoredRecordCount() > 0 && order->IsNullAt(0)) DM->RenumberGroups();
     return lines.Count();
 }

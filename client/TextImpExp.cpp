@@ -244,12 +244,15 @@ TTextImportResult ImportTextRows(TMemData* Table, const AnsiString& FileName, In
                 // wrote comes back in place, but takes no value.
                 if (field->FieldKind() == fkData) field->SetAsString(given);
             }
-            if (addressBook && number && Phones) {
-                AnsiString checked = Phones->NormalisePhoneNumber(number->AsString());
-                if (!Phones->ValidatePhoneNumber(checked, false)) result.InvalidNumbers = true;
+            if (addressBook && number) {
+                AnsiString checked = number->AsString();
+                if (Phones) {
+                    checked = Phones->NormalisePhoneNumber(checked);
+                    if (!Phones->ValidatePhoneNumber(checked, false)) result.InvalidNumbers = true;
+                }
                 if (GroupID != -1 && groups) {
                     groups->SetAsString(AddToGroupList(groups->AsString(), GroupID));
-                    if (!Phones->ValidatePhoneNumber(checked, false)) result.InvalidNumbers = true;
+                    if (Phones && !Phones->ValidatePhoneNumber(checked, false)) result.InvalidNumbers = true;
                 }
                 number->SetAsString(checked);
                 if (checked.empty()) {
