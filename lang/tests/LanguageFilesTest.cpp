@@ -49,6 +49,9 @@ std::map<AnsiString, AnsiString> Strings(const TLangFile& File) {
     return strings;
 }
 
+// "Komu: " is followed by the recipient: the blank belongs to the text.
+bool EndsInBlank(const AnsiString& Text) { return !Text.empty() && Text.back() == ' '; }
+
 int LineBreaks(const AnsiString& Text) {
     int count = 0;
     for (size_t i = Text.find("\r\n"); i != AnsiString::npos; i = Text.find("\r\n", i + 2)) ++count;
@@ -118,7 +121,7 @@ TEST(LanguageFilesTest, EveryLanguageTranslatesTheSameKeysAndWindowLinesOnce) {
     }
 }
 
-TEST(LanguageFilesTest, TranslationsKeepTheDefaultsSpecifiersLineBreaksAndFileMasks) {
+TEST(LanguageFilesTest, TranslationsKeepTheDefaultsSpecifiersLineBreaksTrailingBlanksAndFileMasks) {
     std::map<AnsiString, std::set<AnsiString>> defaults;
     for (const TKeyUse& use : CodeKeys())
         if (!use.Default.empty()) defaults[use.Key].insert(use.Default);
@@ -131,6 +134,7 @@ TEST(LanguageFilesTest, TranslationsKeepTheDefaultsSpecifiersLineBreaksAndFileMa
         for (const AnsiString& text : texts) {
             EXPECT_EQ(FormatSpecifiers(translated->second), FormatSpecifiers(text)) << key;
             EXPECT_EQ(LineBreaks(translated->second), LineBreaks(text)) << key;
+            EXPECT_EQ(EndsInBlank(translated->second), EndsInBlank(text)) << key;
             EXPECT_EQ(FilterMasks(translated->second), FilterMasks(text)) << key;
         }
     }
@@ -140,6 +144,7 @@ TEST(LanguageFilesTest, TranslationsKeepTheDefaultsSpecifiersLineBreaksAndFileMa
             if (reference == english.end()) continue;
             EXPECT_EQ(FormatSpecifiers(text), FormatSpecifiers(reference->second)) << file.Name << " " << key;
             EXPECT_EQ(LineBreaks(text), LineBreaks(reference->second)) << file.Name << " " << key;
+            EXPECT_EQ(EndsInBlank(text), EndsInBlank(reference->second)) << file.Name << " " << key;
             EXPECT_EQ(FilterMasks(text), FilterMasks(reference->second)) << file.Name << " " << key;
         }
     }
