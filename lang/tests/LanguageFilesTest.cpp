@@ -162,6 +162,9 @@ TEST(LanguageFilesTest, WindowLinesSetStringPropertiesOfComponentsInTheWindowsFo
             }
             for (const TLangLine& line : section.Lines) {
                 const AnsiString where = file.Name + ":" + std::to_string(line.Line) + " " + line.Key;
+                // The updater finds the running client by its title; a
+                // translated title would hide the client from it.
+                EXPECT_FALSE(SameText(line.Key, "fMain.Caption")) << where << ": the client's title stays";
                 const size_t dot = line.Key.find('.');
                 const AnsiString property = dot == AnsiString::npos ? AnsiString() : line.Key.substr(dot + 1);
                 const TFormObject* object =
