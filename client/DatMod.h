@@ -171,6 +171,10 @@ public:
     Integer NextGroupOrder();
     // Poradi := 0, 1, 2, ... in the current order of Skupiny.
     void RenumberGroups();
+    // The largest value of an integer field over the stored records (null
+    // counts as 0; a filter hides none) + 1; 1 for no records; -1 for a
+    // closed table or when the largest value has no successor.
+    static Integer NextValue(TMemData* Table, TField* Field);
 
     // Disables the controls of Adresa (and sets the marker when asked),
     // unless they are disabled already. EndBulkUpdate enables them when
@@ -194,11 +198,6 @@ public:
 
 private:
     bool SendsToSeveral() const { return FMainWindow && FMainWindow->SendsToSeveral(); }
-    // The largest value of an integer field over the stored records (null
-    // counts as 0) + 1; 1 for no records; -1 for a closed table or when the
-    // largest value has no successor.
-    static Integer NextValue(TMemData* Table, TField* Field);
-
     std::vector<TMemData*> FFileTables;
     TMainWindowServices* FMainWindow = nullptr;
     bool FGroupFilter = false;

@@ -7,6 +7,8 @@
 #                                                 (and tests/*.form)
 #   vemlor_forms(<target> <folder>)             - the folder's *.form files compiled
 #                                                 into every program that links <target>
+#   vemlor_resources(<target> <folder>)         - the folder's res/*.bmp and res/*.cur
+#                                                 likewise, as named resources
 
 add_library(vemlor_options INTERFACE)
 target_include_directories(vemlor_options INTERFACE ${PROJECT_SOURCE_DIR})
@@ -35,30 +37,41 @@ if(VEMLOR_SANITIZE)
   target_link_options(vemlor_options INTERFACE -fsanitize=address,undefined)
 endif()
 
-# Form files (<unit>.form) become bytes of a generated source that registers
-# each under its form class (platform/classes/FormFiles.h). For a library the
-# generated object is handed to every program that links it, as an object
-# file of the program's own: a member of a static library that no code
-# references would be dropped, and its registration with it.
-function(vemlor_forms target folder)
-  file(GLOB forms CONFIGURE_DEPENDS ${folder}/*.form)
-  if(NOT forms)
+# Form files (<unit>.form) and named resources (res/*.bmp, res/*.cur) become
+# bytes of a generated source that registers each at start
+# (platform/classes/FormFiles.h, Resources.h). For a library the generated
+# object is handed to every program that links it, as an object file of the
+# program's own: a member of a static library that no code references would
+# be dropped, and its registration with it.
+function(vemlor_embed target kind script variable)
+  set(files ${ARGN})
+  if(NOT files)
     return()
   endif()
-  set(out ${CMAKE_CURRENT_BINARY_DIR}/${target}_forms.cpp)
+  set(out ${CMAKE_CURRENT_BINARY_DIR}/${target}_${kind}.cpp)
   add_custom_command(OUTPUT ${out}
-    COMMAND ${CMAKE_COMMAND} -DOUTPUT=${out} "-DFORMS=${forms}" -P ${PROJECT_SOURCE_DIR}/cmake/EmbedForms.cmake
-    DEPENDS ${forms} ${PROJECT_SOURCE_DIR}/cmake/EmbedForms.cmake
-    COMMENT "Compiling the form files of ${target}"
+    COMMAND ${CMAKE_COMMAND} -DOUTPUT=${out} "-D${variable}=${files}" -P ${PROJECT_SOURCE_DIR}/cmake/${script}
+    DEPENDS ${files} ${PROJECT_SOURCE_DIR}/cmake/${script}
+    COMMENT "Compiling the ${kind} of ${target}"
     VERBATIM)
   get_target_property(type ${target} TYPE)
   if(type STREQUAL "EXECUTABLE")
     target_sources(${target} PRIVATE ${out})
   else()
-    add_library(${target}_forms OBJECT ${out})
-    target_link_libraries(${target}_forms PRIVATE vemlor_options platform_classes)
-    target_sources(${target} INTERFACE $<TARGET_OBJECTS:${target}_forms>)
+    add_library(${target}_${kind} OBJECT ${out})
+    target_link_libraries(${target}_${kind} PRIVATE vemlor_options platform_classes)
+    target_sources(${target} INTERFACE $<TARGET_OBJECTS:${target}_${kind}>)
   endif()
+endfunction()
+
+function(vemlor_forms target folder)
+  file(GLOB forms CONFIGURE_DEPENDS ${folder}/*.form)
+  vemlor_embed(${target} forms EmbedForms.cmake FORMS ${forms})
+endfunction()
+
+function(vemlor_resources target folder)
+  file(GLOB files CONFIGURE_DEPENDS ${folder}/res/*.bmp ${folder}/res/*.cur)
+  vemlor_embed(${target} resources EmbedResources.cmake FILES ${files})
 endfunction()
 
 function(vemlor_library target)
@@ -78,6 +91,7 @@ function(vemlor_library target)
     target_link_libraries(${target} PRIVATE ${ARG_PRIVATE_DEPS})
   endif()
   vemlor_forms(${target} ${CMAKE_CURRENT_SOURCE_DIR})
+  vemlor_resources(${target} ${CMAKE_CURRENT_SOURCE_DIR})
 endfunction()
 
 # A test binary uses tests/main.cpp when the folder has one; with OFFSCREEN it

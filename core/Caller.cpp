@@ -220,6 +220,7 @@ Integer TCaller::SendQueuedFiles() {
             if (r == 0) break;
         }
         if (r != 0) return r;
+        FFilesSent = i + 1;
     }
     return 0;
 }

@@ -34,6 +34,7 @@
 //   notified  -> updated   [ReceiveUpdates]       ReceiveFile 5; its result is ignored
 //   updated   -> closed    [WaitForCentre]        WaitDisconnect, PortClose
 
+#include <atomic>
 #include <memory>
 #include <vector>
 
@@ -118,6 +119,11 @@ public:
 
     // 0 until a step fails; the call's result.
     Integer ErrorCode() const { return FErrorCode; }
+    // How many files of Files(), from the first, the library took. A call
+    // that fails after its files went (a notification that does not arrive,
+    // the centre not ending the call) has still delivered them; the history
+    // move tells sent rows from failed ones by it.
+    Integer FilesSent() const { return FFilesSent; }
 
     // The localised text for a result code.
     static AnsiString ErrorText(Integer Code);
@@ -160,6 +166,7 @@ private:
     TStringList FFiles;
     TDataSet* FQueueTable = nullptr;
     Integer FErrorCode = 0;
+    std::atomic<Integer> FFilesSent{0};
     Integer FHandle = 0;
     AnsiString FMsgChecking;
     AnsiString FMsgCalling;

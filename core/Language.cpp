@@ -88,8 +88,10 @@ void TLang::TranslateForm(TComponent* form) const {
         AnsiString propName = line.Key.substr(dot + 1);
 
         TComponent* component = form->FindComponent(componentName);
-        // The window itself and the other windows and data modules belong
-        // to the application.
+        // The window's own line ("fDetekce.Caption") names the window, also
+        // one that nobody owns, as a dialog made for one question is; other
+        // windows and data modules belong to the application.
+        if (!component && SameText(componentName, form->Name())) component = form;
         if (!component) component = Application->FindComponent(componentName);
         if (!component) continue;
 

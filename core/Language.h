@@ -38,8 +38,8 @@ public:
     AnsiString GetText(const AnsiString& key, const AnsiString& defaultText) const;
 
     // Sets the texts listed in the window's section: each component is looked
-    // up on the window, then among the application's own components (forms
-    // and data modules). Only writable long-string published properties are
+    // up on the window (the window itself under its own name), then among the
+    // application's own components (forms and data modules). Only writable long-string published properties are
     // set; lines naming an unknown component, another kind of property or a
     // nested one ("Font.Name") are skipped, and so is a line whose value the
     // property refuses, so that one bad line does not cost the rest of the

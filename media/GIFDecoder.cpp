@@ -112,6 +112,13 @@ private:
                 code = ReadCode();
             } while (code == FClear);
             if (code < 0) return -1;
+            // An end code straight after the clear is no pixel: its low byte
+            // would lie outside the colour table and the frame could not be
+            // written again.
+            if (code == FEnd) {
+                SkipRest();
+                return -2;
+            }
             FFirstByte = code;
             FOld = code;
             return code;

@@ -73,4 +73,14 @@ void TGIFHeader::SaveToStream(TStream* Stream) {
     if (global) FColorMap->SaveToStream(Stream);
 }
 
+void TGIFHeader::SetWidth(Integer Value) {
+    if (Value < 0 || Value > 0xFFFF) throw GIFException("Image width " + Num(Value) + " is outside 0..65535");
+    FDescriptor.ScreenWidth = Word(Value);
+}
+
+void TGIFHeader::SetHeight(Integer Value) {
+    if (Value < 0 || Value > 0xFFFF) throw GIFException("Image height " + Num(Value) + " is outside 0..65535");
+    FDescriptor.ScreenHeight = Word(Value);
+}
+
 }  // namespace GIFImage

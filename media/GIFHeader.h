@@ -46,8 +46,10 @@ public:
     const TLogicalScreenDescriptor& Descriptor() const { return FDescriptor; }
     Integer Width() const { return FDescriptor.ScreenWidth; }
     Integer Height() const { return FDescriptor.ScreenHeight; }
-    void SetWidth(Integer Value) { FDescriptor.ScreenWidth = Word(Value); }
-    void SetHeight(Integer Value) { FDescriptor.ScreenHeight = Word(Value); }
+    // The file holds 16 bits: a size outside 0..65535 raises GIFException
+    // instead of wrapping to a small one.
+    void SetWidth(Integer Value);
+    void SetHeight(Integer Value);
     Byte BackgroundColorIndex() const { return FDescriptor.BackgroundColorIndex; }
     void SetBackgroundColorIndex(Byte Value) { FDescriptor.BackgroundColorIndex = Value; }
     Byte AspectRatio() const { return FDescriptor.AspectRatio; }

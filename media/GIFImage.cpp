@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cctype>
 
+#include "media/GIFPainter.h"
 #include "media/GIFStreamIO.h"
 #include "platform/rtl/ScopeGuard.h"
 
@@ -31,11 +32,15 @@ Int64 TGIFImage::MaxFramePixels = Int64(1) << 26;
 Int64 TGIFImage::MaxTotalPixels = Int64(1) << 28;
 
 TGIFImage::TGIFImage() : FHeader(std::make_unique<TGIFHeader>(this)) {}
-TGIFImage::~TGIFImage() { FImages.Clear(); }
+TGIFImage::~TGIFImage() {
+    StopDraw();
+    FImages.Clear();
+}
 
 std::unique_ptr<TGraphic> TGIFImage::NewInstance() const { return std::make_unique<TGIFImage>(); }
 
 void TGIFImage::Clear() {
+    StopDraw();
     FreeCaches();
     FImages.Clear();
     FHeader->Clear();

@@ -9,6 +9,7 @@
 //   GIFFrame.h       frames (image descriptor, pixels) and the trailer
 //   GIFCoders.h      LZW decoding, LZW and run-length encoding
 //   GIFPicture.h     TGIFImage, the picture
+//   GIFPainter.h     TGIFPainter, the animation of a picture
 // Colour reduction (palettes, lookups, dithering) is GIFColors.h.
 //
 // File layout (little-endian):
@@ -28,4 +29,5 @@
 #include "media/GIFFrame.h"
 #include "media/GIFHeader.h"
 #include "media/GIFItem.h"
+#include "media/GIFPainter.h"
 #include "media/GIFPicture.h"

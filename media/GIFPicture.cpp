@@ -6,11 +6,14 @@
 
 #include <algorithm>
 #include <cstring>
+#include <thread>
 
 #include "media/GIFColors.h"
+#include "media/GIFPainter.h"
 #include "media/GIFStreamIO.h"
 #include "platform/gfx/Canvas.h"
 #include "platform/rtl/ScopeGuard.h"
+#include "platform/ui/Clipbrd.h"
 
 namespace GIFImage {
 
@@ -314,10 +317,10 @@ void TGIFSubImage::TransparencyFromMask(const std::function<bool(Integer x, Inte
     auto gce = std::make_unique<TGIFGraphicControlExtension>(this);
     gce->SetTransparentColorIndex(Byte(extra));
     gce->SetTransparent(true);
-    // A frame that already had a graphic control keeps it first; the new
-    // one is what marks the transparency.
+    // A reader takes the frame's first graphic control as its own: the new
+    // one goes in front, or the transparency would be lost in a saved file.
     FGCE = gce.get();
-    FExtensions.Add(std::move(gce));
+    FExtensions.Insert(0, std::move(gce));
     FTransparent = true;
     FreeBitmap();
 }
@@ -355,6 +358,9 @@ void TGIFImage::ReportProgress(TObject* Sender, TProgressStage Stage, Byte Perce
 }
 
 void TGIFImage::FreeCaches() {
+    // Painters that draw on the animation bitmap stop before it goes.
+    if (FAnimation && PainterCount() > 0) StopDraw();
+    FAnimation.reset();
     FBitmap.reset();
     FGlobalPalette.reset();
     for (const auto& f : FImages) f->FreeBitmap();
@@ -423,17 +429,104 @@ void TGIFImage::DrawTiled(TCanvas& ACanvas, const TRect& Rect, const TBitmap& So
 void TGIFImage::Draw(TCanvas& ACanvas, const TRect& Rect) {
     if (FDrawing || Empty() || Width() <= 0 || Height() <= 0) return;
     TFlagGuard drawing(FDrawing);
-    const bool tile = FDrawOptions & Tile;
     if (FImages.Count() == 1 || !(FDrawOptions & Animate)) {
-        FImages[0]->Draw(ACanvas, Rect, FDrawOptions & DrawTransparent, tile);
+        FImages[0]->Draw(ACanvas, Rect, FDrawOptions & DrawTransparent, FDrawOptions & Tile);
         return;
     }
-    // Several frames to animate: running them is the animation painter's
-    // work, which this unit does not do; the picture shows its composite.
-    TBitmap* bmp = Bitmap();
+    DrawAnimated(ACanvas, Rect);
+}
+
+void TGIFImage::DrawAnimated(TCanvas& ACanvas, const TRect& Rect) {
+    if (!FAnimation || (FDrawOptions & DrawDirect)) {
+        TGIFPainter* last = Painter();
+        const bool direct = FDrawOptions & DrawDirect;
+        if (last == nullptr || !direct || last->Canvas() != &ACanvas || last->Rect() != Rect) {
+            StopDraw();
+            TCanvas* target = &ACanvas;
+            TRect area = Rect;
+            if (!direct) {
+                // The painter keeps the picture's animation bitmap up to
+                // date; each Draw shows it. It starts from what the target
+                // shows. (The composite of Bitmap() stays frame 0, which is
+                // what an assignment to a bitmap gives.)
+                auto bmp = std::make_unique<TBitmap>();
+                bmp->SetPixelFormat(pf24bit);
+                bmp->SetSize(Width(), Height());
+                bmp->Canvas()->CopyRect(::Rect(0, 0, Width(), Height()), &ACanvas, Rect);
+                FAnimation = std::move(bmp);
+                target = FAnimation->Canvas();
+                area = ::Rect(0, 0, Width(), Height());
+            }
+            TGIFPainter* painter = TGIFPainter::Start(this, FDrawOptions, area, target, &FPainter);
+            if (painter == nullptr) return;
+            if (painter->Threaded()) {
+                painter->Resume();
+                if (!direct)
+                    // Until the first frame is there the bitmap shows only
+                    // the background.
+                    while (Painter() == painter && !painter->Started() && !painter->Stopped())
+                        if (!CheckSynchronize()) std::this_thread::yield();
+            } else {
+                std::unique_ptr<TGIFPainter> done(painter);
+                if (const std::exception_ptr failure = painter->Failure()) {
+                    done.reset();
+                    std::rethrow_exception(failure);
+                }
+            }
+        }
+        if (direct) return;
+    }
+    TBitmap* bmp = FAnimation.get();
     if (bmp == nullptr) return;
-    if (tile) DrawTiled(ACanvas, Rect, *bmp);
+    if (FDrawOptions & Tile) DrawTiled(ACanvas, Rect, *bmp);
     else ACanvas.CopyFromBitmap(Rect, *bmp, ::Rect(0, 0, bmp->Width(), bmp->Height()));
+}
+
+int TGIFImage::PainterCount() const {
+    std::lock_guard lock(FPainterLock);
+    return int(FPainters.size());
+}
+
+TGIFPainter* TGIFImage::Painter() const {
+    std::lock_guard lock(FPainterLock);
+    return FPainter;
+}
+
+void TGIFImage::AddPainter(TGIFPainter* Painter) {
+    std::lock_guard lock(FPainterLock);
+    FPainters.push_back(Painter);
+}
+
+void TGIFImage::RemovePainter(TGIFPainter* Painter) {
+    std::lock_guard lock(FPainterLock);
+    FPainters.erase(std::remove(FPainters.begin(), FPainters.end(), Painter), FPainters.end());
+    if (FPainter == Painter) FPainter = nullptr;
+}
+
+void TGIFImage::PainterEnded(TGIFPainter* Painter) {
+    RemovePainter(Painter);
+    Painter->FImage = nullptr;
+    if (const std::exception_ptr failure = Painter->FatalException()) std::rethrow_exception(failure);
+}
+
+void TGIFImage::StopDraw() {
+    for (;;) {
+        std::vector<TGIFPainter*> painters;
+        {
+            std::lock_guard lock(FPainterLock);
+            painters = FPainters;
+        }
+        // Threaded painters leave the list in their end handlers, which run
+        // on this thread: they are alive while listed. Unthreaded ones are
+        // running further up this thread's stack and end on their own.
+        bool threaded = false;
+        for (TGIFPainter* p : painters) {
+            p->Stop();
+            threaded = threaded || p->Threaded();
+        }
+        if (!threaded) return;
+        if (!CheckSynchronize()) std::this_thread::yield();
+    }
 }
 
 void TGIFImage::AssignTo(TPersistent* Dest) {
@@ -525,11 +618,58 @@ void TGIFImage::Assign(TPersistent* Source) {
 }
 
 // ---------------------------------------------------------------------------
+// The clipboard
+
+void TGIFImage::LoadFromClipboardFormat(const AnsiString& Format, const std::vector<Byte>& Data) {
+    if (Format != GIFClipboardFormat) throw EInvalidGraphic("Unsupported clipboard format");
+    TMemoryStream stream;
+    if (!Data.empty()) stream.WriteBuffer(Data.data(), LongInt(Data.size()));
+    stream.SetPosition(0);
+    LoadFromStream(&stream);
+}
+
+void TGIFImage::SaveToClipboardFormat(AnsiString& Format, std::vector<Byte>& Data) {
+    TMemoryStream stream;
+    SaveToStream(&stream);
+    const Byte* p = static_cast<const Byte*>(stream.Memory());
+    Data.assign(p, p + stream.Size());
+    Format = GIFClipboardFormat;
+}
+
+void TGIFImage::LoadFromClipboard() {
+    TClipboard* clipboard = Clipboard();
+    if (clipboard->HasFormatData(GIFClipboardFormat)) {
+        LoadFromClipboardFormat(GIFClipboardFormat, clipboard->FormatData(GIFClipboardFormat));
+        return;
+    }
+    TBitmap bitmap;
+    if (!clipboard->GetAsBitmap(bitmap)) throw GIFException("Unsupported clipboard format");
+    Assign(&bitmap);
+}
+
+void TGIFImage::SaveToClipboard() {
+    if (Empty()) return;
+    AnsiString format;
+    std::vector<Byte> data;
+    try {
+        SaveToClipboardFormat(format, data);
+    } catch (const Exception& e) {
+        throw GIFException("Failed to store GIF on clipboard (" + e.Message() + ")");
+    }
+    TClipboard* clipboard = Clipboard();
+    clipboard->Open();
+    auto close = ScopeExit([&] { clipboard->Close(); });
+    if (TBitmap* composite = Bitmap()) clipboard->SetAsBitmap(*composite);
+    clipboard->SetFormatData(format, data);
+}
+
+// ---------------------------------------------------------------------------
 
 void RegisterGIFImage() {
     UnregisterGIFImage();
-    TPicture::RegisterFileFormat("gif", "GIF Image", "GIFImage::TGIFImage",
-                                 [] { return std::unique_ptr<TGraphic>(new TGIFImage); });
+    const TGraphicFactory make = [] { return std::unique_ptr<TGraphic>(new TGIFImage); };
+    TPicture::RegisterFileFormat("gif", "GIF Image", "GIFImage::TGIFImage", make);
+    TPicture::RegisterClipboardFormat(GIFClipboardFormat, "GIFImage::TGIFImage", make);
 }
 
 void UnregisterGIFImage() { TPicture::UnregisterGraphicClass("GIFImage::TGIFImage"); }

@@ -7,6 +7,8 @@
 // lazily after every change.
 
 #include <memory>
+#include <mutex>
+#include <vector>
 
 #include "media/GIFFrame.h"
 #include "media/GIFHeader.h"
@@ -30,6 +32,8 @@ constexpr TGIFDrawOptions Tile = 0x0100;
 constexpr TGIFDrawOptions DitherFrames = 0x0200;
 constexpr TGIFDrawOptions DitherOnPaletteScreens = 0x0400;
 constexpr TGIFDrawOptions DefaultDrawOptions = 0x060F;
+
+class TGIFPainter;
 
 class TGIFImage : public TGraphic {
 public:
@@ -106,6 +110,29 @@ public:
 
     TGIFWarning OnWarning;
 
+    // Painters (GIFPainter.h) drawing the picture now, and the one the last
+    // Draw started (nullptr once it ended).
+    int PainterCount() const;
+    TGIFPainter* Painter() const;
+    // Stops every painter and waits for the threaded ones to end, running
+    // their calls to this thread meanwhile.
+    void StopDraw();
+    // Copied into every new painter; the painter is the sender.
+    TNotifyEvent OnStartPaint;
+    TNotifyEvent OnPaint;
+    TNotifyEvent OnAfterPaint;
+    TNotifyEvent OnLoop;
+    TNotifyEvent OnEndPaint;
+
+    // The clipboard: reading takes the "GIF Image" format, else an image
+    // (raises "Unsupported clipboard format" when there is neither); writing
+    // puts the composite bitmap as an image and the GIF file as "GIF Image".
+    void LoadFromClipboard();
+    void SaveToClipboard();
+    // The "GIF Image" format's data is the GIF file.
+    void LoadFromClipboardFormat(const AnsiString& Format, const std::vector<Byte>& Data) override;
+    void SaveToClipboardFormat(AnsiString& Format, std::vector<Byte>& Data) override;
+
 protected:
     // To a TBitmap: a copy of the composite bitmap.
     void AssignTo(TPersistent* Dest) override;
@@ -119,12 +146,21 @@ public:
     Int64 DecodedPixels = 0;
 
 private:
+    friend class TGIFPainter;
+    void AddPainter(TGIFPainter* Painter);
+    void RemovePainter(TGIFPainter* Painter);
+    // The end handler of a threaded painter (on the user-interface thread):
+    // off the list, and what failed in its thread goes on to the caller.
+    void PainterEnded(TGIFPainter* Painter);
+    void DrawAnimated(TCanvas& ACanvas, const TRect& Rect);
     void FreeCaches();
     void DrawTiled(TCanvas& ACanvas, const TRect& Rect, const TBitmap& Source);
     std::unique_ptr<TGIFHeader> FHeader;
     TGIFImageList FImages;
     TGIFCompression FCompression = gcLZW;
     std::unique_ptr<TBitmap> FBitmap;
+    // What a painter started by Draw paints on (without DrawDirect).
+    std::unique_ptr<TBitmap> FAnimation;
     TPaletteOwner FGlobalPalette;
     TGIFDrawOptions FDrawOptions = DefaultDrawOptions;
     Byte FColorReduction = 6;  // the web cube
@@ -134,11 +170,18 @@ private:
     TColor FDrawBackgroundColor = clNone;
     bool FDrawing = false;
     bool FPaletteBusy = false;
+    mutable std::mutex FPainterLock;
+    std::vector<TGIFPainter*> FPainters;
+    TGIFPainter* FPainter = nullptr;
 };
 
-// Registers TGIFImage with TPicture for the extension "gif" ("GIF Image").
-// Called once at start-up after any other GIF class registered, so that this
-// one wins; calling it again moves it back to the top.
+// The name of the clipboard format that carries GIF files.
+constexpr const char* GIFClipboardFormat = "GIF Image";
+
+// Registers TGIFImage with TPicture for the extension "gif" ("GIF Image")
+// and the clipboard format "GIF Image". Called once at start-up after any
+// other GIF class registered, so that this one wins; calling it again moves
+// it back to the top.
 void RegisterGIFImage();
 void UnregisterGIFImage();
 

@@ -27,8 +27,14 @@
 // of its track chunk ends that track.
 
 #include <algorithm>
+#include <chrono>
+#include <cmath>
 #include <cstddef>
 #include <exception>
+
+#include "platform/classes/ClassRegistry.h"
+#include "platform/classes/TypInfo.h"
+#include "platform/ui/ExtCtrls.h"
 
 #include "platform/rtl/Exceptions.h"
 #include "platform/rtl/ScopeGuard.h"
@@ -110,6 +116,22 @@ void TMidiTrack::AddEvent(const TMidiEvent& Event) {
         FLastNoteOn[slot] = index;
 }
 
+void TMidiTrack::Rewind() {
+    FNextEvent = 0;
+    FFinished = FEvents.empty();
+}
+
+void TMidiTrack::PlayUntil(Int64 Position) {
+    while (FNextEvent < EventCount() && FEvents[static_cast<std::size_t>(FNextEvent)].Time < Position) {
+        PMidiEvent event = &FEvents[static_cast<std::size_t>(FNextEvent)];
+        ++FNextEvent;
+        // A copy: the handler may set another one.
+        const TOnMidiEvent handler = FOnMidiEvent;
+        if (handler) handler(event);
+    }
+    if (FNextEvent >= EventCount()) FFinished = true;
+}
+
 PMidiEvent TMidiTrack::EventAt(Integer Index) {
     if (Index < 0 || Index >= EventCount())
         return nullptr;
@@ -119,7 +141,14 @@ PMidiEvent TMidiTrack::EventAt(Integer Index) {
 // ---------------------------------------------------------------------------
 // TMidiFile
 
-TMidiFile::TMidiFile(TComponent* AOwner) : TComponent(AOwner) {}
+TMidiFile::TMidiFile(TComponent* AOwner) : TComponent(AOwner) {
+    // The engine's timer: the playing mark decides whether a step does
+    // anything, the timer runs only while playing.
+    FTimer = new TTimer(this);
+    FTimer->SetEnabled(false);
+    FTimer->SetInterval(10);
+    FTimer->OnTimer = [this](TObject*) { TimerStep(); };
+}
 
 TMidiFile::~TMidiFile() = default;
 
@@ -127,12 +156,62 @@ void TMidiFile::SetBpm(Integer Value) {
     // 0 or less would divide by zero; above 60000000 the tempo rounds to 0.
     if (Value <= 0 || Value > MicrosecondsPerMinute || Value == FBpm)
         return;
-    FBpm = MicrosecondsPerMinute / (MicrosecondsPerMinute / Value);
+    FTempo = static_cast<Cardinal>(MicrosecondsPerMinute / Value);
+    FBpm = MicrosecondsPerMinute / static_cast<Integer>(FTempo);
+    UpdateTimePerTick();
+}
+
+void TMidiFile::UpdateTimePerTick() {
+    FTimePerTick = FTicksPerQuarter > 0 ? double(FTempo) / FTicksPerQuarter : 0;
 }
 
 void TMidiFile::SetTempo(Cardinal MicrosecondsPerQuarter) {
-    if (MicrosecondsPerQuarter > 0)
-        FBpm = static_cast<Integer>(MicrosecondsPerMinute / MicrosecondsPerQuarter);
+    if (MicrosecondsPerQuarter == 0)
+        return;
+    FBpm = static_cast<Integer>(MicrosecondsPerMinute / MicrosecondsPerQuarter);
+    FTempo = MicrosecondsPerQuarter;
+    UpdateTimePerTick();
+}
+
+void TMidiFile::SetOnMidiEvent(const TOnMidiEvent& Value) {
+    FOnMidiEvent = Value;
+    for (auto& track : FTracks) track->SetOnMidiEvent(Value);
+}
+
+void TMidiFile::StartPlaying() {
+    for (auto& track : FTracks) track->Rewind();
+    FPosition = 0;
+    FStartTick = Clock ? Clock() : Cardinal(std::chrono::duration_cast<std::chrono::milliseconds>(
+                                                 std::chrono::steady_clock::now().time_since_epoch())
+                                                 .count());
+    FLastTick = 0;
+    FPlaying = true;
+    FTimer->SetEnabled(true);
+}
+
+void TMidiFile::StopPlaying() {
+    FPlaying = false;
+    FTimer->SetEnabled(false);
+}
+
+void TMidiFile::TimerStep() {
+    if (!FPlaying)
+        return;
+    const Cardinal now = Clock ? Clock() : Cardinal(std::chrono::duration_cast<std::chrono::milliseconds>(
+                                                        std::chrono::steady_clock::now().time_since_epoch())
+                                                        .count());
+    // Unsigned: the difference stays right when the millisecond count wraps.
+    const Cardinal elapsed = now - FStartTick;
+    if (FTimePerTick > 0)
+        FPosition += double(elapsed - FLastTick) * 1000.0 / FTimePerTick;
+    const Int64 position = std::llround(FPosition);
+    for (auto& track : FTracks) {
+        track->PlayUntil(position);
+    }
+    FLastTick = elapsed;
+    const TNotifyEvent handler = OnUpdateEvent;
+    if (handler)
+        handler(this);
 }
 
 TMidiTrack* TMidiFile::TrackAt(Integer Index) {
@@ -204,10 +283,12 @@ void TMidiFile::ReadHeader(const std::vector<Byte>& Data) {
         FNumberOfTracks = static_cast<Integer>(BigEndian(&Data[2], 2));
     if (Data.size() >= 6)
         FTicksPerQuarter = static_cast<Integer>(BigEndian(&Data[4], 2));
+    UpdateTimePerTick();
 }
 
 void TMidiFile::ReadTrack(const std::vector<Byte>& Data) {
     TMidiTrack* track = FTracks.emplace_back(std::make_unique<TMidiTrack>()).get();
+    track->SetOnMidiEvent(FOnMidiEvent);
     const std::size_t end = Data.size();
     std::size_t pos = 0;
     Byte runningStatus = 0;
@@ -253,3 +334,14 @@ void TMidiFile::ReadTrack(const std::vector<Byte>& Data) {
         track->AddEvent(event);
     }
 }
+
+VEMLOR_PUBLISHED(TMidiFile, TComponent) {
+    Prop("Filename", &TMidiFile::Filename, &TMidiFile::SetFilename);
+    Prop("NumberOfTracks", &TMidiFile::NumberOfTracks);
+    Prop("TicksPerQuarter", &TMidiFile::TicksPerQuarter);
+    EnumProp("FileFormat", &TMidiFile::FileFormat, nullptr, {"single", "multi_synch", "multi_asynch"}, "TFileFormat");
+    Prop("Bpm", &TMidiFile::Bpm, &TMidiFile::SetBpm);
+    EventProp("OnMidiEvent", &TMidiFile::OnMidiEvent, &TMidiFile::SetOnMidiEvent);
+    EventProp("OnUpdateEvent", &TMidiFile::OnUpdateEvent);
+}
+VEMLOR_REGISTER_CLASS(TMidiFile);

@@ -2,13 +2,23 @@
 // Reads a Standard MIDI File into memory: one TMidiTrack per track chunk, each
 // holding its events with absolute times and note lengths, plus the file's
 // format, time division and tempo. The client imports MIDI melodies through it.
+//
+// It also carries a timed playback engine, which hands every event to
+// OnMidiEvent when its time has come (the client never starts it):
+//   stopped --StartPlaying--> playing (every track from its first event)
+//   playing --TimerStep (a timer, every 10 ms)--> events due are handed out,
+//                              OnUpdateEvent; tracks whose events are all
+//                              out are marked finished
+//   playing --StopPlaying--> stopped
 
 #include <deque>
+#include <functional>
 #include <memory>
 #include <unordered_map>
 #include <vector>
 
 #include "platform/classes/Component.h"
+#include "platform/classes/Events.h"
 #include "platform/rtl/Object.h"
 #include "platform/rtl/System.h"
 
@@ -26,6 +36,9 @@ struct TMidiEvent {
     Int64 Length = 0;
 };
 using PMidiEvent = TMidiEvent*;
+using TOnMidiEvent = std::function<void(PMidiEvent Event)>;
+
+class TTimer;
 
 class TMidiTrack : public TObject {
 public:
@@ -43,6 +56,16 @@ public:
     const AnsiString& TitleText() const { return FTrackName; }
     const AnsiString& InstrumentText() const { return FInstrumentName; }
 
+    // Playback: the handler that receives this track's events.
+    void SetOnMidiEvent(const TOnMidiEvent& Value) { FOnMidiEvent = Value; }
+    // Back to the first event, not finished.
+    void Rewind();
+    // Hands every event from the next one on whose time lies below
+    // Position to the handler; finished once all are out.
+    void PlayUntil(Int64 Position);
+    Integer NextEvent() const { return FNextEvent; }
+    bool Finished() const { return FFinished; }
+
 private:
     std::deque<TMidiEvent> FEvents;   // a deque keeps handed-out pointers valid
     AnsiString FTrackName;
@@ -51,6 +74,9 @@ private:
     // Index of the latest note-on per (channel << 7 | key), so a note-off finds
     // it without scanning the whole track.
     std::unordered_map<Integer, Integer> FLastNoteOn;
+    Integer FNextEvent = 0;
+    bool FFinished = false;
+    TOnMidiEvent FOnMidiEvent;
 };
 
 class TMidiFile : public TComponent {
@@ -78,10 +104,34 @@ public:
     // Raises EListError for an index out of range.
     TMidiTrack* TrackAt(Integer Index);
 
+    // Microseconds per tick: the tempo over the time division (0 while the
+    // division is unknown, and then playback does not advance).
+    double TimePerTick() const { return FTimePerTick; }
+
+    // Playback, timed by a clock in milliseconds (tests give their own).
+    void StartPlaying();
+    void StopPlaying();
+    bool Playing() const { return FPlaying; }
+    // The position in ticks.
+    double Position() const { return FPosition; }
+    // One step of the timer: advances the position by the time passed since
+    // the last step and hands out what fell due; then OnUpdateEvent.
+    void TimerStep();
+    std::function<Cardinal()> Clock;
+
+    const TOnMidiEvent& OnMidiEvent() const { return FOnMidiEvent; }
+    // Also hands the handler to every loaded track.
+    void SetOnMidiEvent(const TOnMidiEvent& Value);
+    TNotifyEvent OnUpdateEvent;
+
+    static const TClassInfo& StaticClassInfo();
+    const TClassInfo& ClassInfo() const override { return StaticClassInfo(); }
+
 private:
     void ReadHeader(const std::vector<Byte>& Data);
     void ReadTrack(const std::vector<Byte>& Data);
     void SetTempo(Cardinal MicrosecondsPerQuarter);
+    void UpdateTimePerTick();
 
     AnsiString FFilename;
     std::vector<std::unique_ptr<TMidiTrack>> FTracks;
@@ -89,4 +139,12 @@ private:
     Integer FTicksPerQuarter = 0;
     TFileFormat FFileFormat = TFileFormat::single;
     Integer FBpm = 0;
+    Cardinal FTempo = 0;  // microseconds per quarter note
+    double FTimePerTick = 0;
+    TOnMidiEvent FOnMidiEvent;
+    TTimer* FTimer = nullptr;
+    bool FPlaying = false;
+    Cardinal FStartTick = 0;
+    Cardinal FLastTick = 0;
+    double FPosition = 0;
 };

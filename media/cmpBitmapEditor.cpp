@@ -1,71 +1,26 @@
 #include "media/cmpBitmapEditor.h"
 
+#include <algorithm>
+
 #include "platform/classes/ClassRegistry.h"
 
 namespace {
 
-// The five cursor shapes, drawn once: 16 x 16, white is see-through.
+// The editor's five cursors are cursor resources of the program, loaded and
+// put into the application's cursor table once.
 void RegisterCursors() {
     static bool done = false;
     if (done) return;
     done = true;
-    struct Shape {
+    const struct {
         TCursor Index;
-        int HotX, HotY;
-        void (*Draw)(TCanvas& c);
-    };
-    const Shape shapes[] = {
-        {crBitmapEditorPencil, 0, 15,
-         [](TCanvas& c) {
-             c.MoveTo(0, 15);
-             c.LineTo(12, 3);
-             c.MoveTo(2, 15);
-             c.LineTo(14, 3);
-             c.MoveTo(12, 1);
-             c.LineTo(15, 4);
-         }},
-        {crBitmapEditorPotoPaint, 14, 14,
-         [](TCanvas& c) {
-             c.Rectangle(3, 4, 11, 13);
-             c.MoveTo(11, 8);
-             c.LineTo(14, 15);
-         }},
-        {crBitmapEditorMagnifier, 6, 6,
-         [](TCanvas& c) {
-             c.Ellipse(1, 1, 12, 12);
-             c.MoveTo(10, 10);
-             c.LineTo(15, 15);
-         }},
-        {crBitmapEditorDotCross, 7, 7,
-         [](TCanvas& c) {
-             c.MoveTo(7, 0);
-             c.LineTo(7, 6);
-             c.MoveTo(7, 9);
-             c.LineTo(7, 16);
-             c.MoveTo(0, 7);
-             c.LineTo(6, 7);
-             c.MoveTo(9, 7);
-             c.LineTo(16, 7);
-             c.SetPixel(7, 7, clBlack);
-         }},
-        {crBitmapEditorDropper, 0, 15,
-         [](TCanvas& c) {
-             c.MoveTo(0, 15);
-             c.LineTo(10, 5);
-             c.Rectangle(10, 1, 15, 6);
-         }},
-    };
-    for (const Shape& s : shapes) {
-        TBitmap image;
-        image.SetSize(16, 16);
-        TCanvas& c = *image.Canvas();
-        c.Brush()->SetColor(clWhite);
-        c.FillRect(Rect(0, 0, 16, 16));
-        c.Brush()->SetStyle(bsClear);
-        c.Pen()->SetColor(clBlack);
-        s.Draw(c);
-        Screen->SetCursors(s.Index, CreateCursorFromBitmap(image, clWhite, s.HotX, s.HotY));
-    }
+        const char* Name;
+    } cursors[] = {{crBitmapEditorPencil, "CR_PENCIL"},
+                   {crBitmapEditorPotoPaint, "CR_POTOPAINT"},
+                   {crBitmapEditorMagnifier, "CR_MAGNIFIER"},
+                   {crBitmapEditorDotCross, "CR_DOTCROSS"},
+                   {crBitmapEditorDropper, "CR_DROPPER"}};
+    for (const auto& c : cursors) Screen->SetCursors(c.Index, LoadCursor(c.Name));
 }
 
 }  // namespace
@@ -98,6 +53,7 @@ TBitmapEditor::TBitmapEditor(TComponent* AOwner) : TCustomControl(AOwner), FMode
         SetClientHeight(FModel.ClientHeight());
     };
     FModel.OnCursorChange = [this](TObject*) { SetCursor(BitmapEditorCursor(FModel.Cursor())); };
+    FModel.OnReleaseCapture = [this](TObject*) { SetMouseCapture(false); };
 }
 
 TBitmapEditor::~TBitmapEditor() {
@@ -105,7 +61,22 @@ TBitmapEditor::~TBitmapEditor() {
     FModel.OnInvalidate = nullptr;
     FModel.OnSizeChange = nullptr;
     FModel.OnCursorChange = nullptr;
+    FModel.OnReleaseCapture = nullptr;
 }
+
+void TBitmapEditor::SetBorderStyle(TBorderStyle Value) {
+    if (Value == FBorderStyle) return;
+    const Integer cw = ClientWidth(), ch = ClientHeight();
+    FBorderStyle = Value;
+    // The client area keeps its size; the border comes around it.
+    SetClientWidth(cw);
+    SetClientHeight(ch);
+    Invalidate();
+}
+
+Integer TBitmapEditor::ClientWidth() const { return std::max<Integer>(Width() - 2 * BorderSize(), 0); }
+Integer TBitmapEditor::ClientHeight() const { return std::max<Integer>(Height() - 2 * BorderSize(), 0); }
+TPoint TBitmapEditor::ClientOffset() const { return Point(BorderSize(), BorderSize()); }
 
 void TBitmapEditor::Forward(const TNotifyEvent& Event) {
     // A copy: the handler may reassign the event it runs from.
@@ -113,7 +84,25 @@ void TBitmapEditor::Forward(const TNotifyEvent& Event) {
     if (handler) handler(this);
 }
 
-void TBitmapEditor::Paint() { FModel.Paint(*Canvas(), ClientWidth(), ClientHeight()); }
+void TBitmapEditor::Paint() {
+    const Integer b = BorderSize();
+    if (b == 0) {
+        FModel.Paint(*Canvas(), ClientWidth(), ClientHeight());
+        return;
+    }
+    // The model paints from the client area's origin: it paints into a
+    // bitmap of that size, which goes inside the border.
+    TBitmap client;
+    client.SetPixelFormat(pf24bit);
+    client.SetSize(ClientWidth(), ClientHeight());
+    FModel.Paint(*client.Canvas(), ClientWidth(), ClientHeight());
+    TCanvas* c = Canvas();
+    c->Brush()->SetColor(clBlack);
+    c->Brush()->SetStyle(bsSolid);
+    c->FrameRect(Rect(0, 0, Width(), Height()));
+    c->CopyFromBitmap(Rect(b, b, b + ClientWidth(), b + ClientHeight()), client,
+                      Rect(0, 0, ClientWidth(), ClientHeight()));
+}
 
 void TBitmapEditor::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) {
     FModel.MouseDown(Button == mbLeft ? ebLeft : Button == mbRight ? ebRight : ebMiddle, X, Y);

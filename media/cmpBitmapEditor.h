@@ -20,10 +20,11 @@ public:
     void SetMagnification(Integer Value) { FModel.SetMagnification(Value); }
     Integer GridLines() const { return FModel.GridLines(); }
     void SetGridLines(Integer Value) { FModel.SetGridLines(Value); }
-    // Kept for stored windows; the canvas the editor paints on is already
-    // a buffer, and the border is left to the parent's look.
+    // bsSingle: a one-pixel black border around the image; the control is
+    // two pixels larger than its client area.
     TBorderStyle BorderStyle() const { return FBorderStyle; }
-    void SetBorderStyle(TBorderStyle Value) { FBorderStyle = Value; }
+    void SetBorderStyle(TBorderStyle Value);
+    // Kept for stored windows: the editor always paints through a buffer.
     bool DoubleBuffered() const { return FDoubleBuffered; }
     void SetDoubleBuffered(bool Value) { FDoubleBuffered = Value; }
     TDrawingTool DrawingTool() const { return FModel.DrawingTool(); }
@@ -55,6 +56,10 @@ public:
     static const TClassInfo& StaticClassInfo();
     const TClassInfo& ClassInfo() const override { return StaticClassInfo(); }
 
+    Integer ClientWidth() const override;
+    Integer ClientHeight() const override;
+    TPoint ClientOffset() const override;
+
 protected:
     void Paint() override;
     void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
@@ -63,6 +68,7 @@ protected:
 
 private:
     void Forward(const TNotifyEvent& Event);
+    Integer BorderSize() const { return FBorderStyle == bsSingle ? 1 : 0; }
 
     TBitmapEditorModel FModel;
     TBorderStyle FBorderStyle = bsSingle;

@@ -83,6 +83,7 @@ void TBitmapEditorModel::LoadWorkBitmap() {
     FSel = TRect{0, 0, -1, -1};
     FMoving = false;
     FLifted = false;
+    Fire(OnReleaseCapture);
 }
 
 void TBitmapEditorModel::UpdateSize() {
@@ -322,6 +323,7 @@ void TBitmapEditorModel::MouseDown(TEditorButton Button, Integer X, Integer Y) {
 void TBitmapEditorModel::MouseMove(Integer X, Integer Y) {
     if (X < 0 || Y < 0 || X >= FClientWidth || Y >= FClientHeight) {
         if (!Drawing) {
+            Fire(OnReleaseCapture);
             Invalidate();
         } else if (IsSelectTool(FDrawingTool) && !FMoving) {
             // While the selection is carried its size stays as it is.

@@ -97,6 +97,9 @@ public:
     TNotifyEvent OnInvalidate;
     TNotifyEvent OnSizeChange;
     TNotifyEvent OnCursorChange;
+    // The control should let go of the mouse: a new picture was loaded, or
+    // the mouse left the image with no button held.
+    TNotifyEvent OnReleaseCapture;
 
 private:
     void LoadWorkBitmap();

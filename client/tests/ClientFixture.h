@@ -2,18 +2,85 @@
 // What the client's window tests share: a program folder of their own under
 // the test output (with its "Lang" folder), the data module with open tables
 // and a few countries, and the captions and texts of the modal windows that
-// the scripted answerer met.
+// the scripted answerer met. The database window, the contact editor and
+// the imports get every table open and empty, groups to work with, and
+// fakes of what they ask of the main window.
 
 #include <filesystem>
 #include <memory>
+#include <vector>
 
 #include <gtest/gtest.h>
 
+#include "client/AdrEdit.h"
 #include "client/DatMod.h"
+#include "client/Databaze.h"
 #include "core/Language.h"
 #include "platform/rtl/FileUtils.h"
 #include "platform/ui/StdCtrls.h"
 #include "platform/ui/TestSupport.h"
+
+// Phone numbers the way the main window treats them, cut down to what the
+// tests need: "00420" and nine digits are valid, nine digits alone are
+// repaired into that form, anything else fails.
+struct TFakePhones : TContactEditorServices {
+    int Checks = 0;
+    int ShownChecks = 0;
+    AnsiString NormalisePhoneNumber(const AnsiString& Text) override {
+        AnsiString out;
+        for (char c : Text)
+            if (c != ' ' && c != '/' && c != '-' && c != '(' && c != ')') out += c;
+        if (!out.empty() && out[0] == '+') out = "00" + out.substr(1);
+        return out;
+    }
+    bool ValidatePhoneNumber(AnsiString& Number, bool ShowMessages) override {
+        ++Checks;
+        if (ShowMessages) ++ShownChecks;
+        for (char c : Number)
+            if (c < '0' || c > '9') return false;
+        if (Number.size() == 9) Number = "00420" + Number;
+        return Number.size() == 14 && Number.substr(0, 5) == "00420";
+    }
+    void PrefillInternationalPrefix(TEdit* Edit) override {
+        if (Edit->Text().empty()) Edit->SetText("00420-");
+        Edit->SetSelStart(static_cast<Integer>(Edit->Text().size()));
+    }
+    void FilterPhoneNumberChars(TEdit* Edit) override {
+        AnsiString kept;
+        for (char c : Edit->Text())
+            if (c == ' ' || c == '-' || c == '/' || (c >= '0' && c <= '9')) kept += c;
+        if (kept != Edit->Text()) Edit->SetText(kept);
+    }
+    AnsiString SalutationText() override { return "Ahoj,"; }
+    AnsiString SignatureText() override { return "Petr"; }
+    bool ShowHelp(const AnsiString& TopicPath) override {
+        Help.push_back(TopicPath);
+        return true;
+    }
+    std::vector<AnsiString> Help;
+};
+
+struct TFakeDatabaseServices : TDatabaseWindowServices {
+    int MenuBuilds = 0;
+    int Scans = 0;
+    int Stops = 0;
+    std::vector<AnsiString> Help, Played, PlayedOutside, Edited;
+    std::vector<std::pair<TDBGrid*, TEdit*>> Searches;
+    void BuildTemplatesMenu() override { ++MenuBuilds; }
+    bool ShowHelp(const AnsiString& TopicPath) override {
+        Help.push_back(TopicPath);
+        return true;
+    }
+    void EditRingTone(const AnsiString& RingTone) override { Edited.push_back(RingTone); }
+    void ScanMelodyFolder() override { ++Scans; }
+    void PlayRingTone(const AnsiString& FileName) override { Played.push_back(FileName); }
+    void PlayRingToneExternally(const AnsiString& FileName) override { PlayedOutside.push_back(FileName); }
+    void StopPlaying() override { ++Stops; }
+    bool FindInGrid(TDBGrid* Grid, TEdit* Edit) override {
+        Searches.emplace_back(Grid, Edit);
+        return true;
+    }
+};
 
 class TClientTest : public ::testing::Test {
 protected:
@@ -69,4 +136,66 @@ protected:
 
     AnsiString Folder;
     std::unique_ptr<TDM> Dm;
+};
+
+class TDataWindowTest : public TClientTest {
+protected:
+    void SetUp() override {
+        ResetApplicationForTests();
+        TClientTest::SetUp();
+        // Every table open, and no countries but those a test adds.
+        Dm->Staty->Close();
+        for (TMemData* t : {Dm->Fronta, Dm->FrontObj, Dm->Historie, Dm->Zprava, Dm->Melody, Dm->Staty, Dm->Notif,
+                            Dm->TmpTab})
+            t->Open();
+    }
+
+    void AddMember(Integer ID, const AnsiString& Name, const AnsiString& Groups = "") {
+        AddContact(ID, Name, "00420" + IntToStr(Int64{603000000} + ID));
+        ASSERT_TRUE(Dm->Adresa->Locate("ID", Variant(ID), {}));
+        Dm->Adresa->Edit();
+        Dm->AdresaIDSkup->SetAsString(Groups);
+        Dm->Adresa->Post();
+    }
+    void AddGroup(Integer ID, const AnsiString& Name, Integer Order) {
+        Dm->Skupiny->Append();
+        Dm->SkupinyID->SetAsInteger(ID);
+        Dm->SkupinyJmeno->SetAsString(Name);
+        Dm->SkupinyPoradi->SetAsInteger(Order);
+        Dm->Skupiny->Post();
+    }
+    // Groups 0 "Všichni", 1 "Práce", 5 "Rodina", 15 "Škola" in that order.
+    void AddGroups() {
+        AddGroup(0, "Všichni", 0);
+        AddGroup(1, "Práce", 1);
+        AddGroup(5, "Rodina", 2);
+        AddGroup(15, "Škola", 3);
+    }
+    // A field of the contact of that name, "<none>" without one.
+    AnsiString ContactValue(const AnsiString& Name, TField* Field) {
+        Dm->Adresa->DisableControls();
+        const bool found = Dm->Adresa->Locate("Jmeno", Variant(Name), {});
+        const AnsiString value = found ? Field->AsString() : AnsiString("<none>");
+        Dm->Adresa->EnableControls();
+        return value;
+    }
+    AnsiString GroupsOf(const AnsiString& Name) { return ContactValue(Name, Dm->AdresaIDSkup); }
+    std::vector<AnsiString> Column(TMemData* Table, TField* Field) {
+        std::vector<AnsiString> values;
+        Table->DisableControls();
+        for (Table->First(); !Table->Eof(); Table->Next()) values.push_back(Field->AsString());
+        Table->EnableControls();
+        return values;
+    }
+    static std::vector<AnsiString> Items(TVmCheckListBox* List) {
+        std::vector<AnsiString> items;
+        for (int i = 0; i < List->Items()->Count(); ++i) items.push_back(List->Items()->Strings(i));
+        return items;
+    }
+    static void Check(TVmCheckListBox* List, const AnsiString& Name) {
+        const int at = List->Items()->IndexOf(Name);
+        ASSERT_GE(at, 0) << Name;
+        List->SetChecked(at, true);
+    }
+    AnsiString OutputPng(const char* Name) { return AnsiString(VEMLOR_TEST_OUTPUT) + "/client-windows/" + Name; }
 };

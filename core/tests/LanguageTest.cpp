@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
+
 #include "platform/classes/Component.h"
 #include "platform/classes/TypInfo.h"
 #include "platform/rtl/FileUtils.h"
@@ -160,6 +162,17 @@ TEST_F(TLangTest, TranslateFormFindsApplicationComponents) {
     // "Missing.Caption" names nothing anywhere and is skipped quietly.
     EXPECT_NO_THROW(lang.TranslateForm(&form));
     EXPECT_EQ(other->Caption(), "Other window");
+}
+
+TEST_F(TLangTest, TranslateFormNamesTheWindowItselfAlsoWhenNobodyOwnsIt) {
+    AnsiString file = AnsiString(VEMLOR_TEST_OUTPUT) + "/lang-own.lng";
+    ForceDirectories(VEMLOR_TEST_OUTPUT);
+    WriteFileAtomic(file, "[fAlone]\nfAlone.Caption=Sign in\n");
+    std::unique_ptr<TForm> form(new TForm(nullptr));
+    form->SetName("fAlone");
+    TLang(file).TranslateForm(form.get());
+    EXPECT_EQ(form->Caption(), "Sign in");
+    DeleteFile(file);
 }
 
 TEST_F(TLangTest, TranslateFormReadsTheFileAgain) {

@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/classes/TypInfo.h"
 #include "platform/rtl/Exceptions.h"
 
 // The round trip reads back what the core's writer produced.
@@ -372,4 +373,99 @@ TEST(TMidiFileTest, EveryKeptFileLoadsOrFailsWithAnInputError) {
         }
     }
     EXPECT_GE(files, 2);
+}
+
+namespace {
+
+// Two tracks at 96 ticks per quarter and 500000 us per quarter: a tick is
+// 5208.33 us. Track 0: tempo, then notes at ticks 0 and 192; track 1: one
+// event at tick 96.
+Bytes TwoTrackTune() {
+    Bytes out = Chunk("MThd", {0x00, 0x01, 0x00, 0x02, 0x00, 0x60});
+    Bytes t0 = Chunk("MTrk", {0x00, 0xFF, 0x51, 0x03, 0x07, 0xA1, 0x20,  // tempo 500000
+                              0x00, 0x90, 60, 100,                        // tick 0
+                              0x81, 0x40, 0x80, 60, 0,                    // tick 192
+                              0x00, 0xFF, 0x2F, 0x00});
+    Bytes t1 = Chunk("MTrk", {0x60, 0x91, 64, 100,                        // tick 96
+                              0x00, 0xFF, 0x2F, 0x00});
+    out.insert(out.end(), t0.begin(), t0.end());
+    out.insert(out.end(), t1.begin(), t1.end());
+    return out;
+}
+
+}  // namespace
+
+TEST(TMidiFileTest, PlaybackHandsOutEventsWhenTheirTimeComesByTheClock) {
+    TMidiFile midi(nullptr);
+    midi.SetFilename(WriteFile("two-tracks.mid", TwoTrackTune()));
+    ASSERT_EQ(midi.LoadTracks(), 2);
+    EXPECT_NEAR(midi.TimePerTick(), 500000.0 / 96, 1e-9);
+    Cardinal now = 0xFFFFFF00u;  // near the wrap of the millisecond count
+    midi.Clock = [&] { return now; };
+    std::vector<std::pair<int, Int64>> heard;  // status, time
+    midi.SetOnMidiEvent([&](PMidiEvent e) { heard.emplace_back(e->Status, e->Time); });
+    int updates = 0;
+    midi.OnUpdateEvent = [&](TObject*) { ++updates; };
+    midi.StartPlaying();
+    EXPECT_TRUE(midi.Playing());
+
+    midi.TimerStep();  // no time passed: nothing is below position 0
+    EXPECT_TRUE(heard.empty());
+    EXPECT_EQ(updates, 1);
+    now += 1;  // 0.19 ticks: rounds to 0, still nothing
+    midi.TimerStep();
+    EXPECT_TRUE(heard.empty());
+    now += 4;  // 5 ms = 0.96 ticks: rounds to 1, the events at tick 0 are due
+    midi.TimerStep();
+    EXPECT_EQ(heard, (std::vector<std::pair<int, Int64>>{{0xFF, 0}, {0x90, 0}}));
+    EXPECT_EQ(midi.TrackAt(0)->NextEvent(), 2);
+    now += 500;  // past tick 96 (500 ms) but not 192 (1000 ms)
+    midi.TimerStep();
+    ASSERT_EQ(heard.size(), 4u);
+    EXPECT_EQ(heard[2], std::make_pair(0x91, Int64(96)));
+    EXPECT_TRUE(midi.TrackAt(1)->Finished());
+    EXPECT_FALSE(midi.TrackAt(0)->Finished());
+    now += 600;  // 1105 ms: everything is out
+    midi.TimerStep();
+    EXPECT_EQ(heard.size(), 6u);
+    EXPECT_TRUE(midi.TrackAt(0)->Finished());
+    EXPECT_TRUE(midi.TrackAt(1)->Finished());
+    EXPECT_NEAR(midi.Position(), 1105 * 1000 / (500000.0 / 96), 1e-6);
+
+    // Stopped, steps do nothing; a new start begins from the first events.
+    midi.StopPlaying();
+    now += 1000;
+    midi.TimerStep();
+    EXPECT_EQ(updates, 5);
+    midi.StartPlaying();
+    EXPECT_EQ(midi.TrackAt(0)->NextEvent(), 0);
+    EXPECT_FALSE(midi.TrackAt(0)->Finished());
+}
+
+TEST(TMidiFileTest, BpmSetsTheTimePerTickAndIsPublished) {
+    TMidiFile midi(nullptr);
+    midi.SetFilename(WriteFile("two-tracks.mid", TwoTrackTune()));
+    midi.LoadTracks();
+    midi.SetBpm(150);  // 400000 us per quarter
+    EXPECT_NEAR(midi.TimePerTick(), 400000.0 / 96, 1e-9);
+    midi.SetBpm(7);    // 8571428 us: 60000000 div it is 7 again
+    EXPECT_EQ(midi.Bpm(), 7);
+    EXPECT_NEAR(midi.TimePerTick(), 8571428.0 / 96, 1e-9);
+    // A handler set after the load reaches every track; one set before
+    // reaches the tracks of the next load.
+    int calls = 0;
+    midi.SetOnMidiEvent([&](PMidiEvent) { ++calls; });
+    midi.TrackAt(1)->PlayUntil(1000);
+    EXPECT_EQ(calls, 2);
+    midi.LoadTracks();
+    midi.TrackAt(0)->PlayUntil(1);
+    EXPECT_EQ(calls, 4);
+    EXPECT_EQ(GetOrdProp(&midi, "NumberOfTracks"), 2);
+    EXPECT_EQ(GetOrdProp(&midi, "TicksPerQuarter"), 96);
+    EXPECT_EQ(GetEnumName(*GetPropInfo(&midi, "FileFormat")->EnumType, int(GetOrdProp(&midi, "FileFormat"))),
+              "multi_synch");
+    SetOrdProp(&midi, "Bpm", 90);
+    EXPECT_EQ(midi.Bpm(), 90);
+    EXPECT_TRUE(IsPublishedProp(&midi, "OnMidiEvent"));
+    EXPECT_TRUE(IsPublishedProp(&midi, "OnUpdateEvent"));
 }

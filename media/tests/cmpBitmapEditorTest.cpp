@@ -212,6 +212,92 @@ TEST(TBitmapEditorTest, ShapesCoverBothCornerCellsWhicheverWayDragged) {
     }
 }
 
+// The pixels a shape tool leaves on an 8 x 6 image dragged corner to corner,
+// with a red brush: '#' pen, '?' brush, '.' paper.
+Rows ShapeRows(TDrawingTool Tool) {
+    Editor e;
+    e.M.DrawBrush()->SetColor(clRed);
+    e.M.SelectDrawingTool(Tool);
+    e.Drag(Point(7, 5), Point(0, 0));
+    return e.Rows();
+}
+
+// Where a shape put anything at all, or only its pen.
+Rows Covered(const Rows& R) {
+    Rows out = R;
+    for (auto& row : out)
+        for (char& c : row) c = c == '.' ? '.' : 'x';
+    return out;
+}
+Rows Pen(const Rows& R) {
+    Rows out = R;
+    for (auto& row : out)
+        for (char& c : row) c = c == '#' ? '#' : '.';
+    return out;
+}
+
+bool MirrorSymmetric(const Rows& R) {
+    for (std::size_t y = 0; y < R.size(); ++y)
+        if (R[y] != std::string(R[R.size() - 1 - y].rbegin(), R[R.size() - 1 - y].rend())) return false;
+    return true;
+}
+
+TEST(TBitmapEditorTest, RoundRectanglesAndEllipsesFrameFillOrPaintTheirRegion) {
+    const Rows frameRound = ShapeRows(dtFrameRoundRect), fillRound = ShapeRows(dtFillRoundRect),
+               plainRound = ShapeRows(dtRoundRect), frameEllipse = ShapeRows(dtFrameEllipse),
+               fillEllipse = ShapeRows(dtFillEllipse), plainEllipse = ShapeRows(dtEllipse);
+    for (const Rows* r : {&frameRound, &fillRound, &plainRound, &frameEllipse, &fillEllipse, &plainEllipse}) {
+        // Both corner cells bound the shape: it touches every edge of the
+        // image in the middle and leaves the corners alone.
+        const Rows& rows = *r;
+        EXPECT_NE(rows[0][3], '.');
+        EXPECT_NE(rows[5][4], '.');
+        EXPECT_NE(rows[2][0], '.');
+        EXPECT_NE(rows[3][7], '.');
+        EXPECT_EQ(rows[0][0], '.');
+        EXPECT_EQ(rows[5][7], '.');
+        EXPECT_TRUE(MirrorSymmetric(rows));
+    }
+    // Frame tools: pen outline, paper inside. Fill tools: the same outline
+    // around brush. Plain tools: brush only, over the same area.
+    EXPECT_EQ(frameRound[0][3], '#');
+    EXPECT_EQ(frameRound[2][3], '.');
+    EXPECT_EQ(fillRound[0][3], '#');
+    EXPECT_EQ(fillRound[2][3], '?');
+    EXPECT_EQ(Pen(fillRound), frameRound);
+    EXPECT_EQ(Covered(plainRound), Covered(fillRound));
+    for (const auto& row : plainRound) EXPECT_EQ(row.find('#'), std::string::npos) << row;
+    EXPECT_EQ(frameEllipse[2][3], '.');
+    EXPECT_EQ(fillEllipse[2][3], '?');
+    EXPECT_EQ(fillEllipse[2][0], '#');
+    EXPECT_EQ(Pen(fillEllipse), frameEllipse);
+    EXPECT_EQ(Covered(plainEllipse), Covered(fillEllipse));
+    for (const auto& row : plainEllipse) EXPECT_EQ(row.find('#'), std::string::npos) << row;
+    // An ellipse cuts its corners deeper than a rectangle rounded by 5 x 5.
+    int roundPaper = 0, ellipsePaper = 0;
+    for (std::size_t y = 0; y < 6; ++y)
+        for (std::size_t x = 0; x < 8; ++x) {
+            roundPaper += plainRound[y][x] == '.';
+            ellipsePaper += plainEllipse[y][x] == '.';
+        }
+    EXPECT_LT(roundPaper, ellipsePaper);
+}
+
+TEST(TBitmapEditorTest, LetsGoOfTheMouseOnLoadingAndLeavingWithNoButton) {
+    Editor e;
+    int releases = 0;
+    e.M.OnReleaseCapture = [&](TObject*) { ++releases; };
+    e.M.ReloadPicture();
+    EXPECT_EQ(releases, 1);
+    e.M.SelectDrawingTool(dtPencil);
+    e.M.MouseMove(20, 3);  // outside, no button
+    EXPECT_EQ(releases, 2);
+    e.M.MouseDown(ebLeft, 1, 1);
+    e.M.MouseMove(20, 3);  // outside while drawing: the stroke keeps the mouse
+    EXPECT_EQ(releases, 2);
+    e.M.MouseUp(ebLeft, 20, 3);
+}
+
 TEST(TBitmapEditorTest, FloodFillFillsTheClickedArea) {
     Editor e;
     e.M.WorkBitmap()->Canvas()->Pen()->SetColor(clBlack);
@@ -392,7 +478,8 @@ TEST(TBitmapEditorControlTest, CreatesWithDefaultsAndRegistersItsCursors) {
     EXPECT_EQ(editor.Height(), 128);
     EXPECT_EQ(editor.Cursor(), crArrow);
     EXPECT_EQ(editor.BorderStyle(), bsSingle);
-    for (TCursor c = 1; c <= 5; ++c) EXPECT_NE(Screen->Cursors(c), nullptr) << c;
+    for (TCursor c = 1; c <= 5; ++c) EXPECT_NE(Screen->Cursors(c), Screen->Cursors(crArrow)) << c;
+    EXPECT_EQ(LoadCursor("NO_SUCH_CURSOR"), nullptr);
     editor.SelectDrawingTool(dtFloodFill);
     EXPECT_EQ(editor.Cursor(), crBitmapEditorPotoPaint);
     editor.SetDrawingTool(dtSelectArea);
@@ -419,6 +506,38 @@ TEST(TBitmapEditorControlTest, SizesToTheImageAndReportsChangesAsItself) {
     EXPECT_EQ(ends, 1);
     EXPECT_EQ(editor.WorkBitmap()->GetPixel(2, 1), clBlack);
     EXPECT_FALSE(editor.Drawing());
+}
+
+TEST(TBitmapEditorControlTest, SingleBorderFramesTheImageOnePixelWide) {
+    auto* form = new TForm(nullptr);
+    auto* editor = new TBitmapEditor(form);
+    editor->SetParent(form);
+    editor->SetMagnification(6);
+    editor->SetGridLines(5);
+    editor->SetTransparentColor(clBlack);
+    editor->ReloadPicture();  // the empty 32 x 32 image
+    EXPECT_EQ(editor->Width(), 194);
+    EXPECT_EQ(editor->ClientWidth(), 192);
+    EXPECT_EQ(editor->ClientOffset(), Point(1, 1));
+    form->Show();
+    PumpUntilIdle();
+    TBitmap shot;
+    GrabControl(editor, shot);
+    ASSERT_EQ(shot.Width(), 194);
+    EXPECT_EQ(shot.GetPixel(0, 0) & 0xFFFFFF, clBlack);
+    EXPECT_EQ(shot.GetPixel(193, 100) & 0xFFFFFF, clBlack);
+    EXPECT_EQ(shot.GetPixel(1, 1) & 0xFFFFFF, BitmapEditorPaperColor);
+    EXPECT_EQ(shot.GetPixel(6, 6) & 0xFFFFFF, clBlack);  // the grid line at x = 5 of the client
+    // Without the border the client is the whole control.
+    editor->SetBorderStyle(bsNone);
+    EXPECT_EQ(editor->Width(), 192);
+    // A click lands on the cell under the mouse, border or not.
+    editor->SetBorderStyle(bsSingle);
+    editor->SelectDrawingTool(dtPencil);
+    SendClick(editor, 13, 7);
+    PumpUntilIdle();
+    EXPECT_EQ(editor->WorkBitmap()->GetPixel(2, 1), clBlack);
+    form->Free();
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <unordered_map>
 
 #include "platform/classes/Filer.h"
+#include "platform/classes/Resources.h"
 #include "platform/gfx/Canvas.h"
 #include "platform/rtl/Exceptions.h"
 
@@ -670,6 +671,12 @@ void TBitmap::LoadFromStream(TStream* Stream) {
     }
     Stream->SetPosition(start + L.totalBytes);
     LoadFromBytes(data.data(), std::size_t(L.totalBytes));
+}
+
+void TBitmap::LoadFromResourceName(const AnsiString& ResName) {
+    const TNamedResource* resource = FindNamedResource(ResName, "BITMAP");
+    if (resource == nullptr) throw EResNotFound("Resource " + ResName + " not found");
+    LoadFromBytes(resource->Data, resource->Size);
 }
 
 void TBitmap::SaveToStream(TStream* Stream) {

@@ -90,6 +90,9 @@ public:
     // The BMP file image parser and writer behind the stream functions.
     void LoadFromBytes(const Byte* Data, std::size_t Size);
     std::vector<Byte> SaveToBytes() const;
+    // A bitmap resource compiled into the program (platform/classes/
+    // Resources.h); EResNotFound "Resource X not found" when there is none.
+    void LoadFromResourceName(const AnsiString& ResName);
 
     void Draw(TCanvas& ACanvas, const TRect& Rect) override;
 

@@ -13,7 +13,7 @@ namespace {
 
 // Days from 1 January 1970 in the proleptic Gregorian calendar (the class
 // library's calendar, also before 1582).
-Int64 DaysFromCivil(Int64 y, unsigned m, unsigned d) {
+constexpr Int64 DaysFromCivil(Int64 y, unsigned m, unsigned d) {
     y -= m <= 2;
     const Int64 era = (y >= 0 ? y : y - 399) / 400;
     const unsigned yoe = static_cast<unsigned>(y - era * 400);
@@ -35,8 +35,10 @@ void CivilFromDays(Int64 z, Int64& y, unsigned& m, unsigned& d) {
     y += m <= 2;
 }
 
-// 30 December 1899 counted from 1 January 1970.
-const Int64 kEpochOffset = DaysFromCivil(1899, 12, 30);
+// 30 December 1899 counted from 1 January 1970. A constant, not a value
+// computed at start-up: dates encoded while other units initialise (a test's
+// fixed clock) must not see it still zero.
+constexpr Int64 kEpochOffset = DaysFromCivil(1899, 12, 30);
 constexpr Int64 kMinDay = -693593;   // 1 January 0001
 constexpr Int64 kMaxDay = 2958465;   // 31 December 9999
 

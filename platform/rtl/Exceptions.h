@@ -54,6 +54,7 @@ VEMLOR_DECLARE_EXCEPTION(EPropertyError, Exception);
 VEMLOR_DECLARE_EXCEPTION(EIniFileException, Exception);
 VEMLOR_DECLARE_EXCEPTION(EVariantError, Exception);
 VEMLOR_DECLARE_EXCEPTION(ERangeError, Exception);
+VEMLOR_DECLARE_EXCEPTION(EResNotFound, Exception);
 
 // An operating-system I/O failure; ErrorCode is the errno value behind it.
 class EInOutError : public Exception {

@@ -426,6 +426,11 @@ void TScreen::SetCursor(TCursor Value) {
     if (Value != crDefault) QApplication::setOverrideCursor(Cursors(Value)->Cursor);
 }
 
+void ui_detail::SetWidgetCursor(QWidget* widget, SmallInt cursor) {
+    if (cursor == crDefault) widget->unsetCursor();
+    else widget->setCursor(Screen->Cursors(cursor)->Cursor);
+}
+
 HCURSOR CreateCursorFromBitmap(TBitmap& Image, TColor TransparentColor, int HotX, int HotY) {
     EnsureQtApplication();
     auto data = std::make_unique<TCursorData>();

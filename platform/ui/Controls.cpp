@@ -66,7 +66,7 @@ struct TControlAccess {
         QWidget* w = c->FImpl->Widget;
         w->setEnabled(c->FEnabled);
         c->ApplyHint();
-        if (c->FCursor != crDefault) w->setCursor(QCursor(Qt::CursorShape(QtCursorShape(c->FCursor))));
+        if (c->FCursor != crDefault) SetWidgetCursor(w, c->FCursor);
         c->ApplyVisible();
     }
 };
@@ -419,6 +419,21 @@ void TControl::ApplyGeometry() {
 void TControl::SetClientWidth(Integer Value) { SetWidth(Value + (FWidth - ClientWidth())); }
 void TControl::SetClientHeight(Integer Value) { SetHeight(Value + (FHeight - ClientHeight())); }
 
+bool TControl::MouseCapture() const {
+    QWidget* w = FImpl->Widget;
+    return w && QWidget::mouseGrabber() == w;
+}
+
+void TControl::SetMouseCapture(bool Value) {
+    QWidget* w = FImpl->Widget;
+    if (!w || Value == MouseCapture()) return;
+    if (Value) {
+        if (w->isVisible()) w->grabMouse();
+    } else {
+        w->releaseMouse();
+    }
+}
+
 TPoint TControl::ClientToScreen(const TPoint& P) const {
     if (QWidget* w = FImpl->Widget) {
         if (w->isWindow() || FParent) {
@@ -563,12 +578,7 @@ void TControl::ApplyHint() {
 void TControl::SetCursor(TCursor Value) {
     if (FCursor == Value) return;
     FCursor = Value;
-    if (QWidget* w = FImpl->Widget) {
-        if (Value == crDefault)
-            w->unsetCursor();
-        else
-            w->setCursor(QCursor(Qt::CursorShape(QtCursorShape(Value))));
-    }
+    if (QWidget* w = FImpl->Widget) SetWidgetCursor(w, Value);
 }
 
 TBasicAction* TControl::Action() const { return ActionOf(this); }

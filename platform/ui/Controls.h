@@ -294,6 +294,9 @@ public:
     void SetShowHint(bool Value);
     TCursor Cursor() const { return FCursor; }
     void SetCursor(TCursor Value);
+    // Every mouse event goes to the control while it holds the capture.
+    bool MouseCapture() const;
+    void SetMouseCapture(bool Value);
     TPopupMenu* PopupMenu() const { return FPopupMenu; }
     // The control forgets a menu that is freed before it.
     void SetPopupMenu(TPopupMenu* Value);

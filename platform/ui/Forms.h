@@ -254,6 +254,10 @@ struct TCursorData;
 using HCURSOR = const TCursorData*;
 // A cursor from a picture: pixels of the transparent colour are see-through.
 HCURSOR CreateCursorFromBitmap(TBitmap& Image, TColor TransparentColor, int HotX, int HotY);
+// A cursor resource compiled into the program (platform/classes/Resources.h),
+// the first image of its cursor file with its hot spot; nullptr when there is
+// no such resource. Raises EInvalidGraphic for a damaged one.
+HCURSOR LoadCursor(const AnsiString& Name);
 
 class TScreen : public TComponent {
 public:

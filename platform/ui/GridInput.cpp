@@ -46,7 +46,14 @@ void TInplaceEdit::KeyDown(Word& Key, TShiftState Shift) {
     case VK_DELETE: toGrid = Shift.Contains(ssCtrl); break;
     default: break;
     }
-    if (!toGrid) return;
+    if (!toGrid) {
+        // The keys the editor keeps still reach the grid's OnKeyDown, so that
+        // a grid can act on what is typed into its cells.
+        std::weak_ptr<void> alive = FGrid->AliveToken();
+        FireEvent(FGrid->OnKeyDown, FGrid, Key, Shift);
+        if (alive.expired()) Key = 0;
+        return;
+    }
     FGrid->KeyDown(Key, Shift);
     Key = 0;
 }

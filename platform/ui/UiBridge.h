@@ -42,6 +42,9 @@ bool PaintsItself(const TControl* control);
 // The Qt cursor shape (Qt::CursorShape as an int) for one of the built-in
 // cursors (crDefault and unknown numbers give the arrow).
 int QtCursorShape(SmallInt cursor);
+// Gives the widget the cursor of the screen's cursor table (the program's
+// own cursors included); crDefault unsets it.
+void SetWidgetCursor(QWidget* widget, SmallInt cursor);
 
 // Windows-1250 <-> QString.
 QString ToQ(const AnsiString& text);

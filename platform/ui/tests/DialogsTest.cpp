@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "platform/gfx/Bitmap.h"
+#include "platform/gfx/Canvas.h"
 #include "platform/rtl/FileUtils.h"
 #include "platform/rtl/SysUtils.h"
 #include "platform/ui/ChoiceCtrls.h"
@@ -187,6 +189,34 @@ TEST(TClipboardTest, TextTravelsAsUnicodeAndComesBackAsWindows1250) {
     Clipboard()->Clear();
     EXPECT_FALSE(Clipboard()->HasFormat(CF_TEXT));
     form->Free();
+}
+
+TEST(TClipboardTest, BitmapTravelsAsAnImageAndFormatsGatherBetweenOpenAndClose) {
+    TBitmap picture;
+    picture.SetPixelFormat(pf1bit);
+    picture.SetSize(5, 3);
+    picture.Canvas()->Brush()->SetColor(clWhite);
+    picture.Canvas()->FillRect(Rect(0, 0, 5, 3));
+    picture.SetPixel(1, 2, clBlack);
+    Clipboard()->Open();
+    Clipboard()->SetAsBitmap(picture);
+    Clipboard()->SetFormatData("Vemlor Test", {1, 2, 3});
+    // Nothing reaches the clipboard before the bracket closes.
+    EXPECT_FALSE(Clipboard()->HasFormatData("Vemlor Test"));
+    Clipboard()->Close();
+    EXPECT_TRUE(Clipboard()->HasFormat(CF_BITMAP));
+    EXPECT_EQ(Clipboard()->FormatData("Vemlor Test"), (std::vector<Byte>{1, 2, 3}));
+    TBitmap pasted;
+    ASSERT_TRUE(Clipboard()->GetAsBitmap(pasted));
+    EXPECT_EQ(pasted.Width(), 5);
+    EXPECT_EQ(pasted.Height(), 3);
+    EXPECT_EQ(pasted.GetPixel(1, 2) & 0xFFFFFF, clBlack);
+    EXPECT_EQ(pasted.GetPixel(0, 0) & 0xFFFFFF, clWhite);
+    // Outside a bracket each format replaces the clipboard's content.
+    Clipboard()->SetAsText("text");
+    EXPECT_FALSE(Clipboard()->HasFormat(CF_BITMAP));
+    EXPECT_FALSE(Clipboard()->GetAsBitmap(pasted));
+    EXPECT_EQ(pasted.Width(), 5);
 }
 
 }  // namespace

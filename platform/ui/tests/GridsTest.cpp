@@ -257,6 +257,28 @@ TEST_F(TGridFixture, EditorPostsOnRowChangeAndEscapeCancels) {
     EXPECT_EQ("n2", data.DS->FieldByName("Name")->AsString());
 }
 
+TEST_F(TGridFixture, KeysTypedIntoTheEditorReachTheGridsKeyDownEventOnce) {
+    TNumbers data(2);
+    auto* grid = new TDBGrid(Form);
+    grid->SetParent(Form);
+    grid->SetBounds(0, 0, 300, 200);
+    grid->SetDataSource(data.Source);
+    std::vector<Word> keys;
+    grid->OnKeyDown = [&](TObject* Sender, Word& Key, TShiftState) {
+        EXPECT_EQ(grid, Sender);
+        keys.push_back(Key);
+    };
+    Form->Show();
+    grid->SetFocus();
+    grid->SetSelectedIndex(1);
+    grid->SetEditorMode(true);
+    ASSERT_TRUE(grid->EditorMode());
+    SendKey(grid->InplaceEditor(), 'K');
+    // A key that moves between rows goes to the grid itself, which fires it.
+    SendKey(grid->InplaceEditor(), VK_DOWN);
+    EXPECT_EQ((std::vector<Word>{'K', VK_DOWN}), keys);
+}
+
 TEST_F(TGridFixture, DataGridColumnsFollowFieldsUntilTheProgramAddsItsOwn) {
     TNumbers data(3);
     auto* grid = new TDBGrid(Form);

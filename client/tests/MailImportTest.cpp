@@ -1,0 +1,101 @@
+#include "client/MailImport.h"
+
+#include "client/tests/ClientFixture.h"
+#include "platform/os/tests/AddressBookFile.h"
+#include "platform/ui/StdCtrls.h"
+
+namespace {
+
+struct TFakeMailClient : TMailContactsProvider {
+    bool Reachable = true;
+    std::vector<TMailContact> Contacts;
+    bool ReadContacts(std::vector<TMailContact>& Out) override {
+        Out = Reachable ? Contacts : std::vector<TMailContact>{};
+        return Reachable;
+    }
+};
+
+class TMailImportTest : public TDataWindowTest {
+protected:
+    // Answers the next message dialog with OK after recording its text.
+    static void Expect(TModalAnswerer& Answers, std::vector<AnsiString>& Texts) {
+        Answers.Act([&Texts](TForm* Form) {
+            Texts.push_back(DialogText(Form));
+            Form->SetModalResult(mrOk);
+        });
+    }
+};
+
+}  // namespace
+
+TEST_F(TMailImportTest, MailContactsWithAMobileNumberJoinTheOutlookGroupAndASecondRunAddsNoneOfThemAgain) {
+    AddGroup(0, "Všichni", 0);
+    AddGroup(4, "Práce", 1);
+    AddMember(9, "Známá", "4;");
+    // The address book of the desktop's mail client, as files.
+    const AnsiString home = Folder + "home/";
+    WriteProfileList(home);
+    WriteAddressBook(DefaultAddressBook(home), {{"1", "DisplayName", "Novák; Jan"},
+                                                {"1", "CellularNumber", "+420 603 123 456"},
+                                                {"2", "DisplayName", "Bez mobilu"},
+                                                {"2", "CellularNumber", "   "},
+                                                {"3", "DisplayName", "Řádek\r\nDruhý"},
+                                                {"3", "CellularNumber", "603 222 333"},
+                                                {"4", "DisplayName", "Známá"},
+                                                {"4", "CellularNumber", "00420603000009"}});
+    TDesktopMailContacts mail(home);
+    TFakePhones phones;
+    std::vector<AnsiString> texts;
+    TModalAnswerer answers;
+    Expect(answers, texts);
+    EXPECT_EQ(3, ImportMailContacts(mail, phones));
+    ASSERT_EQ(1u, texts.size());
+    EXPECT_EQ("Import byl dokončen, bylo nalezeno 3 adresátů s mobilním číslem.", texts[0]);
+
+    EXPECT_EQ((std::vector<AnsiString>{"Všichni", "Práce", "Outlook"}), Column(Dm->Skupiny, Dm->SkupinyJmeno));
+    EXPECT_EQ("5", Dm->Skupiny->Lookup("Jmeno", Variant("Outlook"), "ID").AsString());
+    EXPECT_EQ("2", Dm->Skupiny->Lookup("Jmeno", Variant("Outlook"), "Poradi").AsString());
+    EXPECT_EQ((std::vector<AnsiString>{"Novák, Jan", "Řádek Druhý", "Známá"}), Column(Dm->Adresa, Dm->AdresaJmeno));
+    EXPECT_EQ("00420603123456", ContactValue("Novák, Jan", Dm->AdresaCislo));
+    EXPECT_EQ("5;", GroupsOf("Novák, Jan"));
+    EXPECT_EQ("00420603222333", ContactValue("Řádek Druhý", Dm->AdresaCislo));
+    EXPECT_EQ("4;", GroupsOf("Známá"));
+
+    Expect(answers, texts);
+    EXPECT_EQ(3, ImportMailContacts(mail, phones));
+    EXPECT_EQ(texts[0], texts[1]);
+    EXPECT_EQ(3, Dm->Skupiny->RecordCount());
+    EXPECT_EQ(3, Dm->Adresa->RecordCount());
+    EXPECT_TRUE(answers.Unexpected().empty());
+}
+
+TEST_F(TMailImportTest, AnUnreachableMailClientChangesNothingAndAnEmptyOneStillMakesTheGroup) {
+    TFakeMailClient mail;
+    mail.Reachable = false;
+    TFakePhones phones;
+    std::vector<AnsiString> texts;
+    TModalAnswerer answers;
+    Expect(answers, texts);
+    EXPECT_EQ(-1, ImportMailContacts(mail, phones));
+    EXPECT_EQ(0, Dm->Skupiny->RecordCount());
+    // Without a profile list in the home folder there is no mail client.
+    TDesktopMailContacts none(Folder + "empty-home/");
+    Expect(answers, texts);
+    EXPECT_EQ(-1, ImportMailContacts(none, phones));
+    ASSERT_EQ(2u, texts.size());
+    EXPECT_EQ("Nepodařilo se spojit s aplikací MS Outlook, máte ji správně nainstalovánu? Outlook Express nestačí.",
+              texts[0]);
+    EXPECT_EQ(texts[0], texts[1]);
+
+    // An older group list without order numbers is numbered afterwards.
+    Dm->Skupiny->Append();
+    Dm->SkupinyID->SetAsInteger(0);
+    Dm->SkupinyJmeno->SetAsString("Všichni");
+    Dm->Skupiny->Post();
+    mail.Reachable = true;
+    Expect(answers, texts);
+    EXPECT_EQ(0, ImportMailContacts(mail, phones));
+    EXPECT_EQ("Import byl dokončen, bylo nalezeno 0 adresátů s mobilním číslem.", texts[2]);
+    EXPECT_EQ((std::vector<AnsiString>{"0", "1"}), Column(Dm->Skupiny, Dm->SkupinyPoradi));
+    EXPECT_EQ(0, Dm->Adresa->RecordCount());
+}
