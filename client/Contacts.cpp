@@ -26,6 +26,14 @@ AnsiString StoredText(const TMemField* Desc, int Pos) {
     return AnsiString(text, strnlen(text, static_cast<std::size_t>(Desc->DataSize())));
 }
 
+// -1 for no ID (null).
+Integer StoredInteger(const TMemField* Desc, int Pos) {
+    if (!Desc || Desc->IsNullAt(Pos)) return -1;
+    std::int32_t value = 0;
+    std::memcpy(&value, Desc->ValuePtr(Pos), sizeof value);
+    return value;
+}
+
 bool StoredBoolean(const TMemField* Desc, int Pos) {
     if (!Desc || Desc->IsNullAt(Pos)) return false;
     std::uint16_t value = 0;
@@ -118,9 +126,26 @@ TRecipientSummary SummariseTickedContacts(TDM& Data, Integer Group) {
     return summary;
 }
 
+// Whether every stored contact has an ID of its own: the common case, which
+// a start with a large address book should find without walking it.
+bool StoredIdsAreSound(TDM& Data) {
+    const TMemField* id = Descriptor(Data, Data.AdresaID);
+    if (!id) return false;
+    const int count = Data.Adresa->MemFields()->StoredRecordCount();
+    std::vector<Integer> ids;
+    ids.reserve(static_cast<std::size_t>(count));
+    for (int pos = 0; pos < count; ++pos) {
+        const Integer value = StoredInteger(id, pos);
+        if (value == -1) return false;
+        ids.push_back(value);
+    }
+    std::sort(ids.begin(), ids.end());
+    return std::adjacent_find(ids.begin(), ids.end()) == ids.end();
+}
+
 void NumberContacts(TDM& Data) {
     TMemData* adresa = Data.Adresa;
-    if (!adresa->Active() || adresa->IsEmpty()) return;
+    if (!adresa->Active() || adresa->IsEmpty() || StoredIdsAreSound(Data)) return;
     TAllContacts all(Data);
     Integer largest = INT_MIN;
     for (adresa->First(); !adresa->Eof(); adresa->Next())

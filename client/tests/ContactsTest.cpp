@@ -101,6 +101,15 @@ TEST_F(TContactsTest, LoadingGivesMissingAndRepeatedIdsNewOnesAboveTheLargest) {
     // One recipient at a time: a repair must still leave the ticks alone.
     NumberContacts(*Dm);
     EXPECT_EQ(Contacts(), "Adam=5* Bára=6* Cyril=7 Dana=2* ");
+    // IDs that are all there and distinct stay, gaps and order included;
+    // a single repeat among them is still found.
+    NumberContacts(*Dm);
+    EXPECT_EQ(Contacts(), "Adam=5* Bára=6* Cyril=7 Dana=2* ");
+    Dm->SetMainWindow(Several());
+    Add(7, "Eva");
+    Dm->SetMainWindow(nullptr);
+    NumberContacts(*Dm);
+    EXPECT_EQ(Contacts(), "Adam=5* Bára=6* Cyril=7 Dana=2* Eva=8 ");
 }
 
 TEST_F(TContactsTest, ClosingClearsTicksAndRenumbersAllButTheLastOfASharedId) {
