@@ -23,28 +23,32 @@ std::map<const TComponent*, TLink>& Links() {
     return links;
 }
 
-void ApplyToClient(TComponent* client, TBasicAction* basic) {
+// Only what changed reaches the clients, as with the class library's action
+// links: checking an action must not show a button the program has hidden.
+void ApplyToClient(TComponent* client, TBasicAction* basic, unsigned what) {
     auto* action = dynamic_cast<TCustomAction*>(basic);
     if (!action) return;
     if (auto* item = dynamic_cast<TMenuItem*>(client)) {
-        item->SetCaption(action->Caption());
-        item->SetHint(action->Hint());
-        item->SetShortCut(action->ShortCut());
-        item->SetChecked(action->Checked());
-        item->SetEnabled(action->Enabled());
-        item->SetVisible(action->Visible());
+        if (what & TBasicAction::chCaption) item->SetCaption(action->Caption());
+        if (what & TBasicAction::chHint) item->SetHint(action->Hint());
+        if (what & TBasicAction::chShortCut) item->SetShortCut(action->ShortCut());
+        if (what & TBasicAction::chChecked) item->SetChecked(action->Checked());
+        if (what & TBasicAction::chEnabled) item->SetEnabled(action->Enabled());
+        if (what & TBasicAction::chVisible) item->SetVisible(action->Visible());
         return;
     }
     auto* control = dynamic_cast<TControl*>(client);
     if (!control) return;
-    control->SetCaption(action->Caption());
-    control->SetHint(action->Hint());
-    control->SetEnabled(action->Enabled());
-    control->SetVisible(action->Visible());
+    if (what & TBasicAction::chCaption) control->SetCaption(action->Caption());
+    if (what & TBasicAction::chHint) control->SetHint(action->Hint());
+    if (what & TBasicAction::chEnabled) control->SetEnabled(action->Enabled());
+    if (what & TBasicAction::chVisible) control->SetVisible(action->Visible());
     // A check box's Checked setter clicks, which would run the action again;
     // it keeps its own state.
-    if (auto* speed = dynamic_cast<TSpeedButton*>(control)) speed->SetDown(action->Checked());
-    if (auto* tool = dynamic_cast<TToolButton*>(control)) tool->SetDown(action->Checked());
+    if (what & TBasicAction::chChecked) {
+        if (auto* speed = dynamic_cast<TSpeedButton*>(control)) speed->SetDown(action->Checked());
+        if (auto* tool = dynamic_cast<TToolButton*>(control)) tool->SetDown(action->Checked());
+    }
 }
 
 // The OnClick a link gives a control without one: executes the action.
@@ -93,7 +97,7 @@ void LinkAction(TComponent* Client, TBasicAction* Action) {
     links[Client] = link;
     Action->FClients.push_back(Client);
     Action->FreeNotification(Client);
-    ApplyToClient(Client, Action);
+    ApplyToClient(Client, Action, TBasicAction::chAll);
 }
 
 TBasicAction* ActionOf(const TComponent* Client) {
@@ -141,8 +145,8 @@ void TBasicAction::Notification(TComponent* AComponent, TOperation Operation) {
     Links().erase(AComponent);
 }
 
-void TBasicAction::Changed() {
-    for (TComponent* client : std::vector<TComponent*>(FClients)) ApplyToClient(client, this);
+void TBasicAction::Changed(unsigned What) {
+    for (TComponent* client : std::vector<TComponent*>(FClients)) ApplyToClient(client, this, What);
 }
 
 // ---------------------------------------------------------------------------
@@ -169,43 +173,43 @@ Integer TCustomAction::Index() const {
 void TCustomAction::SetCaption(const AnsiString& Value) {
     if (FCaption == Value) return;
     FCaption = Value;
-    Changed();
+    Changed(chCaption);
 }
 
 void TCustomAction::SetHint(const AnsiString& Value) {
     if (FHint == Value) return;
     FHint = Value;
-    Changed();
+    Changed(chHint);
 }
 
 void TCustomAction::SetShortCut(TShortCut Value) {
     if (FShortCut == Value) return;
     FShortCut = Value;
-    Changed();
+    Changed(chShortCut);
 }
 
 void TCustomAction::SetChecked(bool Value) {
     if (FChecked == Value) return;
     FChecked = Value;
-    Changed();
+    Changed(chChecked);
 }
 
 void TCustomAction::SetEnabled(bool Value) {
     if (FEnabled == Value) return;
     FEnabled = Value;
-    Changed();
+    Changed(chEnabled);
 }
 
 void TCustomAction::SetVisible(bool Value) {
     if (FVisible == Value) return;
     FVisible = Value;
-    Changed();
+    Changed(chVisible);
 }
 
 void TCustomAction::SetImageIndex(Integer Value) {
     if (FImageIndex == Value) return;
     FImageIndex = Value;
-    Changed();
+    Changed(chImageIndex);
 }
 
 bool TCustomAction::Execute() {

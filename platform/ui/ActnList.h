@@ -34,13 +34,19 @@ public:
 
     std::weak_ptr<void> AliveToken() const { return FAlive; }
 
+    // What a change touched; a client hears only of that.
+    enum TChange : unsigned {
+        chCaption = 1, chHint = 2, chShortCut = 4, chChecked = 8, chEnabled = 16, chVisible = 32, chImageIndex = 64,
+        chAll = 127
+    };
+
     static const TClassInfo& StaticClassInfo();
     const TClassInfo& ClassInfo() const override { return StaticClassInfo(); }
 
 protected:
     void Notification(TComponent* AComponent, TOperation Operation) override;
     // Pushes the action's state to every linked client.
-    void Changed();
+    void Changed(unsigned What = chAll);
 
 private:
     friend void LinkAction(TComponent* Client, TBasicAction* Action);

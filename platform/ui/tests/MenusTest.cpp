@@ -135,6 +135,28 @@ TEST(TActionListTest, LinkedClientsFollowTheAction) {
     EXPECT_EQ(w.Log.size(), 2u);
 }
 
+TEST(TActionListTest, AChangeReachesTheClientsOnlyInWhatChanged) {
+    TWindow w;
+    TAction* a = w.Action("Adoruc", 0);
+    auto* tool = new TToolButton(w.Form);
+    tool->SetStyle(tbsCheck);
+    LinkAction(tool, a);
+    auto* item = new TMenuItem(w.Form);
+    item->SetAction(a);
+    // The program hides the button and retitles the item; ticking the action
+    // must not undo either.
+    tool->SetVisible(false);
+    item->SetCaption("Tlačítko Doručenka");
+    a->SetChecked(true);
+    EXPECT_TRUE(tool->Down());
+    EXPECT_FALSE(tool->Visible());
+    EXPECT_TRUE(item->Checked());
+    EXPECT_EQ(item->Caption(), "Tlačítko Doručenka");
+    a->SetVisible(false);
+    a->SetVisible(true);
+    EXPECT_TRUE(tool->Visible());
+}
+
 TEST(TActionListTest, ControlActionLinksAndUnlinkingKeepsTheProgramsOnClick) {
     TWindow w;
     TAction* send = w.Action("ASend", 0);

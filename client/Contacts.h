@@ -1,0 +1,55 @@
+#pragma once
+// What the main window does with the address book (Adresa) that needs no
+// window: group membership, phone-number text, the summary of the ticked
+// recipients, the repair of contact IDs, temporary contacts and the search
+// behind the recipient edit.
+//
+// A contact's group list (IDSkup) holds group IDs in decimal, each followed
+// by ";". Group 0 holds every contact.
+
+#include "platform/rtl/System.h"
+
+class TDM;
+
+// True when one of the ";"-separated pieces of the list is the group's ID
+// (always for group 0).
+bool IsInGroup(const AnsiString& Groups, Integer Group);
+
+// Blanks, '/', '-', '(' and ')' removed; a leading '+' becomes "00".
+AnsiString NormalisePhoneNumber(const AnsiString& Text);
+// A non-empty text of the digits 0-9 only.
+bool IsAllDigits(const AnsiString& Text);
+
+// The ticked contacts of a group, counted over every stored contact whatever
+// the address book shows: their names, each followed by ";" except the last,
+// how many they are, and the room a message must leave for the longest
+// salutation and signature among them (each counted with its blank).
+struct TRecipientSummary {
+    AnsiString Names;
+    Integer Count = 0;
+    Integer Reserve = 0;
+};
+TRecipientSummary SummariseTickedContacts(TDM& Data, Integer Group);
+
+// Gives every contact without an ID (-1 or none), and every contact whose ID
+// an earlier contact (in the address book's order) already has, a new ID
+// above the largest one, counting up. The ticks stay as they are.
+void NumberContacts(TDM& Data);
+
+// At the end of a run: clears every tick, and of contacts sharing an ID all
+// but the last (in ID order) get new IDs above the largest one.
+void FixContactIds(TDM& Data);
+
+// A temporary contact is one the program named for a typed number: its name
+// starts with the temporary-contact word and a blank.
+bool IsTemporaryContact(const AnsiString& Name, const AnsiString& TempWord);
+// Deletes every temporary contact, those of groups not shown included; the
+// current contact stays current when it is not among them. The number deleted.
+Integer DeleteTemporaryContacts(TDM& Data, const AnsiString& TempWord);
+
+// From the first contact shown: the first whose name starts with the text,
+// ignoring letter case, becomes current (1); else the first whose name
+// contains it (2); else nothing moves (0).
+Integer FindContactByName(TDM& Data, const AnsiString& Text);
+// The first contact shown whose number contains the digits becomes current.
+bool FindContactByNumberPart(TDM& Data, const AnsiString& Digits);

@@ -1,0 +1,410 @@
+#pragma once
+// The client's main window: the composer pages (text, pictures, melodies),
+// the queues, the history and the address book, the recipient list beside
+// the composers, the event log and the menus and actions of all of it.
+//
+// Layout, captions and event bindings are the form file Main.form; this
+// header lists the window by area, and each area's logic lives in a unit of
+// its own:
+//   start-up and close     Main.cpp, MainStartup.cpp (PendingUpdates,
+//                          TableFiles do the file work)
+//   language               MainLanguage.cpp
+//   recipients             MainRecipients.cpp (Contacts does the table work)
+//   composer and queueing  MainComposer.cpp (ComposerParts, Queueing)
+//
+// Life of the window (the program block creates it first, then the data
+// module and the settings window, then runs the event loop):
+//   FormCreate   program folder; the single-instance check, which ends a
+//                second copy at once (its only deed: bringing the first one
+//                forward); pending program files put in place
+//   FormShow     the first showing: language, link library (failure closes
+//                the window, saving nothing), tables, settings, groups
+//   close        refused while a call runs; otherwise the settings and every
+//                loaded table are saved (FormCloseQuery), the message folder
+//                emptied (FormClose)
+
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "client/DatMod.h"
+#include "client/nastaveni.h"
+#include "components/CheckVmDBGrid.h"
+#include "components/Placemnt.h"
+#include "components/ToolEdit.h"
+#include "components/VmDBCtrl.h"
+#include "components/VmRichEd.h"
+#include "core/Caller.h"
+#include "media/cmpBitmapEditor.h"
+#include "platform/ui/ActnList.h"
+#include "platform/ui/Buttons.h"
+#include "platform/ui/ChoiceCtrls.h"
+#include "platform/ui/ComCtrls.h"
+#include "platform/ui/Containers.h"
+#include "platform/ui/DBCtrls.h"
+#include "platform/ui/Dialogs.h"
+#include "platform/ui/ExtCtrls.h"
+#include "platform/ui/Forms.h"
+#include "platform/ui/Menus.h"
+#include "platform/ui/StdCtrls.h"
+#include "platform/ui/TextCtrls.h"
+
+class TSingleInstance;
+class TTableFiles;
+class TfStart;
+struct TComposedMessage;
+
+class TfMain : public TForm, public TMainWindowServices, public TSettingsMainWindow {
+public:
+    explicit TfMain(TComponent* AOwner);
+    ~TfMain() override;
+
+    // =====================================================================
+    // Window, start-up and close
+
+    TMainMenu* MainMenu1 = nullptr;
+    TActionList* ActionList1 = nullptr;
+    TFormStorage* FormStorage = nullptr;
+    TPageControl* PageControl1 = nullptr;
+    TTabSheet* TabText = nullptr;
+    TTabSheet* TabLogo = nullptr;
+    TTabSheet* TabMelody = nullptr;
+    TTabSheet* TabFronta = nullptr;
+    TTabSheet* TabFrontaObj = nullptr;
+    TTabSheet* TabHistorie = nullptr;
+    TTabSheet* TabAdresar = nullptr;
+    TStatusBar* StatusBar1 = nullptr;
+    TTimer* TimerStartLogo = nullptr;
+    TAction* AExit = nullptr;
+    TAction* AMin = nullptr;
+    // View switches kept in the settings.
+    TMenuItem* mHideAdr = nullptr;
+    TMenuItem* mHideFront = nullptr;
+    TMenuItem* mHideLog = nullptr;
+    TMenuItem* mHideDate = nullptr;
+    TMenuItem* mhideDoruc = nullptr;
+    TMenuItem* mhideCas = nullptr;
+    TMenuItem* mhideSab = nullptr;
+    TAction* AHideAdr = nullptr;
+    TAction* AHideFront = nullptr;
+    TAction* AHideLog = nullptr;
+    TAction* AHideDate = nullptr;
+
+    void FormCreate(TObject* Sender);
+    void FormShow(TObject* Sender);
+    void FormCloseQuery(TObject* Sender, bool& CanClose);
+    void FormClose(TObject* Sender, TCloseAction& Action);
+    void FormDestroy(TObject* Sender);
+    void FormStorageSavePlacement(TObject* Sender);
+    void FormStorageRestorePlacement(TObject* Sender);
+    void TimerStartLogoTimer(TObject* Sender);
+    void AExitExecute(TObject* Sender);
+
+    // The executable's folder (or the one tests chose), with a trailing '/'.
+    const AnsiString& ProgramFolder() const { return FProgramFolder; }
+    AnsiString SettingsFileName() const { return FProgramFolder + "Vemlor.ini"; }
+    // The name the single-instance line goes by; tests give each run its own.
+    AnsiString InstanceName;
+
+    void ApplyPendingUpdates();
+    // False when another copy runs: it was asked to come forward and this
+    // copy is ending.
+    bool CheckSingleInstance();
+    void ChooseLanguageFile();
+    void StartUp();
+    void LoadTables();
+    void ScanMelodyFolder();
+    void PrepareGroups();
+    void CheckGroupOrder();
+    void EnsureGroupZero();
+    // Stores one table to "<Name>.dat"; a failure is shown, and false.
+    bool SaveTable(TMemData* Table);
+    void SaveMainSettings();
+    void SaveOnClose();
+    void ClearQueueTicks();
+    // Deletes the files matching the mask (relative to the program folder).
+    void DeleteDirectoryFiles(const AnsiString& Mask);
+    void SaveLogColumns();
+    void RestoreLogColumns();
+    // Shows or hides the address panel (mHideAdr), the event log (mHideLog)
+    // or, with no item, the send-time panel.
+    void ShowPanels(TMenuItem* Item, bool Visible);
+    // The delivery-report panel; shown with the default address when empty.
+    void ShowDeliveryPanel(bool Visible);
+    bool Started() const { return FStarted; }
+
+    // =====================================================================
+    // Language
+
+    void LoadLanguage();
+    void ApplyLanguage();
+    // The name of temporary contacts and of the group of all contacts.
+    const AnsiString& TempNumText() const { return FTempNum; }
+    const AnsiString& AllGroupText() const { return FGrpAll; }
+
+    // =====================================================================
+    // Recipients
+
+    TPanel* GroupPanelText = nullptr;
+    TPanel* GroupPanelLogo = nullptr;
+    TPanel* GroupPanelMelody = nullptr;
+    TLabel* LabelSkupina = nullptr;
+    TDBLookupComboBox* DBLookupComboBox1 = nullptr;
+    TStatusBar* StatusBar2 = nullptr;
+    TPanel* Panel1 = nullptr;
+    TSplitter* AdrSplitter = nullptr;
+    TComboEdit* ComboEdit1 = nullptr;
+    TCheckVmDBGrid* CheckGrid = nullptr;
+    TPopupMenu* PopupMenu1 = nullptr;
+    TMenuItem* Vybratvechny1 = nullptr;
+    TMenuItem* Zruitvbr1 = nullptr;
+    TAction* ANewAdr = nullptr;
+    TAction* AEditAdr = nullptr;
+    TAction* ADelAdr = nullptr;
+
+    void ComboEdit1Change(TObject* Sender);
+    void ComboEdit1ButtonClick(TObject* Sender);
+    void ComboEdit1KeyDown(TObject* Sender, Word& Key, TShiftState Shift);
+    void AdrEditKeyPress(TObject* Sender, char& Key);
+    void ComboEdit1Exit(TObject* Sender);
+    void CheckGridKeyPress(TObject* Sender, char& Key);
+    void CheckGridCellClick(TColumn* Column);
+    void CheckGridExit(TObject* Sender);
+    void Panel1Resize(TObject* Sender);
+    void PopupMenu1Popup(TObject* Sender);
+    void Vybratvechny1Click(TObject* Sender);
+    void Zruitvbr1Click(TObject* Sender);
+    void DBLookupComboBox1Click(TObject* Sender);
+    void ANewAdrExecute(TObject* Sender);
+    void AEditAdrExecute(TObject* Sender);
+    void ADelAdrExecute(TObject* Sender);
+    void Smazatdoasnpoloky1Click(TObject* Sender);
+
+    void IncrementalSearch();
+    // The dialog's answer: mrCancel (nothing added), mrYes (a new contact)
+    // or mrNo (a temporary contact).
+    TModalResult AddTypedNumber(bool Silent);
+    void ResolveRecipient(bool TickAnyway);
+    void ToggleCurrentTick();
+    void SetCurrentTick(bool Ticked);
+    void TickOnlyCurrent();
+    void SetAllTicks(bool Ticked);
+    void RefilterContacts();
+    void RestoreLastContact();
+    void DeleteTemporaryContacts();
+    Integer CountTickedRecipients();
+    // The group chosen in the group selector (0: every contact).
+    Integer CurrentGroupID() const;
+    bool SeveralRecipients() const { return FSeveral; }
+    void SetSeveralRecipients(bool Value);
+    // Opens the contact editor modally on the contact being added or edited
+    // (Adresa in insert or edit state); mrOk when it was confirmed. Without
+    // an editor a typed number is added under its own number as the name.
+    std::function<TModalResult()> EditContact;
+
+    // =====================================================================
+    // Composer and queueing
+
+    TPanel* TextPanel = nullptr;
+    TPanel* ToolPanelText = nullptr;
+    TToolBar* ToolBar1 = nullptr;
+    TPanel* EditorPanel = nullptr;
+    TVmRichEdit* REdit1 = nullptr;
+    TPanel* TimePanel = nullptr;
+    TDateTimePicker* DateTimePicker1 = nullptr;  // send time: the time
+    TDateTimePicker* DateTimePicker2 = nullptr;  // send time: the date
+    TPanel* DorucPanel = nullptr;
+    TEdit* DorucEdit = nullptr;
+    TPanel* SendPanel = nullptr;
+    TProgressBar* ProgressBar1 = nullptr;
+    TProgressBar* ProgressBar2 = nullptr;
+    TToolButton* SabButton = nullptr;
+    TToolButton* DorucButton = nullptr;
+    TToolButton* CasButton = nullptr;
+    TPopupMenu* PopupMenu2 = nullptr;
+    TPopupMenu* ZpravyMenu = nullptr;
+    TAction* ADoFronty = nullptr;
+    TAction* ANovaZprava = nullptr;
+    TAction* AUndo = nullptr;
+    TAction* ARedo = nullptr;
+    TAction* Adoruc = nullptr;
+    TAction* Acas = nullptr;
+
+    void REdit2Change(TObject* Sender);
+    void REdit1Enter(TObject* Sender);
+    void REdit1MouseDown(TObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y);
+    void ADoFrontyExecute(TObject* Sender);
+    void ANovaZpravaExecute(TObject* Sender);
+    void AUndoExecute(TObject* Sender);
+    void ARedoExecute(TObject* Sender);
+    void Zkopruj1Click(TObject* Sender);
+    void Vyjmi1Click(TObject* Sender);
+    void Vybratve1Click(TObject* Sender);
+    void Vlo1Click(TObject* Sender);
+    void InsertTemplate(TObject* Sender);
+
+    void UpdateComposerCounters();
+    void ColourParts(const Trozdel& Split);
+    bool EnqueueMessage(bool Tick, bool& LimitExceeded, TDateTime SendTime);
+    bool ConfirmForeignNumber();
+    void BuildTemplatesMenu();
+    void InsertSalutation();
+    // Clears a composer page (the active one when none is given), the
+    // counters and, when asked, the recipient edit and the ticks.
+    void ClearComposerPage(bool ClearRecipient, TTabSheet* Page = nullptr);
+    // The salutation-and-signature reserve the counters keep free.
+    Integer Reserve() const { return FReserve; }
+
+    // =====================================================================
+    // Queue, history and the event log
+
+    TCheckVmDBGrid* FrontaGrid = nullptr;
+    TCheckVmDBGrid* FrontaObjGrid = nullptr;
+    TVmDBGrid* HistorieGrid = nullptr;
+    TVmDBGrid* AdrGrid = nullptr;
+    TPanel* PanelNahledText = nullptr;
+    TPanel* PanelNahledObj = nullptr;
+    TPanel* PanelNahledHist = nullptr;
+    TImage* ImageNahledObj = nullptr;
+    TEdit* FindFrontaEdit = nullptr;
+    TEdit* FindFrontaObjEdit = nullptr;
+    TEdit* FindHistorieEdit = nullptr;
+    TEdit* FindAdrEdit = nullptr;
+    TPopupMenu* PopupMenuFronta = nullptr;
+    TMenuItem* Odesli1 = nullptr;
+    TPopupMenu* PopupMenuLog = nullptr;
+    TPanel* LogPanel = nullptr;
+    TSplitter* LogSplitter = nullptr;
+    TPanel* Panel3 = nullptr;
+    TListView* ListView1 = nullptr;
+
+    // Adds an entry (time, text, error mark) to the event log; with the log
+    // hidden the text goes to the status bar as well.
+    void LogEvent(const AnsiString& Text, bool Error);
+
+    // =====================================================================
+    // Sending and the call
+
+    TTimer* TimerNotif = nullptr;
+    TAction* AZFronty = nullptr;
+    TAction* APoslat = nullptr;
+    TAction* AZavesit = nullptr;
+
+    // True, after telling the user, while a call runs.
+    bool CheckBusy();
+    // What a call reads of the window before it starts and hands back.
+    TCallSettings CallSettings() const;
+    AnsiString BRCName() const { return FBRCName; }
+    void SetBRCName(const AnsiString& Value) { FBRCName = Value; }
+    std::vector<AnsiString> NotificationNames() const;
+    void ShowCallerStatus(const AnsiString& Text, bool Error);
+    void EnableNotificationTimer();
+
+    // =====================================================================
+    // Logos and pictures
+
+    TPanel* LogoPanel = nullptr;
+    TScrollBox* LogoScrollBox = nullptr;
+    TBitmapEditor* BitmapEditor1 = nullptr;
+    TImage* Image1 = nullptr;
+    TEdit* LogoNameEdit = nullptr;
+    TMemo* Memo1 = nullptr;
+    TLabel* PictureTextLabel = nullptr;
+    TToolButton* LogoOpButton = nullptr;
+    TToolButton* LogoGroupButton = nullptr;
+    TToolButton* LogoPicButton = nullptr;
+    TOpenDialog* OpenPictureDialog1 = nullptr;
+    TOpenDialog* OpenPictureDialog2 = nullptr;
+    TSaveDialog* SavePictureDialog1 = nullptr;
+
+    // =====================================================================
+    // Melodies
+
+    TPanel* MelodyPanel = nullptr;
+    TPanel* OsnovaPanel = nullptr;
+    TImage* Osnova = nullptr;
+    TImage* Image2 = nullptr;
+    TImage* ImageKrizek = nullptr;
+    TImage* ImageTecka = nullptr;
+    TImageList* NoteImageList = nullptr;
+    TScrollBar* ScrollBar1 = nullptr;
+    TScrollBar* ScrollBar2 = nullptr;
+    TLabel* Label3 = nullptr;
+    TEdit* RTTTLNameEdit = nullptr;
+    TComboBox* TempoBox = nullptr;
+    TDBLookupComboBox* MelodyCombo = nullptr;
+    TOpenDialog* RTTTLDlg = nullptr;
+    TSaveDialog* RTTTLSaveDlg = nullptr;
+
+    // =====================================================================
+    // Other commands
+
+    TOpenDialog* OpenDialog1 = nullptr;
+    TSaveDialog* SaveDialog1 = nullptr;
+    TAction* AHelp = nullptr;
+    TAction* ASetup = nullptr;
+
+    // =====================================================================
+    // What the data module and the settings window ask of the window
+
+    bool SendsToSeveral() const override { return FSeveral; }
+    void ShowCurrentContact() override;
+    void ShowRecipientSummary() override;
+    void LanguageChanged() override;
+    void SeveralRecipientsChanged(bool Several) override;
+    TColor ComposerColor() const override;
+    void SettingsConfirmed(TColor Background, TFont* OddPartsFont) override;
+
+    static const TClassInfo& StaticClassInfo();
+    const TClassInfo& ClassInfo() const override { return StaticClassInfo(); }
+
+private:
+    // Start-up and close.
+    void ReportDamagedTables();
+    void SaveTables();
+    void LogException(const Exception& E);
+    AnsiString FProgramFolder;
+    std::unique_ptr<TSingleInstance> FInstance;
+    std::unique_ptr<TTableFiles> FTableFiles;
+    TfStart* FSplash = nullptr;
+    AnsiString FBRCName;
+    bool FSecondCopy = false;
+    bool FShownOnce = false;
+    bool FFirstRun = false;
+    bool FStarted = false;
+    bool FClosed = false;
+
+    // Language: the texts kept for later use.
+    AnsiString FCharsCaption = "Znaků";
+    AnsiString FRemainCaption = "Zbývá";
+    AnsiString FMsgsCaption = "Zpráv";
+    AnsiString FTempNum = "Dočasné";
+    AnsiString FGrpAll = "Všichni";
+
+    // Recipients.
+    // Sets the recipient edit's text without running its change handler.
+    void SetRecipientText(const AnsiString& Text);
+    void MoveToComposer();
+    void AfterContactMove();
+    bool FSeveral = false;
+    bool FAutoCompleting = false;
+    bool FBackspace = false;
+    Integer FRestoreSelStart = 0;
+    Integer FRestoreSelLength = 0;
+    bool FRecipientEditLeft = false;
+
+    // Composer.
+    bool ComposedContent(TComposedMessage& Message);
+    bool FEditorEntered = false;
+    bool FUpdatingCounters = false;
+    Integer FReserve = 0;
+    Integer FSavedCaret = 0;
+};
+
+// The program-wide instance, set by the program block; cleared when it goes.
+extern TfMain* fMain;
+
+// "OnlyOne" and the first ten characters of the window title "SMS Vemlor":
+// the name of the running client's single-instance line, which the updater
+// uses too.
+AnsiString DefaultInstanceName();

@@ -1,0 +1,275 @@
+// The text composer: its live splitting into SMS parts with the counters and
+// the parts coloured in turn, the templates menu, the automatic salutation,
+// the editing commands, and queueing the message for every ticked recipient.
+
+#include <cmath>
+#include <utility>
+
+#include "client/ComposerParts.h"
+#include "client/Contacts.h"
+#include "client/Main.h"
+#include "client/Queueing.h"
+#include "client/Zahranici.h"
+#include "core/Language.h"
+#include "core/Msgdlg.h"
+#include "platform/rtl/DateUtils.h"
+#include "platform/rtl/ScopeGuard.h"
+#include "platform/ui/Clipbrd.h"
+
+namespace {
+
+bool WholeWords() { return fnastaveni && fnastaveni->chbWholeWord->Checked(); }
+
+// Times compared to the millisecond, as the pickers keep them.
+Int64 Milliseconds(TDateTime Time) { return std::llround(static_cast<double>(Time) * 86400000.0); }
+
+}  // namespace
+
+// ---------------------------------------------------------------------------
+// The counters and the coloured parts
+
+void TfMain::REdit2Change(TObject*) { UpdateComposerCounters(); }
+
+void TfMain::UpdateComposerCounters() {
+    if (FUpdatingCounters || !REdit1) return;
+    FUpdatingCounters = true;
+    auto done = ScopeExit([this] { FUpdatingCounters = false; });
+
+    AnsiString text = REdit1->Text();
+    const Integer limit = ComposerLimit(text, fnastaveni ? fnastaveni->NickName() : AnsiString());
+    REdit1->SetMaxLength(limit);
+    if (static_cast<Integer>(text.size()) > limit) {
+        text = CutToLimit(text, limit);
+        REdit1->SetText(text);
+        REdit1->SetSelStart(REdit1->GetTextLengthEx(GTL_DEFAULT));
+    }
+
+    Trozdel split(text + AnsiString(static_cast<std::size_t>(FReserve), 'P'), WholeWords());
+    ColourParts(split);
+    const Integer last = static_cast<Integer>(split.FullParts()[split.PartCount() - 1].size());
+    const Integer characters = split.TextLength();
+
+    ProgressBar1->SetMax(Trozdel::MaxPartLength);
+    ProgressBar1->SetPosition(last);
+    ProgressBar2->SetMax(limit);
+    ProgressBar2->SetPosition(characters + FReserve);
+    TStatusPanels* panels = StatusBar1->Panels();
+    panels->Items(1)->SetText(FCharsCaption + ": " + IntToStr(characters));
+    panels->Items(2)->SetText(FRemainCaption + ": " + IntToStr(Trozdel::MaxPartLength - last));
+    panels->Items(3)->SetText(FMsgsCaption + ": " + IntToStr(split.PartCount()));
+}
+
+void TfMain::ColourParts(const Trozdel& Split) {
+    TVmRichEdit* edit = REdit1;
+    TFont* odd = fnastaveni ? fnastaveni->Panel1->Font() : edit->Font();
+    TFont* even = fnastaveni ? fnastaveni->Panel2->Font() : edit->Font();
+    const AnsiString text = edit->Text();
+    if (text.empty()) {
+        edit->SetSelStart(FSavedCaret);
+        edit->SetSelLength(0);
+        edit->SelectedTextAttributes()->Assign(odd);
+        return;
+    }
+    // Selecting a part to colour it must not reach the change handler, and
+    // the user's caret and selection come back afterwards.
+    TNotifyEvent change = std::exchange(edit->OnChange, nullptr);
+    const TCharRange selection = edit->ExGetSel();
+    FSavedCaret = selection.Max;
+    auto restore = ScopeExit([edit, &change, selection] {
+        edit->ExSetSel(selection);
+        edit->OnChange = std::move(change);
+    });
+    const std::vector<TPartRange> ranges = PartRanges(text, Split.BareParts());
+    for (std::size_t i = 0; i < ranges.size(); ++i) {
+        edit->ExSetSel(TCharRange{ranges[i].Start, ranges[i].Start + ranges[i].Length});
+        edit->SelectedTextAttributes()->Assign(i % 2 == 0 ? odd : even);
+    }
+}
+
+// ---------------------------------------------------------------------------
+// Queueing
+
+bool TfMain::ComposedContent(TComposedMessage& Message) {
+    if (PageControl1->ActivePage() == TabText) {
+        Message.Type = "text";
+        Message.Text = REdit1->Text();
+        return !Message.Text.empty();
+    }
+    return false;
+}
+
+void TfMain::ADoFrontyExecute(TObject*) {
+    ResolveRecipient(false);
+    const TDateTime sendTime = DateTimePicker2->Date() + DateTimePicker1->Time();
+    const TDateTime earliest = Now() + EncodeTime(0, 5, 0, 0);
+    if (TimePanel->Visible() && Milliseconds(sendTime) < Milliseconds(earliest)) {
+        LocalMessageDlg(LangFormat("WrongDate", "Minimální přípustná doba odeslání je %s", DateTimeToStr(earliest)),
+                        mtError, TMsgDlgButtons{mbOK}, 0);
+        if (DateTimePicker2->CanFocus()) DateTimePicker2->SetFocus();
+        return;
+    }
+    TComposedMessage message;
+    if (!ComposedContent(message)) {
+        LocalMessageDlg(LangText("NoMsgBody", "Nejprve je nutné vytvořit zprávu."), mtError, TMsgDlgButtons{mbOK}, 0);
+        return;
+    }
+    bool exceeded = false;
+    if (!EnqueueMessage(false, exceeded, sendTime)) return;
+    ClearComposerPage(true);
+    if (ComboEdit1->CanFocus()) ComboEdit1->SetFocus();
+}
+
+bool TfMain::EnqueueMessage(bool Tick, bool& LimitExceeded, TDateTime SendTime) {
+    LimitExceeded = false;
+    if (CountTickedRecipients() == 0) {
+        LocalMessageDlg(LangText("NoAddress", "Musíte vybrat alespoň jednoho odresáta."), mtError,
+                        TMsgDlgButtons{mbOK}, 0);
+        return false;
+    }
+    TComposedMessage message;
+    if (!ComposedContent(message)) return false;
+    TQueueOptions options;
+    options.WholeWords = WholeWords();
+    options.SeveralRecipients = FSeveral;
+    options.AddSalutation = fnastaveni->chbAddHeader->Checked();
+    options.AddSignature = fnastaveni->chbAddSign->Checked();
+    options.HomeCountry = fnastaveni->HomeCountry();
+    options.DeliveryAddress = DorucPanel->Visible() ? DorucEdit->Text() : AnsiString();
+    options.SendTime = SendTime;
+    options.Tick = Tick;
+    options.Group = CurrentGroupID();
+    options.ConfirmForeign = [this] { return ConfirmForeignNumber(); };
+    const Integer appended = EnqueueForTickedContacts(*DM, message, options);
+    SaveTable(QueueTableFor(*DM, message.Type));
+    return appended > 0;
+}
+
+bool TfMain::ConfirmForeignNumber() {
+    if (FormStorage->ReadIntegerValue("AbroadWarning", 1) == 0) return true;
+    auto* window = new TfZahranici(this);
+    auto release = ScopeExit([window] { window->Free(); });
+    window->WarningStorage = FormStorage;
+    return window->ShowModal() == mrYes;
+}
+
+void TfMain::ClearComposerPage(bool ClearRecipient, TTabSheet* Page) {
+    TTabSheet* page = Page ? Page : PageControl1->ActivePage();
+    if (page == TabText) REdit1->Clear();
+    for (Integer i = 0; i < 4; ++i) StatusBar1->Panels()->Items(i)->SetText("");
+    ProgressBar1->SetPosition(0);
+    ProgressBar2->SetPosition(0);
+    if (!ClearRecipient) return;
+    SetRecipientText("");
+    DM->ClearContactTicks();
+    DM->Adresa->Refresh();
+    if (!FSeveral) ToggleCurrentTick();
+    ShowRecipientSummary();
+}
+
+void TfMain::ANovaZpravaExecute(TObject*) {
+    const bool written = PageControl1->ActivePage() == TabText && !REdit1->Text().empty();
+    if (written && LocalMessageDlg(LangText("CreateNewMsg", "Zpráva nebyla odeslána. Nová zpráva vymaže napsanou "
+                                                            "zprávu. Smazat zprávu a otevřít novou?"),
+                                   mtConfirmation, TMsgDlgButtons{mbYes, mbNo}, 0) != mrYes)
+        return;
+    ClearComposerPage(true);
+    if (ComboEdit1->CanFocus()) ComboEdit1->SetFocus();
+}
+
+// ---------------------------------------------------------------------------
+// Templates
+
+void TfMain::BuildTemplatesMenu() {
+    ZpravyMenu->Items()->Clear();
+    TMemData* templates = DM->Zprava;
+    if (!templates->Active() || templates->IsEmpty()) return;
+    const TBookmark place = templates->GetBookmark();
+    templates->DisableControls();
+    auto restore = ScopeExit([templates, &place] {
+        if (!place.empty() && templates->BookmarkValid(place)) templates->GotoBookmark(place);
+        templates->EnableControls();
+    });
+    for (templates->First(); !templates->Eof(); templates->Next()) {
+        auto* item = new TMenuItem(this);
+        item->SetCaption(DM->ZpravaNazev->AsString());
+        item->SetTag(templates->RecIdField()->AsInteger());
+        item->SetShortCut(TextToShortCut(DM->ZpravaShortCut->AsString()));
+        item->OnClick = [this](TObject* Sender) { InsertTemplate(Sender); };
+        ZpravyMenu->Items()->Add(item);
+    }
+}
+
+void TfMain::InsertTemplate(TObject* Sender) {
+    auto* item = dynamic_cast<TMenuItem*>(Sender);
+    if (!item || !DM->Zprava->Locate("RecId", Variant(item->Tag()), TLocateOptions{})) return;
+    REdit1->SetSelText(DM->Zpravazprava->AsString());
+    const TCharRange inserted = REdit1->ExGetSel();
+    REdit1->ExSetSel(TCharRange{inserted.Max, inserted.Max});
+}
+
+// ---------------------------------------------------------------------------
+// The editor
+
+void TfMain::InsertSalutation() {
+    if (!REdit1->Text().empty() || !DM->Adresa->Active() || DM->Adresa->IsEmpty() || FSeveral) return;
+    AnsiString text;
+    Integer caret = 0;
+    if (fnastaveni->chbAddHeader->Checked()) {
+        if (!DM->AdresaVybrany->AsBoolean()) DM->Adresa->Locate("Vybrany", Variant(true), TLocateOptions{});
+        const AnsiString salutation = DM->AdresaOsloveni->AsString();
+        if (!salutation.empty()) {
+            text = salutation + " ";
+            caret = static_cast<Integer>(text.size());
+        }
+    }
+    const AnsiString signature = DM->AdresaPodpis->AsString();
+    if (fnastaveni->chbAddSign->Checked() && !signature.empty()) text += "\r\n" + signature;
+    if (text.empty()) return;
+    {
+        TNotifyEvent change = std::exchange(REdit1->OnChange, nullptr);
+        auto restore = ScopeExit([this, &change] { REdit1->OnChange = std::move(change); });
+        REdit1->SetText(text);
+        REdit1->SetSelStart(caret);
+        REdit1->SetSelLength(0);
+    }
+    FSavedCaret = caret;
+    UpdateComposerCounters();
+}
+
+void TfMain::REdit1Enter(TObject*) {
+    FEditorEntered = true;
+    if (FRecipientEditLeft && !ComboEdit1->Text().empty()) {
+        ResolveRecipient(true);
+        FRecipientEditLeft = false;
+    }
+    InsertSalutation();
+}
+
+void TfMain::REdit1MouseDown(TObject*, TMouseButton Button, TShiftState, int X, int Y) {
+    if (FEditorEntered && fnastaveni->chbAddHeader->Checked()) {
+        const Integer lines = REdit1->GetLineCount();
+        if (lines == 1 || lines == 2) {
+            REdit1->SetSelStart(REdit1->LineLength(0));
+            REdit1->SetSelLength(0);
+            FEditorEntered = false;
+        }
+    }
+    if (Button == mbRight) {
+        const TPoint at = REdit1->ClientToScreen(TPoint{X, Y});
+        PopupMenu2->Popup(at.x, at.y);
+    }
+}
+
+void TfMain::AUndoExecute(TObject*) { REdit1->Undo(); }
+
+void TfMain::ARedoExecute(TObject*) { REdit1->RedoEdit(); }
+
+void TfMain::Zkopruj1Click(TObject*) { REdit1->CopyToClipboard(); }
+
+void TfMain::Vyjmi1Click(TObject*) { REdit1->CutToClipboard(); }
+
+void TfMain::Vybratve1Click(TObject*) { REdit1->SelectAll(); }
+
+void TfMain::Vlo1Click(TObject*) {
+    if (Clipboard()->HasFormat(CF_TEXT)) REdit1->SetSelText(Clipboard()->AsText());
+}

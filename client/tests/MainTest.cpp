@@ -1,0 +1,171 @@
+// The client as a whole, offscreen: its three windows made the way the
+// program block makes them, in a program folder of the test's own with the
+// link-library stand-ins. A start, a contact added by typing a number, a
+// message queued, a close and a start again on the same folder; a damaged
+// table file; a second copy; and the main window's picture.
+
+#include "client/Main.h"
+
+#include <cstdio>
+
+#include <gtest/gtest.h>
+
+#include "MainFixture.h"
+#include "platform/os/SingleInstance.h"
+
+namespace {
+
+using TMainTest = TMainWindowTest;
+
+TEST_F(TMainTest, AMessageQueuedForATypedNumberIsStillThereAfterARestart) {
+    {
+        TModalAnswerer answers;
+        // The first run asks for the settings.
+        answers.ClickButton("OK");
+        Start();
+        EXPECT_EQ(answers.Seen(), std::vector<AnsiString>{"Nastavení"});
+        EXPECT_TRUE(answers.Unexpected().empty());
+    }
+    ASSERT_TRUE(Main->Started());
+    EXPECT_TRUE(FileExists(Folder + "Vemlor.ini"));
+    EXPECT_EQ(Main->Caption(), "SMS Vemlor");
+    EXPECT_EQ(Main->AllGroupText(), "Všichni");
+
+    // A number typed with its country code, blanks and dashes; the contact
+    // editor names the new contact.
+    Main->EditContact = [this] {
+        Data->AdresaJmeno->SetAsString("Jana Nováková");
+        return mrOk;
+    };
+    Main->ComboEdit1->SetText("+420 603-123 456");
+    Main->REdit1->SetText("Ahoj Jano,\r\nzítra v 9 u nádraží.");
+    {
+        TModalAnswerer answers;
+        answers.ClickButton("Yes");
+        Queue();
+        EXPECT_EQ(answers.Seen().size(), 1u);
+        EXPECT_TRUE(answers.Unexpected().empty());
+    }
+    ASSERT_EQ(Data->Fronta->RecordCount(), 1);
+    Data->Fronta->First();
+    EXPECT_EQ(Data->FrontaJmeno->AsString(), "Jana Nováková");
+    EXPECT_EQ(Data->FrontaCislo->AsString(), "00420603123456");
+    EXPECT_EQ(Data->FrontaZprava->AsString(), "Ahoj Jano, zitra v 9 u nadrazi.");
+    EXPECT_EQ(Data->FrontaTyp->AsString(), "text");
+    EXPECT_EQ(Data->FrontaPocet->AsInteger(), 1);
+    // Queued means saved: the queue is in its file at once.
+    EXPECT_TRUE(FileExists(Folder + "Fronta.dat"));
+    // The composer is ready for the next message.
+    EXPECT_EQ(Main->REdit1->Text(), "");
+    EXPECT_EQ(Main->ComboEdit1->Text(), "");
+
+    Stop();
+    EXPECT_EQ(Stored("MainForm", "LastNum"), "00420603123456");
+    Start();
+    ASSERT_TRUE(Main->Started());
+    EXPECT_EQ(Data->Adresa->RecordCount(), 1);
+    EXPECT_EQ(Data->AdresaJmeno->AsString(), "Jana Nováková");
+    EXPECT_EQ(Data->AdresaCislo->AsString(), "00420603123456");
+    EXPECT_EQ(Data->Fronta->RecordCount(), 1);
+    Data->Fronta->First();
+    EXPECT_EQ(Data->FrontaZprava->AsString(), "Ahoj Jano, zitra v 9 u nadrazi.");
+    EXPECT_EQ(Data->Skupiny->RecordCount(), 1);
+    EXPECT_EQ(Data->Staty->RecordCount(), 2);
+}
+
+TEST_F(TMainTest, ADamagedTableFileIsSetAsideReportedOnceAndNeverOverwritten) {
+    {
+        TDM seed(nullptr);
+        seed.SetName("Seed");
+        seed.Adresa->Open();
+        for (Integer id : {1, 2, 3}) {
+            seed.Adresa->Append();
+            seed.AdresaID->SetAsInteger(id);
+            seed.AdresaJmeno->SetAsString("Kontakt " + IntToStr(id));
+            seed.AdresaCislo->SetAsString("0042060300000" + IntToStr(id));
+            seed.Adresa->Post();
+        }
+        const AnsiString whole = seed.Adresa->StoreToBytes();
+        WriteFileAtomic(Folder + "Adresa.dat", whole.substr(0, whole.size() - 5));
+    }
+    const AnsiString damaged = ReadFileBytes(Folder + "Adresa.dat");
+    AnsiString report;
+    {
+        TModalAnswerer answers;
+        answers.ClickButton("OK", [&](TForm* Form) { report = DialogText(Form); });
+        answers.ClickButton("OK");
+        Start();
+        EXPECT_EQ(answers.Seen().size(), 2u);
+    }
+    EXPECT_NE(report.find("Adresa.dat"), AnsiString::npos) << report;
+    EXPECT_NE(report.find("Adresa.bad"), AnsiString::npos) << report;
+    EXPECT_EQ(Data->Adresa->RecordCount(), 2);
+    Stop();
+    EXPECT_EQ(ReadFileBytes(Folder + "Adresa.bad"), damaged);
+    {
+        // The rescued contacts are a whole file now: nothing more to report.
+        TModalAnswerer answers;
+        Start();
+        EXPECT_TRUE(answers.Seen().empty());
+    }
+    EXPECT_EQ(Data->Adresa->RecordCount(), 2);
+    EXPECT_EQ(ReadFileBytes(Folder + "Adresa.bad"), damaged);
+}
+
+TEST_F(TMainTest, ASecondStartBringsTheRunningOneForwardAndTouchesNoFile) {
+    const std::string command = std::string("'") + VEMLOR_INSTANCE_HELPER + "' serve '" + InstanceName + "'";
+    FILE* running = popen(command.c_str(), "r");
+    ASSERT_NE(running, nullptr);
+    auto line = [running] {
+        char buffer[64] = {};
+        return std::fgets(buffer, sizeof buffer, running) ? AnsiString(buffer) : AnsiString();
+    };
+    ASSERT_EQ(line(), "READY\n");
+    WriteFileAtomic(Folder + "modem.dat", "[Modem]\r\nUpdate=1\r\n");
+    WriteFileAtomic(Folder + "_Vemlor", "a newer program");
+    const std::vector<AnsiString> before = ListFiles(Folder, "*");
+
+    Main = new TfMain(Application);
+    Main->InstanceName = InstanceName;
+    Main->AfterConstruction();
+    EXPECT_EQ(line(), "SHOWN\n");
+    EXPECT_TRUE(Application->Terminated());
+    EXPECT_FALSE(Application->ShowMainForm());
+    Data = new TDM(Application);
+    Settings = new Tfnastaveni(Application);
+    Settings->AfterConstruction();
+    fnastaveni = Settings;
+    // Its window would never be shown; showing it anyway starts nothing.
+    Main->Show();
+    Stop();
+    EXPECT_EQ(ListFiles(Folder, "*"), before);
+    EXPECT_EQ(ReadFileBytes(Folder + "_Vemlor"), "a newer program");
+    EXPECT_EQ(ReadFileBytes(Folder + "modem.dat"), "[Modem]\r\nUpdate=1\r\n");
+
+    EXPECT_EQ(SendToInstance(InstanceName, "CLOSE", 10000), irDone);
+    pclose(running);
+}
+
+TEST_F(TMainTest, PictureOfTheMainWindowWithAMessageInColouredParts) {
+    StartConfirmed();
+    AddContact(1, "Jana Nováková", "00420603123456");
+    AddContact(2, "Petr Svoboda", "00420777654321");
+    AddContact(3, "Zuzana Horváthová", "00421905111222");
+    AddContact(4, "Tomáš Dvořák", "00420731000999");
+    Data->Adresa->Locate("ID", Variant(2), TLocateOptions{});
+    Main->SetCurrentTick(true);
+    Data->Adresa->Locate("ID", Variant(1), TLocateOptions{});
+    Main->SetCurrentTick(true);
+    Main->SetBounds(0, 0, 900, 640);
+    Main->REdit1->SetText(
+        "Ahoj Jano,\r\nposílám slíbený program na sobotní výlet. Sraz je v osm hodin ráno na hlavním nádraží u "
+        "pokladen, vlak do Berouna jede v 8:20. Vezmi si pevné boty, pláštěnku a něco k jídlu, oběd si dáme až "
+        "na Karlštejně. Kdyby ti něco nevyšlo, zavolej mi do pátku večer.\r\nMěj se, Petr");
+    Main->LogEvent("Program byl spuštěn.", false);
+    PumpUntilIdle();
+    const AnsiString file = AnsiString(VEMLOR_TEST_OUTPUT) + "/client/main-window.png";
+    ASSERT_TRUE(SaveControlToPng(Main, file));
+    EXPECT_GT(FileSize(file), 0);
+}
+
+}  // namespace

@@ -1,0 +1,62 @@
+// Program files fetched during a call and put in place at the next start.
+
+#include "client/PendingUpdates.h"
+
+#include "ClientFixture.h"
+#include "platform/rtl/IniFiles.h"
+
+namespace {
+
+class TPendingUpdatesTest : public TClientTest {
+protected:
+    void Modem(const AnsiString& Text) { WriteFileAtomic(Folder + "modem.dat", Text); }
+    Integer Update() { return TIniFile(Folder + "modem.dat").ReadInteger("Modem", "Update", -1); }
+    AnsiString Bytes(const AnsiString& Name) { return FileExists(Folder + Name) ? ReadFileBytes(Folder + Name) : "<none>"; }
+};
+
+TEST_F(TPendingUpdatesTest, WaitingFilesReplaceTheirTargetsAndTheMarkIsCleared) {
+    Modem("[Modem]\r\nUpdate=1\r\n");
+    WriteFileAtomic(Folder + "Vemlor", "old program");
+    WriteFileAtomic(Folder + "_Vemlor", "new program");
+    WriteFileAtomic(Folder + "_novinky.txt", "news");
+    const TPendingUpdates result = ApplyPendingUpdates(Folder);
+    EXPECT_EQ(result.Placed, (std::vector<AnsiString>{"novinky.txt", "Vemlor"}));
+    EXPECT_TRUE(result.Failed.empty());
+    EXPECT_EQ(Bytes("Vemlor"), "new program");
+    EXPECT_EQ(Bytes("novinky.txt"), "news");
+    EXPECT_EQ(Bytes("_Vemlor"), "<none>");
+    EXPECT_EQ(Update(), 0);
+}
+
+TEST_F(TPendingUpdatesTest, AFileThatCannotBePlacedStaysWaitingWithoutStoppingTheOthers) {
+    Modem("[Modem]\r\nUpdate=1\r\n");
+    // A folder full of files cannot be replaced by a file.
+    ForceDirectories(Folder + "Lang/sub");
+    WriteFileAtomic(Folder + "_Lang", "not a folder");
+    WriteFileAtomic(Folder + "_update", "new updater");
+    const TPendingUpdates result = ApplyPendingUpdates(Folder);
+    EXPECT_EQ(result.Failed, std::vector<AnsiString>{"Lang"});
+    EXPECT_EQ(Bytes("update"), "new updater");
+    EXPECT_EQ(Bytes("_Lang"), "not a folder");
+    // Tried again at the next start.
+    EXPECT_EQ(Update(), 1);
+}
+
+TEST_F(TPendingUpdatesTest, NothingIsTouchedUnlessOneSectionAsksForIt) {
+    WriteFileAtomic(Folder + "_Vemlor", "new program");
+    for (const char* modem : {"[Modem]\r\nUpdate=0\r\n", "[Modem]\r\nUpdate=1\r\n[Other]\r\nUpdate=1\r\n", ""}) {
+        Modem(modem);
+        const TPendingUpdates result = ApplyPendingUpdates(Folder);
+        EXPECT_TRUE(result.Placed.empty() && result.Failed.empty()) << modem;
+        EXPECT_EQ(Bytes("_Vemlor"), "new program") << modem;
+        EXPECT_EQ(Bytes("modem.dat"), modem);
+    }
+}
+
+TEST_F(TPendingUpdatesTest, AMarkWithNothingWaitingIsCleared) {
+    Modem("[Modem]\r\nUpdate=1\r\n");
+    EXPECT_TRUE(ApplyPendingUpdates(Folder).Placed.empty());
+    EXPECT_EQ(Update(), 0);
+}
+
+}  // namespace
