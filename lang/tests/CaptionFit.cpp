@@ -4,6 +4,7 @@
 
 #include "platform/gfx/Canvas.h"
 #include "platform/gfx/GraphicsObjects.h"
+#include "platform/ui/Bars.h"
 #include "platform/ui/BitBtn.h"
 #include "platform/ui/Buttons.h"
 #include "platform/ui/ChoiceCtrls.h"
@@ -71,6 +72,22 @@ Integer RoomRightOf(const TControl* Control) {
     return right - Control->Left();
 }
 
+// A tool bar lays its buttons out side by side as wide as their texts and
+// never wraps them: a longer text pushes the buttons after it past the bar's
+// end or under a control placed in the bar.
+void CheckToolButton(const TToolButton* Button, std::vector<AnsiString>& Problems) {
+    const TToolBar* bar = Button->ToolBar();
+    if (!bar || Button->Style() == tbsSeparator || Button->Style() == tbsDivider) return;
+    const Integer right = Button->Left() + Button->Width();
+    Integer room = bar->ClientWidth();
+    for (int i = 0; i < bar->ControlCount(); ++i) {
+        const TControl* other = bar->Controls(i);
+        if (!dynamic_cast<const TToolButton*>(other) && other->Visible() && other->Left() >= Button->Left())
+            room = std::min(room, other->Left());
+    }
+    if (right > room) Problems.push_back(Problem(Button, Button->Caption(), right, room));
+}
+
 }  // namespace
 
 std::vector<AnsiString> CaptionThatDoesNotFit(TControl* Control) {
@@ -88,6 +105,10 @@ std::vector<AnsiString> CaptionThatDoesNotFit(TControl* Control) {
             all += (all.empty() ? "" : " | ") + pages->Pages(i)->Caption();
         }
         check(all, needs, pages->Width());
+        return problems;
+    }
+    if (auto* button = dynamic_cast<TToolButton*>(Control)) {
+        CheckToolButton(button, problems);
         return problems;
     }
     const AnsiString caption = Control->Caption();

@@ -2,7 +2,8 @@
 // Whether the texts a window shows fit the controls that show them, measured
 // with each control's own font through the platform's text measuring (the
 // font Qt draws with), plus the room the window style takes around a text:
-// a check box's box, a button's frame, a tab's padding.
+// a check box's box, a button's frame, a tab's padding. A tool button must
+// end within its bar, before any other control placed in the bar.
 
 #include <vector>
 

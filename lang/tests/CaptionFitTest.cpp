@@ -8,7 +8,9 @@
 #include <memory>
 
 #include "platform/gfx/Canvas.h"
+#include "platform/ui/Bars.h"
 #include "platform/ui/ChoiceCtrls.h"
+#include "platform/ui/ExtCtrls.h"
 #include "platform/ui/Forms.h"
 #include "platform/ui/StdCtrls.h"
 
@@ -71,6 +73,40 @@ TEST_F(TCaptionFitTest, AFixedLabelAndAButtonKeepTheirOwnWidth) {
     label->SetWidth(Measure(text) - 1);
     Add<TButton>("Button1", "&Abbrechen", 0, 30, Measure("Abbrechen") + 2);
     EXPECT_EQ(CaptionsThatDoNotFit(Form.get()).size(), 2u);
+}
+
+TEST_F(TCaptionFitTest, ToolButtonsMustEndWithinTheirBarAndBeforeAControlPlacedInIt) {
+    auto* bar = new TToolBar(Form.get());
+    bar->SetParent(Form.get());
+    bar->SetBounds(0, 0, 300, 28);
+    bar->SetShowCaptions(true);
+    auto* panel = new TPanel(Form.get());
+    panel->SetName("SendPanel");
+    panel->SetParent(bar);
+    panel->SetBounds(200, 0, 100, 26);
+    auto button = [&](const AnsiString& Name, const AnsiString& Caption) {
+        auto* b = new TToolButton(Form.get());
+        b->SetName(Name);
+        b->SetCaption(Caption);
+        b->SetParent(bar);
+        return b;
+    };
+    button("New", "Nová zpráva");
+    TToolButton* last = button("Queue", "Do fronty");
+    ASSERT_LT(last->Left() + last->Width(), 200);
+    EXPECT_TRUE(CaptionsThatDoNotFit(Form.get()).empty());
+
+    // A longer text moves the button after it under the panel.
+    bar->Buttons(0)->SetCaption("Neue Nachricht schreiben");
+    ASSERT_GT(last->Left() + last->Width(), 200);
+    const std::vector<AnsiString> problems = CaptionsThatDoNotFit(Form.get());
+    ASSERT_EQ(problems.size(), 1u);
+    EXPECT_EQ(problems[0].substr(0, 6), "Queue ");
+    // Without the panel the bar's own end is the limit.
+    panel->Hide();
+    EXPECT_TRUE(CaptionsThatDoNotFit(Form.get()).empty());
+    last->SetCaption("In die Warteschlange stellen und später senden");
+    EXPECT_EQ(CaptionsThatDoNotFit(Form.get()).size(), 1u);
 }
 
 }  // namespace

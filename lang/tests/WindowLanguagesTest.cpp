@@ -10,11 +10,15 @@
 #include <functional>
 #include <memory>
 #include <set>
+#include <unistd.h>
 
 #include "CaptionFit.h"
 #include "LangFiles.h"
 #include "client/About.h"
+#include "client/AdrEdit.h"
 #include "client/DatMod.h"
+#include "client/Databaze.h"
+#include "client/Main.h"
 #include "client/Zahranici.h"
 #include "client/nastaveni.h"
 #include "client/vyber.h"
@@ -80,7 +84,8 @@ protected:
         SetLang(nullptr);
         Dm = std::make_unique<TDM>(nullptr);
         DM = Dm.get();
-        for (TMemData* table : {Dm->Adresa, Dm->Staty, Dm->Tarify, Dm->Skupiny}) table->Open();
+        for (TMemData* table : {Dm->Adresa, Dm->Staty, Dm->Tarify, Dm->Skupiny, Dm->Zprava, Dm->Melody, Dm->Notif})
+            table->Open();
         Dm->Tarify->Append();
         Dm->TarifyTarif->SetAsInteger(1);
         Dm->TarifyCislo->SetAsString("0900123456");
@@ -135,6 +140,29 @@ protected:
                             {label, LangFormat("PortNotOpend", "Port COM%d se nepodařilo otevřít.", 8)},
                             {label, LangFormat("ModemDetected", "Na portu COM%d byl detekován modem.", 8)}};
                     }};
+        if (Name == "fMain")
+            return {Name,
+                    [] {
+                        auto* main = new TfMain(Application);
+                        // Its own instance, so that a running client or a parallel test does not answer.
+                        main->InstanceName = "Vemlor language test " + std::to_string(getpid());
+                        return Made(main);
+                    },
+                    [this](TForm* Form, const AnsiString& Language) {
+                        // What choosing a language in the settings does to the main window.
+                        Load(Language);
+                        static_cast<TfMain*>(Form)->ApplyLanguage();
+                        return std::vector<TShownText>{};
+                    }};
+        if (Name == "fDatabaze")
+            return {Name, [] { return Made(new TfDatabaze(Application, nullptr)); },
+                    [this](TForm* Form, const AnsiString& Language) {
+                        // Made anew each time it opens: its creation translates it, grid titles included.
+                        Load(Language);
+                        static_cast<TfDatabaze*>(Form)->FormCreate(Form);
+                        return std::vector<TShownText>{};
+                    }};
+        if (Name == "fAdrEdit") return {Name, [] { return Made(new TfAdrEdit(Application, nullptr)); }, translate};
         if (Name == "fUpdate") return {Name, [] { return Made(new TfUpdate(Application)); }, translate};
         if (Name == "fSetUpdate") return {Name, [] { return Made(new TfSetUpdate(Application)); }, translate};
         if (Name == "fDownLoad")
@@ -205,14 +233,16 @@ TEST_P(TWindowLanguagesTest, EveryLanguageFitsAndCzechComesBack) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Windows, TWindowLanguagesTest,
-                         ::testing::Values("fnastaveni", "fAbout", "fvyber", "fZahranici", "fDetekce", "fUpdate",
-                                           "fSetUpdate", "fDownLoad", "fCredentials"));
+                         ::testing::Values("fnastaveni", "fAbout", "fvyber", "fZahranici", "fDetekce", "fMain",
+                                           "fDatabaze", "fAdrEdit", "fUpdate", "fSetUpdate", "fDownLoad",
+                                           "fCredentials"));
 
 // Every window section of the language files belongs to a window above, so
 // a new window's lines cannot go untried.
 TEST(WindowLanguagesCoverage, EveryTranslatedWindowIsSwitchedAboveAndHasAFormFile) {
-    const std::set<AnsiString> switched{"fnastaveni", "fabout",    "fvyber",    "fzahranici", "fdetekce",
-                                        "fupdate",    "fsetupdate", "fdownload", "fcredentials"};
+    const std::set<AnsiString> switched{"fnastaveni", "fabout",    "fvyber",   "fzahranici",  "fdetekce",
+                                        "fmain",      "fdatabaze", "fadredit", "fupdate",     "fsetupdate",
+                                        "fdownload",  "fcredentials"};
     const std::map<AnsiString, TFormFileEntry> forms = FormFilesByWindow();
     for (const TLangSection& section : ReadLangFile(LanguageFolder() + "english.lng").Sections) {
         if (SameText(section.Name, "Strings")) continue;
