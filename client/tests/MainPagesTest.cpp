@@ -262,6 +262,11 @@ TEST_F(TMainPagesTest, AMelodyIsWrittenHeldTo30sSavedPlayedAndReadBack) {
     ChooseFile(answers, Folder + "skala.mid");
     Main->OpenMelodyButtonClick(nullptr);
     EXPECT_EQ(Main->BuildRingTone(), "Skala:d=4,o=5,b=63:8C6,8D6,8E6,8F6");
+    // The melody list names the saved file.
+    Main->ClearComposer(true);
+    Main->MelodyCombo->SetKeyValue(Variant("skala"));
+    Main->MelodyComboCloseUp(nullptr);
+    EXPECT_EQ(Main->BuildRingTone(), "Skala:d=4,o=5,b=63:8C6,8D6,8E6,8F6");
 
     TMediaPlayer::SetAudioDriver("no-such-driver");
     auto restore = ScopeExit([] { TMediaPlayer::SetAudioDriver(""); });
