@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "client/MelodyModel.h"
+#include "client/MidiImport.h"
 #include "client/Start.h"
 #include "client/TableFiles.h"
 #include "core/CallerLib.h"
@@ -178,6 +180,20 @@ VEMLOR_PUBLISHED(TfMain, TForm) {
     Field("OpenPictureDialog1", &TfMain::OpenPictureDialog1);
     Field("OpenPictureDialog2", &TfMain::OpenPictureDialog2);
     Field("SavePictureDialog1", &TfMain::SavePictureDialog1);
+    Field("ToolBar3", &TfMain::ToolBar3);
+    Field("tbPencil", &TfMain::tbPencil);
+    Method("LogoOpButtonClick", &TfMain::LogoOpButtonClick);
+    Method("LogoGroupButtonClick", &TfMain::LogoGroupButtonClick);
+    Method("LogoPicButtonClick", &TfMain::LogoPicButtonClick);
+    Method("ToolButtonOpenLogoClick", &TfMain::ToolButtonOpenLogoClick);
+    Method("ToolButton22Click", &TfMain::ToolButton22Click);
+    Method("ToolButton24Click", &TfMain::ToolButton24Click);
+    Method("BitmapEditor1Change", &TfMain::BitmapEditor1Change);
+    Method("BitmapEditor1DrawToolChange", &TfMain::BitmapEditor1DrawToolChange);
+    Method("UndoButtonClick", &TfMain::UndoButtonClick);
+    Method("RedoButtonClick", &TfMain::RedoButtonClick);
+    Method("tbSelectRectClick", &TfMain::tbSelectRectClick);
+    Method("ToolButton30Click", &TfMain::ToolButton30Click);
 
     // Melodies
     Field("MelodyPanel", &TfMain::MelodyPanel);
@@ -195,6 +211,20 @@ VEMLOR_PUBLISHED(TfMain, TForm) {
     Field("MelodyCombo", &TfMain::MelodyCombo);
     Field("RTTTLDlg", &TfMain::RTTTLDlg);
     Field("RTTTLSaveDlg", &TfMain::RTTTLSaveDlg);
+    Field("MediaPlayer1", &TfMain::MediaPlayer1);
+    Field("MidiFile1", &TfMain::MidiFile1);
+    Method("AddNoteButtonClick", &TfMain::AddNoteButtonClick);
+    Method("DeleteNoteButtonClick", &TfMain::DeleteNoteButtonClick);
+    Method("NoteButtonClick", &TfMain::NoteButtonClick);
+    Method("DotButtonClick", &TfMain::DotButtonClick);
+    Method("SharpButtonClick", &TfMain::SharpButtonClick);
+    Method("ScrollBar1Change", &TfMain::ScrollBar1Change);
+    Method("ScrollBar2Change", &TfMain::ScrollBar2Change);
+    Method("MelodyComboCloseUp", &TfMain::MelodyComboCloseUp);
+    Method("OpenMelodyButtonClick", &TfMain::OpenMelodyButtonClick);
+    Method("SaveMelodyButtonClick", &TfMain::SaveMelodyButtonClick);
+    Method("PlayButtonClick", &TfMain::PlayButtonClick);
+    Method("StopButtonClick", &TfMain::StopButtonClick);
 
     // Other commands
     Field("OpenDialog1", &TfMain::OpenDialog1);
@@ -219,6 +249,8 @@ TfMain::~TfMain() {
 
 void TfMain::FormCreate(TObject*) {
     FProgramFolder = ::ProgramFolder();
+    InitLogoPage();
+    InitComposer();
     FormStorage->SetIniFileName(SettingsFileName());
     if (InstanceName.empty()) InstanceName = DefaultInstanceName();
     // Before any file is touched: a second copy must not put program files

@@ -11,6 +11,8 @@
 //   language               MainLanguage.cpp
 //   recipients             MainRecipients.cpp (Contacts does the table work)
 //   composer and queueing  MainComposer.cpp (ComposerParts, Queueing)
+//   logos and pictures     MainLogos.cpp (LogoPrep does the picture work)
+//   melodies               MainMelody.cpp (MelodyModel, MidiImport)
 //
 // Life of the window (the program block creates it first, then the data
 // module and the settings window, then runs the event loop):
@@ -28,6 +30,7 @@
 #include <vector>
 
 #include "client/DatMod.h"
+#include "client/LogoPrep.h"
 #include "client/nastaveni.h"
 #include "components/CheckVmDBGrid.h"
 #include "components/Placemnt.h"
@@ -49,6 +52,13 @@
 #include "platform/ui/StdCtrls.h"
 #include "platform/ui/TextCtrls.h"
 
+class TLogoPicture;
+class TMediaPlayer;
+class TMelodyModel;
+class TMelodyPictures;
+class TMelodyPlayer;
+class TMidiFile;
+class Tfvyber;
 class TSingleInstance;
 class TTableFiles;
 class TfStart;
@@ -316,6 +326,35 @@ public:
     TOpenDialog* OpenPictureDialog1 = nullptr;
     TOpenDialog* OpenPictureDialog2 = nullptr;
     TSaveDialog* SavePictureDialog1 = nullptr;
+    TToolBar* ToolBar3 = nullptr;
+    TToolButton* tbPencil = nullptr;
+
+    void LogoOpButtonClick(TObject* Sender);
+    void LogoGroupButtonClick(TObject* Sender);
+    void LogoPicButtonClick(TObject* Sender);
+    void ToolButtonOpenLogoClick(TObject* Sender);
+    void ToolButton22Click(TObject* Sender);
+    void ToolButton24Click(TObject* Sender);
+    void BitmapEditor1Change(TObject* Sender);
+    void BitmapEditor1DrawToolChange(TObject* Sender);
+    void UndoButtonClick(TObject* Sender);
+    void RedoButtonClick(TObject* Sender);
+    // Every drawing tool but the text tool: the editor's tool by the Tag.
+    void tbSelectRectClick(TObject* Sender);
+    void ToolButton30Click(TObject* Sender);
+
+    void ResizeLogo(Integer Width, Integer Height);
+    // Turns the picture in the crop window into the logo (FileName names
+    // it; "" keeps the name). False when the user cancelled the cropping.
+    bool PictureToLogo(Tfvyber* Crop, const AnsiString& FileName, bool Stucki);
+    // A picture on the clipboard becomes the logo; false when there is none.
+    bool PastePicture();
+    void ClearLogoPage();
+    // Drawn, loaded or taken from the queue since the page was cleared.
+    bool LogoChanged() const;
+    void SetLogoChanged(bool Value);
+    bool ComposedPicture(TComposedMessage& Message);
+    TLogoPicture& Logo() { return *FLogo; }
 
     // =====================================================================
     // Melodies
@@ -335,6 +374,40 @@ public:
     TDBLookupComboBox* MelodyCombo = nullptr;
     TOpenDialog* RTTTLDlg = nullptr;
     TSaveDialog* RTTTLSaveDlg = nullptr;
+    TMediaPlayer* MediaPlayer1 = nullptr;
+    TMidiFile* MidiFile1 = nullptr;
+
+    void AddNoteButtonClick(TObject* Sender);
+    void DeleteNoteButtonClick(TObject* Sender);
+    // The ten note and rest buttons: the current note's type by the Tag.
+    void NoteButtonClick(TObject* Sender);
+    void DotButtonClick(TObject* Sender);
+    void SharpButtonClick(TObject* Sender);
+    void ScrollBar1Change(TObject* Sender);
+    void ScrollBar2Change(TObject* Sender);
+    void MelodyComboCloseUp(TObject* Sender);
+    void OpenMelodyButtonClick(TObject* Sender);
+    void SaveMelodyButtonClick(TObject* Sender);
+    void PlayButtonClick(TObject* Sender);
+    void StopButtonClick(TObject* Sender);
+    void NoteGlyphClick(int Index);
+
+    // The melody with the page's name and tempo.
+    TMelodyModel& Melody();
+    void AddNote(Integer Type);
+    AnsiString BuildRingTone();
+    bool MelodyIsReady();
+    Integer MelodySeconds();
+    void ClearComposer(bool ResetChoice);
+    void LoadRingTone(const AnsiString& Text);
+    // The ring-tone text of a MIDI file; "" when it cannot be read.
+    AnsiString ImportMidi(const AnsiString& FileName);
+    // TextOrFile: a ring-tone file, or else the ring tone itself. A failure
+    // to play is shown.
+    void PlayRingTone(const AnsiString& TextOrFile, Integer Instrument);
+    void PlayRingToneExternally(const AnsiString& TextOrFile, Integer Instrument);
+    void StopPlaying();
+    bool ComposedMelody(TComposedMessage& Message);
 
     // =====================================================================
     // Other commands
@@ -399,6 +472,30 @@ private:
     bool FUpdatingCounters = false;
     Integer FReserve = 0;
     Integer FSavedCaret = 0;
+
+    // Logos and pictures.
+    void InitLogoPage();
+    void ShowLogo();
+    void ShowLogoKind(TLogoKind Kind);
+    void SetLogoKind(TLogoKind Kind);
+    void UpdateLogoPreview();
+    // The editor draws on its own copy; this takes it back.
+    void TakeEditorImage();
+    void OpenPicture(TOpenDialog* Dialog, bool Stucki);
+    void SelectPencil();
+    std::unique_ptr<TLogoPicture> FLogo;
+
+    // Melodies.
+    void InitComposer();
+    void TakeMelodyFields();
+    void ShowMelodyFields();
+    void ShowStaff();
+    std::unique_ptr<TMelodyPictures> FMelodyPictures;
+    std::unique_ptr<TMelodyModel> FMelody;
+    std::unique_ptr<TMelodyPlayer> FMelodyPlayer;
+    // The glyph controls on the staff, reused as the visible notes change.
+    std::vector<TImage*> FNoteGlyphs;
+    bool FShowingStaff = false;
 };
 
 // The program-wide instance, set by the program block; cleared when it goes.

@@ -95,6 +95,8 @@ bool TfMain::ComposedContent(TComposedMessage& Message) {
         Message.Text = REdit1->Text();
         return !Message.Text.empty();
     }
+    if (PageControl1->ActivePage() == TabLogo) return ComposedPicture(Message);
+    if (PageControl1->ActivePage() == TabMelody) return ComposedMelody(Message);
     return false;
 }
 
@@ -155,6 +157,8 @@ bool TfMain::ConfirmForeignNumber() {
 void TfMain::ClearComposerPage(bool ClearRecipient, TTabSheet* Page) {
     TTabSheet* page = Page ? Page : PageControl1->ActivePage();
     if (page == TabText) REdit1->Clear();
+    if (page == TabLogo) ClearLogoPage();
+    if (page == TabMelody) ClearComposer(true);
     for (Integer i = 0; i < 4; ++i) StatusBar1->Panels()->Items(i)->SetText("");
     ProgressBar1->SetPosition(0);
     ProgressBar2->SetPosition(0);
@@ -167,7 +171,9 @@ void TfMain::ClearComposerPage(bool ClearRecipient, TTabSheet* Page) {
 }
 
 void TfMain::ANovaZpravaExecute(TObject*) {
-    const bool written = PageControl1->ActivePage() == TabText && !REdit1->Text().empty();
+    TTabSheet* page = PageControl1->ActivePage();
+    const bool written = (page == TabText && !REdit1->Text().empty()) || (page == TabMelody && MelodyIsReady()) ||
+                         (page == TabLogo && LogoChanged());
     if (written && LocalMessageDlg(LangText("CreateNewMsg", "Zpráva nebyla odeslána. Nová zpráva vymaže napsanou "
                                                             "zprávu. Smazat zprávu a otevřít novou?"),
                                    mtConfirmation, TMsgDlgButtons{mbYes, mbNo}, 0) != mrYes)
@@ -271,5 +277,10 @@ void TfMain::Vyjmi1Click(TObject*) { REdit1->CutToClipboard(); }
 void TfMain::Vybratve1Click(TObject*) { REdit1->SelectAll(); }
 
 void TfMain::Vlo1Click(TObject*) {
+    // On the picture page the clipboard's picture becomes the logo.
+    if (PageControl1->ActivePage() == TabLogo) {
+        PastePicture();
+        return;
+    }
     if (Clipboard()->HasFormat(CF_TEXT)) REdit1->SetSelText(Clipboard()->AsText());
 }
