@@ -83,7 +83,7 @@ void SetContactId(TDM& Data, Integer Id) {
 
 }  // namespace
 
-bool IsInGroup(const AnsiString& Groups, Integer Group) {
+bool IsInShownGroup(const AnsiString& Groups, Integer Group) {
     if (Group == 0) return true;
     TStringList pieces;
     SplitString(';', Groups, &pieces);
@@ -114,7 +114,7 @@ TRecipientSummary SummariseTickedContacts(TDM& Data, Integer Group) {
     const TMemField* ticked = Descriptor(Data, Data.AdresaVybrany);
     const int count = Data.Adresa->MemFields()->StoredRecordCount();
     for (int pos = 0; pos < count; ++pos) {
-        if (!StoredBoolean(ticked, pos) || !IsInGroup(StoredText(groups, pos), Group)) continue;
+        if (!StoredBoolean(ticked, pos) || !IsInShownGroup(StoredText(groups, pos), Group)) continue;
         if (summary.Count > 0) summary.Names += ";";
         summary.Names += StoredText(name, pos);
         ++summary.Count;

@@ -11,9 +11,10 @@
 
 class TDM;
 
-// True when one of the ";"-separated pieces of the list is the group's ID
-// (always for group 0).
-bool IsInGroup(const AnsiString& Groups, Integer Group);
+// True when one of the ";"-separated pieces of the list is the group's ID,
+// and always for group 0, which shows every contact (GroupList's IsInGroup
+// reads the list alone).
+bool IsInShownGroup(const AnsiString& Groups, Integer Group);
 
 // Blanks, '/', '-', '(' and ')' removed; a leading '+' becomes "00".
 AnsiString NormalisePhoneNumber(const AnsiString& Text);
