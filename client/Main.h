@@ -28,6 +28,7 @@
 #include <vector>
 
 #include "client/DatMod.h"
+#include "client/Databaze.h"
 #include "client/nastaveni.h"
 #include "components/CheckVmDBGrid.h"
 #include "components/Placemnt.h"
@@ -49,6 +50,8 @@
 #include "platform/ui/StdCtrls.h"
 #include "platform/ui/TextCtrls.h"
 
+class TMailContactsProvider;
+class TMainWindowCommands;
 class TSingleInstance;
 class TTableFiles;
 class TfStart;
@@ -343,6 +346,54 @@ public:
     TSaveDialog* SaveDialog1 = nullptr;
     TAction* AHelp = nullptr;
     TAction* ASetup = nullptr;
+    TAction* ASkupiny = nullptr;
+    TAction* APrednastav = nullptr;
+    TAction* AMelody = nullptr;
+    TAction* AStaty = nullptr;
+    TAction* ANotif = nullptr;
+
+    void MenuHelpClick(TObject* Sender);
+    void AZavesitExecute(TObject* Sender);
+    void AHideAdrExecute(TObject* Sender);
+    void AHideLogExecute(TObject* Sender);
+    void AHideDateExecute(TObject* Sender);
+    void CasButtonClick(TObject* Sender);
+    void DorucButtonClick(TObject* Sender);
+    void mhideDorucClick(TObject* Sender);
+    void mhideCasClick(TObject* Sender);
+    void mhideSabClick(TObject* Sender);
+    void SabButtonClick(TObject* Sender);
+    void DateTimePicker1Change(TObject* Sender);
+    void SpeedButton3Click(TObject* Sender);
+    // The five database commands; the action chooses the page.
+    void ADatabazeExecute(TObject* Sender);
+    void Oprogramu1Click(TObject* Sender);
+    void AMinExecute(TObject* Sender);
+    // Text import and export of the address book (36, 38) and the history
+    // (29, 31); the address book's import from the mail client (40).
+    void SpeedButton36Click(TObject* Sender);
+    void SpeedButton38Click(TObject* Sender);
+    void SpeedButton29Click(TObject* Sender);
+    void SpeedButton31Click(TObject* Sender);
+    void SpeedButton40Click(TObject* Sender);
+
+    // Opens a topic ("<help file>::/<page>.html") with the desktop's viewer
+    // for the help file; false, after telling the user, when there is no
+    // help file or nothing opens it.
+    bool ShowHelp(const AnsiString& TopicPath);
+    // The help file's full name followed by the active page's topic.
+    AnsiString HelpTopic() const;
+    // Shows the database window modally on the page, over every contact,
+    // and brings back the group and the contact chosen before.
+    void OpenDatabaseWindow(TDatabasePage Page);
+    // Puts the send time at whole minutes.
+    void TrimSendTime();
+    void ExportText(TMemData* Table);
+    void ImportText(TMemData* Table);
+    // What the database window and the contact editor ask of this window.
+    TMainWindowCommands& Commands();
+    // The mail client's address book; nullptr: the desktop's own.
+    TMailContactsProvider* MailContacts = nullptr;
 
     // =====================================================================
     // What the data module and the settings window ask of the window
@@ -392,6 +443,9 @@ private:
     Integer FRestoreSelStart = 0;
     Integer FRestoreSelLength = 0;
     bool FRecipientEditLeft = false;
+
+    // Other commands.
+    std::unique_ptr<TMainWindowCommands> FCommands;
 
     // Composer.
     bool ComposedContent(TComposedMessage& Message);
