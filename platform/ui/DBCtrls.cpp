@@ -34,6 +34,9 @@ void TFieldDataLink::UpdateField() {
     if (Active() && !FFieldName.empty()) field = DataSet()->FindField(FFieldName);
     FField = field;
     FModified = false;
+    // A control being destroyed shows nothing more: its text would reach the
+    // change handlers of a form that is already half gone.
+    if (FControl && FControl->ComponentState().Contains(csDestroying)) return;
     FireEvent(OnDataChange, this);
 }
 

@@ -65,6 +65,20 @@ TEST_F(TDBCtrlsTest, EditFollowsTheRecordAndWritesTypedTextWhenPosted) {
     EXPECT_EQ("Olga", edit->Text());
 }
 
+TEST_F(TDBCtrlsTest, ADestroyedEditNoLongerReportsChanges) {
+    // The form's handlers must not run for a control that is going away
+    // (they would reach a form whose own part is already destroyed).
+    TPeople data;
+    auto* edit = new TDBEdit(Form);
+    edit->SetParent(Form);
+    edit->SetDataSource(data.Source);
+    edit->SetDataField("Jmeno");
+    int changes = 0;
+    edit->OnChange = [&](TObject*) { ++changes; };
+    delete edit;
+    EXPECT_EQ(0, changes);
+}
+
 TEST_F(TDBCtrlsTest, CheckBoxReadsAlternativesAndWritesTheFirst) {
     TPeople data;
     auto* box = new TDBCheckBox(Form);
