@@ -11,10 +11,9 @@
 
 class TDM;
 
-// True when one of the ";"-separated pieces of the list is the group's ID,
-// and always for group 0, which shows every contact (GroupList's IsInGroup
-// reads the list alone).
-bool IsInShownGroup(const AnsiString& Groups, Integer Group);
+// Whether a contact with this group list is shown under the chosen group:
+// group 0 stands for all contacts.
+bool BelongsToGroup(const AnsiString& Groups, Integer Group);
 
 // Blanks, '/', '-', '(' and ')' removed; a leading '+' becomes "00".
 AnsiString NormalisePhoneNumber(const AnsiString& Text);
