@@ -228,6 +228,7 @@ VEMLOR_PUBLISHED(TfMain, TForm) {
     Method("SpeedButton29Click", &TfMain::SpeedButton29Click);
     Method("SpeedButton31Click", &TfMain::SpeedButton31Click);
     Method("SpeedButton40Click", &TfMain::SpeedButton40Click);
+    Method("PageControl1Change", &TfMain::PageControl1Change);
 }
 
 TfMain::TfMain(TComponent* AOwner) : TForm(AOwner) {

@@ -376,6 +376,11 @@ public:
     void SpeedButton29Click(TObject* Sender);
     void SpeedButton31Click(TObject* Sender);
     void SpeedButton40Click(TObject* Sender);
+    // The recipient controls, the address panel and the send-time and
+    // delivery-report panels follow the composer page shown.
+    void PageControl1Change(TObject* Sender);
+    // Makes the page active and lays it out as a change by the user does.
+    void ShowPage(TTabSheet* Page);
 
     // Opens a topic ("<help file>::/<page>.html") with the desktop's viewer
     // for the help file; false, after telling the user, when there is no

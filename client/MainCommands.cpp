@@ -53,7 +53,7 @@ bool TMainWindowCommands::ShowHelp(const AnsiString& TopicPath) { return FMain.S
 
 void TMainWindowCommands::EditRingTone(const AnsiString& RingTone) {
     if (LoadRingTone) LoadRingTone(RingTone);
-    FMain.PageControl1->SetActivePage(FMain.TabMelody);
+    FMain.ShowPage(FMain.TabMelody);
 }
 
 void TMainWindowCommands::ScanMelodyFolder() { FMain.ScanMelodyFolder(); }
@@ -263,4 +263,48 @@ void TfMain::SpeedButton40Click(TObject*) {
     DBLookupComboBox1->RefreshList();
     RefilterContacts();
     ShowRecipientSummary();
+}
+
+// ---------------------------------------------------------------------------
+// Pages
+
+void TfMain::ShowPage(TTabSheet* Page) {
+    PageControl1->SetActivePage(Page);
+    PageControl1Change(PageControl1);
+}
+
+void TfMain::PageControl1Change(TObject*) {
+    TTabSheet* page = PageControl1->ActivePage();
+    struct TComposerPage {
+        TTabSheet* Page;
+        TPanel* GroupPanel;
+        TWinControl* EditorArea;
+    };
+    const TComposerPage composers[] = {
+        {TabText, GroupPanelText, TextPanel}, {TabLogo, GroupPanelLogo, LogoPanel}, {TabMelody, GroupPanelMelody, MelodyPanel}};
+    for (const TComposerPage& composer : composers) {
+        if (composer.Page != page) continue;
+        for (TControl* control : std::initializer_list<TControl*>{LabelSkupina, DBLookupComboBox1, StatusBar2})
+            control->SetParent(composer.GroupPanel);
+        // Left-aligned controls line up by their Left: the list, then its
+        // splitter.
+        Panel1->SetParent(page);
+        Panel1->SetLeft(0);
+        AdrSplitter->SetParent(page);
+        AdrSplitter->SetLeft(Panel1->Width());
+        DorucPanel->SetParent(composer.EditorArea);
+        TimePanel->SetParent(composer.EditorArea);
+        TimePanel->SetTop(0);
+        REdit1->SetTabStop(page == TabText);
+        StatusBar2->SetVisible(FSeveral);
+        if (ComboEdit1->CanFocus()) ComboEdit1->SetFocus();
+        return;
+    }
+    if (page == TabFronta || page == TabFrontaObj) {
+        ListView1->Invalidate();
+        TWinControl* grid = page == TabFronta ? FrontaGrid : FrontaObjGrid;
+        if (grid->CanFocus()) grid->SetFocus();
+    } else if (page == TabAdresar) {
+        StatusBar2->SetVisible(false);
+    }
 }

@@ -237,4 +237,24 @@ TEST_F(TMainCommandsTest, TheSendTimeKeepsWholeMinutesAndTheDeliveryReportKeepsI
     EXPECT_EQ(Main->DorucEdit->Text(), "petr@example.cz");
 }
 
+TEST_F(TMainCommandsTest, TheRecipientControlsFollowTheComposerPageShown) {
+    StartConfirmed();
+    Settings->chbskupina->SetChecked(true);
+    Main->ShowPage(Main->TabLogo);
+    EXPECT_EQ(Main->DBLookupComboBox1->Parent(), Main->GroupPanelLogo);
+    EXPECT_EQ(Main->Panel1->Parent(), Main->TabLogo);
+    EXPECT_EQ(Main->TimePanel->Parent(), Main->LogoPanel);
+    EXPECT_TRUE(Main->StatusBar2->Visible());
+    EXPECT_FALSE(Main->REdit1->TabStop());
+    EXPECT_TRUE(SaveControlToPng(Main, AnsiString(VEMLOR_TEST_OUTPUT) + "/client/main-logo-page.png"));
+    Main->ShowPage(Main->TabAdresar);
+    EXPECT_FALSE(Main->StatusBar2->Visible());
+    Main->ShowPage(Main->TabText);
+    EXPECT_EQ(Main->DBLookupComboBox1->Parent(), Main->GroupPanelText);
+    EXPECT_EQ(Main->Panel1->Parent(), Main->TabText);
+    EXPECT_LT(Main->Panel1->Left(), Main->AdrSplitter->Left());
+    EXPECT_TRUE(Main->StatusBar2->Visible());
+    EXPECT_TRUE(Main->REdit1->TabStop());
+}
+
 }  // namespace
