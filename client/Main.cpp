@@ -229,6 +229,7 @@ VEMLOR_PUBLISHED(TfMain, TForm) {
     Method("SpeedButton31Click", &TfMain::SpeedButton31Click);
     Method("SpeedButton40Click", &TfMain::SpeedButton40Click);
     Method("PageControl1Change", &TfMain::PageControl1Change);
+    Method("StatusBar1Resize", &TfMain::StatusBar1Resize);
 }
 
 TfMain::TfMain(TComponent* AOwner) : TForm(AOwner) {

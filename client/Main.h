@@ -381,6 +381,8 @@ public:
     void PageControl1Change(TObject* Sender);
     // Makes the page active and lays it out as a change by the user does.
     void ShowPage(TTabSheet* Page);
+    // The status bars' stretching panels take the window's width.
+    void StatusBar1Resize(TObject* Sender);
 
     // Opens a topic ("<help file>::/<page>.html") with the desktop's viewer
     // for the help file; false, after telling the user, when there is no

@@ -6,6 +6,7 @@
 
 #include "client/MainCommands.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "client/About.h"
@@ -307,4 +308,20 @@ void TfMain::PageControl1Change(TObject*) {
     } else if (page == TabAdresar) {
         StatusBar2->SetVisible(false);
     }
+}
+
+void TfMain::StatusBar1Resize(TObject*) {
+    TStatusPanels* main = StatusBar1->Panels();
+    if (main->Count() < 5) return;
+    main->Items(0)->SetWidth(std::max(0, Width() - 3 * main->Items(1)->Width() - main->Items(4)->Width() - 10));
+    TStatusPanels* recipients = StatusBar2->Panels();
+    TWinControl* groupPanel = StatusBar2->Parent();
+    if (recipients->Count() < 3 || !groupPanel) return;
+    // The names take what the group selector and the other panels leave of
+    // the group panel's width.
+    StatusBar2->SetLeft(DBLookupComboBox1->Left() + DBLookupComboBox1->Width() + 5);
+    const Integer room = std::max(0, groupPanel->ClientWidth() - StatusBar2->Left() - 4);
+    recipients->Items(1)->SetWidth(
+        std::max(0, room - recipients->Items(0)->Width() - recipients->Items(2)->Width()));
+    StatusBar2->SetWidth(room);
 }

@@ -255,6 +255,13 @@ TEST_F(TMainCommandsTest, TheRecipientControlsFollowTheComposerPageShown) {
     EXPECT_LT(Main->Panel1->Left(), Main->AdrSplitter->Left());
     EXPECT_TRUE(Main->StatusBar2->Visible());
     EXPECT_TRUE(Main->REdit1->TabStop());
+
+    // The first panel of the status bar takes what the others leave.
+    ResizeByUser(Main, 1000, 700);
+    PumpUntilIdle();
+    int used = 0;
+    for (int i = 0; i < Main->StatusBar1->Panels()->Count(); ++i) used += Main->StatusBar1->Panels()->Items(i)->Width();
+    EXPECT_EQ(used, Main->Width() - 10);
 }
 
 }  // namespace
