@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "client/MainCommands.h"
 #include "client/MelodyModel.h"
 #include "client/MidiImport.h"
 #include "client/Start.h"
@@ -231,9 +232,40 @@ VEMLOR_PUBLISHED(TfMain, TForm) {
     Field("SaveDialog1", &TfMain::SaveDialog1);
     Field("AHelp", &TfMain::AHelp);
     Field("ASetup", &TfMain::ASetup);
+    Field("ASkupiny", &TfMain::ASkupiny);
+    Field("APrednastav", &TfMain::APrednastav);
+    Field("AMelody", &TfMain::AMelody);
+    Field("AStaty", &TfMain::AStaty);
+    Field("ANotif", &TfMain::ANotif);
+    Method("MenuHelpClick", &TfMain::MenuHelpClick);
+    Method("AZavesitExecute", &TfMain::AZavesitExecute);
+    Method("AHideAdrExecute", &TfMain::AHideAdrExecute);
+    Method("AHideLogExecute", &TfMain::AHideLogExecute);
+    Method("AHideDateExecute", &TfMain::AHideDateExecute);
+    Method("CasButtonClick", &TfMain::CasButtonClick);
+    Method("DorucButtonClick", &TfMain::DorucButtonClick);
+    Method("mhideDorucClick", &TfMain::mhideDorucClick);
+    Method("mhideCasClick", &TfMain::mhideCasClick);
+    Method("mhideSabClick", &TfMain::mhideSabClick);
+    Method("SabButtonClick", &TfMain::SabButtonClick);
+    Method("DateTimePicker1Change", &TfMain::DateTimePicker1Change);
+    Method("SpeedButton3Click", &TfMain::SpeedButton3Click);
+    Method("ADatabazeExecute", &TfMain::ADatabazeExecute);
+    Method("Oprogramu1Click", &TfMain::Oprogramu1Click);
+    Method("AMinExecute", &TfMain::AMinExecute);
+    Method("SpeedButton36Click", &TfMain::SpeedButton36Click);
+    Method("SpeedButton38Click", &TfMain::SpeedButton38Click);
+    Method("SpeedButton29Click", &TfMain::SpeedButton29Click);
+    Method("SpeedButton31Click", &TfMain::SpeedButton31Click);
+    Method("SpeedButton40Click", &TfMain::SpeedButton40Click);
+    Method("PageControl1Change", &TfMain::PageControl1Change);
+    Method("StatusBar1Resize", &TfMain::StatusBar1Resize);
 }
 
-TfMain::TfMain(TComponent* AOwner) : TForm(AOwner) { InitInheritedComponent(this); }
+TfMain::TfMain(TComponent* AOwner) : TForm(AOwner) {
+    InitInheritedComponent(this);
+    EditContact = [this] { return ::EditContact(this, &Commands()); };
+}
 
 TfMain::~TfMain() {
     if (DM && DM->MainWindow() == this) DM->SetMainWindow(nullptr);

@@ -30,6 +30,7 @@
 #include <vector>
 
 #include "client/DatMod.h"
+#include "client/Databaze.h"
 #include "client/LogoPrep.h"
 #include "client/nastaveni.h"
 #include "components/CheckVmDBGrid.h"
@@ -53,15 +54,17 @@
 #include "platform/ui/TextCtrls.h"
 
 class TLogoPicture;
+class TMailContactsProvider;
+class TMainWindowCommands;
 class TMediaPlayer;
 class TMelodyModel;
 class TMelodyPictures;
 class TMelodyPlayer;
 class TMidiFile;
-class Tfvyber;
 class TSingleInstance;
 class TTableFiles;
 class TfStart;
+class Tfvyber;
 struct TComposedMessage;
 
 class TfMain : public TForm, public TMainWindowServices, public TSettingsMainWindow {
@@ -416,6 +419,61 @@ public:
     TSaveDialog* SaveDialog1 = nullptr;
     TAction* AHelp = nullptr;
     TAction* ASetup = nullptr;
+    TAction* ASkupiny = nullptr;
+    TAction* APrednastav = nullptr;
+    TAction* AMelody = nullptr;
+    TAction* AStaty = nullptr;
+    TAction* ANotif = nullptr;
+
+    void MenuHelpClick(TObject* Sender);
+    void AZavesitExecute(TObject* Sender);
+    void AHideAdrExecute(TObject* Sender);
+    void AHideLogExecute(TObject* Sender);
+    void AHideDateExecute(TObject* Sender);
+    void CasButtonClick(TObject* Sender);
+    void DorucButtonClick(TObject* Sender);
+    void mhideDorucClick(TObject* Sender);
+    void mhideCasClick(TObject* Sender);
+    void mhideSabClick(TObject* Sender);
+    void SabButtonClick(TObject* Sender);
+    void DateTimePicker1Change(TObject* Sender);
+    void SpeedButton3Click(TObject* Sender);
+    // The five database commands; the action chooses the page.
+    void ADatabazeExecute(TObject* Sender);
+    void Oprogramu1Click(TObject* Sender);
+    void AMinExecute(TObject* Sender);
+    // Text import and export of the address book (36, 38) and the history
+    // (29, 31); the address book's import from the mail client (40).
+    void SpeedButton36Click(TObject* Sender);
+    void SpeedButton38Click(TObject* Sender);
+    void SpeedButton29Click(TObject* Sender);
+    void SpeedButton31Click(TObject* Sender);
+    void SpeedButton40Click(TObject* Sender);
+    // The recipient controls, the address panel and the send-time and
+    // delivery-report panels follow the composer page shown.
+    void PageControl1Change(TObject* Sender);
+    // Makes the page active and lays it out as a change by the user does.
+    void ShowPage(TTabSheet* Page);
+    // The status bars' stretching panels take the window's width.
+    void StatusBar1Resize(TObject* Sender);
+
+    // Opens a topic ("<help file>::/<page>.html") with the desktop's viewer
+    // for the help file; false, after telling the user, when there is no
+    // help file or nothing opens it.
+    bool ShowHelp(const AnsiString& TopicPath);
+    // The help file's full name followed by the active page's topic.
+    AnsiString HelpTopic() const;
+    // Shows the database window modally on the page, over every contact,
+    // and brings back the group and the contact chosen before.
+    void OpenDatabaseWindow(TDatabasePage Page);
+    // Puts the send time at whole minutes.
+    void TrimSendTime();
+    void ExportText(TMemData* Table);
+    void ImportText(TMemData* Table);
+    // What the database window and the contact editor ask of this window.
+    TMainWindowCommands& Commands();
+    // The mail client's address book; nullptr: the desktop's own.
+    TMailContactsProvider* MailContacts = nullptr;
 
     // =====================================================================
     // What the data module and the settings window ask of the window
@@ -465,6 +523,9 @@ private:
     Integer FRestoreSelStart = 0;
     Integer FRestoreSelLength = 0;
     bool FRecipientEditLeft = false;
+
+    // Other commands.
+    std::unique_ptr<TMainWindowCommands> FCommands;
 
     // Composer.
     bool ComposedContent(TComposedMessage& Message);

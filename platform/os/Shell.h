@@ -7,10 +7,11 @@
 #include "platform/rtl/System.h"
 
 // Show modes of the started program's window; the desktop decides, so they
-// are accepted and passed over.
-constexpr Integer SW_HIDE = 0;
-constexpr Integer SW_SHOWNORMAL = 1;
-constexpr Integer SW_SHOW = 5;
+// are accepted and passed over. The window placement (platform/ui/Forms.h)
+// stores the same values.
+constexpr Cardinal SW_HIDE = 0;
+constexpr Cardinal SW_SHOWNORMAL = 1;
+constexpr Cardinal SW_SHOW = 5;
 
 // Operation: empty or "open" (the default verb); any other verb is treated
 // as "open". Parameters are split as a command line (Process.h) and given to

@@ -24,6 +24,7 @@
 #include "platform/classes/Component.h"
 #include "platform/classes/Events.h"
 #include "platform/classes/Set.h"
+#include "platform/os/Shell.h"
 #include "platform/rtl/Exceptions.h"
 #include "platform/ui/Controls.h"
 
@@ -59,12 +60,10 @@ using TFormState = TSet<TFormStateFlag>;
 using TCloseEvent = std::function<void(TObject* Sender, TCloseAction& Action)>;
 using TCloseQueryEvent = std::function<void(TObject* Sender, bool& CanClose)>;
 
-// Window placement as the settings storage saves it.
-constexpr Cardinal SW_HIDE = 0;
-constexpr Cardinal SW_SHOWNORMAL = 1;
+// Window placement as the settings storage saves it (SW_HIDE, SW_SHOWNORMAL
+// and SW_SHOW come with the shell's show modes).
 constexpr Cardinal SW_SHOWMINIMIZED = 2;
 constexpr Cardinal SW_SHOWMAXIMIZED = 3;
-constexpr Cardinal SW_SHOW = 5;
 constexpr Cardinal SW_MINIMIZE = 6;
 constexpr Cardinal SW_SHOWMINNOACTIVE = 7;
 constexpr Cardinal SW_RESTORE = 9;

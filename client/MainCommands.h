@@ -1,0 +1,51 @@
+#pragma once
+// What the database window, the contact editor and the text import ask of
+// the main window, answered by the main window and the settings window.
+//
+// The melody composer's loading and playing and the grid search belong to
+// the melody and queue pages; they plug their operations in here, and until
+// they do, the database window's buttons for them do nothing.
+
+#include <functional>
+
+#include "client/AdrEdit.h"
+#include "client/Databaze.h"
+
+class TfMain;
+
+class TMainWindowCommands : public TDatabaseWindowServices, public TContactEditorServices {
+public:
+    explicit TMainWindowCommands(TfMain& Main) : FMain(Main) {}
+
+    // Loads a ring tone into the melody composer.
+    std::function<void(const AnsiString& RingTone)> LoadRingTone;
+    std::function<void(const AnsiString& FileName)> PlayRingToneFile;
+    std::function<void(const AnsiString& FileName)> PlayRingToneFileExternally;
+    std::function<void()> StopPlayer;
+    std::function<bool(TDBGrid* Grid, TEdit* Edit)> FindInGridRow;
+
+    // The database window.
+    void BuildTemplatesMenu() override;
+    bool ShowHelp(const AnsiString& TopicPath) override;
+    void EditRingTone(const AnsiString& RingTone) override;
+    void ScanMelodyFolder() override;
+    void PlayRingTone(const AnsiString& FileName) override;
+    void PlayRingToneExternally(const AnsiString& FileName) override;
+    void StopPlaying() override;
+    bool FindInGrid(TDBGrid* Grid, TEdit* Edit) override;
+
+    // The contact editor and the text import.
+    AnsiString NormalisePhoneNumber(const AnsiString& Text) override;
+    bool ValidatePhoneNumber(AnsiString& Number, bool ShowMessages) override;
+    void PrefillInternationalPrefix(TEdit* Edit) override;
+    void FilterPhoneNumberChars(TEdit* Edit) override;
+    AnsiString SalutationText() override;
+    AnsiString SignatureText() override;
+
+private:
+    TfMain& FMain;
+};
+
+// Keeps space, '-', '/' and the digits of a typed phone number; the caret
+// steps back over the character taken out.
+void FilterPhoneNumberText(TEdit* Edit);
