@@ -156,6 +156,7 @@ void TfDatabaze::FormCreate(TObject*) {
     auto title = [](TVmDBGrid* Grid, int Column, const char* Key, const char* Default) {
         Grid->Columns()->Items(Column)->Title()->SetCaption(LangText(Key, Default));
     };
+    title(RxDBGrid5, 0, "TitleName", "Jméno");
     title(RxDBGrid4, 0, "TitleTemplateName", "Název šablony");
     title(RxDBGrid4, 1, "TitleShortcut", "Zkratka");
     title(RxDBGrid7, 0, "TitleStateName", "Název státu");

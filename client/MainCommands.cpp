@@ -53,23 +53,19 @@ void TMainWindowCommands::BuildTemplatesMenu() { FMain.BuildTemplatesMenu(); }
 bool TMainWindowCommands::ShowHelp(const AnsiString& TopicPath) { return FMain.ShowHelp(TopicPath); }
 
 void TMainWindowCommands::EditRingTone(const AnsiString& RingTone) {
-    if (LoadRingTone) LoadRingTone(RingTone);
+    FMain.LoadRingTone(RingTone);
     FMain.ShowPage(FMain.TabMelody);
 }
 
 void TMainWindowCommands::ScanMelodyFolder() { FMain.ScanMelodyFolder(); }
 
-void TMainWindowCommands::PlayRingTone(const AnsiString& FileName) {
-    if (PlayRingToneFile) PlayRingToneFile(FileName);
-}
+void TMainWindowCommands::PlayRingTone(const AnsiString& FileName) { FMain.PlayRingTone(FileName, 0); }
 
 void TMainWindowCommands::PlayRingToneExternally(const AnsiString& FileName) {
-    if (PlayRingToneFileExternally) PlayRingToneFileExternally(FileName);
+    FMain.PlayRingToneExternally(FileName, 0);
 }
 
-void TMainWindowCommands::StopPlaying() {
-    if (StopPlayer) StopPlayer();
-}
+void TMainWindowCommands::StopPlaying() { FMain.StopPlaying(); }
 
 bool TMainWindowCommands::FindInGrid(TDBGrid* Grid, TEdit* Edit) { return FindInGridRow && FindInGridRow(Grid, Edit); }
 

@@ -2,9 +2,8 @@
 // What the database window, the contact editor and the text import ask of
 // the main window, answered by the main window and the settings window.
 //
-// The melody composer's loading and playing and the grid search belong to
-// the melody and queue pages; they plug their operations in here, and until
-// they do, the database window's buttons for them do nothing.
+// The grid search belongs to the queue pages; they plug it in here, and until
+// they do, the database window's search finds nothing.
 
 #include <functional>
 
@@ -17,11 +16,6 @@ class TMainWindowCommands : public TDatabaseWindowServices, public TContactEdito
 public:
     explicit TMainWindowCommands(TfMain& Main) : FMain(Main) {}
 
-    // Loads a ring tone into the melody composer.
-    std::function<void(const AnsiString& RingTone)> LoadRingTone;
-    std::function<void(const AnsiString& FileName)> PlayRingToneFile;
-    std::function<void(const AnsiString& FileName)> PlayRingToneFileExternally;
-    std::function<void()> StopPlayer;
     std::function<bool(TDBGrid* Grid, TEdit* Edit)> FindInGridRow;
 
     // The database window.

@@ -265,3 +265,21 @@ TEST_F(TMainCommandsTest, TheRecipientControlsFollowTheComposerPageShown) {
 }
 
 }  // namespace
+
+TEST_F(TMainCommandsTest, AMelodyOfTheDatabaseWindowGoesToTheComposer) {
+    ForceDirectories(Folder + "Melody");
+    WriteFileAtomic(Folder + "Melody/Skala.rtl", "Skala:d=4,o=5,b=120:c,d,e,f\r\n");
+    StartConfirmed();
+    Main->ScanMelodyFolder();
+    TModalAnswerer answers;
+    answers.Act([](TForm* Form) {
+        auto* window = dynamic_cast<TfDatabaze*>(Form);
+        ASSERT_NE(window, nullptr);
+        ASSERT_TRUE(DM->Melody->Locate("Jmeno", Variant(AnsiString("Skala")), TLocateOptions{}));
+        window->ToolButton21->Click();
+    });
+    Main->AMelody->Execute();
+    EXPECT_TRUE(answers.Unexpected().empty());
+    EXPECT_EQ(Main->PageControl1->ActivePage(), Main->TabMelody);
+    EXPECT_EQ(Main->RTTTLNameEdit->Text(), "Skala");
+}
