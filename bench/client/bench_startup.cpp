@@ -48,47 +48,47 @@ void LayOutFolder() {
     WriteFileAtomic(Folder() + "mac.so", ReadFileBytes(VEMLOR_MAC_MODULE));
     SetProgramFolder(Folder());
 
-    TDM seed(nullptr);
-    seed.SetName("Seed");
-    seed.Staty->Open();
-    seed.Staty->Append();
-    seed.StatyJmeno->SetAsString("Czech rep");
-    seed.StatyPredcisli->SetAsString("420");
-    seed.StatyFiltr->SetAsString("00420#########");
-    seed.Staty->Post();
-    seed.Staty->StoreToFile(Folder() + "Staty.dat");
+    TDM tables(nullptr);
+    tables.SetName("Filler");
+    tables.Staty->Open();
+    tables.Staty->Append();
+    tables.StatyJmeno->SetAsString("Czech rep");
+    tables.StatyPredcisli->SetAsString("420");
+    tables.StatyFiltr->SetAsString("00420#########");
+    tables.Staty->Post();
+    tables.Staty->StoreToFile(Folder() + "Staty.dat");
 
     // The data module's contact events serve a window; a plain fill needs none.
-    seed.Adresa->SetOnFilterRecord(nullptr);
-    seed.Adresa->BeforePost = nullptr;
-    seed.Adresa->AfterPost = nullptr;
-    seed.Adresa->AfterScroll = nullptr;
-    seed.Adresa->Open();
+    tables.Adresa->SetOnFilterRecord(nullptr);
+    tables.Adresa->BeforePost = nullptr;
+    tables.Adresa->AfterPost = nullptr;
+    tables.Adresa->AfterScroll = nullptr;
+    tables.Adresa->Open();
     for (int i = 1; i <= kRows; ++i) {
-        seed.Adresa->Append();
-        seed.AdresaID->SetAsInteger(i);
-        seed.AdresaJmeno->SetAsString("Kontakt " + std::to_string(i));
-        seed.AdresaCislo->SetAsString("00420" + std::to_string(600000000 + i));
-        seed.AdresaOsloveni->SetAsString("Ahoj,");
-        seed.Adresa->Post();
+        tables.Adresa->Append();
+        tables.AdresaID->SetAsInteger(i);
+        tables.AdresaJmeno->SetAsString("Kontakt " + std::to_string(i));
+        tables.AdresaCislo->SetAsString("00420" + std::to_string(600000000 + i));
+        tables.AdresaOsloveni->SetAsString("Ahoj,");
+        tables.Adresa->Post();
     }
-    seed.Adresa->StoreToFile(Folder() + "Adresa.dat");
+    tables.Adresa->StoreToFile(Folder() + "Adresa.dat");
 
-    seed.Historie->Open();
+    tables.Historie->Open();
     const TDateTime start = EncodeDate(2024, 1, 1);
     for (int i = 0; i < kRows; ++i) {
-        seed.Historie->Append();
-        seed.HistorieJmeno->SetAsString("Kontakt " + std::to_string(i % 5000 + 1));
-        seed.HistorieCislo->SetAsString("00420" + std::to_string(600000000 + i % 5000 + 1));
-        seed.HistorieZprava->SetAsString("Sraz je v osm hodin ráno na hlavním nádraží, vlak jede v 8:20. Zpráva " +
+        tables.Historie->Append();
+        tables.HistorieJmeno->SetAsString("Kontakt " + std::to_string(i % 5000 + 1));
+        tables.HistorieCislo->SetAsString("00420" + std::to_string(600000000 + i % 5000 + 1));
+        tables.HistorieZprava->SetAsString("Sraz je v osm hodin ráno na hlavním nádraží, vlak jede v 8:20. Zpráva " +
                                          std::to_string(i));
-        seed.HistorieNapsano->SetAsDateTime(start + i / 1440.0);
-        seed.HistoriePoslano->SetAsDateTime(start + i / 1440.0 + 0.001);
-        seed.HistorieStav->SetAsBoolean(i % 17 != 0);
-        seed.HistorieTyp->SetAsString("SMS");
-        seed.Historie->Post();
+        tables.HistorieNapsano->SetAsDateTime(start + i / 1440.0);
+        tables.HistoriePoslano->SetAsDateTime(start + i / 1440.0 + 0.001);
+        tables.HistorieStav->SetAsBoolean(i % 17 != 0);
+        tables.HistorieTyp->SetAsString("SMS");
+        tables.Historie->Post();
     }
-    seed.Historie->StoreToFile(Folder() + "Historie.dat");
+    tables.Historie->StoreToFile(Folder() + "Historie.dat");
 }
 
 long long TableFilesSize() {

@@ -31,7 +31,7 @@ protected:
         WriteFileAtomic(Folder + "mac.so", ReadFileBytes(VEMLOR_MAC_MODULE));
         InstanceName = AnsiString("OnlyOneSMS Vemlor test ") + info->name() + "-" + std::to_string(getpid());
         SetProgramFolder(Folder);
-        SeedCountries();
+        AddCountries();
     }
 
     void TearDown() override {
@@ -44,23 +44,23 @@ protected:
     }
 
     // The countries the phone checks need, in the folder's table file.
-    void SeedCountries() {
-        TDM seed(nullptr);
-        seed.SetName("Seed");
-        seed.Staty->Open();
+    void AddCountries() {
+        TDM tables(nullptr);
+        tables.SetName("Filler");
+        tables.Staty->Open();
         auto add = [&](const char* Name, const char* Prefix, const char* Filter, const char* Letters,
                        const char* Plain) {
-            seed.Staty->Append();
-            seed.StatyJmeno->SetAsString(Name);
-            seed.StatyPredcisli->SetAsString(Prefix);
-            seed.StatyFiltr->SetAsString(Filter);
-            seed.StatyHacky->SetAsString(Letters);
-            seed.StatyBezHacku->SetAsString(Plain);
-            seed.Staty->Post();
+            tables.Staty->Append();
+            tables.StatyJmeno->SetAsString(Name);
+            tables.StatyPredcisli->SetAsString(Prefix);
+            tables.StatyFiltr->SetAsString(Filter);
+            tables.StatyHacky->SetAsString(Letters);
+            tables.StatyBezHacku->SetAsString(Plain);
+            tables.Staty->Post();
         };
         add("Czech rep", "420", "00420#########", "ěščřžýáíéúůťďňĚŠČŘŽÝÁÍÉÚŮŤĎŇ", "escrzyaieuutdnESCRZYAIEUUTDN");
         add("Slovensko", "421", "00421#########", "ľščťžýáíéúäôňĽŠČŤŽÝÁÍÉÚ", "lsctzyaieuaonLSCTZYAIEU");
-        seed.Staty->StoreToFile(Folder + "Staty.dat");
+        tables.Staty->StoreToFile(Folder + "Staty.dat");
     }
 
     // What the program block does before its event loop runs, then the

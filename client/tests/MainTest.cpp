@@ -75,17 +75,17 @@ TEST_F(TMainTest, AMessageQueuedForATypedNumberIsStillThereAfterARestart) {
 
 TEST_F(TMainTest, ADamagedTableFileIsSetAsideReportedOnceAndNeverOverwritten) {
     {
-        TDM seed(nullptr);
-        seed.SetName("Seed");
-        seed.Adresa->Open();
+        TDM tables(nullptr);
+        tables.SetName("Filler");
+        tables.Adresa->Open();
         for (Integer id : {1, 2, 3}) {
-            seed.Adresa->Append();
-            seed.AdresaID->SetAsInteger(id);
-            seed.AdresaJmeno->SetAsString("Kontakt " + IntToStr(id));
-            seed.AdresaCislo->SetAsString("0042060300000" + IntToStr(id));
-            seed.Adresa->Post();
+            tables.Adresa->Append();
+            tables.AdresaID->SetAsInteger(id);
+            tables.AdresaJmeno->SetAsString("Kontakt " + IntToStr(id));
+            tables.AdresaCislo->SetAsString("0042060300000" + IntToStr(id));
+            tables.Adresa->Post();
         }
-        const AnsiString whole = seed.Adresa->StoreToBytes();
+        const AnsiString whole = tables.Adresa->StoreToBytes();
         WriteFileAtomic(Folder + "Adresa.dat", whole.substr(0, whole.size() - 5));
     }
     const AnsiString damaged = ReadFileBytes(Folder + "Adresa.dat");

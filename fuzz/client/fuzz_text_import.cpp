@@ -1,5 +1,5 @@
 // Feeds arbitrary bytes to the client's text import (the address book's and
-// the history's) and checks what FuzzTextImport.h describes. Seeds and every
+// the history's) and checks what FuzzTextImport.h describes. Starting inputs and every
 // input that ever failed: client/tests/data/import.
 
 #include <unistd.h>

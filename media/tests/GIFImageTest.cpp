@@ -648,7 +648,7 @@ TEST(TGIFImageTest, DrawsAndAssignsFrameZeroToBitmaps) {
 }
 
 TEST(TGIFImageTest, EveryKeptFileLoadsAndReadsBackAfterWriting) {
-    // data/gif holds the samples (the fuzzers' seeds) and every input that
+    // data/gif holds the samples (the fuzzers' starting inputs) and every input that
     // ever crashed a GIF fuzz target ("fuzz_*"). Each loads or is refused
     // with the codec's error, and what loads is written with both coders
     // and reads back the same.

@@ -355,7 +355,7 @@ TEST(TMidiFileTest, ReadsBackEveryRingToneTheWriterMakes) {
 }
 
 TEST(TMidiFileTest, EveryKeptFileLoadsOrFailsWithAnInputError) {
-    // The MIDI fuzzer's seeds are the sample files of tests/data; an input
+    // The MIDI fuzzer's starting inputs are the sample files of tests/data; an input
     // that ever crashes the reader joins them as "fuzz_*.mid".
     int files = 0;
     for (const auto& entry : std::filesystem::directory_iterator(VEMLOR_TEST_DATA)) {

@@ -106,8 +106,8 @@ void ExpectSameAsGiflib(VmGIF::TGIFImage& gif, const std::vector<GiflibFrame>& w
     }
 }
 
-// An indexed bitmap of the given depth filled with a seeded pattern.
-std::unique_ptr<TBitmap> IndexedPicture(TPixelFormat format, int width, int height, unsigned seed, bool noise) {
+// An indexed bitmap of the given depth filled with a pseudo-random pattern.
+std::unique_ptr<TBitmap> IndexedPicture(TPixelFormat format, int width, int height, unsigned Salt, bool noise) {
     auto b = std::make_unique<TBitmap>();
     b->SetPixelFormat(format);
     b->SetSize(width, height);
@@ -115,7 +115,7 @@ std::unique_ptr<TBitmap> IndexedPicture(TPixelFormat format, int width, int heig
     std::vector<TRGBQuad> table;
     for (int i = 0; i < colors; ++i) table.push_back(TRGBQuad{Byte(i * 7), Byte(255 - i), Byte(i * 13 + 1), 0});
     b->SetColorTable(table);
-    std::mt19937 random(seed);
+    std::mt19937 random(Salt);
     for (int y = 0; y < height; ++y)
         for (int x = 0; x < width; ++x)
             b->SetPixelValue(x, y, noise ? Cardinal(random() % colors) : Cardinal((x / 3 + y * y) % colors));

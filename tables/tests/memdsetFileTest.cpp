@@ -478,7 +478,7 @@ TEST(TMemDataFileTest, ManyLoadedRecordsAreEditedDeletedAndSortedOneByOne) {
 }
 
 TEST(TMemDataFileTest, EveryKeptFuzzInputLoadsReadsAndStoresBackTheSame) {
-    // tests/data/fuzz: the file fuzzer's seeds and every input that ever
+    // tests/data/fuzz: the file fuzzer's starting inputs and every input that ever
     // crashed the reader. Each loads, every value reads (or refuses to
     // convert with an error), and what loaded is stored back unchanged.
     int rows = 0;

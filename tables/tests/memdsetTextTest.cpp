@@ -167,7 +167,7 @@ TEST(TMemDataTextTest, ExportThenImportRoundTripsAnotherDelimiter) {
 }
 
 TEST(TMemDataTextTest, EveryKeptFuzzInputImportsOrStopsWithAnErrorLeavingTheTableUsable) {
-    // tests/data/fuzz: the text fuzzer's seeds and every input that ever
+    // tests/data/fuzz: the text fuzzer's starting inputs and every input that ever
     // crashed the import.
     int refused = 0;
     for (const std::string& path : FuzzInputs(".txt")) {

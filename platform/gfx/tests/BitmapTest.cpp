@@ -344,7 +344,7 @@ TEST(TBitmapTest, StreamReaderChecksLengthAgainstTheBytesLeft) {
 }
 
 TEST(TBitmapTest, EveryKeptReaderInputLoadsOrFailsCleanly) {
-    // tests/data/bmp holds the BMP fuzzer's seeds and every input that ever
+    // tests/data/bmp holds the BMP fuzzer's starting inputs and every input that ever
     // crashed the reader ("fuzz_*"). Each loads, or is refused with the
     // graphics error; what loads is written and read back unchanged.
     int loaded = 0, finds = 0;
