@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "client/DatMod.h"
+#include "client/GroupList.h"
 #include "core/midi.h"
 #include "platform/rtl/ScopeGuard.h"
 #include "platform/rtl/StringList.h"
@@ -83,15 +84,7 @@ void SetContactId(TDM& Data, Integer Id) {
 
 }  // namespace
 
-bool IsInGroup(const AnsiString& Groups, Integer Group) {
-    if (Group == 0) return true;
-    TStringList pieces;
-    SplitString(';', Groups, &pieces);
-    const AnsiString id = IntToStr(Group);
-    for (int i = 0; i < pieces.Count(); ++i)
-        if (pieces[i] == id) return true;
-    return false;
-}
+bool BelongsToGroup(const AnsiString& Groups, Integer Group) { return Group == 0 || IsInGroup(Groups, Group); }
 
 AnsiString NormalisePhoneNumber(const AnsiString& Text) {
     AnsiString number;
@@ -114,7 +107,7 @@ TRecipientSummary SummariseTickedContacts(TDM& Data, Integer Group) {
     const TMemField* ticked = Descriptor(Data, Data.AdresaVybrany);
     const int count = Data.Adresa->MemFields()->StoredRecordCount();
     for (int pos = 0; pos < count; ++pos) {
-        if (!StoredBoolean(ticked, pos) || !IsInGroup(StoredText(groups, pos), Group)) continue;
+        if (!StoredBoolean(ticked, pos) || !BelongsToGroup(StoredText(groups, pos), Group)) continue;
         if (summary.Count > 0) summary.Names += ";";
         summary.Names += StoredText(name, pos);
         ++summary.Count;

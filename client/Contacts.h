@@ -11,9 +11,9 @@
 
 class TDM;
 
-// True when one of the ";"-separated pieces of the list is the group's ID
-// (always for group 0).
-bool IsInGroup(const AnsiString& Groups, Integer Group);
+// Whether a contact with this group list is shown under the chosen group:
+// group 0 stands for all contacts.
+bool BelongsToGroup(const AnsiString& Groups, Integer Group);
 
 // Blanks, '/', '-', '(' and ')' removed; a leading '+' becomes "00".
 AnsiString NormalisePhoneNumber(const AnsiString& Text);

@@ -46,7 +46,7 @@ Integer EnqueueForTickedContacts(TDM& Data, const TComposedMessage& Message, con
         if (queue->State() == dsInsert) queue->Cancel();
     });
     for (adresa->First(); !adresa->Eof(); adresa->Next()) {
-        if (!Data.AdresaVybrany->AsBoolean() || !IsInGroup(Data.AdresaIDSkup->AsString(), Options.Group)) continue;
+        if (!Data.AdresaVybrany->AsBoolean() || !BelongsToGroup(Data.AdresaIDSkup->AsString(), Options.Group)) continue;
         const AnsiString number = Data.AdresaCislo->AsString();
         const bool home = !domestic.empty() && number.compare(0, domestic.size(), domestic) == 0;
         if (!home && Options.ConfirmForeign && !Options.ConfirmForeign()) continue;

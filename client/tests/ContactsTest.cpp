@@ -61,11 +61,11 @@ protected:
 };
 
 TEST_F(TContactsTest, GroupListsAndTypedNumbers) {
-    EXPECT_TRUE(IsInGroup("3;12;", 3));
-    EXPECT_TRUE(IsInGroup("3;12;", 12));
-    EXPECT_FALSE(IsInGroup("3;12;", 1));
-    EXPECT_FALSE(IsInGroup("", 2));
-    EXPECT_TRUE(IsInGroup("", 0));
+    EXPECT_TRUE(BelongsToGroup("3;12;", 3));
+    EXPECT_TRUE(BelongsToGroup("3;12;", 12));
+    EXPECT_FALSE(BelongsToGroup("3;12;", 1));
+    EXPECT_FALSE(BelongsToGroup("", 2));
+    EXPECT_TRUE(BelongsToGroup("", 0));
     EXPECT_EQ(NormalisePhoneNumber("+420 603-123/456"), "00420603123456");
     EXPECT_EQ(NormalisePhoneNumber("(603) 12+3"), "60312+3");
     EXPECT_TRUE(IsAllDigits("00420603123456"));
