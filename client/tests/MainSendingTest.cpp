@@ -12,6 +12,7 @@
 
 #include "MainFixture.h"
 #include "client/Sending.h"
+#include "SendSamples.h"
 #include "core/Caller.h"
 #include "platform/gfx/Bitmap.h"
 
@@ -84,14 +85,7 @@ protected:
             lines.push_back((items->Item(i)->ImageIndex() == 0 ? "! " : "") + (*items->Item(i)->SubItems())[0]);
         return lines;
     }
-    // "Cislo:Stav" of the history's rows, sorted.
-    std::vector<AnsiString> History() {
-        std::vector<AnsiString> rows;
-        for (Data->Historie->First(); !Data->Historie->Eof(); Data->Historie->Next())
-            rows.push_back(Data->HistorieCislo->AsString() + ":" + Data->HistorieStav->DisplayText());
-        std::sort(rows.begin(), rows.end());
-        return rows;
-    }
+    std::vector<AnsiString> History() { return HistoryRows(*Data); }
     std::vector<AnsiString> Numbers(TMemData* Table) {
         std::vector<AnsiString> numbers;
         for (Table->First(); !Table->Eof(); Table->Next()) numbers.push_back(Table->FieldByName("Cislo")->AsString());
@@ -101,17 +95,6 @@ protected:
     AnsiString Golden(const AnsiString& Name) { return ReadFileBytes(AnsiString(VEMLOR_TEST_DATA) + "/" + Name); }
 };
 
-// The logo of data/logo.bmp in 24 bits: a black frame and one pixel at (10, 3).
-AnsiString FramedLogo() {
-    TBitmap logo;
-    logo.SetPixelFormat(pf24bit);
-    logo.SetSize(72, 14);
-    for (Integer x = 0; x < 72; ++x) logo.SetPixel(x, 0, clBlack), logo.SetPixel(x, 13, clBlack);
-    for (Integer y = 0; y < 14; ++y) logo.SetPixel(0, y, clBlack), logo.SetPixel(71, y, clBlack);
-    logo.SetPixel(10, 3, clBlack);
-    const std::vector<Byte> bytes = logo.SaveToBytes();
-    return AnsiString(bytes.begin(), bytes.end());
-}
 
 // The golden files carry another line identity; this window sends its own number.
 AnsiString WithOwnLine(AnsiString Text) {
