@@ -192,14 +192,18 @@ TEST_F(TMainSendingTest, HangingUpMidCallKeepsTheRowsAndRefusesTheQueueCommandsM
         std::this_thread::yield();
     }
     {
-        // Neither a second send nor a delete while the call runs.
+        // Neither a second send, nor a delete, nor a tick while the call runs.
+        Main->SetBounds(0, 0, 900, 640);
+        PumpUntilIdle();
         TModalAnswerer answers;
-        answers.ClickButton("OK");
-        answers.ClickButton("OK");
+        for (int i = 0; i < 3; ++i) answers.ClickButton("OK");
         Main->AZFronty->Execute();
         Main->DeleteTickedRows(Data->Fronta);
-        EXPECT_EQ(answers.Seen().size(), 2u);
+        const TRect box = Main->FrontaGrid->CellRect(0, 1);
+        Main->FrontaGrid->Perform(WM_LBUTTONDOWN, MK_LBUTTON, MakeLParam(box.Left + 5, box.Top + 3));
+        Main->FrontaGrid->Perform(WM_LBUTTONUP, 0, MakeLParam(box.Left + 5, box.Top + 3));
         EXPECT_EQ(answers.Pending(), 0);
+        EXPECT_TRUE(Data->FrontaVybrany->AsBoolean());
     }
     HangUpCall();
     Finish();
@@ -271,6 +275,27 @@ TEST_F(TMainSendingTest, SendNowSendsOnlyTheMessageJustWritten) {
     EXPECT_FALSE(Data->FrontaVybrany->AsBoolean());
     EXPECT_EQ(Main->PageControl1->ActivePage(), Main->TabFronta);
     EXPECT_TRUE(Main->REdit1->Text().empty());
+}
+
+TEST_F(TMainSendingTest, SendNowOverTheCallsLimitQueuesTheMessageUntickedAndSendsNothing) {
+    WriteFileAtomic(Folder + "tariffs.brc",
+                    "[Tariff1]\r\nPHONE=0900111\r\nSMSMAX=1\r\nPMSMAX=1\r\nINTERVAL=30\r\nTAX=3.25\r\n");
+    StartSending();
+    AddContact(1, "Jana Nováková", "00420603111222");
+    Main->PageControl1->SetActivePage(Main->TabText);
+    Main->ComboEdit1->SetText("00420603111222");
+    Main->REdit1->SetText(AnsiString(200, 'a'));
+    AnsiString told;
+    {
+        TModalAnswerer answers;
+        answers.ClickButton("OK", [&](TForm* Form) { told = DialogText(Form); });
+        Main->APoslat->Execute();
+        Finish();
+    }
+    EXPECT_EQ(told.substr(0, 47), "Tato zpráva je určena více adresátům, než je mo");
+    EXPECT_TRUE(Inbox().empty());
+    EXPECT_EQ(Numbers(Data->Fronta), std::vector<AnsiString>{"00420603111222"});
+    EXPECT_FALSE(Data->FrontaVybrany->AsBoolean());
 }
 
 }  // namespace
