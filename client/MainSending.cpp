@@ -88,18 +88,19 @@ void TfMain::SendNow() {
     TTabSheet* page = PageControl1->ActivePage();
     const bool objects = page != TabText;
     bool exceeded = false;
-    if (EnqueueMessage(true, exceeded, sendTime)) {
-        TMemData* queue = objects ? DM->FrontObj : DM->Fronta;
-        const Integer limit = objects ? FCallLimits.Objects : FCallLimits.TextParts;
-        if (exceeded || SumTickedParts(queue) > limit) {
-            UntickBeyondLimit(queue, limit);
-            ShowInformation(LangText("SendNowOverlimit",
-                                     "Tato zpráva je určena více adresátům, než je možné odeslat v jednom volání "
-                                     "Centra zpráv. Zprávy byly zařazeny do fronty a můžete je odeslat na několik "
-                                     "volání."));
-        } else {
-            SendFromQueue(objects);
-        }
+    // Nothing queued (no recipient, nothing written): the message stays in
+    // the composer for the user to mend.
+    if (!EnqueueMessage(true, exceeded, sendTime)) return;
+    TMemData* queue = objects ? DM->FrontObj : DM->Fronta;
+    const Integer limit = objects ? FCallLimits.Objects : FCallLimits.TextParts;
+    if (exceeded || SumTickedParts(queue) > limit) {
+        UntickBeyondLimit(queue, limit);
+        ShowInformation(LangText("SendNowOverlimit",
+                                 "Tato zpráva je určena více adresátům, než je možné odeslat v jednom volání "
+                                 "Centra zpráv. Zprávy byly zařazeny do fronty a můžete je odeslat na několik "
+                                 "volání."));
+    } else {
+        SendFromQueue(objects);
     }
     ClearComposerPage(true, page);
     if (ComboEdit1->CanFocus()) ComboEdit1->SetFocus();

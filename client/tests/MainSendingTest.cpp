@@ -275,6 +275,19 @@ TEST_F(TMainSendingTest, SendNowSendsOnlyTheMessageJustWritten) {
     EXPECT_FALSE(Data->FrontaVybrany->AsBoolean());
     EXPECT_EQ(Main->PageControl1->ActivePage(), Main->TabFronta);
     EXPECT_TRUE(Main->REdit1->Text().empty());
+
+    // Without a recipient nothing is queued, and the text stays to be mended.
+    Main->PageControl1->SetActivePage(Main->TabText);
+    Main->REdit1->SetText("Ahoj znovu");
+    Data->ClearContactTicks();
+    {
+        TModalAnswerer answers;
+        answers.ClickButton("OK");
+        Main->APoslat->Execute();
+        EXPECT_EQ(answers.Pending(), 0);
+    }
+    EXPECT_EQ(Main->REdit1->Text(), "Ahoj znovu");
+    EXPECT_EQ(Numbers(Data->Fronta), std::vector<AnsiString>{"00420603999999"});
 }
 
 TEST_F(TMainSendingTest, SendNowOverTheCallsLimitQueuesTheMessageUntickedAndSendsNothing) {
