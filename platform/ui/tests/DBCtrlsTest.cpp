@@ -106,3 +106,18 @@ TEST_F(TDBCtrlsTest, LookupComboListsRecordsAndWritesThePickedKey) {
     combo->SetKeyValue(Variant(1));
     EXPECT_EQ(0, combo->ItemIndex());
 }
+
+TEST_F(TDBCtrlsTest, AnEditOnItsWayOutFiresNothingIntoItsOwner) {
+    TPeople data;
+    auto* edit = new TDBEdit(Form);
+    edit->SetParent(Form);
+    edit->SetDataSource(data.Source);
+    edit->SetDataField("Jmeno");
+    int changes = 0;
+    edit->OnChange = [&](TObject*) { ++changes; };
+    // As the form's destructor frees its controls: a handler here would
+    // reach a form that is half gone.
+    delete edit;
+    EXPECT_EQ(changes, 0);
+    data.DS->Next();
+}
