@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <memory>
 
+#include "client/GridSearch.h"
 #include "client/GroupMembers.h"
 #include "client/TextImpExp.h"
 #include "core/Language.h"
@@ -403,28 +404,12 @@ void TfDatabaze::ExportFrom(TMemData* Table) {
 // Sortable titles
 
 void TfDatabaze::RxDBGrid1TitleBtnClick(TObject* Sender, Integer ACol, TField* Field) {
-    auto* grid = dynamic_cast<TComponent*>(Sender);
-    TMemData* table = GridTable(Sender);
-    if (!grid || !table || !Field) return;
-    if (grid->Tag() == ACol) {
-        TMemSortOptions options = table->SortOptions();
-        if (options.Contains(soDesc))
-            options.Exclude(soDesc);
-        else
-            options.Include(soDesc);
-        table->SetSortOptions(options);
-    }
-    table->SetSortedField(Field->FieldName());
-    grid->SetTag(ACol);
+    SortByTitle(GridTable(Sender), dynamic_cast<TComponent*>(Sender), ACol, Field);
 }
 
 void TfDatabaze::RxDBGrid1GetBtnParams(TObject* Sender, TField* Field, TFont*, TColor&, TSortMarker& SortMarker,
                                        bool) {
-    TMemData* table = GridTable(Sender);
-    if (!table || !Field || Field->FieldName() != table->SortedField())
-        SortMarker = smNone;
-    else
-        SortMarker = table->SortOptions().Contains(soDesc) ? smUp : smDown;
+    SortMarker = TitleSortMarker(GridTable(Sender), Field);
 }
 
 // ---------------------------------------------------------------------------

@@ -5,11 +5,13 @@
 #include "client/MainCommands.h"
 #include "client/MelodyModel.h"
 #include "client/MidiImport.h"
+#include "client/Sending.h"
 #include "client/Start.h"
 #include "client/TableFiles.h"
 #include "core/CallerLib.h"
 #include "core/Language.h"
 #include "core/Msgdlg.h"
+#include "core/Zprava.h"
 #include "platform/classes/FormFiles.h"
 #include "platform/os/SingleInstance.h"
 #include "platform/rtl/DateUtils.h"
@@ -160,12 +162,41 @@ VEMLOR_PUBLISHED(TfMain, TForm) {
     Field("LogSplitter", &TfMain::LogSplitter);
     Field("Panel3", &TfMain::Panel3);
     Field("ListView1", &TfMain::ListView1);
+    Method("FrontaGridCellClick", &TfMain::FrontaGridCellClick);
+    Method("FrontaObjGridCellClick", &TfMain::FrontaObjGridCellClick);
+    Method("SpeedButton4Click", &TfMain::SpeedButton4Click);
+    Method("SpeedButton5Click", &TfMain::SpeedButton5Click);
+    Method("SpeedButton6Click", &TfMain::SpeedButton6Click);
+    Method("SpeedButton2Click", &TfMain::SpeedButton2Click);
+    Method("SpeedButton7Click", &TfMain::SpeedButton7Click);
+    Method("SpeedButton8Click", &TfMain::SpeedButton8Click);
+    Method("SpeedButton9Click", &TfMain::SpeedButton9Click);
+    Method("SpeedButton11Click", &TfMain::SpeedButton11Click);
+    Method("SpeedButton12Click", &TfMain::SpeedButton12Click);
+    Method("SpeedButton10Click", &TfMain::SpeedButton10Click);
+    Method("SpeedButton13Click", &TfMain::SpeedButton13Click);
+    Method("SpeedButton16Click", &TfMain::SpeedButton16Click);
+    Method("SpeedButton17Click", &TfMain::SpeedButton17Click);
+    Method("SpeedButton37Click", &TfMain::SpeedButton37Click);
+    Method("SpeedButton18Click", &TfMain::SpeedButton18Click);
+    Method("SpeedButton32Click", &TfMain::SpeedButton32Click);
+    Method("SpeedButton39Click", &TfMain::SpeedButton39Click);
+    Method("FindEditKeyPress", &TfMain::FindEditKeyPress);
+    Method("TiskZprvy1Click", &TfMain::TiskZprvy1Click);
+    Method("AdrGridTitleBtnClick", &TfMain::AdrGridTitleBtnClick);
+    Method("AdrGridGetBtnParams", &TfMain::AdrGridGetBtnParams);
+    Method("Odesli1Click", &TfMain::Odesli1Click);
+    Method("VymazatVse1Click", &TfMain::VymazatVse1Click);
+    Method("VymazatKromeChyb1Click", &TfMain::VymazatKromeChyb1Click);
 
     // Sending and the call
     Field("TimerNotif", &TfMain::TimerNotif);
     Field("AZFronty", &TfMain::AZFronty);
     Field("APoslat", &TfMain::APoslat);
     Field("AZavesit", &TfMain::AZavesit);
+    Method("AZFrontyExecute", &TfMain::AZFrontyExecute);
+    Method("APoslatExecute", &TfMain::APoslatExecute);
+    Method("TimerNotifTimer", &TfMain::TimerNotifTimer);
 
     // Logos and pictures
     Field("LogoPanel", &TfMain::LogoPanel);

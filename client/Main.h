@@ -13,6 +13,8 @@
 //   composer and queueing  MainComposer.cpp (ComposerParts, Queueing)
 //   logos and pictures     MainLogos.cpp (LogoPrep does the picture work)
 //   melodies               MainMelody.cpp (MelodyModel, MidiImport)
+//   queue and history      MainQueue.cpp (QueueTicks, GridSearch)
+//   sending and the call   MainSending.cpp (Sending, Tariffs, Notifications)
 //
 // Life of the window (the program block creates it first, then the data
 // module and the settings window, then runs the event loop):
@@ -32,6 +34,8 @@
 #include "client/DatMod.h"
 #include "client/Databaze.h"
 #include "client/LogoPrep.h"
+#include "client/Notifications.h"
+#include "client/Tariffs.h"
 #include "client/nastaveni.h"
 #include "components/CheckVmDBGrid.h"
 #include "components/Placemnt.h"
@@ -53,6 +57,8 @@
 #include "platform/ui/StdCtrls.h"
 #include "platform/ui/TextCtrls.h"
 
+class TfStart;
+class Tfvyber;
 class TLogoPicture;
 class TMailContactsProvider;
 class TMainWindowCommands;
@@ -61,13 +67,18 @@ class TMelodyModel;
 class TMelodyPictures;
 class TMelodyPlayer;
 class TMidiFile;
+class TPosli;
+class TQueueSending;
+class TSendServices;
 class TSingleInstance;
 class TTableFiles;
-class TfStart;
-class Tfvyber;
 struct TComposedMessage;
 
-class TfMain : public TForm, public TMainWindowServices, public TSettingsMainWindow {
+class TfMain : public TForm,
+               public TMainWindowServices,
+               public TSettingsMainWindow,
+               public TCallerServices,
+               public TNotificationServices {
 public:
     explicit TfMain(TComponent* AOwner);
     ~TfMain() override;
@@ -291,9 +302,47 @@ public:
     TPanel* Panel3 = nullptr;
     TListView* ListView1 = nullptr;
 
+    void FrontaGridCellClick(TColumn* Column);
+    void FrontaObjGridCellClick(TColumn* Column);
+    void SpeedButton4Click(TObject* Sender);   // text queue: tick all
+    void SpeedButton5Click(TObject* Sender);   // text queue: untick all
+    void SpeedButton6Click(TObject* Sender);   // text queue: delete the ticked
+    void SpeedButton2Click(TObject* Sender);   // text queue: back into the composer
+    void SpeedButton7Click(TObject* Sender);   // text queue: print
+    void SpeedButton8Click(TObject* Sender);   // text queue: find
+    void SpeedButton9Click(TObject* Sender);   // object queue: tick all
+    void SpeedButton11Click(TObject* Sender);  // object queue: untick all
+    void SpeedButton12Click(TObject* Sender);  // object queue: delete the ticked
+    void SpeedButton10Click(TObject* Sender);  // object queue: back into the composer
+    void SpeedButton13Click(TObject* Sender);  // object queue: find
+    void SpeedButton16Click(TObject* Sender);  // history: into the composer
+    void SpeedButton17Click(TObject* Sender);  // history: delete the row
+    void SpeedButton37Click(TObject* Sender);  // history: empty it
+    void SpeedButton18Click(TObject* Sender);  // history: print
+    void SpeedButton32Click(TObject* Sender);  // history: find
+    void SpeedButton39Click(TObject* Sender);  // address book: find
+    void FindEditKeyPress(TObject* Sender, char& Key);
+    void TiskZprvy1Click(TObject* Sender);
+    void AdrGridTitleBtnClick(TObject* Sender, Integer ACol, TField* Field);
+    void AdrGridGetBtnParams(TObject* Sender, TField* Field, TFont* AFont, TColor& Background,
+                             TSortMarker& SortMarker, bool IsDown);
+    void Odesli1Click(TObject* Sender);
+    void VymazatVse1Click(TObject* Sender);
+    void VymazatKromeChyb1Click(TObject* Sender);
+
+    void TickAllWithinLimit(TDataSet* Queue);
+    void UntickAll(TDataSet* Queue);
+    void DeleteTickedRows(TDataSet* Queue);
+    // True when the row was taken into the composer.
+    bool OpenRowInComposer(TDataSet* Table);
+    // Time 0: no "sent" line.
+    void PrintMessage(const AnsiString& Text, const AnsiString& Recipient, TDateTime Time);
+    bool FindInGrid(TDBGrid* Grid, TEdit* Edit);
     // Adds an entry (time, text, error mark) to the event log; with the log
     // hidden the text goes to the status bar as well.
-    void LogEvent(const AnsiString& Text, bool Error);
+    void LogEvent(const AnsiString& Text, bool Error) override;
+    // Deletes every entry (All) or those without an error mark.
+    void ClearEventLog(bool All);
 
     // =====================================================================
     // Sending and the call
@@ -303,15 +352,34 @@ public:
     TAction* APoslat = nullptr;
     TAction* AZavesit = nullptr;
 
+    void AZFrontyExecute(TObject* Sender);
+    void APoslatExecute(TObject* Sender);
+    void TimerNotifTimer(TObject* Sender);
+
     // True, after telling the user, while a call runs.
     bool CheckBusy();
+    // True, after telling the user, when the ticked rows of the active
+    // queue page do not fit one call.
+    bool CheckSendLimits();
+    void SendNow();
+    // The running call, nullptr when none was started.
+    TCaller* SendFromQueue(bool Objects);
+    const TCallLimits& CallLimits() const { return FCallLimits; }
+    void ProcessNotificationFiles();
+    void PurgeExpiredNotifications();
+    // Where sending stands; made on first use.
+    TQueueSending& Sending();
+
     // What a call reads of the window before it starts and hands back.
-    TCallSettings CallSettings() const;
-    AnsiString BRCName() const { return FBRCName; }
-    void SetBRCName(const AnsiString& Value) { FBRCName = Value; }
-    std::vector<AnsiString> NotificationNames() const;
-    void ShowCallerStatus(const AnsiString& Text, bool Error);
-    void EnableNotificationTimer();
+    TCallSettings CallSettings() const override;
+    AnsiString BRCName() const override { return FBRCName; }
+    void SetBRCName(const AnsiString& Value) override { FBRCName = Value; }
+    std::vector<AnsiString> NotificationNames() const override;
+    void ShowCallerStatus(const AnsiString& Text, bool Error) override;
+    void LoadTariffs() override;
+    void EnableNotificationTimer() override;
+    void MoveSentToHistory(TDataSet* Queue, bool Success) override;
+    void ShowNotification(const AnsiString& Text) override;
 
     // =====================================================================
     // Logos and pictures
@@ -557,6 +625,20 @@ private:
     // The glyph controls on the staff, reused as the visible notes change.
     std::vector<TImage*> FNoteGlyphs;
     bool FShowingStaff = false;
+
+    // Queue and history.
+    TMemData* GridTable(TObject* Grid) const;
+    void TickedCellClick(TColumn* Column, TDataSet* Queue, Integer Limit, bool Objects);
+    void TakeBackFromQueue(TDataSet* Queue);
+    void PrintCurrentQueueText();
+    void PrintCurrentHistoryText();
+    std::unique_ptr<TPosli> FSendJob;
+
+    // Sending.
+    void UntickBeyondLimit(TDataSet* Queue, Integer Limit);
+    TCallLimits FCallLimits;
+    std::unique_ptr<TSendServices> FSendServices;
+    std::unique_ptr<TQueueSending> FSending;
 };
 
 // The program-wide instance, set by the program block; cleared when it goes.

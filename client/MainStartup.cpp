@@ -93,6 +93,7 @@ void TfMain::StartUp() {
         LogException(E);
     }
     BuildTemplatesMenu();
+    PurgeExpiredNotifications();
     if (ComboEdit1->CanFocus()) ComboEdit1->SetFocus();
     SetSeveralRecipients(fnastaveni->chbskupina->Checked());
     TimerStartLogo->SetEnabled(true);
@@ -109,6 +110,7 @@ void TfMain::LoadTables() {
     EnsureGroupZero();
     PrepareGroups();
     ScanMelodyFolder();
+    LoadTariffs();
     ReportDamagedTables();
 }
 

@@ -8,6 +8,7 @@
 
 #include "client/DatMod.h"
 #include "client/QueueTicks.h"
+#include "SendSamples.h"
 #include "core/Caller.h"
 #include "core/Language.h"
 #include "core/tests/CallCentre.h"
@@ -24,18 +25,6 @@ const AnsiString kSecondBase = "12345620250314092653590";
 const AnsiString kSent = "Zprávy byly úspěšně odeslány na sms centrum.";
 const AnsiString kFailedMFF = "Nepodařilo se vytvořit MFF soubor.";
 
-// The logo of data/logo.bmp, drawn in 24 bits as a picture may come: a black
-// frame and one black pixel at (10, 3) on white.
-AnsiString FramedLogo() {
-    TBitmap logo;
-    logo.SetPixelFormat(pf24bit);
-    logo.SetSize(72, 14);
-    for (Integer x = 0; x < 72; ++x) logo.SetPixel(x, 0, clBlack), logo.SetPixel(x, 13, clBlack);
-    for (Integer y = 0; y < 14; ++y) logo.SetPixel(0, y, clBlack), logo.SetPixel(71, y, clBlack);
-    logo.SetPixel(10, 3, clBlack);
-    const std::vector<Byte> bytes = logo.SaveToBytes();
-    return AnsiString(bytes.begin(), bytes.end());
-}
 
 // The main window as sending and the call see it.
 class TSendingTest : public ::testing::Test, public TSendServices, public TCallerServices {
@@ -107,14 +96,7 @@ protected:
         for (Table->First(); !Table->Eof(); Table->Next()) ids.push_back(Table->RecIdField()->AsInteger());
         return ids;
     }
-    // "Cislo:Stav" of every history row, sorted.
-    std::vector<AnsiString> History() {
-        std::vector<AnsiString> rows;
-        for (Dm->Historie->First(); !Dm->Historie->Eof(); Dm->Historie->Next())
-            rows.push_back(Dm->HistorieCislo->AsString() + ":" + Dm->HistorieStav->DisplayText());
-        std::sort(rows.begin(), rows.end());
-        return rows;
-    }
+    std::vector<AnsiString> History() { return HistoryRows(*Dm); }
     // Runs a started call to its end and its termination event.
     void Finish(TCaller* Call, const std::function<void()>& During = {}) {
         ASSERT_NE(Call, nullptr);

@@ -18,6 +18,17 @@ void Relink(TComponent* Control, TDataLink* Link, TDataSource* Value) {
     if (Value) Value->FreeNotification(Control);
 }
 
+// Lets go of the source for a control that is being destroyed. Its owner
+// may be half gone by now, so the link fires none of the control's handlers
+// on the way out.
+void DetachDying(TFieldDataLink* Link) {
+    Link->OnDataChange = nullptr;
+    Link->OnEditingChange = nullptr;
+    Link->OnUpdateData = nullptr;
+    Link->OnActiveChange = nullptr;
+    Link->SetDataSource(nullptr);
+}
+
 }  // namespace
 
 // ---------------------------------------------------------------------------
@@ -34,9 +45,6 @@ void TFieldDataLink::UpdateField() {
     if (Active() && !FFieldName.empty()) field = DataSet()->FindField(FFieldName);
     FField = field;
     FModified = false;
-    // A control being destroyed shows nothing more: its text would reach the
-    // change handlers of a form that is already half gone.
-    if (FControl && FControl->ComponentState().Contains(csDestroying)) return;
     FireEvent(OnDataChange, this);
 }
 
@@ -138,7 +146,7 @@ TDBEdit::TDBEdit(TComponent* AOwner) : TEdit(AOwner), FDataLink(std::make_unique
 
 TDBEdit::~TDBEdit() {
     Destroying();
-    FDataLink->SetDataSource(nullptr);
+    DetachDying(FDataLink.get());
 }
 
 void TDBEdit::SetDataSource(TDataSource* Value) { Relink(this, FDataLink.get(), Value); }
@@ -205,7 +213,7 @@ TDBMemo::TDBMemo(TComponent* AOwner) : TMemo(AOwner), FDataLink(std::make_unique
 
 TDBMemo::~TDBMemo() {
     Destroying();
-    FDataLink->SetDataSource(nullptr);
+    DetachDying(FDataLink.get());
 }
 
 void TDBMemo::SetDataSource(TDataSource* Value) { Relink(this, FDataLink.get(), Value); }
@@ -300,7 +308,7 @@ TDBCheckBox::TDBCheckBox(TComponent* AOwner) : TCheckBox(AOwner), FDataLink(std:
 
 TDBCheckBox::~TDBCheckBox() {
     Destroying();
-    FDataLink->SetDataSource(nullptr);
+    DetachDying(FDataLink.get());
 }
 
 void TDBCheckBox::SetDataSource(TDataSource* Value) { Relink(this, FDataLink.get(), Value); }
@@ -386,7 +394,7 @@ TDBLookupComboBox::TDBLookupComboBox(TComponent* AOwner)
 
 TDBLookupComboBox::~TDBLookupComboBox() {
     Destroying();
-    FDataLink->SetDataSource(nullptr);
+    DetachDying(FDataLink.get());
     FListLink->SetDataSource(nullptr);
 }
 

@@ -1,0 +1,314 @@
+// Sending from the main window through the link-library stand-in and its
+// simulated centre, as the user sends: the queue pages' "Z fronty" and
+// "Poslat ihned", the call's status in the event log, the rows moved to the
+// history, and what a call brings back (tariffs, notifications, program
+// files). Every case ends with each queued row either still queued or in
+// the history as sent, never both and never delivered twice.
+
+#include "client/Main.h"
+
+#include <algorithm>
+#include <thread>
+
+#include "MainFixture.h"
+#include "client/Sending.h"
+#include "SendSamples.h"
+#include "core/Caller.h"
+#include "platform/gfx/Bitmap.h"
+
+namespace {
+
+const TDateTime kNow = EncodeDateTime(2025, 3, 14, 9, 26, 53, 589);
+const AnsiString kOwnNumber = "420777123456";
+const AnsiString kFirstBase = "12345620250314092653589";
+const AnsiString kSecondBase = "12345620250314092653590";
+const char kTariffs[] =
+    "[Tariff1]\r\nPHONE=0900111\r\nSMSMAX=5\r\nPMSMAX=1\r\nINTERVAL=30\r\nTAX=3.25\r\n"
+    "[Tariff2]\r\nPHONE=0900222\r\nSMSMAX=20\r\nPMSMAX=4\r\nINTERVAL=60\r\nTAX=12.5\r\n";
+
+class TMainSendingTest : public TMainWindowTest {
+protected:
+    void SetUp() override {
+        TMainWindowTest::SetUp();
+        SetNowFunction([] { return kNow; });
+        for (const char* sub : {"centre/inbox", "centre/tariffs", "centre/notifications", "centre/programs"})
+            ForceDirectories(Folder + sub);
+        Scenario("");
+        WriteFileAtomic(Folder + "tariffs.brc", kTariffs);
+    }
+
+    void Scenario(const AnsiString& Text) { WriteFileAtomic(Folder + "caller.ini", "[Centre]\r\nFolder=centre\r\n" + Text); }
+
+    void StartSending() {
+        StartConfirmed();
+        Settings->Edit3->SetText(kOwnNumber);
+        Settings->ComboBox1->SetText("COM1");
+        Settings->SpinEdit1->SetValue(0);
+    }
+
+    // A row as the composer queues it, ticked.
+    Integer Queue(TMemData* Table, const AnsiString& Number, const AnsiString& Type, const AnsiString& Text,
+                  const AnsiString& Logo = "") {
+        Table->Append();
+        Table->FieldByName("Jmeno")->SetAsString("To " + Number);
+        Table->FieldByName("Cislo")->SetAsString(Number);
+        Table->FieldByName("Zprava")->SetAsString(Text);
+        Table->FieldByName("Napsano")->SetAsDateTime(kNow - 1);
+        Table->FieldByName("Poslat")->SetAsDateTime(kNow - 1);
+        Table->FieldByName("Vybrany")->SetAsBoolean(true);
+        Table->FieldByName("Logo")->SetAsString(Logo);
+        Table->FieldByName("Typ")->SetAsString(Type);
+        Table->FieldByName("Pocet")->SetAsInteger(1);
+        Table->Post();
+        return Table->RecIdField()->AsInteger();
+    }
+
+    // "Z fronty" on a queue page, then the call to its end and its
+    // termination event.
+    void SendFrom(TTabSheet* Page) {
+        Main->PageControl1->SetActivePage(Page);
+        Main->AZFronty->Execute();
+        Finish();
+    }
+    void Finish() {
+        while (CallerBusy()) {
+            CheckSynchronize();
+            std::this_thread::yield();
+        }
+        PumpUntilIdle();
+    }
+
+    std::vector<AnsiString> Log() {
+        std::vector<AnsiString> lines;
+        TListItems* items = Main->ListView1->Items();
+        for (Integer i = 0; i < items->Count(); ++i)
+            lines.push_back((items->Item(i)->ImageIndex() == 0 ? "! " : "") + (*items->Item(i)->SubItems())[0]);
+        return lines;
+    }
+    std::vector<AnsiString> History() { return HistoryRows(*Data); }
+    std::vector<AnsiString> Numbers(TMemData* Table) {
+        std::vector<AnsiString> numbers;
+        for (Table->First(); !Table->Eof(); Table->Next()) numbers.push_back(Table->FieldByName("Cislo")->AsString());
+        return numbers;
+    }
+    std::vector<AnsiString> Inbox() { return ListFiles(Folder + "centre/inbox", "*.*"); }
+    AnsiString Golden(const AnsiString& Name) { return ReadFileBytes(AnsiString(VEMLOR_TEST_DATA) + "/" + Name); }
+};
+
+
+// The golden files carry another line identity; this window sends its own number.
+AnsiString WithOwnLine(AnsiString Text) {
+    const AnsiString other = "<cline>0212345678</cline>";
+    Text.replace(Text.find(other), other.size(), "<cline>" + kOwnNumber + "</cline>");
+    return Text;
+}
+
+TEST_F(TMainSendingTest, QueuedTextAndLogoReachTheCentreAndTheHistoryWithTheCallInTheLog) {
+    StartSending();
+    EXPECT_EQ(Main->CallLimits().TextParts, 20);
+    EXPECT_EQ(Main->CallLimits().Objects, 4);
+    Queue(Data->Fronta, "00420603111222", "text", "Tom & Jerry <3 > all");
+    Data->Fronta->Edit();
+    Data->FrontaPotvrdit->SetAsString("a&b@example.cz");
+    Data->FrontaPoslat->SetAsDateTime(EncodeDateTime(2025, 3, 15, 10, 0, 0, 0));
+    Data->Fronta->Post();
+    Queue(Data->FrontObj, "00420603111333", "logo", "", FramedLogo());
+
+    SendFrom(Main->TabFronta);
+    SendFrom(Main->TabFrontaObj);
+
+    EXPECT_EQ(Inbox(), (std::vector<AnsiString>{kFirstBase + ".mmf", kSecondBase + ".bmp", kSecondBase + ".mmf"}));
+    EXPECT_EQ(ReadFileBytes(Folder + "centre/inbox/" + kFirstBase + ".mmf"), WithOwnLine(Golden("text.mmf")));
+    EXPECT_EQ(ReadFileBytes(Folder + "centre/inbox/" + kSecondBase + ".mmf"), WithOwnLine(Golden("logo.mmf")));
+    EXPECT_EQ(ReadFileBytes(Folder + "centre/inbox/" + kSecondBase + ".bmp"), Golden("logo.bmp"));
+    EXPECT_EQ(History(), (std::vector<AnsiString>{"00420603111222:Odesláno", "00420603111333:Odesláno"}));
+    EXPECT_TRUE(Data->Fronta->IsEmpty());
+    EXPECT_TRUE(Data->FrontObj->IsEmpty());
+    // Both tables are on disk as they stand after the move.
+    TDM reread(nullptr);
+    EXPECT_EQ(reread.Historie->RestoreFromFile(Folder + "Historie.dat").Records, 2);
+    EXPECT_EQ(reread.Fronta->RestoreFromFile(Folder + "Fronta.dat").Records, 0);
+
+    const std::vector<AnsiString> log = Log();
+    EXPECT_EQ(std::count(log.begin(), log.end(), "Vytáčím číslo centra zpráv..."), 2);
+    EXPECT_EQ(std::count(log.begin(), log.end(), "Zprávy byly úspěšně odeslány na sms centrum."), 2);
+
+    AddContact(1, "Jana Nováková", "00420603111222");
+    Main->SetBounds(0, 0, 900, 640);
+    Main->PageControl1->SetActivePage(Main->TabHistorie);
+    PumpUntilIdle();
+    const AnsiString file = AnsiString(VEMLOR_TEST_OUTPUT) + "/client/main-window-after-call.png";
+    ASSERT_TRUE(SaveControlToPng(Main, file));
+    EXPECT_GT(FileSize(file), 0);
+}
+
+TEST_F(TMainSendingTest, ABusyLineKeepsTheRowsQueuedUntilACallGetsThrough) {
+    Scenario("[Line]\r\nBusy=9\r\n");
+    StartSending();
+    Queue(Data->Fronta, "00420603111222", "text", "first");
+    Queue(Data->Fronta, "00420603111444", "text", "second");
+
+    SendFrom(Main->TabFronta);
+    EXPECT_TRUE(Inbox().empty());
+    EXPECT_EQ(Numbers(Data->Fronta), (std::vector<AnsiString>{"00420603111222", "00420603111444"}));
+    EXPECT_EQ(History(), (std::vector<AnsiString>{"00420603111222:Chyba", "00420603111444:Chyba"}));
+    EXPECT_EQ(Log().back(), "! Zprávy se nepodařilo odeslat. (Obsazeno. Chyba 10)");
+
+    Scenario("");
+    SendFrom(Main->TabFronta);
+    EXPECT_EQ(Inbox().size(), 2u);
+    EXPECT_TRUE(Data->Fronta->IsEmpty());
+    EXPECT_EQ(History(), (std::vector<AnsiString>{"00420603111222:Chyba", "00420603111222:Odesláno",
+                                                  "00420603111444:Chyba", "00420603111444:Odesláno"}));
+}
+
+TEST_F(TMainSendingTest, AFileTheCentreRefusesKeepsItsRowAndTheRowsBeforeItAreSentOnce) {
+    Scenario("[Fail]\r\nSendFile.2=16\r\nSendFile.3=16\r\nSendFile.4=16\r\nSendFile.5=16\r\n");
+    StartSending();
+    Queue(Data->Fronta, "00420603111222", "text", "first");
+    Queue(Data->Fronta, "00420603111444", "text", "second");
+
+    SendFrom(Main->TabFronta);
+    EXPECT_EQ(Inbox(), std::vector<AnsiString>{kFirstBase + ".mmf"});
+    EXPECT_EQ(Numbers(Data->Fronta), std::vector<AnsiString>{"00420603111444"});
+    EXPECT_EQ(History(), (std::vector<AnsiString>{"00420603111222:Odesláno", "00420603111444:Chyba"}));
+    EXPECT_EQ(Log().back().substr(0, 2), "! ");
+
+    // The row left behind is still ticked and goes alone on the next call.
+    Scenario("");
+    SendFrom(Main->TabFronta);
+    EXPECT_EQ(Inbox().size(), 2u);
+    EXPECT_TRUE(Data->Fronta->IsEmpty());
+}
+
+TEST_F(TMainSendingTest, HangingUpMidCallKeepsTheRowsAndRefusesTheQueueCommandsMeanwhile) {
+    Scenario("[Hold]\r\nSendFile=gate\r\n");
+    StartSending();
+    Queue(Data->Fronta, "00420603111222", "text", "first");
+    Main->PageControl1->SetActivePage(Main->TabFronta);
+    Main->AZFronty->Execute();
+    while (!FileExists(Folder + "gate")) {
+        CheckSynchronize();
+        std::this_thread::yield();
+    }
+    {
+        // Neither a second send, nor a delete, nor a tick while the call runs.
+        Main->SetBounds(0, 0, 900, 640);
+        PumpUntilIdle();
+        TModalAnswerer answers;
+        for (int i = 0; i < 3; ++i) answers.ClickButton("OK");
+        Main->AZFronty->Execute();
+        Main->DeleteTickedRows(Data->Fronta);
+        const TRect box = Main->FrontaGrid->CellRect(0, 1);
+        Main->FrontaGrid->Perform(WM_LBUTTONDOWN, MK_LBUTTON, MakeLParam(box.Left + 5, box.Top + 3));
+        Main->FrontaGrid->Perform(WM_LBUTTONUP, 0, MakeLParam(box.Left + 5, box.Top + 3));
+        EXPECT_EQ(answers.Pending(), 0);
+        EXPECT_TRUE(Data->FrontaVybrany->AsBoolean());
+    }
+    HangUpCall();
+    Finish();
+    EXPECT_TRUE(Inbox().empty());
+    EXPECT_EQ(Numbers(Data->Fronta), std::vector<AnsiString>{"00420603111222"});
+    EXPECT_EQ(History(), std::vector<AnsiString>{"00420603111222:Chyba"});
+    EXPECT_NE(Log().back().find("Odesílání přerušeno uživatelem."), AnsiString::npos);
+}
+
+TEST_F(TMainSendingTest, ACallBringsTariffsANotificationShownOnceAndANewerProgramFile) {
+    TFakeTimerClock clock;
+    StartSending();
+    WriteFileAtomic(Folder + "centre/tariffs/tariffs7.brc",
+                    "[Tariff3]\r\nPHONE=0900333\r\nSMSMAX=2\r\nPMSMAX=3\r\nINTERVAL=10\r\nTAX=1.5\r\n");
+    WriteFileAtomic(Folder + "centre/notifications/news1.not",
+                    "<note><expireby>202503201200</expireby><published>202503140800</published>"
+                    "<text>Nov\xe9 tarify</text></note>");
+    WriteFileAtomic(Folder + "centre/programs/version.ini", "readme.txt=1.3\r\n");
+    WriteFileAtomic(Folder + "centre/programs/readme.txt", "new");
+    Queue(Data->Fronta, "00420603111222", "text", "first");
+
+    SendFrom(Main->TabFronta);
+    EXPECT_EQ(Main->CallLimits().TextParts, 2);
+    EXPECT_EQ(Main->CallLimits().Objects, 3);
+    EXPECT_EQ(Main->BRCName(), "tariffs7");
+    EXPECT_EQ(ReadFileBytes(Folder + "_readme.txt"), "new");
+    EXPECT_EQ(TIniFile(Folder + "update.ini").ReadString("Version", "readme.txt", ""), "1.3");
+    EXPECT_EQ(History(), std::vector<AnsiString>{"00420603111222:Odesláno"});
+
+    AnsiString shown;
+    {
+        TModalAnswerer answers;
+        answers.ClickButton("OK", [&](TForm* Form) { shown = DialogText(Form); });
+        clock.Advance(100);
+        PumpUntilIdle();
+        EXPECT_EQ(answers.Pending(), 0);
+    }
+    EXPECT_EQ(shown, "Nové tarify");
+    EXPECT_FALSE(FileExists(Folder + "Mmf/news1.not"));
+    ASSERT_FALSE(Data->Notif->IsEmpty());
+    EXPECT_EQ(Data->NotifJmeno->AsString(), "news1");
+
+    // The next call fetches neither the tariffs nor the notification again.
+    Queue(Data->Fronta, "00420603111444", "text", "second");
+    SendFrom(Main->TabFronta);
+    EXPECT_FALSE(FileExists(Folder + "Mmf/news1.not"));
+    EXPECT_FALSE(Main->TimerNotif->Enabled());
+}
+
+TEST_F(TMainSendingTest, SendNowSendsOnlyTheMessageJustWritten) {
+    StartSending();
+    AddContact(1, "Jana Nováková", "00420603111222");
+    const Integer waiting = Queue(Data->Fronta, "00420603999999", "text", "waiting");
+    Main->PageControl1->SetActivePage(Main->TabText);
+    Main->ComboEdit1->SetText("00420603111222");
+    Main->REdit1->SetText("Ahoj");
+
+    {
+        TModalAnswerer answers;
+        answers.ClickButton("OK", [](TForm* Form) { ADD_FAILURE() << DialogText(Form); });
+        Main->APoslat->Execute();
+        Finish();
+    }
+
+    EXPECT_EQ(Inbox().size(), 1u);
+    EXPECT_EQ(History(), std::vector<AnsiString>{"00420603111222:Odesláno"});
+    EXPECT_EQ(Numbers(Data->Fronta), std::vector<AnsiString>{"00420603999999"});
+    EXPECT_TRUE(Data->Fronta->Locate("RecId", Variant(waiting), TLocateOptions{}));
+    EXPECT_FALSE(Data->FrontaVybrany->AsBoolean());
+    EXPECT_EQ(Main->PageControl1->ActivePage(), Main->TabFronta);
+    EXPECT_TRUE(Main->REdit1->Text().empty());
+
+    // Without a recipient nothing is queued, and the text stays to be mended.
+    Main->PageControl1->SetActivePage(Main->TabText);
+    Main->REdit1->SetText("Ahoj znovu");
+    Data->ClearContactTicks();
+    {
+        TModalAnswerer answers;
+        answers.ClickButton("OK");
+        Main->APoslat->Execute();
+        EXPECT_EQ(answers.Pending(), 0);
+    }
+    EXPECT_EQ(Main->REdit1->Text(), "Ahoj znovu");
+    EXPECT_EQ(Numbers(Data->Fronta), std::vector<AnsiString>{"00420603999999"});
+}
+
+TEST_F(TMainSendingTest, SendNowOverTheCallsLimitQueuesTheMessageUntickedAndSendsNothing) {
+    WriteFileAtomic(Folder + "tariffs.brc",
+                    "[Tariff1]\r\nPHONE=0900111\r\nSMSMAX=1\r\nPMSMAX=1\r\nINTERVAL=30\r\nTAX=3.25\r\n");
+    StartSending();
+    AddContact(1, "Jana Nováková", "00420603111222");
+    Main->PageControl1->SetActivePage(Main->TabText);
+    Main->ComboEdit1->SetText("00420603111222");
+    Main->REdit1->SetText(AnsiString(200, 'a'));
+    AnsiString told;
+    {
+        TModalAnswerer answers;
+        answers.ClickButton("OK", [&](TForm* Form) { told = DialogText(Form); });
+        Main->APoslat->Execute();
+        Finish();
+    }
+    EXPECT_EQ(told.substr(0, 47), "Tato zpráva je určena více adresátům, než je mo");
+    EXPECT_TRUE(Inbox().empty());
+    EXPECT_EQ(Numbers(Data->Fronta), std::vector<AnsiString>{"00420603111222"});
+    EXPECT_FALSE(Data->FrontaVybrany->AsBoolean());
+}
+
+}  // namespace
