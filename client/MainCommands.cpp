@@ -67,7 +67,7 @@ void TMainWindowCommands::PlayRingToneExternally(const AnsiString& FileName) {
 
 void TMainWindowCommands::StopPlaying() { FMain.StopPlaying(); }
 
-bool TMainWindowCommands::FindInGrid(TDBGrid* Grid, TEdit* Edit) { return FindInGridRow && FindInGridRow(Grid, Edit); }
+bool TMainWindowCommands::FindInGrid(TDBGrid* Grid, TEdit* Edit) { return FMain.FindInGrid(Grid, Edit); }
 
 AnsiString TMainWindowCommands::NormalisePhoneNumber(const AnsiString& Text) { return ::NormalisePhoneNumber(Text); }
 

@@ -1,11 +1,6 @@
 #pragma once
 // What the database window, the contact editor and the text import ask of
 // the main window, answered by the main window and the settings window.
-//
-// The grid search belongs to the queue pages; they plug it in here, and until
-// they do, the database window's search finds nothing.
-
-#include <functional>
 
 #include "client/AdrEdit.h"
 #include "client/Databaze.h"
@@ -15,8 +10,6 @@ class TfMain;
 class TMainWindowCommands : public TDatabaseWindowServices, public TContactEditorServices {
 public:
     explicit TMainWindowCommands(TfMain& Main) : FMain(Main) {}
-
-    std::function<bool(TDBGrid* Grid, TEdit* Edit)> FindInGridRow;
 
     // The database window.
     void BuildTemplatesMenu() override;

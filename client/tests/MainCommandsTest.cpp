@@ -269,13 +269,18 @@ TEST_F(TMainCommandsTest, TheRecipientControlsFollowTheComposerPageShown) {
 TEST_F(TMainCommandsTest, AMelodyOfTheDatabaseWindowGoesToTheComposer) {
     ForceDirectories(Folder + "Melody");
     WriteFileAtomic(Folder + "Melody/Skala.rtl", "Skala:d=4,o=5,b=120:c,d,e,f\r\n");
+    WriteFileAtomic(Folder + "Melody/Ukolebavka.rtl", "Ukolebavka:d=4,o=5,b=100:g,e\r\n");
     StartConfirmed();
     Main->ScanMelodyFolder();
     TModalAnswerer answers;
     answers.Act([](TForm* Form) {
         auto* window = dynamic_cast<TfDatabaze*>(Form);
         ASSERT_NE(window, nullptr);
-        ASSERT_TRUE(DM->Melody->Locate("Jmeno", Variant(AnsiString("Skala")), TLocateOptions{}));
+        // The page's search runs the main window's.
+        DM->Melody->Locate("Jmeno", Variant(AnsiString("Ukolebavka")), TLocateOptions{});
+        window->Edit4->SetText("Skal");
+        window->ToolButton24->Click();
+        ASSERT_EQ(DM->MelodyJmeno->AsString(), "Skala");
         window->ToolButton21->Click();
     });
     Main->AMelody->Execute();
