@@ -10,8 +10,10 @@
 #include "core/Language.h"
 #include "core/Msgdlg.h"
 #include "core/Zprava.h"
+#include "media/GIFColors.h"
 #include "platform/rtl/DateUtils.h"
 #include "platform/rtl/ScopeGuard.h"
+#include "platform/rtl/Streams.h"
 #include "platform/ui/Printers.h"
 
 namespace {
@@ -24,6 +26,29 @@ void ShowInformation(const AnsiString& Text) { LocalMessageDlg(Text, mtInformati
 
 constexpr Integer kTickColumn = 0;
 constexpr Integer kFirstTextColumn = 1;
+
+bool IsPictureType(const AnsiString& Type) { return Type == "logo" || Type == "group" || Type == "picture"; }
+
+// A queued picture (a bitmap file, black on white) as the logo page edits
+// it: black on the background colour. False when the bytes hold no picture.
+bool ReadQueuedPicture(const AnsiString& Bytes, TBitmap& Picture) {
+    TBitmap loaded;
+    try {
+        TStringStream stream(Bytes);
+        loaded.LoadFromStream(&stream);
+    } catch (const Exception&) {
+        return false;
+    }
+    if (loaded.Empty()) return false;
+    loaded.SetPixelFormat(pf8bit);
+    std::unique_ptr<TBitmap> reduced =
+        GIFImage::ReduceBitmapColors(loaded, GIFImage::rmMonochrome, GIFImage::dmNearest, 8, nullptr);
+    if (!reduced || reduced->Empty()) return false;
+    Picture.Assign(*reduced);
+    Picture.SetPixelFormat(pf24bit);
+    ReplaceBackground(Picture, LogoBackground);
+    return true;
+}
 
 }  // namespace
 
@@ -116,9 +141,16 @@ bool TfMain::OpenRowInComposer(TDataSet* Table) {
     const AnsiString number = Table->FieldByName("Cislo")->AsString();
     if (number.empty()) return false;
     const AnsiString type = Table->FieldByName("Typ")->AsString();
-    // Only a text can go back into a composer yet; any other row stays where
-    // it is, so that taking it back loses nothing.
-    if (type != "text") return false;
+    // A row of a type no composer knows would be deleted from the queue
+    // with nothing to show for it; it stays where it is.
+    if (type != "text" && type != "ringtone" && !IsPictureType(type)) return false;
+    // The picture is read before anything changes: a row whose picture is
+    // unreadable stays queued and the composer keeps what it holds.
+    TBitmap picture;
+    if (IsPictureType(type) && !ReadQueuedPicture(Table->FieldByName("Logo")->AsString(), picture)) {
+        LocalMessageDlg(LangText("BMPOpenFailed", "Obrázek se nepodařilo otevřít."), mtError, TMsgDlgButtons{mbOK}, 0);
+        return false;
+    }
     TMemData* adresa = DM->Adresa;
     if (!adresa->Locate("Cislo", Variant(number), TLocateOptions{})) {
         SetRecipientText(number);
@@ -129,8 +161,29 @@ bool TfMain::OpenRowInComposer(TDataSet* Table) {
     adresa->Refresh();
     SetCurrentTick(true);
     ShowRecipientSummary();
-    PageControl1->SetActivePage(TabText);
-    REdit1->SetText(Table->FieldByName("Zprava")->AsString());
+    const AnsiString name = Table->FieldByName("Nazev")->AsString();
+    if (type == "text") {
+        PageControl1->SetActivePage(TabText);
+        REdit1->SetText(Table->FieldByName("Zprava")->AsString());
+    } else if (type == "ringtone") {
+        LoadRingTone(Table->FieldByName("Melodie")->AsString());
+        RTTTLNameEdit->SetText(name);
+        PageControl1->SetActivePage(TabMelody);
+    } else {
+        LogoNameEdit->SetText(name);
+        PageControl1->SetActivePage(TabLogo);
+        FLogo->Image().Assign(picture);
+        ShowLogo();
+        FLogo->Content = true;
+        // The kind buttons' own actions fit the page to the picture's kind:
+        // the memo shows only for a picture message.
+        if (type == "picture") {
+            Memo1->SetText(Table->FieldByName("Zprava")->AsString());
+            LogoPicButton->Click();
+        } else {
+            (type == "group" ? LogoGroupButton : LogoOpButton)->Click();
+        }
+    }
     return true;
 }
 

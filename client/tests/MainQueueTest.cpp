@@ -3,9 +3,11 @@
 // row back, searching round the end of a grid, sorting by a title, printing
 // and the event log's clearing.
 
+#include "client/LogoPrep.h"
 #include "client/Main.h"
 
 #include "MainFixture.h"
+#include "platform/ui/Buttons.h"
 #include "platform/ui/Printers.h"
 
 namespace {
@@ -55,6 +57,33 @@ protected:
         Grid->Perform(WM_LBUTTONUP, 0, MakeLParam(r.Left + 5, r.Top + 3));
         PumpUntilIdle();
     }
+    // What a queued object row holds, but for its times and tick.
+    AnsiString ObjectRow() {
+        AnsiString row;
+        for (const char* field : {"Jmeno", "Cislo", "Zprava", "Typ", "Nazev", "Melodie", "Logo", "Pocet"})
+            row += AnsiString(field) + "=" + Data->FrontObj->FieldByName(field)->AsString() + "\n";
+        return row;
+    }
+    // Queues what the page holds for the one contact and hands back the row.
+    AnsiString QueueComposed() {
+        Data->Adresa->First();
+        Main->SetCurrentTick(true);
+        Main->ADoFronty->Execute();
+        PumpUntilIdle();
+        Data->FrontObj->Last();
+        return ObjectRow();
+    }
+    // Takes the object queue's row of Type back with the page's "Editovat".
+    void TakeBack(const AnsiString& Type) {
+        Main->PageControl1->SetActivePage(Main->TabFrontaObj);
+        ASSERT_TRUE(Data->FrontObj->Locate("Typ", Variant(Type), TLocateOptions{}));
+        Press("SpeedButton10");
+    }
+    void Dot(Integer X, Integer Y) {
+        const Integer m = Main->BitmapEditor1->Magnification();
+        SendClick(Main->BitmapEditor1, X * m + 1, Y * m + 1);
+    }
+    TBitmap& Image() { return *Main->BitmapEditor1->WorkBitmap(); }
 };
 
 TEST_F(TMainQueueTest, ATickBeyondTheObjectMaximumIsTakenBackAndTold) {
@@ -120,7 +149,7 @@ TEST_F(TMainQueueTest, DeletingAndTakingBackLeaveTheQueueAndItsFileAlike) {
     AddContact(1, "Jana Nováková", "00420603111222");
     Queue(Data->Fronta, "00420603111222", "Ahoj Jano", 1, false);
     Queue(Data->Fronta, "00420603999999", "pryč", 1, true);
-    Queue(Data->FrontObj, "00420603111222", "", 1, false, "ringtone");
+    Queue(Data->FrontObj, "00420603111222", "", 1, false, "kontakt");
     {
         TModalAnswerer answers;
         answers.ClickButton("Yes");
@@ -138,9 +167,87 @@ TEST_F(TMainQueueTest, DeletingAndTakingBackLeaveTheQueueAndItsFileAlike) {
     EXPECT_EQ(Data->AdresaJmeno->AsString(), "Jana Nováková");
     EXPECT_EQ(reread.Fronta->RestoreFromFile(Folder + "Fronta.dat").Records, 0);
 
-    // A row the composer cannot take yet stays queued.
+    // A row of a type no composer knows stays queued.
     Press("SpeedButton10");
     EXPECT_FALSE(Data->FrontObj->IsEmpty());
+}
+
+TEST_F(TMainQueueTest, PicturesAndMelodiesGoBackToTheComposerAndQueueAlike) {
+    StartConfirmed();
+    AddContact(1, "Jana Nováková", "00420603111222");
+
+    // A picture message with a dot in its lower half, then a group logo.
+    Main->PageControl1->SetActivePage(Main->TabLogo);
+    PumpUntilIdle();
+    Main->LogoPicButton->Click();
+    Dot(5, 20);
+    Main->LogoNameEdit->SetText("Hory");
+    Main->Memo1->SetText("Zdravim z hor");
+    const AnsiString picture = QueueComposed();
+    Main->LogoGroupButton->Click();
+    Dot(70, 3);
+    Main->LogoNameEdit->SetText("Parta");
+    const AnsiString group = QueueComposed();
+    // A melody on the melody page.
+    Main->PageControl1->SetActivePage(Main->TabMelody);
+    Main->RTTTLNameEdit->SetText("Skala");
+    Main->TempoBox->SetItemIndex(Main->TempoBox->Items()->IndexOf("160"));
+    for (Integer line : {13, 11}) {
+        Main->AddNote(2);
+        Main->ScrollBar2->SetPosition(line);
+    }
+    const AnsiString melody = QueueComposed();
+    ASSERT_EQ(Data->FrontObj->RecordCount(), 3);
+
+    // The page shows a group logo: the picture message brings its own kind,
+    // its text and its lower half back.
+    TakeBack("picture");
+    EXPECT_EQ(Data->FrontObj->RecordCount(), 2);
+    EXPECT_EQ(Main->PageControl1->ActivePage(), Main->TabLogo);
+    EXPECT_TRUE(Main->LogoPicButton->Down());
+    EXPECT_TRUE(Main->Memo1->Visible());
+    EXPECT_EQ(Main->Memo1->Text(), "Zdravim z hor");
+    EXPECT_EQ(Main->LogoNameEdit->Text(), "Hory");
+    EXPECT_TRUE(Main->LogoChanged());
+    ASSERT_EQ(Image().Height(), PictureMessageHeight);
+    EXPECT_EQ(Image().GetPixel(5, 20) & 0xFFFFFF, clBlack);
+    EXPECT_EQ(Image().GetPixel(6, 20), LogoBackground);
+    EXPECT_EQ(Main->Image1->Picture()->Bitmap()->GetPixel(5, 20) & 0xFFFFFF, clBlack);
+    EXPECT_TRUE(Main->Image1->Picture()->Bitmap()->Transparent());
+    EXPECT_TRUE(Data->AdresaVybrany->AsBoolean());
+    EXPECT_EQ(QueueComposed(), picture);
+
+    TakeBack("group");
+    EXPECT_TRUE(Main->LogoGroupButton->Down());
+    EXPECT_FALSE(Main->Memo1->Visible());
+    EXPECT_EQ(Image().Height(), LogoHeight);
+    EXPECT_EQ(Image().GetPixel(70, 3) & 0xFFFFFF, clBlack);
+    EXPECT_EQ(QueueComposed(), group);
+
+    TakeBack("ringtone");
+    EXPECT_EQ(Main->PageControl1->ActivePage(), Main->TabMelody);
+    EXPECT_EQ(Main->RTTTLNameEdit->Text(), "Skala");
+    EXPECT_EQ(Main->BuildRingTone(), "Skala:d=4,o=5,b=160:4C6,4E6");
+    EXPECT_EQ(QueueComposed(), melody);
+    EXPECT_EQ(Data->FrontObj->RecordCount(), 3);
+
+    // A picture that cannot be read stays queued and leaves the page as it is.
+    Main->PageControl1->SetActivePage(Main->TabLogo);
+    Dot(1, 1);
+    Data->FrontObj->Locate("Typ", Variant("group"), TLocateOptions{});
+    Data->FrontObj->Edit();
+    Data->FrontObj->FieldByName("Logo")->SetAsString("BM broken");
+    Data->FrontObj->Post();
+    AnsiString told;
+    {
+        TModalAnswerer answers;
+        answers.ClickButton("OK", [&](TForm* Form) { told = DialogText(Form); });
+        TakeBack("group");
+    }
+    EXPECT_EQ(told, "Obrázek se nepodařilo otevřít.");
+    EXPECT_EQ(Data->FrontObj->RecordCount(), 3);
+    EXPECT_EQ(Main->PageControl1->ActivePage(), Main->TabFrontaObj);
+    EXPECT_EQ(Image().GetPixel(1, 1) & 0xFFFFFF, clBlack);
 }
 
 TEST_F(TMainQueueTest, SearchWrapsRoundTheEndAndNeverFindsTheRowItStartsOn) {
