@@ -214,7 +214,6 @@ TEST_F(TMainQueueTest, PicturesAndMelodiesGoBackToTheComposerAndQueueAlike) {
     EXPECT_EQ(Image().GetPixel(6, 20), LogoBackground);
     EXPECT_EQ(Main->Image1->Picture()->Bitmap()->GetPixel(5, 20) & 0xFFFFFF, clBlack);
     EXPECT_TRUE(Main->Image1->Picture()->Bitmap()->Transparent());
-    EXPECT_TRUE(Data->AdresaVybrany->AsBoolean());
     EXPECT_EQ(QueueComposed(), picture);
 
     TakeBack("group");
