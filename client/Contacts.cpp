@@ -139,8 +139,22 @@ bool StoredIdsAreSound(TDM& Data) {
         if (value == -1) return false;
         ids.push_back(value);
     }
-    std::sort(ids.begin(), ids.end());
-    return std::adjacent_find(ids.begin(), ids.end()) == ids.end();
+    if (ids.empty()) return true;
+    const auto [low, high] = std::minmax_element(ids.begin(), ids.end());
+    const std::uint64_t span = std::uint64_t(std::int64_t(*high) - *low) + 1;
+    // IDs numbered from 1 up fit a table of marks, which a start finds
+    // sooner than sorting them.
+    if (span > 8 * ids.size()) {
+        std::sort(ids.begin(), ids.end());
+        return std::adjacent_find(ids.begin(), ids.end()) == ids.end();
+    }
+    std::vector<bool> seen(span);
+    for (const Integer value : ids) {
+        auto mark = seen[std::size_t(std::int64_t(value) - *low)];
+        if (mark) return false;
+        mark = true;
+    }
+    return true;
 }
 
 void NumberContacts(TDM& Data) {

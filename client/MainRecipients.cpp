@@ -66,7 +66,9 @@ void TfMain::RefilterContacts() {
     try {
         const bool had = !adresa->IsEmpty();
         const Integer id = had ? DM->AdresaID->AsInteger() : 0;
-        {
+        // The whole address book lets every contact through: when every one
+        // already shows, a walk over all of them would find the same list.
+        if (CurrentGroupID() != 0 || adresa->Filtered()) {
             DM->SetGroupFilter(true);
             auto off = ScopeExit([] { DM->SetGroupFilter(false); });
             adresa->RebuildFilterList();

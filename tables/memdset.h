@@ -29,6 +29,7 @@
 #include "platform/db/DB.h"
 #include "platform/rtl/ScopeGuard.h"
 
+class TFileBuffer;
 class TMemData;
 class TMemFields;
 class TMemFileReader;
@@ -352,6 +353,9 @@ protected:
 
 private:
     friend class TMemFileReader;
+    // RestoreFromBytes; the reader gives back what it has read of `source`
+    // (the buffer holding the bytes) as it goes, when there is one.
+    TMemReadStatus Restore(std::string_view bytes, TFileBuffer* source);
 
     // Locate and Lookup (memdset_locate.cpp)
     struct TKey;

@@ -309,7 +309,8 @@ void TMemData::StoreToFile(const AnsiString& fileName) {
 // reading where it is found; the records read in full before it are kept.
 class TMemFileReader {
 public:
-    TMemFileReader(TMemData& table, std::string_view data) : FTable(table), FStorage(table.FStorage), FIn(data) {}
+    TMemFileReader(TMemData& table, std::string_view data, TFileBuffer* source)
+        : FTable(table), FStorage(table.FStorage), FIn(data), FSource(source) {}
 
     TMemReadStatus Read() {
         if (ReadHeader() && PlanColumns()) ReadRecords();
@@ -367,6 +368,8 @@ private:
     std::vector<TSlot> FSlots;
     std::vector<const TMemReadField*> FBlobSource;
     Integer FCounter = 1;  // the number of the record being read
+    TFileBuffer* FSource;  // the buffer behind the bytes, or none
+    std::size_t FDiscarded = 0;
 };
 
 bool TMemFileReader::ReadHeader() {
@@ -519,6 +522,11 @@ void TMemFileReader::ReadRecords() {
         StoreRecord(pool);
         FStatus.Records = FCounter;
         ++FCounter;
+        // Every value before the next record has been copied into the table.
+        if (FSource && FIn.Pos() >= FDiscarded + 2 * HugePageSize) {
+            FDiscarded = FIn.Pos();
+            FSource->Discard(FDiscarded);
+        }
     }
 }
 
@@ -589,12 +597,14 @@ TMemReadStatus TMemData::RestoreFromFile(const AnsiString& fileName) {
         status.Reason = e.Message();
         return status;
     }
-    TMemReadStatus status = RestoreFromBytes(std::string_view(bytes.Data(), size));
+    TMemReadStatus status = Restore(std::string_view(bytes.Data(), size), &bytes);
     if (!status.Reason.empty()) status.Reason = fileName + ": " + status.Reason;
     return status;
 }
 
-TMemReadStatus TMemData::RestoreFromBytes(std::string_view data) {
+TMemReadStatus TMemData::RestoreFromBytes(std::string_view data) { return Restore(data, nullptr); }
+
+TMemReadStatus TMemData::Restore(std::string_view data, TFileBuffer* source) {
     DisableControls();
     auto enable = ScopeExit([this] { EnableControls(); });
     TMemReadStatus status;
@@ -603,7 +613,7 @@ TMemReadStatus TMemData::RestoreFromBytes(std::string_view data) {
         auto idle = ScopeExit([this] { FBusy = false; });
         Close();
         Open();
-        status = TMemFileReader(*this, data).Read();
+        status = TMemFileReader(*this, data, source).Read();
     }
     SortStorage();
     RebuildFilterList();

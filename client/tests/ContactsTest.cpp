@@ -110,6 +110,13 @@ TEST_F(TContactsTest, LoadingGivesMissingAndRepeatedIdsNewOnesAboveTheLargest) {
     Dm->SetMainWindow(nullptr);
     NumberContacts(*Dm);
     EXPECT_EQ(Contacts(), "Adam=5* Bára=6* Cyril=7 Dana=2* Eva=8 ");
+    // So are repeats among IDs spread far apart.
+    Dm->SetMainWindow(Several());
+    Add(100000, "Filip");
+    Add(100000, "Gita");
+    Dm->SetMainWindow(nullptr);
+    NumberContacts(*Dm);
+    EXPECT_EQ(Contacts(), "Adam=5* Bára=6* Cyril=7 Dana=2* Eva=8 Filip=100000 Gita=100001 ");
 }
 
 TEST_F(TContactsTest, ClosingClearsTicksAndRenumbersAllButTheLastOfASharedId) {

@@ -525,6 +525,25 @@ void TBitmap::SetPixelValue(Integer x, Integer y, Cardinal Value) {
     PutRaw(FBits.data() + std::size_t(y) * FStride, StorageBits(FPixelFormat), x, Value & PixelValueMask());
 }
 
+void TBitmap::FillPixelValues(Integer y, Integer xs, Integer xe, Cardinal Value) {
+    if (xe <= xs) return;
+    Byte* row = FBits.data() + std::size_t(y) * FStride;
+    const int bpp = StorageBits(FPixelFormat);
+    Value &= PixelValueMask();
+    if (bpp == 32) {
+        // As PutRaw stores it: the fourth byte is always 0.
+        const Byte pixel[4] = {Byte(Value), Byte(Value >> 8), Byte(Value >> 16), 0};
+        for (Byte *p = row + 4 * std::size_t(xs), *end = row + 4 * std::size_t(xe); p < end; p += 4)
+            std::memcpy(p, pixel, 4);
+        return;
+    }
+    if (bpp == 8) {
+        std::memset(row + xs, int(Value), std::size_t(xe - xs));
+        return;
+    }
+    for (Integer x = xs; x < xe; ++x) PutRaw(row, bpp, x, Value);
+}
+
 Cardinal TBitmap::ColorToPixelValue(TColor Color) const { return ColorToValue(Color, FPixelFormat, FColorTable); }
 
 TColor TBitmap::PixelValueToColor(Cardinal Value) const { return ValueToColor(Value, FPixelFormat, FColorTable); }

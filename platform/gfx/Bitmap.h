@@ -102,6 +102,9 @@ public:
     void SetPixel(Integer x, Integer y, TColor Color);     // nothing outside
     Cardinal PixelValue(Integer x, Integer y) const;
     void SetPixelValue(Integer x, Integer y, Cardinal Value);
+    // SetPixelValue for pixels xs..xe-1 of row y (all inside the bitmap):
+    // a window's backgrounds are filled this way, row by row.
+    void FillPixelValues(Integer y, Integer xs, Integer xe, Cardinal Value);
     Cardinal ColorToPixelValue(TColor Color) const;
     TColor PixelValueToColor(Cardinal Value) const;
     // The mask of meaningful bits of a pixel value.

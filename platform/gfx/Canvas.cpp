@@ -290,6 +290,10 @@ void TCanvas::BrushSpan(Integer y, Integer xs, Integer xe, bool useRop) {
     const Cardinal value = FBitmap->ColorToPixelValue(FBrush.Color());
     const Cardinal mask = FBitmap->PixelValueMask();
     const bool hatched = FBrush.Style() != bsSolid;
+    if (!hatched && !useRop) {
+        FBitmap->FillPixelValues(y, xs, xe, value);
+        return;
+    }
     for (Integer x = xs; x < xe; ++x) {
         if (hatched && !HatchBit(FBrush.Style(), x, y)) continue;
         FBitmap->SetPixelValue(x, y, useRop ? Rop2(FPen.Mode(), FBitmap->PixelValue(x, y), value, mask) : value);

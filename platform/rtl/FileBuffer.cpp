@@ -57,6 +57,12 @@ void TFileBuffer::Reserve(std::size_t capacity, std::size_t keep) {
     FMapped = mapped;
 }
 
+void TFileBuffer::Discard(std::size_t end) {
+    if (!FMapped) return;
+    end = std::min(end, FCapacity) & ~(HugePageSize - 1);
+    if (end > 0) ::madvise(FData, end, MADV_DONTNEED);
+}
+
 void TFileBuffer::Release() {
     if (FMapped)
         FreeHugePages(FData, FCapacity);

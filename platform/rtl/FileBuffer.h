@@ -31,6 +31,11 @@ public:
     // Room for at least `capacity` bytes, of which the first `keep` stay;
     // raises std::bad_alloc when there is no memory.
     void Reserve(std::size_t capacity, std::size_t keep);
+    // A reader that is done with the bytes before `end` gives their memory
+    // back while it goes on, so that a large file and what is made of it
+    // are not held whole at once. Only whole huge pages of a buffer in huge
+    // pages go; they read as zero bytes afterwards.
+    void Discard(std::size_t end);
 
 private:
     void Release();

@@ -477,6 +477,46 @@ TEST(TMemDataFileTest, ManyLoadedRecordsAreEditedDeletedAndSortedOneByOne) {
     EXPECT_EQ(t->FieldByName("Text")->AsString(), Line(1));
 }
 
+TEST(TMemDataFileTest, AFileOfManyHugePagesLoadsWhole) {
+    // The reader gives back the memory of the bytes it has read while it
+    // goes on: every value, wherever it lies in the file, still arrives.
+    auto make = [] {
+        auto h = std::make_unique<TTableHolder>();
+        h->Table->SetName("Dlouha");
+        AddField<TIntegerField>(h->Owner.get(), h->Table, "ID");
+        AddField<TStringField>(h->Owner.get(), h->Table, "Jmeno", 50);
+        AddField<TMemoField>(h->Owner.get(), h->Table, "Text");
+        h->Table->SetSortedField("ID");
+        return h;
+    };
+    auto text = [](int n) { return std::string(1500 + n % 700, static_cast<char>('a' + n % 26)) + std::to_string(n); };
+    constexpr int kRows = 6000;
+    auto source = make();
+    source->Table->Open();
+    for (int i = 0; i < kRows; ++i) {
+        source->Table->Append();
+        source->Table->FieldByName("ID")->SetAsInteger(i);
+        source->Table->FieldByName("Jmeno")->SetAsString("kontakt " + std::to_string(i));
+        source->Table->FieldByName("Text")->SetAsString(text(i));
+        source->Table->Post();
+    }
+    const std::string folder = TestFolder("hugepages");
+    source->Table->StoreToFile(folder + "Dlouha.dat");
+    source.reset();
+    ASSERT_GT(FileSize(folder + "Dlouha.dat"), Int64{5} * (2 << 20));
+
+    auto h = make();
+    const TMemReadStatus status = h->Table->RestoreFromFile(folder + "Dlouha.dat");
+    EXPECT_EQ(status.Result, rrComplete);
+    ASSERT_EQ(h->Table->RecordCount(), kRows);
+    int i = 0;
+    for (h->Table->First(); !h->Table->Eof(); h->Table->Next(), ++i) {
+        ASSERT_EQ(h->Table->FieldByName("ID")->AsInteger(), i);
+        ASSERT_EQ(h->Table->FieldByName("Jmeno")->AsString(), "kontakt " + std::to_string(i));
+        ASSERT_EQ(h->Table->FieldByName("Text")->AsString(), text(i));
+    }
+}
+
 TEST(TMemDataFileTest, EveryKeptFuzzInputLoadsReadsAndStoresBackTheSame) {
     // tests/data/fuzz: the file fuzzer's starting inputs and every input that ever
     // crashed the reader. Each loads, every value reads (or refuses to

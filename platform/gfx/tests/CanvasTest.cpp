@@ -268,6 +268,28 @@ TEST(TCanvasTest, DrawingOnPaletteBitmapsUsesIndices) {
     EXPECT_EQ(b.ScanLine(0)[0], 0xC0);
 }
 
+TEST(TCanvasTest, FillRectStoresTheBrushInEveryPixelFormat) {
+    // Odd edges, so that 1- and 4-bit rows start and end inside a byte.
+    for (TPixelFormat format : {pf1bit, pf4bit, pf8bit, pf15bit, pf16bit, pf24bit, pf32bit}) {
+        SCOPED_TRACE(PixelFormatBits(format));
+        TBitmap b;
+        b.SetPixelFormat(format);
+        b.SetSize(21, 3);
+        b.Canvas()->Brush()->SetColor(clBlack);
+        b.Canvas()->FillRect(Rect(3, 1, 18, 2));
+        for (int y = 0; y < 3; ++y)
+            for (int x = 0; x < 21; ++x)
+                EXPECT_EQ(b.GetPixel(x, y), y == 1 && x >= 3 && x < 18 ? clBlack : clWhite) << x << "," << y;
+        if (format == pf32bit) {
+            // The fourth byte of a pixel stays 0 whatever the brush.
+            b.Canvas()->Brush()->SetColor(TColor(0x00FFFFFF));
+            b.Canvas()->FillRect(Rect(0, 0, 21, 3));
+            EXPECT_EQ(b.ScanLine(2)[4 * 20 + 3], 0);
+            EXPECT_EQ(b.ScanLine(2)[4 * 20 + 2], 0xFF);
+        }
+    }
+}
+
 TEST(TCanvasTest, ClipRectKeepsDrawingInside) {
     Board b(4, 2);
     b.c->SetClipRect(Rect(1, 0, 3, 1));
