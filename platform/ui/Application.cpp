@@ -48,6 +48,8 @@ QApplication* gQtApp = nullptr;
 TApplication* gApp = nullptr;
 TScreen* gScreen = nullptr;
 bool gFinalized = false;
+// Event dispatch running outside an event loop of its own (ProcessMessages).
+int gPumping = 0;
 std::vector<std::unique_ptr<TCursorData>>* gCursors = nullptr;
 
 std::vector<std::unique_ptr<TCursorData>>& CursorStore() {
@@ -95,6 +97,24 @@ void EnsureQtApplication() {
     ApplyClassicPalette();
 }
 
+// The exit handler. A program that ends through main frees everything there;
+// one that the toolkit ends with exit() from inside its event dispatch (it
+// does so when the display connection is lost) is torn down by the system
+// instead: the frames that were dispatching never return, and function-local
+// statics made after the application already went, so freeing the forms
+// would run their destructors against freed memory. Files are not at risk:
+// every save replaces its file atomically.
+void FinalizeAtExit() {
+    if (gFinalized) return;
+    const bool dispatching = gPumping > 0 || (gQtApp && QThread::currentThread()->loopLevel() > 0);
+    const bool mainThread = !gApp || gApp->IsMainThread();
+    if (dispatching || !mainThread) {
+        gFinalized = true;
+        return;
+    }
+    FinalizeApplication();
+}
+
 }  // namespace
 
 struct TApplicationImpl {
@@ -108,7 +128,7 @@ TApplication* GetApplication() {
         EnsureQtApplication();
         gApp = new TApplication();
         static std::once_flag once;
-        std::call_once(once, [] { std::atexit(FinalizeApplication); });
+        std::call_once(once, [] { std::atexit(FinalizeAtExit); });
     }
     return gApp;
 }
@@ -197,6 +217,8 @@ void TApplication::Run() {
 }
 
 void TApplication::ProcessMessages() {
+    ++gPumping;
+    auto done = ScopeExit([] { --gPumping; });
     QCoreApplication::processEvents(QEventLoop::AllEvents);
 }
 
