@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <functional>
 
 #include "platform/ui/Forms.h"
 
@@ -42,36 +43,26 @@ protected:
     void SetUp() override { GTEST_FLAG_SET(death_test_style, "threadsafe"); }
 };
 
-TEST_F(ApplicationExitTest, ExitFromInsideDispatchLeavesTheFormsToTheSystem) {
-    // From the main loop, as when the display goes away under a running program.
-    EXPECT_EXIT(
-        {
-            new TExitProbeForm(Application);
-            LateTable();
-            Application->Post([] { std::exit(3); });
-            Application->Run();
-            _exit(80);
-        },
-        ::testing::ExitedWithCode(3), "");
-    // From a modal window's loop and from a pump outside any loop.
+// Dispatch runs with a probe form, the late static and an exit(Code) waiting
+// in the queue; the child must end with that code, the form left unfreed.
+void ExpectExitFrom(const std::function<void(TForm*)>& Dispatch, int Code) {
     EXPECT_EXIT(
         {
             auto* form = new TExitProbeForm(Application);
             LateTable();
-            Application->Post([] { std::exit(4); });
-            form->ShowModal();
+            Application->Post([Code] { std::exit(Code); });
+            Dispatch(form);
             _exit(80);
         },
-        ::testing::ExitedWithCode(4), "");
-    EXPECT_EXIT(
-        {
-            new TExitProbeForm(Application);
-            LateTable();
-            Application->Post([] { std::exit(5); });
-            Application->ProcessMessages();
-            _exit(80);
-        },
-        ::testing::ExitedWithCode(5), "");
+        ::testing::ExitedWithCode(Code), "");
+}
+
+TEST_F(ApplicationExitTest, ExitFromInsideDispatchLeavesTheFormsToTheSystem) {
+    // The main loop, as when the display goes away under a running program;
+    // a modal window's loop; a pump outside any loop.
+    ExpectExitFrom([](TForm*) { Application->Run(); }, 3);
+    ExpectExitFrom([](TForm* Form) { Form->ShowModal(); }, 4);
+    ExpectExitFrom([](TForm*) { Application->ProcessMessages(); }, 5);
 }
 
 TEST_F(ApplicationExitTest, ExitOutsideDispatchStillFreesTheForms) {
