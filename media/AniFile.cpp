@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "components/VCLUtils.h"
-#include "media/ByteFields.h"
+#include "platform/rtl/ByteFields.h"
 #include "media/IcoList.h"
 #include "media/VmGraph.h"
 #include "platform/gfx/Canvas.h"

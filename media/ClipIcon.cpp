@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "media/ByteFields.h"
+#include "platform/rtl/ByteFields.h"
 #include "platform/rtl/Exceptions.h"
 #include "platform/rtl/Streams.h"
 

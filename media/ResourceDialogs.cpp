@@ -1,6 +1,6 @@
 #include "media/ResourceDialogs.h"
 
-#include "media/ByteFields.h"
+#include "platform/rtl/ByteFields.h"
 
 using byte_fields::Put16;
 using byte_fields::Put32;

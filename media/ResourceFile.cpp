@@ -1,6 +1,6 @@
 #include "media/ResourceFile.h"
 
-#include "media/ByteFields.h"
+#include "platform/rtl/ByteFields.h"
 #include "platform/rtl/FileUtils.h"
 
 using byte_fields::U16;

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "media/ByteFields.h"
+#include "platform/rtl/ByteFields.h"
 #include "media/unitEXGraphics.h"
 #include "platform/gfx/Canvas.h"
 #include "platform/gfx/Jpeg.h"

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "media/ByteFields.h"
+#include "platform/rtl/ByteFields.h"
 #include "platform/rtl/SysUtils.h"
 
 using byte_fields::U16;

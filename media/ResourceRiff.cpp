@@ -1,6 +1,6 @@
 #include "media/ResourceRiff.h"
 
-#include "media/ByteFields.h"
+#include "platform/rtl/ByteFields.h"
 #include "platform/rtl/FileUtils.h"
 #include "platform/rtl/SysUtils.h"
 

@@ -5,7 +5,7 @@
 
 #include "components/VCLUtils.h"
 #include "media/AniFile.h"
-#include "media/ByteFields.h"
+#include "platform/rtl/ByteFields.h"
 #include "platform/gfx/Canvas.h"
 #include "platform/gfx/Icon.h"
 #include "platform/rtl/Exceptions.h"

@@ -7,7 +7,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "media/ByteFields.h"
+#include "platform/rtl/ByteFields.h"
 #include "media/VmGIF.h"
 #include "platform/rtl/Exceptions.h"
 

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "media/ByteFields.h"
+#include "platform/rtl/ByteFields.h"
 #include "platform/gfx/Canvas.h"
 #include "platform/rtl/Exceptions.h"
 

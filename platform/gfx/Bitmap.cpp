@@ -9,6 +9,7 @@
 #include "platform/classes/Filer.h"
 #include "platform/classes/Resources.h"
 #include "platform/gfx/Canvas.h"
+#include "platform/rtl/ByteFields.h"
 #include "platform/rtl/Exceptions.h"
 
 namespace {
@@ -140,18 +141,10 @@ AnsiString Num(Int64 v) { return std::to_string(v); }
 constexpr Cardinal BI_RGB = 0;
 constexpr Cardinal BI_BITFIELDS = 3;
 
-Cardinal U16(const Byte* p) { return Cardinal(p[0]) | (Cardinal(p[1]) << 8); }
-Cardinal U32(const Byte* p) {
-    return Cardinal(p[0]) | (Cardinal(p[1]) << 8) | (Cardinal(p[2]) << 16) | (Cardinal(p[3]) << 24);
-}
-void Put16(std::vector<Byte>& v, Cardinal x) {
-    v.push_back(Byte(x));
-    v.push_back(Byte(x >> 8));
-}
-void Put32(std::vector<Byte>& v, Cardinal x) {
-    Put16(v, x & 0xFFFF);
-    Put16(v, x >> 16);
-}
+using byte_fields::Put16;
+using byte_fields::Put32;
+using byte_fields::U16;
+using byte_fields::U32;
 
 struct BmpLayout {
     Integer width = 0, height = 0;

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "platform/gfx/Canvas.h"
+#include "platform/rtl/ByteFields.h"
 #include "platform/rtl/Exceptions.h"
 #include "platform/rtl/ScopeGuard.h"
 
@@ -17,18 +18,10 @@ constexpr Int64 MaxIconSide = 4096;
 
 AnsiString Num(Int64 v) { return std::to_string(v); }
 
-Cardinal U16(const Byte* p) { return Cardinal(p[0]) | (Cardinal(p[1]) << 8); }
-Cardinal U32(const Byte* p) {
-    return Cardinal(p[0]) | (Cardinal(p[1]) << 8) | (Cardinal(p[2]) << 16) | (Cardinal(p[3]) << 24);
-}
-void Put16(std::vector<Byte>& v, Cardinal x) {
-    v.push_back(Byte(x));
-    v.push_back(Byte(x >> 8));
-}
-void Put32(std::vector<Byte>& v, Cardinal x) {
-    Put16(v, x & 0xFFFF);
-    Put16(v, x >> 16);
-}
+using byte_fields::Put16;
+using byte_fields::Put32;
+using byte_fields::U16;
+using byte_fields::U32;
 void Set32(Byte* p, Cardinal x) {
     for (int i = 0; i < 4; ++i) p[i] = Byte(x >> (8 * i));
 }

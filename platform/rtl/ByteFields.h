@@ -1,7 +1,7 @@
 #pragma once
-// Little-endian fields of the binary formats media/ reads and writes
-// (icons, cursors, animated cursors, resources, GIF). Callers check the
-// bytes are there before they read a field.
+// Little-endian fields of the binary formats the programs read and write
+// (bitmaps, icons, cursors, animated cursors, resources, GIF). Callers check
+// the bytes are there before they read a field.
 
 #include <vector>
 
