@@ -51,7 +51,7 @@ function(vemlor_embed target kind script variable)
   set(out ${CMAKE_CURRENT_BINARY_DIR}/${target}_${kind}.cpp)
   add_custom_command(OUTPUT ${out}
     COMMAND ${CMAKE_COMMAND} -DOUTPUT=${out} "-D${variable}=${files}" -P ${PROJECT_SOURCE_DIR}/cmake/${script}
-    DEPENDS ${files} ${PROJECT_SOURCE_DIR}/cmake/${script}
+    DEPENDS ${files} ${PROJECT_SOURCE_DIR}/cmake/${script} ${PROJECT_SOURCE_DIR}/cmake/EmbedCommon.cmake
     COMMENT "Compiling the ${kind} of ${target}"
     VERBATIM)
   get_target_property(type ${target} TYPE)
