@@ -49,6 +49,14 @@ AnsiString TQueueSending::SendLimitText(bool Objects, const TCallLimits& Limits)
     return text + "\r\n\r\n" + LangText("TooLongMsg", "Zkraťte text nebo vyberte menší počet zpráv.");
 }
 
+bool TQueueSending::RefuseWithoutTariff() {
+    if (!FData.Tarify->IsEmpty()) return false;
+    FServices.ShowError(LangText("NoTariff",
+                                 "Chybí tarify centra zpráv (soubor tariffs.brc), a tak není známo číslo, na které "
+                                 "volat. Zprávy nebyly odeslány."));
+    return true;
+}
+
 void TQueueSending::ChooseTariff(Integer Count, bool Objects) {
     TMemData* tariffs = FData.Tarify;
     TField* maximum = Objects ? FData.Tarifypmsmax : FData.Tarifysmsmax;
@@ -69,6 +77,7 @@ TCaller* TQueueSending::SendFromQueue(bool Objects) {
         FServices.ShowError(LangText("NoMsgChecked", "Musíte zatrhnout alespoň jednu zprávu."));
         return nullptr;
     }
+    if (RefuseWithoutTariff()) return nullptr;
     const TSenderIdentity sender = FServices.SenderIdentity();
     ForceDirectories(ProgramFolder() + "Mmf");
     // Busy from here: no command may touch the queue while its files are written.

@@ -5,14 +5,15 @@
 // the message centre, and when it ends the rows it carried move to Historie.
 //
 // A send, and what each step leaves behind:
-//   SendFromQueue     the call exists (busy) before the first file is
-//                     written; per ticked row, every part's bitmap and
-//                     message file; a row whose parts were all written goes
-//                     into the call with its files (bitmap before message
-//                     file) and its record id is recorded; a row with a
-//                     failed part is withdrawn whole and stays queued; the
-//                     tariff is chosen by the number of message files; the
-//                     call starts and frees itself when it ends
+//   SendFromQueue     without a tariff, nothing but the refusal: there is
+//                     no number to dial; the call exists (busy) before the
+//                     first file is written; per ticked row, every part's
+//                     bitmap and message file; a row whose parts were all
+//                     written goes into the call with its files (bitmap
+//                     before message file) and its record id is recorded;
+//                     a row with a failed part is withdrawn whole and stays
+//                     queued; the tariff is chosen by the number of message
+//                     files; the call starts and frees itself when it ends
 //   MoveSentToHistory run by the call's termination event: the recorded
 //                     rows, whatever their ticks say by then, each get a
 //                     history row; a row whose files the centre all took is
@@ -69,7 +70,8 @@ public:
 
     // Writes the files of the ticked rows of FrontObj (Objects) or Fronta and
     // starts a call that sends them; the call frees itself. Nothing ticked:
-    // "NoMsgChecked"; a part that cannot be written: "FailedMFF" for its row.
+    // "NoMsgChecked"; no tariff: "NoTariff"; a part that cannot be written:
+    // "FailedMFF" for its row.
     // Returns the running call, or nullptr when no call was started; while
     // another call runs it does nothing (the main window's busy check has
     // told the user).
@@ -79,6 +81,10 @@ public:
     // saves Historie and the queue. Success is the call's own result; a call
     // that failed after it delivered some rows' files still moves those.
     void MoveSentToHistory(TDataSet* Queue, bool Success);
+
+    // True, after telling the user, when Tarify holds no tariff: a call
+    // would have no number to dial.
+    bool RefuseWithoutTariff();
 
     // Makes current the first tariff of Tarify (in table order) whose maximum
     // (objects or text parts) is at least Count, else the last tariff.

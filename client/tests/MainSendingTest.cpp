@@ -311,4 +311,33 @@ TEST_F(TMainSendingTest, SendNowOverTheCallsLimitQueuesTheMessageUntickedAndSend
     EXPECT_FALSE(Data->FrontaVybrany->AsBoolean());
 }
 
+TEST_F(TMainSendingTest, WithoutTariffsNeitherSendCommandDialsAndBothSayWhatIsMissing) {
+    DeleteFile(Folder + "tariffs.brc");
+    StartSending();
+    AddContact(1, "Jana Nováková", "00420603111222");
+    Queue(Data->Fronta, "00420603999999", "text", "waiting");
+    std::vector<AnsiString> told;
+    {
+        TModalAnswerer answers;
+        for (int i = 0; i < 2; ++i) answers.ClickButton("OK", [&](TForm* Form) { told.push_back(DialogText(Form)); });
+        SendFrom(Main->TabFronta);
+        Main->PageControl1->SetActivePage(Main->TabText);
+        Main->ComboEdit1->SetText("00420603111222");
+        Main->REdit1->SetText("Ahoj");
+        Main->APoslat->Execute();
+        Finish();
+        EXPECT_EQ(answers.Pending(), 0);
+    }
+    const AnsiString missing =
+        "Chybí tarify centra zpráv (soubor tariffs.brc), a tak není známo číslo, na které volat. "
+        "Zprávy nebyly odeslány.";
+    EXPECT_EQ(told, (std::vector<AnsiString>{missing, missing}));
+    EXPECT_FALSE(FileExists(Folder + "caller.log"));
+    EXPECT_TRUE(Inbox().empty());
+    EXPECT_TRUE(History().empty());
+    // The queue keeps its row, and the message just written stays in the composer.
+    EXPECT_EQ(Numbers(Data->Fronta), std::vector<AnsiString>{"00420603999999"});
+    EXPECT_EQ(Main->REdit1->Text(), "Ahoj");
+}
+
 }  // namespace

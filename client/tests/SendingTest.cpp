@@ -291,3 +291,19 @@ TEST_F(TSendingTest, TariffAndLimitsFollowTheTickedParts) {
     EXPECT_EQ(Sending.SendLimitText(false, {3, 0}),
               "Najednou lze odeslat maximálně 3 zpráv.\r\n\r\nZkraťte text nebo vyberte menší počet zpráv.");
 }
+
+TEST_F(TSendingTest, WithoutATariffNothingIsWrittenOrDialled) {
+    Dm->Tarify->Close();
+    Dm->Tarify->Open();
+    const Integer row = Queue(Dm->Fronta, "00420603000001", "text", "a");
+    TCaller* call = Sending.SendFromQueue(false);
+    if (call) Finish(call);
+    EXPECT_EQ(call, nullptr);
+    EXPECT_FALSE(CallerBusy());
+    EXPECT_EQ(Errors, std::vector<AnsiString>{"Chybí tarify centra zpráv (soubor tariffs.brc), a tak není známo "
+                                              "číslo, na které volat. Zprávy nebyly odeslány."});
+    EXPECT_TRUE(ListFiles(ProgramFolder() + "Mmf", "*.*").empty());
+    EXPECT_TRUE(Centre.Log().empty());
+    EXPECT_EQ(Ids(Dm->Fronta), std::vector<Integer>{row});
+    EXPECT_TRUE(Dm->Historie->IsEmpty());
+}
