@@ -378,7 +378,7 @@ public:
     void ShowCallerStatus(const AnsiString& Text, bool Error) override;
     void LoadTariffs() override;
     void EnableNotificationTimer() override;
-    void MoveSentToHistory(TDataSet* Queue, bool Success) override;
+    TCallDelivery MoveSentToHistory(TDataSet* Queue, bool Success) override;
     void ShowNotification(const AnsiString& Text) override;
 
     // =====================================================================

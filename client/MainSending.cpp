@@ -140,7 +140,9 @@ TCaller* TfMain::SendFromQueue(bool Objects) { return Sending().SendFromQueue(Ob
 // ---------------------------------------------------------------------------
 // What the call asks of the window
 
-void TfMain::MoveSentToHistory(TDataSet* Queue, bool Success) { Sending().MoveSentToHistory(Queue, Success); }
+TCallDelivery TfMain::MoveSentToHistory(TDataSet* Queue, bool Success) {
+    return Sending().MoveSentToHistory(Queue, Success);
+}
 
 // ---------------------------------------------------------------------------
 // Tariffs and notifications

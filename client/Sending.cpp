@@ -148,15 +148,20 @@ void TQueueSending::WritePart(TDataSet* Queue, const TSenderIdentity& Sender, co
     ++Row.MessageFiles;
 }
 
-void TQueueSending::MoveSentToHistory(TDataSet* Queue, bool Success) {
+TCallDelivery TQueueSending::MoveSentToHistory(TDataSet* Queue, bool Success) {
     // A call that succeeded delivered every file; one that failed, those
     // before the file that failed.
-    const Integer delivered = Success ? INT_MAX : (FCall ? FCall->FilesSent() : 0);
+    const Integer filesSent = Success ? INT_MAX : (FCall ? FCall->FilesSent() : 0);
     std::map<Integer, bool> sent;
-    for (const TCallRow& row : FCallRows) sent[row.RecId] = row.FilesEnd <= delivered;
+    TCallDelivery delivery;
+    for (const TCallRow& row : FCallRows) {
+        sent[row.RecId] = row.FilesEnd <= filesSent;
+        ++delivery.Carried;
+        if (sent[row.RecId]) ++delivery.Delivered;
+    }
     FCall = nullptr;
     FCallRows.clear();
-    if (!Queue || sent.empty()) return;
+    if (!Queue || sent.empty()) return delivery;
     {
         TTableWalk walk(Queue);
         TTableWalk history(FData.Historie);
@@ -183,6 +188,7 @@ void TQueueSending::MoveSentToHistory(TDataSet* Queue, bool Success) {
     } catch (const Exception& E) {
         FServices.ShowError(E.Message());
     }
+    return delivery;
 }
 
 void TQueueSending::AppendToHistory(TDataSet* Queue, bool Sent) {

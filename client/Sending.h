@@ -34,6 +34,7 @@
 
 class TCaller;
 class TCallerServices;
+struct TCallDelivery;
 class TDataSet;
 class TDM;
 class TMemData;
@@ -80,7 +81,8 @@ public:
     // Moves the rows the call carried to the history (see above), then
     // saves Historie and the queue. Success is the call's own result; a call
     // that failed after it delivered some rows' files still moves those.
-    void MoveSentToHistory(TDataSet* Queue, bool Success);
+    // Returns how many rows the call carried and how many of them went.
+    TCallDelivery MoveSentToHistory(TDataSet* Queue, bool Success);
 
     // True, after telling the user, when Tarify holds no tariff: a call
     // would have no number to dial.

@@ -307,9 +307,15 @@ void TCaller::SessionFinished(TObject*) {
     if (FErrorCode == 0) {
         FServices.MoveSentToHistory(FQueueTable, true);
         ShowStatus(LangText("MsgSuccSent", "Zprávy byly úspěšně odeslány na sms centrum."), false);
-    } else {
-        FServices.MoveSentToHistory(FQueueTable, false);
-        ShowStatus(LangText("MsgSentFailed", "Zprávy se nepodařilo odeslat.") + " (" + ErrorText(FErrorCode) + ")",
-                   true);
+        return;
     }
+    const TCallDelivery delivery = FServices.MoveSentToHistory(FQueueTable, false);
+    // The history shows the messages the centre took as sent: a status
+    // saying none went would send the user to send them again.
+    const AnsiString outcome =
+        delivery.Delivered > 0
+            ? LangFormat("MsgPartlySent", "Počet zpráv doručených na sms centrum: %d z %d.", delivery.Delivered,
+                         delivery.Carried)
+            : LangText("MsgSentFailed", "Zprávy se nepodařilo odeslat.");
+    ShowStatus(outcome + " (" + ErrorText(FErrorCode) + ")", true);
 }

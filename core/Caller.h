@@ -18,7 +18,8 @@
 //   Services.EnableNotificationTimer <-- posted ------  notifications arrived
 //   HangUpCall() (the hang-up action)  -- atomic -->   abort callbacks
 //   SessionFinished (OnTerminate):
-//     Services.MoveSentToHistory, the result's status
+//     Services.MoveSentToHistory, the result's status with how many
+//     messages the centre took
 //   ~TCaller (on the worker when it frees itself) clears the busy flag
 //
 // The worker touches no table and no control: what it needs of them is read
@@ -52,6 +53,13 @@ struct TCallSettings {
     bool ToneDialing = false;  // RadioTon checked
 };
 
+// The messages (queue rows) a call carried, and how many of them the centre
+// took whole.
+struct TCallDelivery {
+    Integer Delivered = 0;
+    Integer Carried = 0;
+};
+
 // What a call needs of the main window, which implements it. Every member
 // runs on the main thread.
 class TCallerServices {
@@ -74,9 +82,9 @@ public:
     // notification files the call received.
     virtual void EnableNotificationTimer() = 0;
 
-    // The termination event: moves the ticked rows of the queue table to the
-    // history, marked sent or failed.
-    virtual void MoveSentToHistory(TDataSet* Queue, bool Success) = 0;
+    // The termination event: moves the rows the call carried to the
+    // history, marked sent or failed, and says how many the centre took.
+    virtual TCallDelivery MoveSentToHistory(TDataSet* Queue, bool Success) = 0;
 };
 
 // True from the creation of a call until its destruction; the main window

@@ -181,6 +181,26 @@ TEST_F(TMainSendingTest, AFileTheCentreRefusesKeepsItsRowAndTheRowsBeforeItAreSe
     EXPECT_TRUE(Data->Fronta->IsEmpty());
 }
 
+TEST_F(TMainSendingTest, ACallThatFailsPartWayTellsTheLogAndTheStatusLineHowManyMessagesWent) {
+    // The fourth file fails on each of its four tries.
+    Scenario("[Fail]\r\nSendFile.4=16\r\nSendFile.5=16\r\nSendFile.6=16\r\nSendFile.7=16\r\n");
+    StartSending();
+    Main->AHideLog->Execute();
+    ASSERT_FALSE(Main->Panel3->Visible());
+    for (const char* number : {"00420603000001", "00420603000002", "00420603000003", "00420603000004",
+                               "00420603000005"})
+        Queue(Data->Fronta, number, "text", "hello");
+
+    SendFrom(Main->TabFronta);
+    const AnsiString told = "Počet zpráv doručených na sms centrum: 3 z 5. (Nepodařilo se odeslat soubor. Chyba 16)";
+    EXPECT_EQ(Log().back(), "! " + told);
+    EXPECT_EQ(Main->StatusBar1->Panels()->Items(0)->Text(), told);
+    EXPECT_EQ(History(), (std::vector<AnsiString>{"00420603000001:Odesláno", "00420603000002:Odesláno",
+                                                  "00420603000003:Odesláno", "00420603000004:Chyba",
+                                                  "00420603000005:Chyba"}));
+    EXPECT_EQ(Numbers(Data->Fronta), (std::vector<AnsiString>{"00420603000004", "00420603000005"}));
+}
+
 TEST_F(TMainSendingTest, HangingUpMidCallKeepsTheRowsAndRefusesTheQueueCommandsMeanwhile) {
     Scenario("[Hold]\r\nSendFile=gate\r\n");
     StartSending();

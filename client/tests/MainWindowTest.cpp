@@ -172,7 +172,7 @@ public:
     void LoadTariffs() override {}
     void SetBRCName(const AnsiString&) override {}
     void EnableNotificationTimer() override {}
-    void MoveSentToHistory(TDataSet*, bool) override {}
+    TCallDelivery MoveSentToHistory(TDataSet*, bool) override { return {}; }
 };
 
 TEST_F(TMainWindowBehaviourTest, TheWindowStaysOpenAndSavesNothingWhileACallRuns) {

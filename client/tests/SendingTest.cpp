@@ -58,7 +58,9 @@ protected:
     void LoadTariffs() override {}
     void SetBRCName(const AnsiString&) override {}
     void EnableNotificationTimer() override {}
-    void MoveSentToHistory(TDataSet* Queue, bool Success) override { Sending.MoveSentToHistory(Queue, Success); }
+    TCallDelivery MoveSentToHistory(TDataSet* Queue, bool Success) override {
+        return Sending.MoveSentToHistory(Queue, Success);
+    }
 
     void AddTariff(Integer Tarif, const AnsiString& Number, Integer SmsMax, Integer PmsMax) {
         Dm->Tarify->Append();
@@ -253,6 +255,8 @@ TEST_F(TSendingTest, AFailedCallMovesTheRowsTheCentreTookAndKeepsTheRest) {
     const Integer c = Queue(Dm->Fronta, "00420603000003", "text", "c");
     Centre.Scenario("[Fail]\nSendFile.3=16\nSendFile.4=16\nSendFile.5=16\nSendFile.6=16\n");
     Finish(Sending.SendFromQueue(false));
+    EXPECT_EQ(Status.back(),
+              "! Počet zpráv doručených na sms centrum: 2 z 3. (Nepodařilo se odeslat soubor. Chyba 16)");
     EXPECT_EQ(Ids(Dm->Fronta), std::vector<Integer>{c});
     EXPECT_EQ(History(), (std::vector<AnsiString>{"00420603000001:Chyba", "00420603000001:Odesláno",
                                                   "00420603000002:Chyba", "00420603000002:Odesláno",
@@ -262,7 +266,7 @@ TEST_F(TSendingTest, AFailedCallMovesTheRowsTheCentreTookAndKeepsTheRest) {
     // failed, but the row was delivered and must not be sent again.
     Centre.Scenario("[Fail]\nDir.2=23\n");
     Finish(Sending.SendFromQueue(false));
-    EXPECT_EQ(Status.back(), "! Zprávy se nepodařilo odeslat. (Selhala funkce DIR. Chyba 23)");
+    EXPECT_EQ(Status.back(), "! Počet zpráv doručených na sms centrum: 1 z 1. (Selhala funkce DIR. Chyba 23)");
     EXPECT_TRUE(Dm->Fronta->IsEmpty());
     EXPECT_EQ(History().size(), 6u);
     EXPECT_EQ(History().back(), "00420603000003:Odesláno");

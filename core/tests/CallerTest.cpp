@@ -63,9 +63,10 @@ public:
         Check();
         ++TimerStarts;
     }
-    void MoveSentToHistory(TDataSet* Queue, bool Success) override {
+    TCallDelivery MoveSentToHistory(TDataSet* Queue, bool Success) override {
         Check();
         Moves.emplace_back(Queue, Success);
+        return {};
     }
 
 private:
