@@ -102,7 +102,9 @@ bool TfMain::ComposedContent(TComposedMessage& Message) {
 
 void TfMain::ADoFrontyExecute(TObject*) {
     ResolveRecipient(false);
-    const TDateTime sendTime = DateTimePicker2->Date() + DateTimePicker1->Time();
+    // Hidden, the pickers hold whatever they were last set to: a row with no
+    // chosen time records when it was queued.
+    const TDateTime sendTime = TimePanel->Visible() ? DateTimePicker2->Date() + DateTimePicker1->Time() : Now();
     const TDateTime earliest = Now() + EncodeTime(0, 5, 0, 0);
     if (TimePanel->Visible() && Milliseconds(sendTime) < Milliseconds(earliest)) {
         LocalMessageDlg(LangFormat("WrongDate", "Minimální přípustná doba odeslání je %s", DateTimeToStr(earliest)),

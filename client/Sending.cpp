@@ -27,6 +27,7 @@ void ApplyHistoryStateTexts(TDM& Data) {
 struct TQueueSending::TRowFiles {
     std::vector<AnsiString> Files;  // in sending order
     Integer MessageFiles = 0;
+    AnsiString Send;  // the send element of every part: empty for at once
 };
 
 TQueueSending::TQueueSending(TDM& Data, TSendServices& Services, TCallerServices& CallServices)
@@ -91,7 +92,7 @@ TCaller* TQueueSending::SendFromQueue(bool Objects) {
         if (!WriteRowFiles(queue, sender, row)) continue;
         for (const AnsiString& file : row.Files) call->Files()->Add(file);
         messageFiles += row.MessageFiles;
-        rows.push_back({queue->RecIdField()->AsInteger(), call->Files()->Count()});
+        rows.push_back({queue->RecIdField()->AsInteger(), call->Files()->Count(), !row.Send.empty()});
     }
     // Freeing the call that never ran clears the busy flag.
     if (rows.empty()) return nullptr;
@@ -111,6 +112,8 @@ bool TQueueSending::WriteRowFiles(TDataSet* Queue, const TSenderIdentity& Sender
     const AnsiString type = Queue->FieldByName("Typ")->AsString();
     const AnsiString text = Queue->FieldByName("Zprava")->AsString();
     const Trozdel parts(text, FServices.WholeWords());
+    // One moment for the whole row, so that its parts agree on it.
+    Row.Send = SendTimeText(Queue->FieldByName("Poslat")->AsDateTime(), Now());
     try {
         for (Integer i = 0; i < parts.PartCount(); ++i) {
             const AnsiString body = type == "text" ? parts.FullParts()[i] : type == "picture" ? text : AnsiString();
@@ -136,7 +139,7 @@ void TQueueSending::WritePart(TDataSet* Queue, const TSenderIdentity& Sender, co
     values.BodyText = Body;
     values.Ringtone = Queue->FieldByName("Melodie")->AsString();
     values.Email = Queue->FieldByName("Potvrdit")->AsString();
-    values.Send = SendTimeText(Queue->FieldByName("Poslat")->AsDateTime(), Now());
+    values.Send = Row.Send;
     if (IsPictureType(type)) {
         const AnsiString bitmap = base + ".bmp";
         WriteLogoBitmap(bitmap, Queue->FieldByName("Logo")->AsString());
@@ -152,29 +155,38 @@ TCallDelivery TQueueSending::MoveSentToHistory(TDataSet* Queue, bool Success) {
     // A call that succeeded delivered every file; one that failed, those
     // before the file that failed.
     const Integer filesSent = Success ? INT_MAX : (FCall ? FCall->FilesSent() : 0);
-    std::map<Integer, bool> sent;
+    // A row sent at once was sent by this call, whenever it was queued; a
+    // row the centre holds until its chosen time keeps that time.
+    const TDateTime now = Now();
+    struct TMove {
+        bool Sent;
+        bool Scheduled;
+    };
+    std::map<Integer, TMove> moves;
     TCallDelivery delivery;
     for (const TCallRow& row : FCallRows) {
-        sent[row.RecId] = row.FilesEnd <= filesSent;
+        const bool sent = row.FilesEnd <= filesSent;
+        moves[row.RecId] = {sent, row.Scheduled};
         ++delivery.Carried;
-        if (sent[row.RecId]) ++delivery.Delivered;
+        if (sent) ++delivery.Delivered;
     }
     FCall = nullptr;
     FCallRows.clear();
-    if (!Queue || sent.empty()) return delivery;
+    if (!Queue || moves.empty()) return delivery;
     {
         TTableWalk walk(Queue);
         TTableWalk history(FData.Historie);
         TField* recId = Queue->FieldByName("RecId");
         Queue->First();
         while (!Queue->Eof()) {
-            const auto row = sent.find(recId->AsInteger());
-            if (row == sent.end()) {
+            const auto row = moves.find(recId->AsInteger());
+            if (row == moves.end()) {
                 Queue->Next();
                 continue;
             }
-            AppendToHistory(Queue, row->second);
-            if (row->second)
+            const TMove move = row->second;
+            AppendToHistory(Queue, move.Sent, move.Scheduled ? Queue->FieldByName("Poslat")->AsDateTime() : now);
+            if (move.Sent)
                 Queue->Delete();
             else
                 Queue->Next();
@@ -191,13 +203,13 @@ TCallDelivery TQueueSending::MoveSentToHistory(TDataSet* Queue, bool Success) {
     return delivery;
 }
 
-void TQueueSending::AppendToHistory(TDataSet* Queue, bool Sent) {
+void TQueueSending::AppendToHistory(TDataSet* Queue, bool Sent, TDateTime SentAt) {
     TMemData* history = FData.Historie;
     history->Append();
     auto cancel = ScopeFail([history] { history->Cancel(); });
     for (const char* name : {"Jmeno", "Cislo", "Zprava", "Napsano", "Potvrdit", "Melodie", "Logo", "Typ", "Nazev"})
         history->FieldByName(name)->SetAsVariant(Queue->FieldByName(name)->AsVariant());
-    FData.HistoriePoslano->SetAsVariant(Queue->FieldByName("Poslat")->AsVariant());
+    FData.HistoriePoslano->SetAsDateTime(SentAt);
     FData.HistorieStav->SetAsBoolean(Sent);
     history->Post();
 }

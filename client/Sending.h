@@ -18,10 +18,13 @@
 //                     rows, whatever their ticks say by then, each get a
 //                     history row; a row whose files the centre all took is
 //                     sent (Stav true) and leaves the queue, any other stays
-//                     queued with a failed history row (Stav false); then
-//                     Historie and the queue are saved, in that order, so
-//                     that a failure between the two saves loses no row; a
-//                     save that fails is shown and stops the saving
+//                     queued with a failed history row (Stav false); the
+//                     history's Poslano is the row's Poslat when its files
+//                     asked the centre to send it then, else the time the
+//                     call ended; then Historie and the queue are saved, in
+//                     that order, so that a failure between the two saves
+//                     loses no row; a save that fails is shown and stops
+//                     the saving
 //
 // The record ids, not the ticks, say what moves: the queue stays in the
 // user's hands during a call only as far as the busy check lets it.
@@ -110,13 +113,15 @@ private:
     // Writes a row's parts; false (files removed) when one failed.
     bool WriteRowFiles(TDataSet* Queue, const TSenderIdentity& Sender, TRowFiles& Row);
     void WritePart(TDataSet* Queue, const TSenderIdentity& Sender, const AnsiString& Body, TRowFiles& Row);
-    void AppendToHistory(TDataSet* Queue, bool Sent);
+    void AppendToHistory(TDataSet* Queue, bool Sent, TDateTime SentAt);
 
-    // A row in the running call: its id and the end of its files in the
-    // call's list (one past its last file).
+    // A row in the running call: its id, the end of its files in the call's
+    // list (one past its last file), and whether its files asked the centre
+    // to send it at its Poslat.
     struct TCallRow {
         Integer RecId;
         Integer FilesEnd;
+        bool Scheduled;
     };
 
     TDM& FData;

@@ -8,6 +8,7 @@
 #include "client/Main.h"
 
 #include <algorithm>
+#include <memory>
 #include <thread>
 
 #include "MainFixture.h"
@@ -358,6 +359,29 @@ TEST_F(TMainSendingTest, WithoutTariffsNeitherSendCommandDialsAndBothSayWhatIsMi
     // The queue keeps its row, and the message just written stays in the composer.
     EXPECT_EQ(Numbers(Data->Fronta), std::vector<AnsiString>{"00420603999999"});
     EXPECT_EQ(Main->REdit1->Text(), "Ahoj");
+}
+
+TEST_F(TMainSendingTest, ARowQueuedWithoutAChosenTimeShowsInTheHistoryWhenTheCallSentIt) {
+    // The window reads the clock until the fixture closes it.
+    auto clock = std::make_shared<TDateTime>(kNow);
+    SetNowFunction([clock] { return *clock; });
+    StartSending();
+    ASSERT_FALSE(Main->TimePanel->Visible());
+    AddContact(1, "Jana Nováková", "00420603111222");
+    Main->PageControl1->SetActivePage(Main->TabText);
+    Main->ComboEdit1->SetText("00420603111222");
+    Main->REdit1->SetText("Ahoj");
+    *clock = EncodeDateTime(2025, 3, 14, 10, 26, 53, 589);
+    Main->ADoFronty->Execute();
+    PumpUntilIdle();
+    ASSERT_EQ(Numbers(Data->Fronta), std::vector<AnsiString>{"00420603111222"});
+    EXPECT_EQ(FormatDateTime("yyyy-mm-dd hh:nn:ss.zzz", Data->FrontaPoslat->AsDateTime()), "2025-03-14 10:26:53.589");
+
+    *clock = EncodeDateTime(2025, 3, 14, 11, 0, 0, 0);
+    Main->TickAllWithinLimit(Data->Fronta);
+    SendFrom(Main->TabFronta);
+    ASSERT_EQ(History(), std::vector<AnsiString>{"00420603111222:Odesláno"});
+    EXPECT_EQ(FormatDateTime("yyyy-mm-dd hh:nn:ss.zzz", Data->HistoriePoslano->AsDateTime()), "2025-03-14 11:00:00.000");
 }
 
 }  // namespace

@@ -311,3 +311,27 @@ TEST_F(TSendingTest, WithoutATariffNothingIsWrittenOrDialled) {
     EXPECT_EQ(Ids(Dm->Fronta), std::vector<Integer>{row});
     EXPECT_TRUE(Dm->Historie->IsEmpty());
 }
+
+TEST_F(TSendingTest, TheHistoryShowsWhenTheCallSentARowUnlessTheCentreHoldsItForItsChosenTime) {
+    // Queued an hour ago, to go at once; queued to go tomorrow; chosen for a
+    // time that passed before the send, which the centre is not told.
+    const TDateTime tomorrow = EncodeDateTime(2025, 3, 15, 10, 0, 0, 0);
+    const TDateTime lapsed = EncodeDateTime(2025, 3, 14, 9, 0, 0, 0);
+    for (const TDateTime poslat : {kNow - 1.0 / 24, tomorrow, lapsed}) {
+        Queue(Dm->Fronta, "00420603000001", "text", "a");
+        Dm->Fronta->Edit();
+        Dm->FrontaPoslat->SetAsDateTime(poslat);
+        Dm->Fronta->Post();
+    }
+    TCaller* call = Sending.SendFromQueue(false);
+    // The call ends three minutes after the files were written.
+    const TDateTime ended = EncodeDateTime(2025, 3, 14, 9, 29, 53, 589);
+    SetNowFunction([ended] { return ended; });
+    Finish(call);
+    std::vector<AnsiString> shown;
+    for (Dm->Historie->First(); !Dm->Historie->Eof(); Dm->Historie->Next())
+        shown.push_back(FormatDateTime("yyyy-mm-dd hh:nn:ss.zzz", Dm->HistoriePoslano->AsDateTime()));
+    std::sort(shown.begin(), shown.end());
+    EXPECT_EQ(shown, (std::vector<AnsiString>{"2025-03-14 09:29:53.589", "2025-03-14 09:29:53.589",
+                                              "2025-03-15 10:00:00.000"}));
+}
