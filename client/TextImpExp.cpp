@@ -63,7 +63,8 @@ AnsiString LineList(const std::vector<int>& Lines) {
 }
 
 // Whether a stored record has exactly this value, also one that a filter
-// (the main window's group) hides from the table's view.
+// (the main window's group) hides from the table's view. The row being
+// appended is not stored yet, so it never finds itself.
 bool StoredValueExists(TMemData* Table, TField* Field, const AnsiString& Value) {
     TMemFields* storage = Table->MemFields();
     const TMemField* desc = storage->FindDescriptor(Field);
@@ -226,11 +227,12 @@ TTextImportResult ImportTextRows(TMemData* Table, const AnsiString& FileName, In
     TTextRecordReader reader(text, Separator);
     TTextRecord record;
     while (reader.Next(record)) {
-        if (name && StoredValueExists(Table, name, record.Values[0])) continue;
+        const Integer firstID = nextID;
         try {
             Table->Append();
             std::size_t value = 0;
-            for (int i = 1; i < Table->FieldCount(); ++i) {
+            bool known = false;
+            for (int i = 1; i < Table->FieldCount() && !known; ++i) {
                 TField* field = Table->Fields()[i];
                 if (field == key) {
                     field->SetAsInteger(++nextID);
@@ -243,6 +245,15 @@ TTextImportResult ImportTextRows(TMemData* Table, const AnsiString& FileName, In
                 // A computed field keeps its column, so that what the export
                 // wrote comes back in place, but takes no value.
                 if (field->FieldKind() == fkData) field->SetAsString(given);
+                // The name is looked for as its column keeps it: a name
+                // longer than the column, compared whole, would never be
+                // found and would come in again at every import.
+                if (field == name) known = StoredValueExists(Table, name, name->AsString());
+            }
+            if (known) {
+                Table->Cancel();
+                nextID = firstID;
+                continue;
             }
             if (addressBook && number) {
                 AnsiString checked = number->AsString();

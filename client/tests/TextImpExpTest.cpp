@@ -136,6 +136,31 @@ TEST_F(TTextImpExpTest, AddressBookImportSkipsKnownNamesNumbersNewOnesChecksNumb
     EXPECT_EQ(6, Dm->Adresa->RecordCount());
 }
 
+TEST_F(TTextImpExpTest, NamesLongerThanTheColumnAreFoundAsStoredSoAnImportRunAgainAddsNothing) {
+    // 63 and 60 characters, 50 kept.
+    const AnsiString file = Folder + "dlouhe.txt";
+    WriteFileAtomic(file,
+                    "\"Čermák \"\"Čert\"\"; Stavební firma Čermák a synové, Žďár nad Sázavou\";00420603111222;;;;False\r\n"
+                    "Žluťoučký kůň úpěl ďábelské ódy a pak ještě dlouho přemýšlel;00420603111333\r\n");
+    TFakePhones phones;
+    EXPECT_EQ(2, ImportTextRows(Dm->Adresa, file, -1, nullptr, ';', &phones).Rows);
+    EXPECT_EQ((std::vector<AnsiString>{"Čermák \"Čert\"; Stavební firma Čermák a synové, Žďá",
+                                       "Žluťoučký kůň úpěl ďábelské ódy a pak ještě dlouho"}),
+              Column(Dm->Adresa, Dm->AdresaJmeno));
+
+    const TTextImportResult again = ImportTextRows(Dm->Adresa, file, 5, nullptr, ';', &phones);
+    EXPECT_EQ(0, again.Rows);
+    EXPECT_TRUE(again.BadLines.empty());
+    EXPECT_EQ(2, Dm->Adresa->RecordCount());
+    EXPECT_EQ("", GroupsOf("Žluťoučký kůň úpěl ďábelské ódy a pak ještě dlouho"));
+    // A skipped line takes no contact number.
+    TStringList lines;
+    lines.Add("Žluťoučký kůň úpěl ďábelské ódy a pak ještě dlouho přemýšlel;00420603111333");
+    lines.Add("Nová;00420603111444");
+    ImportTextRows(Dm->Adresa, "", -1, &lines, ';', &phones);
+    EXPECT_EQ("3", ContactValue("Nová", Dm->AdresaID));
+}
+
 TEST_F(TTextImpExpTest, ARefusedLineIsReportedByNumberAndEveryOtherLineIsImported) {
     const AnsiString file = Folder + "poskozeny.txt";
     WriteFileAtomic(file,
