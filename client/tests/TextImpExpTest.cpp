@@ -161,6 +161,41 @@ TEST_F(TTextImpExpTest, NamesLongerThanTheColumnAreFoundAsStoredSoAnImportRunAga
     EXPECT_EQ("3", ContactValue("Nová", Dm->AdresaID));
 }
 
+TEST_F(TTextImpExpTest, AnOlderFilesValueBeginningWithAQuoteKeepsTheLinesAfterIt) {
+    // No quoting in an older file: the first name opens a quote that the
+    // third one seems to close.
+    const AnsiString book = Folder + "stary-adresar.txt";
+    WriteFileAtomic(book,
+                    "\"Honza Novák;00420603000001;;;;False\r\n"
+                    "Eva Malá;00420603000002;;;;False\r\n"
+                    "Servis TV 55\";00420603000003;;;;False\r\n"
+                    "Žofie;00420603000004;;;;False\r\n");
+    TFakePhones phones;
+    TModalAnswerer answers;
+    ImportText(Dm->Adresa, book, -1, nullptr, ';', &phones);
+    EXPECT_TRUE(answers.Seen().empty());
+    EXPECT_EQ((std::vector<AnsiString>{"\"Honza Novák", "Eva Malá", "Servis TV 55\"", "Žofie"}),
+              Column(Dm->Adresa, Dm->AdresaJmeno));
+    EXPECT_EQ("00420603000001", ContactValue("\"Honza Novák", Dm->AdresaCislo));
+
+    // A history damaged in the middle (a message that lost its closing
+    // quote, a title ending in an inch mark) and cut after its last record:
+    // the messages that do run over lines still come back whole.
+    const AnsiString history = Folder + "poskozena-historie.txt";
+    WriteFileAtomic(history,
+                    "A;1;\"Dva\r\nřádky\";1.1.2026 10:00:00;;Odesláno;;;text;\r\n"
+                    "B;2;\"Začátek bez konce;2.1.2026 10:00:00;;Odesláno;;;text;\r\n"
+                    "C;3;Ahoj;3.1.2026 10:00:00;;Chyba;;;text;\r\n"
+                    "D;4;Prodám;4.1.2026 10:00:00;;Odesláno;;;text;Monitor 24\"\r\n"
+                    "E;5;\"Poslední\r\nzpráva\";5.1.2026 10:00:00;;Odesláno;;;text;");
+    ImportText(Dm->Historie, history, -1, nullptr, ';', nullptr);
+    EXPECT_TRUE(answers.Seen().empty());
+    EXPECT_EQ((std::vector<AnsiString>{"A", "B", "C", "D", "E"}), Column(Dm->Historie, Dm->HistorieJmeno));
+    EXPECT_EQ((std::vector<AnsiString>{"Dva\r\nřádky", "\"Začátek bez konce", "Ahoj", "Prodám", "Poslední\r\nzpráva"}),
+              Column(Dm->Historie, Dm->HistorieZprava));
+    EXPECT_EQ((std::vector<AnsiString>{"", "", "", "Monitor 24\"", ""}), Column(Dm->Historie, Dm->HistorieNazev));
+}
+
 TEST_F(TTextImpExpTest, ARefusedLineIsReportedByNumberAndEveryOtherLineIsImported) {
     const AnsiString file = Folder + "poskozeny.txt";
     WriteFileAtomic(file,
