@@ -241,3 +241,43 @@ bool FindContactByNumberPart(TDM& Data, const AnsiString& Digits) {
     adresa->GotoBookmark(place);
     return false;
 }
+
+TEveryContactShown::TEveryContactShown(TDM& Data)
+    : FData(Data), FFiltered(Data.Adresa->Filtered()), FRow(Data.Adresa->ActiveRecordIndex()) {
+    TMemData* adresa = FData.Adresa;
+    adresa->DisableControls();
+    FPlace = adresa->GetBookmark();
+    if (!FFiltered) return;
+    FData.SetGroupFilter(false);
+    adresa->RebuildFilterList();
+}
+
+TEveryContactShown::~TEveryContactShown() {
+    TMemData* adresa = FData.Adresa;
+    try {
+        if (adresa->State() == dsEdit || adresa->State() == dsInsert) adresa->Cancel();
+        if (FFiltered) {
+            FData.SetGroupFilter(true);
+            auto off = ScopeExit([this] { FData.SetGroupFilter(false); });
+            adresa->RebuildFilterList();
+        }
+        if (!FPlace.empty() && adresa->BookmarkValid(FPlace)) {
+            adresa->GotoBookmark(FPlace);
+            // The contact came back in the middle of the window. Moving
+            // past the window's edge by the rows it stood away from its old
+            // row, and back, slides the window so that it shows the same
+            // rows around it, as far as the table reaches.
+            const int row = adresa->ActiveRecordIndex();
+            int moved = 0;
+            if (row < FRow)
+                moved = adresa->MoveBy(-FRow);
+            else if (row > FRow)
+                moved = adresa->MoveBy(adresa->WindowRecordCount() - 1 - FRow);
+            adresa->MoveBy(-moved);
+        } else {
+            adresa->First();
+        }
+    } catch (const Exception&) {
+    }
+    adresa->EnableControls();
+}

@@ -7,6 +7,7 @@
 // A contact's group list (IDSkup) holds group IDs in decimal, each followed
 // by ";". Group 0 holds every contact.
 
+#include "platform/db/DataSet.h"
 #include "platform/rtl/System.h"
 
 class TDM;
@@ -53,3 +54,23 @@ Integer DeleteTemporaryContacts(TDM& Data, const AnsiString& TempWord);
 Integer FindContactByName(TDM& Data, const AnsiString& Text);
 // The first contact shown whose number contains the digits becomes current.
 bool FindContactByNumberPart(TDM& Data, const AnsiString& Digits);
+
+// While it lives, the address book shows every contact, whatever group it
+// showed, with its controls disabled; when it goes, the group's filter comes
+// back as it was, and so does the current contact on the row of the window
+// where it stood, so that a grid shows the rows it showed. Walking the table
+// is the owner's business; the group's filter follows the current group of
+// Skupiny, which the walk must not move.
+class TEveryContactShown {
+public:
+    explicit TEveryContactShown(TDM& Data);
+    ~TEveryContactShown();
+    TEveryContactShown(const TEveryContactShown&) = delete;
+    TEveryContactShown& operator=(const TEveryContactShown&) = delete;
+
+private:
+    TDM& FData;
+    bool FFiltered;
+    TBookmark FPlace;  // the current contact
+    int FRow;          // its row in the data set's window
+};

@@ -1,5 +1,6 @@
 #include "client/nastaveni.h"
 
+#include "client/Contacts.h"
 #include "client/DatMod.h"
 #include "client/Languages.h"
 #include "client/PhoneNumbers.h"
@@ -243,17 +244,20 @@ void Tfnastaveni::FillContacts(TStringField* Field, const TEdit* Source, const A
         auto cancelEdit = ScopeFail([adresa] {
             if (adresa->State() == dsEdit) adresa->Cancel();
         });
-        const TBookmark place = adresa->GetBookmark();
-        for (adresa->First(); !adresa->Eof(); adresa->Next()) {
-            adresa->Edit();
-            if (answer == mrYes || Field->AsString().empty()) {
-                Field->SetAsString(text);
-                ++changed;
+        {
+            // The question names every contact, so the walk reaches those
+            // of the groups the main window does not show as well.
+            TEveryContactShown every(*DM);
+            for (adresa->First(); !adresa->Eof(); adresa->Next()) {
+                adresa->Edit();
+                if (answer == mrYes || Field->AsString().empty()) {
+                    Field->SetAsString(text);
+                    ++changed;
+                }
+                adresa->Post();
+                ++total;
             }
-            adresa->Post();
-            ++total;
         }
-        if (!place.empty()) adresa->GotoBookmark(place);
         // With one recipient every post ticks the contact posted; the contact
         // the user stood on is the recipient again.
         const bool several = DM->MainWindow() && DM->MainWindow()->SendsToSeveral();

@@ -229,6 +229,66 @@ TEST_F(TfnastaveniTest, FillingSignaturesAsksWhetherToOverwriteAndKeepsTheCurren
     EXPECT_TRUE(answers.Unexpected().empty());
 }
 
+TEST_F(TfnastaveniTest, FillingReachesContactsOfGroupsNotShownAndLeavesTheGroupAndTheRowsShown) {
+    for (Integer id : {0, 1}) {
+        Dm->Skupiny->Append();
+        Dm->SkupinyID->SetAsInteger(id);
+        Dm->SkupinyJmeno->SetAsString(id ? "Práce" : "Všichni");
+        Dm->SkupinyPoradi->SetAsInteger(id);
+        Dm->Skupiny->Post();
+    }
+    const char* const names[] = {"Adam", "Bára", "Cyril", "Dana", "Emil", "František", "Gábina", "Hana"};
+    for (Integer i = 0; i < 8; ++i) {
+        AddContact(i + 1, names[i], "0042060300000" + IntToStr(i + 1), i == 4 ? "Emil" : "");
+        Dm->Adresa->Edit();
+        // Bára, Cyril, Dana, František and Gábina work together.
+        Dm->AdresaIDSkup->SetAsString(i == 0 || i == 4 || i == 7 ? "2;" : "1;");
+        Dm->Adresa->Post();
+    }
+    // The main window shows group 1 in a grid of three rows, František on the
+    // last of them.
+    TDataLink grid;
+    grid.SetBufferCount(3);
+    grid.SetDataSource(Dm->DSAdresa);
+    ASSERT_TRUE(Dm->Skupiny->Locate("ID", Variant(1), {}));
+    Dm->SetGroupFilter(true);
+    Dm->Adresa->RebuildFilterList();
+    Dm->SetGroupFilter(false);
+    Dm->Adresa->First();
+    Dm->Adresa->MoveBy(3);
+    ASSERT_EQ(Dm->AdresaJmeno->AsString(), "František");
+    ASSERT_EQ(Dm->Adresa->ActiveRecordIndex(), 2);
+
+    Form->SignEdit->SetText("Zdraví Petr");
+    TModalAnswerer answers;
+    AnsiString result;
+    answers.ClickButton("No");
+    answers.ClickButton("OK", [&](TForm* f) { result = DialogText(f); });
+    Find<TButton>(Form, "Button3")->Click();
+    EXPECT_EQ(result, "Bylo změněno 7 položek, z celkových 8.");
+    EXPECT_TRUE(Dm->Adresa->Filtered());
+    EXPECT_EQ(Dm->Adresa->RecordCount(), 5);
+    EXPECT_EQ(Dm->AdresaJmeno->AsString(), "František");
+    EXPECT_EQ(Dm->Adresa->ActiveRecordIndex(), 2) << "the grid shows Cyril, Dana and František still";
+    // Cyril on the first row.
+    Dm->Adresa->MoveBy(-2);
+    Form->HeaderEdit->SetText("Milý");
+    answers.ClickButton("Yes");
+    answers.ClickButton("OK");
+    Find<TButton>(Form, "Button2")->Click();
+    EXPECT_EQ(Dm->AdresaJmeno->AsString(), "Cyril");
+    EXPECT_EQ(Dm->Adresa->ActiveRecordIndex(), 0);
+    EXPECT_EQ(Dm->Adresa->RecordCount(), 5);
+
+    Dm->Adresa->RebuildFilterList();
+    AnsiString signatures;
+    for (Dm->Adresa->First(); !Dm->Adresa->Eof(); Dm->Adresa->Next())
+        signatures += Dm->AdresaPodpis->AsString() + ";";
+    EXPECT_EQ(signatures, "Zdraví Petr;Zdraví Petr;Zdraví Petr;Zdraví Petr;Emil;Zdraví Petr;Zdraví Petr;Zdraví Petr;");
+    EXPECT_EQ(Dm->Adresa->Lookup("Jmeno", Variant("Hana"), "Osloveni").AsString(), "Milý");
+    EXPECT_EQ(answers.Pending(), 0);
+}
+
 TEST_F(TfnastaveniTest, DetectionSelectsThePortItFoundOrSaysThatNoneWasFound) {
     Form->DetectModemPort = [] { return 3; };
     Form->Button1->Click();
