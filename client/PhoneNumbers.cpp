@@ -128,3 +128,18 @@ void PrefillInternationalPrefix(TDM& Data, const AnsiString& HomeCountry, TEdit*
     Edit->SetSelStart(static_cast<Integer>(text.size()));
     Edit->SetSelLength(0);
 }
+
+void FilterPhoneNumberText(TEdit* Edit) {
+    const AnsiString text = Edit->Text();
+    AnsiString kept;
+    bool leading = true;
+    for (char c : text) {
+        const bool digit = IsDigit(c);
+        if (c == '+' ? leading : digit || c == ' ' || c == '-' || c == '/') kept += c;
+        if (digit || c == '+') leading = false;
+    }
+    if (kept == text) return;
+    const Integer caret = Edit->SelStart();
+    Edit->SetText(kept);
+    Edit->SetSelStart(caret > 0 ? caret - 1 : 0);
+}

@@ -43,3 +43,11 @@ AnsiString StripDiacritics(TDM& Data, const AnsiString& HomeCountry, const AnsiS
 // Starts an empty phone-number edit with "00", the home country's code and
 // "-" ("00" alone when the home country is not in Staty), caret at the end.
 void PrefillInternationalPrefix(TDM& Data, const AnsiString& HomeCountry, TEdit* Edit);
+
+// Takes out of a phone-number edit, as it is typed, what a number cannot
+// hold: only digits, blanks, '-' and '/' stay, and a '+' before any digit,
+// which the number's normalisation turns into "00". Losing that '+' would
+// leave the country code looking like a national number, which the check
+// then files under the home country. The caret steps back over the
+// character taken out.
+void FilterPhoneNumberText(TEdit* Edit);

@@ -5,6 +5,7 @@
 #include "client/PhoneNumbers.h"
 
 #include "ClientFixture.h"
+#include "client/Contacts.h"
 
 namespace {
 
@@ -63,6 +64,39 @@ TEST_F(PhoneNumbersTest, OnlyDigitsPass) {
     }
     AnsiString number = "0042060312345a";
     EXPECT_FALSE(ValidatePhoneNumber(*Dm, "Czech rep", number, false));
+}
+
+TEST_F(PhoneNumbersTest, ANumberTypedWithALeadingPlusKeepsItsCountry) {
+    AddCountry("Polsko", "48", "0048#########");
+    AddCountry("Německo", "49", "00491##########");
+    const std::pair<AnsiString, AnsiString> typed[] = {{"+421 903 123 456", "00421903123456"},
+                                                        {"+48 601-234-567", "0048601234567"},
+                                                        {"+49 1512 3456/789", "004915123456789"},
+                                                        {" +420 603 123 456", "00420603123456"}};
+    for (const auto& [text, stored] : typed) {
+        // Typed one key at a time, as the edit's change event sees it.
+        TEdit edit(nullptr);
+        for (char c : text) {
+            edit.SetText(edit.Text() + c);
+            FilterPhoneNumberText(&edit);
+        }
+        EXPECT_EQ(edit.Text(), text);
+        AnsiString number = NormalisePhoneNumber(edit.Text());
+        EXPECT_TRUE(Validate(number)) << text;
+        EXPECT_EQ(number, stored) << text;
+    }
+    EXPECT_TRUE(Shown.empty());
+
+    // Only a '+' before every digit: one after the prefix filled in, or a
+    // second one, is no country code.
+    const std::pair<AnsiString, AnsiString> filtered[] = {
+        {"00421-+903", "00421-903"}, {"++421", "+421"}, {"+4+21 9a03", "+421 903"}, {"-/ +421", "-/ +421"}};
+    for (const auto& [text, kept] : filtered) {
+        TEdit edit(nullptr);
+        edit.SetText(text);
+        FilterPhoneNumberText(&edit);
+        EXPECT_EQ(edit.Text(), kept) << text;
+    }
 }
 
 TEST_F(PhoneNumbersTest, APatternShorterThanTheCodeLeavesNoDigitsOfTheNumber) {
