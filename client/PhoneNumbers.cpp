@@ -67,11 +67,14 @@ bool ValidatePhoneNumber(TDM& Data, const AnsiString& HomeCountry, AnsiString& N
     }
     if (MatchCountryPattern(Data, Number)) return true;
     if (!LocateHomeCountry(Data, HomeCountry)) return false;
+    // A number that already names its country is not the home country's:
+    // its last digits under the home code would be another subscriber.
+    const bool international = Number.compare(0, 2, "00") == 0;
 
     const AnsiString prefix = "00" + Data.StatyPredcisli->AsString();
     TStringList patterns;
     ReadPatterns(Data, patterns);
-    for (int i = 0; i < patterns.Count(); ++i) {
+    for (int i = 0; i < patterns.Count() && !international; ++i) {
         // The digits the pattern leaves for the subscriber number; a pattern
         // shorter than the prefix leaves none.
         const long long room = static_cast<long long>(patterns[i].size()) - static_cast<long long>(prefix.size());

@@ -30,8 +30,10 @@ bool MatchCountryPattern(TDM& Data, const AnsiString& Number);
 // home country, "00", the code and as many of the number's last digits as
 // the pattern leaves room for; the first such candidate that some country
 // accepts replaces the number, after Adresa has been put into edit state so
-// that the caller can store it there. None: false ("InvalidNum"). Without a
-// home country in Staty nothing is repaired and nothing is shown.
+// that the caller can store it there. A number beginning with "00" was
+// written with its country and is never repaired. None: false
+// ("InvalidNum"). Without a home country in Staty nothing is repaired and
+// nothing is shown.
 bool ValidatePhoneNumber(TDM& Data, const AnsiString& HomeCountry, AnsiString& Number, bool ShowMessages);
 
 // The text as the message centre takes it: letters of the home country's

@@ -56,6 +56,20 @@ TEST_F(PhoneNumbersTest, ANationalNumberGetsTheHomeCountrysCode) {
     EXPECT_EQ(Shown, std::vector<AnsiString>{"60312345 není platné telefonní číslo."});
 }
 
+TEST_F(PhoneNumbersTest, ANumberWrittenWithItsCountryIsNeverMovedToTheHomeCountry) {
+    AddContact(1, "Adam", "");
+    // A German number of a length no country knows, and a Czech one a digit
+    // short: both end in digits that would fit under the home code.
+    for (AnsiString number : {"00491701234567", "0042060312345"}) {
+        const AnsiString typed = number;
+        Shown.clear();
+        EXPECT_FALSE(Validate(number)) << typed;
+        EXPECT_EQ(number, typed);
+        EXPECT_EQ(Shown, std::vector<AnsiString>{typed + " není platné telefonní číslo."});
+    }
+    EXPECT_EQ(Dm->Adresa->State(), dsBrowse);
+}
+
 TEST_F(PhoneNumbersTest, OnlyDigitsPass) {
     for (AnsiString number : {"00420 603123456", "+420603123456", "00420603123456 ", "0042060312345-"}) {
         Shown.clear();
