@@ -25,13 +25,12 @@ void ReadPatterns(TDM& Data, TStringList& Patterns) {
     SplitString(';', Data.StatyFiltr->AsString(), &Patterns);
 }
 
-// Makes the home country's row current; false when Staty has none.
+}  // namespace
+
 bool LocateHomeCountry(TDM& Data, const AnsiString& HomeCountry) {
     if (!Data.Staty->Active()) return false;
     return Data.Staty->Locate("Jmeno", Variant(HomeCountry), TLocateOptions{loCaseInsensitive});
 }
-
-}  // namespace
 
 bool MatchCountryPattern(TDM& Data, const AnsiString& Number) {
     if (Number.empty() || !Data.Staty->Active()) return false;
@@ -123,10 +122,15 @@ AnsiString StripDiacritics(TDM& Data, const AnsiString& HomeCountry, const AnsiS
     return result;
 }
 
-void PrefillInternationalPrefix(TDM& Data, const AnsiString& HomeCountry, TEdit* Edit) {
-    if (!Edit->Text().empty()) return;
+AnsiString InternationalPrefixText(TDM& Data, const AnsiString& HomeCountry) {
     AnsiString text = "00";
     if (LocateHomeCountry(Data, HomeCountry)) text += Data.StatyPredcisli->AsString() + "-";
+    return text;
+}
+
+void PrefillInternationalPrefix(TDM& Data, const AnsiString& HomeCountry, TEdit* Edit) {
+    if (!Edit->Text().empty()) return;
+    const AnsiString text = InternationalPrefixText(Data, HomeCountry);
     Edit->SetText(text);
     Edit->SetSelStart(static_cast<Integer>(text.size()));
     Edit->SetSelLength(0);

@@ -17,6 +17,9 @@
 class TDM;
 class TEdit;
 
+// Makes the home country's row of Staty current; false when Staty has none.
+bool LocateHomeCountry(TDM& Data, const AnsiString& HomeCountry);
+
 // True when a pattern of some country fits the number. Within a row the
 // patterns are tried in order until one has another length than the number
 // (the row's later patterns are not tried); a number that does not start
@@ -42,8 +45,10 @@ bool ValidatePhoneNumber(TDM& Data, const AnsiString& HomeCountry, AnsiString& N
 // dropped. Without a home country in Staty the text is returned unchanged.
 AnsiString StripDiacritics(TDM& Data, const AnsiString& HomeCountry, const AnsiString& Text);
 
-// Starts an empty phone-number edit with "00", the home country's code and
-// "-" ("00" alone when the home country is not in Staty), caret at the end.
+// "00", the home country's code and "-" ("00" alone when the home country is
+// not in Staty): how an empty phone-number edit starts.
+AnsiString InternationalPrefixText(TDM& Data, const AnsiString& HomeCountry);
+// Starts an empty phone-number edit with that text, caret at the end.
 void PrefillInternationalPrefix(TDM& Data, const AnsiString& HomeCountry, TEdit* Edit);
 
 // Takes out of a phone-number edit, as it is typed, what a number cannot
