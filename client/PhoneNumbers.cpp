@@ -1,11 +1,14 @@
 #include "client/PhoneNumbers.h"
 
+#include <memory>
+
 #include "client/DatMod.h"
 #include "client/Languages.h"
 #include "core/Msgdlg.h"
 #include "core/midi.h"
 #include "platform/rtl/ScopeGuard.h"
 #include "platform/rtl/StringList.h"
+#include "platform/ui/Forms.h"
 #include "platform/ui/StdCtrls.h"
 
 namespace {
@@ -134,6 +137,13 @@ void PrefillInternationalPrefix(TDM& Data, const AnsiString& HomeCountry, TEdit*
     Edit->SetText(text);
     Edit->SetSelStart(static_cast<Integer>(text.size()));
     Edit->SetSelLength(0);
+}
+
+void CaretToEndAfterClick(TEdit* Edit) {
+    std::weak_ptr<void> alive = Edit->AliveToken();
+    Application->Post([alive, Edit] {
+        if (!alive.expired()) Edit->SetSelStart(static_cast<Integer>(Edit->Text().size()));
+    });
 }
 
 void FilterPhoneNumberText(TEdit* Edit) {

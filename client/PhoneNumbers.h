@@ -50,6 +50,10 @@ AnsiString StripDiacritics(TDM& Data, const AnsiString& HomeCountry, const AnsiS
 AnsiString InternationalPrefixText(TDM& Data, const AnsiString& HomeCountry);
 // Starts an empty phone-number edit with that text, caret at the end.
 void PrefillInternationalPrefix(TDM& Data, const AnsiString& HomeCountry, TEdit* Edit);
+// For the mouse press that entered an edit just prefilled: the click would
+// put the caret inside the prefix. The edit places the caret for the click
+// after its mouse-down handler, so the move to the end waits behind it.
+void CaretToEndAfterClick(TEdit* Edit);
 
 // Takes out of a phone-number edit, as it is typed, what a number cannot
 // hold: only digits, blanks, '-' and '/' stay, and a '+' before any digit,

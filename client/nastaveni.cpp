@@ -1,5 +1,7 @@
 #include "client/nastaveni.h"
 
+#include <utility>
+
 #include "client/Contacts.h"
 #include "client/DatMod.h"
 #include "client/Languages.h"
@@ -61,6 +63,7 @@ VEMLOR_PUBLISHED(Tfnastaveni, TForm) {
     Method("ComboBox2Change", &Tfnastaveni::ComboBox2Change);
     Method("Edit3Enter", &Tfnastaveni::Edit3Enter);
     Method("Edit3Change", &Tfnastaveni::Edit3Change);
+    Method("Edit3MouseDown", &Tfnastaveni::Edit3MouseDown);
     Method("chbskupinaClick", &Tfnastaveni::chbskupinaClick);
 }
 
@@ -88,6 +91,7 @@ void Tfnastaveni::FormShow(TObject*) {
     // A colour chosen in a showing that was cancelled is no choice.
     FChosenColor = 0;
     FLanguageChanged = false;
+    FNumberWasEmpty = false;
     const AnsiString language = FormStorage1->ReadStringValue("Jazyk", "");
     if (!language.empty()) SelectLanguage(language);
     FShownLanguage = ComboBox2->ItemIndex();
@@ -179,7 +183,13 @@ void Tfnastaveni::Button1Click(TObject*) {
 // Personal data and the sender
 
 void Tfnastaveni::Edit3Enter(TObject*) {
+    if (Edit3->Text().empty()) FNumberWasEmpty = true;
     if (DM) PrefillInternationalPrefix(*DM, HomeCountry(), Edit3);
+}
+
+void Tfnastaveni::Edit3MouseDown(TObject*, TMouseButton, TShiftState, int, int) {
+    if (!std::exchange(FNumberWasEmpty, false)) return;
+    CaretToEndAfterClick(Edit3);
 }
 
 void Tfnastaveni::Edit3Change(TObject*) { FilterPhoneNumberText(Edit3); }

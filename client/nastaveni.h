@@ -121,6 +121,7 @@ public:
     void ComboBox2Change(TObject* Sender);
     void Edit3Enter(TObject* Sender);
     void Edit3Change(TObject* Sender);
+    void Edit3MouseDown(TObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y);
     void chbskupinaClick(TObject* Sender);
 
     // The message model's view of the sender: the nickname while
@@ -167,6 +168,8 @@ private:
     TColor FChosenColor = 0;
     Integer FShownLanguage = -1;
     bool FLanguageChanged = false;
+    // The own number was empty when its edit was entered.
+    bool FNumberWasEmpty = false;
 };
 
 // The program-wide instance, set by the program block; cleared when it goes.
