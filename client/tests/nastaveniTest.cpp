@@ -216,6 +216,19 @@ TEST_F(TfnastaveniTest, ThePersonalDataAreTypedAndTheOwnNumberIsCheckedLikeAnyNu
     });
     EXPECT_EQ(Form->ShowModal(), mrOk);
     EXPECT_EQ(Stored("Edit3_Text"), "");
+
+    // With no home country to place a national number in, OK says why it
+    // does not close.
+    shown.clear();
+    answers.Act([&](TForm*) {
+        Form->LookupStaty->SetText("Atlantida");
+        Form->Edit3->SetText("603 123 456");
+        Form->BitBtn1->Click();
+    });
+    answers.ClickButton("OK", note);
+    answers.ClickButton("BitBtn2");
+    EXPECT_EQ(Form->ShowModal(), mrCancel);
+    EXPECT_EQ(shown, std::vector<AnsiString>{"603123456 není platné telefonní číslo."});
     EXPECT_EQ(answers.Pending(), 0);
     EXPECT_TRUE(answers.Unexpected().empty());
 }
