@@ -76,6 +76,9 @@ void TfMain::StartUp() {
     if (Acas->Checked()) ShowPanels(nullptr, true);
 
     if (FFirstRun) {
+        // The splash stays on top: over the first settings it would hide the
+        // fields the user is asked to fill in.
+        FSplash->Hide();
         fnastaveni->ShowModal();
         fnastaveni->Panel2->Font()->SetColor(TColor(0x808000));
         Adoruc->SetChecked(!Adoruc->Checked());

@@ -13,9 +13,9 @@
 //   FormShow      the storage has restored the values; "Jazyk" selects the
 //                 language; the storage is switched off while the window is
 //                 open, so nothing is saved behind the user's back
-//   OK            (BitBtn1) the e-mail is checked, the values and "Jazyk"
-//                 are saved, and the main window takes the composer's colour
-//                 and font
+//   OK            (BitBtn1) the e-mail and the own mobile number are
+//                 checked, the values and "Jazyk" are saved, and the main
+//                 window takes the composer's colour and font
 //   Storno, title bar
 //                 the stored values come back, and so does the language
 //                 that was in use when the window opened
@@ -67,10 +67,11 @@ public:
     TPageControl* PageControl1 = nullptr;
     TBitBtn* BitBtn1 = nullptr;
     TBitBtn* BitBtn2 = nullptr;
-    // "Uživatel": personal data, shown read-only.
+    // "Uživatel": personal data, typed by the user.
     TEdit* Edit2 = nullptr;  // name
     TEdit* Edit4 = nullptr;  // landline number
-    TEdit* Edit3 = nullptr;  // own mobile number, international form
+    // Own mobile number, international form: the sender of every message.
+    TEdit* Edit3 = nullptr;
     TEdit* Edit5 = nullptr;  // e-mail, also the delivery-report address
     TEdit* Edit1 = nullptr;  // modem
     TCheckBox* chbNickName = nullptr;
@@ -119,6 +120,8 @@ public:
     void SpeedButton26Click(TObject* Sender);
     void ComboBox2Change(TObject* Sender);
     void Edit3Enter(TObject* Sender);
+    void Edit3Change(TObject* Sender);
+    void Edit3MouseDown(TObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y);
     void chbskupinaClick(TObject* Sender);
 
     // The message model's view of the sender: the nickname while
@@ -150,6 +153,10 @@ public:
     const TClassInfo& ClassInfo() const override { return StaticClassInfo(); }
 
 private:
+    // The own mobile number checked like any number typed; false, after
+    // telling the user, when it is none. Stores the number's normalised
+    // form.
+    bool CheckOwnNumber();
     // Sets one field of every contact to the text of an edit, after asking
     // whether filled fields are overwritten too.
     void FillContacts(TStringField* Field, const TEdit* Source, const AnsiString& WordKey,
@@ -161,6 +168,8 @@ private:
     TColor FChosenColor = 0;
     Integer FShownLanguage = -1;
     bool FLanguageChanged = false;
+    // The own number was empty when its edit was entered.
+    bool FNumberWasEmpty = false;
 };
 
 // The program-wide instance, set by the program block; cleared when it goes.

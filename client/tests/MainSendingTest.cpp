@@ -143,6 +143,28 @@ TEST_F(TMainSendingTest, QueuedTextAndLogoReachTheCentreAndTheHistoryWithTheCall
     EXPECT_GT(FileSize(file), 0);
 }
 
+TEST_F(TMainSendingTest, TheMobileNumberTypedInTheSettingsIsTheSenderOfEveryMessage) {
+    StartSending();
+    Settings->Edit3->SetText("");
+    TModalAnswerer answers;
+    answers.Act([&](TForm*) { TypeText(Settings->Edit3, "+421 903 123 456"); });
+    answers.ClickButton("BitBtn1");
+    Settings->ShowModal();
+    Queue(Data->Fronta, "00420603111222", "text", "Ahoj");
+    Queue(Data->Fronta, "00420603111333", "text", "Nazdar");
+    SendFrom(Main->TabFronta);
+
+    const std::vector<AnsiString> inbox = Inbox();
+    ASSERT_EQ(inbox.size(), 2u);
+    for (const AnsiString& name : inbox)
+        EXPECT_NE(ReadFileBytes(Folder + "centre/inbox/" + name)
+                      .find("<serialte>00421903123456</serialte>\r\n<cline>00421903123456</cline>\r\n"),
+                  AnsiString::npos)
+            << name;
+    EXPECT_NE(ReadFileBytes(Folder + "caller.log").find(", \"00421903123456\", \"0900"), AnsiString::npos)
+        << "the call announces the same line";
+}
+
 TEST_F(TMainSendingTest, ABusyLineKeepsTheRowsQueuedUntilACallGetsThrough) {
     Scenario("[Line]\r\nBusy=9\r\n");
     StartSending();

@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include "MainFixture.h"
+#include "client/Start.h"
 #include "platform/os/SingleInstance.h"
 
 namespace {
@@ -20,9 +21,18 @@ using TMainTest = TMainWindowTest;
 TEST_F(TMainTest, AMessageQueuedForATypedNumberIsStillThereAfterARestart) {
     {
         TModalAnswerer answers;
-        // The first run asks for the settings.
-        answers.ClickButton("OK");
+        // The first run asks for the settings, with no splash over them.
+        int splashes = 0;
+        answers.ClickButton("OK", [&splashes](TForm*) {
+            for (int i = 0; i < Screen->FormCount(); ++i) {
+                auto* splash = dynamic_cast<TfStart*>(Screen->Forms(i));
+                if (!splash) continue;
+                ++splashes;
+                EXPECT_FALSE(splash->Visible());
+            }
+        });
         Start();
+        EXPECT_EQ(splashes, 1);
         EXPECT_EQ(answers.Seen(), std::vector<AnsiString>{"Nastavení"});
         EXPECT_TRUE(answers.Unexpected().empty());
     }

@@ -161,6 +161,26 @@ TEST_F(TMainWindowBehaviourTest, ATypedNumberBecomesATemporaryContactOrNothingWh
     }
     EXPECT_EQ(Data->Adresa->RecordCount(), 2);
     EXPECT_EQ(Main->ComboEdit1->Text(), "12");
+
+    // A number typed with its country goes there, or nowhere.
+    Main->ComboEdit1->SetText("+421 903 123 456");
+    {
+        TModalAnswerer answers;
+        answers.ClickButton("No");
+        Main->ComboEdit1ButtonClick(Main->ComboEdit1);
+    }
+    ASSERT_EQ(Data->Adresa->RecordCount(), 3);
+    EXPECT_EQ(Data->AdresaCislo->AsString(), "00421903123456");
+    Main->ComboEdit1->SetText("+49 170 1234567");
+    {
+        TModalAnswerer answers;
+        AnsiString shown;
+        answers.ClickButton("OK", [&shown](TForm* Form) { shown = DialogText(Form); });
+        Main->ComboEdit1ButtonClick(Main->ComboEdit1);
+        EXPECT_EQ(shown, "00491701234567 není platné telefonní číslo.");
+    }
+    EXPECT_EQ(Data->Adresa->RecordCount(), 3);
+    EXPECT_EQ(Main->ComboEdit1->Text(), "00491701234567");
 }
 
 class TIdleCall : public TCallerServices {

@@ -152,6 +152,87 @@ TEST_F(TfnastaveniTest, AnEmailWithoutAtKeepsTheWindowOpenAndARefusedOkIsNoOkLat
     EXPECT_EQ(Main.Confirmations, 0);
 }
 
+TEST_F(TfnastaveniTest, ThePersonalDataAreTypedAndTheOwnNumberIsCheckedLikeAnyNumber) {
+    AddContact(1, "Adam", "00420603000001");
+    Dm->Adresa->First();
+    Form->LookupStaty->SetText("Czech rep");
+    TModalAnswerer answers;
+    std::vector<AnsiString> shown;
+    auto note = [&shown](TForm* f) { shown.push_back(DialogText(f)); };
+    answers.Act([&](TForm*) {
+        TypeText(Form->Edit2, "Jan Novák");
+        TypeText(Form->Edit4, "0212345678");
+        TypeText(Form->Edit3, "12 345");
+        TypeText(Form->Edit5, "jan.novak");
+        TypeText(Form->Edit1, AnsiString(60, 'm'));
+        Form->BitBtn1->Click();
+    });
+    answers.ClickButton("OK", note);
+    answers.Act([&](TForm*) {
+        EXPECT_EQ(Form->ActiveControl(), Form->Edit5);
+        TypeText(Form->Edit5, "@example.cz");
+        Form->BitBtn1->Click();
+    });
+    answers.ClickButton("OK", note);
+    answers.Act([&](TForm*) {
+        EXPECT_EQ(Form->ActiveControl(), Form->Edit3);
+        Form->Edit3->SetText("");
+        // Written without the country code: the home country's is added.
+        TypeText(Form->Edit3, "603 123 456");
+        Form->BitBtn1->Click();
+    });
+    EXPECT_EQ(Form->ShowModal(), mrOk);
+    EXPECT_EQ(shown, (std::vector<AnsiString>{"Špatně zadaný email.", "12345 není platné telefonní číslo."}));
+    EXPECT_EQ(Stored("Edit2_Text"), "Jan Novák");
+    EXPECT_EQ(Stored("Edit4_Text"), "0212345678");
+    EXPECT_EQ(Stored("Edit3_Text"), "00420603123456");
+    EXPECT_EQ(Stored("Edit5_Text"), "jan.novak@example.cz");
+    EXPECT_EQ(Stored("Edit1_Text"), AnsiString(50, 'm'));
+    EXPECT_EQ(Dm->Adresa->State(), dsBrowse) << "the repaired number is not the contact's";
+    EXPECT_EQ(Dm->AdresaCislo->AsString(), "00420603000001");
+
+    // A number typed with its country keeps it.
+    answers.Act([&](TForm*) {
+        Form->Edit3->SetText("");
+        TypeText(Form->Edit3, "+421 903 123 456");
+        EXPECT_EQ(Form->Edit3->Text(), "+421 903 123 456");
+        Form->BitBtn1->Click();
+    });
+    EXPECT_EQ(Form->ShowModal(), mrOk);
+    EXPECT_EQ(Stored("Edit3_Text"), "00421903123456");
+    EXPECT_EQ(Form->SenderNumber(), "00421903123456");
+
+    // Entering the empty edit fills in the code, which alone is no number;
+    // the click that entered leaves the caret behind it.
+    answers.Act([&](TForm*) {
+        Form->Edit3->SetText("");
+        Form->Edit3Enter(Form->Edit3);
+        EXPECT_EQ(Form->Edit3->Text(), "00420-");
+        Form->Edit3->SetSelStart(2);
+        SendClick(Form->Edit3, 3, 5);
+        PumpUntilIdle();
+        EXPECT_EQ(Form->Edit3->SelStart(), 6);
+        Form->BitBtn1->Click();
+    });
+    EXPECT_EQ(Form->ShowModal(), mrOk);
+    EXPECT_EQ(Stored("Edit3_Text"), "");
+
+    // With no home country to place a national number in, OK says why it
+    // does not close.
+    shown.clear();
+    answers.Act([&](TForm*) {
+        Form->LookupStaty->SetText("Atlantida");
+        Form->Edit3->SetText("603 123 456");
+        Form->BitBtn1->Click();
+    });
+    answers.ClickButton("OK", note);
+    answers.ClickButton("BitBtn2");
+    EXPECT_EQ(Form->ShowModal(), mrCancel);
+    EXPECT_EQ(shown, std::vector<AnsiString>{"603123456 není platné telefonní číslo."});
+    EXPECT_EQ(answers.Pending(), 0);
+    EXPECT_TRUE(answers.Unexpected().empty());
+}
+
 TEST_F(TfnastaveniTest, APickedLanguageAppliesAtOnceAndGoesBackWithStorno) {
     EXPECT_EQ(Form->ComboBox2->Items()->CommaText(), "czech.lng,english.lng");
     TIniFile(Folder + "Vemlor.ini").WriteString("Tfnastaveni", "Jazyk", "czech.lng");
@@ -352,10 +433,11 @@ TEST_F(TfnastaveniTest, TheSenderAndTheRecipientModeComeFromTheControls) {
 
     Form->chbskupina->SetChecked(false);
     EXPECT_EQ(Main.SeveralCalls, std::vector<bool>{false});
-    // The number is shown read-only; entering it leaves it as it is.
+    // Entering the empty number starts it with the home country's code.
+    Form->LookupStaty->SetText("Slovensko");
     Form->Edit3->SetText("");
     Form->Edit3Enter(Form->Edit3);
-    EXPECT_EQ(Form->Edit3->Text(), "");
+    EXPECT_EQ(Form->Edit3->Text(), "00421-");
 }
 
 TEST_F(TfnastaveniTest, EveryPageRendersToAPicture) {
