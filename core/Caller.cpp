@@ -10,6 +10,7 @@
 #include "platform/rtl/Exceptions.h"
 #include "platform/rtl/FileUtils.h"
 #include "platform/rtl/IniFiles.h"
+#include "platform/rtl/ScopeGuard.h"
 #include "platform/rtl/SysUtils.h"
 #include "platform/ui/Forms.h"
 
@@ -34,6 +35,10 @@ constexpr Integer kProgramFile = 5;
 // Three bytes per character once the name is handed to the system, with
 // the "_" of a pending program file, still fit a file name's 255 bytes.
 constexpr std::size_t kMaxRemoteName = 80;
+// A file on its way from the centre. Hidden, so no mask of the program
+// ("*.not", "_*") ever picks one up, and never one of the atomic writers'
+// names (".~<name>." and six characters).
+const char kIncoming[] = ".~received-";
 
 struct TErrorEntry {
     Integer Code;
@@ -63,6 +68,13 @@ const TErrorEntry kErrors[] = {
 
 bool EndsWith(const AnsiString& Text, const AnsiString& Tail) {
     return Text.size() >= Tail.size() && Text.compare(Text.size() - Tail.size(), Tail.size(), Tail) == 0;
+}
+
+// What a call killed mid-receive left behind; only one call runs at a time,
+// so none of them is still being written.
+void DropIncomingLeftovers(const AnsiString& Folder) {
+    for (const AnsiString& name : ListFiles(Folder, AnsiString(kIncoming) + "*", faHidden | faReadOnly | faArchive))
+        DeleteFile(Folder + name);
 }
 
 }  // namespace
@@ -129,6 +141,8 @@ void TCaller::ShowStatus(const AnsiString& Text, bool Error) {
 void TCaller::Execute() {
     bool portOpened = false;
     try {
+        DropIncomingLeftovers(ProgramFolder());
+        DropIncomingLeftovers(ProgramFolder() + "Mmf/");
         FErrorCode = [&]() -> Integer {
             ShowStatus(FMsgCalling, false);
             if (Integer r = ConnectToCentre(portOpened)) return r;
@@ -193,21 +207,33 @@ Integer TCaller::UpdateTariffs() {
         // A name that is no plain file name is a failed receive, which the
         // tariffs ignore.
         if (!PlainRemoteName(line)) continue;
-        if (Caller_ReceiveFile(FHandle, line, ProgramFolder() + line, kTariffList, AbortOnHangUp) != 0) continue;
-        FBRCName = ReplaceTariffFile(ProgramFolder() + line) ? baseName : AnsiString();
+        // The name is the centre's: it says nothing about where the file goes.
+        const Integer r = ReceiveAs(line, kTariffList, ProgramFolder() + "tariffs.brc");
+        if (r == 0)
+            FBRCName = baseName;
+        else if (r == ceFileNotPlaced)
+            FBRCName.clear();
     }
     if (FBRCName != known) Synchronize([&] { FServices.SetBRCName(FBRCName); });
     if (lines.Count() > 0) Synchronize([&] { FServices.LoadTariffs(); });
     return 0;
 }
 
-bool TCaller::ReplaceTariffFile(const AnsiString& Received) {
-    const AnsiString target = ProgramFolder() + "tariffs.brc";
-    // The list may name the tariff file itself: it is in place already.
-    if (SysFileName(Received) == SysFileName(target)) return true;
-    // Renamed over the old file in one step, so a failure keeps the old
-    // tariffs.
-    return RenameFile(Received, target);
+Integer TCaller::ReceiveAs(const AnsiString& Remote, Integer Kind, const AnsiString& Target) {
+    AnsiString incoming;
+    try {
+        incoming = CreateFreshFile(ExtractFilePath(Target), kIncoming);
+    } catch (const EStreamError&) {
+        return ceFileNotPlaced;
+    }
+    auto drop = ScopeExit([&incoming] {
+        if (!incoming.empty()) DeleteFile(incoming);
+    });
+    if (Integer r = Caller_ReceiveFile(FHandle, Remote, incoming, Kind, AbortOnHangUp)) return r;
+    // One step, so Target is the old file or the whole new one.
+    if (!RenameFile(incoming, Target)) return ceFileNotPlaced;
+    incoming.clear();
+    return 0;
 }
 
 Integer TCaller::SendQueuedFiles() {
@@ -236,9 +262,7 @@ Integer TCaller::ReceiveNotifications() {
             FNotificationNames.end())
             continue;
         if (!PlainRemoteName(line)) return ceListUnreadable;
-        if (Integer failed = Caller_ReceiveFile(FHandle, line, ProgramFolder() + "Mmf/" + line, kNotificationList,
-                                                AbortOnHangUp))
-            return failed;
+        if (Integer failed = ReceiveAs(line, kNotificationList, ProgramFolder() + "Mmf/" + line)) return failed;
         ++received;
     }
     if (received > 0) {
@@ -250,8 +274,7 @@ Integer TCaller::ReceiveNotifications() {
 
 void TCaller::ReceiveUpdates() {
     const AnsiString versions = ProgramFolder() + "version.ini";
-    DeleteFile(versions);
-    if (Caller_ReceiveFile(FHandle, "version.ini", versions, kProgramFile, AbortOnHangUp) != 0) return;
+    if (ReceiveAs("version.ini", kProgramFile, versions) != 0) return;
     try {
         TStringList lines;
         lines.LoadFromFile(versions);
@@ -286,8 +309,7 @@ Integer TCaller::ReceiveVersionedFiles(TStringList& Lines) {
     for (Integer i = 0; i < Lines.Count(); ++i) {
         const AnsiString name = Lines.Names(i);
         Integer r = ceListUnreadable;
-        if (PlainRemoteName(name))
-            r = Caller_ReceiveFile(FHandle, name, ProgramFolder() + "_" + name, kProgramFile, AbortOnHangUp);
+        if (PlainRemoteName(name)) r = ReceiveAs(name, kProgramFile, ProgramFolder() + "_" + name);
         if (r != 0) {
             if (result != 0) result = r;
             continue;

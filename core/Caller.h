@@ -25,6 +25,12 @@
 // on the main thread before it starts, and what it changes goes back through
 // the calls above.
 //
+// Whatever a file from the centre is called, it is received under a fresh
+// hidden name of the folder it belongs in and only then renamed to its place
+// ("tariffs.brc", "Mmf/<name>.not", "_<name>", "version.ini"): the centre's
+// name never decides which existing file is written, and a failed or broken
+// receive leaves every file as it was.
+//
 // The call's steps (Execute); a step's nonzero result R ends the call with
 // ErrorCode R, closing the port when it was opened:
 //   idle      -> connected [ConnectToCentre]      PortOpen, Connect (redials on 10)
@@ -90,6 +96,7 @@ bool HangUpRequested();
 // Result codes the program gives itself (the library's own are listed with
 // ErrorText).
 constexpr Integer ceListUnreadable = 35;  // a received list cannot be used
+constexpr Integer ceFileNotPlaced = 36;   // a received file cannot be put in its place
 constexpr Integer ceException = -1;       // the call ended on an exception
 
 class TCaller : public TThread {
@@ -147,7 +154,10 @@ private:
     void ShowStatus(const AnsiString& Text, bool Error);
     Integer ConnectToCentre(bool& PortOpened);
     Integer UpdateTariffs();
-    bool ReplaceTariffFile(const AnsiString& Received);
+    // Receives the centre's file Remote and renames it to Target: 0, the
+    // library's code, or ceFileNotPlaced when the file cannot take Target's
+    // place (Target stays as it was).
+    Integer ReceiveAs(const AnsiString& Remote, Integer Kind, const AnsiString& Target);
     Integer SendQueuedFiles();
     Integer ReceiveNotifications();
     void ReceiveUpdates();

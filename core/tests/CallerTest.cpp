@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <functional>
+#include <map>
 #include <memory>
 #include <thread>
 
@@ -148,15 +149,17 @@ TEST_F(TCallerTest, WholeCallRedialsSendsAndFetchesWhatIsNew) {
                                 "Caller_Connect(3, \"420111\", \"0900123\", 1, 2, abort) = 10",
                                 "Caller_Connect(3, \"420111\", \"0900123\", 1, 2, abort) = 0",
                                 "Caller_Dir(3, " + d + ", 3) = 0; 1 names",
-                                "Caller_ReceiveFile(3, \"tariffs7.brc\", " + Centre.Quoted("tariffs7.brc") +
+                                "Caller_ReceiveFile(3, \"tariffs7.brc\", " + Centre.Quoted(".~received-*") +
                                     ", 3, abort) = 0",
                                 "Caller_SendFile(3, " + Centre.Quoted("Mmf/a.bmp") + ", 4, abort) = 0",
                                 "Caller_SendFile(3, " + Centre.Quoted("Mmf/a.mmf") + ", 0, abort) = 0",
                                 "Caller_Dir(3, " + d + ", 2) = 0; 3 names",
-                                "Caller_ReceiveFile(3, \"n2.not\", " + Centre.Quoted("Mmf/n2.not") + ", 2, abort) = 0",
-                                "Caller_ReceiveFile(3, \"version.ini\", " + Centre.Quoted("version.ini") +
+                                "Caller_ReceiveFile(3, \"n2.not\", " + Centre.Quoted("Mmf/.~received-*") +
+                                    ", 2, abort) = 0",
+                                "Caller_ReceiveFile(3, \"version.ini\", " + Centre.Quoted(".~received-*") +
                                     ", 5, abort) = 0",
-                                "Caller_ReceiveFile(3, \"lib.dll\", " + Centre.Quoted("_lib.dll") + ", 5, abort) = 0",
+                                "Caller_ReceiveFile(3, \"lib.dll\", " + Centre.Quoted(".~received-*") +
+                                    ", 5, abort) = 0",
                                 "Caller_WaitDisconnect(3, abort) = 0",
                                 "Caller_PortClose(3, 1) = 0",
                             }));
@@ -278,6 +281,41 @@ TEST_F(TCallerTest, NamesFromTheCentreNeverLeaveTheirFolder) {
     ExpectFailed(ceListUnreadable);
     EXPECT_EQ(Window.Log.back(), "! Zprávy se nepodařilo odeslat. (Blíže nespecifikovaná chyba číslo 35.)");
     EXPECT_EQ(Window.TimerStarts, 0);
+}
+
+TEST_F(TCallerTest, TariffsUnderAnyNameNeverLandOnTheUsersFiles) {
+    const std::vector<AnsiString> kept = {"Adresa.dat", "Vemlor.ini", "Notif.bad", "Vemlor",
+                                          "update",     "helper",     "caller.so", "mac.so"};
+    Centre.Put("Adresa.dat", "address book");
+    Centre.Put("Vemlor.ini", "[MainForm]\r\nBRCName=\r\n");
+    Centre.Put("Notif.bad", "set aside");
+    for (const char* program : {"Vemlor", "update", "helper"}) Centre.Put(program, AnsiString("\x7F" "ELF ") + program);
+    std::map<AnsiString, AnsiString> before;
+    for (const AnsiString& name : kept) before[name] = Centre.Read(name);
+    Centre.Put("tariffs.brc", "old tariffs");
+    // Whatever the centre calls its tariffs, they become "tariffs.brc" and nothing else.
+    Centre.Put("centre/tariffs/Adresa.dat", "tariffs A");
+    Centre.Put("centre/tariffs/Vemlor", "tariffs V");
+    Centre.Put("centre/tariffs/Vemlor.ini", "tariffs I");
+    Centre.Scenario("");
+    EXPECT_EQ(Call({}), 0);
+
+    for (const AnsiString& name : kept) EXPECT_EQ(Centre.Read(name), before[name]) << name;
+    // "Vemlor.ini" shares its base name with "Vemlor", received just before.
+    EXPECT_EQ(Centre.Read("tariffs.brc"), "tariffs V");
+    EXPECT_EQ(Window.Tariff, "Vemlor");
+    const Integer hidden = faHidden | faReadOnly | faArchive;
+    EXPECT_TRUE(ListFiles(Centre.Folder, ".*", hidden).empty());
+    EXPECT_TRUE(ListFiles(Centre.Folder + "Mmf", ".*", hidden).empty());
+
+    // A library that reports a file delivered without writing it leaves
+    // the old tariffs and the files the centre named alone.
+    Centre.Scenario("[NoFile]\nReceiveFile=1\n");
+    EXPECT_EQ(Call({}), 0);
+    for (const AnsiString& name : kept) EXPECT_EQ(Centre.Read(name), before[name]) << name;
+    EXPECT_EQ(Centre.Read("tariffs.brc"), "tariffs V");
+    EXPECT_EQ(Window.Tariff, "");
+    EXPECT_TRUE(ListFiles(Centre.Folder, ".*", hidden).empty());
 }
 
 TEST_F(TCallerTest, AnyFetchedProgramFileMarksTheUpdateAndUnreadableListsFail) {
