@@ -7,6 +7,7 @@
 #include "core/CallerLib.h"
 #include "core/Language.h"
 #include "core/Zprava.h"
+#include "platform/os/Shell.h"
 #include "platform/rtl/Exceptions.h"
 #include "platform/rtl/FileUtils.h"
 #include "platform/rtl/IniFiles.h"
@@ -118,7 +119,8 @@ Integer TCaller::PortNumber(const AnsiString& PortName) {
 }
 
 bool TCaller::PlainRemoteName(const AnsiString& Name) {
-    if (Name.empty() || Name.size() > kMaxRemoteName || Name == ".") return false;
+    // A hidden name would be fetched and then never seen by the program's masks.
+    if (Name.empty() || Name.size() > kMaxRemoteName || Name[0] == '.') return false;
     if (Name.find_first_of("/\\:") != AnsiString::npos || Name.find("..") != AnsiString::npos) return false;
     return std::none_of(Name.begin(), Name.end(), [](char C) {
         const unsigned char c = static_cast<unsigned char>(C);
@@ -299,6 +301,20 @@ void TCaller::KeepNewerFiles(TStringList& Lines, const TIniFile& Installed) {
     }
 }
 
+bool TCaller::ReplaceableFile(const AnsiString& Name, const AnsiString& Folder) {
+    if (!PlainRemoteName(Name)) return false;
+    const AnsiString ext = LowerCase(ExtractFileExt(Name));
+    // Programs here have no extension: the two of this folder are known by
+    // name, any other by its execute permission. The link library's modules
+    // ("caller.so", "libx.so.1") are code as well.
+    if (ext == ".exe" || ext == ".so" || LowerCase(Name).find(".so.") != AnsiString::npos) return false;
+    if (SameText(Name, "Vemlor") || SameText(Name, "update") || IsProgramFile(Folder + Name)) return false;
+    // The tables and their set-aside copies, the settings files, the tariffs.
+    for (const char* kept : {".dat", ".bad", ".ini", ".brc"})
+        if (ext == kept) return false;
+    return true;
+}
+
 // Fetches each newer file under its name with "_" in front and records its
 // version. 0 when at least one file arrived: it waits for the next start
 // even when a later one failed.
@@ -308,8 +324,9 @@ Integer TCaller::ReceiveVersionedFiles(TStringList& Lines) {
     Integer result = -1;
     for (Integer i = 0; i < Lines.Count(); ++i) {
         const AnsiString name = Lines.Names(i);
-        Integer r = ceListUnreadable;
-        if (PlainRemoteName(name)) r = ReceiveAs(name, kProgramFile, ProgramFolder() + "_" + name);
+        // Never fetched, whatever its version, like a program elsewhere.
+        if (!ReplaceableFile(name, ProgramFolder())) continue;
+        const Integer r = ReceiveAs(name, kProgramFile, ProgramFolder() + "_" + name);
         if (r != 0) {
             if (result != 0) result = r;
             continue;

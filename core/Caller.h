@@ -137,12 +137,19 @@ public:
     // "COM3" -> 3: the digits after the first three characters, else 1.
     static Integer PortNumber(const AnsiString& PortName);
     // A name from the centre that may become a local file name: no folder,
-    // drive or parent part, no control character, not empty, not too long.
+    // drive or parent part, not hidden (a leading '.'), no control character,
+    // not empty, not too long.
     static bool PlainRemoteName(const AnsiString& Name);
     // Keeps the lines of a version list ("name=version") that offer a newer
     // version than Installed records under [Version] (1.0 when it records
     // none or an unreadable one), programs (".exe") left out.
     static void KeepNewerFiles(TStringList& Lines, const TIniFile& Installed);
+    // Whether a program file of the version list may be fetched to replace
+    // the file of that name in Folder at the next start: a plain name that is
+    // no program (the client, the updater, any executable file of Folder, an
+    // ".exe"), no link-library module (".so") and none of the user's data
+    // (tables and their set-aside copies, settings files, the tariffs).
+    static bool ReplaceableFile(const AnsiString& Name, const AnsiString& Folder);
 
     // The termination event (main thread).
     void SessionFinished(TObject* Sender);

@@ -10,6 +10,7 @@
 
 #include "core/Language.h"
 #include "core/tests/CallCentre.h"
+#include "platform/os/Shell.h"
 #include "platform/rtl/IniFiles.h"
 #include "platform/ui/StdCtrls.h"
 #include "platform/ui/TestSupport.h"
@@ -283,13 +284,16 @@ TEST_F(TCallerTest, NamesFromTheCentreNeverLeaveTheirFolder) {
     EXPECT_EQ(Window.TimerStarts, 0);
 }
 
-TEST_F(TCallerTest, TariffsUnderAnyNameNeverLandOnTheUsersFiles) {
+TEST_F(TCallerTest, FilesFromTheCentreNeverLandOnTheUsersFilesOrPrograms) {
     const std::vector<AnsiString> kept = {"Adresa.dat", "Vemlor.ini", "Notif.bad", "Vemlor",
                                           "update",     "helper",     "caller.so", "mac.so"};
     Centre.Put("Adresa.dat", "address book");
     Centre.Put("Vemlor.ini", "[MainForm]\r\nBRCName=\r\n");
     Centre.Put("Notif.bad", "set aside");
-    for (const char* program : {"Vemlor", "update", "helper"}) Centre.Put(program, AnsiString("\x7F" "ELF ") + program);
+    for (const char* program : {"Vemlor", "update", "helper"}) {
+        Centre.Put(program, AnsiString("\x7F" "ELF ") + program);
+        ASSERT_TRUE(SetExecutable(Centre.Folder + program));
+    }
     std::map<AnsiString, AnsiString> before;
     for (const AnsiString& name : kept) before[name] = Centre.Read(name);
     Centre.Put("tariffs.brc", "old tariffs");
@@ -297,6 +301,15 @@ TEST_F(TCallerTest, TariffsUnderAnyNameNeverLandOnTheUsersFiles) {
     Centre.Put("centre/tariffs/Adresa.dat", "tariffs A");
     Centre.Put("centre/tariffs/Vemlor", "tariffs V");
     Centre.Put("centre/tariffs/Vemlor.ini", "tariffs I");
+    // Of these program files only the text may take its name's place at the next start.
+    AnsiString versions;
+    for (const char* name : {"Vemlor", "UPDATE", "helper", "caller.so", "libextra.so.2", "Adresa.dat", "vemlor.ini",
+                             "Notif.bad", "tariffs.brc", ".profile", "news.txt"}) {
+        versions += AnsiString(name) + "=2.0\r\n";
+        Centre.Put(AnsiString("centre/programs/") + name, "NEW");
+    }
+    Centre.Put("centre/programs/version.ini", versions);
+    Centre.Put("modem.dat", "[Modem]\r\nUpdate=0\r\n");
     Centre.Scenario("");
     EXPECT_EQ(Call({}), 0);
 
@@ -304,6 +317,9 @@ TEST_F(TCallerTest, TariffsUnderAnyNameNeverLandOnTheUsersFiles) {
     // "Vemlor.ini" shares its base name with "Vemlor", received just before.
     EXPECT_EQ(Centre.Read("tariffs.brc"), "tariffs V");
     EXPECT_EQ(Window.Tariff, "Vemlor");
+    EXPECT_EQ(ListFiles(Centre.Folder, "_*"), std::vector<AnsiString>{"_news.txt"});
+    EXPECT_EQ(Version("news.txt"), "2.0");
+    EXPECT_EQ(Version("Vemlor"), "<none>");
     const Integer hidden = faHidden | faReadOnly | faArchive;
     EXPECT_TRUE(ListFiles(Centre.Folder, ".*", hidden).empty());
     EXPECT_TRUE(ListFiles(Centre.Folder + "Mmf", ".*", hidden).empty());
@@ -315,6 +331,7 @@ TEST_F(TCallerTest, TariffsUnderAnyNameNeverLandOnTheUsersFiles) {
     for (const AnsiString& name : kept) EXPECT_EQ(Centre.Read(name), before[name]) << name;
     EXPECT_EQ(Centre.Read("tariffs.brc"), "tariffs V");
     EXPECT_EQ(Window.Tariff, "");
+    EXPECT_EQ(Centre.Read("_news.txt"), "NEW");
     EXPECT_TRUE(ListFiles(Centre.Folder, ".*", hidden).empty());
 }
 
@@ -441,7 +458,8 @@ TEST(TCallerTextTest, ErrorTextsAndPortNames) {
 
     for (const char* good : {"n1.not", "tariffs2.brc", "lib.dll", "žluťoučký.not"})
         EXPECT_TRUE(TCaller::PlainRemoteName(good)) << good;
-    for (const char* bad : {"", ".", "..", "a..b", "a/b.not", "a\\b.not", "c:b.not", "..\\x.dll", "a\tb.not", "a\x7F.not"})
+    for (const char* bad : {"", ".", "..", "a..b", "a/b.not", "a\\b.not", "c:b.not", "..\\x.dll", "a\tb.not", "a\x7F.not",
+                            ".profile"})
         EXPECT_FALSE(TCaller::PlainRemoteName(bad)) << bad;
     EXPECT_TRUE(TCaller::PlainRemoteName(AnsiString(80, 'a')));
     EXPECT_FALSE(TCaller::PlainRemoteName(AnsiString(81, 'a')));
