@@ -60,18 +60,18 @@ public:
     // the run and leaves that file and the later ones for the next run.
     void ProcessNotificationFiles();
 
-    // Shows a notification that has not expired and appends it to Notif,
-    // named after the file. A file that cannot be read or used is logged as
-    // an error and leaves Notif as it was; one whose name Notif holds already
-    // is not shown again.
+    // Shows a notification that has not expired and appends it to Notif
+    // under the file's NotificationKey. A file that cannot be read or used is
+    // logged as an error and leaves Notif as it was; one whose key Notif
+    // holds already is not shown again.
     void ReadNotificationFile(const AnsiString& FileName);
 
     // Deletes the rows of Notif whose expiry lies before now.
     void PurgeExpiredNotifications();
 
 private:
-    bool Stored(const AnsiString& Name);
-    void Append(const AnsiString& Name, const TNotification& Notification);
+    bool Stored(const AnsiString& Key);
+    void Append(const AnsiString& Key, const TNotification& Notification);
 
     TDM& FData;
     TNotificationServices& FServices;

@@ -36,6 +36,8 @@ constexpr Integer kProgramFile = 5;
 // Three bytes per character once the name is handed to the system, with
 // the "_" of a pending program file, still fit a file name's 255 bytes.
 constexpr std::size_t kMaxRemoteName = 80;
+// Notif's Jmeno column.
+constexpr std::size_t kNotificationKeyLength = 20;
 // A file on its way from the centre. Hidden, so no mask of the program
 // ("*.not", "_*") ever picks one up, and never one of the atomic writers'
 // names (".~<name>." and six characters).
@@ -116,6 +118,18 @@ TCaller::~TCaller() {
 
 Integer TCaller::PortNumber(const AnsiString& PortName) {
     return StrToIntDef(PortName.size() > 3 ? PortName.substr(3) : AnsiString(), 1);
+}
+
+AnsiString NotificationKey(const AnsiString& FileName) {
+    const AnsiString name = BaseNameNoExt(FileName);
+    if (name.size() <= kNotificationKeyLength) return name;
+    // FNV-1a: stable across runs and builds, as the stored keys must be.
+    std::uint32_t hash = 2166136261u;
+    for (const char c : name) {
+        hash ^= static_cast<unsigned char>(c);
+        hash *= 16777619u;
+    }
+    return name.substr(0, kNotificationKeyLength - 9) + "~" + IntToHex(hash, 8);
 }
 
 bool TCaller::PlainRemoteName(const AnsiString& Name) {
@@ -260,7 +274,7 @@ Integer TCaller::ReceiveNotifications() {
     for (Integer i = 0; i < lines.Count(); ++i) {
         const AnsiString line = lines[i];
         if (!SameText(ExtractFileExt(line), ".not")) continue;
-        if (std::find(FNotificationNames.begin(), FNotificationNames.end(), BaseNameNoExt(line)) !=
+        if (std::find(FNotificationNames.begin(), FNotificationNames.end(), NotificationKey(line)) !=
             FNotificationNames.end())
             continue;
         if (!PlainRemoteName(line)) return ceListUnreadable;

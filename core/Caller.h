@@ -68,7 +68,8 @@ public:
     virtual TCallSettings CallSettings() const = 0;
     // The base name of the tariff file last received.
     virtual AnsiString BRCName() const = 0;
-    // Jmeno of every row of Notif: notifications fetched before.
+    // Jmeno of every row of Notif: the NotificationKey of every notification
+    // fetched before.
     virtual std::vector<AnsiString> NotificationNames() const = 0;
 
     // Run through Synchronize; the worker waits for them.
@@ -98,6 +99,14 @@ bool HangUpRequested();
 constexpr Integer ceListUnreadable = 35;  // a received list cannot be used
 constexpr Integer ceFileNotPlaced = 36;   // a received file cannot be put in its place
 constexpr Integer ceException = -1;       // the call ended on an exception
+
+// How Notif knows a notification file (Jmeno, 20 characters): its name
+// without folder and extension when that fits, else the first 11 characters,
+// "~" and 8 hexadecimal digits of a hash of the whole name, so that long
+// names alike in their first 20 characters stay apart. The call skips the
+// notifications whose key Notif holds, and the reader stores this key: the
+// two must agree, or a notification is fetched again and dropped unseen.
+AnsiString NotificationKey(const AnsiString& FileName);
 
 class TCaller : public TThread {
 public:

@@ -253,6 +253,33 @@ TEST_F(TMainSendingTest, ACallBringsTariffsANotificationShownOnceAndANewerProgra
     EXPECT_FALSE(Main->TimerNotif->Enabled());
 }
 
+TEST_F(TMainSendingTest, NotificationsAlikeInTheirFirstTwentyCharactersAreEachShownOnce) {
+    TFakeTimerClock clock;
+    StartSending();
+    const std::vector<AnsiString> names = {"service-news-2025-03-first", "service-news-2025-03-second"};
+    for (const AnsiString& name : names)
+        WriteFileAtomic(Folder + "centre/notifications/" + name + ".not",
+                        "<note><expireby>202503201200</expireby><published>202503140800</published><text>" + name +
+                            "</text></note>");
+    Queue(Data->Fronta, "00420603111222", "text", "first");
+    SendFrom(Main->TabFronta);
+    std::vector<AnsiString> shown;
+    {
+        TModalAnswerer answers;
+        for (int i = 0; i < 2; ++i) answers.ClickButton("OK", [&](TForm* Form) { shown.push_back(DialogText(Form)); });
+        clock.Advance(100);
+        PumpUntilIdle();
+    }
+    EXPECT_EQ(shown, names);
+    EXPECT_EQ(Data->Notif->RecordCount(), 2);
+
+    // Known to the next call as the reader stored them: neither comes again.
+    Queue(Data->Fronta, "00420603111444", "text", "second");
+    SendFrom(Main->TabFronta);
+    EXPECT_TRUE(ListFiles(Folder + "Mmf", "*.not").empty());
+    EXPECT_FALSE(Main->TimerNotif->Enabled());
+}
+
 TEST_F(TMainSendingTest, SendNowSendsOnlyTheMessageJustWritten) {
     StartSending();
     AddContact(1, "Jana Nováková", "00420603111222");
