@@ -72,13 +72,10 @@ void TNotifications::ReadNotificationFile(const AnsiString& FileName) {
         if (size > kMaxFileSize) TooLarge(size);
         notification = ParseNotification(ReadFileBytes(FileName));
     } catch (const EStreamError& E) {
-        FServices.LogEvent(
-            LangText("MFFOpenFailed", "Nepodařilo se otevřít notifikační soubor.") + " (" + E.Message() + ")", true);
+        Fail(LangText("MFFOpenFailed", "Nepodařilo se otevřít notifikační soubor."), E.Message());
         return;
     } catch (const ENotificationError& E) {
-        FServices.LogEvent(LangText("MFFReadFailed", "Nepodařilo se zpracovat notifikační soubor.") + " (" +
-                               FileName + ": " + E.Message() + ")",
-                           true);
+        Fail(LangText("MFFReadFailed", "Nepodařilo se zpracovat notifikační soubor."), FileName + ": " + E.Message());
         return;
     }
     // A file left behind by a run that stopped is not shown twice.
@@ -87,6 +84,12 @@ void TNotifications::ReadNotificationFile(const AnsiString& FileName) {
     if (!(Now() < notification.Expires)) return;
     FServices.ShowNotification(notification.Text);
     Append(key, notification);
+}
+
+void TNotifications::Fail(const AnsiString& Text, const AnsiString& Reason) {
+    // The log keeps the reason, which the dialog leaves out.
+    FServices.LogEvent(Text + " (" + Reason + ")", true);
+    FServices.ShowNotificationError(Text);
 }
 
 bool TNotifications::Stored(const AnsiString& Key) {

@@ -28,6 +28,9 @@ public:
     virtual ~TNotificationServices() = default;
     // Shows a notification's text (an information dialog with an OK button).
     virtual void ShowNotification(const AnsiString& Text) = 0;
+    // Says that a notification file could not be used (an error dialog with
+    // an OK button).
+    virtual void ShowNotificationError(const AnsiString& Text) = 0;
     // Adds an entry to the event log.
     virtual void LogEvent(const AnsiString& Text, bool Error) = 0;
 };
@@ -62,8 +65,8 @@ public:
 
     // Shows a notification that has not expired and appends it to Notif
     // under the file's NotificationKey. A file that cannot be read or used is
-    // logged as an error and leaves Notif as it was; one whose key Notif
-    // holds already is not shown again.
+    // shown as an error and logged with the reason, and leaves Notif as it
+    // was; one whose key Notif holds already is not shown again.
     void ReadNotificationFile(const AnsiString& FileName);
 
     // Deletes the rows of Notif whose expiry lies before now.
@@ -72,6 +75,7 @@ public:
 private:
     bool Stored(const AnsiString& Key);
     void Append(const AnsiString& Key, const TNotification& Notification);
+    void Fail(const AnsiString& Text, const AnsiString& Reason);
 
     TDM& FData;
     TNotificationServices& FServices;

@@ -11,6 +11,7 @@
 #include <thread>
 
 #include "MainFixture.h"
+#include "client/Notifications.h"
 #include "client/Sending.h"
 #include "SendSamples.h"
 #include "core/Caller.h"
@@ -278,6 +279,31 @@ TEST_F(TMainSendingTest, NotificationsAlikeInTheirFirstTwentyCharactersAreEachSh
     SendFrom(Main->TabFronta);
     EXPECT_TRUE(ListFiles(Folder + "Mmf", "*.not").empty());
     EXPECT_FALSE(Main->TimerNotif->Enabled());
+}
+
+TEST_F(TMainSendingTest, ANotificationFileThatCannotBeUsedIsAnErrorDialogAndIsDeleted) {
+    StartSending();
+    WriteFileAtomic(Folder + "Mmf/broken.not", "<text>no times</text>");
+    std::vector<AnsiString> shown;
+    {
+        TModalAnswerer answers;
+        for (int i = 0; i < 2; ++i)
+            answers.ClickButton("OK", [&](TForm* Form) { shown.push_back(Form->Caption() + ": " + DialogText(Form)); });
+        Main->ProcessNotificationFiles();
+        TNotifications(*Data, *Main).ReadNotificationFile(Folder + "Mmf/missing.not");
+        EXPECT_EQ(answers.Pending(), 0);
+    }
+    EXPECT_EQ(shown, (std::vector<AnsiString>{"Chyba: Nepodařilo se zpracovat notifikační soubor.",
+                                              "Chyba: Nepodařilo se otevřít notifikační soubor."}));
+    EXPECT_FALSE(FileExists(Folder + "Mmf/broken.not"));
+    EXPECT_TRUE(Data->Notif->IsEmpty());
+    // The log keeps the reason.
+    const std::vector<AnsiString> log = Log();
+    ASSERT_GE(log.size(), 2u);
+    EXPECT_EQ(log[log.size() - 2].rfind("! Nepodařilo se zpracovat notifikační soubor. (" + Folder + "Mmf/broken.not: ", 0),
+              0u)
+        << log[log.size() - 2];
+    EXPECT_EQ(log.back().rfind("! Nepodařilo se otevřít notifikační soubor. (", 0), 0u) << log.back();
 }
 
 TEST_F(TMainSendingTest, SendNowSendsOnlyTheMessageJustWritten) {
