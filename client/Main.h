@@ -380,6 +380,7 @@ public:
     void EnableNotificationTimer() override;
     TCallDelivery MoveSentToHistory(TDataSet* Queue, bool Success) override;
     void ShowNotification(const AnsiString& Text) override;
+    void ShowNotificationError(const AnsiString& Text) override;
 
     // =====================================================================
     // Logos and pictures

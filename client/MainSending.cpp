@@ -179,3 +179,7 @@ void TfMain::PurgeExpiredNotifications() {
 }
 
 void TfMain::ShowNotification(const AnsiString& Text) { ShowInformation(Text); }
+
+void TfMain::ShowNotificationError(const AnsiString& Text) {
+    LocalMessageDlg(Text, mtError, TMsgDlgButtons{mbOK}, 0);
+}

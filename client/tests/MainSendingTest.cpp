@@ -12,6 +12,7 @@
 #include <thread>
 
 #include "MainFixture.h"
+#include "client/Notifications.h"
 #include "client/Sending.h"
 #include "SendSamples.h"
 #include "core/Caller.h"
@@ -294,6 +295,58 @@ TEST_F(TMainSendingTest, ACallBringsTariffsANotificationShownOnceAndANewerProgra
     SendFrom(Main->TabFronta);
     EXPECT_FALSE(FileExists(Folder + "Mmf/news1.not"));
     EXPECT_FALSE(Main->TimerNotif->Enabled());
+}
+
+TEST_F(TMainSendingTest, NotificationsAlikeInTheirFirstTwentyCharactersAreEachShownOnce) {
+    TFakeTimerClock clock;
+    StartSending();
+    const std::vector<AnsiString> names = {"service-news-2025-03-first", "service-news-2025-03-second"};
+    for (const AnsiString& name : names)
+        WriteFileAtomic(Folder + "centre/notifications/" + name + ".not",
+                        "<note><expireby>202503201200</expireby><published>202503140800</published><text>" + name +
+                            "</text></note>");
+    Queue(Data->Fronta, "00420603111222", "text", "first");
+    SendFrom(Main->TabFronta);
+    std::vector<AnsiString> shown;
+    {
+        TModalAnswerer answers;
+        for (int i = 0; i < 2; ++i) answers.ClickButton("OK", [&](TForm* Form) { shown.push_back(DialogText(Form)); });
+        clock.Advance(100);
+        PumpUntilIdle();
+    }
+    EXPECT_EQ(shown, names);
+    EXPECT_EQ(Data->Notif->RecordCount(), 2);
+
+    // Known to the next call as the reader stored them: neither comes again.
+    Queue(Data->Fronta, "00420603111444", "text", "second");
+    SendFrom(Main->TabFronta);
+    EXPECT_TRUE(ListFiles(Folder + "Mmf", "*.not").empty());
+    EXPECT_FALSE(Main->TimerNotif->Enabled());
+}
+
+TEST_F(TMainSendingTest, ANotificationFileThatCannotBeUsedIsAnErrorDialogAndIsDeleted) {
+    StartSending();
+    WriteFileAtomic(Folder + "Mmf/broken.not", "<text>no times</text>");
+    std::vector<AnsiString> shown;
+    {
+        TModalAnswerer answers;
+        for (int i = 0; i < 2; ++i)
+            answers.ClickButton("OK", [&](TForm* Form) { shown.push_back(Form->Caption() + ": " + DialogText(Form)); });
+        Main->ProcessNotificationFiles();
+        TNotifications(*Data, *Main).ReadNotificationFile(Folder + "Mmf/missing.not");
+        EXPECT_EQ(answers.Pending(), 0);
+    }
+    EXPECT_EQ(shown, (std::vector<AnsiString>{"Chyba: Nepodařilo se zpracovat notifikační soubor.",
+                                              "Chyba: Nepodařilo se otevřít notifikační soubor."}));
+    EXPECT_FALSE(FileExists(Folder + "Mmf/broken.not"));
+    EXPECT_TRUE(Data->Notif->IsEmpty());
+    // The log keeps the reason.
+    const std::vector<AnsiString> log = Log();
+    ASSERT_GE(log.size(), 2u);
+    EXPECT_EQ(log[log.size() - 2].rfind("! Nepodařilo se zpracovat notifikační soubor. (" + Folder + "Mmf/broken.not: ", 0),
+              0u)
+        << log[log.size() - 2];
+    EXPECT_EQ(log.back().rfind("! Nepodařilo se otevřít notifikační soubor. (", 0), 0u) << log.back();
 }
 
 TEST_F(TMainSendingTest, SendNowSendsOnlyTheMessageJustWritten) {

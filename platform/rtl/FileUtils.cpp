@@ -574,3 +574,15 @@ AnsiString ReadFileBytes(const AnsiString& fileName) {
     ::close(fd);
     return result;
 }
+
+AnsiString CreateFreshFile(const AnsiString& folder, const AnsiString& prefix) {
+    const AnsiString path = IncludeTrailingPathDelimiter(folder);
+    // The prefix as it stands: looked up ignoring case it could name another
+    // entry, and the name returned would not be the file created.
+    std::string pattern = SysFileName(path) + AnsiToUtf8(prefix) + "XXXXXX";
+    const int fd = ::mkostemp(pattern.data(), O_CLOEXEC);
+    if (fd < 0)
+        throw EFCreateError("Cannot create file \"" + path + prefix + "\". " + ErrorText(errno));
+    ::close(fd);
+    return path + prefix + FromSys(pattern.substr(pattern.size() - 6));
+}

@@ -131,6 +131,12 @@ private:
     bool FCommitted = false;
 };
 
+// Creates an empty file in `folder` under a name that starts with `prefix`
+// and that no entry of the folder had, and returns its path. For a writer
+// that names its target itself (another program) but must never land on an
+// existing file. Raises EFCreateError when the folder takes no new file.
+AnsiString CreateFreshFile(const AnsiString& folder, const AnsiString& prefix);
+
 // Writes `bytes` as the whole new contents of `fileName` through a
 // TAtomicFileWriter.
 void WriteFileAtomic(const AnsiString& fileName, const AnsiString& bytes);

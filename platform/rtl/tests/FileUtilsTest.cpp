@@ -288,3 +288,19 @@ TEST_F(FileUtilsTest, ReadFileBytesNamesTheFileOnFailure) {
     }
     EXPECT_THROW(ReadFileBytes(Dir), EFOpenError);
 }
+
+TEST_F(FileUtilsTest, FreshFilesAreNewEmptyAndNamedAsCreated) {
+    // Differs from the prefix only in letter case: must not be taken for it.
+    Put(".~IN-");
+    const AnsiString first = CreateFreshFile(Dir, ".~in-");
+    const AnsiString second = CreateFreshFile(ExcludeTrailingPathDelimiter(Dir), ".~in-");
+    EXPECT_NE(first, second);
+    for (const AnsiString& name : {first, second}) {
+        EXPECT_EQ(ExtractFilePath(name), Dir);
+        EXPECT_EQ(ExtractFileName(name).rfind(".~in-", 0), 0u) << name;
+        EXPECT_TRUE(fs::is_regular_file(AnsiToUtf8(name))) << name;
+        EXPECT_EQ(Get(name), "");
+    }
+    EXPECT_EQ(Get(Dir + ".~IN-"), "x");
+    EXPECT_THROW(CreateFreshFile(Dir + "missing", ".~in-"), EFCreateError);
+}
