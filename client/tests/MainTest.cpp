@@ -90,15 +90,26 @@ TEST_F(TMainTest, ADamagedTableFileIsSetAsideReportedOnceAndNeverOverwritten) {
     }
     const AnsiString damaged = ReadFileBytes(Folder + "Adresa.dat");
     AnsiString report;
+    // What a run ended while the warning is up would leave to the next start.
+    TMemReadStatus underWarning;
+    Integer rowsUnderWarning = -1;
     {
         TModalAnswerer answers;
-        answers.ClickButton("OK", [&](TForm* Form) { report = DialogText(Form); });
+        answers.ClickButton("OK", [&](TForm* Form) {
+            report = DialogText(Form);
+            TDM tables(nullptr);
+            tables.SetName("Probe");
+            underWarning = tables.Adresa->RestoreFromFile(Folder + "Adresa.dat");
+            rowsUnderWarning = tables.Adresa->RecordCount();
+        });
         answers.ClickButton("OK");
         Start();
         EXPECT_EQ(answers.Seen().size(), 2u);
     }
     EXPECT_NE(report.find("Adresa.dat"), AnsiString::npos) << report;
     EXPECT_NE(report.find("Adresa.bad"), AnsiString::npos) << report;
+    EXPECT_EQ(underWarning.Result, rrComplete);
+    EXPECT_EQ(rowsUnderWarning, 2);
     EXPECT_EQ(Data->Adresa->RecordCount(), 2);
     Stop();
     EXPECT_EQ(ReadFileBytes(Folder + "Adresa.bad"), damaged);
