@@ -6,6 +6,8 @@
 
 #include "client/Main.h"
 
+#include <sys/resource.h>
+
 #include <cstdio>
 
 #include <gtest/gtest.h>
@@ -100,15 +102,26 @@ TEST_F(TMainTest, ADamagedTableFileIsSetAsideReportedOnceAndNeverOverwritten) {
     }
     const AnsiString damaged = ReadFileBytes(Folder + "Adresa.dat");
     AnsiString report;
+    // What a run ended while the warning is up would leave to the next start.
+    TMemReadStatus underWarning;
+    Integer rowsUnderWarning = -1;
     {
         TModalAnswerer answers;
-        answers.ClickButton("OK", [&](TForm* Form) { report = DialogText(Form); });
+        answers.ClickButton("OK", [&](TForm* Form) {
+            report = DialogText(Form);
+            TDM tables(nullptr);
+            tables.SetName("Probe");
+            underWarning = tables.Adresa->RestoreFromFile(Folder + "Adresa.dat");
+            rowsUnderWarning = tables.Adresa->RecordCount();
+        });
         answers.ClickButton("OK");
         Start();
         EXPECT_EQ(answers.Seen().size(), 2u);
     }
     EXPECT_NE(report.find("Adresa.dat"), AnsiString::npos) << report;
     EXPECT_NE(report.find("Adresa.bad"), AnsiString::npos) << report;
+    EXPECT_EQ(underWarning.Result, rrComplete);
+    EXPECT_EQ(rowsUnderWarning, 2);
     EXPECT_EQ(Data->Adresa->RecordCount(), 2);
     Stop();
     EXPECT_EQ(ReadFileBytes(Folder + "Adresa.bad"), damaged);
@@ -154,6 +167,43 @@ TEST_F(TMainTest, ASecondStartBringsTheRunningOneForwardAndTouchesNoFile) {
 
     EXPECT_EQ(SendToInstance(InstanceName, "CLOSE", 10000), irDone);
     pclose(running);
+}
+
+TEST_F(TMainTest, UnderAFileSizeLimitATableTooLargeIsReportedAndTheOthersAreStillSaved) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    constexpr rlim_t kLimit = 64 * 1024;
+    EXPECT_EXIT(
+        {
+            // As the program block starts.
+            Application->Initialize();
+            StartConfirmed();
+            Data->Adresa->DisableControls();
+            for (Integer id = 1; id <= 1000; ++id)
+                AddContact(id, "Kontakt s dlouhým jménem číslo " + IntToStr(id), "00420603" + IntToStr(100000 + id),
+                           "Milý příteli,", "S pozdravem, Vemlor");
+            Data->Adresa->EnableControls();
+            rlimit limit{};
+            getrlimit(RLIMIT_FSIZE, &limit);
+            limit.rlim_cur = kLimit;
+            setrlimit(RLIMIT_FSIZE, &limit);
+            AnsiString report;
+            {
+                TModalAnswerer answers;
+                answers.ClickButton("OK", [&](TForm* Form) { report = DialogText(Form); });
+                Stop();
+            }
+            const bool told = report.find("Adresa") != AnsiString::npos &&
+                              report.find("File too large") != AnsiString::npos;
+            _exit(told ? 0 : 1);
+        },
+        ::testing::ExitedWithCode(0), "");
+    // The contacts were never saved; every table after them in the save order was.
+    EXPECT_FALSE(FileExists(Folder + "Adresa.dat"));
+    for (const char* table : {"Fronta", "Zprava", "Historie", "Skupiny", "FrontObj", "Notif"})
+        EXPECT_TRUE(FileExists(Folder + table + ".dat")) << table;
+    EXPECT_LT(FileSize(Folder + "Vemlor.ini"), Int64(kLimit));
+    for (const AnsiString& name : ListFiles(Folder, ".~*", faAnyFile))
+        EXPECT_EQ(ExtractFileExt(name), ".lock") << name;
 }
 
 TEST_F(TMainTest, PictureOfTheMainWindowWithAMessageInColouredParts) {

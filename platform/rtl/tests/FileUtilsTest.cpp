@@ -14,6 +14,7 @@
 #include "platform/rtl/CodePage.h"
 #include "platform/rtl/DateUtils.h"
 #include "platform/rtl/Exceptions.h"
+#include "platform/rtl/ScopeGuard.h"
 
 namespace fs = std::filesystem;
 
@@ -275,6 +276,33 @@ TEST_F(FileUtilsTest, ASaveRemovesTheTemporariesOfKilledSavesOfTheSameFile) {
     EXPECT_EQ(TempLeftovers().size(), 3u);
     WriteFileAtomic(Dir + "t.dat", "again");
     EXPECT_EQ(TempLeftovers().size(), 2u);
+}
+
+TEST_F(FileUtilsTest, AnotherProcessSweepingNeverTakesAWritersFreshTemporary) {
+    // Another process saves the same file in the very moment this writer has
+    // created its temporary file and not yet locked it: its sweep sees an
+    // unlocked temporary. Both saves must still succeed.
+    int created = 0;
+    int otherStatus = -1;
+    SetAtomicWriterTestHook([&](const AnsiString&) {
+        if (created++ > 0) return;
+        const pid_t child = fork();
+        if (child == 0) {
+            SetAtomicWriterTestHook(nullptr);
+            try {
+                WriteFileAtomic(Dir + "t.dat", "theirs");
+            } catch (...) {
+                _exit(1);
+            }
+            _exit(Get(Dir + "t.dat") == "theirs" ? 0 : 2);
+        }
+        waitpid(child, &otherStatus, 0);
+    });
+    auto unhook = ScopeExit([] { SetAtomicWriterTestHook(nullptr); });
+    EXPECT_NO_THROW(WriteFileAtomic(Dir + "t.dat", "mine"));
+    EXPECT_TRUE(WIFEXITED(otherStatus) && WEXITSTATUS(otherStatus) == 0) << otherStatus;
+    EXPECT_EQ(Get(Dir + "t.dat"), "mine");
+    EXPECT_TRUE(TempLeftovers().empty());
 }
 
 TEST_F(FileUtilsTest, ReadFileBytesNamesTheFileOnFailure) {
