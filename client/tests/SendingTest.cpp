@@ -293,6 +293,15 @@ TEST_F(TSendingTest, TariffAndLimitsFollowTheTickedParts) {
               "Najednou lze odeslat maximálně 3 zpráv.\r\n\r\nZkraťte text nebo vyberte menší počet zpráv.");
 }
 
+TEST_F(TSendingTest, APictureMessagesLineBreakStaysInsideItsOneBodyLine) {
+    // Without a home country in Staty the text is queued as written.
+    Queue(Dm->FrontObj, "00421905123456", "picture", "Veselé Vánoce\r\na šťastný nový rok 2026!", true, FramedLogo());
+    Finish(Sending.SendFromQueue(true));
+    EXPECT_EQ(Inbox(), (std::vector<AnsiString>{kFirstBase + ".bmp", kFirstBase + ".mmf"}));
+    EXPECT_EQ(Centre.Read("centre/inbox/" + kFirstBase + ".mmf"), Golden("picture.mmf"));
+    EXPECT_TRUE(Errors.empty());
+}
+
 TEST_F(TSendingTest, ATextFivePartsCannotHoldWholeStaysQueuedAndNoneOfItIsSent) {
     // Queued while parts were cut anywhere; whole words are kept now, and
     // the last words would no longer fit.
