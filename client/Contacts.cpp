@@ -119,9 +119,11 @@ TRecipientSummary SummariseTickedContacts(TDM& Data, Integer Group) {
         if (summary.Count > 0) summary.Names += ";";
         summary.Names += StoredText(name, pos);
         ++summary.Count;
+        const TContactEnding ending{StoredText(salutation, pos), StoredText(signature, pos)};
         auto withBlank = [](const AnsiString& Text) { return Text.empty() ? 0 : Integer(Text.size()) + 1; };
-        summary.Reserve = std::max(summary.Reserve,
-                                   withBlank(StoredText(salutation, pos)) + withBlank(StoredText(signature, pos)));
+        summary.Reserve = std::max(summary.Reserve, withBlank(ending.Salutation) + withBlank(ending.Signature));
+        if (std::find(summary.Endings.begin(), summary.Endings.end(), ending) == summary.Endings.end())
+            summary.Endings.push_back(ending);
     }
     return summary;
 }

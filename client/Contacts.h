@@ -7,6 +7,8 @@
 // A contact's group list (IDSkup) holds group IDs in decimal, each followed
 // by ";". Group 0 holds every contact.
 
+#include <vector>
+
 #include "platform/db/DataSet.h"
 #include "platform/rtl/System.h"
 
@@ -21,14 +23,24 @@ AnsiString NormalisePhoneNumber(const AnsiString& Text);
 // A non-empty text of the digits 0-9 only.
 bool IsAllDigits(const AnsiString& Text);
 
+// A contact's salutation and signature, which a text to several recipients
+// carries around the composed text.
+struct TContactEnding {
+    AnsiString Salutation;
+    AnsiString Signature;
+    bool operator==(const TContactEnding&) const = default;
+};
+
 // The ticked contacts of a group, counted over every stored contact whatever
 // the address book shows: their names, each followed by ";" except the last,
-// how many they are, and the room a message must leave for the longest
-// salutation and signature among them (each counted with its blank).
+// how many they are, the room a message must leave for the longest
+// salutation and signature among them (each counted with its blank), and
+// their salutations and signatures, each pair once, in the order met.
 struct TRecipientSummary {
     AnsiString Names;
     Integer Count = 0;
     Integer Reserve = 0;
+    std::vector<TContactEnding> Endings;
 };
 TRecipientSummary SummariseTickedContacts(TDM& Data, Integer Group);
 

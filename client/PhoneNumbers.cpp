@@ -101,17 +101,25 @@ bool ValidatePhoneNumber(TDM& Data, const AnsiString& HomeCountry, AnsiString& N
 }
 
 AnsiString StripDiacritics(TDM& Data, const AnsiString& HomeCountry, const AnsiString& Text) {
-    if (!LocateHomeCountry(Data, HomeCountry)) return Text;
-    const AnsiString letters = Data.StatyHacky->AsString();
-    const AnsiString plain = Data.StatyBezHacku->AsString();
+    return TPlainText(Data, HomeCountry)(Text);
+}
+
+TPlainText::TPlainText(TDM& Data, const AnsiString& HomeCountry) : FFound(LocateHomeCountry(Data, HomeCountry)) {
+    if (!FFound) return;
+    FLetters = Data.StatyHacky->AsString();
+    FPlain = Data.StatyBezHacku->AsString();
+}
+
+AnsiString TPlainText::operator()(const AnsiString& Text) const {
+    if (!FFound) return Text;
     AnsiString result;
     result.reserve(Text.size());
     for (char c : Text) {
         // A letter without its counterpart in BezHacku (the country's two
         // lists differ in length) falls to the rules below, like any other.
-        const std::size_t k = letters.find(c);
-        if (k != AnsiString::npos && k < plain.size()) {
-            result += plain[k];
+        const std::size_t k = FLetters.find(c);
+        if (k != AnsiString::npos && k < FPlain.size()) {
+            result += FPlain[k];
             continue;
         }
         const unsigned char code = static_cast<unsigned char>(c);

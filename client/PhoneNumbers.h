@@ -45,6 +45,20 @@ bool ValidatePhoneNumber(TDM& Data, const AnsiString& HomeCountry, AnsiString& N
 // dropped. Without a home country in Staty the text is returned unchanged.
 AnsiString StripDiacritics(TDM& Data, const AnsiString& HomeCountry, const AnsiString& Text);
 
+// The same conversion with the home country looked up once, for the
+// composer, which converts at every keystroke. Each character is converted
+// on its own, so the text of a whole is the texts of its pieces joined.
+class TPlainText {
+public:
+    TPlainText(TDM& Data, const AnsiString& HomeCountry);
+    AnsiString operator()(const AnsiString& Text) const;
+
+private:
+    bool FFound = false;
+    AnsiString FLetters;
+    AnsiString FPlain;
+};
+
 // "00", the home country's code and "-" ("00" alone when the home country is
 // not in Staty): how an empty phone-number edit starts.
 AnsiString InternationalPrefixText(TDM& Data, const AnsiString& HomeCountry);

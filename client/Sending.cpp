@@ -112,6 +112,14 @@ bool TQueueSending::WriteRowFiles(TDataSet* Queue, const TSenderIdentity& Sender
     const AnsiString type = Queue->FieldByName("Typ")->AsString();
     const AnsiString text = Queue->FieldByName("Zprava")->AsString();
     const Trozdel parts(text, FServices.WholeWords());
+    // Queueing keeps out what five parts cannot hold, but the nickname or the
+    // word splitting may have changed since: a message is sent whole or not
+    // at all, and the row stays queued to be shortened.
+    if (type == "text" && parts.DroppedLength() > 0) {
+        FServices.ShowError(LangFormat("MsgTooLong", "Zpráva pro adresáta \"%s\" se nevejde do pěti SMS. Zkraťte text.",
+                                       Queue->FieldByName("Jmeno")->AsString()));
+        return false;
+    }
     // One moment for the whole row, so that its parts agree on it.
     Row.Send = SendTimeText(Queue->FieldByName("Poslat")->AsDateTime(), Now());
     try {

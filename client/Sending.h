@@ -12,8 +12,10 @@
 //                     written goes into the call with its files (bitmap
 //                     before message file) and its record id is recorded;
 //                     a row with a failed part is withdrawn whole and stays
-//                     queued; the tariff is chosen by the number of message
-//                     files; the call starts and frees itself when it ends
+//                     queued, and a text five parts cannot hold whole gets
+//                     no file and stays queued (it would arrive cut); the
+//                     tariff is chosen by the number of message files; the
+//                     call starts and frees itself when it ends
 //   MoveSentToHistory run by the call's termination event: the recorded
 //                     rows, whatever their ticks say by then, each get a
 //                     history row; a row whose files the centre all took is
@@ -75,7 +77,8 @@ public:
     // Writes the files of the ticked rows of FrontObj (Objects) or Fronta and
     // starts a call that sends them; the call frees itself. Nothing ticked:
     // "NoMsgChecked"; no tariff: "NoTariff"; a part that cannot be written:
-    // "FailedMFF" for its row.
+    // "FailedMFF" for its row; a text five parts cannot hold whole:
+    // "MsgTooLong" for its row.
     // Returns the running call, or nullptr when no call was started; while
     // another call runs it does nothing (the main window's busy check has
     // told the user).

@@ -8,6 +8,7 @@
 #include "client/Main.h"
 
 #include <algorithm>
+#include <map>
 #include <memory>
 #include <thread>
 
@@ -16,6 +17,7 @@
 #include "client/Sending.h"
 #include "SendSamples.h"
 #include "core/Caller.h"
+#include "core/Zprava.h"
 #include "platform/gfx/Bitmap.h"
 
 namespace {
@@ -457,6 +459,107 @@ TEST_F(TMainSendingTest, ARowQueuedWithoutAChosenTimeShowsInTheHistoryWhenTheCal
     SendFrom(Main->TabFronta);
     ASSERT_EQ(History(), std::vector<AnsiString>{"00420603111222:Odesláno"});
     EXPECT_EQ(FormatDateTime("yyyy-mm-dd hh:nn:ss.zzz", Data->HistoriePoslano->AsDateTime()), "2025-03-14 11:00:00.000");
+}
+
+// An invitation longer than five parts, with words to cut at.
+const AnsiString kInvitation =
+    "Milí přátelé, v sobotu 14. června pořádáme na chatě u Sázavy oslavu Petrových padesátin a moc bychom byli "
+    "rádi, kdybyste přijeli. Začínáme ve dvě odpoledne opékáním buřtů, večer bude živá hudba a ohňostroj nad "
+    "řekou. Spát se dá v chatě, ve stanech nebo v penzionu U Kováře, kde máme zamluvené čtyři pokoje. Cesta: z "
+    "Prahy po D1 na exit 21, pak směr Týnec nad Sázavou, za mostem doleva a po dvou kilometrech uvidíte ceduli. "
+    "Kdo pojede vlakem, vystoupí v Čerčanech a zavolá, někdo pro něj dojede autem. S sebou prosím spacák, teplé "
+    "oblečení, repelent a dobrou náladu; jídla i pití bude dost. Dárky nejsou nutné, Petr si přeje jen to, "
+    "abyste dorazili. Kdybyste věděli o někom, kdo by rád přišel, klidně ho vezměte s sebou. Dejte nám prosím "
+    "vědět do pátku, kolik vás bude a jestli zůstanete přes noc. Děkujeme a těšíme se na vás!";
+
+TEST_F(TMainSendingTest, FivePartsArriveAsTheHistoryShowsThemOrAreNotQueued) {
+    StartSending();
+    Settings->LookupStaty->SetText("Czech rep");
+    Settings->chbNickName->SetChecked(true);
+    Settings->NickEdit->SetText("Petr");
+    Settings->chbWholeWord->SetChecked(true);
+    Settings->chbAddHeader->SetChecked(true);
+    Settings->chbAddSign->SetChecked(true);
+    Settings->chbskupina->SetChecked(true);
+    AddContact(1, "Jana Nováková", "00420603111222", "Ahoj Jano,", "Petr");
+    AddContact(2, "Zuzana Horváthová", "00421905123456", "Milá Zuzko,", "Zdraví Petr Dvořák");
+    auto tick = [&](Integer Id) {
+        Data->Adresa->Locate("ID", Variant(Id), TLocateOptions{});
+        Main->SetCurrentTick(true);
+    };
+    auto panel = [&](Integer Index) { return Main->StatusBar1->Panels()->Items(Index)->Text(); };
+    Main->PageControl1->SetActivePage(Main->TabText);
+
+    // Written for Jana alone, the editor keeps what her row carries whole.
+    tick(1);
+    Main->REdit1->SetText(kInvitation);
+    const AnsiString forJana = Main->REdit1->Text();
+    ASSERT_LT(forJana.size(), kInvitation.size());
+    EXPECT_EQ(kInvitation.substr(0, forJana.size()), forJana);
+    EXPECT_EQ(panel(3), "Zpráv: 5");
+
+    // Zuzana's longer salutation and signature leave no room for all of it:
+    // the editor keeps the text, the counters show what would be lost, and
+    // nobody gets a row.
+    tick(2);
+    EXPECT_EQ(Main->REdit1->Text(), forJana);
+    EXPECT_EQ(panel(2).substr(0, 8), "Zbývá: -");
+    AnsiString told;
+    {
+        TModalAnswerer answers;
+        answers.ClickButton("OK", [&](TForm* Form) { told = DialogText(Form); });
+        Main->ADoFronty->Execute();
+        PumpUntilIdle();
+        EXPECT_EQ(answers.Pending(), 0);
+    }
+    EXPECT_EQ(told, "Zpráva pro adresáta \"Zuzana Horváthová\" se nevejde do pěti SMS. Zkraťte text.");
+    EXPECT_TRUE(Data->Fronta->IsEmpty());
+    EXPECT_EQ(Main->REdit1->Text(), forJana);
+
+    // Written again for both, it is queued for both (Zuzana's number is
+    // Slovak: the question about it is answered) and sent.
+    Main->REdit1->SetText(kInvitation);
+    const AnsiString forBoth = Main->REdit1->Text();
+    EXPECT_LT(forBoth.size(), forJana.size());
+    EXPECT_EQ(panel(3), "Zpráv: 5");
+    {
+        TModalAnswerer answers;
+        answers.ClickButton("Ano");
+        Main->ADoFronty->Execute();
+        PumpUntilIdle();
+        EXPECT_EQ(answers.Pending(), 0);
+    }
+    ASSERT_EQ(Numbers(Data->Fronta), (std::vector<AnsiString>{"00420603111222", "00421905123456"}));
+    for (Data->Fronta->First(); !Data->Fronta->Eof(); Data->Fronta->Next()) {
+        Data->Fronta->Edit();
+        Data->FrontaVybrany->SetAsBoolean(true);
+        Data->Fronta->Post();
+    }
+    SendFrom(Main->TabFronta);
+    EXPECT_TRUE(Data->Fronta->IsEmpty());
+
+    // What the centre received, part by part without header and nickname,
+    // is what the history says was sent.
+    std::map<AnsiString, AnsiString> delivered;
+    std::map<AnsiString, int> parts;
+    for (const AnsiString& name : Inbox()) {
+        const AnsiString file = ReadFileBytes(Folder + "centre/inbox/" + name);
+        const AnsiString body = TagValue(file, "<bodytext>");
+        ASSERT_EQ(body.substr(3, 5), " Petr") << body;
+        delivered[TagValue(file, "<msisdn>")] += body.substr(8);
+        ++parts[TagValue(file, "<msisdn>")];
+    }
+    std::map<AnsiString, AnsiString> history;
+    for (Data->Historie->First(); !Data->Historie->Eof(); Data->Historie->Next()) {
+        EXPECT_EQ(Data->HistorieStav->DisplayText(), "Odesláno");
+        history[Data->HistorieCislo->AsString()] = Data->HistorieZprava->AsString();
+    }
+    EXPECT_EQ(delivered, history);
+    EXPECT_EQ(parts["00421905123456"], 5);
+    const AnsiString zuzana = history["00421905123456"];
+    EXPECT_EQ(zuzana.substr(0, 25), "Mila Zuzko, Mili pratele,");
+    EXPECT_EQ(zuzana.substr(zuzana.size() - 19), " Zdravi Petr Dvorak");
+    EXPECT_EQ(history["00420603111222"].substr(0, 24), "Ahoj Jano, Mili pratele,");
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include "SendSamples.h"
 #include "core/Caller.h"
 #include "core/Language.h"
+#include "core/Zprava.h"
 #include "core/tests/CallCentre.h"
 #include "platform/gfx/Bitmap.h"
 #include "platform/rtl/DateUtils.h"
@@ -334,4 +335,39 @@ TEST_F(TSendingTest, TheHistoryShowsWhenTheCallSentARowUnlessTheCentreHoldsItFor
     std::sort(shown.begin(), shown.end());
     EXPECT_EQ(shown, (std::vector<AnsiString>{"2025-03-14 09:29:53.589", "2025-03-14 09:29:53.589",
                                               "2025-03-15 10:00:00.000"}));
+}
+
+TEST_F(TSendingTest, APictureMessagesLineBreakStaysInsideItsOneBodyLine) {
+    // Without a home country in Staty the text is queued as written.
+    Queue(Dm->FrontObj, "00421905123456", "picture", "Veselé Vánoce\r\na šťastný nový rok 2026!", true, FramedLogo());
+    Finish(Sending.SendFromQueue(true));
+    EXPECT_EQ(Inbox(), (std::vector<AnsiString>{kFirstBase + ".bmp", kFirstBase + ".mmf"}));
+    EXPECT_EQ(Centre.Read("centre/inbox/" + kFirstBase + ".mmf"), Golden("picture.mmf"));
+    EXPECT_TRUE(Errors.empty());
+}
+
+TEST_F(TSendingTest, ATextFivePartsCannotHoldWholeStaysQueuedAndNoneOfItIsSent) {
+    // Queued while parts were cut anywhere; whole words are kept now, and
+    // the last words would no longer fit.
+    const AnsiString text =
+        "Mila Jano, posilam podrobnosti k sobotnimu vyletu do Ceskeho raje. Sraz je v 7:15 na hlavnim nadrazi "
+        "u pokladen, vlak do Turnova odjizdi v 7:42 z tretiho nastupiste. Jizdenky koupim pro vsechny predem, "
+        "takze mi prosim do patku posli 180 Kc na ucet nebo mi je dej v sobotu rano. S sebou si vezmi pevne "
+        "boty, pristesenku, neco k jidlu na cely den a dost vody, protoze na hrebenech neni kde nakoupit. "
+        "Pujdeme pres Hruboskalsko a Valdstejn k Trosce, celkem asi osmnact kilometru s nekolika strmymi "
+        "stoupanimi. Kdyby prselo, pojedeme misto toho do Liberce do aquaparku a do zoologicke zahrady, tak "
+        "si pro jistotu pribal i plavky. Zpatky budeme kolem osme vecer. Kdybys nemohla, dej mi prosim vedet "
+        "co nejdriv, at muzu vratit jizdenku. Uz se moc tesim na spolecny den, Petr.";
+    ASSERT_EQ(Trozdel(text, false).DroppedLength(), 0);
+    ASSERT_GT(Trozdel(text, true).DroppedLength(), 0);
+    const Integer whole = Queue(Dm->Fronta, "00420603000001", "text", text);
+    Queue(Dm->Fronta, "00421905000002", "text", "Ahoj, v sobotu v 7:15 na nadrazi.");
+
+    Finish(Sending.SendFromQueue(false));
+    EXPECT_EQ(Errors, std::vector<AnsiString>{"Zpráva pro adresáta \"To 00420603000001\" se nevejde do pěti SMS. "
+                                              "Zkraťte text."});
+    EXPECT_EQ(Inbox(), std::vector<AnsiString>{kFirstBase + ".mmf"});
+    EXPECT_EQ(History(), std::vector<AnsiString>{"00421905000002:Odesláno"});
+    EXPECT_EQ(Ids(Dm->Fronta), std::vector<Integer>{whole});
+    EXPECT_TRUE(Dm->FrontaVybrany->AsBoolean());
 }
