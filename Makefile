@@ -3,6 +3,7 @@
 #   make run         install what is missing, build, start the client
 #   make bench       build and run the benchmarks
 #   make fuzz        build the libFuzzer targets with clang
+#                    (FUZZ="<targets>" or FUZZ=all also runs them, FUZZ_SECONDS each)
 #   SAN=1            AddressSanitizer + UndefinedBehaviorSanitizer build, in its own folder
 
 JOBS ?= $(shell nproc)
@@ -40,10 +41,14 @@ bench: bootstrap
 	@cmake --build build-bench -j $(JOBS)
 	@bash scripts/bench build-bench
 
+FUZZ ?=
+FUZZ_SECONDS ?= 180
+
 fuzz:
 	@bash scripts/bootstrap fuzz
 	@CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVEMLOR_FUZZ=ON >/dev/null
 	@cmake --build build-fuzz -j $(JOBS)
+	@if [ -n "$(FUZZ)" ]; then bash scripts/fuzz build-fuzz $(FUZZ_SECONDS) $(FUZZ); fi
 
 clean:
 	rm -rf build build-san build-bench build-fuzz

@@ -128,10 +128,34 @@ function(vemlor_tests target)
     DISCOVERY_TIMEOUT 60)
 endfunction()
 
-# A libFuzzer target: vemlor_fuzzer(<name> <source> DEPS <libraries...>).
+# A libFuzzer target:
+#   vemlor_fuzzer(<name> <source> DEPS <libraries...> INPUTS <folders or globs...>
+#                 [OPTIONS <libFuzzer options...>])
+# INPUTS are the kept inputs the target starts from, relative to the source
+# tree: a folder (every file in it) or a file pattern (media/tests/data/*.mid).
+# Each must match a file, so that no target starts from nothing. The list of
+# targets, their inputs and options goes to <build>/fuzz/targets.txt, which
+# scripts/fuzz reads. Every target starts the toolkit offscreen (Offscreen.cpp).
 function(vemlor_fuzzer target source)
-  cmake_parse_arguments(ARG "" "" "DEPS" ${ARGN})
-  add_executable(${target} ${source})
+  cmake_parse_arguments(ARG "" "" "DEPS;INPUTS;OPTIONS" ${ARGN})
+  if(NOT ARG_INPUTS)
+    message(FATAL_ERROR "Fuzz target ${target} names no kept inputs")
+  endif()
+  foreach(input ${ARG_INPUTS})
+    set(path ${PROJECT_SOURCE_DIR}/${input})
+    if(IS_DIRECTORY ${path})
+      file(GLOB files LIST_DIRECTORIES false ${path}/*)
+    else()
+      file(GLOB files LIST_DIRECTORIES false ${path})
+    endif()
+    if(NOT files)
+      message(FATAL_ERROR "Fuzz target ${target}: no input file in ${input}")
+    endif()
+  endforeach()
+  add_executable(${target} ${source} ${PROJECT_SOURCE_DIR}/fuzz/Offscreen.cpp)
   target_link_libraries(${target} PRIVATE ${ARG_DEPS})
   target_link_options(${target} PRIVATE -fsanitize=fuzzer)
+  string(JOIN " " inputs ${ARG_INPUTS})
+  string(JOIN " " options ${ARG_OPTIONS})
+  set_property(GLOBAL APPEND PROPERTY VEMLOR_FUZZ_TARGETS "${target}\t$<TARGET_FILE:${target}>\t${inputs}\t${options}")
 endfunction()

@@ -2,8 +2,6 @@
 // reader either refuses it with its own error or gives two real times and a
 // text as long as the file's text element. A crash, another exception or a
 // time that is no minute of a real day is a finding.
-//
-//   build-fuzz/fuzz/client/fuzz_notifications
 
 #include <cstdint>
 #include <cstdlib>

@@ -31,11 +31,6 @@ std::vector<std::string> Lines(const std::uint8_t* data, std::size_t size) {
 
 }  // namespace
 
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    return 0;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     static TDM* dm = [] {
         auto* module = new TDM(nullptr);

@@ -2,8 +2,6 @@
 // with its own error, leaving the tariffs in force, or every tariff it gives
 // is one a call can use and the table and the maxima follow it exactly. A
 // crash, another exception or a table that disagrees is a finding.
-//
-//   build-fuzz/fuzz/client/fuzz_tariffs
 
 #include <cstdint>
 #include <cstdlib>

@@ -3,8 +3,6 @@
 // file of the folder it is fetched into, under its own name; a version
 // line kept for fetching must offer a newer version and name no program. A
 // crash, a hang or another answer is a finding.
-//
-//   build-fuzz/fuzz/core/fuzz_call_lists
 
 #include <cstdint>
 #include <cstdlib>

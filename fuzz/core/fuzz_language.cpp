@@ -1,8 +1,6 @@
 // Feeds arbitrary bytes to the language file reader as "Lang\<name>.lng".
 // Every key read must give the text of its first occurrence; a crash, a hang
 // or another answer is a finding.
-//
-//   build-fuzz/fuzz/core/fuzz_language core/tests/data
 
 #include <cstdint>
 #include <cstdlib>

@@ -2,8 +2,6 @@
 // writes the MIDI file. A text the parser accepts must give notes within
 // MIDI's range and a file that starts as a MIDI file and holds its one track
 // whole; a crash, a hang or an exception is a finding.
-//
-//   build-fuzz/fuzz/core/fuzz_ringtone
 
 #include <cstdint>
 #include <cstdlib>

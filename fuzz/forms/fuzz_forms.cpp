@@ -3,8 +3,6 @@
 // then writes what was read. A damaged text must raise EFilerError (or
 // another Exception from a setter) and leave no component behind; anything
 // else, a crash or a hang is a finding.
-//
-//   build-fuzz/fuzz/forms/fuzz_forms platform/classes/tests/data
 
 #include <cstddef>
 #include <cstdint>

@@ -2,8 +2,6 @@
 // EInvalidGraphic; a picture that loads must have the size it reports. A
 // crash, a hang, another exception or an allocation beyond the reader's
 // bounds (run with -rss_limit_mb) is a finding.
-//
-//   build-fuzz/fuzz/jpeg/fuzz_jpeg -rss_limit_mb=1024 platform/gfx/tests/data
 
 #include <cstdint>
 #include <cstdlib>

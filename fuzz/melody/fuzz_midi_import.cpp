@@ -2,8 +2,6 @@
 // it makes into the composer. Whatever the file holds, the import gives a
 // text (empty when the file cannot be read) and the composer takes it within
 // its limit; a crash, a hang or a melody past the limit is a finding.
-//
-//   build-fuzz/fuzz/melody/fuzz_midi_import media/tests/data
 
 #include <cstddef>
 #include <cstdint>

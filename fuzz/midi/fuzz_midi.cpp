@@ -1,8 +1,6 @@
 // Feeds arbitrary bytes to TMidiFile::LoadTracks. The reader takes a file name,
 // so each input goes through one scratch file. A damaged file may raise
 // EInOutError; anything else, a crash or a hang is a finding.
-//
-//   build-fuzz/fuzz/midi/fuzz_midi media/tests/data
 
 #include <cstddef>
 #include <cstdint>

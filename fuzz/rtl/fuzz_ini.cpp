@@ -2,8 +2,6 @@
 // key back through each typed reader, then writes a key and reads it again:
 // a write must read back as itself and leave every other key as it read
 // before. A crash, a hang or another answer is a finding.
-//
-//   build-fuzz/fuzz/rtl/fuzz_ini platform/rtl/tests/data
 
 #include <cstdint>
 #include <cstdlib>
