@@ -2,7 +2,9 @@
 
 #include <QAbstractEventDispatcher>
 #include <QApplication>
+#include <QClipboard>
 #include <QKeyEvent>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QImage>
 #include <QPixmap>
@@ -239,5 +241,19 @@ void ResizeByUser(TForm* Form, int Width, int Height) {
 }
 
 void OverrideScreenSize(int Width, int Height) { SetScreenSizeOverride(Width, Height); }
+
+bool PutImageFileOnClipboard(const std::vector<Byte>& Bytes) {
+    GetApplication();
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    QImage image;
+    if (!image.loadFromData(reinterpret_cast<const uchar*>(Bytes.data()), qsizetype(Bytes.size())) || image.isNull()) {
+        clipboard->clear();
+        return false;
+    }
+    auto* data = new QMimeData;
+    data->setImageData(image);
+    clipboard->setMimeData(data);
+    return true;
+}
 
 void ResetApplicationForTests() { ui_detail::ResetApplicationState(); }

@@ -106,6 +106,11 @@ bool SaveControlToPng(TControl* Control, const AnsiString& FileName);
 // checking pixels; false when the control has no window to render.
 bool GrabControl(TControl* Control, TBitmap& Image);
 
+// Offers an image file's bytes on the clipboard as another program of the
+// desktop offers a copied picture: as the image the toolkit decodes from
+// them. False, and the clipboard emptied, when they decode to no image.
+bool PutImageFileOnClipboard(const std::vector<Byte>& Bytes);
+
 // Makes Screen report this size (0, 0: the real screen again).
 void OverrideScreenSize(int Width, int Height);
 
