@@ -240,6 +240,18 @@ TEST(TVmDBLookupListTest, ScrollBarHasFivePositionsAndScrollsPastTheRows) {
     EXPECT_EQ(bar->Position(), 4);
     EXPECT_EQ(list->Value(), "");  // scrolling selects nothing
 
+    // The wheel scrolls as the arrows of the bar do.
+    pos = 0;
+    FireEvent(bar->OnScroll, bar, scPosition, pos);
+    const TRect rows = list->RowRect(1);
+    SendWheel(list, rows.Left + 5, rows.Top + 2, -1);
+    EXPECT_EQ(data.Jmeno->AsString(), "Francie");
+    SendWheel(list, rows.Left + 5, rows.Top + 2, -1);
+    EXPECT_EQ(data.Jmeno->AsString(), "Německo");
+    SendWheel(list, rows.Left + 5, rows.Top + 2, 1);
+    EXPECT_EQ(data.Jmeno->AsString(), "Czech rep");
+    EXPECT_EQ(list->Value(), "");
+
     // Fewer records than rows: no range, no bar.
     list->SetRowCount(20);
     EXPECT_FALSE(bar->Visible());
