@@ -380,6 +380,16 @@ TEST(TVmLookupEditTest, TypingWithTheListOpenCompletesTheName) {
     EXPECT_EQ(edit->List()->Value(), "Slovensko");
     SendKey(edit, VK_BACK);  // takes the completed part away, no new completion
     EXPECT_EQ(edit->Text(), "Sl");
+    TypeText(edit, "o");
+    EXPECT_EQ(edit->Text(), "Slovensko");
+    SendKey(edit, VK_DELETE);  // the same for Delete over the completed part
+    EXPECT_EQ(edit->Text(), "Slo");
+    EXPECT_EQ(edit->SelLength(), 0);
+    // Without a selection Delete edits what was typed, which completes again.
+    edit->SetSelStart(2);
+    SendKey(edit, VK_DELETE);
+    EXPECT_EQ(edit->Text(), "Slovensko");
+    EXPECT_EQ(edit->SelStart(), 2);
     TypeText(edit, "x");
     EXPECT_EQ(edit->Text(), "Slx");
     EXPECT_EQ(edit->List()->Value(), "");
