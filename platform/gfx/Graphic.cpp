@@ -1,6 +1,7 @@
 #include "platform/gfx/Graphic.h"
 
 #include <algorithm>
+#include <typeinfo>
 
 #include "platform/classes/Filer.h"
 #include "platform/gfx/Bitmap.h"
@@ -81,6 +82,15 @@ std::vector<FormatEntry>& Formats() {
         return f;
     }();
     return formats;
+}
+
+// A class registered under a qualified name ("VmGIF::TGIFImage") answers
+// to that name and to its own class name, which form files written
+// elsewhere hold.
+bool NamesClass(const AnsiString& Registered, const AnsiString& Name) {
+    const std::size_t colons = Registered.rfind("::");
+    return SameText(Registered, Name) ||
+           (colons != AnsiString::npos && SameText(Registered.substr(colons + 2), Name));
 }
 
 AnsiString NormalExtension(AnsiString ext) {
@@ -203,7 +213,9 @@ void TPicture::SaveToFile(const AnsiString& FileName) {
 //   OFFSET  SIZE  DESCRIPTION
 //   0       1     n, the length of the graphic's class name (0: no picture)
 //   1       n     the class name as registered with RegisterFileFormat
-//                 ("TBitmap", "TJPEGImage", "TGIFImage")
+//                 ("TBitmap", "TJPEGImage", "VmGIF::TGIFImage"); a bare
+//                 class name ("TGIFImage") reads with the latest class
+//                 registered under it
 //   1+n     ...   the graphic in its own stream format (its LoadFromStream)
 void TPicture::DefineProperties(TFiler* Filer) {
     Filer->DefineBinaryProperty(
@@ -223,7 +235,7 @@ void TPicture::ReadData(TStream& Stream) {
         throw EReadError("Picture data ends inside its class name (" + std::to_string(length) + " bytes announced)");
     const FormatEntry* format = nullptr;
     for (auto it = Formats().rbegin(); it != Formats().rend() && !format; ++it)
-        if (SameText(it->ClassName, className)) format = &*it;
+        if (NamesClass(it->ClassName, className)) format = &*it;
     if (!format) throw EReadError("Picture data of an unknown graphic class " + className);
     std::unique_ptr<TGraphic> graphic = format->Factory();
     graphic->LoadFromStream(&Stream);
@@ -233,6 +245,18 @@ void TPicture::ReadData(TStream& Stream) {
 
 void TPicture::WriteData(TStream& Stream) {
     AnsiString className = FGraphic ? FGraphic->ClassName() : AnsiString();
+    // Two codecs may share a class name; the registered name tells which
+    // one wrote the data.
+    if (FGraphic)
+        for (auto it = Formats().rbegin(); it != Formats().rend(); ++it)
+            if (NamesClass(it->ClassName, className)) {
+                const std::unique_ptr<TGraphic> made = it->Factory();
+                const TGraphic& sample = *made;
+                const TGraphic& graphic = *FGraphic;
+                if (typeid(sample) != typeid(graphic)) continue;
+                className = it->ClassName;
+                break;
+            }
     if (className.size() > 255) throw EWriteError("Graphic class name " + className + " is too long for picture data");
     auto length = static_cast<Byte>(className.size());
     Stream.WriteBuffer(&length, 1);
