@@ -435,4 +435,45 @@ TEST(TVmRichEditTest, PublishesItsPropertiesWithTheirDefaults) {
     PumpUntilIdle();
 }
 
+TEST_F(VmRichEditFixture, EveryKeptTextFileLoadsAndSavesBackToTheSameLines) {
+    // tests/data/richtext holds the text-loading fuzzer's starting inputs and
+    // every input that ever crashed or hung it ("fuzz_*"): a byte telling how
+    // the file loads (bit 0 UTF-16, bit 1 an editor for plain text, bit 2 the
+    // format left to the editor), then the file. Addresses are detected, as
+    // by default, so every line is searched for them.
+    auto* plainEdit = new TTestRichEdit(Form);
+    plainEdit->SetParent(Form);
+    plainEdit->SetPlainText(true);
+    int files = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(std::string(VEMLOR_TEST_DATA) + "/richtext")) {
+        if (entry.path().extension() != ".txt") continue;
+        SCOPED_TRACE(entry.path().filename().string());
+        ++files;
+        const AnsiString bytes = ReadFileBytes(entry.path().string());
+        ASSERT_FALSE(bytes.empty());
+        const Byte mode = Byte(bytes[0]);
+        TTestRichEdit* edit = mode & 2 ? plainEdit : Edit;
+        edit->SetStreamFormat(!(mode & 2) && (mode & 4) ? sfDefault : sfPlainText);
+        edit->SetStreamMode(mode & 1 ? TRichStreamModes{smUnicode} : TRichStreamModes{});
+        TStringStream file(bytes.substr(1));
+        edit->Lines()->LoadFromStream(&file);
+        // RTF keeps no control characters but the tab (and a last line left
+        // empty by that is no line).
+        const auto normal = [rtf = edit->StreamFormat() == sfDefault](AnsiString Lines) {
+            if (!rtf) return Lines;
+            std::erase_if(Lines, [](char c) { return Byte(c) < 0x20 && c != '\t' && c != '\r' && c != '\n'; });
+            while (!Lines.empty() && (Lines.back() == '\r' || Lines.back() == '\n')) Lines.pop_back();
+            return Lines;
+        };
+        const AnsiString lines = normal(edit->Lines()->Text());
+        TStringStream saved;
+        edit->Lines()->SaveToStream(&saved);
+        edit->Clear();
+        saved.SetPosition(0);
+        edit->Lines()->LoadFromStream(&saved);
+        EXPECT_EQ(normal(edit->Lines()->Text()), lines);
+    }
+    EXPECT_GE(files, 7);
+}
+
 }  // namespace

@@ -259,7 +259,10 @@ std::vector<std::pair<int, int>> FindUrls(const QString& t) {
     int i = 0;
     const int n = static_cast<int>(t.size());
     while (i < n) {
-        while (i < n && (t[i].isSpace() || t[i] == QChar('(') || t[i] == QChar('<') || t[i] == QChar('"'))) ++i;
+        // Whatever ends a word is skipped here, or the scan would stand still.
+        while (i < n && (t[i].isSpace() || t[i] == QChar('(') || t[i] == QChar('<') || t[i] == QChar('>') ||
+                         t[i] == QChar('"')))
+            ++i;
         const int start = i;
         while (i < n && !t[i].isSpace() && t[i] != QChar('<') && t[i] != QChar('>') && t[i] != QChar('"')) ++i;
         int end = i;
