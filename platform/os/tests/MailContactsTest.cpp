@@ -1,6 +1,8 @@
 #include "platform/os/MailContacts.h"
 
 #include <filesystem>
+#include <map>
+#include <string>
 
 #include <gtest/gtest.h>
 
@@ -105,4 +107,28 @@ TEST(VCardMobileNumberTest, TakesTheFirstCellEntryInEachSpellingAndNothingElse) 
     EXPECT_EQ("", VCardMobileNumber("TEL;TYPE=work:1\nTEL;TYPE=x-cellar:2\nTEL:3\nNOTE;TYPE=cell:4\n"));
     EXPECT_EQ("", VCardMobileNumber("TEL;TYPE=cell"));
     EXPECT_EQ("", VCardMobileNumber(""));
+}
+
+TEST(VCardMobileNumberTest, KeptCardsGiveTheirMobileNumberOnOneLine) {
+    // tests/data/vcard holds the vCard fuzzer's starting inputs and every
+    // input that ever stopped it ("fuzz_*"), with the start of the number
+    // each gives.
+    const std::map<std::string, std::string> numbers = {
+        {"v21.vcf", "+420 603 123 456"}, {"v30_folded.vcf", "603"}, {"v40_uri.vcf", "+420-777-888-999"},
+        {"no_mobile.vcf", ""},
+        // A TEL line folded inside its CELL parameter.
+        {"fuzz_folded_cell_type.vcf", "56"}};
+    int files = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(std::string(VEMLOR_TEST_DATA) + "/vcard")) {
+        const std::string name = entry.path().filename().string();
+        if (entry.path().extension() != ".vcf") continue;
+        SCOPED_TRACE(name);
+        ++files;
+        const std::string number = VCardMobileNumber(ReadFileBytes(entry.path().string()));
+        EXPECT_EQ(number.find_first_of("\r\n"), std::string::npos);
+        ASSERT_TRUE(numbers.count(name));
+        EXPECT_EQ(number.substr(0, numbers.at(name).size()), numbers.at(name));
+        if (numbers.at(name).empty()) EXPECT_EQ(number, "");
+    }
+    EXPECT_EQ(files, int(numbers.size()));
 }
