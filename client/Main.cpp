@@ -19,6 +19,7 @@
 #include "platform/rtl/IniFiles.h"
 #include "platform/rtl/ScopeGuard.h"
 #include "platform/rtl/StringList.h"
+#include "platform/ui/ModalBegin.h"
 
 TfMain* fMain = nullptr;
 
@@ -302,8 +303,9 @@ TfMain::~TfMain() {
     if (DM && DM->MainWindow() == this) DM->SetMainWindow(nullptr);
     if (fnastaveni) fnastaveni->SetMainWindow(nullptr);
     SetZpravaLogEvent(nullptr);
-    // The handler reaches this window.
+    // The handlers reach this window.
     Application->OnException = nullptr;
+    SetModalBeginHandler(nullptr);
     if (fMain == this) fMain = nullptr;
 }
 
@@ -429,6 +431,7 @@ void TfMain::FormDestroy(TObject*) { FreeCallerLibraries(); }
 
 void TfMain::TimerStartLogoTimer(TObject*) {
     TimerStartLogo->SetEnabled(false);
+    SetModalBeginHandler(nullptr);
     if (FSplash) {
         FSplash->Close();
         FSplash->Release();

@@ -15,6 +15,7 @@
 #include "platform/rtl/IniFiles.h"
 #include "platform/rtl/ScopeGuard.h"
 #include "platform/rtl/StringList.h"
+#include "platform/ui/ModalBegin.h"
 
 namespace {
 
@@ -52,6 +53,12 @@ void TfMain::ChooseLanguageFile() {
 
 void TfMain::StartUp() {
     FSplash = new TfStart(this);
+    // The splash stays on top of every window: any question or window the
+    // start-up opens (the first run's settings, a damaged table's warning)
+    // would open under it, its fields hidden until the user drags it aside.
+    SetModalBeginHandler([this](TForm*) {
+        if (FSplash) FSplash->Hide();
+    });
     FSplash->Show();
     FSplash->Repaint();
 
@@ -76,9 +83,6 @@ void TfMain::StartUp() {
     if (Acas->Checked()) ShowPanels(nullptr, true);
 
     if (FFirstRun) {
-        // The splash stays on top: over the first settings it would hide the
-        // fields the user is asked to fill in.
-        FSplash->Hide();
         fnastaveni->ShowModal();
         fnastaveni->Panel2->Font()->SetColor(TColor(0x808000));
         Adoruc->SetChecked(!Adoruc->Checked());
