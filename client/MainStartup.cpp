@@ -137,7 +137,8 @@ void TfMain::ReportDamagedTables() {
         else
             text += LangFormat("TableSetAside", "%s: načteno %d záznamů, soubor odložen jako %s.", file,
                                damage.Status.Records, ExtractFileName(damage.SetAside));
-        if (!damage.Status.Reason.empty()) text += "\r\n(" + damage.Status.Reason + ")";
+        const AnsiString reason = DamageReason(damage.Status);
+        if (!reason.empty()) text += "\r\n(" + reason + ")";
     }
     LocalMessageDlg(text, mtWarning, TMsgDlgButtons{mbOK}, 0);
 }

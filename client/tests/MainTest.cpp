@@ -148,6 +148,8 @@ TEST_F(TMainTest, ADamagedTableFileIsSetAsideReportedOnceAndNeverOverwritten) {
     }
     EXPECT_NE(report.find("Adresa.dat"), AnsiString::npos) << report;
     EXPECT_NE(report.find("Adresa.bad"), AnsiString::npos) << report;
+    // Why, in the user's language as the rest of the warning.
+    EXPECT_NE(report.find("(poškozený nebo neúplný záznam č. 3)"), AnsiString::npos) << AnsiToUtf8(report);
     EXPECT_EQ(underWarning.Result, rrComplete);
     EXPECT_EQ(rowsUnderWarning, 2);
     EXPECT_EQ(Data->Adresa->RecordCount(), 2);
