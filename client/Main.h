@@ -334,6 +334,9 @@ public:
     void VymazatVse1Click(TObject* Sender);
     void VymazatKromeChyb1Click(TObject* Sender);
 
+    // The picture of the object queue's current row in its preview; none
+    // for a melody or a picture that cannot be read.
+    void ShowQueuedPicture();
     void TickAllWithinLimit(TDataSet* Queue);
     void UntickAll(TDataSet* Queue);
     void DeleteTickedRows(TDataSet* Queue);
@@ -645,6 +648,8 @@ private:
     void PrintCurrentQueueText();
     void PrintCurrentHistoryText();
     std::unique_ptr<TPosli> FSendJob;
+    // Follows the object queue's current row for its preview.
+    std::unique_ptr<TFieldDataLink> FQueuedPictureLink;
 
     // Sending.
     void UntickBeyondLimit(TDataSet* Queue, Integer Limit);

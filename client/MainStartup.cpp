@@ -76,6 +76,11 @@ void TfMain::StartUp() {
     FormStorage->RestoreSettings();
 
     LoadTables();
+    FQueuedPictureLink = std::make_unique<TFieldDataLink>();
+    FQueuedPictureLink->OnDataChange = [this](TObject*) { ShowQueuedPicture(); };
+    FQueuedPictureLink->SetDataSource(DM->DSFrontObj);
+    FQueuedPictureLink->SetFieldName("Logo");
+    ShowQueuedPicture();
 
     fnastaveni->PageControl1->SetActivePageIndex(0);
     ShowPanels(mHideAdr, mHideAdr->Checked());
