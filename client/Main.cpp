@@ -54,6 +54,7 @@ VEMLOR_PUBLISHED(TfMain, TForm) {
     Field("mHideFront", &TfMain::mHideFront);
     Field("mHideLog", &TfMain::mHideLog);
     Field("mHideDate", &TfMain::mHideDate);
+    Field("mDoruc", &TfMain::mDoruc);
     Field("mhideDoruc", &TfMain::mhideDoruc);
     Field("mhideCas", &TfMain::mhideCas);
     Field("mhideSab", &TfMain::mhideSab);
@@ -110,6 +111,8 @@ VEMLOR_PUBLISHED(TfMain, TForm) {
     Field("TextPanel", &TfMain::TextPanel);
     Field("ToolPanelText", &TfMain::ToolPanelText);
     Field("ToolBar1", &TfMain::ToolBar1);
+    Field("ToolPanelLogo", &TfMain::ToolPanelLogo);
+    Field("ToolPanelMelody", &TfMain::ToolPanelMelody);
     Field("EditorPanel", &TfMain::EditorPanel);
     Field("REdit1", &TfMain::REdit1);
     Field("TimePanel", &TfMain::TimePanel);

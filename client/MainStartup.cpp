@@ -333,7 +333,7 @@ void TfMain::ShowPanels(TMenuItem* Item, bool Visible) {
         LogSplitter->SetVisible(Visible);
         Panel3->SetVisible(Visible);
     } else if (!Item) {
-        TimePanel->SetTop(0);
+        TimePanel->SetTop(EditorTop());
         TimePanel->SetVisible(Visible);
         const TDateTime now = Now();
         DateTimePicker2->SetDateTime(now);
@@ -346,6 +346,11 @@ void TfMain::ShowPanels(TMenuItem* Item, bool Visible) {
 
 void TfMain::ShowDeliveryPanel(bool Visible) {
     if (Visible && DorucEdit->Text().empty() && fnastaveni) DorucEdit->SetText(fnastaveni->Edit5->Text());
-    DorucPanel->SetTop(0);
+    DorucPanel->SetTop(EditorTop());
     DorucPanel->SetVisible(Visible);
+}
+
+Integer TfMain::EditorTop() const {
+    // Before the first page change the panels lie in the text page's editor.
+    return (FEditorFill ? FEditorFill : EditorPanel)->Top();
 }
