@@ -53,7 +53,7 @@ void TfMain::ApplyLanguage() {
     SetColumnTitle(HistorieGrid, "Cislo", LangText("TitlePhone", "Tel. číslo"));
     SetColumnTitle(AdrGrid, "Jmeno", LangText("TitleName", "Jméno"));
     SetColumnTitle(AdrGrid, "Cislo", LangText("TitlePhone", "Tel. číslo"));
-    StatusBar2->Panels()->Items(0)->SetText(LangText("CheckedAdr", "Recipients"));
+    StatusBar2->Panels()->Items(0)->SetText(LangText("CheckedAdr", "Adresáti"));
 
     OpenPictureDialog1->SetFilter(LangText(
         "PicFilter1",

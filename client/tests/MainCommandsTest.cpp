@@ -258,6 +258,8 @@ TEST_F(TMainCommandsTest, TheRecipientControlsFollowTheComposerPageShown) {
     EXPECT_EQ(Main->TimePanel->Parent(), Main->LogoPanel);
     EXPECT_EQ(Main->ToolBar1->Parent(), Main->ToolPanelLogo);
     EXPECT_TRUE(Main->StatusBar2->Visible());
+    // The Czech texts are built in, the recipients' panel's as every other.
+    EXPECT_EQ(Main->StatusBar2->Panels()->Items(0)->Text(), "Adresáti");
     EXPECT_FALSE(Main->REdit1->TabStop());
     EXPECT_TRUE(SaveControlToPng(Main, AnsiString(VEMLOR_TEST_OUTPUT) + "/client/main-logo-page.png"));
     Main->ShowPage(Main->TabAdresar);
