@@ -58,8 +58,8 @@ Integer ImportMailContacts(TMailContactsProvider& Provider, TPhoneNumberServices
     std::vector<TMailContact> contacts;
     if (!Provider.ReadContacts(contacts)) {
         LocalMessageDlg(LangText("OutlookFail",
-                                 "Nepodařilo se spojit s aplikací MS Outlook, máte ji správně nainstalovánu? "
-                                 "Outlook Express nestačí."),
+                                 "Nepodařilo se přečíst adresář poštovního programu. Je poštovní program "
+                                 "nainstalovaný a má osobní adresář kontaktů?"),
                         mtError, TMsgDlgButtons{mbOK}, 0);
         return -1;
     }

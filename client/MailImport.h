@@ -1,7 +1,8 @@
 #pragma once
-// The address book's import from the user's mail client ("Import z
-// Outlooku"): every contact with a mobile number joins the address book and
-// the group "Outlook", and the user is told how many were found.
+// The address book's import from the address book of the user's mail client
+// ("Import z pošty"): every contact with a mobile number joins the address
+// book and the group "Outlook", whose name stored address books already
+// carry, and the user is told how many were found.
 
 #include <vector>
 

@@ -19,6 +19,7 @@
 #include "platform/rtl/IniFiles.h"
 #include "platform/rtl/ScopeGuard.h"
 #include "platform/rtl/StringList.h"
+#include "platform/ui/ModalBegin.h"
 
 TfMain* fMain = nullptr;
 
@@ -53,6 +54,7 @@ VEMLOR_PUBLISHED(TfMain, TForm) {
     Field("mHideFront", &TfMain::mHideFront);
     Field("mHideLog", &TfMain::mHideLog);
     Field("mHideDate", &TfMain::mHideDate);
+    Field("mDoruc", &TfMain::mDoruc);
     Field("mhideDoruc", &TfMain::mhideDoruc);
     Field("mhideCas", &TfMain::mhideCas);
     Field("mhideSab", &TfMain::mhideSab);
@@ -109,6 +111,8 @@ VEMLOR_PUBLISHED(TfMain, TForm) {
     Field("TextPanel", &TfMain::TextPanel);
     Field("ToolPanelText", &TfMain::ToolPanelText);
     Field("ToolBar1", &TfMain::ToolBar1);
+    Field("ToolPanelLogo", &TfMain::ToolPanelLogo);
+    Field("ToolPanelMelody", &TfMain::ToolPanelMelody);
     Field("EditorPanel", &TfMain::EditorPanel);
     Field("REdit1", &TfMain::REdit1);
     Field("TimePanel", &TfMain::TimePanel);
@@ -302,8 +306,9 @@ TfMain::~TfMain() {
     if (DM && DM->MainWindow() == this) DM->SetMainWindow(nullptr);
     if (fnastaveni) fnastaveni->SetMainWindow(nullptr);
     SetZpravaLogEvent(nullptr);
-    // The handler reaches this window.
+    // The handlers reach this window.
     Application->OnException = nullptr;
+    SetModalBeginHandler(nullptr);
     if (fMain == this) fMain = nullptr;
 }
 
@@ -429,6 +434,7 @@ void TfMain::FormDestroy(TObject*) { FreeCallerLibraries(); }
 
 void TfMain::TimerStartLogoTimer(TObject*) {
     TimerStartLogo->SetEnabled(false);
+    SetModalBeginHandler(nullptr);
     if (FSplash) {
         FSplash->Close();
         FSplash->Release();

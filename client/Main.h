@@ -109,6 +109,7 @@ public:
     TMenuItem* mHideFront = nullptr;
     TMenuItem* mHideLog = nullptr;
     TMenuItem* mHideDate = nullptr;
+    TMenuItem* mDoruc = nullptr;
     TMenuItem* mhideDoruc = nullptr;
     TMenuItem* mhideCas = nullptr;
     TMenuItem* mhideSab = nullptr;
@@ -158,6 +159,9 @@ public:
     void ShowPanels(TMenuItem* Item, bool Visible);
     // The delivery-report panel; shown with the default address when empty.
     void ShowDeliveryPanel(bool Visible);
+    // Where the send-time and delivery-report panels go in the composer page
+    // shown: over what fills its editor area.
+    Integer EditorTop() const;
     bool Started() const { return FStarted; }
 
     // =====================================================================
@@ -234,7 +238,9 @@ public:
 
     TPanel* TextPanel = nullptr;
     TPanel* ToolPanelText = nullptr;
-    TToolBar* ToolBar1 = nullptr;
+    TToolBar* ToolBar1 = nullptr;  // the composer's, moved to the composer page shown
+    TPanel* ToolPanelLogo = nullptr;
+    TPanel* ToolPanelMelody = nullptr;
     TPanel* EditorPanel = nullptr;
     TVmRichEdit* REdit1 = nullptr;
     TPanel* TimePanel = nullptr;
@@ -334,6 +340,9 @@ public:
     void VymazatVse1Click(TObject* Sender);
     void VymazatKromeChyb1Click(TObject* Sender);
 
+    // The picture of the object queue's current row in its preview; none
+    // for a melody or a picture that cannot be read.
+    void ShowQueuedPicture();
     void TickAllWithinLimit(TDataSet* Queue);
     void UntickAll(TDataSet* Queue);
     void DeleteTickedRows(TDataSet* Queue);
@@ -645,6 +654,10 @@ private:
     void PrintCurrentQueueText();
     void PrintCurrentHistoryText();
     std::unique_ptr<TPosli> FSendJob;
+    // Follows the object queue's current row for its preview.
+    std::unique_ptr<TFieldDataLink> FQueuedPictureLink;
+    // What fills the editor area of the composer page shown last.
+    TControl* FEditorFill = nullptr;
 
     // Sending.
     void UntickBeyondLimit(TDataSet* Queue, Integer Limit);

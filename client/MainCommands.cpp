@@ -264,10 +264,16 @@ void TfMain::PageControl1Change(TObject*) {
     struct TComposerPage {
         TTabSheet* Page;
         TPanel* GroupPanel;
+        TPanel* ToolPanel;
         TWinControl* EditorArea;
+        // What fills the editor area below the panels shown over it.
+        TControl* EditorFill;
     };
-    const TComposerPage composers[] = {
-        {TabText, GroupPanelText, TextPanel}, {TabLogo, GroupPanelLogo, LogoPanel}, {TabMelody, GroupPanelMelody, MelodyPanel}};
+    // The melody page's editor lays its controls out by hand: panels put
+    // inside it would lie over them, so they go above it.
+    const TComposerPage composers[] = {{TabText, GroupPanelText, ToolPanelText, TextPanel, EditorPanel},
+                                       {TabLogo, GroupPanelLogo, ToolPanelLogo, LogoPanel, LogoScrollBox},
+                                       {TabMelody, GroupPanelMelody, ToolPanelMelody, TabMelody, MelodyPanel}};
     for (const TComposerPage& composer : composers) {
         if (composer.Page != page) continue;
         for (TControl* control : std::initializer_list<TControl*>{LabelSkupina, DBLookupComboBox1, StatusBar2})
@@ -278,9 +284,15 @@ void TfMain::PageControl1Change(TObject*) {
         Panel1->SetLeft(0);
         AdrSplitter->SetParent(page);
         AdrSplitter->SetLeft(Panel1->Width());
+        // The composer's tool bar, with the send buttons, heads the page's
+        // own tool bar.
+        ToolBar1->SetParent(composer.ToolPanel);
+        ToolBar1->SetTop(0);
+        FEditorFill = composer.EditorFill;
         DorucPanel->SetParent(composer.EditorArea);
         TimePanel->SetParent(composer.EditorArea);
-        TimePanel->SetTop(0);
+        DorucPanel->SetTop(FEditorFill->Top());
+        TimePanel->SetTop(FEditorFill->Top());
         REdit1->SetTabStop(page == TabText);
         StatusBar2->SetVisible(FSeveral);
         if (ComboEdit1->CanFocus()) ComboEdit1->SetFocus();

@@ -53,7 +53,7 @@ void TfMain::ApplyLanguage() {
     SetColumnTitle(HistorieGrid, "Cislo", LangText("TitlePhone", "Tel. číslo"));
     SetColumnTitle(AdrGrid, "Jmeno", LangText("TitleName", "Jméno"));
     SetColumnTitle(AdrGrid, "Cislo", LangText("TitlePhone", "Tel. číslo"));
-    StatusBar2->Panels()->Items(0)->SetText(LangText("CheckedAdr", "Recipients"));
+    StatusBar2->Panels()->Items(0)->SetText(LangText("CheckedAdr", "Adresáti"));
 
     OpenPictureDialog1->SetFilter(LangText(
         "PicFilter1",
@@ -68,7 +68,8 @@ void TfMain::ApplyLanguage() {
     SaveDialog1->SetFilter(textFilter);
     RTTTLDlg->SetFilter(LangText(
         "OpenFilter2", "RTTTL soubory (*.rtl)|*.rtl|Textové soubory (*.txt)|*.txt|MIDI (*.mid)|*.mid|Všechny (*.*)|*.*"));
-    RTTTLSaveDlg->SetFilter(LangText("SaveFilter2", "Textový soubor (*.txt)|*.txt|Midi soubor (*.mid)|*.mid"));
+    // The melody list reads ring tones from "*.rtl" only: that is offered first.
+    RTTTLSaveDlg->SetFilter(LangText("SaveFilter2", "RTTTL soubor (*.rtl)|*.rtl|Midi soubor (*.mid)|*.mid"));
     SavePictureDialog1->SetFilter(LangText("SavePicFilter1", "Rastrové soubory (*.bmp)|*.bmp"));
     UpdateComposerCounters();
 }

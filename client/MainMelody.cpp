@@ -221,10 +221,19 @@ void TfMain::OpenMelodyButtonClick(TObject*) {
 }
 
 void TfMain::SaveMelodyButtonClick(TObject*) {
+    // A melody of no notes is no ring tone: the melody list would never show
+    // it, and playing or queueing it is refused.
+    if (!MelodyIsReady() &&
+        LocalMessageDlg(LangText("SaveEmptyMelody", "Melodie neobsahuje žádnou notu. Přesto ji uložit?"),
+                        mtConfirmation, TMsgDlgButtons{mbYes, mbNo}, 0) != mrYes)
+        return;
     RTTTLSaveDlg->SetInitialDir(FProgramFolder + "Melody");
     if (!RTTTLSaveDlg->Execute()) return;
-    const AnsiString file = RTTTLSaveDlg->FileName();
+    AnsiString file = RTTTLSaveDlg->FileName();
     if (RTTTLSaveDlg->FilterIndex() != 1) {
+        // The dialog gives a bare name the ring tone's extension whatever
+        // the chosen type.
+        if (SameText(ExtractFileExt(file), "." + RTTTLSaveDlg->DefaultExt())) file = ChangeFileExt(file, ".mid");
         RingToneToMidiFile(BuildRingTone(), file, 0, false);
         return;
     }

@@ -2,6 +2,7 @@
 // maxima, deleting, taking a row back into the composer, printing,
 // searching and sorting, and the event log.
 
+#include <algorithm>
 #include <memory>
 
 #include "client/GridSearch.h"
@@ -27,6 +28,9 @@ void ShowInformation(const AnsiString& Text) { LocalMessageDlg(Text, mtInformati
 constexpr Integer kTickColumn = 0;
 constexpr Integer kFirstTextColumn = 1;
 
+// How wide the object queue's preview shows a picture at most.
+constexpr Integer kPreviewWidth = 144;
+
 bool IsPictureType(const AnsiString& Type) { return Type == "logo" || Type == "group" || Type == "picture"; }
 
 // A queued picture (a bitmap file, black on white) as the logo page edits
@@ -51,6 +55,34 @@ bool ReadQueuedPicture(const AnsiString& Bytes, TBitmap& Picture) {
 }
 
 }  // namespace
+
+// ---------------------------------------------------------------------------
+// The object queue's preview
+
+void TfMain::ShowQueuedPicture() {
+    // The data module goes first at the program's end and tells its links.
+    if (!DM) return;
+    TMemData* queue = DM->FrontObj;
+    TBitmap picture;
+    if (queue->Active() && !queue->IsEmpty() && IsPictureType(DM->FrontObjTyp->AsString())) {
+        try {
+            TStringStream stream(DM->FrontObjLogo->AsString());
+            picture.LoadFromStream(&stream);
+        } catch (const Exception&) {
+            // A row that cannot be shown shows nothing; taking it back says why.
+            picture.SetSize(0, 0);
+        }
+    }
+    if (picture.Empty()) {
+        ImageNahledObj->Picture()->Assign(nullptr);
+        return;
+    }
+    // Enlarged by whole pixels to the preview's width, never distorted.
+    const Integer scale = std::max<Integer>(1, kPreviewWidth / picture.Width());
+    ImageNahledObj->SetBounds(ImageNahledObj->Left(), ImageNahledObj->Top(), picture.Width() * scale,
+                              picture.Height() * scale);
+    ImageNahledObj->Picture()->Assign(&picture);
+}
 
 // ---------------------------------------------------------------------------
 // Ticking

@@ -15,6 +15,7 @@
 #include "platform/rtl/IniFiles.h"
 #include "platform/rtl/ScopeGuard.h"
 #include "platform/rtl/StringList.h"
+#include "platform/ui/ModalBegin.h"
 
 namespace {
 
@@ -52,6 +53,12 @@ void TfMain::ChooseLanguageFile() {
 
 void TfMain::StartUp() {
     FSplash = new TfStart(this);
+    // The splash stays on top of every window: any question or window the
+    // start-up opens (the first run's settings, a damaged table's warning)
+    // would open under it, its fields hidden until the user drags it aside.
+    SetModalBeginHandler([this](TForm*) {
+        if (FSplash) FSplash->Hide();
+    });
     FSplash->Show();
     FSplash->Repaint();
 
@@ -69,6 +76,11 @@ void TfMain::StartUp() {
     FormStorage->RestoreSettings();
 
     LoadTables();
+    FQueuedPictureLink = std::make_unique<TFieldDataLink>();
+    FQueuedPictureLink->OnDataChange = [this](TObject*) { ShowQueuedPicture(); };
+    FQueuedPictureLink->SetDataSource(DM->DSFrontObj);
+    FQueuedPictureLink->SetFieldName("Logo");
+    ShowQueuedPicture();
 
     fnastaveni->PageControl1->SetActivePageIndex(0);
     ShowPanels(mHideAdr, mHideAdr->Checked());
@@ -76,9 +88,6 @@ void TfMain::StartUp() {
     if (Acas->Checked()) ShowPanels(nullptr, true);
 
     if (FFirstRun) {
-        // The splash stays on top: over the first settings it would hide the
-        // fields the user is asked to fill in.
-        FSplash->Hide();
         fnastaveni->ShowModal();
         fnastaveni->Panel2->Font()->SetColor(TColor(0x808000));
         Adoruc->SetChecked(!Adoruc->Checked());
@@ -133,7 +142,8 @@ void TfMain::ReportDamagedTables() {
         else
             text += LangFormat("TableSetAside", "%s: načteno %d záznamů, soubor odložen jako %s.", file,
                                damage.Status.Records, ExtractFileName(damage.SetAside));
-        if (!damage.Status.Reason.empty()) text += "\r\n(" + damage.Status.Reason + ")";
+        const AnsiString reason = DamageReason(damage.Status);
+        if (!reason.empty()) text += "\r\n(" + reason + ")";
     }
     LocalMessageDlg(text, mtWarning, TMsgDlgButtons{mbOK}, 0);
 }
@@ -323,7 +333,7 @@ void TfMain::ShowPanels(TMenuItem* Item, bool Visible) {
         LogSplitter->SetVisible(Visible);
         Panel3->SetVisible(Visible);
     } else if (!Item) {
-        TimePanel->SetTop(0);
+        TimePanel->SetTop(EditorTop());
         TimePanel->SetVisible(Visible);
         const TDateTime now = Now();
         DateTimePicker2->SetDateTime(now);
@@ -336,6 +346,11 @@ void TfMain::ShowPanels(TMenuItem* Item, bool Visible) {
 
 void TfMain::ShowDeliveryPanel(bool Visible) {
     if (Visible && DorucEdit->Text().empty() && fnastaveni) DorucEdit->SetText(fnastaveni->Edit5->Text());
-    DorucPanel->SetTop(0);
+    DorucPanel->SetTop(EditorTop());
     DorucPanel->SetVisible(Visible);
+}
+
+Integer TfMain::EditorTop() const {
+    // Before the first page change the panels lie in the text page's editor.
+    return (FEditorFill ? FEditorFill : EditorPanel)->Top();
 }

@@ -3,7 +3,23 @@
 #include <algorithm>
 #include <exception>
 
+#include "core/Language.h"
 #include "platform/rtl/FileUtils.h"
+
+AnsiString DamageReason(const TMemReadStatus& Status) {
+    if (Status.Result == rrUnreadable) return LangText("TableDamageUnreadable", "soubor nelze přečíst");
+    switch (Status.Damage) {
+    case rdHeader:
+        return LangText("TableDamageHeader", "poškozený začátek souboru s popisem sloupců");
+    case rdColumns:
+        return LangText("TableDamageColumns", "soubor nepatří k této tabulce, nemá žádný z jejích sloupců");
+    case rdRecord:
+        return LangFormat("TableDamageRecord", "poškozený nebo neúplný záznam č. %d", Status.Records + 1);
+    case rdNone:
+        break;
+    }
+    return AnsiString();
+}
 
 TTableFiles::TTableFiles(const AnsiString& Folder) : FFolder(IncludeTrailingPathDelimiter(Folder)) {}
 

@@ -31,6 +31,10 @@ struct TTableSaveFailure {
     AnsiString Message;
 };
 
+// What is wrong with a damaged file, in the user's language (the status's
+// Reason is the table engine's English detail).
+AnsiString DamageReason(const TMemReadStatus& Status);
+
 class TTableFiles {
 public:
     explicit TTableFiles(const AnsiString& Folder);

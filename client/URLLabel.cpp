@@ -1,6 +1,8 @@
 #include "client/URLLabel.h"
 
 #include "client/FmxUtils.h"
+#include "core/Language.h"
+#include "core/Msgdlg.h"
 #include "platform/classes/ClassRegistry.h"
 #include "platform/os/Shell.h"
 
@@ -12,12 +14,13 @@ TURLLabel::TOpener& OpenerSlot() {
 }
 
 void Open(const AnsiString& Address) {
-    if (TURLLabel::TOpener opener = OpenerSlot()) {
-        opener(Address);
-        return;
-    }
+    TURLLabel::TOpener opener = OpenerSlot();
     // Addresses of any length go whole to the launcher.
-    ShellRunFile(Address, "", "", SW_SHOWNORMAL);
+    const bool opened = opener ? opener(Address) : ShellRunFile(Address, "", "", SW_SHOWNORMAL);
+    // A desktop without an opener would leave the click without an answer.
+    if (!opened)
+        LocalMessageDlg(LangFormat("URLOpenFailed", "Adresu %s se nepodařilo otevřít.", Address), mtError,
+                        TMsgDlgButtons{mbOK}, 0);
 }
 
 }  // namespace

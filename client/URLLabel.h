@@ -25,8 +25,9 @@ public:
 
     // How every link label opens its address (the desktop's opener through
     // the file launcher); tests put a recorder in its place. An empty one
-    // puts the launcher back.
-    using TOpener = std::function<void(const AnsiString& Address)>;
+    // puts the launcher back. False: nothing could open it, which the label
+    // tells the user.
+    using TOpener = std::function<bool(const AnsiString& Address)>;
     static void SetOpener(TOpener Opener);
 
     static const TClassInfo& StaticClassInfo();

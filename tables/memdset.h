@@ -45,10 +45,19 @@ class TStringList;
 //                 the rest of the file was not read
 //   rrUnreadable  the file could not be opened or read: the table is as it was
 enum TMemReadResult { rrComplete, rrPartial, rrUnreadable };
+// Where rrPartial found the damage, so that a warning can name it in the
+// user's language (Reason is the engine's own English detail):
+//   rdHeader    in the header: the signature, the version or a column
+//               descriptor is cut short or impossible
+//   rdColumns   the header is whole but names no field of the table (the
+//               file of another table)
+//   rdRecord    in record Records + 1
+enum TMemDamage { rdNone, rdHeader, rdColumns, rdRecord };
 struct TMemReadStatus {
     TMemReadResult Result = rrComplete;
     int Records = 0;          // records read in full
     Int64 DamageOffset = -1;  // rrPartial: the byte of the file where the damage was found
+    TMemDamage Damage = rdNone;
     AnsiString Reason;        // rrPartial, rrUnreadable: the file and what is wrong, for the warning
 };
 

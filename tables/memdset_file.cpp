@@ -332,9 +332,10 @@ private:
     };
 
     // Marks the image damaged at the current position; false, for returning.
-    bool Damage(const AnsiString& reason) {
+    bool Damage(const AnsiString& reason, TMemDamage where = rdNone) {
         FStatus.Result = rrPartial;
         FStatus.DamageOffset = static_cast<Int64>(FIn.Pos());
+        FStatus.Damage = where != rdNone ? where : FInRecords ? rdRecord : rdHeader;
         FStatus.Reason = reason;
         return false;
     }
@@ -368,6 +369,7 @@ private:
     std::vector<TSlot> FSlots;
     std::vector<const TMemReadField*> FBlobSource;
     Integer FCounter = 1;  // the number of the record being read
+    bool FInRecords = false;
     TFileBuffer* FSource;  // the buffer behind the bytes, or none
     std::size_t FDiscarded = 0;
 };
@@ -414,7 +416,7 @@ bool TMemFileReader::ReadHeader() {
     }
     // Records the table has no field for would be lost by the next save.
     if (bound.empty() && !FIn.AtEnd())
-        return Damage("none of the file's " + std::to_string(count) + " columns is a field of the table");
+        return Damage("none of the file's " + std::to_string(count) + " columns is a field of the table", rdColumns);
     return !FIn.AtEnd();
 }
 
@@ -502,6 +504,7 @@ bool TMemFileReader::ReadValue(std::size_t k) {
 void TMemFileReader::ReadRecords() {
     TImagePool pool(static_cast<std::size_t>(FStorage.RecordSize()));
     const std::size_t total = FIn.Left() + FIn.Pos();
+    FInRecords = true;
     while (!FIn.AtEnd()) {
         const std::size_t start = FIn.Pos();
         for (std::size_t k = 0; k < FColumns.size(); ++k)

@@ -99,7 +99,9 @@ TEST_F(TMailImportTest, AnUnreachableMailClientChangesNothingAndAnEmptyOneStillM
     Expect(answers, texts);
     EXPECT_EQ(-1, ImportMailContacts(none, phones));
     ASSERT_EQ(2u, texts.size());
-    EXPECT_EQ("Nepodařilo se spojit s aplikací MS Outlook, máte ji správně nainstalovánu? Outlook Express nestačí.",
+    // It says what it reads: no Windows mail program.
+    EXPECT_EQ("Nepodařilo se přečíst adresář poštovního programu. Je poštovní program nainstalovaný a má osobní "
+              "adresář kontaktů?",
               texts[0]);
     EXPECT_EQ(texts[0], texts[1]);
 

@@ -256,7 +256,10 @@ TEST_F(TMainCommandsTest, TheRecipientControlsFollowTheComposerPageShown) {
     EXPECT_EQ(Main->DBLookupComboBox1->Parent(), Main->GroupPanelLogo);
     EXPECT_EQ(Main->Panel1->Parent(), Main->TabLogo);
     EXPECT_EQ(Main->TimePanel->Parent(), Main->LogoPanel);
+    EXPECT_EQ(Main->ToolBar1->Parent(), Main->ToolPanelLogo);
     EXPECT_TRUE(Main->StatusBar2->Visible());
+    // The Czech texts are built in, the recipients' panel's as every other.
+    EXPECT_EQ(Main->StatusBar2->Panels()->Items(0)->Text(), "Adresáti");
     EXPECT_FALSE(Main->REdit1->TabStop());
     EXPECT_TRUE(SaveControlToPng(Main, AnsiString(VEMLOR_TEST_OUTPUT) + "/client/main-logo-page.png"));
     Main->ShowPage(Main->TabAdresar);
@@ -274,6 +277,57 @@ TEST_F(TMainCommandsTest, TheRecipientControlsFollowTheComposerPageShown) {
     int used = 0;
     for (int i = 0; i < Main->StatusBar1->Panels()->Count(); ++i) used += Main->StatusBar1->Panels()->Items(i)->Width();
     EXPECT_EQ(used, Main->Width() - 10);
+}
+
+TEST_F(TMainCommandsTest, EveryComposerPageHasTheComposersToolsAndNothingOnItIsCovered) {
+    StartConfirmed();
+    ResizeByUser(Main, 1000, 700);
+    Main->Acas->Execute();
+    ASSERT_TRUE(Main->Adoruc->Checked());
+    auto outer = [](TControl* Control) {
+        const TPoint origin = Control->Parent()->ClientToScreen(TPoint{Control->Left(), Control->Top()});
+        return TRect{origin.x, origin.y, origin.x + Control->Width(), origin.y + Control->Height()};
+    };
+    auto within = [](TControl* Control, TControl* Ancestor) {
+        for (TControl* c = Control; c; c = c->Parent())
+            if (c == Ancestor) return true;
+        return false;
+    };
+    TControl* const movers[] = {Main->DorucPanel, Main->TimePanel, Main->ToolBar1};
+    for (TTabSheet* page : {Main->TabText, Main->TabLogo, Main->TabMelody}) {
+        Main->ShowPage(page);
+        PumpUntilIdle();
+        const AnsiString name = page->Caption();
+        for (const char* tool : {"ToolButtonNova", "ToolButtonDoFronty", "SabButton", "PoslatButton", "ZFrontyButton"})
+            EXPECT_TRUE(dynamic_cast<TControl*>(Main->FindComponent(tool))->Showing()) << tool << " on " << name;
+        // Every control the page shows stays whole in sight: what came in
+        // with the page change lies over none of them.
+        std::vector<TControl*> shown{page};
+        for (std::size_t i = 0; i < shown.size(); ++i)
+            if (auto* parent = dynamic_cast<TWinControl*>(shown[i]))
+                for (int k = 0; k < parent->ControlCount(); ++k)
+                    if (parent->Controls(k)->Showing()) shown.push_back(parent->Controls(k));
+        for (TControl* mover : movers) {
+            ASSERT_TRUE(mover->Showing()) << mover->Name() << " on " << name;
+            const TRect area = outer(mover);
+            for (TControl* control : shown) {
+                if (within(control, mover) || within(mover, control)) continue;
+                const TRect rect = outer(control);
+                const bool apart = rect.Right <= area.Left || area.Right <= rect.Left || rect.Bottom <= area.Top ||
+                                   area.Bottom <= rect.Top;
+                EXPECT_TRUE(apart) << mover->Name() << " covers " << control->Name() << " on " << name;
+            }
+        }
+    }
+
+    // The delivery report is switched in the View menu as by its button.
+    Main->mDoruc->Click();
+    EXPECT_FALSE(Main->Adoruc->Checked());
+    EXPECT_FALSE(Main->mDoruc->Checked());
+    EXPECT_FALSE(Main->DorucPanel->Visible());
+    Main->mDoruc->Click();
+    EXPECT_TRUE(Main->mDoruc->Checked());
+    EXPECT_TRUE(Main->DorucPanel->Visible());
 }
 
 }  // namespace

@@ -191,6 +191,36 @@ TEST_F(TMainPagesTest, ASmallPictureIsAPictureMessageAndAPastedOneALogo) {
     ASSERT_TRUE(SaveControlToPng(Main, AnsiString(VEMLOR_TEST_OUTPUT) + "/client/main-logo-page.png"));
 }
 
+TEST_F(TMainPagesTest, ASavedMelodyJoinsTheMelodyListAndAnEmptyOneNeedsAYes) {
+    StartConfirmed();
+    ForceDirectories(Folder + "Melody");
+    Main->PageControl1->SetActivePage(Main->TabMelody);
+    TModalAnswerer answers;
+    // No notes yet: the question comes before any dialog, and No saves nothing.
+    AnsiString asked;
+    answers.ClickButton("No", [&](TForm* f) { asked = DialogText(f); });
+    Tool("SaveMelodyButton")->Click();
+    EXPECT_EQ(asked, "Melodie neobsahuje žádnou notu. Přesto ji uložit?");
+    EXPECT_EQ(answers.Seen().size(), 1u);
+    EXPECT_TRUE(ListFiles(Folder + "Melody", "*").empty());
+
+    Main->RTTTLNameEdit->SetText("Skala");
+    Main->AddNote(3);
+    ChooseFile(answers, Folder + "Melody/skala");
+    Tool("SaveMelodyButton")->Click();
+    EXPECT_EQ(ListFiles(Folder + "Melody", "*"), std::vector<AnsiString>{"skala.rtl"});
+    EXPECT_TRUE(Data->Melody->Locate("Jmeno", Variant("skala"), TLocateOptions{}));
+    // A bare name under the MIDI type is a MIDI file's name.
+    answers.Act([&](TForm* Dialog) {
+        dynamic_cast<TComboBox*>(Dialog->FindComponent("FilterCombo"))->SetItemIndex(1);
+        dynamic_cast<TEdit*>(Dialog->FindComponent("FileNameEdit"))->SetText(Folder + "Melody/skala2");
+        dynamic_cast<TButton*>(Dialog->FindComponent("OKButton"))->Click();
+    });
+    Tool("SaveMelodyButton")->Click();
+    EXPECT_EQ(ListFiles(Folder + "Melody", "*"), (std::vector<AnsiString>{"skala.rtl", "skala2.mid"}));
+    EXPECT_TRUE(answers.Unexpected().empty());
+}
+
 TEST_F(TMainPagesTest, AMelodyIsWrittenHeldTo30sSavedPlayedAndReadBack) {
     StartConfirmed();
     AddContact(1, "Jana Nováková", "00420603123456");

@@ -249,6 +249,45 @@ TEST_F(TMainQueueTest, PicturesAndMelodiesGoBackToTheComposerAndQueueAlike) {
     EXPECT_EQ(Image().GetPixel(1, 1) & 0xFFFFFF, clBlack);
 }
 
+TEST_F(TMainQueueTest, TheObjectQueuesPreviewShowsTheCurrentRowsPicture) {
+    StartConfirmed();
+    AddContact(1, "Jana Nováková", "00420603111222");
+    Main->PageControl1->SetActivePage(Main->TabLogo);
+    PumpUntilIdle();
+    Main->LogoGroupButton->Click();
+    Dot(70, 3);
+    Main->LogoNameEdit->SetText("Parta");
+    QueueComposed();
+    Main->PageControl1->SetActivePage(Main->TabMelody);
+    Main->RTTTLNameEdit->SetText("Skala");
+    Main->AddNote(2);
+    QueueComposed();
+    Main->ShowPage(Main->TabFrontaObj);
+    TImage* preview = Main->ImageNahledObj;
+
+    ASSERT_TRUE(Data->FrontObj->Locate("Typ", Variant("group"), TLocateOptions{}));
+    TBitmap* shown = preview->Picture()->Bitmap();
+    ASSERT_EQ(shown->Width(), LogoWidth);
+    ASSERT_EQ(shown->Height(), LogoHeight);
+    EXPECT_EQ(shown->GetPixel(70, 3) & 0xFFFFFF, clBlack);
+    EXPECT_EQ(shown->GetPixel(69, 3) & 0xFFFFFF, clWhite);
+    // Twice as large, and as wide as it is.
+    EXPECT_EQ(preview->Width(), 2 * LogoWidth);
+    EXPECT_EQ(preview->Height(), 2 * LogoHeight);
+
+    ASSERT_TRUE(Data->FrontObj->Locate("Typ", Variant("ringtone"), TLocateOptions{}));
+    EXPECT_EQ(preview->Picture()->Graphic(), nullptr);
+    // A picture that cannot be read shows nothing, and says nothing yet.
+    ASSERT_TRUE(Data->FrontObj->Locate("Typ", Variant("group"), TLocateOptions{}));
+    EXPECT_NE(preview->Picture()->Graphic(), nullptr);
+    TModalAnswerer answers;
+    Data->FrontObj->Edit();
+    Data->FrontObj->FieldByName("Logo")->SetAsString("BM broken");
+    Data->FrontObj->Post();
+    EXPECT_EQ(preview->Picture()->Graphic(), nullptr);
+    EXPECT_TRUE(answers.Seen().empty());
+}
+
 TEST_F(TMainQueueTest, SearchWrapsRoundTheEndAndNeverFindsTheRowItStartsOn) {
     StartConfirmed();
     Queue(Data->Fronta, "1", "Oběd v poledne", 1, false);

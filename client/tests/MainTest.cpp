@@ -15,6 +15,7 @@
 #include "MainFixture.h"
 #include "client/Start.h"
 #include "platform/os/SingleInstance.h"
+#include "platform/rtl/CodePage.h"
 
 namespace {
 
@@ -147,6 +148,8 @@ TEST_F(TMainTest, ADamagedTableFileIsSetAsideReportedOnceAndNeverOverwritten) {
     }
     EXPECT_NE(report.find("Adresa.dat"), AnsiString::npos) << report;
     EXPECT_NE(report.find("Adresa.bad"), AnsiString::npos) << report;
+    // Why, in the user's language as the rest of the warning.
+    EXPECT_NE(report.find("(poškozený nebo neúplný záznam č. 3)"), AnsiString::npos) << AnsiToUtf8(report);
     EXPECT_EQ(underWarning.Result, rrComplete);
     EXPECT_EQ(rowsUnderWarning, 2);
     EXPECT_EQ(Data->Adresa->RecordCount(), 2);
@@ -160,6 +163,24 @@ TEST_F(TMainTest, ADamagedTableFileIsSetAsideReportedOnceAndNeverOverwritten) {
     }
     EXPECT_EQ(Data->Adresa->RecordCount(), 2);
     EXPECT_EQ(ReadFileBytes(Folder + "Adresa.bad"), damaged);
+}
+
+TEST_F(TMainTest, NoWindowOfTheStartUpOpensUnderTheSplash) {
+    // A first run that meets a damaged table: its warning, then the settings.
+    WriteFileAtomic(Folder + "Adresa.dat", "Ver");
+    std::vector<AnsiString> splashShown;
+    auto look = [&splashShown](TForm* Form) {
+        for (int i = 0; i < Screen->FormCount(); ++i)
+            if (auto* splash = dynamic_cast<TfStart*>(Screen->Forms(i)))
+                if (splash->Visible()) splashShown.push_back(Form->Caption());
+    };
+    TModalAnswerer answers;
+    answers.ClickButton("OK", look);
+    answers.ClickButton("OK", look);
+    Start();
+    ASSERT_EQ(answers.Seen().size(), 2u);
+    EXPECT_EQ(answers.Seen()[1], "Nastavení");
+    EXPECT_TRUE(splashShown.empty()) << AnsiToUtf8(splashShown[0]);
 }
 
 TEST_F(TMainTest, ASecondStartBringsTheRunningOneForwardAndTouchesNoFile) {

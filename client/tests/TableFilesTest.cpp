@@ -4,6 +4,7 @@
 #include "client/TableFiles.h"
 
 #include "ClientFixture.h"
+#include "client/Languages.h"
 
 namespace {
 
@@ -61,6 +62,34 @@ TEST_F(TTableFilesTest, ADamagedFileIsSetAsideUntouchedAndTheRescuedRowsAreSaved
     auto again = Fresh();
     EXPECT_EQ(again->Adresa->RestoreFromFile(Folder + "Adresa.dat").Result, rrComplete);
     EXPECT_EQ(again->Adresa->RecordCount(), 2);
+}
+
+TEST_F(TTableFilesTest, TheDamageIsToldByItsKindInTheChosenLanguage) {
+    AddContacts(3);
+    const AnsiString whole = Dm->Adresa->StoreToBytes();
+    auto data = Fresh();
+    auto reason = [&](const AnsiString& Bytes) {
+        data->Adresa->Close();
+        return DamageReason(data->Adresa->RestoreFromBytes(Bytes));
+    };
+    // Cut inside the third contact: the first record not read.
+    EXPECT_EQ(reason(whole.substr(0, whole.size() - 6)), "poškozený nebo neúplný záznam č. 3");
+    EXPECT_EQ(reason("Ver"), "poškozený začátek souboru s popisem sloupců");
+    // The templates' file has none of the address book's columns.
+    Dm->Zprava->Open();
+    Dm->Zprava->Append();
+    Dm->ZpravaNazev->SetAsString("Pozdrav");
+    Dm->Zprava->Post();
+    EXPECT_EQ(reason(Dm->Zprava->StoreToBytes()), "soubor nepatří k této tabulce, nemá žádný z jejích sloupců");
+    TMemReadStatus unreadable;
+    unreadable.Result = rrUnreadable;
+    unreadable.Reason = "Permission denied";
+    EXPECT_EQ(DamageReason(unreadable), "soubor nelze přečíst");
+    EXPECT_EQ(reason(whole), "");
+
+    WriteLanguage("english.lng", "[Strings]\r\nTableDamageRecord=record %d is damaged\r\n");
+    LoadLanguage("english.lng");
+    EXPECT_EQ(reason(whole.substr(0, whole.size() - 6)), "record 3 is damaged");
 }
 
 TEST_F(TTableFilesTest, OnlyLoadedTablesAreSavedAndOneFailingSaveDoesNotStopTheOthers) {

@@ -11,6 +11,7 @@
 #include "platform/os/Shell.h"
 #include "platform/rtl/FileUtils.h"
 #include "platform/rtl/ScopeGuard.h"
+#include "platform/ui/TestSupport.h"
 
 namespace {
 
@@ -18,7 +19,10 @@ class TURLLabelTest : public ::testing::Test {
 protected:
     TURLLabelTest() {
         Link->SetURL("http://www.vemlor.example/sms");
-        TURLLabel::SetOpener([this](const AnsiString& Address) { Opened.push_back(Address); });
+        TURLLabel::SetOpener([this](const AnsiString& Address) {
+            Opened.push_back(Address);
+            return true;
+        });
     }
     ~TURLLabelTest() override { TURLLabel::SetOpener(nullptr); }
 
@@ -80,6 +84,22 @@ TEST_F(TURLLabelTest, ALongAddressReachesTheDesktopOpenerWhole) {
     Press(2, 2);
     Release(2, 2);
     EXPECT_EQ(ReadFileBytes(fifo), address + "\n");
+}
+
+TEST_F(TURLLabelTest, AnAddressNothingCanOpenIsToldToTheUser) {
+    SetDesktopOpener(AnsiString(VEMLOR_TEST_OUTPUT) + "/client/urllabel/no-such-opener");
+    auto restore = ScopeExit([] { SetDesktopOpener(""); });
+    TURLLabel::SetOpener(nullptr);
+    AnsiString told;
+    TModalAnswerer answers;
+    answers.ClickButton("OK", [&told](TForm* Form) {
+        auto* label = dynamic_cast<TLabel*>(Form->FindComponent("Message"));
+        if (label) told = label->Caption();
+    });
+    Press(2, 2);
+    Release(2, 2);
+    EXPECT_EQ(told, "Adresu http://www.vemlor.example/sms se nepodařilo otevřít.");
+    EXPECT_TRUE(answers.Unexpected().empty());
 }
 
 }  // namespace

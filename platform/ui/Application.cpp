@@ -30,6 +30,7 @@
 #include "platform/rtl/ScopeGuard.h"
 #include "platform/rtl/SysUtils.h"
 #include "platform/ui/Forms.h"
+#include "platform/ui/ModalBegin.h"
 #include "platform/ui/StdCtrls.h"
 #include "platform/ui/UiBridge.h"
 
@@ -241,7 +242,22 @@ void TApplication::Terminate() {
     for (TForm* f : FImpl->Modal) QuitModalLoop(f);
 }
 
-void TApplication::EnterModal(TForm* Form) { FImpl->Modal.push_back(Form); }
+namespace {
+
+TModalBeginEvent& ModalBeginHandler() {
+    static TModalBeginEvent handler;
+    return handler;
+}
+
+}  // namespace
+
+void SetModalBeginHandler(TModalBeginEvent Handler) { ModalBeginHandler() = std::move(Handler); }
+
+void TApplication::EnterModal(TForm* Form) {
+    FImpl->Modal.push_back(Form);
+    // A copy: the handler may replace itself.
+    if (TModalBeginEvent handler = ModalBeginHandler()) handler(Form);
+}
 
 void TApplication::LeaveModal(TForm* Form) {
     auto& m = FImpl->Modal;

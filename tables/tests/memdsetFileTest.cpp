@@ -274,6 +274,8 @@ TEST(TMemDataFileTest, EveryTruncatedPrefixLoadsTheCompleteRecordsBeforeIt) {
         ASSERT_EQ(status.Result, whole ? rrComplete : rrPartial) << "prefix of " << len << " bytes";
         ASSERT_EQ(status.Records, complete);
         ASSERT_EQ(status.Reason.empty(), whole) << status.Reason;
+        // A cut inside the header (ends[0] is its length) is the header's damage.
+        ASSERT_EQ(status.Damage, whole ? rdNone : len < ends[0] ? rdHeader : rdRecord) << "prefix of " << len;
         if (complete > 0) {
             t->Table->First();
             ExpectAllTypesRow1(t->Table);
@@ -289,27 +291,28 @@ TEST(TMemDataFileTest, DamagedFilesKeepEarlierRecordsAndSayWhereTheDamageIs) {
         std::string Bytes;
         int Records;
         const char* Reason;
+        TMemDamage Damage;
     };
     const TCase cases[] = {
-        {good + IntValue(2) + Int32Bytes(-5) + "xyz", 1, "record 2, column \"Jmeno\": negative length -5"},
+        {good + IntValue(2) + Int32Bytes(-5) + "xyz", 1, "record 2, column \"Jmeno\": negative length -5", rdRecord},
         {good + IntValue(2) + Int32Bytes(0x7FFFFFFF) + "xyz", 1,
-         "record 2, column \"Jmeno\": length 2147483647 runs past the end of the file (3 bytes left)"},
-        {good + Bytes({1, 2}), 1, "record 2, column \"ID\": the file ends inside the value"},
+         "record 2, column \"Jmeno\": length 2147483647 runs past the end of the file (3 bytes left)", rdRecord},
+        {good + Bytes({1, 2}), 1, "record 2, column \"ID\": the file ends inside the value", rdRecord},
         {kHeader14 + Int32Bytes(0x7FFFFFFF) + Descriptor(4, 3, "ID"), 0,
-         "the file ends inside column descriptor 2 of 2147483647"},
-        {kHeader14 + Int32Bytes(-1), 0, "column count -1 is negative"},
+         "the file ends inside column descriptor 2 of 2147483647", rdHeader},
+        {kHeader14 + Int32Bytes(-1), 0, "column count -1 is negative", rdHeader},
         {kHeader14 + Int32Bytes(1) + Descriptor(-4, 3, "ID") + IntValue(1), 0,
-         "column \"ID\" has a negative size (-4)"},
+         "column \"ID\" has a negative size (-4)", rdHeader},
         // Version 0 with a column of size 0 only: no record reads any byte.
-        {Int32Bytes(1) + Descriptor(0, 3, "ID") + "rest", 0, "record 1 takes no bytes"},
+        {Int32Bytes(1) + Descriptor(0, 3, "ID") + "rest", 0, "record 1 takes no bytes", rdRecord},
         // A name length running past the end.
         {kHeader14 + Int32Bytes(1) + Int32Bytes(4) + UInt16Bytes(3) + UInt16Bytes(200) + "ID", 0,
-         "the file ends inside column descriptor 1 of 1"},
+         "the file ends inside column descriptor 1 of 1", rdHeader},
         // Records whose columns the table does not have would be lost.
         {kHeader14 + Int32Bytes(1) + Descriptor(4, 3, "Jine") + IntValue(1), 0,
-         "none of the file's 1 columns is a field of the table"},
-        {"", 0, "the file ends before its column count"},
-        {"Ver" + Bytes({1, 2}), 0, "the file ends inside its version number"},
+         "none of the file's 1 columns is a field of the table", rdColumns},
+        {"", 0, "the file ends before its column count", rdHeader},
+        {"Ver" + Bytes({1, 2}), 0, "the file ends inside its version number", rdHeader},
     };
     for (const TCase& c : cases) {
         TMemReadStatus status = h->Table->RestoreFromBytes(c.Bytes);
@@ -317,6 +320,7 @@ TEST(TMemDataFileTest, DamagedFilesKeepEarlierRecordsAndSayWhereTheDamageIs) {
         EXPECT_EQ(status.Records, c.Records) << c.Reason;
         EXPECT_EQ(h->Table->RecordCount(), c.Records) << c.Reason;
         EXPECT_EQ(status.Reason.rfind(c.Reason, 0), 0u) << status.Reason;
+        EXPECT_EQ(status.Damage, c.Damage) << c.Reason;
         EXPECT_TRUE(h->Table->Active());
     }
     // The damage is found where the second record's name begins.
