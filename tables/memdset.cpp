@@ -2,10 +2,13 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
+#include <new>
 
 #include "platform/classes/ClassRegistry.h"
 #include "platform/classes/TypInfo.h"
+#include "platform/rtl/FileBuffer.h"
 
 namespace {
 
@@ -51,6 +54,63 @@ double DateValue(const Byte* p, TFieldType t) {
 }  // namespace
 
 // ---------------------------------------------------------------------------
+// Table memory
+
+namespace {
+
+constexpr std::size_t kHugeFrom = std::size_t{256} << 10;
+
+std::size_t HugePagesFor(std::size_t bytes) { return (bytes + HugePageSize - 1) & ~(HugePageSize - 1); }
+
+}  // namespace
+
+void* AllocTableMemory(std::size_t bytes) {
+    void* memory = bytes >= kHugeFrom ? AllocHugePages(HugePagesFor(bytes)) : std::calloc(1, std::max<std::size_t>(bytes, 1));
+    if (!memory) throw std::bad_alloc();
+    return memory;
+}
+
+void FreeTableMemory(void* memory, std::size_t bytes) {
+    if (!memory) return;
+    if (bytes >= kHugeFrom)
+        FreeHugePages(memory, HugePagesFor(bytes));
+    else
+        std::free(memory);
+}
+
+void TMemImages::Reset(std::size_t imageSize) {
+    for (const TBlock& b : FBlocks) FreeTableMemory(b.Memory, b.Bytes);
+    FBlocks.clear();
+    FFree.clear();
+    FFree.shrink_to_fit();
+    FSize = std::max<std::size_t>(imageSize, 1);
+    FCapacity = 0;
+    FUsed = 0;
+}
+
+Byte* TMemImages::Take() {
+    if (!FFree.empty()) {
+        Byte* image = FFree.back();
+        FFree.pop_back();
+        std::memset(image, 0, FSize);
+        return image;
+    }
+    if (FUsed == FCapacity) NewBlock();
+    return static_cast<Byte*>(FBlocks.back().Memory) + FUsed++ * FSize;
+}
+
+void TMemImages::NewBlock() {
+    constexpr std::size_t kFirstImages = 16;
+    std::size_t capacity = FBlocks.empty() ? kFirstImages : FCapacity * 4;
+    // Once blocks are this large, each is a whole huge page of images.
+    if (capacity * FSize >= kHugeFrom) capacity = std::max<std::size_t>(HugePageSize / FSize, 1);
+    FBlocks.reserve(FBlocks.size() + 1);
+    FBlocks.push_back({AllocTableMemory(capacity * FSize), capacity * FSize});
+    FCapacity = capacity;
+    FUsed = 0;
+}
+
+// ---------------------------------------------------------------------------
 // TMemField
 
 TMemField::TMemField(TMemFields* owner, int index) : FOwner(owner), FIndex(index) {}
@@ -75,12 +135,12 @@ void TMemField::Bind(TField* field) {
     AutoIncMax = 0;
 }
 
-const Byte* TMemField::ValuePtr(int pos) const { return FOwner->Record(pos).Data.get() + ValueOffset(); }
+const Byte* TMemField::ValuePtr(int pos) const { return FOwner->Record(pos).Data + ValueOffset(); }
 
 bool TMemField::IsNullAt(int pos) const { return FOwner->Record(pos).Data[static_cast<std::size_t>(FNullOffset)] == 0; }
 
 const std::u16string& TMemField::WideValue(int pos) const {
-    return FOwner->Record(pos).Wides[static_cast<std::size_t>(FWideIndex)];
+    return FOwner->Record(pos).Wide(FWideIndex);
 }
 
 // ---------------------------------------------------------------------------
@@ -101,9 +161,24 @@ int TMemFields::BlobIndex(const TField* field) const {
     return it == FBlobSlots.end() ? -1 : it->second;
 }
 
+TMemRecord TMemFields::NewRecord() {
+    TMemRecord r;
+    if (HasRecordValues()) {
+        r.Values = std::make_unique<TMemRecordValues>();
+        r.Values->Wides.resize(FWides.size());
+    }
+    r.Data = FImages.Take();
+    return r;
+}
+
+void TMemFields::Discard(TMemRecord& record) {
+    if (record.Data) FImages.Give(std::exchange(record.Data, nullptr));
+}
+
 void TMemFields::Clear() {
     FRecords.clear();
     FRecords.shrink_to_fit();
+    FImages.Reset(0);
     FHasRecords = false;
     FFields.clear();
     FByField.clear();
@@ -209,6 +284,7 @@ void TMemData::InternalOpen() {
         FStorage.FRecordSize = d->ValueOffset() + d->DataSize();
     }
     FStorage.FBlobCount = blobs;
+    FStorage.FImages.Reset(static_cast<std::size_t>(FStorage.FRecordSize));
     FStorage.FHasRecords = true;
     BindFields(true);
     // The storage is empty: looking the sort field up is all the sort needs.
@@ -263,25 +339,21 @@ TBookmarkFlag TMemData::GetBookmarkFlag(TRecordBuffer buffer) { return Buf(buffe
 void TMemData::SetBookmarkFlag(TRecordBuffer buffer, TBookmarkFlag value) { Buf(buffer)->Flag = value; }
 
 void TMemData::CopyRecordToBuffer(const TMemRecord& record, TMemRecBuf& buffer) const {
-    std::memcpy(buffer.Data.data(), record.Data.get(), buffer.Data.size());
+    std::memcpy(buffer.Data.data(), record.Data, buffer.Data.size());
     buffer.Id = record.Id;
     buffer.Flag = bfCurrent;
-    for (std::size_t i = 0; i < buffer.Blobs.size(); ++i)
-        buffer.Blobs[i] = i < record.Blobs.size() ? record.Blobs[i] : AnsiString();
-    buffer.Wides = record.Wides;
+    for (std::size_t i = 0; i < buffer.Blobs.size(); ++i) {
+        const AnsiString* blob = record.Blob(static_cast<int>(i));
+        buffer.Blobs[i] = blob ? *blob : AnsiString();
+    }
+    if (record.Values) buffer.Wides = record.Values->Wides;
 }
 
 void TMemData::CopyBufferToRecord(const TMemRecBuf& buffer, TMemRecord& record) const {
-    std::memcpy(record.Data.get(), buffer.Data.data(), buffer.Data.size());
-    record.Wides = buffer.Wides;  // deep copies: the record owns its texts
-    if (FStorage.BlobCount() > 0) record.Blobs = buffer.Blobs;
-}
-
-TMemRecord TMemData::NewRecord() const {
-    TMemRecord r;
-    r.Data = std::make_unique<Byte[]>(static_cast<std::size_t>(FStorage.RecordSize()));
-    r.Wides.resize(static_cast<std::size_t>(FStorage.WideCount()));
-    return r;
+    std::memcpy(record.Data, buffer.Data.data(), buffer.Data.size());
+    if (!record.Values) return;
+    record.Values->Wides = buffer.Wides;  // deep copies: the record owns its texts
+    if (FStorage.BlobCount() > 0) record.Values->Blobs = buffer.Blobs;
 }
 
 // ---------------------------------------------------------------------------
@@ -518,8 +590,8 @@ void TMemData::CloseBlob(TField* field) {
     AnsiString& text = b->Blobs[static_cast<std::size_t>(slot)];
     int count = FStorage.StoredRecordCount();
     if (State() == dsEdit && FCurrent >= 0 && FCurrent < count) {
-        const TMemRecord& r = FStorage.FRecords[static_cast<std::size_t>(FCurrent)];
-        text = static_cast<std::size_t>(slot) < r.Blobs.size() ? r.Blobs[static_cast<std::size_t>(slot)] : AnsiString();
+        const AnsiString* stored = FStorage.FRecords[static_cast<std::size_t>(FCurrent)].Blob(slot);
+        text = stored ? *stored : AnsiString();
     } else {
         text.clear();
     }
@@ -530,8 +602,8 @@ void TMemData::CloseBlob(TField* field) {
 
 void TMemData::ApplyAutoIncrement(TMemRecord& record, bool keepLoadedValues) {
     for (TMemField* d : FStorage.AutoIncFields()) {
-        Byte* flag = record.Data.get() + d->NullOffset();
-        Byte* value = record.Data.get() + d->ValueOffset();
+        Byte* flag = record.Data + d->NullOffset();
+        Byte* value = record.Data + d->ValueOffset();
         bool hasValue = *flag != 0;
         Int64 v = ReadInteger(value, d->DataType());
         if (hasValue && v > d->AutoIncMax) {
@@ -555,7 +627,8 @@ void TMemData::InsertStored(int pos, TMemRecord&& record) {
 }
 
 void TMemData::PostInsert(TMemRecBuf& buffer, bool append) {
-    TMemRecord record = NewRecord();
+    TMemRecord record = FStorage.NewRecord();
+    auto discard = ScopeFail([this, &record] { FStorage.Discard(record); });
     CopyBufferToRecord(buffer, record);
     record.Id = ++FIdCounter;
     ApplyAutoIncrement(record, false);
@@ -572,11 +645,10 @@ void TMemData::InternalPost() {
         TMemRecord& r = FStorage.FRecords[static_cast<std::size_t>(FCurrent)];
         if (FSortField) {
             if (TMemField* d = FStorage.FindDescriptor(FSortField)) {
-                const Byte* stored = r.Data.get() + d->NullOffset();
+                const Byte* stored = r.Data + d->NullOffset();
                 const Byte* edited = b->Data.data() + d->NullOffset();
                 move = std::memcmp(stored, edited, static_cast<std::size_t>(d->DataSize()) + 1) != 0 ||
-                       (d->IsWideString() && r.Wides[static_cast<std::size_t>(d->WideIndex())] !=
-                                                 b->Wides[static_cast<std::size_t>(d->WideIndex())]);
+                       (d->IsWideString() && r.Wide(d->WideIndex()) != b->Wides[static_cast<std::size_t>(d->WideIndex())]);
             }
         }
         CopyBufferToRecord(*b, r);
@@ -597,7 +669,9 @@ void TMemData::InternalAddRecord(TRecordBuffer buffer, bool append) {
 void TMemData::InternalDelete() {
     auto& recs = FStorage.FRecords;
     if (FCurrent < 0 || FCurrent >= static_cast<int>(recs.size())) DatabaseError(SRecordNotFound, this);
+    TMemRecord gone = std::move(recs[static_cast<std::size_t>(FCurrent)]);
     recs.erase(recs.begin() + FCurrent);
+    FStorage.Discard(gone);
     int filterPos = FFilterPos;
     FilterRemovePosition(FCurrent);
     if (FFiltered) {
@@ -638,8 +712,8 @@ void TMemData::InternalRefresh() {
 // The value comparison that sorting and searching share
 
 AnsiString TMemData::SortText(const TMemField* d, const TMemRecord& r) const {
-    if (d->DataType() == ftWideString) return WideToAnsi(r.Wides[static_cast<std::size_t>(d->WideIndex())]);
-    const Byte* p = r.Data.get() + d->ValueOffset();
+    if (d->DataType() == ftWideString) return WideToAnsi(r.Wide(d->WideIndex()));
+    const Byte* p = r.Data + d->ValueOffset();
     return AnsiString(reinterpret_cast<const char*>(p),
                       static_cast<std::size_t>(std::find(p, p + d->DataSize(), Byte{0}) - p));
 }
@@ -651,8 +725,8 @@ int TMemData::CompareTexts(const AnsiString& a, const AnsiString& b) const {
 }
 
 int TMemData::CompareValues(const TMemField* d, const TMemRecord& ra, const TMemRecord& rb) const {
-    const Byte* a = ra.Data.get() + d->ValueOffset();
-    const Byte* b = rb.Data.get() + d->ValueOffset();
+    const Byte* a = ra.Data + d->ValueOffset();
+    const Byte* b = rb.Data + d->ValueOffset();
     int c = 0;
     switch (d->DataType()) {
     case ftString: {

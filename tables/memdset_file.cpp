@@ -25,11 +25,9 @@
 
 #include <algorithm>
 #include <bit>
-#include <cstdlib>
 #include <cstdint>
 #include <cstring>
 #include <memory>
-#include <new>
 
 #include "platform/rtl/Exceptions.h"
 #include "platform/rtl/FileBuffer.h"
@@ -124,92 +122,6 @@ private:
 }  // namespace
 
 // ---------------------------------------------------------------------------
-// Pooled record images
-
-// A block's header; its images follow, each one record size long.
-struct TMemImageBlock {
-    std::size_t Holders;  // live images, plus one while the pool still carves
-    bool Mapped;          // a huge-page block of its own mapping, else from calloc
-};
-
-namespace {
-
-constexpr std::size_t kBlockHeader = (sizeof(TMemImageBlock) + alignof(std::max_align_t) - 1) /
-                                     alignof(std::max_align_t) * alignof(std::max_align_t);
-constexpr std::size_t kHugeBlock = HugePageSize;
-
-void ReleaseBlock(TMemImageBlock* block) {
-    if (--block->Holders > 0) return;
-    bool mapped = block->Mapped;
-    block->~TMemImageBlock();
-    if (mapped)
-        FreeHugePages(block, kHugeBlock);
-    else
-        std::free(block);
-}
-
-// Zeroed images for the records of one file, carved from blocks. Restoring a
-// large table was dominated by one allocation and a few page faults per
-// record. Blocks start small, so that a small table costs little, and grow
-// to one huge page each, so that a large table faults its memory in with few
-// faults while one record kept alive pins no more than that page. Blocks come
-// zeroed (calloc, or fresh pages from the system), so the reader writes only
-// the bytes a value uses.
-class TImagePool {
-public:
-    explicit TImagePool(std::size_t imageSize) : FSize(std::max<std::size_t>(imageSize, 1)) {}
-    ~TImagePool() {
-        if (FBlock) ReleaseBlock(FBlock);
-    }
-    TImagePool(const TImagePool&) = delete;
-    TImagePool& operator=(const TImagePool&) = delete;
-
-    TMemImage Take() {
-        if (!FBlock || FUsed == FCapacity) NewBlock();
-        Byte* image = reinterpret_cast<Byte*>(FBlock) + kBlockHeader + FUsed * FSize;
-        ++FUsed;
-        ++FBlock->Holders;
-        return TMemImage(image, TMemImageDeleter(FBlock));
-    }
-
-private:
-    static constexpr std::size_t kFirstImages = 64;
-
-    void NewBlock() {
-        std::size_t hugeCapacity = (kHugeBlock - kBlockHeader) / FSize;  // 0: images larger than a huge page
-        std::size_t capacity = FBlock ? FCapacity * 2 : kFirstImages;
-        capacity = std::min(capacity, std::max<std::size_t>(hugeCapacity, 1));
-        void* memory = nullptr;
-        bool mapped = false;
-        // Only a table that has filled a smaller block already earns a huge page.
-        if (FBlock && capacity == hugeCapacity) {
-            memory = AllocHugePages(kHugeBlock);
-            mapped = memory != nullptr;
-        }
-        if (!memory) memory = std::calloc(1, kBlockHeader + capacity * FSize);
-        if (!memory) throw std::bad_alloc();
-        if (FBlock) ReleaseBlock(FBlock);
-        FBlock = new (memory) TMemImageBlock{1, mapped};
-        FCapacity = capacity;
-        FUsed = 0;
-    }
-
-    std::size_t FSize;
-    TMemImageBlock* FBlock = nullptr;
-    std::size_t FCapacity = 0;
-    std::size_t FUsed = 0;
-};
-
-}  // namespace
-
-void TMemImageDeleter::operator()(Byte* image) const {
-    if (Block)
-        ReleaseBlock(Block);
-    else
-        delete[] image;
-}
-
-// ---------------------------------------------------------------------------
 // Writer
 
 AnsiString TMemData::StoreToBytes() {
@@ -249,11 +161,11 @@ AnsiString TMemData::StoreToBytes() {
 
     static const AnsiString empty;
     for (const TMemRecord& r : recs) {
-        const Byte* image = r.Data.get();
+        const Byte* image = r.Data;
         for (const TColumn& c : plan) {
             if (c.BlobSlot >= 0) {
-                const AnsiString& blob =
-                    static_cast<std::size_t>(c.BlobSlot) < r.Blobs.size() ? r.Blobs[static_cast<std::size_t>(c.BlobSlot)] : empty;
+                const AnsiString* stored = r.Blob(c.BlobSlot);
+                const AnsiString& blob = stored ? *stored : empty;
                 out.Int32(static_cast<std::int32_t>(blob.size()));
                 out.Bytes(blob.data(), blob.size());
                 continue;
@@ -271,7 +183,7 @@ AnsiString TMemData::StoreToBytes() {
                 break;
             }
             case ftWideString: {
-                const std::u16string& w = r.Wides[static_cast<std::size_t>(d->WideIndex())];
+                const std::u16string& w = r.Wide(d->WideIndex());
                 if (hasValue) {
                     out.Int32(static_cast<std::int32_t>(w.size()));
                     out.Byte1(1);
@@ -355,7 +267,7 @@ private:
     bool PlanColumns();
     void ReadRecords();
     bool ReadValue(std::size_t column);
-    void StoreRecord(TImagePool& pool);
+    void StoreRecord();
 
     TMemData& FTable;
     TMemFields& FStorage;
@@ -500,7 +412,6 @@ bool TMemFileReader::ReadValue(std::size_t k) {
 }
 
 void TMemFileReader::ReadRecords() {
-    TImagePool pool(static_cast<std::size_t>(FStorage.RecordSize()));
     const std::size_t total = FIn.Left() + FIn.Pos();
     while (!FIn.AtEnd()) {
         const std::size_t start = FIn.Pos();
@@ -519,7 +430,7 @@ void TMemFileReader::ReadRecords() {
             std::size_t guess = FIn.Left() / (FIn.Pos() - start);
             FStorage.FRecords.reserve(std::min(1 + guess + guess / 8, 4 * total / sizeof(TMemRecord)));
         }
-        StoreRecord(pool);
+        StoreRecord();
         FStatus.Records = FCounter;
         ++FCounter;
         // Every value before the next record has been copied into the table.
@@ -531,17 +442,16 @@ void TMemFileReader::ReadRecords() {
 }
 
 // The current record's values into a new stored record, appended.
-void TMemFileReader::StoreRecord(TImagePool& pool) {
+void TMemFileReader::StoreRecord() {
     // The image comes zeroed: below only the bytes of values are written.
-    TMemRecord record;
-    record.Data = pool.Take();
-    record.Wides.resize(static_cast<std::size_t>(FStorage.WideCount()));
-    Byte* image = record.Data.get();
+    TMemRecord record = FStorage.NewRecord();
+    auto discard = ScopeFail([this, &record] { FStorage.Discard(record); });
+    Byte* image = record.Data;
     record.Id = FCounter;
     if (!FBlobSource.empty()) {
-        record.Blobs.resize(FBlobSource.size());
+        record.Values->Blobs.resize(FBlobSource.size());
         for (std::size_t k = 0; k < FBlobSource.size(); ++k)
-            if (FBlobSource[k]) record.Blobs[k] = AnsiString(FBlobSource[k]->Value);
+            if (FBlobSource[k]) record.Values->Blobs[k] = AnsiString(FBlobSource[k]->Value);
     }
     for (const TSlot& slot : FSlots) {
         Byte* value = image + slot.NullOffset + 1;
@@ -567,7 +477,7 @@ void TMemFileReader::StoreRecord(TImagePool& pool) {
             flag = c->NullFlag;
             if (flag) {
                 // Cut to the field's Size like an 8-bit text, never inside a surrogate pair.
-                std::u16string& text = record.Wides[static_cast<std::size_t>(slot.WideIndex)];
+                std::u16string& text = record.Values->Wides[static_cast<std::size_t>(slot.WideIndex)];
                 text.assign(c->Wide, 0, slot.Size);
                 if (text.size() < c->Wide.size() && !text.empty() && text.back() >= 0xD800 && text.back() <= 0xDBFF)
                     text.pop_back();

@@ -178,7 +178,10 @@ bool TMemData::SortStorage() {
         if (c != 0) return c;
         return i < pivotPos ? -1 : (i > pivotPos ? 1 : 0);
     };
-    TMemRecord pivot = NewRecord();
+    // A copy of the pivot's image, as the pivot record itself moves.
+    std::vector<Byte> pivotImage(static_cast<std::size_t>(FStorage.RecordSize()));
+    TMemRecord pivot;
+    pivot.Data = pivotImage.data();
     std::function<void(int, int)> sort = [&](int lo, int hi) {
         while (lo < hi) {
             int i = lo, j = hi;
@@ -187,7 +190,7 @@ bool TMemData::SortStorage() {
                 pivotText = texts[static_cast<std::size_t>(pivotPos)];
             } else {
                 const TMemRecord& p = recs[static_cast<std::size_t>(pivotPos)];
-                std::memcpy(pivot.Data.get(), p.Data.get(), static_cast<std::size_t>(FStorage.RecordSize()));
+                std::memcpy(pivot.Data, p.Data, pivotImage.size());
             }
             do {
                 while (i < hi && compareToPivot(i, pivot, pivotPos) < 0) ++i;
