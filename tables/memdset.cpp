@@ -88,22 +88,26 @@ void TMemImages::Reset(std::size_t imageSize) {
     FUsed = 0;
 }
 
-Byte* TMemImages::Take() {
+Byte* TMemImages::TakeElsewhere() {
     if (!FFree.empty()) {
         Byte* image = FFree.back();
         FFree.pop_back();
         std::memset(image, 0, FSize);
         return image;
     }
-    if (FUsed == FCapacity) NewBlock();
-    return static_cast<Byte*>(FBlocks.back().Memory) + FUsed++ * FSize;
+    // Small blocks grow fast to the size that earns huge pages, then each
+    // block doubles what there is, so that a table of any size has few.
+    constexpr std::size_t kFirstImages = 16;
+    NewBlock(FBlocks.empty() ? kFirstImages : FCapacity * FSize < kHugeFrom ? FCapacity * 4 : FCapacity * 2);
+    FUsed = 1;
+    return static_cast<Byte*>(FBlocks.back().Memory);
 }
 
-void TMemImages::NewBlock() {
-    constexpr std::size_t kFirstImages = 16;
-    std::size_t capacity = FBlocks.empty() ? kFirstImages : FCapacity * 4;
-    // Once blocks are this large, each is a whole huge page of images.
-    if (capacity * FSize >= kHugeFrom) capacity = std::max<std::size_t>(HugePageSize / FSize, 1);
+void TMemImages::Reserve(std::size_t count) {
+    if (FCapacity - FUsed < count) NewBlock(count);
+}
+
+void TMemImages::NewBlock(std::size_t capacity) {
     FBlocks.reserve(FBlocks.size() + 1);
     FBlocks.push_back({AllocTableMemory(capacity * FSize), capacity * FSize});
     FCapacity = capacity;
@@ -161,14 +165,10 @@ int TMemFields::BlobIndex(const TField* field) const {
     return it == FBlobSlots.end() ? -1 : it->second;
 }
 
-TMemRecord TMemFields::NewRecord() {
-    TMemRecord r;
-    if (HasRecordValues()) {
-        r.Values = std::make_unique<TMemRecordValues>();
-        r.Values->Wides.resize(FWides.size());
-    }
-    r.Data = FImages.Take();
-    return r;
+std::unique_ptr<TMemRecordValues> TMemFields::NewValues() const {
+    auto values = std::make_unique<TMemRecordValues>();
+    values->Wides.resize(FWides.size());
+    return values;
 }
 
 void TMemFields::Discard(TMemRecord& record) {
@@ -600,8 +600,8 @@ void TMemData::CloseBlob(TField* field) {
 // ---------------------------------------------------------------------------
 // Posting and deleting
 
-void TMemData::ApplyAutoIncrement(TMemRecord& record, bool keepLoadedValues) {
-    for (TMemField* d : FStorage.AutoIncFields()) {
+void TMemData::ApplyAutoIncrement(TMemRecord& record, bool keepLoadedValues, const std::vector<TMemField*>& fields) {
+    for (TMemField* d : fields) {
         Byte* flag = record.Data + d->NullOffset();
         Byte* value = record.Data + d->ValueOffset();
         bool hasValue = *flag != 0;
@@ -628,7 +628,6 @@ void TMemData::InsertStored(int pos, TMemRecord&& record) {
 
 void TMemData::PostInsert(TMemRecBuf& buffer, bool append) {
     TMemRecord record = FStorage.NewRecord();
-    auto discard = ScopeFail([this, &record] { FStorage.Discard(record); });
     CopyBufferToRecord(buffer, record);
     record.Id = ++FIdCounter;
     ApplyAutoIncrement(record, false);

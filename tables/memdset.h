@@ -115,9 +115,10 @@ struct TTableAllocator {
 // The record images of one table, carved from blocks of many images: one
 // allocation for many records instead of one each, which cost a large table
 // most of its appending and loading. Blocks grow from a few images, so that a
-// small table costs little, to a huge page each. A block stays until the
-// storage is cleared; the image of a deleted record is reused by the next
-// record. Images come zeroed.
+// small table costs little, to many huge pages, and a loading file has a
+// block made for the records it will bring. A block stays until the storage
+// is cleared; the image of a deleted record is reused by the next record.
+// Images come zeroed.
 class TMemImages {
 public:
     TMemImages() = default;
@@ -127,15 +128,22 @@ public:
 
     // Frees every block; images of `imageSize` bytes from now on.
     void Reset(std::size_t imageSize);
-    Byte* Take();
+    Byte* Take() {
+        if (FFree.empty() && FUsed < FCapacity) return static_cast<Byte*>(FBlocks.back().Memory) + FUsed++ * FSize;
+        return TakeElsewhere();
+    }
     void Give(Byte* image) { FFree.push_back(image); }
+    // Room for `count` more images in one block.
+    void Reserve(std::size_t count);
 
 private:
     struct TBlock {
         void* Memory;
         std::size_t Bytes;
     };
-    void NewBlock();
+    // An image given back before, or one from a new block.
+    Byte* TakeElsewhere();
+    void NewBlock(std::size_t capacity);
 
     std::vector<TBlock> FBlocks;
     std::vector<Byte*> FFree;
@@ -221,9 +229,17 @@ private:
     friend class TMemFileReader;
     void Clear();
     // A record with a zeroed image (and its values, when the table has any)
-    // that is not in the list yet; Discard gives back one that never gets there.
-    TMemRecord NewRecord();
+    // that is not in the list yet. Discard gives the image of one that never
+    // gets there to the next record; without it (an exception on the way) the
+    // image stays unused until the storage is cleared.
+    TMemRecord NewRecord() {
+        TMemRecord r;
+        if (HasRecordValues()) r.Values = NewValues();
+        r.Data = FImages.Take();
+        return r;
+    }
     void Discard(TMemRecord& record);
+    std::unique_ptr<TMemRecordValues> NewValues() const;
 
     TMemData* FOwner;
     std::vector<std::unique_ptr<TMemField>> FFields;
@@ -465,7 +481,10 @@ private:
     int IndexOfId(Integer id) const;
     int FilterIndexOf(int pos) const;
     void InsertStored(int pos, TMemRecord&& record);
-    void ApplyAutoIncrement(TMemRecord& record, bool keepLoadedValues);
+    void ApplyAutoIncrement(TMemRecord& record, bool keepLoadedValues) {
+        ApplyAutoIncrement(record, keepLoadedValues, FStorage.AutoIncFields());
+    }
+    void ApplyAutoIncrement(TMemRecord& record, bool keepLoadedValues, const std::vector<TMemField*>& fields);
     void FilterInsertPosition(int pos);
     void FilterRemovePosition(int pos);
     void FilterMovePosition(int from, int to);

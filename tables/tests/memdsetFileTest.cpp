@@ -477,6 +477,30 @@ TEST(TMemDataFileTest, ManyLoadedRecordsAreEditedDeletedAndSortedOneByOne) {
     EXPECT_EQ(t->FieldByName("Text")->AsString(), Line(1));
 }
 
+TEST(TMemDataFileTest, ShortRecordsAfterALongFirstOneAllLoad) {
+    // The reader makes room for as many records as the first one's size
+    // suggests: many short records after a long one need more than that.
+    auto make = [] {
+        auto h = std::make_unique<TTableHolder>();
+        AddField<TIntegerField>(h->Owner.get(), h->Table, "ID");
+        AddField<TStringField>(h->Owner.get(), h->Table, "Text", 1000);
+        return h;
+    };
+    constexpr int kRows = 3000;
+    std::string file = kHeader14 + Int32Bytes(2) + Descriptor(4, 3, "ID") + Descriptor(1001, 1, "Text") + IntValue(0) +
+                       StringValue(std::string(1000, 'd'));
+    for (int i = 1; i < kRows; ++i) file += IntValue(i) + StringValue("k" + std::to_string(i));
+    auto h = make();
+    ASSERT_EQ(h->Table->RestoreFromBytes(file).Result, rrComplete);
+    ASSERT_EQ(h->Table->RecordCount(), kRows);
+    int i = 0;
+    for (h->Table->First(); !h->Table->Eof(); h->Table->Next(), ++i) {
+        ASSERT_EQ(h->Table->FieldByName("ID")->AsInteger(), i);
+        ASSERT_EQ(h->Table->FieldByName("Text")->AsString(), i == 0 ? std::string(1000, 'd') : "k" + std::to_string(i));
+    }
+    EXPECT_EQ(h->Table->StoreToBytes(), file);
+}
+
 TEST(TMemDataFileTest, AFileOfManyHugePagesLoadsWhole) {
     // The reader gives back the memory of the bytes it has read while it
     // goes on: every value, wherever it lies in the file, still arrives.

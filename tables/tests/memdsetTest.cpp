@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <set>
 
 #include "platform/classes/TypInfo.h"
 #include "platform/rtl/DateUtils.h"
@@ -249,6 +250,44 @@ TEST(TMemDataTest, DirectStorageAccessReadsValuesInPlace) {
     std::memcpy(&id, s->FieldAt(1)->ValuePtr(0), 4);
     EXPECT_EQ(id, 7);
     EXPECT_EQ(s->RecordSize(), 5 + 22 + 5 + 5);
+}
+
+TEST(TMemDataTest, ManyRecordsAppendedAndDeletedKeepTheirOwnValues) {
+    // Enough records that their images fill blocks of huge pages and the
+    // record list outgrows the heap; the images of deleted records go to the
+    // records appended after them.
+    auto h = MakeGroups();
+    TMemData* t = h->Table;
+    t->Open();
+    constexpr int kRows = 12000, kGone = 300, kNew = 100;
+    for (int i = 0; i < kRows; ++i) AppendGroup(t, i, "skupina " + std::to_string(i), i);
+    t->SetRecNo(kRows - 3 * kGone + 1);
+    for (int i = 0; i < kGone; ++i) {
+        t->Delete();
+        t->Next();
+        t->Next();
+    }
+    for (int i = 0; i < kNew; ++i) {
+        t->Append();
+        t->FieldByName("ID")->SetAsInteger(kRows + i);
+        t->Post();
+    }
+    int count = 0;
+    std::set<int> added;
+    for (t->First(); !t->Eof(); t->Next(), ++count) {
+        const int id = t->FieldByName("ID")->AsInteger();
+        if (id >= kRows) {
+            added.insert(id);
+            ASSERT_TRUE(t->FieldByName("Jmeno")->IsNull()) << id;
+            ASSERT_TRUE(t->FieldByName("Poradi")->IsNull()) << id;
+            continue;
+        }
+        ASSERT_FALSE(id >= kRows - 3 * kGone && (id - (kRows - 3 * kGone)) % 3 == 0) << id << " was deleted";
+        ASSERT_EQ(t->FieldByName("Jmeno")->AsString(), "skupina " + std::to_string(id));
+        ASSERT_EQ(t->FieldByName("Poradi")->AsInteger(), id);
+    }
+    EXPECT_EQ(count, kRows - kGone + kNew);
+    EXPECT_EQ(added.size(), static_cast<std::size_t>(kNew)) << "each new record has an image of its own";
 }
 
 TEST(TMemDataTest, AutoIncrementNumbersNewRecordsAboveTheLargestValue) {
