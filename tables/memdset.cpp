@@ -156,13 +156,13 @@ TMemField* TMemFields::FieldAt(int index) const {
 }
 
 TMemField* TMemFields::FindDescriptor(const TField* field) const {
-    auto it = FByField.find(field);
-    return it == FByField.end() ? nullptr : it->second;
+    const TFieldSlot* s = Slot(field);
+    return s ? s->Desc : nullptr;
 }
 
 int TMemFields::BlobIndex(const TField* field) const {
-    auto it = FBlobSlots.find(field);
-    return it == FBlobSlots.end() ? -1 : it->second;
+    const TFieldSlot* s = Slot(field);
+    return s ? s->BlobSlot : -1;
 }
 
 std::unique_ptr<TMemRecordValues> TMemFields::NewValues() const {
@@ -181,8 +181,7 @@ void TMemFields::Clear() {
     FImages.Reset(0);
     FHasRecords = false;
     FFields.clear();
-    FByField.clear();
-    FBlobSlots.clear();
+    FSlots.clear();
     FCalcFields.clear();
     FAutoIncs.clear();
     FWides.clear();
@@ -273,14 +272,14 @@ void TMemData::InternalOpen() {
         TField* f = Fields()[i];
         if (f->FieldKind() == fkCalculated) FStorage.FCalcFields.push_back(f);
         if (f->IsBlob()) {
-            FStorage.FBlobSlots[f] = blobs++;
+            FStorage.FSlots.push_back({f, nullptr, blobs++});
             continue;
         }
         auto desc = std::make_unique<TMemField>(&FStorage, FStorage.Count());
         FStorage.FFields.push_back(std::move(desc));
         TMemField* d = FStorage.FFields.back().get();
         d->Bind(f);
-        FStorage.FByField[f] = d;
+        FStorage.FSlots.push_back({f, d, -1});
         FStorage.FRecordSize = d->ValueOffset() + d->DataSize();
     }
     FStorage.FBlobCount = blobs;
@@ -524,15 +523,14 @@ TMemRecBuf* TMemData::ActiveRecBuf() {
 
 bool TMemData::GetFieldData(TField* field, void* buffer) {
     TMemRecBuf* b = ActiveRecBuf();
-    if (!b) return false;
-    int slot = FStorage.BlobIndex(field);
-    if (slot >= 0) {
-        const AnsiString& text = b->Blobs[static_cast<std::size_t>(slot)];
+    const TMemFields::TFieldSlot* s = FStorage.Slot(field);
+    if (!b || !s) return false;
+    if (s->BlobSlot >= 0) {
+        const AnsiString& text = b->Blobs[static_cast<std::size_t>(s->BlobSlot)];
         if (buffer) *static_cast<AnsiString*>(buffer) = text;
         return !text.empty();
     }
-    TMemField* d = FStorage.FindDescriptor(field);
-    if (!d) return false;
+    const TMemField* d = s->Desc;
     bool hasValue = b->Data[static_cast<std::size_t>(d->NullOffset())] != 0;
     if (buffer) {
         if (d->IsWideString())
@@ -552,12 +550,12 @@ void TMemData::SetFieldData(TField* field, const void* buffer) {
     if (!FConverting) field->Validate(buffer);
     TMemRecBuf* b = ActiveRecBuf();
     if (!b) DatabaseError(SNotEditing, this);
-    int slot = FStorage.BlobIndex(field);
-    if (slot >= 0) {
-        b->Blobs[static_cast<std::size_t>(slot)] = buffer ? *static_cast<const AnsiString*>(buffer) : AnsiString();
+    const TMemFields::TFieldSlot* s = FStorage.Slot(field);
+    if (!s) return;
+    if (s->BlobSlot >= 0) {
+        b->Blobs[static_cast<std::size_t>(s->BlobSlot)] = buffer ? *static_cast<const AnsiString*>(buffer) : AnsiString();
     } else {
-        TMemField* d = FStorage.FindDescriptor(field);
-        if (!d) return;
+        const TMemField* d = s->Desc;
         Byte* value = b->Data.data() + d->ValueOffset();
         b->Data[static_cast<std::size_t>(d->NullOffset())] = buffer ? 1 : 0;
         if (d->IsWideString()) {

@@ -24,7 +24,6 @@
 #include <memory>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -243,8 +242,19 @@ private:
 
     TMemData* FOwner;
     std::vector<std::unique_ptr<TMemField>> FFields;
-    std::unordered_map<const TField*, TMemField*> FByField;
-    std::unordered_map<const TField*, int> FBlobSlots;
+    // Where each field's value lives, found by a short scan: a table has a
+    // few fields, and every value read and written looks its field up here.
+    struct TFieldSlot {
+        const TField* Field;
+        TMemField* Desc;  // none for blob fields
+        int BlobSlot;     // -1 for every other field
+    };
+    const TFieldSlot* Slot(const TField* field) const {
+        for (const TFieldSlot& s : FSlots)
+            if (s.Field == field) return &s;
+        return nullptr;
+    }
+    std::vector<TFieldSlot> FSlots;
     std::vector<TField*> FCalcFields;
     std::vector<TMemField*> FAutoIncs;
     std::vector<TMemField*> FWides;

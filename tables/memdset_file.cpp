@@ -241,11 +241,14 @@ private:
     // How a column of the file is read: by the matched field's kind, or for
     // an unmatched column by its stored type code.
     enum TColumnKind : Byte { ckText, ckBlob, ckWide, ckFixed, ckSkipCounted, ckSkipWide, ckSkipFixed };
+    // How ReadRecord reads a column: its kind, and for the usual fixed-size
+    // values (flagged, stored in the field's own size) that size.
+    enum TStep : Byte { stText, stFixed2, stFixed4, stFixed8, stFixed, stWide, stBlob, stSkipCounted, stSkipWide, stSkip };
     // Where a column's value goes, resolved once for all records.
     struct TPlan {
-        TColumnKind Kind;
+        TStep Step;
         bool Flagged;            // a fixed-size value with its null-flag byte (not version 0)
-        std::uint32_t Stored;    // fixed-size values: the bytes in the file
+        std::uint32_t Stored;    // fixed-size values: the bytes in the file (stSkip: with the flag)
         std::uint32_t Copied;    // the bytes that fit the field: at most its data size, for a text its Size
         std::uint32_t NullOffset;
         int Slot;                // the wide-string index or blob slot
@@ -352,7 +355,14 @@ bool TMemFileReader::PlanColumns() {
         else
             kind = c.Code == 1 || IsBlobCode(c.Code) ? ckSkipCounted : c.Code == 20 ? ckSkipWide : ckSkipFixed;
         FKinds.push_back(kind);
-        TPlan plan{kind, !FVersion0, static_cast<std::uint32_t>(c.StoredSize), 0, 0, c.BlobSlot};
+        const TStep step = kind == ckText          ? stText
+                           : kind == ckBlob        ? stBlob
+                           : kind == ckWide        ? stWide
+                           : kind == ckFixed       ? stFixed
+                           : kind == ckSkipCounted ? stSkipCounted
+                           : kind == ckSkipWide    ? stSkipWide
+                                                   : stSkip;
+        TPlan plan{step, !FVersion0, static_cast<std::uint32_t>(c.StoredSize), 0, 0, c.BlobSlot};
         if (c.Desc) {
             plan.NullOffset = static_cast<std::uint32_t>(c.Desc->NullOffset());
             // A text keeps at most Size characters, a wide string at most
@@ -362,8 +372,12 @@ bool TMemFileReader::PlanColumns() {
                           : kind == ckWide ? static_cast<std::uint32_t>(size)
                                            : std::min<std::uint32_t>(plan.Stored, static_cast<std::uint32_t>(c.Desc->DataSize()));
             if (kind == ckWide) plan.Slot = c.Desc->WideIndex();
+            if (kind == ckFixed && plan.Flagged && plan.Copied == plan.Stored)
+                plan.Step = plan.Stored == 2 ? stFixed2 : plan.Stored == 4 ? stFixed4 : plan.Stored == 8 ? stFixed8 : stFixed;
         }
-        FFixedBytes += kind == ckFixed || kind == ckSkipFixed ? (FVersion0 ? 0 : 1) + std::size_t{plan.Stored}
+        if (kind == ckSkipFixed && plan.Flagged) ++plan.Stored;
+        FFixedBytes += kind == ckFixed       ? (FVersion0 ? 0 : 1) + std::size_t{plan.Stored}
+                       : kind == ckSkipFixed ? std::size_t{plan.Stored}
                        : kind == ckWide || kind == ckSkipWide ? 5
                                                               : 4;
         FPlan.push_back(plan);
@@ -432,27 +446,33 @@ std::int32_t LoadInt32(const char* p) {
     return v;
 }
 
-// Most texts are short: copied by a few overlapping word moves instead of a
-// call into memcpy for each.
+// Most texts are short: copied by a few overlapping moves instead of a call
+// into memcpy for each.
 [[gnu::always_inline]] inline void CopyBytes(Byte* to, const char* from, std::size_t n) {
-    if (n > 16 && n <= 32) {
+    if (n <= 16) {
+        if (n >= 8) {
+            std::uint64_t head, tail;
+            std::memcpy(&head, from, 8);
+            std::memcpy(&tail, from + n - 8, 8);
+            std::memcpy(to, &head, 8);
+            std::memcpy(to + n - 8, &tail, 8);
+        } else if (n >= 4) {
+            std::uint32_t head, tail;
+            std::memcpy(&head, from, 4);
+            std::memcpy(&tail, from + n - 4, 4);
+            std::memcpy(to, &head, 4);
+            std::memcpy(to + n - 4, &tail, 4);
+        } else if (n > 0) {
+            to[0] = static_cast<Byte>(from[0]);
+            to[n / 2] = static_cast<Byte>(from[n / 2]);
+            to[n - 1] = static_cast<Byte>(from[n - 1]);
+        }
+    } else if (n <= 32) {
         char head[16], tail[16];
         std::memcpy(head, from, 16);
         std::memcpy(tail, from + n - 16, 16);
         std::memcpy(to, head, 16);
         std::memcpy(to + n - 16, tail, 16);
-    } else if (n >= 8 && n <= 16) {
-        std::uint64_t head, tail;
-        std::memcpy(&head, from, 8);
-        std::memcpy(&tail, from + n - 8, 8);
-        std::memcpy(to, &head, 8);
-        std::memcpy(to + n - 8, &tail, 8);
-    } else if (n >= 4 && n < 8) {
-        std::uint32_t head, tail;
-        std::memcpy(&head, from, 4);
-        std::memcpy(&tail, from + n - 4, 4);
-        std::memcpy(to, &head, 4);
-        std::memcpy(to + n - 4, &tail, 4);
     } else {
         std::memcpy(to, from, n);
     }
@@ -476,25 +496,34 @@ bool TMemFileReader::ReadRecord(TMemRecord& record) {
     };
     Byte* image = record.Data;
     for (const TPlan& c : FPlan) {
-        switch (c.Kind) {
-        case ckFixed: {
+        switch (c.Step) {
+        case stFixed2:
+        case stFixed4:
+        case stFixed8:
+            if (*p++) {
+                image[c.NullOffset] = 1;
+                // Constant moves for the usual sizes.
+                Byte* value = image + c.NullOffset + 1;
+                if (c.Step == stFixed4)
+                    std::memcpy(value, p, 4);
+                else if (c.Step == stFixed2)
+                    std::memcpy(value, p, 2);
+                else
+                    std::memcpy(value, p, 8);
+            }
+            p += c.Stored;
+            break;
+        case stFixed: {
             Byte flag = 1;
             if (c.Flagged) flag = static_cast<Byte>(*p++);
             if (flag) {
                 image[c.NullOffset] = 1;
-                Byte* value = image + c.NullOffset + 1;
-                // The common sizes by constant moves.
-                switch (c.Copied) {
-                case 2: std::memcpy(value, p, 2); break;
-                case 4: std::memcpy(value, p, 4); break;
-                case 8: std::memcpy(value, p, 8); break;
-                default: CopyBytes(value, p, c.Copied); break;
-                }
+                CopyBytes(image + c.NullOffset + 1, p, c.Copied);
             }
             p += c.Stored;
             break;
         }
-        case ckText: {
+        case stText: {
             const std::int32_t n = LoadInt32(p);
             p += 4;
             if (!claim(n)) return false;
@@ -505,7 +534,7 @@ bool TMemFileReader::ReadRecord(TMemRecord& record) {
             p += n;
             break;
         }
-        case ckWide: {
+        case stWide: {
             const std::int32_t n = LoadInt32(p);
             const Byte flag = static_cast<Byte>(p[4]);
             p += 5;
@@ -528,7 +557,7 @@ bool TMemFileReader::ReadRecord(TMemRecord& record) {
             p += std::size_t{2} * static_cast<std::size_t>(n);
             break;
         }
-        case ckBlob: {
+        case stBlob: {
             const std::int32_t n = LoadInt32(p);
             p += 4;
             if (!claim(n)) return false;
@@ -536,14 +565,14 @@ bool TMemFileReader::ReadRecord(TMemRecord& record) {
             p += n;
             break;
         }
-        case ckSkipCounted: {
+        case stSkipCounted: {
             const std::int32_t n = LoadInt32(p);
             p += 4;
             if (!claim(n)) return false;
             p += n;
             break;
         }
-        case ckSkipWide: {
+        case stSkipWide: {
             const std::int32_t n = LoadInt32(p);
             const Byte flag = static_cast<Byte>(p[4]);
             p += 5;
@@ -554,8 +583,8 @@ bool TMemFileReader::ReadRecord(TMemRecord& record) {
             }
             break;
         }
-        case ckSkipFixed:
-            p += (c.Flagged ? 1 : 0) + std::size_t{c.Stored};
+        case stSkip:
+            p += c.Stored;
             break;
         }
     }
@@ -581,6 +610,12 @@ void TMemFileReader::ReadRecords() {
         return;
     }
     const std::size_t total = FIn.Left() + FIn.Pos();
+    // The records read in full are 1..FCounter - 1, however the reading ends.
+    auto count = ScopeExit([this] {
+        FStatus.Records = FCounter - 1;
+        FTable.FIdCounter = FCounter - 1;
+        FRecId->AutoIncMax = FCounter - 1;  // RecId numbers the records 1..n
+    });
     while (!FIn.AtEnd()) {
         const std::size_t start = FIn.Pos();
         TMemRecord record = FStorage.NewRecord();
@@ -602,10 +637,6 @@ void TMemFileReader::ReadRecords() {
         }
         if (!FAutoIncs.empty()) FTable.ApplyAutoIncrement(record, true, FAutoIncs);
         FStorage.FRecords.push_back(std::move(record));
-        // RecId numbers the records 1..n, each above the last.
-        FRecId->AutoIncMax = FCounter;
-        FTable.FIdCounter = FCounter;
-        FStatus.Records = FCounter;
         ++FCounter;
         // Every value before the next record has been copied into the table.
         if (FSource && FIn.Pos() >= FDiscarded + 2 * HugePageSize) {
