@@ -156,6 +156,13 @@ bool TMemData::SortStorage() {
     FSortField = d->Field();
     if (State() == dsBrowse) UpdateCursorPos();
     auto& recs = FStorage.FRecords;
+    // A table file holds its records in the order they were sorted in, so a
+    // loaded table is mostly in order already. The quicksort below leaves
+    // records that are in order where they are, equal values included, so
+    // one pass that finds them in order stands for it.
+    bool ordered = true;
+    for (std::size_t i = 1; i < recs.size() && ordered; ++i) ordered = CompareValues(d, recs[i - 1], recs[i]) <= 0;
+    if (ordered) return true;
     // Texts are compared in the linguistic order, which takes whole strings:
     // each record's text is made once for the sort, instead of twice in every
     // comparison, which cost most of the sort. texts[i] is the text of the

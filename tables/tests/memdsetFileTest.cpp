@@ -162,6 +162,30 @@ TEST(TMemDataFileTest, RecIdIsNumberedInFileOrderWhateverTheSortOrder) {
     EXPECT_TRUE(h->Table->FieldByName("ID")->IsNull()) << "a field the file lacks is null";
 }
 
+TEST(TMemDataFileTest, AFileInOrderLoadsInItsOrderAndOneInTheOtherOrderIsSorted) {
+    std::string file = kHeader14 + Int32Bytes(1) + Descriptor(21, 1, "Jmeno") + StringValue("Adam") +
+                       StringValue("Bedřich") + StringValue("bedřich") + StringValue("Bedřich") + StringValue("Cyril");
+    auto rows = [](TMemData* t) {
+        std::vector<std::pair<AnsiString, int>> r;
+        for (t->First(); !t->Eof(); t->Next()) r.emplace_back(t->FieldByName("Jmeno")->AsString(), t->RecIdField()->AsInteger());
+        return r;
+    };
+    auto h = MakeGroups();
+    h->Table->SetSortOptions(TMemSortOptions{soCaseInsensitive});
+    h->Table->SetSortedField("Jmeno");
+    h->Table->RestoreFromBytes(file);
+    // Equal names keep the order of the file.
+    EXPECT_EQ(rows(h->Table), (std::vector<std::pair<AnsiString, int>>{
+                                  {"Adam", 1}, {"Bedřich", 2}, {"bedřich", 3}, {"Bedřich", 4}, {"Cyril", 5}}));
+    auto d = MakeGroups();
+    d->Table->SetSortOptions(TMemSortOptions{soDesc});
+    d->Table->SetSortedField("Jmeno");
+    d->Table->RestoreFromBytes(file);
+    std::vector<AnsiString> names;
+    for (const auto& [name, id] : rows(d->Table)) names.push_back(name);
+    EXPECT_EQ(names, (std::vector<AnsiString>{"Cyril", "Bedřich", "Bedřich", "bedřich", "Adam"}));
+}
+
 TEST(TMemDataFileTest, VersionZeroFileHasNoFlagsAndLoadsNonNull) {
     // No "Ver": N at offset 0; fixed-size values carry no null-flag byte.
     std::string file = Int32Bytes(2) + Descriptor(4, 3, "ID") + Descriptor(11, 1, "Jmeno") +
