@@ -10,6 +10,10 @@
 #include "platform/classes/TypInfo.h"
 #include "platform/rtl/FileBuffer.h"
 
+#ifdef VEMLOR_TABLE_ASAN
+#include <sanitizer/asan_interface.h>
+#endif
+
 namespace {
 
 constexpr const char* SUnsupportedFieldType = "Unsupported field type: %s";
@@ -78,30 +82,65 @@ void FreeTableMemory(void* memory, std::size_t bytes) {
         std::free(memory);
 }
 
+#ifdef VEMLOR_TABLE_ASAN
+namespace {
+constexpr std::size_t kImageFence = 16;  // poisoned bytes after each image
+}
+#endif
+
 void TMemImages::Reset(std::size_t imageSize) {
-    for (const TBlock& b : FBlocks) FreeTableMemory(b.Memory, b.Bytes);
+    for (const TBlock& b : FBlocks) {
+#ifdef VEMLOR_TABLE_ASAN
+        // The system may hand these bytes out again, unpoisoned.
+        ASAN_UNPOISON_MEMORY_REGION(b.Memory, b.Bytes);
+#endif
+        FreeTableMemory(b.Memory, b.Bytes);
+    }
     FBlocks.clear();
     FFree.clear();
     FFree.shrink_to_fit();
     FSize = std::max<std::size_t>(imageSize, 1);
+#ifdef VEMLOR_TABLE_ASAN
+    FStride = (FSize + 7) / 8 * 8 + kImageFence;
+#else
+    FStride = FSize;
+#endif
     FCapacity = 0;
     FUsed = 0;
 }
 
 Byte* TMemImages::TakeElsewhere() {
+#ifdef VEMLOR_TABLE_ASAN
+    // A given-back image is never reused, so that a stale pointer to it
+    // stays poisoned for as long as the table lives.
+    if (FUsed < FCapacity) {
+        Byte* image = static_cast<Byte*>(FBlocks.back().Memory) + FUsed++ * FStride;
+        ASAN_UNPOISON_MEMORY_REGION(image, FSize);
+        return image;
+    }
+#else
     if (!FFree.empty()) {
         Byte* image = FFree.back();
         FFree.pop_back();
         std::memset(image, 0, FSize);
         return image;
     }
+#endif
     // Small blocks grow fast to the size that earns huge pages, then each
     // block doubles what there is, so that a table of any size has few.
     constexpr std::size_t kFirstImages = 16;
-    NewBlock(FBlocks.empty() ? kFirstImages : FCapacity * FSize < kHugeFrom ? FCapacity * 4 : FCapacity * 2);
+    NewBlock(FBlocks.empty() ? kFirstImages : FCapacity * FStride < kHugeFrom ? FCapacity * 4 : FCapacity * 2);
     FUsed = 1;
-    return static_cast<Byte*>(FBlocks.back().Memory);
+    Byte* image = static_cast<Byte*>(FBlocks.back().Memory);
+#ifdef VEMLOR_TABLE_ASAN
+    ASAN_UNPOISON_MEMORY_REGION(image, FSize);
+#endif
+    return image;
 }
+
+#ifdef VEMLOR_TABLE_ASAN
+void TMemImages::Give(Byte* image) { ASAN_POISON_MEMORY_REGION(image, FSize); }
+#endif
 
 void TMemImages::Reserve(std::size_t count) {
     if (FCapacity - FUsed < count) NewBlock(count);
@@ -109,7 +148,10 @@ void TMemImages::Reserve(std::size_t count) {
 
 void TMemImages::NewBlock(std::size_t capacity) {
     FBlocks.reserve(FBlocks.size() + 1);
-    FBlocks.push_back({AllocTableMemory(capacity * FSize), capacity * FSize});
+    FBlocks.push_back({AllocTableMemory(capacity * FStride), capacity * FStride});
+#ifdef VEMLOR_TABLE_ASAN
+    ASAN_POISON_MEMORY_REGION(FBlocks.back().Memory, FBlocks.back().Bytes);
+#endif
     FCapacity = capacity;
     FUsed = 0;
 }
