@@ -525,6 +525,31 @@ TEST(TMemDataFileTest, ShortRecordsAfterALongFirstOneAllLoad) {
     EXPECT_EQ(h->Table->StoreToBytes(), file);
 }
 
+TEST(TMemDataFileTest, ADamagedRecordAfterManyKeepsTheValuesOfEveryRecordBeforeIt) {
+    // The damage is found while earlier records are still on their way into
+    // their images: each of them must arrive whole, wherever the damage lies.
+    auto make = [] {
+        auto h = std::make_unique<TTableHolder>();
+        AddField<TIntegerField>(h->Owner.get(), h->Table, "ID");
+        AddField<TStringField>(h->Owner.get(), h->Table, "Text", 20);
+        return h;
+    };
+    std::string file = kHeader14 + Int32Bytes(2) + Descriptor(4, 3, "ID") + Descriptor(21, 1, "Text");
+    for (int rows = 1; rows <= 80; ++rows) {
+        file += IntValue(rows) + StringValue("radek " + std::to_string(rows));
+        auto h = make();
+        // The next record's ID and only the length of its text.
+        const TMemReadStatus status = h->Table->RestoreFromBytes(file + IntValue(rows + 1) + Int32Bytes(5));
+        ASSERT_EQ(status.Result, rrPartial) << rows;
+        ASSERT_EQ(h->Table->RecordCount(), rows);
+        int i = 1;
+        for (h->Table->First(); !h->Table->Eof(); h->Table->Next(), ++i) {
+            ASSERT_EQ(h->Table->FieldByName("ID")->AsInteger(), i) << rows;
+            ASSERT_EQ(h->Table->FieldByName("Text")->AsString(), "radek " + std::to_string(i)) << rows;
+        }
+    }
+}
+
 TEST(TMemDataFileTest, AFileOfManyHugePagesLoadsWhole) {
     // The reader gives back the memory of the bytes it has read while it
     // goes on: every value, wherever it lies in the file, still arrives.
