@@ -2,10 +2,17 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
+#include <new>
 
 #include "platform/classes/ClassRegistry.h"
 #include "platform/classes/TypInfo.h"
+#include "platform/rtl/FileBuffer.h"
+
+#ifdef VEMLOR_TABLE_ASAN
+#include <sanitizer/asan_interface.h>
+#endif
 
 namespace {
 
@@ -51,6 +58,105 @@ double DateValue(const Byte* p, TFieldType t) {
 }  // namespace
 
 // ---------------------------------------------------------------------------
+// Table memory
+
+namespace {
+
+constexpr std::size_t kHugeFrom = std::size_t{256} << 10;
+
+std::size_t HugePagesFor(std::size_t bytes) { return (bytes + HugePageSize - 1) & ~(HugePageSize - 1); }
+
+}  // namespace
+
+void* AllocTableMemory(std::size_t bytes) {
+    void* memory = bytes >= kHugeFrom ? AllocHugePages(HugePagesFor(bytes)) : std::calloc(1, std::max<std::size_t>(bytes, 1));
+    if (!memory) throw std::bad_alloc();
+    return memory;
+}
+
+void FreeTableMemory(void* memory, std::size_t bytes) {
+    if (!memory) return;
+    if (bytes >= kHugeFrom)
+        FreeHugePages(memory, HugePagesFor(bytes));
+    else
+        std::free(memory);
+}
+
+#ifdef VEMLOR_TABLE_ASAN
+namespace {
+constexpr std::size_t kImageFence = 16;  // poisoned bytes after each image
+}
+#endif
+
+void TMemImages::Reset(std::size_t imageSize) {
+    for (const TBlock& b : FBlocks) {
+#ifdef VEMLOR_TABLE_ASAN
+        // The system may hand these bytes out again, unpoisoned.
+        ASAN_UNPOISON_MEMORY_REGION(b.Memory, b.Bytes);
+#endif
+        FreeTableMemory(b.Memory, b.Bytes);
+    }
+    FBlocks.clear();
+    FFree.clear();
+    FFree.shrink_to_fit();
+    FSize = std::max<std::size_t>(imageSize, 1);
+#ifdef VEMLOR_TABLE_ASAN
+    FStride = (FSize + 7) / 8 * 8 + kImageFence;
+#else
+    FStride = FSize;
+#endif
+    FCapacity = 0;
+    FUsed = 0;
+}
+
+Byte* TMemImages::TakeElsewhere() {
+#ifdef VEMLOR_TABLE_ASAN
+    // A given-back image is never reused, so that a stale pointer to it
+    // stays poisoned for as long as the table lives.
+    if (FUsed < FCapacity) {
+        Byte* image = static_cast<Byte*>(FBlocks.back().Memory) + FUsed++ * FStride;
+        ASAN_UNPOISON_MEMORY_REGION(image, FSize);
+        return image;
+    }
+#else
+    if (!FFree.empty()) {
+        Byte* image = FFree.back();
+        FFree.pop_back();
+        std::memset(image, 0, FSize);
+        return image;
+    }
+#endif
+    // Small blocks grow fast to the size that earns huge pages, then each
+    // block doubles what there is, so that a table of any size has few.
+    constexpr std::size_t kFirstImages = 16;
+    NewBlock(FBlocks.empty() ? kFirstImages : FCapacity * FStride < kHugeFrom ? FCapacity * 4 : FCapacity * 2);
+    FUsed = 1;
+    Byte* image = static_cast<Byte*>(FBlocks.back().Memory);
+#ifdef VEMLOR_TABLE_ASAN
+    ASAN_UNPOISON_MEMORY_REGION(image, FSize);
+#endif
+    return image;
+}
+
+#ifdef VEMLOR_TABLE_ASAN
+void TMemImages::Give(Byte* image) { ASAN_POISON_MEMORY_REGION(image, FSize); }
+#endif
+
+void TMemImages::Reserve(std::size_t count) {
+    if (FCapacity - FUsed < count) NewBlock(count);
+}
+
+void TMemImages::NewBlock(std::size_t capacity) {
+    FBlocks.reserve(FBlocks.size() + 1);
+    FBlocks.push_back({AllocTableMemory(capacity * FStride), capacity * FStride});
+#ifdef VEMLOR_TABLE_ASAN
+    ASAN_POISON_MEMORY_REGION(FBlocks.back().Memory, FBlocks.back().Bytes);
+#endif
+    FCapacity = capacity;
+    FUsed = 0;
+}
+
+// ---------------------------------------------------------------------------
 // TMemField
 
 TMemField::TMemField(TMemFields* owner, int index) : FOwner(owner), FIndex(index) {}
@@ -75,12 +181,12 @@ void TMemField::Bind(TField* field) {
     AutoIncMax = 0;
 }
 
-const Byte* TMemField::ValuePtr(int pos) const { return FOwner->Record(pos).Data.get() + ValueOffset(); }
+const Byte* TMemField::ValuePtr(int pos) const { return FOwner->Record(pos).Data + ValueOffset(); }
 
 bool TMemField::IsNullAt(int pos) const { return FOwner->Record(pos).Data[static_cast<std::size_t>(FNullOffset)] == 0; }
 
 const std::u16string& TMemField::WideValue(int pos) const {
-    return FOwner->Record(pos).Wides[static_cast<std::size_t>(FWideIndex)];
+    return FOwner->Record(pos).Wide(FWideIndex);
 }
 
 // ---------------------------------------------------------------------------
@@ -92,22 +198,32 @@ TMemField* TMemFields::FieldAt(int index) const {
 }
 
 TMemField* TMemFields::FindDescriptor(const TField* field) const {
-    auto it = FByField.find(field);
-    return it == FByField.end() ? nullptr : it->second;
+    const TFieldSlot* s = Slot(field);
+    return s ? s->Desc : nullptr;
 }
 
 int TMemFields::BlobIndex(const TField* field) const {
-    auto it = FBlobSlots.find(field);
-    return it == FBlobSlots.end() ? -1 : it->second;
+    const TFieldSlot* s = Slot(field);
+    return s ? s->BlobSlot : -1;
+}
+
+std::unique_ptr<TMemRecordValues> TMemFields::NewValues() const {
+    auto values = std::make_unique<TMemRecordValues>();
+    values->Wides.resize(FWides.size());
+    return values;
+}
+
+void TMemFields::Discard(TMemRecord& record) {
+    if (record.Data) FImages.Give(std::exchange(record.Data, nullptr));
 }
 
 void TMemFields::Clear() {
     FRecords.clear();
     FRecords.shrink_to_fit();
+    FImages.Reset(0);
     FHasRecords = false;
     FFields.clear();
-    FByField.clear();
-    FBlobSlots.clear();
+    FSlots.clear();
     FCalcFields.clear();
     FAutoIncs.clear();
     FWides.clear();
@@ -198,17 +314,18 @@ void TMemData::InternalOpen() {
         TField* f = Fields()[i];
         if (f->FieldKind() == fkCalculated) FStorage.FCalcFields.push_back(f);
         if (f->IsBlob()) {
-            FStorage.FBlobSlots[f] = blobs++;
+            FStorage.FSlots.push_back({f, nullptr, blobs++});
             continue;
         }
         auto desc = std::make_unique<TMemField>(&FStorage, FStorage.Count());
         FStorage.FFields.push_back(std::move(desc));
         TMemField* d = FStorage.FFields.back().get();
         d->Bind(f);
-        FStorage.FByField[f] = d;
+        FStorage.FSlots.push_back({f, d, -1});
         FStorage.FRecordSize = d->ValueOffset() + d->DataSize();
     }
     FStorage.FBlobCount = blobs;
+    FStorage.FImages.Reset(static_cast<std::size_t>(FStorage.FRecordSize));
     FStorage.FHasRecords = true;
     BindFields(true);
     // The storage is empty: looking the sort field up is all the sort needs.
@@ -263,25 +380,21 @@ TBookmarkFlag TMemData::GetBookmarkFlag(TRecordBuffer buffer) { return Buf(buffe
 void TMemData::SetBookmarkFlag(TRecordBuffer buffer, TBookmarkFlag value) { Buf(buffer)->Flag = value; }
 
 void TMemData::CopyRecordToBuffer(const TMemRecord& record, TMemRecBuf& buffer) const {
-    std::memcpy(buffer.Data.data(), record.Data.get(), buffer.Data.size());
+    std::memcpy(buffer.Data.data(), record.Data, buffer.Data.size());
     buffer.Id = record.Id;
     buffer.Flag = bfCurrent;
-    for (std::size_t i = 0; i < buffer.Blobs.size(); ++i)
-        buffer.Blobs[i] = i < record.Blobs.size() ? record.Blobs[i] : AnsiString();
-    buffer.Wides = record.Wides;
+    for (std::size_t i = 0; i < buffer.Blobs.size(); ++i) {
+        const AnsiString* blob = record.Blob(static_cast<int>(i));
+        buffer.Blobs[i] = blob ? *blob : AnsiString();
+    }
+    if (record.Values) buffer.Wides = record.Values->Wides;
 }
 
 void TMemData::CopyBufferToRecord(const TMemRecBuf& buffer, TMemRecord& record) const {
-    std::memcpy(record.Data.get(), buffer.Data.data(), buffer.Data.size());
-    record.Wides = buffer.Wides;  // deep copies: the record owns its texts
-    if (FStorage.BlobCount() > 0) record.Blobs = buffer.Blobs;
-}
-
-TMemRecord TMemData::NewRecord() const {
-    TMemRecord r;
-    r.Data = std::make_unique<Byte[]>(static_cast<std::size_t>(FStorage.RecordSize()));
-    r.Wides.resize(static_cast<std::size_t>(FStorage.WideCount()));
-    return r;
+    std::memcpy(record.Data, buffer.Data.data(), buffer.Data.size());
+    if (!record.Values) return;
+    record.Values->Wides = buffer.Wides;  // deep copies: the record owns its texts
+    if (FStorage.BlobCount() > 0) record.Values->Blobs = buffer.Blobs;
 }
 
 // ---------------------------------------------------------------------------
@@ -452,15 +565,14 @@ TMemRecBuf* TMemData::ActiveRecBuf() {
 
 bool TMemData::GetFieldData(TField* field, void* buffer) {
     TMemRecBuf* b = ActiveRecBuf();
-    if (!b) return false;
-    int slot = FStorage.BlobIndex(field);
-    if (slot >= 0) {
-        const AnsiString& text = b->Blobs[static_cast<std::size_t>(slot)];
+    const TMemFields::TFieldSlot* s = FStorage.Slot(field);
+    if (!b || !s) return false;
+    if (s->BlobSlot >= 0) {
+        const AnsiString& text = b->Blobs[static_cast<std::size_t>(s->BlobSlot)];
         if (buffer) *static_cast<AnsiString*>(buffer) = text;
         return !text.empty();
     }
-    TMemField* d = FStorage.FindDescriptor(field);
-    if (!d) return false;
+    const TMemField* d = s->Desc;
     bool hasValue = b->Data[static_cast<std::size_t>(d->NullOffset())] != 0;
     if (buffer) {
         if (d->IsWideString())
@@ -480,12 +592,12 @@ void TMemData::SetFieldData(TField* field, const void* buffer) {
     if (!FConverting) field->Validate(buffer);
     TMemRecBuf* b = ActiveRecBuf();
     if (!b) DatabaseError(SNotEditing, this);
-    int slot = FStorage.BlobIndex(field);
-    if (slot >= 0) {
-        b->Blobs[static_cast<std::size_t>(slot)] = buffer ? *static_cast<const AnsiString*>(buffer) : AnsiString();
+    const TMemFields::TFieldSlot* s = FStorage.Slot(field);
+    if (!s) return;
+    if (s->BlobSlot >= 0) {
+        b->Blobs[static_cast<std::size_t>(s->BlobSlot)] = buffer ? *static_cast<const AnsiString*>(buffer) : AnsiString();
     } else {
-        TMemField* d = FStorage.FindDescriptor(field);
-        if (!d) return;
+        const TMemField* d = s->Desc;
         Byte* value = b->Data.data() + d->ValueOffset();
         b->Data[static_cast<std::size_t>(d->NullOffset())] = buffer ? 1 : 0;
         if (d->IsWideString()) {
@@ -518,8 +630,8 @@ void TMemData::CloseBlob(TField* field) {
     AnsiString& text = b->Blobs[static_cast<std::size_t>(slot)];
     int count = FStorage.StoredRecordCount();
     if (State() == dsEdit && FCurrent >= 0 && FCurrent < count) {
-        const TMemRecord& r = FStorage.FRecords[static_cast<std::size_t>(FCurrent)];
-        text = static_cast<std::size_t>(slot) < r.Blobs.size() ? r.Blobs[static_cast<std::size_t>(slot)] : AnsiString();
+        const AnsiString* stored = FStorage.FRecords[static_cast<std::size_t>(FCurrent)].Blob(slot);
+        text = stored ? *stored : AnsiString();
     } else {
         text.clear();
     }
@@ -528,10 +640,10 @@ void TMemData::CloseBlob(TField* field) {
 // ---------------------------------------------------------------------------
 // Posting and deleting
 
-void TMemData::ApplyAutoIncrement(TMemRecord& record, bool keepLoadedValues) {
-    for (TMemField* d : FStorage.AutoIncFields()) {
-        Byte* flag = record.Data.get() + d->NullOffset();
-        Byte* value = record.Data.get() + d->ValueOffset();
+void TMemData::ApplyAutoIncrement(TMemRecord& record, bool keepLoadedValues, const std::vector<TMemField*>& fields) {
+    for (TMemField* d : fields) {
+        Byte* flag = record.Data + d->NullOffset();
+        Byte* value = record.Data + d->ValueOffset();
         bool hasValue = *flag != 0;
         Int64 v = ReadInteger(value, d->DataType());
         if (hasValue && v > d->AutoIncMax) {
@@ -555,7 +667,7 @@ void TMemData::InsertStored(int pos, TMemRecord&& record) {
 }
 
 void TMemData::PostInsert(TMemRecBuf& buffer, bool append) {
-    TMemRecord record = NewRecord();
+    TMemRecord record = FStorage.NewRecord();
     CopyBufferToRecord(buffer, record);
     record.Id = ++FIdCounter;
     ApplyAutoIncrement(record, false);
@@ -572,11 +684,10 @@ void TMemData::InternalPost() {
         TMemRecord& r = FStorage.FRecords[static_cast<std::size_t>(FCurrent)];
         if (FSortField) {
             if (TMemField* d = FStorage.FindDescriptor(FSortField)) {
-                const Byte* stored = r.Data.get() + d->NullOffset();
+                const Byte* stored = r.Data + d->NullOffset();
                 const Byte* edited = b->Data.data() + d->NullOffset();
                 move = std::memcmp(stored, edited, static_cast<std::size_t>(d->DataSize()) + 1) != 0 ||
-                       (d->IsWideString() && r.Wides[static_cast<std::size_t>(d->WideIndex())] !=
-                                                 b->Wides[static_cast<std::size_t>(d->WideIndex())]);
+                       (d->IsWideString() && r.Wide(d->WideIndex()) != b->Wides[static_cast<std::size_t>(d->WideIndex())]);
             }
         }
         CopyBufferToRecord(*b, r);
@@ -597,7 +708,9 @@ void TMemData::InternalAddRecord(TRecordBuffer buffer, bool append) {
 void TMemData::InternalDelete() {
     auto& recs = FStorage.FRecords;
     if (FCurrent < 0 || FCurrent >= static_cast<int>(recs.size())) DatabaseError(SRecordNotFound, this);
+    TMemRecord gone = std::move(recs[static_cast<std::size_t>(FCurrent)]);
     recs.erase(recs.begin() + FCurrent);
+    FStorage.Discard(gone);
     int filterPos = FFilterPos;
     FilterRemovePosition(FCurrent);
     if (FFiltered) {
@@ -638,8 +751,8 @@ void TMemData::InternalRefresh() {
 // The value comparison that sorting and searching share
 
 AnsiString TMemData::SortText(const TMemField* d, const TMemRecord& r) const {
-    if (d->DataType() == ftWideString) return WideToAnsi(r.Wides[static_cast<std::size_t>(d->WideIndex())]);
-    const Byte* p = r.Data.get() + d->ValueOffset();
+    if (d->DataType() == ftWideString) return WideToAnsi(r.Wide(d->WideIndex()));
+    const Byte* p = r.Data + d->ValueOffset();
     return AnsiString(reinterpret_cast<const char*>(p),
                       static_cast<std::size_t>(std::find(p, p + d->DataSize(), Byte{0}) - p));
 }
@@ -651,8 +764,8 @@ int TMemData::CompareTexts(const AnsiString& a, const AnsiString& b) const {
 }
 
 int TMemData::CompareValues(const TMemField* d, const TMemRecord& ra, const TMemRecord& rb) const {
-    const Byte* a = ra.Data.get() + d->ValueOffset();
-    const Byte* b = rb.Data.get() + d->ValueOffset();
+    const Byte* a = ra.Data + d->ValueOffset();
+    const Byte* b = rb.Data + d->ValueOffset();
     int c = 0;
     switch (d->DataType()) {
     case ftString: {

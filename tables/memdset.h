@@ -20,10 +20,11 @@
 // Window buffers (TMemRecBuf) hold the same image plus the record id, which
 // is the bookmark, the bookmark flag, and the same value slots.
 
+#include <cstddef>
 #include <memory>
 #include <string>
 #include <string_view>
-#include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "platform/db/DB.h"
@@ -64,29 +65,118 @@ struct TMemReadStatus {
 enum TMemSortOption { soDesc, soCaseInsensitive };
 using TMemSortOptions = TSet<TMemSortOption>;
 
-// The images of a loaded table file are carved from shared blocks, one
-// allocation for many records, because a start-up restore of a large table
-// spent most of its time allocating and faulting in one image at a time
-// (memdset_file.cpp). Every other image is allocated on its own. Either way a
-// record owns its image and frees it alone; a block goes with its last image.
-// An image is replaced by assigning another TMemImage (or a make_unique one),
-// never by reset(), which would keep the old image's block.
-struct TMemImageBlock;
-struct TMemImageDeleter {
-    TMemImageBlock* Block = nullptr;  // nullptr: an image of its own (new Byte[])
-    TMemImageDeleter() = default;
-    explicit TMemImageDeleter(TMemImageBlock* block) : Block(block) {}
-    TMemImageDeleter(std::default_delete<Byte[]>) {}  // so std::make_unique<Byte[]> images still fit
-    void operator()(Byte* image) const;
-};
-using TMemImage = std::unique_ptr<Byte[], TMemImageDeleter>;
-
-// One stored record.
-struct TMemRecord {
-    TMemImage Data;                      // record image
-    Integer Id = 0;                      // record id (bookmark)
+// Values of a record that do not fit a fixed slot of its image.
+struct TMemRecordValues {
     std::vector<AnsiString> Blobs;       // empty: no blob values yet
     std::vector<std::u16string> Wides;   // one per wide-string field
+};
+
+// One stored record: one entry of the storage's record list, kept small
+// because a large table's list is written once per record when it loads.
+// The image belongs to the storage's image blocks (TMemImages); the entry
+// only points at it. Values exist in tables with blob or wide-string
+// fields only, in every record of such a table.
+struct TMemRecord {
+    Byte* Data = nullptr;  // record image
+    Integer Id = 0;        // record id (bookmark)
+    std::unique_ptr<TMemRecordValues> Values;
+
+    TMemRecord() = default;
+    // A record moved from no longer points at the image.
+    TMemRecord(TMemRecord&& other) noexcept
+        : Data(std::exchange(other.Data, nullptr)), Id(other.Id), Values(std::move(other.Values)) {}
+    TMemRecord& operator=(TMemRecord&& other) noexcept {
+        Data = std::exchange(other.Data, nullptr);
+        Id = other.Id;
+        Values = std::move(other.Values);
+        return *this;
+    }
+
+    const std::u16string& Wide(int index) const { return Values->Wides[static_cast<std::size_t>(index)]; }
+    // nullptr when the record has no value for the blob slot.
+    const AnsiString* Blob(int slot) const {
+        if (!Values || slot < 0 || static_cast<std::size_t>(slot) >= Values->Blobs.size()) return nullptr;
+        return &Values->Blobs[static_cast<std::size_t>(slot)];
+    }
+};
+
+// Zeroed memory for the record list and the image blocks: from 256 KB on
+// straight from the system in huge pages, a page fault per 2 MB instead of
+// per 4 KB, because the first write to each fresh 4 KB page costs as much as
+// copying a few hundred kilobytes; less from the heap. Raises std::bad_alloc.
+void* AllocTableMemory(std::size_t bytes);
+void FreeTableMemory(void* memory, std::size_t bytes);
+
+// The record list's allocator.
+template <class T>
+struct TTableAllocator {
+    using value_type = T;
+    TTableAllocator() = default;
+    template <class U>
+    TTableAllocator(const TTableAllocator<U>&) {}
+    T* allocate(std::size_t n) { return static_cast<T*>(AllocTableMemory(n * sizeof(T))); }
+    void deallocate(T* p, std::size_t n) { FreeTableMemory(p, n * sizeof(T)); }
+    template <class U>
+    bool operator==(const TTableAllocator<U>&) const { return true; }
+};
+
+// The record images of one table, carved from blocks of many images: one
+// allocation for many records instead of one each, which cost a large table
+// most of its appending and loading. Blocks grow from a few images, so that a
+// small table costs little, to many huge pages, and a loading file has a
+// block made for the records it will bring. A block stays until the storage
+// is cleared; the image of a deleted record is reused by the next record.
+// Images come zeroed.
+//
+// Under AddressSanitizer a block cannot hide a fault the heap would show: an
+// image is fenced by poisoned bytes, poisoned when given back and never
+// handed out again, so reading a deleted record or past an image is reported.
+#if defined(__SANITIZE_ADDRESS__)
+#define VEMLOR_TABLE_ASAN 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define VEMLOR_TABLE_ASAN 1
+#endif
+#endif
+
+class TMemImages {
+public:
+    TMemImages() = default;
+    ~TMemImages() { Reset(0); }
+    TMemImages(const TMemImages&) = delete;
+    TMemImages& operator=(const TMemImages&) = delete;
+
+    // Frees every block; images of `imageSize` bytes from now on.
+    void Reset(std::size_t imageSize);
+    Byte* Take() {
+#ifndef VEMLOR_TABLE_ASAN
+        if (FFree.empty() && FUsed < FCapacity) return static_cast<Byte*>(FBlocks.back().Memory) + FUsed++ * FStride;
+#endif
+        return TakeElsewhere();
+    }
+#ifdef VEMLOR_TABLE_ASAN
+    void Give(Byte* image);
+#else
+    void Give(Byte* image) { FFree.push_back(image); }
+#endif
+    // Room for `count` more images in one block.
+    void Reserve(std::size_t count);
+
+private:
+    struct TBlock {
+        void* Memory;
+        std::size_t Bytes;
+    };
+    // An image given back before, or one from a new block.
+    Byte* TakeElsewhere();
+    void NewBlock(std::size_t capacity);
+
+    std::vector<TBlock> FBlocks;
+    std::vector<Byte*> FFree;
+    std::size_t FSize = 1;
+    std::size_t FStride = 1;    // from one image to the next in a block
+    std::size_t FCapacity = 0;  // images in the newest block
+    std::size_t FUsed = 0;      // of them handed out
 };
 
 // One record buffer of the data-set window.
@@ -157,21 +247,47 @@ public:
     const std::vector<TMemField*>& AutoIncFields() const { return FAutoIncs; }
     TMemData* Owner() const { return FOwner; }
     const TMemRecord& Record(int pos) const { return FRecords[static_cast<std::size_t>(pos)]; }
+    // Whether records carry values beside the image (TMemRecord::Values).
+    bool HasRecordValues() const { return FBlobCount > 0 || !FWides.empty(); }
 
 private:
     friend class TMemData;
     friend class TMemField;
     friend class TMemFileReader;
     void Clear();
+    // A record with a zeroed image (and its values, when the table has any)
+    // that is not in the list yet. Discard gives the image of one that never
+    // gets there to the next record; without it (an exception on the way) the
+    // image stays unused until the storage is cleared.
+    TMemRecord NewRecord() {
+        TMemRecord r;
+        if (HasRecordValues()) r.Values = NewValues();
+        r.Data = FImages.Take();
+        return r;
+    }
+    void Discard(TMemRecord& record);
+    std::unique_ptr<TMemRecordValues> NewValues() const;
 
     TMemData* FOwner;
     std::vector<std::unique_ptr<TMemField>> FFields;
-    std::unordered_map<const TField*, TMemField*> FByField;
-    std::unordered_map<const TField*, int> FBlobSlots;
+    // Where each field's value lives, found by a short scan: a table has a
+    // few fields, and every value read and written looks its field up here.
+    struct TFieldSlot {
+        const TField* Field;
+        TMemField* Desc;  // none for blob fields
+        int BlobSlot;     // -1 for every other field
+    };
+    const TFieldSlot* Slot(const TField* field) const {
+        for (const TFieldSlot& s : FSlots)
+            if (s.Field == field) return &s;
+        return nullptr;
+    }
+    std::vector<TFieldSlot> FSlots;
     std::vector<TField*> FCalcFields;
     std::vector<TMemField*> FAutoIncs;
     std::vector<TMemField*> FWides;
-    std::vector<TMemRecord> FRecords;
+    std::vector<TMemRecord, TTableAllocator<TMemRecord>> FRecords;
+    TMemImages FImages;
     bool FHasRecords = false;  // the record list exists (the table is open)
     int FRecordSize = 0;
     int FBlobCount = 0;
@@ -400,11 +516,13 @@ private:
     TMemRecBuf EmptyBuffer() const;
     void CopyRecordToBuffer(const TMemRecord& record, TMemRecBuf& buffer) const;
     void CopyBufferToRecord(const TMemRecBuf& buffer, TMemRecord& record) const;
-    TMemRecord NewRecord() const;
     int IndexOfId(Integer id) const;
     int FilterIndexOf(int pos) const;
     void InsertStored(int pos, TMemRecord&& record);
-    void ApplyAutoIncrement(TMemRecord& record, bool keepLoadedValues);
+    void ApplyAutoIncrement(TMemRecord& record, bool keepLoadedValues) {
+        ApplyAutoIncrement(record, keepLoadedValues, FStorage.AutoIncFields());
+    }
+    void ApplyAutoIncrement(TMemRecord& record, bool keepLoadedValues, const std::vector<TMemField*>& fields);
     void FilterInsertPosition(int pos);
     void FilterRemovePosition(int pos);
     void FilterMovePosition(int from, int to);

@@ -29,9 +29,7 @@ const AnsiString* TMemData::StoredBlob(const TMemRecBuf* buffer, int slot) const
     // filter buffer holds some other record than the current one.
     int pos = IndexOfId(buffer->Id);
     if (pos < 0 || slot < 0) return nullptr;
-    const TMemRecord& r = FStorage.Record(pos);
-    if (static_cast<std::size_t>(slot) >= r.Blobs.size()) return nullptr;
-    return &r.Blobs[static_cast<std::size_t>(slot)];
+    return FStorage.Record(pos).Blob(slot);
 }
 
 // ---------------------------------------------------------------------------

@@ -25,11 +25,10 @@
 
 #include <algorithm>
 #include <bit>
-#include <cstdlib>
 #include <cstdint>
 #include <cstring>
 #include <memory>
-#include <new>
+#include <vector>
 
 #include "platform/rtl/Exceptions.h"
 #include "platform/rtl/FileBuffer.h"
@@ -91,6 +90,7 @@ public:
     explicit TImageReader(std::string_view data) : FData(data) {}
     std::size_t Pos() const { return FPos; }
     std::size_t Left() const { return FData.size() - FPos; }
+    const char* Here() const { return FData.data() + FPos; }
     bool AtEnd() const { return FPos >= FData.size(); }
     bool Int32(std::int32_t& v) { return Fixed(&v, 4); }
     bool UInt16(std::uint16_t& v) { return Fixed(&v, 2); }
@@ -122,92 +122,6 @@ private:
 };
 
 }  // namespace
-
-// ---------------------------------------------------------------------------
-// Pooled record images
-
-// A block's header; its images follow, each one record size long.
-struct TMemImageBlock {
-    std::size_t Holders;  // live images, plus one while the pool still carves
-    bool Mapped;          // a huge-page block of its own mapping, else from calloc
-};
-
-namespace {
-
-constexpr std::size_t kBlockHeader = (sizeof(TMemImageBlock) + alignof(std::max_align_t) - 1) /
-                                     alignof(std::max_align_t) * alignof(std::max_align_t);
-constexpr std::size_t kHugeBlock = HugePageSize;
-
-void ReleaseBlock(TMemImageBlock* block) {
-    if (--block->Holders > 0) return;
-    bool mapped = block->Mapped;
-    block->~TMemImageBlock();
-    if (mapped)
-        FreeHugePages(block, kHugeBlock);
-    else
-        std::free(block);
-}
-
-// Zeroed images for the records of one file, carved from blocks. Restoring a
-// large table was dominated by one allocation and a few page faults per
-// record. Blocks start small, so that a small table costs little, and grow
-// to one huge page each, so that a large table faults its memory in with few
-// faults while one record kept alive pins no more than that page. Blocks come
-// zeroed (calloc, or fresh pages from the system), so the reader writes only
-// the bytes a value uses.
-class TImagePool {
-public:
-    explicit TImagePool(std::size_t imageSize) : FSize(std::max<std::size_t>(imageSize, 1)) {}
-    ~TImagePool() {
-        if (FBlock) ReleaseBlock(FBlock);
-    }
-    TImagePool(const TImagePool&) = delete;
-    TImagePool& operator=(const TImagePool&) = delete;
-
-    TMemImage Take() {
-        if (!FBlock || FUsed == FCapacity) NewBlock();
-        Byte* image = reinterpret_cast<Byte*>(FBlock) + kBlockHeader + FUsed * FSize;
-        ++FUsed;
-        ++FBlock->Holders;
-        return TMemImage(image, TMemImageDeleter(FBlock));
-    }
-
-private:
-    static constexpr std::size_t kFirstImages = 64;
-
-    void NewBlock() {
-        std::size_t hugeCapacity = (kHugeBlock - kBlockHeader) / FSize;  // 0: images larger than a huge page
-        std::size_t capacity = FBlock ? FCapacity * 2 : kFirstImages;
-        capacity = std::min(capacity, std::max<std::size_t>(hugeCapacity, 1));
-        void* memory = nullptr;
-        bool mapped = false;
-        // Only a table that has filled a smaller block already earns a huge page.
-        if (FBlock && capacity == hugeCapacity) {
-            memory = AllocHugePages(kHugeBlock);
-            mapped = memory != nullptr;
-        }
-        if (!memory) memory = std::calloc(1, kBlockHeader + capacity * FSize);
-        if (!memory) throw std::bad_alloc();
-        if (FBlock) ReleaseBlock(FBlock);
-        FBlock = new (memory) TMemImageBlock{1, mapped};
-        FCapacity = capacity;
-        FUsed = 0;
-    }
-
-    std::size_t FSize;
-    TMemImageBlock* FBlock = nullptr;
-    std::size_t FCapacity = 0;
-    std::size_t FUsed = 0;
-};
-
-}  // namespace
-
-void TMemImageDeleter::operator()(Byte* image) const {
-    if (Block)
-        ReleaseBlock(Block);
-    else
-        delete[] image;
-}
 
 // ---------------------------------------------------------------------------
 // Writer
@@ -249,11 +163,11 @@ AnsiString TMemData::StoreToBytes() {
 
     static const AnsiString empty;
     for (const TMemRecord& r : recs) {
-        const Byte* image = r.Data.get();
+        const Byte* image = r.Data;
         for (const TColumn& c : plan) {
             if (c.BlobSlot >= 0) {
-                const AnsiString& blob =
-                    static_cast<std::size_t>(c.BlobSlot) < r.Blobs.size() ? r.Blobs[static_cast<std::size_t>(c.BlobSlot)] : empty;
+                const AnsiString* stored = r.Blob(c.BlobSlot);
+                const AnsiString& blob = stored ? *stored : empty;
                 out.Int32(static_cast<std::int32_t>(blob.size()));
                 out.Bytes(blob.data(), blob.size());
                 continue;
@@ -271,7 +185,7 @@ AnsiString TMemData::StoreToBytes() {
                 break;
             }
             case ftWideString: {
-                const std::u16string& w = r.Wides[static_cast<std::size_t>(d->WideIndex())];
+                const std::u16string& w = r.Wide(d->WideIndex());
                 if (hasValue) {
                     out.Int32(static_cast<std::int32_t>(w.size()));
                     out.Byte1(1);
@@ -304,9 +218,16 @@ void TMemData::StoreToFile(const AnsiString& fileName) {
 
 // Reads a table file image into a table that was just emptied, in three
 // steps: the header (signature, version, column descriptors), the column plan
-// (how each column of the file is read and each stored field filled), and
-// the records, one after another to the end of the image. Damage stops the
-// reading where it is found; the records read in full before it are kept.
+// (how each column of the file is read and where its value goes in the
+// record), and the records, one after another to the end of the image.
+// Damage stops the reading where it is found; the records read in full
+// before it are kept.
+//
+// A record is read in one pass straight into its image, with one bounds
+// check for all its fixed-size parts and one per length it holds; a start-up
+// restore of a large table spent most of its time checking and dispatching
+// value by value. When a record is not all there, it is read again value by
+// value (ReadValue) to find and describe the damage.
 class TMemFileReader {
 public:
     TMemFileReader(TMemData& table, std::string_view data, TFileBuffer* source)
@@ -321,14 +242,17 @@ private:
     // How a column of the file is read: by the matched field's kind, or for
     // an unmatched column by its stored type code.
     enum TColumnKind : Byte { ckText, ckBlob, ckWide, ckFixed, ckSkipCounted, ckSkipWide, ckSkipFixed };
-    // How a stored field is filled; together the slots tile the record image.
-    enum TSlotKind : Byte { skRecId, skMissing, skText, skWide, skFixed };
-    struct TSlot {
-        TSlotKind Kind;
-        int NullOffset;
-        std::size_t Size;       // the field's data size; for a wide string its Size in characters
-        int WideIndex;
-        const TMemReadField* Source;
+    // How ReadRecord reads a column: its kind, and for the usual fixed-size
+    // values (flagged, stored in the field's own size) that size.
+    enum TStep : Byte { stText, stFixed2, stFixed4, stFixed8, stFixed, stWide, stBlob, stSkipCounted, stSkipWide, stSkip };
+    // Where a column's value goes, resolved once for all records.
+    struct TPlan {
+        TStep Step;
+        bool Flagged;            // a fixed-size value with its null-flag byte (not version 0)
+        std::uint32_t Stored;    // fixed-size values: the bytes in the file (stSkip: with the flag)
+        std::uint32_t Copied;    // the bytes that fit the field: at most its data size, for a text its Size
+        std::uint32_t NullOffset;
+        int Slot;                // the wide-string index or blob slot
     };
 
     // Marks the image damaged at the current position; false, for returning.
@@ -355,8 +279,9 @@ private:
     bool ReadHeader();
     bool PlanColumns();
     void ReadRecords();
+    bool ReadRecord(TMemRecord& record);
+    void FindDamage();
     bool ReadValue(std::size_t column);
-    void StoreRecord(TImagePool& pool);
 
     TMemData& FTable;
     TMemFields& FStorage;
@@ -366,8 +291,10 @@ private:
     std::vector<TMemReadField> FColumns;
     std::vector<AnsiString> FNames;
     std::vector<TColumnKind> FKinds;
-    std::vector<TSlot> FSlots;
-    std::vector<const TMemReadField*> FBlobSource;
+    std::vector<TPlan> FPlan;
+    std::size_t FFixedBytes = 0;  // a record's bytes besides the texts, blobs and wide strings its lengths count
+    TMemField* FRecId = nullptr;
+    std::vector<TMemField*> FAutoIncs;  // the auto-increment fields but RecId, which the reader numbers
     Integer FCounter = 1;  // the number of the record being read
     bool FInRecords = false;
     TFileBuffer* FSource;  // the buffer behind the bytes, or none
@@ -421,39 +348,52 @@ bool TMemFileReader::ReadHeader() {
 }
 
 bool TMemFileReader::PlanColumns() {
-    std::vector<const TMemReadField*> source(static_cast<std::size_t>(FStorage.Count()), nullptr);
-    FBlobSource.assign(static_cast<std::size_t>(FStorage.BlobCount()), nullptr);
     for (const TMemReadField& c : FColumns) {
-        if (c.Desc) source[static_cast<std::size_t>(c.Desc->Index())] = &c;
-        if (c.BlobSlot >= 0) FBlobSource[static_cast<std::size_t>(c.BlobSlot)] = &c;
+        TColumnKind kind;
         if (c.Field)
-            FKinds.push_back(c.BlobSlot >= 0                           ? ckBlob
-                             : c.Field->DataType() == ftString     ? ckText
-                             : c.Field->DataType() == ftWideString ? ckWide
-                                                                   : ckFixed);
+            kind = c.BlobSlot >= 0                           ? ckBlob
+                   : c.Field->DataType() == ftString     ? ckText
+                   : c.Field->DataType() == ftWideString ? ckWide
+                                                         : ckFixed;
         else
-            FKinds.push_back(c.Code == 1 || IsBlobCode(c.Code) ? ckSkipCounted
-                             : c.Code == 20                    ? ckSkipWide
-                                                               : ckSkipFixed);
+            kind = c.Code == 1 || IsBlobCode(c.Code) ? ckSkipCounted : c.Code == 20 ? ckSkipWide : ckSkipFixed;
+        FKinds.push_back(kind);
+        const TStep step = kind == ckText          ? stText
+                           : kind == ckBlob        ? stBlob
+                           : kind == ckWide        ? stWide
+                           : kind == ckFixed       ? stFixed
+                           : kind == ckSkipCounted ? stSkipCounted
+                           : kind == ckSkipWide    ? stSkipWide
+                                                   : stSkip;
+        TPlan plan{step, !FVersion0, static_cast<std::uint32_t>(c.StoredSize), 0, 0, c.BlobSlot};
+        if (c.Desc) {
+            plan.NullOffset = static_cast<std::uint32_t>(c.Desc->NullOffset());
+            // A text keeps at most Size characters, a wide string at most
+            // Size UTF-16 units; other values are copied up to the data size.
+            const int size = c.Field->Size() < 0 ? 0 : c.Field->Size();
+            plan.Copied = kind == ckText   ? static_cast<std::uint32_t>(c.Desc->DataSize() - 1)
+                          : kind == ckWide ? static_cast<std::uint32_t>(size)
+                                           : std::min<std::uint32_t>(plan.Stored, static_cast<std::uint32_t>(c.Desc->DataSize()));
+            if (kind == ckWide) plan.Slot = c.Desc->WideIndex();
+            if (kind == ckFixed && plan.Flagged && plan.Copied == plan.Stored)
+                plan.Step = plan.Stored == 2 ? stFixed2 : plan.Stored == 4 ? stFixed4 : plan.Stored == 8 ? stFixed8 : stFixed;
+        }
+        if (kind == ckSkipFixed && plan.Flagged) ++plan.Stored;
+        FFixedBytes += kind == ckFixed       ? (FVersion0 ? 0 : 1) + std::size_t{plan.Stored}
+                       : kind == ckSkipFixed ? std::size_t{plan.Stored}
+                       : kind == ckWide || kind == ckSkipWide ? 5
+                                                              : 4;
+        FPlan.push_back(plan);
     }
-    const TMemField* recId = FStorage.FindDescriptor(FTable.FRecIdField);
-    for (int i = 0; i < FStorage.Count(); ++i) {
-        const TMemField* d = FStorage.FieldAt(i);
-        const TMemReadField* c = source[static_cast<std::size_t>(i)];
-        TSlotKind kind = d == recId                      ? skRecId
-                         : !c                            ? skMissing
-                         : d->DataType() == ftString     ? skText
-                         : d->DataType() == ftWideString ? skWide
-                                                         : skFixed;
-        std::size_t size = kind == skWide ? static_cast<std::size_t>(std::max(d->Field()->Size(), 0))
-                                          : static_cast<std::size_t>(d->DataSize());
-        FSlots.push_back({kind, d->NullOffset(), size, d->WideIndex(), c});
-    }
+    FRecId = FStorage.FindDescriptor(FTable.FRecIdField);
+    for (TMemField* d : FStorage.AutoIncFields())
+        if (d != FRecId) FAutoIncs.push_back(d);
     return true;
 }
 
 // One column's value of the current record into its working record; false
-// (with the damage noted) when the bytes are not there.
+// (with the damage noted) when the bytes are not there. Only a damaged
+// record is read this way, to say where and why it is damaged.
 bool TMemFileReader::ReadValue(std::size_t k) {
     TMemReadField& c = FColumns[k];
     std::int32_t length = 0;
@@ -501,29 +441,231 @@ bool TMemFileReader::ReadValue(std::size_t k) {
     return false;
 }
 
+namespace {
+
+std::int32_t LoadInt32(const char* p) {
+    std::int32_t v;
+    std::memcpy(&v, p, 4);
+    return v;
+}
+
+// Most texts are short: copied by a few overlapping moves instead of a call
+// into memcpy for each.
+[[gnu::always_inline]] inline void CopyBytes(Byte* to, const char* from, std::size_t n) {
+    if (n <= 16) {
+        if (n >= 8) {
+            std::uint64_t head, tail;
+            std::memcpy(&head, from, 8);
+            std::memcpy(&tail, from + n - 8, 8);
+            std::memcpy(to, &head, 8);
+            std::memcpy(to + n - 8, &tail, 8);
+        } else if (n >= 4) {
+            std::uint32_t head, tail;
+            std::memcpy(&head, from, 4);
+            std::memcpy(&tail, from + n - 4, 4);
+            std::memcpy(to, &head, 4);
+            std::memcpy(to + n - 4, &tail, 4);
+        } else if (n > 0) {
+            to[0] = static_cast<Byte>(from[0]);
+            to[n / 2] = static_cast<Byte>(from[n / 2]);
+            to[n - 1] = static_cast<Byte>(from[n - 1]);
+        }
+    } else if (n <= 32) {
+        char head[16], tail[16];
+        std::memcpy(head, from, 16);
+        std::memcpy(tail, from + n - 16, 16);
+        std::memcpy(to, head, 16);
+        std::memcpy(to + n - 16, tail, 16);
+    } else {
+        std::memcpy(to, from, n);
+    }
+}
+
+}  // namespace
+
+// The current record's values straight into the record's zeroed image (and
+// its values beside it); false, with nothing consumed, when the record is not
+// all there or holds a negative length. Only the bytes of values are written.
+bool TMemFileReader::ReadRecord(TMemRecord& record) {
+    const char* p = FIn.Here();
+    if (FIn.Left() < FFixedBytes) return false;
+    // The bytes the record's lengths may still claim.
+    std::size_t spare = FIn.Left() - FFixedBytes;
+    auto claim = [&spare](std::int64_t bytes) {
+        // A negative length turns into a huge one here.
+        if (static_cast<std::uint64_t>(bytes) > spare) return false;
+        spare -= static_cast<std::size_t>(bytes);
+        return true;
+    };
+    Byte* image = record.Data;
+    for (const TPlan& c : FPlan) {
+        switch (c.Step) {
+        case stFixed2:
+        case stFixed4:
+        case stFixed8:
+            if (*p++) {
+                image[c.NullOffset] = 1;
+                // Constant moves for the usual sizes.
+                Byte* value = image + c.NullOffset + 1;
+                if (c.Step == stFixed4)
+                    std::memcpy(value, p, 4);
+                else if (c.Step == stFixed2)
+                    std::memcpy(value, p, 2);
+                else
+                    std::memcpy(value, p, 8);
+            }
+            p += c.Stored;
+            break;
+        case stFixed: {
+            Byte flag = 1;
+            if (c.Flagged) flag = static_cast<Byte>(*p++);
+            if (flag) {
+                image[c.NullOffset] = 1;
+                CopyBytes(image + c.NullOffset + 1, p, c.Copied);
+            }
+            p += c.Stored;
+            break;
+        }
+        case stText: {
+            const std::int32_t n = LoadInt32(p);
+            p += 4;
+            if (!claim(n)) return false;
+            // The text and its NUL, cut to the field's Size: the image's last
+            // byte stays 0, and readers stop at the first NUL.
+            CopyBytes(image + c.NullOffset + 1, p, std::min(static_cast<std::uint32_t>(n), c.Copied));
+            image[c.NullOffset] = 1;
+            p += n;
+            break;
+        }
+        case stWide: {
+            const std::int32_t n = LoadInt32(p);
+            const Byte flag = static_cast<Byte>(p[4]);
+            p += 5;
+            if (n < 0) return false;
+            if (flag != 1) break;
+            if (!claim(std::int64_t{n} * 2)) return false;
+            // Cut to the field's Size like an 8-bit text, never inside a surrogate pair.
+            std::size_t keep = std::min(static_cast<std::size_t>(n), std::size_t{c.Copied});
+            auto unit = [p](std::size_t i) {
+                char16_t u;
+                std::memcpy(&u, p + 2 * i, 2);
+                return u;
+            };
+            if (keep < static_cast<std::size_t>(n) && keep > 0 && unit(keep - 1) >= 0xD800 && unit(keep - 1) <= 0xDBFF)
+                --keep;
+            std::u16string& text = record.Values->Wides[static_cast<std::size_t>(c.Slot)];
+            text.resize(keep);
+            std::memcpy(text.data(), p, keep * 2);
+            image[c.NullOffset] = 1;
+            p += std::size_t{2} * static_cast<std::size_t>(n);
+            break;
+        }
+        case stBlob: {
+            const std::int32_t n = LoadInt32(p);
+            p += 4;
+            if (!claim(n)) return false;
+            record.Values->Blobs[static_cast<std::size_t>(c.Slot)].assign(p, static_cast<std::size_t>(n));
+            p += n;
+            break;
+        }
+        case stSkipCounted: {
+            const std::int32_t n = LoadInt32(p);
+            p += 4;
+            if (!claim(n)) return false;
+            p += n;
+            break;
+        }
+        case stSkipWide: {
+            const std::int32_t n = LoadInt32(p);
+            const Byte flag = static_cast<Byte>(p[4]);
+            p += 5;
+            if (n < 0) return false;
+            if (flag == 1) {
+                if (!claim(std::int64_t{n} * 2)) return false;
+                p += std::size_t{2} * static_cast<std::size_t>(n);
+            }
+            break;
+        }
+        case stSkip:
+            p += c.Stored;
+            break;
+        }
+    }
+    FIn.Skip(static_cast<std::int64_t>(p - FIn.Here()));
+    image[FRecId->NullOffset()] = 1;
+    std::memcpy(image + FRecId->ValueOffset(), &FCounter, 4);
+    record.Id = FCounter;
+    return true;
+}
+
+// The record that ReadRecord refused, value by value up to its damage.
+void TMemFileReader::FindDamage() {
+    for (std::size_t k = 0; k < FColumns.size(); ++k)
+        if (!ReadValue(k)) return;
+    Damage("record " + std::to_string(FCounter) + " cannot be read");  // not reached: ReadRecord refuses only damage
+}
+
 void TMemFileReader::ReadRecords() {
-    TImagePool pool(static_cast<std::size_t>(FStorage.RecordSize()));
+    // A record that reads no bytes at all would repeat for ever: every
+    // column is a fixed-size one of size 0 without a flag.
+    if (FFixedBytes == 0) {
+        Damage("record 1 takes no bytes: no column of the file has a size");
+        return;
+    }
     const std::size_t total = FIn.Left() + FIn.Pos();
     FInRecords = true;
+    // The records read in full are 1..FCounter - 1, however the reading ends.
+    auto count = ScopeExit([this] {
+        FStatus.Records = FCounter - 1;
+        FTable.FIdCounter = FCounter - 1;
+        FRecId->AutoIncMax = FCounter - 1;  // RecId numbers the records 1..n
+    });
+    // Records are read into a few zeroed images that stay in the cache and
+    // then copied to their own images many at a time: values written here and
+    // there straight into fresh memory made the processor fetch each of its
+    // lines first, which cost more than the reading itself.
+    const std::size_t size = static_cast<std::size_t>(FStorage.RecordSize());
+    // As many as fit in 16 KB, at most 32.
+    const std::size_t room = std::clamp<std::size_t>(16384 / size, 1, 32);
+    std::vector<Byte> stage(room * size);
+    Byte* to = nullptr;  // the image of the first staged record; the others follow it
+    std::size_t staged = 0;
+    auto flush = [&] {
+        if (staged == 0) return;
+        std::memcpy(to, stage.data(), staged * size);
+        std::memset(stage.data(), 0, staged * size);
+        staged = 0;
+    };
+    auto flushed = ScopeExit(flush);
     while (!FIn.AtEnd()) {
         const std::size_t start = FIn.Pos();
-        for (std::size_t k = 0; k < FColumns.size(); ++k)
-            if (!ReadValue(k)) return;  // the damaged record is dropped
-        // A record that reads no bytes at all would repeat for ever.
-        if (FIn.Pos() == start) {
-            Damage("record " + std::to_string(FCounter) + " takes no bytes: no column of the file has a size");
+        TMemRecord record = FStorage.NewRecord();
+        Byte* image = record.Data;
+        if (staged == room || (staged > 0 && image != to + staged * size)) flush();
+        if (staged == 0) to = image;
+        record.Data = stage.data() + staged * size;
+        if (FStorage.BlobCount() > 0) record.Values->Blobs.resize(static_cast<std::size_t>(FStorage.BlobCount()));
+        if (!ReadRecord(record)) {
+            std::memset(record.Data, 0, size);
+            record.Data = image;
+            FStorage.Discard(record);
+            FindDamage();  // the damaged record is dropped
             return;
         }
         if (FCounter == 1) {
-            // Room for as many records as the first one's size suggests, so
-            // that the list is not moved again and again while it grows. A
-            // damaged file with a tiny first record reserves no more than a
-            // few times its own size.
+            // Room for as many records as the first one's size suggests, in
+            // the list and for their images, so that the list is not moved
+            // again and again while it grows. A damaged file with a tiny first
+            // record reserves no more than a few times its own size.
             std::size_t guess = FIn.Left() / (FIn.Pos() - start);
-            FStorage.FRecords.reserve(std::min(1 + guess + guess / 8, 4 * total / sizeof(TMemRecord)));
+            guess = std::min(1 + guess + guess / 8, 4 * total / sizeof(TMemRecord));
+            FStorage.FRecords.reserve(guess);
+            FStorage.FImages.Reserve(std::min(guess, 4 * total / static_cast<std::size_t>(FStorage.RecordSize())));
         }
-        StoreRecord(pool);
-        FStatus.Records = FCounter;
+        if (!FAutoIncs.empty()) FTable.ApplyAutoIncrement(record, true, FAutoIncs);
+        record.Data = image;
+        ++staged;
+        FStorage.FRecords.push_back(std::move(record));
         ++FCounter;
         // Every value before the next record has been copied into the table.
         if (FSource && FIn.Pos() >= FDiscarded + 2 * HugePageSize) {
@@ -531,61 +673,6 @@ void TMemFileReader::ReadRecords() {
             FSource->Discard(FDiscarded);
         }
     }
-}
-
-// The current record's values into a new stored record, appended.
-void TMemFileReader::StoreRecord(TImagePool& pool) {
-    // The image comes zeroed: below only the bytes of values are written.
-    TMemRecord record;
-    record.Data = pool.Take();
-    record.Wides.resize(static_cast<std::size_t>(FStorage.WideCount()));
-    Byte* image = record.Data.get();
-    record.Id = FCounter;
-    if (!FBlobSource.empty()) {
-        record.Blobs.resize(FBlobSource.size());
-        for (std::size_t k = 0; k < FBlobSource.size(); ++k)
-            if (FBlobSource[k]) record.Blobs[k] = AnsiString(FBlobSource[k]->Value);
-    }
-    for (const TSlot& slot : FSlots) {
-        Byte* value = image + slot.NullOffset + 1;
-        const TMemReadField* c = slot.Source;
-        Byte flag = 0;
-        switch (slot.Kind) {
-        case skRecId:
-            std::memcpy(value, &FCounter, 4);
-            flag = 1;
-            break;
-        case skMissing:  // a field the file lacks stays null
-            break;
-        case skText: {
-            // The text ends at its first NUL and keeps at most Size characters.
-            std::size_t n = std::min(c->Value.size(), slot.Size - 1);
-            if (const void* nul = std::memchr(c->Value.data(), 0, n))
-                n = static_cast<std::size_t>(static_cast<const char*>(nul) - c->Value.data());
-            std::memcpy(value, c->Value.data(), n);
-            flag = 1;
-            break;
-        }
-        case skWide:
-            flag = c->NullFlag;
-            if (flag) {
-                // Cut to the field's Size like an 8-bit text, never inside a surrogate pair.
-                std::u16string& text = record.Wides[static_cast<std::size_t>(slot.WideIndex)];
-                text.assign(c->Wide, 0, slot.Size);
-                if (text.size() < c->Wide.size() && !text.empty() && text.back() >= 0xD800 && text.back() <= 0xDBFF)
-                    text.pop_back();
-            }
-            break;
-        case skFixed:
-            flag = c->NullFlag;
-            if (flag) std::memcpy(value, c->Value.data(), std::min(c->Value.size(), slot.Size));
-            break;
-        }
-        image[slot.NullOffset] = flag;
-    }
-    FTable.ApplyAutoIncrement(record, true);
-    FStorage.FRecords.push_back(std::move(record));
-    FTable.FIdCounter = FCounter;
 }
 
 TMemReadStatus TMemData::RestoreFromFile(const AnsiString& fileName) {

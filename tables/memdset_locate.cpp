@@ -11,7 +11,8 @@ struct TMemData::TKey {
     TField* Field = nullptr;
     TMemField* Desc = nullptr;
     bool Null = false;
-    TMemRecord Image;  // the key in the field's stored form
+    TMemRecord Image;  // the key in the field's stored form, in ImageBytes
+    std::unique_ptr<Byte[]> ImageBytes;
     AnsiString Text;   // string and wide-string keys, for the option comparison
 };
 
@@ -20,8 +21,8 @@ namespace {
 bool IsTextField(const TMemField* d) { return d->DataType() == ftString || d->DataType() == ftWideString; }
 
 AnsiString StoredText(const TMemField* d, const TMemRecord& r) {
-    if (d->DataType() == ftWideString) return WideToAnsi(r.Wides[static_cast<std::size_t>(d->WideIndex())]);
-    const char* p = reinterpret_cast<const char*>(r.Data.get() + d->ValueOffset());
+    if (d->DataType() == ftWideString) return WideToAnsi(r.Wide(d->WideIndex()));
+    const char* p = reinterpret_cast<const char*>(r.Data + d->ValueOffset());
     return AnsiString(p, strnlen(p, static_cast<std::size_t>(d->DataSize())));
 }
 
@@ -53,9 +54,13 @@ bool TMemData::ConvertKey(TField* field, const Variant& value, TKey& key) {
         auto converted = ScopeExit([this] { FConverting = false; });
         field->SetAsVariant(value);
     }
-    key.Image = NewRecord();
-    std::memcpy(key.Image.Data.get(), scratch.Data.data(), scratch.Data.size());
-    key.Image.Wides = std::move(scratch.Wides);
+    key.ImageBytes = std::make_unique<Byte[]>(scratch.Data.size());
+    std::memcpy(key.ImageBytes.get(), scratch.Data.data(), scratch.Data.size());
+    key.Image.Data = key.ImageBytes.get();
+    if (!scratch.Wides.empty()) {
+        key.Image.Values = std::make_unique<TMemRecordValues>();
+        key.Image.Values->Wides = std::move(scratch.Wides);
+    }
     return true;
 }
 
@@ -76,8 +81,8 @@ bool TMemData::KeyMatches(const TKey& key, int pos, TLocateOptions options) cons
     if (key.Desc->DataType() == ftString && !FSortOptions.Contains(soCaseInsensitive)) {
         // The linguistic comparison calls texts equal only when they are
         // identical, so a scan can test equality byte by byte.
-        const char* a = reinterpret_cast<const char*>(r.Data.get() + key.Desc->ValueOffset());
-        const char* b = reinterpret_cast<const char*>(key.Image.Data.get() + key.Desc->ValueOffset());
+        const char* a = reinterpret_cast<const char*>(r.Data + key.Desc->ValueOffset());
+        const char* b = reinterpret_cast<const char*>(key.Image.Data + key.Desc->ValueOffset());
         return std::strncmp(a, b, static_cast<std::size_t>(key.Desc->DataSize())) == 0;
     }
     return CompareValues(key.Desc, r, key.Image) == 0;

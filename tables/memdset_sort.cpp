@@ -156,6 +156,13 @@ bool TMemData::SortStorage() {
     FSortField = d->Field();
     if (State() == dsBrowse) UpdateCursorPos();
     auto& recs = FStorage.FRecords;
+    // A table file holds its records in the order they were sorted in, so a
+    // loaded table is mostly in order already. The quicksort below leaves
+    // records that are in order where they are, equal values included, so
+    // one pass that finds them in order stands for it.
+    bool ordered = true;
+    for (std::size_t i = 1; i < recs.size() && ordered; ++i) ordered = CompareValues(d, recs[i - 1], recs[i]) <= 0;
+    if (ordered) return true;
     // Texts are compared in the linguistic order, which takes whole strings:
     // each record's text is made once for the sort, instead of twice in every
     // comparison, which cost most of the sort. texts[i] is the text of the
@@ -178,7 +185,10 @@ bool TMemData::SortStorage() {
         if (c != 0) return c;
         return i < pivotPos ? -1 : (i > pivotPos ? 1 : 0);
     };
-    TMemRecord pivot = NewRecord();
+    // A copy of the pivot's image, as the pivot record itself moves.
+    std::vector<Byte> pivotImage(static_cast<std::size_t>(FStorage.RecordSize()));
+    TMemRecord pivot;
+    pivot.Data = pivotImage.data();
     std::function<void(int, int)> sort = [&](int lo, int hi) {
         while (lo < hi) {
             int i = lo, j = hi;
@@ -187,7 +197,7 @@ bool TMemData::SortStorage() {
                 pivotText = texts[static_cast<std::size_t>(pivotPos)];
             } else {
                 const TMemRecord& p = recs[static_cast<std::size_t>(pivotPos)];
-                std::memcpy(pivot.Data.get(), p.Data.get(), static_cast<std::size_t>(FStorage.RecordSize()));
+                std::memcpy(pivot.Data, p.Data, pivotImage.size());
             }
             do {
                 while (i < hi && compareToPivot(i, pivot, pivotPos) < 0) ++i;

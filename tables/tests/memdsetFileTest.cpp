@@ -162,6 +162,30 @@ TEST(TMemDataFileTest, RecIdIsNumberedInFileOrderWhateverTheSortOrder) {
     EXPECT_TRUE(h->Table->FieldByName("ID")->IsNull()) << "a field the file lacks is null";
 }
 
+TEST(TMemDataFileTest, AFileInOrderLoadsInItsOrderAndOneInTheOtherOrderIsSorted) {
+    std::string file = kHeader14 + Int32Bytes(1) + Descriptor(21, 1, "Jmeno") + StringValue("Adam") +
+                       StringValue("Bedřich") + StringValue("bedřich") + StringValue("Bedřich") + StringValue("Cyril");
+    auto rows = [](TMemData* t) {
+        std::vector<std::pair<AnsiString, int>> r;
+        for (t->First(); !t->Eof(); t->Next()) r.emplace_back(t->FieldByName("Jmeno")->AsString(), t->RecIdField()->AsInteger());
+        return r;
+    };
+    auto h = MakeGroups();
+    h->Table->SetSortOptions(TMemSortOptions{soCaseInsensitive});
+    h->Table->SetSortedField("Jmeno");
+    h->Table->RestoreFromBytes(file);
+    // Equal names keep the order of the file.
+    EXPECT_EQ(rows(h->Table), (std::vector<std::pair<AnsiString, int>>{
+                                  {"Adam", 1}, {"Bedřich", 2}, {"bedřich", 3}, {"Bedřich", 4}, {"Cyril", 5}}));
+    auto d = MakeGroups();
+    d->Table->SetSortOptions(TMemSortOptions{soDesc});
+    d->Table->SetSortedField("Jmeno");
+    d->Table->RestoreFromBytes(file);
+    std::vector<AnsiString> names;
+    for (const auto& [name, id] : rows(d->Table)) names.push_back(name);
+    EXPECT_EQ(names, (std::vector<AnsiString>{"Cyril", "Bedřich", "Bedřich", "bedřich", "Adam"}));
+}
+
 TEST(TMemDataFileTest, VersionZeroFileHasNoFlagsAndLoadsNonNull) {
     // No "Ver": N at offset 0; fixed-size values carry no null-flag byte.
     std::string file = Int32Bytes(2) + Descriptor(4, 3, "ID") + Descriptor(11, 1, "Jmeno") +
@@ -479,6 +503,55 @@ TEST(TMemDataFileTest, ManyLoadedRecordsAreEditedDeletedAndSortedOneByOne) {
     EXPECT_EQ(t->RecordCount(), kRows);
     t->Last();
     EXPECT_EQ(t->FieldByName("Text")->AsString(), Line(1));
+}
+
+TEST(TMemDataFileTest, ShortRecordsAfterALongFirstOneAllLoad) {
+    // The reader makes room for as many records as the first one's size
+    // suggests: many short records after a long one need more than that.
+    auto make = [] {
+        auto h = std::make_unique<TTableHolder>();
+        AddField<TIntegerField>(h->Owner.get(), h->Table, "ID");
+        AddField<TStringField>(h->Owner.get(), h->Table, "Text", 1000);
+        return h;
+    };
+    constexpr int kRows = 3000;
+    std::string file = kHeader14 + Int32Bytes(2) + Descriptor(4, 3, "ID") + Descriptor(1001, 1, "Text") + IntValue(0) +
+                       StringValue(std::string(1000, 'd'));
+    for (int i = 1; i < kRows; ++i) file += IntValue(i) + StringValue("k" + std::to_string(i));
+    auto h = make();
+    ASSERT_EQ(h->Table->RestoreFromBytes(file).Result, rrComplete);
+    ASSERT_EQ(h->Table->RecordCount(), kRows);
+    int i = 0;
+    for (h->Table->First(); !h->Table->Eof(); h->Table->Next(), ++i) {
+        ASSERT_EQ(h->Table->FieldByName("ID")->AsInteger(), i);
+        ASSERT_EQ(h->Table->FieldByName("Text")->AsString(), i == 0 ? std::string(1000, 'd') : "k" + std::to_string(i));
+    }
+    EXPECT_EQ(h->Table->StoreToBytes(), file);
+}
+
+TEST(TMemDataFileTest, ADamagedRecordAfterManyKeepsTheValuesOfEveryRecordBeforeIt) {
+    // The damage is found while earlier records are still on their way into
+    // their images: each of them must arrive whole, wherever the damage lies.
+    auto make = [] {
+        auto h = std::make_unique<TTableHolder>();
+        AddField<TIntegerField>(h->Owner.get(), h->Table, "ID");
+        AddField<TStringField>(h->Owner.get(), h->Table, "Text", 20);
+        return h;
+    };
+    std::string file = kHeader14 + Int32Bytes(2) + Descriptor(4, 3, "ID") + Descriptor(21, 1, "Text");
+    for (int rows = 1; rows <= 80; ++rows) {
+        file += IntValue(rows) + StringValue("radek " + std::to_string(rows));
+        auto h = make();
+        // The next record's ID and only the length of its text.
+        const TMemReadStatus status = h->Table->RestoreFromBytes(file + IntValue(rows + 1) + Int32Bytes(5));
+        ASSERT_EQ(status.Result, rrPartial) << rows;
+        ASSERT_EQ(h->Table->RecordCount(), rows);
+        int i = 1;
+        for (h->Table->First(); !h->Table->Eof(); h->Table->Next(), ++i) {
+            ASSERT_EQ(h->Table->FieldByName("ID")->AsInteger(), i) << rows;
+            ASSERT_EQ(h->Table->FieldByName("Text")->AsString(), "radek " + std::to_string(i)) << rows;
+        }
+    }
 }
 
 TEST(TMemDataFileTest, AFileOfManyHugePagesLoadsWhole) {
