@@ -203,6 +203,20 @@ void SendClick(TControl* Control, int X, int Y, TMouseButton Button) {
     }
 }
 
+void SendMouseMove(TControl* Control, int X, int Y) {
+    QWidget* w = WidgetOf(Control);
+    if (!w) return;
+    const TPoint origin = Control->ClientOffset();
+    const QPoint local(X + origin.x, Y + origin.y);
+    // The toolkit hands a real pointer's move to the innermost widget there.
+    QWidget* target = w->childAt(local);
+    if (!target) target = w;
+    const QPointF at = target == w ? QPointF(local) : QPointF(target->mapFrom(w, local));
+    QMouseEvent move(QEvent::MouseMove, at, w->mapToGlobal(QPointF(local)), Qt::NoButton, Qt::NoButton,
+                     Qt::NoModifier);
+    QCoreApplication::sendEvent(target, &move);
+}
+
 bool SaveControlToPng(TControl* Control, const AnsiString& FileName) {
     QWidget* w = WidgetOf(Control);
     if (!w) return false;

@@ -92,6 +92,11 @@ void SendKey(TWinControl* Control, Word Key, TShiftState Shift = {});
 // Types each character (Windows-1250) as a key press.
 void TypeText(TWinControl* Control, const AnsiString& Text);
 void SendClick(TControl* Control, int X, int Y, TMouseButton Button = mbLeft);
+// Moves the pointer to (X, Y) of the control's client area: the move reaches
+// the control's child lying there, in that child's own pixels, as a real
+// pointer's would (a picture scrolled in a scroll box gets the point
+// shifted by the scrolling).
+void SendMouseMove(TControl* Control, int X, int Y);
 
 // Resizes a shown window the way the window manager does when the user drags
 // its frame: the toolkit keeps the size within the limits the window asked
