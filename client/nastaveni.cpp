@@ -252,12 +252,12 @@ void Tfnastaveni::LoadSelectedLanguage() {
 
 void Tfnastaveni::ApplyLanguage() {
     if (TLang* lang = Lang()) lang->TranslateForm(this);
-    static const char* const titles[][2] = {{"TitleTariff", "Tarif"},     {"TitlePhone", "Tel. číslo"},
-                                            {"TitleMaxSMS", "Max. SMS"},  {"TitleMaxPMS", "Max. PMS"},
-                                            {"TitleInterval", "Interval"}, {"TitleTax", "Cena/min"}};
-    TDBGridColumns* columns = DBGrid1->Columns();
-    for (int i = 0; i < 6 && i < columns->Count(); ++i)
-        columns->Items(i)->Title()->SetCaption(LangText(titles[i][0], titles[i][1]));
+    SetColumnTitle(DBGrid1, "Tarif", LangText("TitleTariff", "Tarif"));
+    SetColumnTitle(DBGrid1, "Cislo", LangText("TitlePhone", "Tel. číslo"));
+    SetColumnTitle(DBGrid1, "smsmax", LangText("TitleMaxSMS", "Max. SMS"));
+    SetColumnTitle(DBGrid1, "pmsmax", LangText("TitleMaxPMS", "Max. PMS"));
+    SetColumnTitle(DBGrid1, "interval", LangText("TitleInterval", "Interval"));
+    SetColumnTitle(DBGrid1, "cena", LangText("TitleTax", "Cena/min"));
 }
 
 // ---------------------------------------------------------------------------

@@ -22,6 +22,7 @@
 
 #include <functional>
 
+#include "components/VmDBCtrl.h"
 #include "components/VmLookup.h"
 #include "core/Zprava.h"
 #include "platform/ui/BitBtn.h"
@@ -85,7 +86,7 @@ public:
     TEdit* Edit6 = nullptr;          // outside-line prefix
     TSpinEdit* SpinEdit1 = nullptr;  // redials when busy
     // "Tarify".
-    TDBGrid* DBGrid1 = nullptr;
+    TVmDBGrid* DBGrid1 = nullptr;
     // "Vzhled": the hidden panels carry the fonts of odd (Panel1) and even
     // (Panel2) message parts.
     TPanel* Panel1 = nullptr;

@@ -85,6 +85,33 @@ TEST_F(TMainTest, AMessageQueuedForATypedNumberIsStillThereAfterARestart) {
     EXPECT_EQ(Data->Staty->RecordCount(), 2);
 }
 
+TColumn* ColumnOf(TDBGrid* Grid, const AnsiString& FieldName) {
+    for (int i = 0; i < Grid->Columns()->Count(); ++i)
+        if (Grid->Columns()->Items(i)->FieldName() == FieldName) return Grid->Columns()->Items(i);
+    return nullptr;
+}
+
+TEST_F(TMainTest, GridColumnsKeepTheirPlacesWidthsAndTitlesAcrossARestart) {
+    StartConfirmed();
+    ASSERT_TRUE(Main->Started());
+    ColumnOf(Main->FrontaGrid, "Nahled")->SetWidth(333);
+    ColumnOf(Main->FrontaGrid, "Cislo")->SetIndex(1);
+    ColumnOf(Main->HistorieGrid, "Jmeno")->SetWidth(150);
+    Stop();
+    for (const char* grid : {"CheckGrid", "FrontaGrid", "FrontaObjGrid", "HistorieGrid", "AdrGrid"})
+        EXPECT_TRUE(TIniFile(Folder + "Vemlor.ini").SectionExists(AnsiString("TfMain") + grid)) << grid;
+
+    Start();
+    ASSERT_TRUE(Main->Started());
+    EXPECT_EQ(ColumnOf(Main->FrontaGrid, "Nahled")->Width(), 333);
+    EXPECT_EQ(ColumnOf(Main->HistorieGrid, "Jmeno")->Width(), 150);
+    TColumn* moved = Main->FrontaGrid->Columns()->Items(1);
+    EXPECT_EQ(moved->FieldName(), "Cislo");
+    // The titles come from the language after the layout moved the columns.
+    EXPECT_EQ(moved->Title()->Caption(), "Tel. číslo");
+    EXPECT_EQ(ColumnOf(Main->FrontaGrid, "Jmeno")->Title()->Caption(), "Komu");
+}
+
 TEST_F(TMainTest, ADamagedTableFileIsSetAsideReportedOnceAndNeverOverwritten) {
     {
         TDM tables(nullptr);

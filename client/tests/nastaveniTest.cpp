@@ -93,6 +93,9 @@ TEST_F(TfnastaveniTest, OkSavesWhatTheNextWindowRestoresAndStornoOrTheTitleBarUn
         EXPECT_EQ(Form->HomeCountry(), "Czech rep");
         SendKey(Form->LookupStaty, VK_DOWN);
         Form->Panel2->Font()->SetColor(clRed);
+        // The tariff columns as the user arranged them.
+        Form->DBGrid1->Columns()->Items(5)->SetIndex(0);
+        Form->DBGrid1->Columns()->Items(2)->SetWidth(140);
     });
     answers.ClickButton("BitBtn1");
     EXPECT_EQ(Form->ShowModal(), mrOk) << "an empty e-mail does not block OK";
@@ -117,6 +120,8 @@ TEST_F(TfnastaveniTest, OkSavesWhatTheNextWindowRestoresAndStornoOrTheTitleBarUn
         EXPECT_FALSE(Form->chbAddHeader->Checked());
         EXPECT_EQ(Form->HomeCountry(), "Slovensko");
         EXPECT_EQ(Form->Panel2->Font()->Color(), clRed);
+        EXPECT_EQ(Form->DBGrid1->Columns()->Items(0)->FieldName(), "cena");
+        EXPECT_EQ(Form->DBGrid1->Columns()->Items(2)->Width(), 140);
         Form->ComboBox1->SetItemIndex(4);
         Form->SpinEdit1->SetValue(1);
     });
@@ -240,18 +245,20 @@ TEST_F(TfnastaveniTest, APickedLanguageAppliesAtOnceAndGoesBackWithStorno) {
     TModalAnswerer answers;
     answers.Act([&](TForm*) {
         EXPECT_EQ(Form->ComboBox2->Text(), "czech.lng");
+        Form->DBGrid1->Columns()->Items(0)->SetIndex(3);  // the titles follow their columns
         SendKey(Form->ComboBox2, VK_DOWN);
         EXPECT_EQ(ExtractFileName(Lang()->FileName()), "english.lng");
         EXPECT_EQ(Find<TTabSheet>(Form, "TabSheet1")->Caption(), "User");
         EXPECT_EQ(Form->BitBtn2->Caption(), "Cancel");
-        EXPECT_EQ(Form->DBGrid1->Columns()->Items(0)->Title()->Caption(), "Tariff");
-        EXPECT_EQ(Form->DBGrid1->Columns()->Items(2)->Title()->Caption(), "Max. SMS");
+        EXPECT_EQ(Form->DBGrid1->Columns()->Items(3)->Title()->Caption(), "Tariff");
+        EXPECT_EQ(Form->DBGrid1->Columns()->Items(0)->Title()->Caption(), "Phone");
+        EXPECT_EQ(Form->DBGrid1->Columns()->Items(1)->Title()->Caption(), "Max. SMS");
     });
     answers.ClickButton("BitBtn2");
     EXPECT_EQ(Form->ShowModal(), mrCancel);
     EXPECT_EQ(Form->ComboBox2->Text(), "czech.lng");
     EXPECT_EQ(ExtractFileName(Lang()->FileName()), "czech.lng");
-    EXPECT_EQ(Form->DBGrid1->Columns()->Items(0)->Title()->Caption(), "Tarif");
+    EXPECT_EQ(Form->DBGrid1->Columns()->Items(3)->Title()->Caption(), "Tarif");
     EXPECT_EQ(Main.Languages, 2);
 
     answers.Act([&](TForm*) { SendKey(Form->ComboBox2, VK_DOWN); });

@@ -97,6 +97,9 @@ void SendClick(TControl* Control, int X, int Y, TMouseButton Button = mbLeft);
 // pointer's would (a picture scrolled in a scroll box gets the point
 // shifted by the scrolling).
 void SendMouseMove(TControl* Control, int X, int Y);
+// Turns the wheel over the control's client point by Notches (positive:
+// away from the user, as to scroll up).
+void SendWheel(TControl* Control, int X, int Y, int Notches);
 
 // Resizes a shown window the way the window manager does when the user drags
 // its frame: the toolkit keeps the size within the limits the window asked
