@@ -6,3 +6,7 @@ bool ShellRunFile(const AnsiString& FileName, const AnsiString& Params, const An
                   Integer ShowCmd) {
     return ShellExecute("open", FileName, Params, DefaultDir, ShowCmd);
 }
+
+bool ShellRunProgram(const AnsiString& FileName, const AnsiString& Params, const AnsiString& DefaultDir) {
+    return StartProgramFile(FileName, Params, DefaultDir);
+}

@@ -14,6 +14,7 @@
 #include "client/vyber.h"
 #include "core/Language.h"
 #include "core/Msgdlg.h"
+#include "media/PictureFormats.h"
 #include "platform/gfx/Canvas.h"
 #include "platform/rtl/FileUtils.h"
 #include "platform/rtl/ScopeGuard.h"
@@ -43,6 +44,9 @@ void FlattenPicture(TPicture& Picture) {
 }  // namespace
 
 void TfMain::InitLogoPage() {
+    // The page's open dialogs offer GIF, icon and metafile pictures besides
+    // bitmaps and JPEG.
+    RegisterPictureFormats();
     FLogo = std::make_unique<TLogoPicture>();
     BitmapEditor1->SetMagnification(6);
     BitmapEditor1->SetGridLines(5);

@@ -3,6 +3,7 @@
 // program block.
 
 // The second GIF codec first and the main one after it, so that ".gif" files
-// and the "GIF Image" clipboard format go to the main codec; then the icon
-// clipboard format.
+// and the "GIF Image" clipboard format go to the main codec; then icon files
+// and the icon clipboard format, and the two kinds of metafile. Calling it
+// again registers nothing twice.
 void RegisterPictureFormats();

@@ -46,7 +46,7 @@ AnsiString ClientInstanceName() { return "OnlyOne" + AnsiString(kClientTitle).su
 TUpdater::TUpdater(TAdvHttp* Http, TUpdaterView* View, const AnsiString& ProgramFolder)
     : FHttp(Http), FView(View), FProgramFolder(IncludeTrailingPathDelimiter(ProgramFolder)) {
     Launch = [](const AnsiString& FileName, const AnsiString& Params) {
-        ShellRunFile(FileName, Params, "", SW_SHOWNORMAL);
+        ShellRunProgram(FileName, Params, "");
     };
 }
 

@@ -37,7 +37,7 @@ protected:
 
 TEST_F(TShellRunFileTest, AProgramGetsItsParametersAsArgumentsInItsFolder) {
     const AnsiString setup = Recorder("setup.sh");
-    ASSERT_TRUE(ShellRunFile(setup, "/S \"C:\\Program Files\\Vemlor\" $(id);x", "", SW_SHOWNORMAL));
+    ASSERT_TRUE(ShellRunProgram(setup, "/S \"C:\\Program Files\\Vemlor\" $(id);x", ""));
     EXPECT_EQ(GetCurrentDir() + "\n/S\nC:\\Program Files\\Vemlor\n$(id);x\n", ReadFileBytes(Fifo));
 
     const AnsiString subfolder = Folder + "Plugins/";
@@ -45,7 +45,7 @@ TEST_F(TShellRunFileTest, AProgramGetsItsParametersAsArgumentsInItsFolder) {
     RenameFile(setup, subfolder + "plugin.sh");
     // Longer than any fixed buffer would hold, and taken whole.
     const AnsiString longParam(300, 'p');
-    ASSERT_TRUE(ShellRunFile(subfolder + "plugin.sh", longParam, subfolder, SW_SHOWNORMAL));
+    ASSERT_TRUE(ShellRunProgram(subfolder + "plugin.sh", longParam, subfolder));
     EXPECT_EQ(ExcludeTrailingPathDelimiter(subfolder) + "\n" + longParam + "\n", ReadFileBytes(Fifo));
 }
 
@@ -60,6 +60,22 @@ TEST_F(TShellRunFileTest, DocumentsAndAddressesGoToTheDesktopOpener) {
     EXPECT_EQ(GetCurrentDir() + "\nhttp://www.example.com/sms\n", ReadFileBytes(Fifo));
 
     EXPECT_FALSE(ShellRunFile(Folder + "missing.exe", "", "", SW_SHOWNORMAL));
+}
+
+// A disk that marks every file executable (a memory card, a shared folder)
+// must not turn a help file or a melody into a script the shell runs.
+TEST_F(TShellRunFileTest, AnExecutableDocumentIsOpenedNotRun) {
+    SetDesktopOpener(Recorder("opener.sh"));
+    // Were it run, it would report only its folder.
+    for (const char* name : {"vemlor.chm", "melody.mid"}) {
+        const AnsiString document = Recorder(name);
+        ASSERT_TRUE(ShellRunFile(document, "", Folder, SW_SHOWNORMAL));
+        EXPECT_EQ(ExcludeTrailingPathDelimiter(Folder) + "\n" + document + "\n", ReadFileBytes(Fifo)) << name;
+    }
+    // And a program is started only from a file marked as one.
+    const AnsiString plain = Folder + "setup.bin";
+    WriteFileAtomic(plain, "#!/bin/sh\n");
+    EXPECT_FALSE(ShellRunProgram(plain, "", ""));
 }
 
 }  // namespace

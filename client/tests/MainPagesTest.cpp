@@ -6,8 +6,11 @@
 #include "client/LogoPrep.h"
 #include "client/MelodyModel.h"
 #include "MainFixture.h"
+#include "media/GIFPicture.h"
 #include "platform/gfx/Canvas.h"
 #include "platform/gfx/Graphic.h"
+#include "platform/gfx/Icon.h"
+#include "platform/gfx/tests/MetafileSamples.h"
 #include "platform/os/MediaPlayer.h"
 #include "platform/rtl/ScopeGuard.h"
 #include "platform/rtl/Streams.h"
@@ -117,6 +120,86 @@ TEST_F(TMainPagesTest, APictureFileBecomesALogoThatIsDrawnOnSavedAndQueued) {
     // Queueing cleared the page.
     EXPECT_FALSE(Main->LogoChanged());
     EXPECT_EQ(Main->LogoNameEdit->Text(), "");
+}
+
+TEST_F(TMainPagesTest, EveryKindOfPictureTheSecondOpenDialogOffersReachesTheCropWindow) {
+    // Whatever another test registered, the main window registers its own.
+    for (const char* name : {"TIcon", "TMetafile", "VmGIF::TGIFImage", "GIFImage::TGIFImage"})
+        TPicture::UnregisterGraphicClass(name);
+    StartConfirmed();
+    Main->PageControl1->SetActivePage(Main->TabLogo);
+
+    TBitmap square;
+    square.SetPixelFormat(pf24bit);
+    square.SetSize(32, 32);
+    square.Canvas()->Brush()->SetColor(clWhite);
+    square.Canvas()->FillRect(Rect(0, 0, 32, 32));
+    square.Canvas()->Brush()->SetColor(clRed);
+    square.Canvas()->FillRect(Rect(8, 8, 24, 24));
+    {
+        TIconInfo info;
+        info.Color = std::make_unique<TBitmap>();
+        info.Color->Assign(square);
+        info.Mask = std::make_unique<TBitmap>();
+        info.Mask->SetPixelFormat(pf1bit);
+        info.Mask->SetSize(32, 32);
+        info.Mask->Canvas()->Brush()->SetColor(clBlack);  // all opaque
+        info.Mask->Canvas()->FillRect(Rect(0, 0, 32, 32));
+        TIcon icon;
+        icon.SetHandle(CreateIconIndirect(info));
+        icon.SaveToFile(Folder + "ikona.ico");
+        GIFImage::TGIFImage gif;
+        gif.Assign(&square);
+        gif.SaveToFile(Folder + "ctverec.gif");
+    }
+    WriteFileAtomic(Folder + "elipsa.wmf", MetafileSamples::WindowsMetafile());
+    WriteFileAtomic(Folder + "obdelnik.emf", MetafileSamples::EnhancedMetafile());
+
+    struct TCase {
+        const char* File;
+        Integer Width, Height;
+        TPoint Inside, Outside;
+        TColor Fill;
+    };
+    const TCase cases[] = {{"ikona.ico", 32, 32, Point(16, 16), Point(2, 2), clRed},
+                           {"ctverec.gif", 32, 32, Point(16, 16), Point(2, 2), clRed},
+                           {"elipsa.wmf", 100, 50, Point(50, 25), Point(2, 2), clRed},
+                           {"obdelnik.emf", 100, 50, Point(50, 25), Point(5, 5), TColor(0x00FF00)}};
+    TModalAnswerer answers;
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.File);
+        TBitmap seen;
+        AnsiString refused;
+        ChooseFile(answers, Folder + c.File);
+        answers.Act([&](TForm* Crop) {
+            auto* image = dynamic_cast<TImage*>(Crop->FindComponent("Image1"));
+            if (!image) {
+                refused = DialogText(Crop);
+                Crop->SetModalResult(mrOk);
+                return;
+            }
+            seen.Assign(*image->Picture()->Bitmap());
+            image->Perform(WM_LBUTTONDBLCLK, 0, MakeLParam(16, 16));
+        });
+        Tool("ToolButton22")->Click();
+        ASSERT_EQ(answers.Pending(), 0) << "no crop window";
+        EXPECT_EQ(refused, "");
+        EXPECT_EQ(seen.Width(), c.Width);
+        EXPECT_EQ(seen.Height(), c.Height);
+        EXPECT_EQ(seen.GetPixel(c.Inside.x, c.Inside.y) & 0xFFFFFF, c.Fill);
+        EXPECT_EQ(seen.GetPixel(c.Outside.x, c.Outside.y) & 0xFFFFFF, clWhite);
+        EXPECT_EQ(Main->LogoNameEdit->Text(), ChangeFileExt(c.File, ""));
+    }
+
+    // A metafile the translator cannot read is refused with the usual
+    // message, and nothing changes.
+    WriteFileAtomic(Folder + "rozbity.wmf", MetafileSamples::WindowsMetafile().substr(0, 30));
+    ChooseFile(answers, Folder + "rozbity.wmf");
+    AnsiString error;
+    answers.ClickButton("OK", [&](TForm* f) { error = DialogText(f); });
+    Tool("ToolButton22")->Click();
+    EXPECT_EQ(error, "Obrázek se nepodařilo otevřít.");
+    EXPECT_EQ(Main->LogoNameEdit->Text(), "obdelnik");
 }
 
 TEST_F(TMainPagesTest, ASmallPictureIsAPictureMessageAndAPastedOneALogo) {

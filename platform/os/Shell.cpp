@@ -38,20 +38,29 @@ bool IsAddress(const AnsiString& S) {
     return true;
 }
 
+// A relative name is looked up in the working folder, as a program started
+// there would see it.
+AnsiString InFolder(const AnsiString& FileName, const AnsiString& Directory) {
+    if (Directory.empty() || NormalizePath(FileName)[0] == '/') return FileName;
+    return IncludeTrailingPathDelimiter(Directory) + FileName;
+}
+
 }  // namespace
 
-bool ShellExecute(const AnsiString&, const AnsiString& FileName, const AnsiString& Parameters,
-                  const AnsiString& Directory, Integer) {
+bool ShellExecute(const AnsiString&, const AnsiString& FileName, const AnsiString&, const AnsiString& Directory,
+                  Integer) {
     if (FileName.empty()) return false;
     if (IsAddress(FileName)) return StartProcess(OpenerProgram(), {FileName}, Directory);
-    // A relative name is looked up in the working folder, as a program started
-    // there would see it.
-    AnsiString path = FileName;
-    if (!Directory.empty() && NormalizePath(path)[0] != '/')
-        path = IncludeTrailingPathDelimiter(Directory) + path;
-    if (IsProgramFile(path)) return StartProcess(ExpandFileName(path), SplitCommandLine(Parameters), Directory);
+    const AnsiString path = InFolder(FileName, Directory);
     if (!FileExists(path) && !DirectoryExists(path)) return false;
     return StartProcess(OpenerProgram(), {ExpandFileName(path)}, Directory);
+}
+
+bool StartProgramFile(const AnsiString& FileName, const AnsiString& Parameters, const AnsiString& Directory) {
+    if (FileName.empty()) return false;
+    const AnsiString path = InFolder(FileName, Directory);
+    if (!IsProgramFile(path)) return false;
+    return StartProcess(ExpandFileName(path), SplitCommandLine(Parameters), Directory);
 }
 
 void SetDesktopOpener(const AnsiString& Program) {

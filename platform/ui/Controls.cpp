@@ -780,15 +780,23 @@ void PrepareCanvas(TCanvas* canvas, const TControl* control, TColor background, 
     canvas->Pen()->SetWidth(1);
 }
 
+// The part of the control Qt asks for, in control pixels: all of it, or for
+// a control that paints only what can be seen, the painted area.
+QRect PaintedArea(const QPainter& p, Integer w, Integer h, bool partOnly) {
+    const QRect all(0, 0, w, h);
+    if (!partOnly || !p.hasClipping()) return all;
+    return p.clipBoundingRect().toAlignedRect() & all;
+}
+
 void PaintThroughBuffer(std::unique_ptr<TBitmap>& buffer, TControl* control, QPainter& p,
-                        const std::function<void()>& paint, bool transparent) {
-    const Integer w = control->Width(), h = control->Height();
+                        const std::function<void()>& paint, bool transparent, const QRect& area) {
+    const Integer w = area.width(), h = area.height();
     if (w <= 0 || h <= 0) return;
     TCanvas* canvas = BufferCanvas(buffer, w, h);
     if (!transparent) {
         PrepareCanvas(canvas, control, ColorToRGB(control->Color()), w, h);
         paint();
-        p.drawImage(0, 0, BitmapToImage(*buffer));
+        p.drawImage(area.topLeft(), BitmapToImage(*buffer));
         return;
     }
     // What Paint leaves untouched shows the controls beneath. Painting on
@@ -806,16 +814,19 @@ void PaintThroughBuffer(std::unique_ptr<TBitmap>& buffer, TControl* control, QPa
         for (int x = 0; x < image.width(); ++x)
             if (out[x] != black[x]) out[x] = qRgba(0, 0, 0, 0);
     }
-    p.drawImage(0, 0, image);
+    p.drawImage(area.topLeft(), image);
 }
 }  // namespace
 
 void TControlAccess::PaintGraphic(TGraphicControl* c, QPainter& p) {
-    PaintThroughBuffer(c->FBuffer, c, p, [c] { c->Paint(); }, c->PaintsTransparent());
+    const QRect area = PaintedArea(p, c->Width(), c->Height(), c->PaintsVisiblePartOnly());
+    c->FPaintOrigin = Point(area.x(), area.y());
+    auto reset = ScopeExit([c] { c->FPaintOrigin = TPoint{}; });
+    PaintThroughBuffer(c->FBuffer, c, p, [c] { c->Paint(); }, c->PaintsTransparent(), area);
 }
 
 void TControlAccess::PaintCustom(TCustomControl* c, QPainter& p) {
-    PaintThroughBuffer(c->FBuffer, c, p, [c] { c->Paint(); }, false);
+    PaintThroughBuffer(c->FBuffer, c, p, [c] { c->Paint(); }, false, QRect(0, 0, c->Width(), c->Height()));
 }
 
 TGraphicControl::TGraphicControl(TComponent* AOwner) : TControl(AOwner) {

@@ -211,12 +211,16 @@ struct TMinMaxInfo {
     TPoint ptMaxTrackSize;
 };
 
+// A mouse position packed into a message parameter. Each half holds a whole
+// int: a picture enlarged in a scroll box is far wider than the 16 bits the
+// class library's messages had room for.
+static_assert(sizeof(std::intptr_t) >= 8, "a message parameter holds two ints");
 inline std::intptr_t MakeLParam(int low, int high) {
-    return static_cast<std::intptr_t>((static_cast<Cardinal>(low) & 0xFFFF) |
-                                      ((static_cast<Cardinal>(high) & 0xFFFF) << 16));
+    return static_cast<std::intptr_t>(static_cast<std::uint64_t>(static_cast<std::uint32_t>(low)) |
+                                      (static_cast<std::uint64_t>(static_cast<std::uint32_t>(high)) << 32));
 }
-inline int LParamX(std::intptr_t l) { return static_cast<SmallInt>(l & 0xFFFF); }
-inline int LParamY(std::intptr_t l) { return static_cast<SmallInt>((l >> 16) & 0xFFFF); }
+inline int LParamX(std::intptr_t l) { return static_cast<std::int32_t>(static_cast<std::uint64_t>(l) & 0xFFFFFFFFu); }
+inline int LParamY(std::intptr_t l) { return static_cast<std::int32_t>(static_cast<std::uint64_t>(l) >> 32); }
 
 using TWndMethod = std::function<void(TMessage& Message)>;
 using TMouseEvent = std::function<void(TObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y)>;
@@ -512,10 +516,18 @@ protected:
     // True: the pixels Paint leaves alone show whatever lies beneath the
     // control (a transparent label over a picture).
     virtual bool PaintsTransparent() const { return false; }
+    // True: Paint draws only the part of the control being painted, which
+    // is what can be seen of it - a picture enlarged far beyond the screen
+    // in a scroll box would otherwise need a buffer of its whole size.
+    // Canvas is then that part's size, with the part's top-left corner,
+    // PaintOrigin in control pixels, at its (0, 0).
+    virtual bool PaintsVisiblePartOnly() const { return false; }
+    TPoint PaintOrigin() const { return FPaintOrigin; }
 
 private:
     friend struct TControlAccess;
     std::unique_ptr<TBitmap> FBuffer;
+    TPoint FPaintOrigin{};
 };
 
 // A window control that paints itself on our TCanvas.

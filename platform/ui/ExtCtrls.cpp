@@ -210,6 +210,8 @@ void TImage::Paint() {
     } else {
         r = Bounds(0, 0, graphic->Width(), graphic->Height());
     }
+    const TPoint origin = PaintOrigin();
+    r = Rect(r.Left - origin.x, r.Top - origin.y, r.Right - origin.x, r.Bottom - origin.y);
     FDrawing = true;
     auto drawn = ScopeExit([this] { FDrawing = false; });
     canvas->StretchDraw(r, graphic);

@@ -80,6 +80,8 @@ public:
 protected:
     void Paint() override;
     bool PaintsTransparent() const override { return FTransparent; }
+    // A stretched picture may be enlarged far past the screen.
+    bool PaintsVisiblePartOnly() const override { return true; }
 
 private:
     void PictureChanged();

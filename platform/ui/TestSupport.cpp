@@ -206,6 +206,20 @@ void SendClick(TControl* Control, int X, int Y, TMouseButton Button) {
     }
 }
 
+void SendMouseMove(TControl* Control, int X, int Y) {
+    QWidget* w = WidgetOf(Control);
+    if (!w) return;
+    const TPoint origin = Control->ClientOffset();
+    const QPoint local(X + origin.x, Y + origin.y);
+    // The toolkit hands a real pointer's move to the innermost widget there.
+    QWidget* target = w->childAt(local);
+    if (!target) target = w;
+    const QPointF at = target == w ? QPointF(local) : QPointF(target->mapFrom(w, local));
+    QMouseEvent move(QEvent::MouseMove, at, w->mapToGlobal(QPointF(local)), Qt::NoButton, Qt::NoButton,
+                     Qt::NoModifier);
+    QCoreApplication::sendEvent(target, &move);
+}
+
 void SendWheel(TControl* Control, int X, int Y, int Notches) {
     QWidget* w = WidgetOf(Control);
     if (!w) return;

@@ -92,6 +92,11 @@ void SendKey(TWinControl* Control, Word Key, TShiftState Shift = {});
 // Types each character (Windows-1250) as a key press.
 void TypeText(TWinControl* Control, const AnsiString& Text);
 void SendClick(TControl* Control, int X, int Y, TMouseButton Button = mbLeft);
+// Moves the pointer to (X, Y) of the control's client area: the move reaches
+// the control's child lying there, in that child's own pixels, as a real
+// pointer's would (a picture scrolled in a scroll box gets the point
+// shifted by the scrolling).
+void SendMouseMove(TControl* Control, int X, int Y);
 // Turns the wheel over the control's client point by Notches (positive:
 // away from the user, as to scroll up).
 void SendWheel(TControl* Control, int X, int Y, int Notches);

@@ -3,6 +3,7 @@
 #include <QColor>
 #include <QFont>
 #include <QImage>
+#include <QPaintEvent>
 #include <QPainter>
 #include <QString>
 #include <QWidget>
@@ -223,10 +224,13 @@ public:
         : QWidget(parent), FPainter(std::move(painter)) {}
 
 protected:
-    void paintEvent(QPaintEvent*) override {
+    void paintEvent(QPaintEvent* event) override {
         TControl* control = ControlOf(this);
         if (!FPainter || !control) return;  // the control is gone
         QPainter p(this);
+        // Qt paints only this area anyway; the clip tells the painter which
+        // one, so a control far larger than the screen can paint just it.
+        p.setClipRect(event->rect());
         SafeCall(control, [&] { FPainter(p); });
     }
 
