@@ -788,7 +788,7 @@ void PaintThroughBuffer(std::unique_ptr<TBitmap>& buffer, TControl* control, QPa
     if (!transparent) {
         PrepareCanvas(canvas, control, ColorToRGB(control->Color()), w, h);
         paint();
-        p.drawImage(0, 0, BitmapToImage(*buffer));
+        p.drawImage(0, 0, OpaqueImage(*buffer));
         return;
     }
     // What Paint leaves untouched shows the controls beneath. Painting on
