@@ -67,9 +67,6 @@ TLogoFit FitPicture(Integer PictureWidth, Integer PictureHeight, TLogoKind Curre
 }
 
 TLogoPicture::TLogoPicture() {
-    FBuffer.SetPixelFormat(pf24bit);
-    FBuffer.SetSize(BufferSize, BufferSize);
-    Fill(FBuffer, LogoBackground);
     FImage.SetPixelFormat(pf24bit);
     FImage.SetSize(LogoWidth, LogoHeight);
     Fill(FImage, LogoBackground);
@@ -81,12 +78,24 @@ void TLogoPicture::SetKind(TLogoKind Value) {
     ResizeLogo(size.x, size.y);
 }
 
+// Three megabytes that most runs never need: the main window's start makes a
+// logo, yet only a resize or a taken picture uses the buffer.
+TBitmap& TLogoPicture::Buffer() {
+    if (FBuffer.Width() == 0) {
+        FBuffer.SetPixelFormat(pf24bit);
+        FBuffer.SetSize(BufferSize, BufferSize);
+        Fill(FBuffer, LogoBackground);
+    }
+    return FBuffer;
+}
+
 void TLogoPicture::ResizeLogo(Integer Width, Integer Height) {
-    FBuffer.Canvas()->CopyFromBitmap(Rect(0, 0, FImage.Width(), FImage.Height()), FImage,
+    TBitmap& buffer = Buffer();
+    buffer.Canvas()->CopyFromBitmap(Rect(0, 0, FImage.Width(), FImage.Height()), FImage,
                                      Rect(0, 0, FImage.Width(), FImage.Height()));
     FImage.SetPixelFormat(pf24bit);
     FImage.SetSize(Width, Height);
-    FImage.Canvas()->CopyFromBitmap(Rect(0, 0, Width, Height), FBuffer, Rect(0, 0, Width, Height));
+    FImage.Canvas()->CopyFromBitmap(Rect(0, 0, Width, Height), buffer, Rect(0, 0, Width, Height));
     ReplaceBackground(FImage, LogoBackground);
 }
 
@@ -107,12 +116,13 @@ void TLogoPicture::TakePicture(const TBitmap& Picture, const TLogoFit& Fit, bool
             Rect(inside.Left - Fit.Source.Left, inside.Top - Fit.Source.Top, inside.Right - Fit.Source.Left,
                  inside.Bottom - Fit.Source.Top),
             Picture, inside);
-    Fill(FBuffer, LogoBackground);
-    FBuffer.Canvas()->CopyFromBitmap(Rect(0, 0, Fit.Width, Fit.Height), source, Rect(0, 0, sw, sh));
+    TBitmap& buffer = Buffer();
+    Fill(buffer, LogoBackground);
+    buffer.Canvas()->CopyFromBitmap(Rect(0, 0, Fit.Width, Fit.Height), source, Rect(0, 0, sw, sh));
     TBitmap cut;
     cut.SetPixelFormat(pf24bit);
     cut.SetSize(Fit.Width, Fit.Height);
-    cut.Canvas()->CopyFromBitmap(Rect(0, 0, Fit.Width, Fit.Height), FBuffer, Rect(0, 0, Fit.Width, Fit.Height));
+    cut.Canvas()->CopyFromBitmap(Rect(0, 0, Fit.Width, Fit.Height), buffer, Rect(0, 0, Fit.Width, Fit.Height));
     std::unique_ptr<TBitmap> reduced = GIFImage::ReduceBitmapColors(
         cut, GIFImage::rmMonochrome, Stucki ? GIFImage::dmStucki : GIFImage::dmNearest, 8, nullptr);
     FImage.Assign(*reduced);

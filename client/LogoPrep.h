@@ -71,8 +71,10 @@ public:
     void SaveToFile(const AnsiString& FileName) const;
 
 private:
+    TBitmap& Buffer();
+
     TLogoKind FKind = lkOperatorLogo;
     TBitmap FImage;
-    // Keeps what a smaller size cut off.
+    // Keeps what a smaller size cut off; empty until first needed.
     TBitmap FBuffer;
 };

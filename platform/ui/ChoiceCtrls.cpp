@@ -785,7 +785,7 @@ void TListBox::PaintOwnerDrawn(void* Painter) {
         DrawItemNotify(-1, r, TOwnerDrawState{odFocused});
     }
     canvas->ResetClipRect();
-    p.drawImage(QPoint(0, 0), BitmapToImage(buffer), QRect(origin.x(), origin.y(), vw, vh));
+    p.drawImage(QPoint(0, 0), OpaqueImage(buffer), QRect(origin.x(), origin.y(), vw, vh));
 }
 
 void TListBox::DrawItemNotify(Integer Index, const TRect& Rect, TOwnerDrawState State) {

@@ -796,7 +796,7 @@ void PaintThroughBuffer(std::unique_ptr<TBitmap>& buffer, TControl* control, QPa
     if (!transparent) {
         PrepareCanvas(canvas, control, ColorToRGB(control->Color()), w, h);
         paint();
-        p.drawImage(area.topLeft(), BitmapToImage(*buffer));
+        p.drawImage(area.topLeft(), OpaqueImage(*buffer));
         return;
     }
     // What Paint leaves untouched shows the controls beneath. Painting on

@@ -74,7 +74,7 @@ TForm::TForm(TComponent* AOwner)
         canvas->FillRect(Rect(0, 0, cw, ch));
         canvas->Font()->Assign(Font());
         FireEvent(OnPaint, this);
-        p.drawImage(0, FMenuBarHeight, BitmapToImage(*FCanvasBitmap));
+        p.drawImage(0, FMenuBarHeight, OpaqueImage(*FCanvasBitmap));
     });
     w->setAttribute(Qt::WA_DeleteOnClose, false);
     w->setFocusPolicy(Qt::NoFocus);

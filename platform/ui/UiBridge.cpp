@@ -7,6 +7,9 @@
 #include <QPainter>
 #include <QString>
 #include <QWidget>
+#include <cstdint>
+#include <cstring>
+#include <vector>
 
 #include "platform/gfx/Bitmap.h"
 #include "platform/gfx/Canvas.h"
@@ -214,6 +217,40 @@ QImage BitmapToImage(TBitmap& bitmap, bool transparent, Integer transparentColor
             }
         }
     }
+    return image;
+}
+
+const QImage& OpaqueImage(TBitmap& bitmap) {
+    static std::vector<QRgb> pixels;
+    static QImage image;
+    const int w = bitmap.Width(), h = bitmap.Height();
+    const int bits = bitmap.BitsPerPixel();
+    if (w <= 0 || h <= 0 || (bits != 32 && bits != 24)) {
+        image = BitmapToImage(bitmap);
+        return image;
+    }
+    const std::size_t count = std::size_t(w) * std::size_t(h);
+    if (pixels.size() < count) {
+        image = QImage();
+        pixels.resize(count);
+    }
+    for (int y = 0; y < h; ++y) {
+        const Byte* in = bitmap.ScanLine(y);
+        QRgb* out = pixels.data() + std::size_t(y) * std::size_t(w);
+        // Kept apart, so that each loop has a fixed step the compiler can
+        // widen: this runs for every pixel of every self-painted control.
+        if (bits == 32) {
+            for (int x = 0; x < w; ++x) {
+                std::uint32_t v;
+                std::memcpy(&v, in + 4 * x, 4);
+                out[x] = 0xFF000000u | (v & 0xFFFFFFu);
+            }
+        } else {
+            for (int x = 0; x < w; ++x)
+                out[x] = 0xFF000000u | (QRgb(in[3 * x + 2]) << 16) | (QRgb(in[3 * x + 1]) << 8) | QRgb(in[3 * x]);
+        }
+    }
+    image = QImage(reinterpret_cast<const uchar*>(pixels.data()), w, h, w * 4, QImage::Format_RGB32);
     return image;
 }
 

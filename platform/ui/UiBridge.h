@@ -87,6 +87,12 @@ void SafeCall(TObject* sender, const std::function<void()>& fn);
 // fully transparent.
 QImage BitmapToImage(TBitmap& bitmap, bool transparent = false, Integer transparentColor = -1);
 
+// A TBitmap with every pixel opaque, for a paint that draws it at once: the
+// image is good until the next call. Its memory is kept from paint to paint,
+// so that a repaint of a large control touches no fresh pages. UI thread
+// only.
+const QImage& OpaqueImage(TBitmap& bitmap);
+
 // A plain widget whose painting is done by a callback.
 QWidget* NewPaintWidget(QWidget* parent, std::function<void(QPainter&)> painter);
 

@@ -671,6 +671,43 @@ TEST(TImageTest, TransparentImageShowsWhatLiesBeneathThroughItsTransparentColour
     EXPECT_EQ(clYellow, shot.GetPixel(30, 10));  // beyond the picture
 }
 
+// Self-painted controls of different sizes in one window, and the window's
+// own OnPaint, each land pixel for pixel where they belong: an odd width and
+// a small control painted after a large one must not borrow its rows.
+TEST(TControlTest, SelfPaintedControlsOfDifferentSizesKeepTheirOwnPixels) {
+    auto colourAt = [](int x, int y, int salt) { return TColor(RGB(x * 7 + salt, y * 11 + salt, (x ^ y) * 5)); };
+    TForm form(nullptr);
+    form.SetClientWidth(100);
+    form.SetClientHeight(60);
+    form.OnPaint = [&](TObject*) {
+        for (int y = 40; y < 60; ++y)
+            for (int x = 0; x < 100; ++x) form.Canvas()->SetPixel(x, y, colourAt(x, y, 3));
+    };
+    auto* large = new TImage(&form);
+    large->SetParent(&form);
+    large->SetBounds(0, 0, 90, 30);
+    auto* small = new TImage(&form);
+    small->SetParent(&form);
+    small->SetBounds(91, 2, 7, 5);
+    for (int y = 0; y < 30; ++y)
+        for (int x = 0; x < 90; ++x) large->Canvas()->SetPixel(x, y, colourAt(x, y, 1));
+    for (int y = 0; y < 5; ++y)
+        for (int x = 0; x < 7; ++x) small->Canvas()->SetPixel(x, y, colourAt(x, y, 2));
+    form.Show();
+    PumpUntilIdle();
+    TBitmap shot;
+    ASSERT_TRUE(GrabControl(&form, shot));
+    int wrong = 0;
+    for (int y = 0; y < 30; ++y)
+        for (int x = 0; x < 90; ++x) wrong += shot.GetPixel(x, y) != colourAt(x, y, 1);
+    for (int y = 0; y < 5; ++y)
+        for (int x = 0; x < 7; ++x) wrong += shot.GetPixel(91 + x, 2 + y) != colourAt(x, y, 2);
+    for (int y = 40; y < 60; ++y)
+        for (int x = 0; x < 100; ++x) wrong += shot.GetPixel(x, y) != colourAt(x, y, 3);
+    EXPECT_EQ(0, wrong);
+    form.Hide();
+}
+
 TEST(TControlTest, ControlForgetsAPopupMenuFreedBeforeIt) {
     TForm form(nullptr);
     auto* panel = new TPanel(&form);
