@@ -12,6 +12,7 @@
 #include "media/GIFPainter.h"
 #include "media/GIFStreamIO.h"
 #include "platform/gfx/Canvas.h"
+#include "platform/gfx/Icon.h"
 #include "platform/rtl/ScopeGuard.h"
 #include "platform/ui/Clipbrd.h"
 
@@ -333,6 +334,25 @@ bool TGIFSubImage::AssignGraphic(TPersistent* Source) {
     if (auto* p = dynamic_cast<TPicture*>(Source)) {
         if (p->Graphic()) return AssignGraphic(p->Graphic());
         AssignFromBitmap(TBitmap());
+        return true;
+    }
+    if (auto* icon = dynamic_cast<TIcon*>(Source)) {
+        // Which pixels of an icon are see-through its mask says, not a
+        // colour: drawn on any background they would come out opaque.
+        TBitmap b;
+        b.SetPixelFormat(pf24bit);
+        b.SetSize(icon->Width(), icon->Height());
+        icon->Draw(*b.Canvas(), ::Rect(0, 0, b.Width(), b.Height()));
+        AssignFromBitmap(b);
+        TIconInfo info;
+        if (!icon->Empty() && GetIconInfo(icon->Handle(), info) && info.Mask) {
+            // A monochrome icon's mask has its image below it: the top
+            // rows are the mask.
+            const TBitmap& mask = *info.Mask;
+            TransparencyFromMask([&](Integer x, Integer y) {
+                return x < mask.Width() && y < mask.Height() && mask.PixelValue(x, y) != 0;
+            });
+        }
         return true;
     }
     auto* g = dynamic_cast<TGraphic*>(Source);

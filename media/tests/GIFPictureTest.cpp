@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/gfx/Canvas.h"
+#include "platform/gfx/Icon.h"
 #include "platform/rtl/Exceptions.h"
 
 using namespace GIFImage;
@@ -161,6 +162,41 @@ TEST(TGIFImageTest, AssignsCompositeOfFrameZeroToABitmap) {
     TGIFImage empty;
     b.Assign(&empty);
     EXPECT_TRUE(b.Empty());
+}
+
+TEST(TGIFImageTest, IconGivesAFrameSeeThroughWhereItsMaskSays) {
+    // Red and see-through on top, blue and opaque black below: black is no
+    // key colour in an icon.
+    TIconInfo info;
+    info.Color = std::make_unique<TBitmap>();
+    info.Color->SetPixelFormat(pf24bit);
+    info.Color->SetSize(2, 2);
+    info.Mask = std::make_unique<TBitmap>();
+    info.Mask->SetPixelFormat(pf1bit);
+    info.Mask->SetSize(2, 2);
+    const TColor colours[2][2] = {{Red, clBlack}, {Blue, clBlack}};
+    for (Integer y = 0; y < 2; ++y)
+        for (Integer x = 0; x < 2; ++x) {
+            info.Color->SetPixel(x, y, colours[y][x]);
+            info.Mask->SetPixelValue(x, y, x == 1 && y == 0 ? 1 : 0);
+        }
+    TIcon icon;
+    icon.SetHandle(CreateIconIndirect(info));
+    TGIFImage gif;
+    gif.Assign(&icon);
+    ASSERT_EQ(gif.Images().Count(), 1);
+    EXPECT_TRUE(gif.Images()[0]->Transparent());
+    auto target = Canvas24(2, 2, Yellow);
+    target->Canvas()->StretchDraw(::Rect(0, 0, 2, 2), &gif);
+    EXPECT_EQ(Row(*target, 0), (std::vector<TColor>{Red, Yellow}));
+    EXPECT_EQ(Row(*target, 1), (std::vector<TColor>{Blue, TColor(clBlack)}));
+    // And so it is saved.
+    TGIFImage again;
+    LoadBytes(again, SaveBytes(gif));
+    auto target2 = Canvas24(2, 2, Yellow);
+    target2->Canvas()->StretchDraw(::Rect(0, 0, 2, 2), &again);
+    EXPECT_EQ(Row(*target2, 0), Row(*target, 0));
+    EXPECT_EQ(Row(*target2, 1), Row(*target, 1));
 }
 
 TEST(TGIFImageTest, TakesAFrameFromA24BitBitmap) {
