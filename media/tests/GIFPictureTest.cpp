@@ -164,6 +164,44 @@ TEST(TGIFImageTest, AssignsCompositeOfFrameZeroToABitmap) {
     EXPECT_TRUE(b.Empty());
 }
 
+TEST(TGIFImageTest, SmallerFrameWithItsOwnTableKeepsItsColoursInTheComposite) {
+    // A 4 x 2 screen whose global table is white and black, and a 2 x 1
+    // frame at (1, 0) with its own table of black, red, green and blue
+    // showing red and green.
+    const std::vector<Byte> file = {
+        'G', 'I', 'F', '8', '9', 'a',
+        4, 0, 2, 0,               // logical screen 4 x 2
+        0x80, 0, 0,               // global table of 2 entries, background 0, no aspect
+        255, 255, 255, 0, 0, 0,   // global: white, black
+        0x2C,                     // image descriptor
+        1, 0, 0, 0,               // left 1, top 0
+        2, 0, 1, 0,               // 2 x 1
+        0x81,                     // local table of 4 entries
+        0, 0, 0, 255, 0, 0,       // local: black, red
+        0, 255, 0, 0, 0, 255,     // green, blue
+        2,                        // LZW minimum code size
+        2, 0x8C, 0x0A,            // codes clear, 1, 2, end in 3 bits each
+        0,                        // end of the pixel data
+        0x3B};                    // trailer
+    TGIFImage gif;
+    LoadBytes(gif, file);
+    TBitmap b;
+    b.Assign(&gif);
+    ASSERT_EQ(b.Width(), 4);
+    ASSERT_EQ(b.Height(), 2);
+    // The background is the global table's first colour, as ever.
+    EXPECT_EQ(Row(b, 0), (std::vector<TColor>{White, Red, Green, White}));
+    EXPECT_EQ(Row(b, 1), (std::vector<TColor>{White, White, White, White}));
+    // Drawing it agrees.
+    auto drawn = Canvas24(4, 2, Yellow);
+    drawn->Canvas()->StretchDraw(::Rect(0, 0, 4, 2), &gif);
+    EXPECT_EQ(Row(*drawn, 0)[1], Red);
+    EXPECT_EQ(Row(*drawn, 0)[2], Green);
+    // The picture's palette is still the global table.
+    ASSERT_NE(gif.Palette(), nullptr);
+    EXPECT_EQ(PaletteEntryCount(gif.Palette()), 2);
+}
+
 TEST(TGIFImageTest, IconGivesAFrameSeeThroughWhereItsMaskSays) {
     // Red and see-through on top, blue and opaque black below: black is no
     // key colour in an icon.
