@@ -87,7 +87,7 @@ AnsiString ImportMidi(TMidiFile& Reader, const AnsiString& FileName) {
             tokens.push_back(token);
         }
     }
-    AnsiString result = track->TitleText() + ":d=4,o=4,b=" + IntToStr(Reader.Bpm()) + ":";
+    AnsiString result = RingToneName(track->TitleText()) + ":d=4,o=4,b=" + IntToStr(Reader.Bpm()) + ":";
     for (std::size_t i = 0; i < tokens.size(); ++i) {
         if (i > 0) result += ",";
         result += tokens[i];

@@ -301,4 +301,18 @@ TEST_F(TMainPagesTest, AMelodyIsWrittenHeldTo30sSavedPlayedAndReadBack) {
     EXPECT_EQ(answers.Pending(), 0);
 }
 
+TEST_F(TMainPagesTest, TheMelodysNameKeepsOutSeparators) {
+    StartConfirmed();
+    Main->PageControl1->SetActivePage(Main->TabMelody);
+    // Typed: ":" and "," do not appear; the caret stays after what was typed.
+    TypeText(Main->RTTTLNameEdit, "Ra:no,");
+    EXPECT_EQ(Main->RTTTLNameEdit->Text(), "Rano");
+    EXPECT_EQ(Main->RTTTLNameEdit->SelStart(), 4);
+    Main->RTTTLNameEdit->SetText("Song: one");
+    EXPECT_EQ(Main->RTTTLNameEdit->Text(), "Song one");
+    EXPECT_FALSE(Main->MelodyIsReady());
+    Main->AddNote(3);
+    EXPECT_EQ(Main->BuildRingTone(), "Song one:d=4,o=5,b=63:8C6");
+}
+
 }  // namespace

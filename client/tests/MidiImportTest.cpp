@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include "core/midi.h"
 #include "platform/rtl/FileUtils.h"
 #include "platform/rtl/ScopeGuard.h"
 
@@ -60,6 +61,15 @@ TEST(ImportMidiTest, VelocityZeroEndsNotesAndLengthsFollowTheDivision) {
                       0x00, 0x90, 60, 100, 0x60, 0x90, 60, 0,     // quarter
                       0x00, 0x90, 62, 100, 0x30, 0x90, 62, 0}),   // eighth
               ":d=4,o=4,b=120:4c5,8d5");
+}
+
+TEST(ImportMidiTest, TrackNameNeverBreaksTheRingTone) {
+    const AnsiString text = Import("named.mid", 384,
+                                   {0x00, 0xFF, 0x03, 0x06, 'A', ':', 'B', ',', 'C', '\n',  // track name
+                                    0x00, 0x90, 60, 100, 0x83, 0x00, 0x80, 60, 0});
+    EXPECT_EQ(text, "ABC:d=4,o=4,b=120:4c5");
+    TRingTone tone;
+    EXPECT_TRUE(ParseRingTone(text, tone));
 }
 
 TEST(ImportMidiTest, OtherChannelsGiveNoNotesAndUnreadableFilesNothing) {
