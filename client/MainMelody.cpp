@@ -237,7 +237,9 @@ void TfMain::SaveMelodyButtonClick(TObject*) {
     if (!RTTTLSaveDlg->Execute()) return;
     const AnsiString file = RTTTLSaveDlg->FileName();
     if (RTTTLSaveDlg->FilterIndex() != 1) {
-        RingToneToMidiFile(BuildRingTone(), file, 0, false);
+        if (!RingToneToMidiFile(BuildRingTone(), file, 0, false))
+            LocalMessageDlg(LangFormat("MidiSaveFailed", "Melodii se nepodařilo uložit jako MIDI do souboru %s.", file),
+                            mtError, TMsgDlgButtons{mbOK}, 0);
         return;
     }
     try {

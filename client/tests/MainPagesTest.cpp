@@ -315,4 +315,24 @@ TEST_F(TMainPagesTest, TheMelodysNameKeepsOutSeparators) {
     EXPECT_EQ(Main->BuildRingTone(), "Song one:d=4,o=5,b=63:8C6");
 }
 
+TEST_F(TMainPagesTest, AFailedMidiSaveSaysSo) {
+    StartConfirmed();
+    Main->PageControl1->SetActivePage(Main->TabMelody);
+    Main->AddNote(3);
+    // A name the file system refuses: the dialog takes it, the write fails.
+    TModalAnswerer answers;
+    const AnsiString file = Folder + AnsiString(300, 'x') + ".mid";
+    answers.Act([&](TForm* Dialog) {
+        dynamic_cast<TComboBox*>(Dialog->FindComponent("FilterCombo"))->SetItemIndex(1);
+        dynamic_cast<TEdit*>(Dialog->FindComponent("FileNameEdit"))->SetText(file);
+        dynamic_cast<TButton*>(Dialog->FindComponent("OKButton"))->Click();
+    });
+    AnsiString error;
+    answers.ClickButton("OK", [&](TForm* f) { error = DialogText(f); });
+    Main->SaveMelodyButtonClick(nullptr);
+    EXPECT_EQ(error, "Melodii se nepodařilo uložit jako MIDI do souboru " + file + ".");
+    EXPECT_FALSE(FileExists(file));
+    EXPECT_EQ(answers.Pending(), 0);
+}
+
 }  // namespace
