@@ -256,6 +256,7 @@ VEMLOR_PUBLISHED(TfMain, TForm) {
     Method("SharpButtonClick", &TfMain::SharpButtonClick);
     Method("ScrollBar1Change", &TfMain::ScrollBar1Change);
     Method("ScrollBar2Change", &TfMain::ScrollBar2Change);
+    Method("RTTTLNameEditChange", &TfMain::RTTTLNameEditChange);
     Method("MelodyComboCloseUp", &TfMain::MelodyComboCloseUp);
     Method("OpenMelodyButtonClick", &TfMain::OpenMelodyButtonClick);
     Method("SaveMelodyButtonClick", &TfMain::SaveMelodyButtonClick);

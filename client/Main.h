@@ -470,6 +470,8 @@ public:
     void SharpButtonClick(TObject* Sender);
     void ScrollBar1Change(TObject* Sender);
     void ScrollBar2Change(TObject* Sender);
+    // Keeps out of the name what would break the ring-tone text.
+    void RTTTLNameEditChange(TObject* Sender);
     void MelodyComboCloseUp(TObject* Sender);
     void OpenMelodyButtonClick(TObject* Sender);
     void SaveMelodyButtonClick(TObject* Sender);

@@ -169,6 +169,18 @@ void TfMain::ScrollBar2Change(TObject*) {
     if (FMelody) FMelody->SetPitchLine(ScrollBar2->Position());
 }
 
+void TfMain::RTTTLNameEditChange(TObject*) {
+    // Typed, pasted or set from a file or a queued row alike: a character
+    // the name cannot hold does not appear, and the caret stays after what
+    // was typed.
+    const AnsiString text = RTTTLNameEdit->Text();
+    const AnsiString fit = RingToneName(text);
+    if (fit == text) return;
+    const Integer caret = std::clamp<Integer>(RTTTLNameEdit->SelStart(), 0, Integer(text.size()));
+    RTTTLNameEdit->SetText(fit);
+    RTTTLNameEdit->SetSelStart(Integer(RingToneName(text.substr(0, std::size_t(caret))).size()));
+}
+
 AnsiString TfMain::BuildRingTone() { return Melody().BuildRingTone(); }
 
 bool TfMain::MelodyIsReady() { return Melody().MelodyIsReady(); }
@@ -234,7 +246,9 @@ void TfMain::SaveMelodyButtonClick(TObject*) {
         // The dialog gives a bare name the ring tone's extension whatever
         // the chosen type.
         if (SameText(ExtractFileExt(file), "." + RTTTLSaveDlg->DefaultExt())) file = ChangeFileExt(file, ".mid");
-        RingToneToMidiFile(BuildRingTone(), file, 0, false);
+        if (!RingToneToMidiFile(BuildRingTone(), file, 0, false))
+            LocalMessageDlg(LangFormat("MidiSaveFailed", "Melodii se nepodařilo uložit jako MIDI do souboru %s.", file),
+                            mtError, TMsgDlgButtons{mbOK}, 0);
         return;
     }
     try {

@@ -47,13 +47,12 @@ AnsiString TMelodyModel::BuildRingTone() const {
         if (i > 0) notes += ",";
         notes += FNotes[i]->RingToneToken();
     }
-    return Name + ":d=4,o=5," + "b=" + Tempo + ":" + notes;
+    return RingToneName(Name) + ":d=4,o=5," + "b=" + Tempo + ":" + notes;
 }
 
 bool TMelodyModel::MelodyIsReady() const {
-    TStringList pieces;
-    SplitString(':', BuildRingTone(), &pieces);
-    return pieces.Count() >= 3 && !pieces[2].empty();
+    TRingTone tone;
+    return ParseRingTone(BuildRingTone(), tone);
 }
 
 Integer TMelodyModel::MelodySeconds() const {
@@ -186,18 +185,29 @@ void TMelodyModel::RedrawStaff(int Index) {
 
 AnsiString TMelodyModel::LoadRingTone(const AnsiString& Text) {
     Clear();
-    const std::size_t colon = Text.find(':');
-    Name = Text.substr(0, colon);
+    AnsiString text = Text;
+    // Melodies queued while names could hold ":" have more than three
+    // pieces; the last two are still the defaults and the notes.
+    TStringList pieces;
+    SplitString(':', text, &pieces);
+    if (pieces.Count() > 3) {
+        AnsiString name = pieces[0];
+        for (int i = 1; i < pieces.Count() - 2; ++i) name += ":" + pieces[i];
+        text = RingToneName(name) + ":" + pieces[pieces.Count() - 2] + ":" + pieces[pieces.Count() - 1];
+    }
+    const std::size_t colon = text.find(':');
+    Name = RingToneName(text.substr(0, colon));
     Tempo = FTempos[0];
-    if (const std::size_t b = Text.find("b="); b != AnsiString::npos) {
+    // The tempo is read from the defaults: a name may hold "b=" too.
+    if (const std::size_t b = text.find("b=", colon == AnsiString::npos ? 0 : colon); b != AnsiString::npos) {
         std::size_t end = b + 2;
-        while (end < Text.size() && Text[end] >= '0' && Text[end] <= '9') ++end;
-        const AnsiString digits = Text.substr(b + 2, end - b - 2);
+        while (end < text.size() && text[end] >= '0' && text[end] <= '9') ++end;
+        const AnsiString digits = text.substr(b + 2, end - b - 2);
         if (FTempos.IndexOf(digits) >= 0) Tempo = digits;
     }
     AnsiString message;
     TRingTone tone;
-    if (ParseRingTone(Text, tone)) {
+    if (ParseRingTone(text, tone)) {
         for (std::size_t i = 0; i < tone.Notes.size(); ++i) {
             const TRingToneNote& parsed = tone.Notes[i];
             AnsiString name = AnsiLowerCase(parsed.Name);

@@ -52,9 +52,11 @@ public:
     // is NoteCount() - 1.
     Integer FirstVisible = 0;
 
-    // name + ":d=4,o=5,b=" + tempo + ":" + the notes' tokens.
+    // name + ":d=4,o=5,b=" + tempo + ":" + the notes' tokens; the name
+    // without what would break the text (RingToneName).
     AnsiString BuildRingTone() const;
-    // The ring-tone text has notes (what the queue asks of a melody).
+    // The ring-tone text parses, so it has notes (what the queue asks of a
+    // melody, and what playing and saving as MIDI need).
     bool MelodyIsReady() const;
     // Beats over the tempo (63 when unreadable) in seconds, rounded to the
     // nearest, halves to even.
@@ -77,8 +79,9 @@ public:
     void Clear();
 
     // Replaces the melody by a ring-tone text (a text that does not parse
-    // keeps only name and tempo). Returns the text to show when the melody
-    // was cut at the limit ("" otherwise).
+    // keeps only name and tempo; a name holding ":" is read as the pieces
+    // before the last two). Returns the text to show when the melody was
+    // cut at the limit ("" otherwise).
     AnsiString LoadRingTone(const AnsiString& Text);
     // Writes BuildRingTone as a ".rtl" text file (replacing it as a whole).
     void SaveRingTone(const AnsiString& FileName) const;

@@ -1,5 +1,6 @@
 #include "client/MidiImport.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "core/Language.h"
@@ -14,9 +15,8 @@ constexpr Int64 RingToneDivision = 384;
 
 const char* const NoteNames[] = {"c", "c#", "d", "d#", "e", "f", "f#", "g", "g#", "a", "a#", "b"};
 
-bool IsNoteOn(const TMidiEvent& e) { return e.Status == 0x90 && e.Data2 > 0; }
 // A note-on of velocity 0 ends a note like a note-off.
-bool IsNoteOff(const TMidiEvent& e) { return e.Status == 0x80 || (e.Status == 0x90 && e.Data2 == 0); }
+bool IsNoteOn(const TMidiEvent& e) { return e.Status == 0x90 && e.Data2 > 0; }
 
 }  // namespace
 
@@ -68,26 +68,28 @@ AnsiString ImportMidi(TMidiFile& Reader, const AnsiString& FileName) {
         previous = d.Text;
         return d.Text;
     };
-    int key = -1;
+    // Lengths are the reader's: from a note-on to its own note-off. The
+    // deltas between events do not tell them, since a file's other channels
+    // put their events in between. A rest is the time from the end of the
+    // previous note to the next one's start.
+    Int64 lastEnd = 0;
     for (Integer k = 0; k < track->EventCount(); ++k) {
         const TMidiEvent& e = *track->EventAt(k);
-        if (IsNoteOn(e)) {
-            key = e.Data1;
-            if (e.Delta > 0) {
-                bool dotted = false;
-                tokens.push_back(durationText(e.Delta, dotted) + "p");
-            }
-        } else if (IsNoteOff(e)) {
-            // An end before any note has nothing to end.
-            if (key < 0) continue;
+        // A note that never ends has nothing to measure it by.
+        if (!IsNoteOn(e) || e.Length <= 0) continue;
+        if (e.Time > lastEnd) {
             bool dotted = false;
-            AnsiString token = durationText(e.Delta, dotted) + NoteNames[key % 12];
-            if (dotted) token += ".";
-            if (key / 12 >= 1) token += IntToStr(key / 12);
-            tokens.push_back(token);
+            tokens.push_back(durationText(e.Time - lastEnd, dotted) + "p");
         }
+        const int key = e.Data1;
+        bool dotted = false;
+        AnsiString token = durationText(e.Length, dotted) + NoteNames[key % 12];
+        if (dotted) token += ".";
+        if (key / 12 >= 1) token += IntToStr(key / 12);
+        tokens.push_back(token);
+        lastEnd = std::max(lastEnd, e.Time + e.Length);
     }
-    AnsiString result = track->TitleText() + ":d=4,o=4,b=" + IntToStr(Reader.Bpm()) + ":";
+    AnsiString result = RingToneName(track->TitleText()) + ":d=4,o=4,b=" + IntToStr(Reader.Bpm()) + ":";
     for (std::size_t i = 0; i < tokens.size(); ++i) {
         if (i > 0) result += ",";
         result += tokens[i];

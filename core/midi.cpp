@@ -160,6 +160,14 @@ void SplitString(char separator, const AnsiString& text, TStrings* list) {
         list->Add(piece);
 }
 
+AnsiString RingToneName(const AnsiString& name) {
+    AnsiString fit;
+    for (char c : name)
+        if (c != ':' && c != ',' && static_cast<Byte>(c) >= 0x20 && c != 0x7F)
+            fit.push_back(c);
+    return fit;
+}
+
 Integer RingToneNoteKey(const TRingToneNote& note) {
     if (IsRest(note))
         return -1;

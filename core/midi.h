@@ -48,6 +48,12 @@ bool RingToneToMidiFile(const AnsiString& text, const AnsiString& fileName,
 // The bytes of that MIDI file for an already parsed ring tone.
 AnsiString RingToneToMidi(const TRingTone& ringTone, Integer instrument);
 
+// `name` made fit to lead a ring-tone text: ":" would end the name early and
+// "," is the text's other separator, which players elsewhere may split at
+// before the ":"s, so both are left out; so are control characters (a line
+// break would split the melody's file). Everything else stays as it is.
+AnsiString RingToneName(const AnsiString& name);
+
 // MIDI key of a parsed note (name index + 12 x octave), -1 for a rest.
 Integer RingToneNoteKey(const TRingToneNote& note);
 // Ticks at 384 per quarter note; 0 for an unknown duration.

@@ -12,6 +12,7 @@
 #include "media/GIFPainter.h"
 #include "media/GIFStreamIO.h"
 #include "platform/gfx/Canvas.h"
+#include "platform/gfx/Icon.h"
 #include "platform/rtl/ScopeGuard.h"
 #include "platform/ui/Clipbrd.h"
 
@@ -335,6 +336,25 @@ bool TGIFSubImage::AssignGraphic(TPersistent* Source) {
         AssignFromBitmap(TBitmap());
         return true;
     }
+    if (auto* icon = dynamic_cast<TIcon*>(Source)) {
+        // Which pixels of an icon are see-through its mask says, not a
+        // colour: drawn on any background they would come out opaque.
+        TBitmap b;
+        b.SetPixelFormat(pf24bit);
+        b.SetSize(icon->Width(), icon->Height());
+        icon->Draw(*b.Canvas(), ::Rect(0, 0, b.Width(), b.Height()));
+        AssignFromBitmap(b);
+        TIconInfo info;
+        if (!icon->Empty() && GetIconInfo(icon->Handle(), info) && info.Mask) {
+            // A monochrome icon's mask has its image below it: the top
+            // rows are the mask.
+            const TBitmap& mask = *info.Mask;
+            TransparencyFromMask([&](Integer x, Integer y) {
+                return x < mask.Width() && y < mask.Height() && mask.PixelValue(x, y) != 0;
+            });
+        }
+        return true;
+    }
     auto* g = dynamic_cast<TGraphic*>(Source);
     if (g == nullptr) return false;
     TBitmap b;
@@ -383,7 +403,8 @@ bool TGIFImage::DitheringFrames() const {
 HPALETTE TGIFImage::Palette() {
     if (FPaletteBusy) throw GIFException("No global or local color table defined");
     TFlagGuard busy(FPaletteBusy);
-    if (FBitmap) return FBitmap->Palette();
+    // A true-colour composite has no palette; the picture still has one.
+    if (FBitmap && FBitmap->Palette()) return FBitmap->Palette();
     if (FGlobalPalette) return FGlobalPalette.get();
     if (DitheringFrames()) {
         FGlobalPalette.reset(CreateWebCubePalette());
@@ -407,10 +428,24 @@ TBitmap* TGIFImage::Bitmap() {
         frame->Height() == Height()) {
         bmp->Assign(*frameBitmap);
     } else {
-        bmp->SetPixelFormat(pf8bit);
-        bmp->SetColorTable(TableOf(Palette()));
+        const std::vector<TRGBQuad> table = TableOf(Palette());
+        // A frame with a table of its own has colours the picture's palette
+        // may lack; an 8-bit composite would bend them to its nearest
+        // entries, so such a frame goes into a true-colour one. The
+        // background is the palette's first colour either way.
+        const std::vector<TRGBQuad> none;
+        const std::vector<TRGBQuad>& own = frameBitmap ? frameBitmap->ColorTable() : none;
+        const bool shared = own.size() <= table.size() && std::equal(own.begin(), own.end(), table.begin());
+        bmp->SetPixelFormat(shared ? pf8bit : pf24bit);
+        if (shared) bmp->SetColorTable(table);
         bmp->SetSize(Width(), Height());
-        for (Integer y = 0; y < Height(); ++y) std::memset(bmp->ScanLine(y), 0, std::size_t(bmp->BytesPerScanLine()));
+        if (shared) {
+            for (Integer y = 0; y < Height(); ++y)
+                std::memset(bmp->ScanLine(y), 0, std::size_t(bmp->BytesPerScanLine()));
+        } else {
+            bmp->Canvas()->Brush()->SetColor(RGB(table[0].rgbRed, table[0].rgbGreen, table[0].rgbBlue));
+            bmp->Canvas()->FillRect(::Rect(0, 0, Width(), Height()));
+        }
         if (frameBitmap && !frameBitmap->Empty())
             bmp->Canvas()->CopyFromBitmap(Place(::Rect(0, 0, Width(), Height()), Width(), Height(), frame->Left(),
                                                 frame->Top(), frame->Width(), frame->Height()),

@@ -81,7 +81,8 @@ public:
     // else the global table's, else frame 0's; nullptr without colours.
     HPALETTE Palette() override;
     // A bitmap of the picture's size showing frame 0 at its place (owned by
-    // the picture, rebuilt after changes); nullptr when empty.
+    // the picture, rebuilt after changes); nullptr when empty. True-colour
+    // when frame 0 is smaller and has colours of its own.
     TBitmap* Bitmap();
 
     TGIFDrawOptions DrawOptions() const { return FDrawOptions; }

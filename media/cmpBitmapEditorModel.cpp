@@ -256,6 +256,7 @@ void TBitmapEditorModel::MouseDown(TEditorButton Button, Integer X, Integer Y) {
     if (Button == ebLeft) {
         Drawing = true;
         FLastCell = cell;
+        FMouseCell = cell;
         switch (FDrawingTool) {
             case dtPencil:
             case dtLine:
@@ -338,7 +339,11 @@ void TBitmapEditorModel::MouseMove(Integer X, Integer Y) {
     const TPoint cell = CellAt(X, Y);
     if (!Drawing && FDrawingTool == dtSelectRect)
         SetCursor(HasSelection() && NormalSelection().Contains(cell.x, cell.y) ? ecSizeAll : ecCross);
-    if (cell != FLastCell) {
+    // A line or shape dragged back onto its pressed cell must shrink back
+    // to that cell too.
+    const bool anchored = Drawing && (FDrawingTool == dtLine || IsShapeTool(FDrawingTool));
+    if (cell != (anchored ? FMouseCell : FLastCell)) {
+        FMouseCell = cell;
         if (Drawing) {
             switch (FDrawingTool) {
                 case dtPencil:

@@ -132,6 +132,9 @@ private:
     bool FRedoAvailable = false;
     bool FUndone = false;
     TPoint FLastCell;
+    // Where the mouse was last seen while drawing; a line or shape keeps
+    // FLastCell on its pressed cell, so it follows the mouse by this one.
+    TPoint FMouseCell;
     TRect FSel{0, 0, -1, -1};
     bool FMoving = false;
     bool FLifted = false;

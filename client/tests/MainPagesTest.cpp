@@ -414,4 +414,38 @@ TEST_F(TMainPagesTest, AMelodyIsWrittenHeldTo30sSavedPlayedAndReadBack) {
     EXPECT_EQ(answers.Pending(), 0);
 }
 
+TEST_F(TMainPagesTest, TheMelodysNameKeepsOutSeparators) {
+    StartConfirmed();
+    Main->PageControl1->SetActivePage(Main->TabMelody);
+    // Typed: ":" and "," do not appear; the caret stays after what was typed.
+    TypeText(Main->RTTTLNameEdit, "Ra:no,");
+    EXPECT_EQ(Main->RTTTLNameEdit->Text(), "Rano");
+    EXPECT_EQ(Main->RTTTLNameEdit->SelStart(), 4);
+    Main->RTTTLNameEdit->SetText("Song: one");
+    EXPECT_EQ(Main->RTTTLNameEdit->Text(), "Song one");
+    EXPECT_FALSE(Main->MelodyIsReady());
+    Main->AddNote(3);
+    EXPECT_EQ(Main->BuildRingTone(), "Song one:d=4,o=5,b=63:8C6");
+}
+
+TEST_F(TMainPagesTest, AFailedMidiSaveSaysSo) {
+    StartConfirmed();
+    Main->PageControl1->SetActivePage(Main->TabMelody);
+    Main->AddNote(3);
+    // A name the file system refuses: the dialog takes it, the write fails.
+    TModalAnswerer answers;
+    const AnsiString file = Folder + AnsiString(300, 'x') + ".mid";
+    answers.Act([&](TForm* Dialog) {
+        dynamic_cast<TComboBox*>(Dialog->FindComponent("FilterCombo"))->SetItemIndex(1);
+        dynamic_cast<TEdit*>(Dialog->FindComponent("FileNameEdit"))->SetText(file);
+        dynamic_cast<TButton*>(Dialog->FindComponent("OKButton"))->Click();
+    });
+    AnsiString error;
+    answers.ClickButton("OK", [&](TForm* f) { error = DialogText(f); });
+    Main->SaveMelodyButtonClick(nullptr);
+    EXPECT_EQ(error, "Melodii se nepodařilo uložit jako MIDI do souboru " + file + ".");
+    EXPECT_FALSE(FileExists(file));
+    EXPECT_EQ(answers.Pending(), 0);
+}
+
 }  // namespace

@@ -152,6 +152,34 @@ TEST(TMelodyModelTest, LoadingKeepsRestsLinesAndCurrentNote) {
     EXPECT_EQ(m.Tempo, "70");
 }
 
+TEST(TMelodyModelTest, NoNameBreaksTheRingToneText) {
+    TMelodyModel m;
+    Staffed(m);
+    m.Name = "Song: one, two";
+    m.Tempo = "80";
+    // Without notes nothing is ready to queue, play or save, whatever the
+    // name holds.
+    EXPECT_FALSE(m.MelodyIsReady());
+    m.AddNote(2);
+    EXPECT_TRUE(m.MelodyIsReady());
+    const AnsiString text = m.BuildRingTone();
+    EXPECT_EQ(text, "Song one two:d=4,o=5,b=80:4C6");
+    // Taken back from the queue: the same notes and tempo.
+    TMelodyModel back;
+    Staffed(back);
+    back.LoadRingTone(text);
+    EXPECT_EQ(back.BuildRingTone(), text);
+    // A name holding "b=" gives no tempo.
+    m.Name = "Ab=125";
+    back.LoadRingTone(m.BuildRingTone());
+    EXPECT_EQ(back.Tempo, "80");
+    // A melody queued while names could hold ":" keeps its notes.
+    back.LoadRingTone("Song: one:d=4,o=5,b=80:4C6,8D6");
+    EXPECT_EQ(back.Name, "Song one");
+    EXPECT_EQ(back.Tempo, "80");
+    EXPECT_EQ(Tokens(back), (std::vector<AnsiString>{"4C6", "8D6"}));
+}
+
 TEST(TMelodyModelTest, ThePagesPicturesAreCompiledIn) {
     TMelodyPictures pictures;
     EXPECT_EQ(pictures.Clef().Height(), 90);

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include "core/midi.h"
 #include "platform/rtl/FileUtils.h"
 #include "platform/rtl/ScopeGuard.h"
 
@@ -60,6 +61,34 @@ TEST(ImportMidiTest, VelocityZeroEndsNotesAndLengthsFollowTheDivision) {
                       0x00, 0x90, 60, 100, 0x60, 0x90, 60, 0,     // quarter
                       0x00, 0x90, 62, 100, 0x30, 0x90, 62, 0}),   // eighth
               ":d=4,o=4,b=120:4c5,8d5");
+}
+
+TEST(ImportMidiTest, NotesKeepTheirLengthsWhileOtherChannelsPlayInBetween) {
+    // Format 0, as most files are: channel 2 plays along, so its events
+    // fall between channel 1's note-ons and note-offs.
+    EXPECT_EQ(Import("format0.mid", 384,
+                     {0x00, 0x90, 60, 100,         // 0: ch 1 C5 on
+                      0x00, 0x91, 48, 100,         // 0: ch 2 C4 on
+                      0x81, 0x40, 0x81, 48, 0,     // 192: ch 2 C4 off
+                      0x00, 0x91, 50, 100,         // 192: ch 2 D4 on
+                      0x81, 0x40, 0x80, 60, 0,     // 384: ch 1 C5 off
+                      0x00, 0x81, 50, 0,           // 384: ch 2 D4 off
+                      0x81, 0x40, 0xB1, 7, 90,     // 576: ch 2 volume
+                      0x81, 0x40, 0x90, 62, 100,   // 768: ch 1 D5 on
+                      0x81, 0x40, 0x91, 52, 100,   // 960: ch 2 E4 on
+                      0x83, 0x00, 0x80, 62, 0,     // 1344: ch 1 D5 off
+                      0x00, 0x81, 52, 0}),         // 1344: ch 2 E4 off
+              // A quarter, a quarter's pause, a dotted quarter.
+              ":d=4,o=4,b=120:4c5,4p,4d.5");
+}
+
+TEST(ImportMidiTest, TrackNameNeverBreaksTheRingTone) {
+    const AnsiString text = Import("named.mid", 384,
+                                   {0x00, 0xFF, 0x03, 0x06, 'A', ':', 'B', ',', 'C', '\n',  // track name
+                                    0x00, 0x90, 60, 100, 0x83, 0x00, 0x80, 60, 0});
+    EXPECT_EQ(text, "ABC:d=4,o=4,b=120:4c5");
+    TRingTone tone;
+    EXPECT_TRUE(ParseRingTone(text, tone));
 }
 
 TEST(ImportMidiTest, OtherChannelsGiveNoNotesAndUnreadableFilesNothing) {

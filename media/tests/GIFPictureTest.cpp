@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/gfx/Canvas.h"
+#include "platform/gfx/Icon.h"
 #include "platform/rtl/Exceptions.h"
 
 using namespace GIFImage;
@@ -161,6 +162,79 @@ TEST(TGIFImageTest, AssignsCompositeOfFrameZeroToABitmap) {
     TGIFImage empty;
     b.Assign(&empty);
     EXPECT_TRUE(b.Empty());
+}
+
+TEST(TGIFImageTest, SmallerFrameWithItsOwnTableKeepsItsColoursInTheComposite) {
+    // A 4 x 2 screen whose global table is white and black, and a 2 x 1
+    // frame at (1, 0) with its own table of black, red, green and blue
+    // showing red and green.
+    const std::vector<Byte> file = {
+        'G', 'I', 'F', '8', '9', 'a',
+        4, 0, 2, 0,               // logical screen 4 x 2
+        0x80, 0, 0,               // global table of 2 entries, background 0, no aspect
+        255, 255, 255, 0, 0, 0,   // global: white, black
+        0x2C,                     // image descriptor
+        1, 0, 0, 0,               // left 1, top 0
+        2, 0, 1, 0,               // 2 x 1
+        0x81,                     // local table of 4 entries
+        0, 0, 0, 255, 0, 0,       // local: black, red
+        0, 255, 0, 0, 0, 255,     // green, blue
+        2,                        // LZW minimum code size
+        2, 0x8C, 0x0A,            // codes clear, 1, 2, end in 3 bits each
+        0,                        // end of the pixel data
+        0x3B};                    // trailer
+    TGIFImage gif;
+    LoadBytes(gif, file);
+    TBitmap b;
+    b.Assign(&gif);
+    ASSERT_EQ(b.Width(), 4);
+    ASSERT_EQ(b.Height(), 2);
+    // The background is the global table's first colour, as ever.
+    EXPECT_EQ(Row(b, 0), (std::vector<TColor>{White, Red, Green, White}));
+    EXPECT_EQ(Row(b, 1), (std::vector<TColor>{White, White, White, White}));
+    // Drawing it agrees.
+    auto drawn = Canvas24(4, 2, Yellow);
+    drawn->Canvas()->StretchDraw(::Rect(0, 0, 4, 2), &gif);
+    EXPECT_EQ(Row(*drawn, 0)[1], Red);
+    EXPECT_EQ(Row(*drawn, 0)[2], Green);
+    // The picture's palette is still the global table.
+    ASSERT_NE(gif.Palette(), nullptr);
+    EXPECT_EQ(PaletteEntryCount(gif.Palette()), 2);
+}
+
+TEST(TGIFImageTest, IconGivesAFrameSeeThroughWhereItsMaskSays) {
+    // Red and see-through on top, blue and opaque black below: black is no
+    // key colour in an icon.
+    TIconInfo info;
+    info.Color = std::make_unique<TBitmap>();
+    info.Color->SetPixelFormat(pf24bit);
+    info.Color->SetSize(2, 2);
+    info.Mask = std::make_unique<TBitmap>();
+    info.Mask->SetPixelFormat(pf1bit);
+    info.Mask->SetSize(2, 2);
+    const TColor colours[2][2] = {{Red, clBlack}, {Blue, clBlack}};
+    for (Integer y = 0; y < 2; ++y)
+        for (Integer x = 0; x < 2; ++x) {
+            info.Color->SetPixel(x, y, colours[y][x]);
+            info.Mask->SetPixelValue(x, y, x == 1 && y == 0 ? 1 : 0);
+        }
+    TIcon icon;
+    icon.SetHandle(CreateIconIndirect(info));
+    TGIFImage gif;
+    gif.Assign(&icon);
+    ASSERT_EQ(gif.Images().Count(), 1);
+    EXPECT_TRUE(gif.Images()[0]->Transparent());
+    auto target = Canvas24(2, 2, Yellow);
+    target->Canvas()->StretchDraw(::Rect(0, 0, 2, 2), &gif);
+    EXPECT_EQ(Row(*target, 0), (std::vector<TColor>{Red, Yellow}));
+    EXPECT_EQ(Row(*target, 1), (std::vector<TColor>{Blue, TColor(clBlack)}));
+    // And so it is saved.
+    TGIFImage again;
+    LoadBytes(again, SaveBytes(gif));
+    auto target2 = Canvas24(2, 2, Yellow);
+    target2->Canvas()->StretchDraw(::Rect(0, 0, 2, 2), &again);
+    EXPECT_EQ(Row(*target2, 0), Row(*target, 0));
+    EXPECT_EQ(Row(*target2, 1), Row(*target, 1));
 }
 
 TEST(TGIFImageTest, TakesAFrameFromA24BitBitmap) {

@@ -177,6 +177,20 @@ TEST(TBitmapEditorTest, LineDragLeavesExactlyOneLine) {
     EXPECT_EQ(e.Rows(), (Rows{"#####...", "........", "........", "........", "........", "........"}));
 }
 
+TEST(TBitmapEditorTest, LineOrShapeDraggedBackOntoItsPressedCellShrinksToIt) {
+    for (TDrawingTool tool : {dtLine, dtFrameRect, dtRect}) {
+        Editor e;
+        e.M.DrawBrush()->SetColor(clBlack);
+        e.M.SelectDrawingTool(tool);
+        e.M.MouseDown(ebLeft, 2, 2);
+        e.M.MouseMove(6, 4);
+        e.M.MouseMove(2, 2);
+        e.M.MouseUp(ebLeft, 2, 2);
+        EXPECT_EQ(e.Rows(), (Rows{"........", "........", "..#.....", "........", "........", "........"}))
+            << tool;
+    }
+}
+
 TEST(TBitmapEditorTest, ShapesCoverBothCornerCellsWhicheverWayDragged) {
     {
         Editor e;
