@@ -304,7 +304,10 @@ TfMain::~TfMain() {
     SetZpravaLogEvent(nullptr);
     // The handler reaches this window.
     Application->OnException = nullptr;
-    if (fMain == this) fMain = nullptr;
+    if (fMain == this) {
+        fMain = nullptr;
+        SetFileDialogSettingsFile("");
+    }
 }
 
 // ---------------------------------------------------------------------------
@@ -315,6 +318,7 @@ void TfMain::FormCreate(TObject*) {
     InitLogoPage();
     InitComposer();
     FormStorage->SetIniFileName(SettingsFileName());
+    SetFileDialogSettingsFile(SettingsFileName());
     if (InstanceName.empty()) InstanceName = DefaultInstanceName();
     // Before any file is touched: a second copy must not put program files
     // in place under the copy that runs.
