@@ -276,7 +276,9 @@ TEST(TFontDialogTest, OffersOnlyInstalledFamiliesAndStartsOnTheStandIn) {
         });
         ASSERT_TRUE(dialog.Execute());
         EXPECT_EQ(dialog.Font()->Name(), shown);
-        if (AnsiString(name) == "Courier New") EXPECT_EQ(shown, "DejaVu Sans Mono");
+        if (AnsiString(name) == "Courier New") {
+            EXPECT_EQ(shown, "DejaVu Sans Mono");
+        }
     }
 }
 
