@@ -310,7 +310,10 @@ TfMain::~TfMain() {
     // The handlers reach this window.
     Application->OnException = nullptr;
     SetModalBeginHandler(nullptr);
-    if (fMain == this) fMain = nullptr;
+    if (fMain == this) {
+        fMain = nullptr;
+        SetFileDialogSettingsFile("");
+    }
 }
 
 // ---------------------------------------------------------------------------
@@ -321,6 +324,7 @@ void TfMain::FormCreate(TObject*) {
     InitLogoPage();
     InitComposer();
     FormStorage->SetIniFileName(SettingsFileName());
+    SetFileDialogSettingsFile(SettingsFileName());
     if (InstanceName.empty()) InstanceName = DefaultInstanceName();
     // Before any file is touched: a second copy must not put program files
     // in place under the copy that runs.

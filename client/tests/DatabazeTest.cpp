@@ -302,16 +302,12 @@ TEST_F(TDatabazeTest, SearchHelpAndTheTextFilesOfTheCountriesGoThroughTheirContr
 
     const AnsiString file = Folder + "staty.txt";
     TModalAnswerer answers;
-    auto choose = [file](TForm* Dialog) {
-        dynamic_cast<TEdit*>(Dialog->FindComponent("FileNameEdit"))->SetText(file);
-        dynamic_cast<TButton*>(Dialog->FindComponent("OKButton"))->Click();
-    };
-    answers.Act(choose);
+    answers.ChooseFile(file);
     Form->ToolButton46->Click();
     EXPECT_EQ("Česko;420;\"00420#########;00420#####\";;\r\n", ReadFileBytes(file));
     Dm->Staty->Close();
     Dm->Staty->Open();
-    answers.Act(choose);
+    answers.ChooseFile(file);
     Form->ToolButton48->Click();
     EXPECT_EQ(0, answers.Pending());
     EXPECT_EQ((std::vector<AnsiString>{"00420#########;00420#####"}), Column(Dm->Staty, Dm->StatyFiltr));

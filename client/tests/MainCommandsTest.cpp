@@ -45,9 +45,7 @@ protected:
     }
     // Answers the next file dialog with a file of the test's folder.
     static void ChooseFile(TModalAnswerer& Answers, const AnsiString& File) {
-        Answers.ClickButton("OKButton", [File](TForm* Dialog) {
-            dynamic_cast<TEdit*>(Dialog->FindComponent("FileNameEdit"))->SetText(File);
-        });
+        Answers.ChooseFile(File);
     }
     AnsiString Names() {
         AnsiString names;

@@ -12,6 +12,7 @@
 #include "platform/gfx/Icon.h"
 #include "platform/gfx/tests/MetafileSamples.h"
 #include "platform/os/MediaPlayer.h"
+#include "platform/rtl/IniFiles.h"
 #include "platform/rtl/ScopeGuard.h"
 #include "platform/rtl/Streams.h"
 #include "platform/ui/Buttons.h"
@@ -34,10 +35,7 @@ protected:
         picture.SaveToFile(Folder + Name);
     }
     static void ChooseFile(TModalAnswerer& Answers, const AnsiString& File) {
-        Answers.Act([File](TForm* Dialog) {
-            dynamic_cast<TEdit*>(Dialog->FindComponent("FileNameEdit"))->SetText(File);
-            dynamic_cast<TButton*>(Dialog->FindComponent("OKButton"))->Click();
-        });
+        Answers.ChooseFile(File);
     }
     TBitmap& Image() { return *Main->BitmapEditor1->WorkBitmap(); }
     void Tick(Integer Id) {
@@ -47,6 +45,32 @@ protected:
     TToolButton* Tool(const char* Name) { return dynamic_cast<TToolButton*>(Main->FindComponent(Name)); }
     TSpeedButton* Button(const char* Name) { return dynamic_cast<TSpeedButton*>(Main->FindComponent(Name)); }
 };
+
+TEST_F(TMainPagesTest, ThePictureDialogComesBackToTheFolderOfTheLastPicture) {
+    StartConfirmed();
+    Main->PageControl1->SetActivePage(Main->TabLogo);
+    ForceDirectories(Folder + "Graphics");
+    ForceDirectories(Folder + "obrázky");
+    WritePicture("obrázky/mapa.bmp", 200, 100);
+
+    TModalAnswerer answers;
+    answers.ActOnFile([&](TFileDialogView& Dialog) {
+        EXPECT_EQ(Dialog.Folder(), Folder + "Graphics/");
+        Dialog.TypeFileName(Folder + "obrázky/mapa.bmp");
+        Dialog.Accept();
+    });
+    answers.Answer(mrCancel);  // the crop window: too large
+    Tool("ToolButtonOpenLogo")->Click();
+    EXPECT_EQ(TIniFile(Main->SettingsFileName()).ReadString("FileDialogs", "TfMain.OpenPictureDialog1", ""),
+              Folder + "obrázky/");
+    answers.ActOnFile([&](TFileDialogView& Dialog) {
+        EXPECT_EQ(Dialog.Folder(), Folder + "obrázky/");
+        Dialog.Cancel();
+    });
+    Tool("ToolButtonOpenLogo")->Click();
+    EXPECT_EQ(answers.Pending(), 0);
+    EXPECT_TRUE(answers.Unexpected().empty());
+}
 
 TEST_F(TMainPagesTest, APictureFileBecomesALogoThatIsDrawnOnSavedAndQueued) {
     StartConfirmed();
@@ -364,10 +388,10 @@ TEST_F(TMainPagesTest, AMelodyIsWrittenHeldTo30sSavedPlayedAndReadBack) {
     EXPECT_EQ(ReadFileBytes(Folder + "Melody/skala.rtl"), "Skala:d=4,o=5,b=63:8C6,8D6,8E6,8F6");
     EXPECT_TRUE(Data->Melody->Locate("Jmeno", Variant("skala"), TLocateOptions{loCaseInsensitive}));
 
-    answers.Act([&](TForm* Dialog) {
-        dynamic_cast<TComboBox*>(Dialog->FindComponent("FilterCombo"))->SetItemIndex(1);
-        dynamic_cast<TEdit*>(Dialog->FindComponent("FileNameEdit"))->SetText(Folder + "skala.mid");
-        dynamic_cast<TButton*>(Dialog->FindComponent("OKButton"))->Click();
+    answers.ActOnFile([&](TFileDialogView& Dialog) {
+        Dialog.ChooseFilter(2);
+        Dialog.TypeFileName(Folder + "skala.mid");
+        Dialog.Accept();
     });
     Main->SaveMelodyButtonClick(nullptr);
     ASSERT_TRUE(FileExists(Folder + "skala.mid"));

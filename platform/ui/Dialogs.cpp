@@ -1,14 +1,33 @@
 #include "platform/ui/Dialogs.h"
 
+#include <QAbstractItemView>
+#include <QApplication>
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QDir>
+#include <QEventLoop>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QFileSystemModel>
 #include <QFont>
 #include <QFontDatabase>
 #include <QFontInfo>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPointer>
+#include <QPushButton>
+#include <QSet>
+#include <QStandardPaths>
 #include <QStringList>
+#include <QTimer>
+#include <QUrl>
 
 #include <algorithm>
 
 #include "platform/classes/ClassRegistry.h"
+#include "platform/rtl/CodePage.h"
 #include "platform/rtl/FileUtils.h"
+#include "platform/rtl/IniFiles.h"
 #include "platform/rtl/SysUtils.h"
 #include "platform/ui/ChoiceCtrls.h"
 #include "platform/ui/Containers.h"
@@ -16,7 +35,12 @@
 #include "platform/ui/Forms.h"
 #include "platform/ui/Spin.h"
 #include "platform/ui/StdCtrls.h"
+#include "platform/ui/TestSupport.h"
 #include "platform/ui/UiBridge.h"
+
+using ui_detail::CallFileDialogHook;
+using ui_detail::FromQ;
+using ui_detail::ToQ;
 
 namespace {
 
@@ -129,189 +153,326 @@ std::vector<TFileFilter> ParseFileFilter(const AnsiString& Filter) {
     return result;
 }
 
-class TFileDialogForm : public TForm {
+namespace {
+
+AnsiString gFileDialogSettings;
+const char* const kFileDialogSection = "FileDialogs";
+
+// File names cross to the toolkit as the system spells them and come back as
+// our text.
+QString ToQPath(const AnsiString& path) { return QString::fromStdString(SysFileName(path)); }
+
+AnsiString FromQPath(const QString& path) {
+    const QByteArray utf8 = path.toUtf8();
+    return Utf8ToAnsi(std::string_view(utf8.constData(), static_cast<std::size_t>(utf8.size())));
+}
+
+// A mask as the toolkit matches it: blank-separated, and "*.*" means every
+// file as it does where the masks come from, not only names with a dot.
+QString ToQMasks(const AnsiString& masks) {
+    QStringList patterns;
+    std::size_t start = 0;
+    for (std::size_t i = 0; i <= masks.size(); ++i)
+        if (i == masks.size() || masks[i] == ';') {
+            const AnsiString m = Trim(masks.substr(start, i - start));
+            start = i + 1;
+            if (!m.empty()) patterns << (m == "*.*" ? QStringLiteral("*") : ToQ(m));
+        }
+    return patterns.isEmpty() ? QStringLiteral("*") : patterns.join(u' ');
+}
+
+}  // namespace
+
+void SetFileDialogSettingsFile(const AnsiString& FileName) { gFileDialogSettings = FileName; }
+
+class TQtFileDialog : public QFileDialog {
 public:
-    TFileDialogForm(TOpenDialog* dialog, const AnsiString& folder, const AnsiString& name)
-        : TForm(nullptr), FDialog(dialog), FFolder(IncludeTrailingPathDelimiter(folder)) {
-        const bool save = dialog->IsSave();
-        SetCaption(!dialog->Title().empty() ? dialog->Title() : save ? AnsiString("Uložit jako") : AnsiString("Otevřít"));
-        SetBorderStyle(bsDialog);
-        SetBorderIcons(TBorderIcons{biSystemMenu});
-        SetPosition(poScreenCenter);
-        SetClientWidth(440);
-        SetClientHeight(306);
-        PutLabel(this, "Složka:", 8, 11);
-        FolderEdit = Put<TEdit>(this, "FolderEdit", 110, 8, 322, 21);
-        FileList = Put<TListBox>(this, "FileList", 8, 36, 424, 196);
-        PutLabel(this, "Název souboru:", 8, 247);
-        FileNameEdit = Put<TEdit>(this, "FileNameEdit", 110, 244, 240, 21);
-        FileNameEdit->SetText(name);
-        PutLabel(this, "Soubory typu:", 8, 276);
-        FilterCombo = Put<TComboBox>(this, "FilterCombo", 110, 273, 240, 21);
-        FilterCombo->SetStyle(csDropDownList);
-        FFilters = ParseFileFilter(dialog->Filter());
-        if (FFilters.empty()) FFilters.push_back({"Všechny soubory (*.*)", "*"});
-        for (const TFileFilter& f : FFilters) FilterCombo->Items()->Add(f.Description);
-        const Integer index = dialog->FilterIndex();
-        FilterCombo->SetItemIndex(index >= 1 && index <= static_cast<Integer>(FFilters.size()) ? index - 1 : 0);
-        auto* ok = PutButton(this, "OKButton", save ? "&Uložit" : "&Otevřít", mrOk, 357, 242);
-        ok->SetDefault(true);
-        auto* cancel = PutButton(this, "CancelButton", "Storno", mrCancel, 357, 271);
-        cancel->SetCancel(true);
-        FilterCombo->OnChange = [this](TObject*) { Fill(); };
-        FileList->OnClick = [this](TObject*) {
-            const Integer i = FileList->ItemIndex();
-            if (i >= 0 && !FEntries[static_cast<std::size_t>(i)].Folder)
-                FileNameEdit->SetText(FEntries[static_cast<std::size_t>(i)].Name);
-        };
-        FileList->OnDblClick = [this](TObject*) {
-            const Integer i = FileList->ItemIndex();
-            if (i < 0) return;
-            const TEntry e = FEntries[static_cast<std::size_t>(i)];
-            if (e.Folder)
-                Navigate(e.Name == ".." ? ExtractFilePath(ExcludeTrailing(FFolder)) : FFolder + e.Name + "/");
-            else
-                SetModalResult(mrOk);
-        };
-        OnCloseQuery = [this](TObject*, bool& canClose) { canClose = ModalResult() != mrOk || Accept(); };
-        Fill();
-        SetActiveControl(FileNameEdit);
+    TQtFileDialog(TOpenDialog* owner, QWidget* parent) : QFileDialog(parent), FOwner(owner) {
+        setOption(DontUseNativeDialog);
+        // The descriptions already name their masks.
+        setOption(HideNameFilterDetails);
+        // Asked in accept, by a window the test answerer sees.
+        setOption(DontConfirmOverwrite);
+        setAcceptMode(owner->IsSave() ? AcceptSave : AcceptOpen);
+        setFileMode(AnyFile);
+        setViewMode(Detail);
+        setSizeGripEnabled(true);
+        setLabelText(LookIn, ToQ("Složka:"));
+        setLabelText(FileName, ToQ("Název souboru:"));
+        setLabelText(FileType, ToQ("Soubory typu:"));
+        setLabelText(Accept, ToQ(owner->IsSave() ? "&Uložit" : "&Otevřít"));
+        setLabelText(Reject, ToQ("Storno"));
+        Model = findChild<QFileSystemModel*>();
+        if (Model)
+            connect(Model, &QFileSystemModel::directoryLoaded, this,
+                    [this](const QString& path) { Loaded.insert(QDir::cleanPath(path)); });
     }
 
     AnsiString Chosen;
-    TEdit* FolderEdit;
-    TListBox* FileList;
-    TEdit* FileNameEdit;
-    TComboBox* FilterCombo;
+    QFileSystemModel* Model = nullptr;
+    QSet<QString> Loaded;  // folders read in full
 
-private:
-    struct TEntry {
-        AnsiString Name;
-        bool Folder;
-    };
-
-    static AnsiString ExcludeTrailing(const AnsiString& s) {
-        return s.size() > 1 && s.back() == '/' ? s.substr(0, s.size() - 1) : s;
-    }
-
-    AnsiString Mask() const {
-        if (!FMaskOverride.empty()) return FMaskOverride;
-        const Integer i = FilterCombo->ItemIndex();
-        return FFilters[static_cast<std::size_t>(i >= 0 ? i : 0)].Mask;
-    }
-
-    void Navigate(const AnsiString& folder) {
-        FFolder = IncludeTrailingPathDelimiter(ExpandFileName(folder));
-        FMaskOverride.clear();
-        Fill();
-    }
-
-    void Fill() {
-        FolderEdit->SetText(FFolder);
-        FEntries.clear();
-        if (FFolder != "/") FEntries.push_back({"..", true});
-        TSearchRec rec;
-        std::vector<AnsiString> folders;
-        if (FindFirst(FFolder + "*", faDirectory, rec) == 0) {
-            do {
-                if (rec.Attr & faDirectory) folders.push_back(rec.Name);
-            } while (FindNext(rec) == 0);
-            FindClose(rec);
+protected:
+    void accept() override {
+        const AnsiString caption = FromQ(windowTitle());
+        auto* nameEdit = findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        const QString typed = nameEdit ? nameEdit->text().trimmed() : QString();
+        // A pattern typed as the name lists what it matches.
+        if (typed.contains(u'*') || typed.contains(u'?')) {
+            if (Model) Model->setNameFilters(QStringList{typed.section(u'/', -1)});
+            return;
         }
-        for (const AnsiString& f : folders) FEntries.push_back({f, true});
-        std::vector<AnsiString> files;
-        AnsiString masks = Mask();
-        std::size_t start = 0;
-        for (std::size_t i = 0; i <= masks.size(); ++i)
-            if (i == masks.size() || masks[i] == ';') {
-                const AnsiString m = Trim(masks.substr(start, i - start));
-                start = i + 1;
-                if (m.empty()) continue;
-                for (const AnsiString& f : ListFiles(FFolder, m)) files.push_back(f);
-            }
-        std::sort(files.begin(), files.end(), [](const AnsiString& a, const AnsiString& b) {
-            return AnsiCompareText(a, b) < 0;
-        });
-        files.erase(std::unique(files.begin(), files.end()), files.end());
-        for (const AnsiString& f : files) FEntries.push_back({f, false});
-        FileList->Items()->BeginUpdate();
-        FileList->Items()->Clear();
-        for (const TEntry& e : FEntries) FileList->Items()->Add(e.Folder ? "[" + e.Name + "]" : e.Name);
-        FileList->Items()->EndUpdate();
-    }
-
-    bool Accept() {
-        // A folder typed into the folder box is opened first.
-        const AnsiString typedFolder = Trim(FolderEdit->Text());
-        if (!typedFolder.empty() && IncludeTrailingPathDelimiter(ExpandFileName(typedFolder)) != FFolder) {
-            if (DirectoryExists(typedFolder)) Navigate(typedFolder);
-            else AskBox(Caption(), "Složka " + typedFolder + " neexistuje.", false);
-            return false;
+        const QStringList files = selectedFiles();
+        if (files.isEmpty() || QFileInfo(files.first()).isDir()) {
+            QFileDialog::accept();  // which opens the folder
+            return;
         }
-        const AnsiString name = Trim(FileNameEdit->Text());
-        if (name.empty()) return false;
-        AnsiString path = (name[0] == '/' || name[0] == '\\') ? NormalizePath(name) : FFolder + NormalizePath(name);
-        if (DirectoryExists(path)) {
-            Navigate(path);
-            FileNameEdit->SetText("");
-            return false;
-        }
-        if (name.find_first_of("*?") != AnsiString::npos) {
-            FMaskOverride = ExtractFileName(path);
-            Fill();
-            return false;
-        }
-        if (ExtractFileExt(path).empty() && !FDialog->DefaultExt().empty()) {
-            AnsiString ext = FDialog->DefaultExt();
-            if (ext[0] == '.') ext.erase(0, 1);
-            path += "." + ext;
+        const AnsiString path = FromQPath(files.first());
+        if (AnsiToUtf8(path) != files.first().toStdString()) {
+            AskBox(caption, "Název " + path + " obsahuje znaky, které program nedokáže zapsat.", false);
+            return;
         }
         if (!DirectoryExists(ExtractFilePath(path))) {
-            AskBox(Caption(), "Cesta " + ExtractFilePath(path) + " neexistuje.", false);
-            return false;
+            AskBox(caption, "Cesta " + ExtractFilePath(path) + " neexistuje.", false);
+            return;
         }
-        const TOpenOptions options = FDialog->Options();
+        const TOpenOptions options = FOwner->Options();
         const bool exists = FileExists(path);
-        if (!FDialog->IsSave() && options.Contains(ofFileMustExist) && !exists) {
-            AskBox(Caption(), ExtractFileName(path) + "\r\nSoubor nebyl nalezen.", false);
-            return false;
+        if (!FOwner->IsSave() && options.Contains(ofFileMustExist) && !exists) {
+            AskBox(caption, ExtractFileName(path) + "\r\nSoubor nebyl nalezen.", false);
+            return;
         }
-        if (FDialog->IsSave() && options.Contains(ofOverwritePrompt) && exists &&
-            AskBox(Caption(), ExtractFileName(path) + " již existuje.\r\nChcete jej nahradit?", true) != mrYes)
-            return false;
+        if (FOwner->IsSave() && options.Contains(ofOverwritePrompt) && exists &&
+            AskBox(caption, ExtractFileName(path) + " již existuje.\r\nChcete jej nahradit?", true) != mrYes)
+            return;
         Chosen = path;
-        return true;
+        QFileDialog::accept();
     }
 
-    TOpenDialog* FDialog;
-    AnsiString FFolder;
-    AnsiString FMaskOverride;
-    std::vector<TFileFilter> FFilters;
-    std::vector<TEntry> FEntries;
+private:
+    TOpenDialog* FOwner;
 };
+
+namespace {
+
+// What a test sees of a file dialog and how it works it (TestSupport.h).
+class TFileDialogDriver : public TFileDialogView {
+public:
+    TFileDialogDriver(TQtFileDialog* dialog, std::vector<AnsiString> filters)
+        : FDialog(dialog), FFilters(std::move(filters)) {}
+
+    AnsiString Caption() const override { return FDialog ? FromQ(FDialog->windowTitle()) : AnsiString(); }
+    AnsiString Folder() const override {
+        return FDialog ? IncludeTrailingPathDelimiter(FromQPath(FDialog->directory().absolutePath())) : AnsiString();
+    }
+    std::vector<AnsiString> Names() override {
+        std::vector<AnsiString> names;
+        QAbstractItemView* view = ShownView();
+        if (!view) return names;
+        const QModelIndex root = view->rootIndex();
+        for (int row = 0; row < view->model()->rowCount(root); ++row)
+            names.push_back(FromQPath(view->model()->index(row, 0, root).data().toString()));
+        return names;
+    }
+    std::vector<AnsiString> Filters() const override { return FFilters; }
+    Integer FilterIndex() const override {
+        auto* combo = FDialog ? FDialog->findChild<QComboBox*>(QStringLiteral("fileTypeCombo")) : nullptr;
+        return combo ? combo->currentIndex() + 1 : 0;
+    }
+    void ChooseFilter(Integer Index) override {
+        auto* combo = FDialog ? FDialog->findChild<QComboBox*>(QStringLiteral("fileTypeCombo")) : nullptr;
+        if (!combo || Index < 1 || Index > combo->count()) return;
+        combo->setCurrentIndex(Index - 1);
+        emit combo->activated(Index - 1);
+        emit combo->textActivated(combo->currentText());
+    }
+    AnsiString FileNameText() const override {
+        QLineEdit* edit = NameEdit();
+        return edit ? FromQ(edit->text()) : AnsiString();
+    }
+    void TypeFileName(const AnsiString& Text) override {
+        QLineEdit* edit = NameEdit();
+        if (!edit) return;
+        // Typing into the focused box lets go of the entries picked before;
+        // offscreen the box has no focus, so that is done here.
+        if (auto* list = FDialog->findChild<QAbstractItemView*>(QStringLiteral("listView")))
+            list->selectionModel()->clearSelection();
+        edit->setText(ToQ(Text));
+    }
+    void Accept() override {
+        auto* box = FDialog ? FDialog->findChild<QDialogButtonBox*>(QStringLiteral("buttonBox")) : nullptr;
+        if (!box) return;
+        for (QAbstractButton* button : box->buttons())
+            if (box->buttonRole(button) == QDialogButtonBox::AcceptRole && button->isEnabled()) {
+                button->click();
+                return;
+            }
+    }
+    void Cancel() override {
+        if (FDialog) FDialog->reject();
+    }
+    bool DoubleClick(const AnsiString& Name) override {
+        QAbstractItemView* view = ShownView();
+        if (!view) return false;
+        const QModelIndex root = view->rootIndex();
+        for (int row = 0; row < view->model()->rowCount(root); ++row) {
+            const QModelIndex index = view->model()->index(row, 0, root);
+            if (FromQPath(index.data().toString()) != Name) continue;
+            view->scrollTo(index);
+            QWidget* target = view->viewport();
+            const QPoint at = view->visualRect(index).center();
+            QPointer<QWidget> alive(target);
+            for (QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease,
+                                      QEvent::MouseButtonDblClick, QEvent::MouseButtonRelease}) {
+                if (!alive) break;
+                const Qt::MouseButtons held =
+                    type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::MouseButtons(Qt::LeftButton);
+                QMouseEvent event(type, QPointF(at), QPointF(target->mapToGlobal(at)), Qt::LeftButton, held,
+                                  Qt::NoModifier);
+                QApplication::sendEvent(target, &event);
+            }
+            return true;
+        }
+        return false;
+    }
+    bool Waiting() const override { return FDialog && FDialog->isVisible(); }
+    QWidget* Widget() const override { return FDialog; }
+
+private:
+    QLineEdit* NameEdit() const {
+        return FDialog ? FDialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit")) : nullptr;
+    }
+    // The list or the details, whichever is shown, once its folder is read.
+    QAbstractItemView* ShownView() {
+        if (!FDialog) return nullptr;
+        const QString root = QDir::cleanPath(FDialog->directory().absolutePath());
+        if (FDialog->Model && !FDialog->Loaded.contains(root)) {
+            QEventLoop loop;
+            QObject::connect(FDialog->Model, &QFileSystemModel::directoryLoaded, &loop, [&](const QString& path) {
+                if (QDir::cleanPath(path) == root) loop.quit();
+            });
+            // Only a guard: a folder is read long before.
+            QTimer::singleShot(20000, &loop, &QEventLoop::quit);
+            loop.exec();
+        }
+        // The model sorts and filters on a zero timer.
+        for (int pass = 0; pass < 5; ++pass) {
+            QCoreApplication::sendPostedEvents();
+            QCoreApplication::processEvents();
+        }
+        if (!FDialog) return nullptr;
+        for (const char* name : {"treeView", "listView"}) {
+            auto* view = FDialog->findChild<QAbstractItemView*>(QString::fromLatin1(name));
+            if (view && view->isVisible()) return view;
+        }
+        return nullptr;
+    }
+
+    QPointer<TQtFileDialog> FDialog;
+    std::vector<AnsiString> FFilters;
+};
+
+// The places beside the folders: the computer, home and the usual folders of
+// documents and pictures, and the folder the program suggests.
+QList<QUrl> Places(const AnsiString& initialDir) {
+    QList<QUrl> urls{QUrl(QStringLiteral("file:")), QUrl::fromLocalFile(QDir::homePath())};
+    for (auto location : {QStandardPaths::DesktopLocation, QStandardPaths::DocumentsLocation,
+                          QStandardPaths::PicturesLocation, QStandardPaths::MusicLocation,
+                          QStandardPaths::DownloadLocation}) {
+        const QString path = QStandardPaths::writableLocation(location);
+        if (!path.isEmpty() && path != QDir::homePath() && QFileInfo(path).isDir())
+            urls << QUrl::fromLocalFile(path);
+    }
+    if (!initialDir.empty() && DirectoryExists(initialDir)) {
+        const QUrl program = QUrl::fromLocalFile(QDir::cleanPath(ToQPath(ExpandFileName(initialDir))));
+        if (!urls.contains(program)) urls << program;
+    }
+    return urls;
+}
+
+}  // namespace
 
 TOpenDialog::TOpenDialog(TComponent* AOwner) : TCommonDialog(AOwner), FFiles(std::make_unique<TStringList>()) {}
 TOpenDialog::~TOpenDialog() = default;
 
+AnsiString TOpenDialog::SettingsKey() const {
+    if (gFileDialogSettings.empty() || Name().empty() || !Owner()) return "";
+    return Owner()->ClassName() + "." + Name();
+}
+
 bool TOpenDialog::Execute() {
-    // The folder: the proposed name's own, else InitialDir, else the current one.
     AnsiString folder = ExtractFilePath(NormalizePath(FFileName));
-    AnsiString name = ExtractFileName(NormalizePath(FFileName));
-    if (folder.empty() || !DirectoryExists(folder)) folder = FInitialDir;
-    if (folder.empty() || !DirectoryExists(folder)) folder = GetCurrentDir();
-    auto* form = new TFileDialogForm(this, ExpandFileName(folder), name);
+    const AnsiString name = ExtractFileName(NormalizePath(FFileName));
+    const AnsiString key = SettingsKey();
+    AnsiString remembered;
+    if (!key.empty()) try {
+            remembered = TIniFile(gFileDialogSettings).ReadString(kFileDialogSection, key, "");
+        } catch (const Exception&) {
+            // A settings file that cannot be read only costs the folder.
+        }
+    for (const AnsiString& next : {remembered, FInitialDir, GetCurrentDir()})
+        if (folder.empty() || !DirectoryExists(folder)) folder = next;
+
+    std::vector<TFileFilter> filters = ParseFileFilter(FFilter);
+    if (filters.empty()) filters.push_back({"Všechny soubory (*.*)", "*"});
+    QStringList qtFilters;
+    std::vector<AnsiString> descriptions;
+    for (const TFileFilter& f : filters) {
+        // Made unique so that the chosen one names its position.
+        QString text = ToQ(f.Description) + " (" + ToQMasks(f.Mask) + ")";
+        while (qtFilters.contains(text)) text.prepend(u' ');
+        qtFilters << text;
+        descriptions.push_back(f.Description);
+    }
+
+    QPointer<TQtFileDialog> dialog = new TQtFileDialog(this, QApplication::activeWindow());
+    dialog->setWindowTitle(
+        ToQ(!FTitle.empty() ? FTitle : IsSave() ? AnsiString("Uložit jako") : AnsiString("Otevřít")));
+    dialog->setSidebarUrls(Places(FInitialDir));
+    dialog->setDirectory(ToQPath(ExpandFileName(folder)));
+    dialog->setNameFilters(qtFilters);
+    dialog->selectNameFilter(
+        qtFilters[FFilterIndex >= 1 && FFilterIndex <= qtFilters.size() ? FFilterIndex - 1 : 0]);
+    AnsiString ext = FDefaultExt;
+    if (!ext.empty() && ext[0] == '.') ext.erase(0, 1);
+    dialog->setDefaultSuffix(ToQ(ext));
+    if (!name.empty()) dialog->selectFile(ToQ(name));
+    dialog->resize(dialog->sizeHint().expandedTo(QSize(720, 460)));
+
+    // The test answerer gets a turn when the dialog appears and as long as
+    // it waits.
+    TFileDialogDriver driver(dialog, descriptions);
+    std::function<void()> turn = [&] {
+        if (dialog && dialog->isVisible() && CallFileDialogHook(driver) && dialog && dialog->isVisible())
+            QTimer::singleShot(0, dialog, turn);
+    };
+    QTimer::singleShot(0, dialog, [&] {
+        FireEvent(OnShow, this);
+        turn();
+    });
+    const int result = dialog->exec();
     AnsiString chosen;
     Integer filter = FFilterIndex;
-    form->OnClose = [&](TObject*, TCloseAction&) {
-        chosen = form->Chosen;
-        filter = form->FilterCombo->ItemIndex() + 1;
-    };
-    const TModalResult result = Run(form);
-    if (result != mrOk || chosen.empty()) return false;
+    if (dialog) {
+        chosen = dialog->Chosen;
+        // The selected filter comes back without its masks; the list of types
+        // names the position.
+        if (auto* combo = dialog->findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
+            combo && combo->currentIndex() >= 0)
+            filter = combo->currentIndex() + 1;
+        delete dialog;
+    }
+    FireEvent(OnClose, this);
+    if (result != QDialog::Accepted || chosen.empty()) return false;
     FFileName = chosen;
     FFilterIndex = filter;
     FFiles->Clear();
     FFiles->Add(chosen);
+    if (!key.empty()) try {
+            TIniFile(gFileDialogSettings).WriteString(kFileDialogSection, key, ExtractFilePath(chosen));
+        } catch (const Exception&) {
+            // The file was chosen; only the folder is not kept.
+        }
     return true;
 }
 

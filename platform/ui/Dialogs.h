@@ -1,12 +1,14 @@
 #pragma once
 // The common dialogs: file open and save, colour and font, and ShowMessage.
 //
-// They are windows of our own (TForm), shown modally, so the test answerer
-// can fill and answer them like any other window. Their parts have names a
-// test can find with FindComponent:
-//   file dialog    FolderEdit, FileList, FileNameEdit, FilterCombo,
-//                  OKButton, CancelButton; the overwrite question YesButton,
-//                  NoButton
+// The file dialogs are the toolkit's standard file dialog in its widget-based
+// form (places, back and up, sizes and dates, sorting, resizable); tests drive
+// them through TModalAnswerer's file steps (TestSupport.h). The other dialogs
+// are windows of our own (TForm), shown modally, so the test answerer can fill
+// and answer them like any other window. Their parts have names a test can
+// find with FindComponent:
+//   file dialog's  YesButton, NoButton (replace an existing file?), OKButton
+//   questions      (a missing file or folder)
 //   colour dialog  Swatch0..Swatch47 (shapes), RedEdit, GreenEdit, BlueEdit,
 //                  Preview, OKButton, CancelButton
 //   font dialog    FontNameList, SizeEdit, BoldCheck, ItalicCheck,
@@ -72,11 +74,20 @@ struct TFileFilter {
 // every file.
 std::vector<TFileFilter> ParseFileFilter(const AnsiString& Filter);
 
+// The settings file in which each file dialog keeps the folder of the last
+// file chosen, under [FileDialogs], keyed by its owner's class and its own
+// name ("TfMain.OpenDialog1"); empty (the default) keeps nothing. A dialog
+// without a name or owner keeps nothing either.
+void SetFileDialogSettingsFile(const AnsiString& FileName);
+
 class TOpenDialog : public TCommonDialog {
 public:
     explicit TOpenDialog(TComponent* AOwner);
     ~TOpenDialog() override;
 
+
+    // Opens in the folder of the proposed FileName, else the one it was last
+    // confirmed in, else InitialDir, else the current folder.
     bool Execute() override;
 
     // The chosen file with its folder after Execute; before it, the name
@@ -97,6 +108,8 @@ public:
     void SetDefaultExt(const AnsiString& Value) { FDefaultExt = Value; }
     const AnsiString& Title() const { return FTitle; }
     void SetTitle(const AnsiString& Value) { FTitle = Value; }
+    // Heeded: ofFileMustExist (opening), ofOverwritePrompt (saving); a file's
+    // folder must always exist. The others are kept for the form files.
     TOpenOptions Options() const { return FOptions; }
     void SetOptions(TOpenOptions Value) { FOptions = Value; }
 
@@ -107,7 +120,8 @@ protected:
     virtual bool IsSave() const { return false; }
 
 private:
-    friend class TFileDialogForm;
+    friend class TQtFileDialog;
+    AnsiString SettingsKey() const;
     AnsiString FFileName;
     std::unique_ptr<TStringList> FFiles;
     AnsiString FFilter;

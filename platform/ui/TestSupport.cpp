@@ -47,12 +47,16 @@ void FindButtons(TWinControl* root, std::vector<TButton*>& out) {
 
 TModalAnswerer::TModalAnswerer() {
     SetModalHook([this](TForm* form) { Handle(form); });
+    SetFileDialogHook([this](TFileDialogView& dialog) { HandleFile(dialog); });
 }
 
-TModalAnswerer::~TModalAnswerer() { SetModalHook(nullptr); }
+TModalAnswerer::~TModalAnswerer() {
+    SetModalHook(nullptr);
+    SetFileDialogHook(nullptr);
+}
 
 void TModalAnswerer::Answer(TModalResult Result, TInspect Inspect) {
-    FQueue.push_back({std::move(Inspect), [Result](TForm* f) { f->SetModalResult(Result); }});
+    FQueue.push_back({std::move(Inspect), [Result](TForm* f) { f->SetModalResult(Result); }, {}});
 }
 
 void TModalAnswerer::ClickButton(const AnsiString& NameOrCaption, TInspect Inspect) {
@@ -68,15 +72,46 @@ void TModalAnswerer::ClickButton(const AnsiString& NameOrCaption, TInspect Inspe
                           }
                           FUnexpected.push_back("no button " + NameOrCaption + " on " + f->Caption());
                           f->SetModalResult(mrCancel);
-                      }});
+                      },
+                      {}});
 }
 
-void TModalAnswerer::Act(TInspect Action) { FQueue.push_back({{}, std::move(Action)}); }
+void TModalAnswerer::Act(TInspect Action) { FQueue.push_back({{}, std::move(Action), {}}); }
+
+void TModalAnswerer::ActOnFile(TFileAction Action) { FQueue.push_back({{}, {}, std::move(Action)}); }
+
+void TModalAnswerer::ChooseFile(const AnsiString& FileName) {
+    ActOnFile([FileName](TFileDialogView& dialog) {
+        dialog.TypeFileName(FileName);
+        dialog.Accept();
+    });
+}
+
+void TModalAnswerer::HandleFile(TFileDialogView& Dialog) {
+    // The dialog calls again for as long as it waits.
+    if (!Dialog.Waiting()) return;
+    if (FQueue.empty() || !FQueue.front().FileAction) {
+        FUnexpected.push_back(Dialog.Caption());
+        if (!FQueue.empty()) FQueue.pop_front();
+        Dialog.Cancel();
+        return;
+    }
+    TStep step = std::move(FQueue.front());
+    FQueue.pop_front();
+    FSeen.push_back(Dialog.Caption());
+    SafeCall(nullptr, [&] { step.FileAction(Dialog); });
+}
 
 void TModalAnswerer::Handle(TForm* Form) {
     if (!Form->FormState().Contains(fsModal) || Form->ModalResult() != mrNone) return;
     if (FQueue.empty()) {
         FUnexpected.push_back(Form->Caption());
+        Form->SetModalResult(mrCancel);
+        return;
+    }
+    if (FQueue.front().FileAction) {
+        FUnexpected.push_back(Form->Caption());
+        FQueue.pop_front();
         Form->SetModalResult(mrCancel);
         return;
     }

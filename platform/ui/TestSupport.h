@@ -21,6 +21,38 @@ void PumpUntilIdle();
 // that check a real timer of the toolkit).
 void WaitForEvents();
 
+class QWidget;
+
+// A file dialog (TOpenDialog, TSaveDialog) as a test drives it: the toolkit's
+// own dialog, worked through its own parts as the user works it.
+class TFileDialogView {
+public:
+    virtual ~TFileDialogView() = default;
+
+    virtual AnsiString Caption() const = 0;
+    // The folder shown, with a trailing '/'.
+    virtual AnsiString Folder() const = 0;
+    // What the list shows (folders and the files the filter lets through),
+    // once the folder has been read.
+    virtual std::vector<AnsiString> Names() = 0;
+    // The filters' descriptions and the chosen one (1-based); choosing one
+    // acts as the user's choice in the list of types.
+    virtual std::vector<AnsiString> Filters() const = 0;
+    virtual Integer FilterIndex() const = 0;
+    virtual void ChooseFilter(Integer Index) = 0;
+    // The name box.
+    virtual AnsiString FileNameText() const = 0;
+    virtual void TypeFileName(const AnsiString& Text) = 0;
+    // The Open/Save button and the cancel button, clicked.
+    virtual void Accept() = 0;
+    virtual void Cancel() = 0;
+    // Double-clicks the entry of the list; false when the list has none.
+    virtual bool DoubleClick(const AnsiString& Name) = 0;
+    // Still open, waiting for the user.
+    virtual bool Waiting() const = 0;
+    virtual QWidget* Widget() const = 0;
+};
+
 // Answers the modal windows that open while it exists, one scripted answer
 // per time a modal window waits for its result, in order. Each answer may
 // first inspect the window. A modal window that finds no answer left gets
@@ -43,6 +75,14 @@ public:
     // Runs the action on the window. When the window still waits afterwards,
     // the next scripted answer is applied to it.
     void Act(TInspect Action);
+    // The same for a file dialog: the next modal window must be one (any
+    // other window, or a file dialog where a window is scripted, is recorded
+    // in Unexpected() and cancelled).
+    using TFileAction = std::function<void(TFileDialogView& Dialog)>;
+    void ActOnFile(TFileAction Action);
+    // Types the name (a full path, or one relative to the folder shown) into
+    // the next file dialog and clicks its Open/Save button.
+    void ChooseFile(const AnsiString& FileName);
 
     int Pending() const { return static_cast<int>(FQueue.size()); }
     // Captions of the windows answered, in order.
@@ -53,8 +93,10 @@ private:
     struct TStep {
         TInspect Inspect;
         std::function<void(TForm*)> Action;
+        TFileAction FileAction;  // set for a file dialog's step
     };
     void Handle(TForm* Form);
+    void HandleFile(TFileDialogView& Dialog);
 
     std::deque<TStep> FQueue;
     std::vector<AnsiString> FSeen;

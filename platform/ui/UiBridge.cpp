@@ -285,8 +285,20 @@ TModalHook& ModalHookSlot() {
     static TModalHook hook;
     return hook;
 }
+TFileDialogHook& FileDialogHookSlot() {
+    static TFileDialogHook hook;
+    return hook;
+}
 int gScreenWidth = 0, gScreenHeight = 0;
 }  // namespace
+
+void SetFileDialogHook(TFileDialogHook hook) { FileDialogHookSlot() = std::move(hook); }
+bool CallFileDialogHook(TFileDialogView& view) {
+    TFileDialogHook hook = FileDialogHookSlot();
+    if (!hook) return false;
+    hook(view);
+    return true;
+}
 
 void SetModalHook(TModalHook hook) { ModalHookSlot() = std::move(hook); }
 void CallModalHook(TForm* form) {

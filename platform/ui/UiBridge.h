@@ -22,6 +22,7 @@ class TForm;
 class TFont;
 class TBitmap;
 class TObject;
+class TFileDialogView;
 
 namespace ui_detail {
 
@@ -101,6 +102,12 @@ QWidget* NewPaintWidget(QWidget* parent, std::function<void(QPainter&)> painter)
 using TModalHook = std::function<void(TForm*)>;
 void SetModalHook(TModalHook hook);
 void CallModalHook(TForm* form);
+
+// Test support: called every time a file dialog starts or goes on waiting for
+// the user (TestSupport.h declares what it shows); false when no hook is set.
+using TFileDialogHook = std::function<void(TFileDialogView&)>;
+void SetFileDialogHook(TFileDialogHook hook);
+bool CallFileDialogHook(TFileDialogView& view);
 
 // Test support: overrides the reported screen size (0, 0 restores).
 void SetScreenSizeOverride(int width, int height);

@@ -1,8 +1,14 @@
 #include <gtest/gtest.h>
 
+#include <QWidget>
+
+#include <algorithm>
+
 #include "platform/gfx/Bitmap.h"
 #include "platform/gfx/Canvas.h"
 #include "platform/rtl/FileUtils.h"
+#include "platform/rtl/IniFiles.h"
+#include "platform/rtl/ScopeGuard.h"
 #include "platform/rtl/SysUtils.h"
 #include "platform/ui/ChoiceCtrls.h"
 #include "platform/ui/Clipbrd.h"
@@ -41,6 +47,10 @@ TEST(ParseFileFilterTest, PairsDescriptionsAndMasks) {
     EXPECT_EQ(ParseFileFilter("Vše|")[0].Mask, "*");
 }
 
+bool Lists(const std::vector<AnsiString>& names, const AnsiString& name) {
+    return std::find(names.begin(), names.end(), name) != names.end();
+}
+
 TEST(TSaveDialogTest, OverwritePromptCanRefuseAndDefaultExtIsAdded) {
     const AnsiString folder = DialogFolder();
     TSaveDialog dialog(nullptr);
@@ -52,67 +62,146 @@ TEST(TSaveDialogTest, OverwritePromptCanRefuseAndDefaultExtIsAdded) {
     int shows = 0;
     dialog.OnShow = [&](TObject*) { ++shows; };
     TModalAnswerer answers;
-    answers.Act([](TForm* f) {
-        EXPECT_EQ(f->Caption(), "Uložit jako");
-        EXPECT_TRUE(SaveControlToPng(f, VEMLOR_TEST_OUTPUT "/dialog-save.png"));
-        auto* list = Find<TListBox>(f, "FileList");
-        EXPECT_GE(list->Items()->IndexOf("logo.bmp"), 0);
-        EXPECT_LT(list->Items()->IndexOf("poznámky.txt"), 0);  // filtered out
-        EXPECT_EQ(Find<TEdit>(f, "FileNameEdit")->Text(), "logo");
-        Find<TButton>(f, "OKButton")->Click();
+    answers.ActOnFile([&](TFileDialogView& d) {
+        EXPECT_EQ(d.Caption(), "Uložit jako");
+        EXPECT_EQ(d.Folder(), ExpandFileName(folder));
+        EXPECT_EQ(d.Filters(), (std::vector<AnsiString>{"Bitmapy (*.bmp)", "Všechny soubory"}));
+        const std::vector<AnsiString> names = d.Names();
+        EXPECT_TRUE(Lists(names, "logo.bmp"));
+        EXPECT_FALSE(Lists(names, "poznámky.txt"));  // filtered out
+        EXPECT_EQ(d.FileNameText(), "logo");
+        EXPECT_TRUE(d.Widget()->grab().save(VEMLOR_TEST_OUTPUT "/dialog-save.png"));
+        d.Accept();
     });
     answers.ClickButton("NoButton", [](TForm* f) {
         EXPECT_TRUE(SaveControlToPng(f, VEMLOR_TEST_OUTPUT "/dialog-overwrite.png"));
         EXPECT_NE(Find<TLabel>(f, "MessageLabel")->Caption().find("logo.bmp"), AnsiString::npos);
     });
-    answers.Act([](TForm* f) {
-        Find<TEdit>(f, "FileNameEdit")->SetText("nový");
-        Find<TButton>(f, "OKButton")->Click();
-    });
+    answers.ChooseFile("nový");
     ASSERT_TRUE(dialog.Execute());
     EXPECT_EQ(dialog.FileName(), ExpandFileName(folder) + "nový.bmp");
     EXPECT_EQ(dialog.Files()->Count(), 1);
     EXPECT_EQ(shows, 1);
+    EXPECT_EQ(answers.Seen().size(), 3u);
     EXPECT_TRUE(answers.Unexpected().empty());
 
     dialog.SetFileName(folder + "logo.bmp");
-    answers.ClickButton("OKButton");
+    answers.ActOnFile([](TFileDialogView& d) { d.Accept(); });
     answers.ClickButton("Ano");
     ASSERT_TRUE(dialog.Execute());
     EXPECT_EQ(ExtractFileName(dialog.FileName()), "logo.bmp");
+    EXPECT_TRUE(answers.Unexpected().empty());
 }
 
-TEST(TOpenDialogTest, MissingFileIsRefusedAndFilterChoiceIsKept) {
+TEST(TOpenDialogTest, MissingFileIsRefusedAndADoubleClickOpensWithTheFilterChosen) {
     const AnsiString folder = DialogFolder();
     TOpenDialog dialog(nullptr);
     dialog.SetFilter("Bitmapy|*.bmp|Texty|*.txt");
     dialog.SetInitialDir(folder);
+    dialog.SetTitle("Otevřít text");
     dialog.SetOptions(dialog.Options() + TOpenOptions{ofFileMustExist});
     TModalAnswerer answers;
-    answers.Act([](TForm* f) {
-        EXPECT_EQ(f->Caption(), "Otevřít");
-        Find<TEdit>(f, "FileNameEdit")->SetText("chybí.bmp");
-        Find<TButton>(f, "OKButton")->Click();
-    });
+    answers.ChooseFile("chybí.bmp");
     answers.ClickButton("OK");  // "not found"
-    answers.ClickButton("CancelButton");
+    answers.ActOnFile([](TFileDialogView& d) { d.Cancel(); });
     EXPECT_FALSE(dialog.Execute());
-    EXPECT_EQ(answers.Seen().size(), 3u);
+    EXPECT_EQ(answers.Seen(), (std::vector<AnsiString>{"Otevřít text", "Otevřít text", "Otevřít text"}));
+    EXPECT_TRUE(answers.Unexpected().empty());
 
-    answers.Act([](TForm* f) {
-        auto* filter = Find<TComboBox>(f, "FilterCombo");
-        filter->SetItemIndex(1);
-        filter->OnChange(filter);  // as the user's choice
-        auto* list = Find<TListBox>(f, "FileList");
-        const int index = list->Items()->IndexOf("poznámky.txt");
-        ASSERT_GE(index, 0);
-        list->SetItemIndex(index);
-        list->OnClick(list);
-        list->OnDblClick(list);
+    answers.ActOnFile([](TFileDialogView& d) {
+        d.ChooseFilter(2);
+        EXPECT_TRUE(Lists(d.Names(), "poznámky.txt"));
+        EXPECT_FALSE(Lists(d.Names(), "logo.bmp"));
+        EXPECT_TRUE(d.DoubleClick("poznámky.txt"));
     });
     ASSERT_TRUE(dialog.Execute());
-    EXPECT_EQ(ExtractFileName(dialog.FileName()), "poznámky.txt");
+    EXPECT_EQ(dialog.FileName(), ExpandFileName(folder) + "poznámky.txt");
     EXPECT_EQ(dialog.FilterIndex(), 2);
+    EXPECT_TRUE(answers.Unexpected().empty());
+}
+
+TEST(TOpenDialogTest, EachDialogOpensWhereItsLastFileWasChosen) {
+    const AnsiString folder = ExpandFileName(DialogFolder());
+    const AnsiString inner = folder + "podsložka/";
+    ForceDirectories(inner);
+    WriteFileAtomic(inner + "README", "x");
+    WriteFileAtomic(inner + "LOGO2.BMP", "BM");
+    const AnsiString settings = folder + "dialogy.ini";
+    DeleteFile(settings);
+    SetFileDialogSettingsFile(settings);
+    auto forget = ScopeExit([] { SetFileDialogSettingsFile(""); });
+    TComponent owner(nullptr);
+    auto makePictures = [&] {
+        auto* d = new TOpenDialog(&owner);
+        d->SetName("OpenPictureDialog1");
+        d->SetFilter("Obrázky|*.bmp|Všechny soubory|*.*");
+        d->SetInitialDir(folder);
+        return d;
+    };
+    TOpenDialog* pictures = makePictures();
+    auto* texts = new TOpenDialog(&owner);
+    texts->SetName("OpenDialog1");
+    texts->SetInitialDir(folder);
+
+    TModalAnswerer answers;
+    answers.ActOnFile([&](TFileDialogView& d) {
+        EXPECT_EQ(d.Folder(), folder);
+        ASSERT_TRUE(d.DoubleClick("podsložka"));
+        EXPECT_EQ(d.Folder(), inner);
+        // Masks match regardless of case, and "*.*" takes names without a dot.
+        EXPECT_EQ(d.Names(), (std::vector<AnsiString>{"LOGO2.BMP"}));
+        d.ChooseFilter(2);
+        EXPECT_TRUE(Lists(d.Names(), "README"));
+        // The dialog is no fixed box.
+        d.Widget()->resize(900, 640);
+        PumpUntilIdle();
+        EXPECT_EQ(d.Widget()->width(), 900);
+        EXPECT_EQ(d.Widget()->height(), 640);
+        d.TypeFileName("README");
+        d.Accept();
+    });
+    ASSERT_TRUE(pictures->Execute());
+    EXPECT_EQ(pictures->FileName(), inner + "README");
+    EXPECT_EQ(TIniFile(settings).ReadString("FileDialogs", "TComponent.OpenPictureDialog1", ""), inner);
+
+    // As after a restart: the same dialog opens where its file was chosen,
+    // whatever the program proposes as InitialDir; another dialog does not.
+    delete pictures;
+    pictures = makePictures();
+    answers.ActOnFile([&](TFileDialogView& d) {
+        EXPECT_EQ(d.Folder(), inner);
+        d.Cancel();
+    });
+    answers.ActOnFile([&](TFileDialogView& d) {
+        EXPECT_EQ(d.Folder(), folder);
+        d.Cancel();
+    });
+    EXPECT_FALSE(pictures->Execute());
+    EXPECT_FALSE(texts->Execute());
+    // A proposed name with its folder comes first.
+    pictures->SetFileName(folder + "logo.bmp");
+    answers.ActOnFile([&](TFileDialogView& d) {
+        EXPECT_EQ(d.Folder(), folder);
+        EXPECT_EQ(d.FileNameText(), "logo.bmp");
+        d.Cancel();
+    });
+    EXPECT_FALSE(pictures->Execute());
+    EXPECT_EQ(TIniFile(settings).ReadString("FileDialogs", "TComponent.OpenPictureDialog1", ""), inner);
+    EXPECT_TRUE(answers.Unexpected().empty());
+    EXPECT_EQ(answers.Pending(), 0);
+}
+
+TEST(TOpenDialogTest, AFileDialogWhereAWindowWasScriptedIsCancelledAndRecorded) {
+    TOpenDialog dialog(nullptr);
+    dialog.SetInitialDir(DialogFolder());
+    TModalAnswerer answers;
+    answers.ClickButton("OK");
+    EXPECT_FALSE(dialog.Execute());
+    EXPECT_EQ(answers.Unexpected(), (std::vector<AnsiString>{"Otevřít"}));
+    answers.ChooseFile("logo.bmp");
+    ShowMessage("x");  // a window where a file dialog was scripted
+    EXPECT_EQ(answers.Unexpected().size(), 2u);
+    EXPECT_EQ(answers.Pending(), 0);
 }
 
 TEST(TColorDialogTest, ChosenSwatchOrNumbersBecomeTheColour) {
