@@ -252,6 +252,22 @@ TEST_F(TfUpdateTest, TranslatedOfflineTheUserDeclinesToDialAndTheTimerFetchesOnc
     EXPECT_EQ("True", TIniFile(Folder + "update.ini").ReadString("TfSetUpdate", "RadioButton2_Checked", ""));
 }
 
+TEST_F(TfUpdateTest, OnlineOnlyThroughADialupLinkWithoutDialCommandsFetchesAtOnceWithoutAsking) {
+    Settings("TfUpdate", "UpdateURL", Server.Url("/updclnt/"));
+    Description = "[Setup]\r\nMainURL=" + Server.Url("/pkg/") + "\r\n" + Package("Client", "client.zip", 3);
+    SetNetInterfaceSource(
+        [] { return std::vector<TNetInterface>{{"lo", true, true, false}, {"ppp0", true, false, true}}; });
+    TFakeTimerClock clock;
+    CreateWindows();
+    TModalAnswerer answerer;  // nothing may be asked
+    fUpdate->Show();
+    EXPECT_TRUE(fSetUpdate->RadioButton1->Checked());
+    ASSERT_TRUE(answerer.Seen().empty());
+    ASSERT_FALSE(clock.Running(fUpdate->Timer1));
+    RunUntil([&] { return fUpdate->Memo1->Lines()->Count() > 0; });
+    EXPECT_EQ((std::vector<std::string>{"/updclnt/update.dat"}), Requests());
+}
+
 TEST_F(TfUpdateTest, EachFailingDownloadEndsAsTheUserIsToldAndRecordsNothing) {
     Settings("TfUpdate", "UpdateURL", Server.Url("/updclnt/"));
     Settings("TfSetUpdate", "RadioButton2_Checked", "True");
