@@ -289,7 +289,8 @@ bool TAdvHttpRun::ReadBody() {
     std::vector<char> buffer(kChunk);
     while (!FAborted && Attached()) {
         std::size_t n = 0;
-        if (!FRequest->Read(buffer.data(), buffer.size(), n)) {
+        // Every piece as it comes: a slow server is seen to make progress.
+        if (!FRequest->ReadSome(buffer.data(), buffer.size(), n)) {
             // Stopped by Abort: the body ends here, as if complete.
             if (FAborted) return true;
             try {
@@ -464,6 +465,8 @@ THttpRequestOptions TAdvHttp::RequestOptions() const {
     o.ProxyUserName = FProxyUserName;
     o.ProxyPassword = FProxyPassword;
     o.ConnectTimeout = static_cast<Cardinal>(std::max(0, FConnectTimeout));
+    o.LowSpeedLimit = FLowSpeedLimit;
+    o.LowSpeedTime = FLowSpeedTime;
     o.FollowRedirects = !FInternetFlags.Contains(ifNoAutoRedirect);
     o.RedirectToHttp = FInternetFlags.Contains(ifIgnoreRedirectToHttp);
     o.RedirectToHttps = FInternetFlags.Contains(ifIgnoreRedirectToHttps);

@@ -7,9 +7,11 @@
 
 #include <cstdio>
 #include <deque>
+#include <filesystem>
 #include <map>
 #include <mutex>
 
+#include "platform/os/Http.h"
 #include "platform/os/tests/TestHttpServer.h"
 #include "platform/rtl/FileUtils.h"
 #include "platform/rtl/IniFiles.h"
@@ -90,6 +92,7 @@ protected:
         });
         Server.ServeGated("/pkg/cut.zip", 50000, 20000, true);
         Server.ServeGated("/pkg/slow.zip", 50000, 20000);
+        Server.ServeDrip("/pkg/drip.zip", 100000);
         Server.Start();
         Server.Gate().Close();
 
@@ -115,6 +118,14 @@ protected:
     void Log(const std::string& Path) {
         std::lock_guard lock(LogLock);
         Requested.push_back(Path);
+    }
+    // The temporary files of writers in the folder, with their sizes.
+    static std::map<std::string, std::uintmax_t> TempFiles(const AnsiString& Dir) {
+        std::map<std::string, std::uintmax_t> found;
+        for (const auto& entry : std::filesystem::directory_iterator(Dir))
+            if (entry.path().filename().string().rfind(".~", 0) == 0)
+                found[entry.path().filename().string()] = entry.file_size();
+        return found;
     }
 
     // One package section.
@@ -178,8 +189,10 @@ TEST_F(TUpdaterTest, ClosesTheClientThenFetchesShowsDownloadsAndInstallsTwoPacka
     EXPECT_EQ((std::vector<AnsiString>{kFinished}), View.Infos);
     EXPECT_TRUE(View.Errors.empty());
     EXPECT_EQ((std::vector<AnsiString>{"plugin.sh", "client.zip"}), View.Shown);
-    EXPECT_EQ("Staženo 16 KB z 39 KB", View.ProgressTexts.front());
-    EXPECT_EQ("Staženo 39 KB z 39 KB", View.ProgressTexts[2]);
+    // At least a notice per 16 KB piece of the first package, then one for the second.
+    ASSERT_GE(View.ProgressTexts.size(), 4u);
+    EXPECT_EQ("Staženo 39 KB z 39 KB", View.ProgressTexts[View.ProgressTexts.size() - 2]);
+    EXPECT_EQ("Staženo 0 KB z 0 KB", View.ProgressTexts.back());
     EXPECT_TRUE(ReadFileBytes(Folder + "Plugins/plugin.sh") == TTestHttpServer::Pattern(40000));
     EXPECT_EQ("ZIP", ReadFileBytes(Folder + "client.zip"));
     struct stat st {};
@@ -218,6 +231,33 @@ TEST_F(TUpdaterTest, WrongSizesErrorPagesAndEmptyBodiesAreRefusedUnsaved) {
         EXPECT_EQ("", Installed("Client"));
         EXPECT_FALSE(View.Visible);
     }
+}
+
+TEST_F(TUpdaterTest, ADrippingServerIsSeenPieceByPieceAndEndedByTheLowSpeedLimit) {
+    Description = "[Setup]\nMainURL=" + Server.Url("/pkg/") + "\n" + Package("Drip", "drip.zip", 100000);
+    Fetch();
+    // A drip of 2 bytes per notice never comes near this.
+    Http->SetLowSpeedLimit(10000000);
+    Http->SetLowSpeedTime(50);
+    std::vector<Int64> received;
+    View.OnProgress = [&] {
+        received.push_back(Http->ReceivedBytes());
+        Server.Drip().Release();
+    };
+    Run();
+    ASSERT_GE(received.size(), 2u);
+    Int64 before = 0;
+    for (const Int64 r : received) {
+        EXPECT_GT(r, before);
+        EXPECT_LE(r - before, 2);
+        before = r;
+    }
+    EXPECT_LT(received.back(), 100000);
+    EXPECT_EQ(http_errors::Timeout, Http->LastError());
+    EXPECT_EQ("Chyba při stahování souboru.", View.Statuses.back());
+    EXPECT_FALSE(Updater->Busy());
+    EXPECT_FALSE(FileExists(Folder + "drip.zip"));
+    EXPECT_TRUE(TempFiles(Folder).empty());
 }
 
 TEST_F(TUpdaterTest, NamesThatLeadOutOfTheProgramFolderAreNotEvenFetched) {
