@@ -23,6 +23,16 @@ constexpr Cardinal kCloseTimeout = 120000;
 
 AnsiString Text(const char* Key, const char* Default) { return LangText(Key, Default); }
 
+// The text of the key with the name put in; the default's when a language
+// file's text does not fit the argument.
+AnsiString NamedText(const char* Key, const char* Default, const AnsiString& Name) {
+    try {
+        return Format(Text(Key, Default), Name);
+    } catch (const EConvertError&) {
+        return Format(Default, Name);
+    }
+}
+
 AnsiString Body(const TAdvHttp& Http) {
     TMemoryStream* body = Http.ResponseBody();
     return AnsiString(static_cast<const char*>(body->Memory()), static_cast<std::size_t>(body->Size()));
@@ -109,13 +119,18 @@ void TUpdater::DescriptionProgress(TObject*) {
 }
 
 void TUpdater::UpdateInfoReceived(TObject*) {
-    FView->SetStatus("");
+    // What escapes a handler is dropped on the component's thread: say it here.
     try {
-        WriteFileAtomic(FProgramFolder + "update.dat", Body(*FHttp));
-    } catch (const Exception&) {
-        return;
+        FView->SetStatus("");
+        try {
+            WriteFileAtomic(FProgramFolder + "update.dat", Body(*FHttp));
+        } catch (const Exception&) {
+            return;
+        }
+        if (!ParseUpdateInfo()) FView->ShowInfo(Text("NoUpdate", "Žádná nová verze."));
+    } catch (const std::exception& E) {
+        EndRun(E);
     }
-    if (!ParseUpdateInfo()) FView->ShowInfo(Text("NoUpdate", "Žádná nová verze."));
 }
 
 bool TUpdater::ParseUpdateInfo() {
@@ -146,20 +161,36 @@ void TUpdater::StartUpdate() {
     if (!FQueue || FQueue->empty() || FBusy) return;
     FStop = false;
     FBusy = true;
+    FRefused = false;
     FView->SetStatus("");
     FIndex = -1;
     DownloadNextPackage(nullptr);
 }
 
 void TUpdater::DownloadNextPackage(TObject*) {
+    // What escapes a handler is dropped on the component's thread, which
+    // would leave the run stopped without a word and the busy mark set.
+    try {
+        NextPackage();
+    } catch (const std::exception& E) {
+        EndRun(E);
+    }
+}
+
+void TUpdater::NextPackage() {
     if (FStop || !FBusy) return;
     ++FIndex;
     if (FIndex > 0 && !FinishPackage()) return;
-    if (FIndex == static_cast<Integer>(FQueue->size())) {
-        FView->ShowInfo(Text("UpdateFinished", "Aktualizace byla úspěšně dokončena."));
-        return;
+    for (;; ++FIndex) {
+        if (FIndex == static_cast<Integer>(FQueue->size())) {
+            // A package refused on the way was not installed: no success to report.
+            if (!FRefused) FView->ShowInfo(Text("UpdateFinished", "Aktualizace byla úspěšně dokončena."));
+            return;
+        }
+        const TPrepared prepared = PreparePackage();
+        if (prepared == ppFailed) return;
+        if (prepared == ppReady) break;
     }
-    if (!PreparePackage()) return;
     FHttp->OnDataAvailable = [this](TObject* Sender) { DownloadProgress(Sender); };
     FHttp->OnRequestComplete = [this](TObject* Sender) { DownloadNextPackage(Sender); };
     try {
@@ -175,18 +206,31 @@ void TUpdater::DownloadNextPackage(TObject*) {
     FView->ShowProgress(FPackage.FileName);
 }
 
-bool TUpdater::PreparePackage() {
+TUpdater::TPrepared TUpdater::PreparePackage() {
     FPackage = ReadPackage(FDescription, (*FQueue)[FIndex]);
+    // The version is recorded under the package's name once it is saved; a
+    // name the settings file cannot hold would be fetched on every run.
+    if (!TIniFile::WriteProblem("Version", FPackage.Name, "").empty()) {
+        Refuse(NamedText("BadPackageName", "Balíček „%s“ má v popisu aktualizace neplatný název, nebude stažen.",
+                         FPackage.Name));
+        return ppRefused;
+    }
+    // Without a size nothing proves the file whole, and nothing bounds it.
+    if (FPackage.Size <= 0) {
+        Refuse(NamedText("BadPackageSize",
+                         "Balíček „%s“ nemá v popisu aktualizace platnou velikost, nebude stažen.", FPackage.Name));
+        return ppRefused;
+    }
     const AnsiString saveFailed = Text("SaveFailed", "Nelze uložit stažený instalační soubor.");
     // Names from the server may not lead out of the program folder.
     if (!IsPlainFileName(FPackage.FileName) || !IsSafeOutputDir(FPackage.OutputDir)) {
         FView->ShowError(saveFailed);
-        return false;
+        return ppFailed;
     }
     FOutputDir = FPackage.OutputDir.empty() ? FProgramFolder : FProgramFolder + FPackage.OutputDir;
     if (!DirectoryExists(FOutputDir)) CreateDir(FOutputDir);
     FOutputDir = IncludeTrailingPathDelimiter(FOutputDir);
-    return true;
+    return ppReady;
 }
 
 bool TUpdater::FinishPackage() {
@@ -194,8 +238,8 @@ bool TUpdater::FinishPackage() {
     FHttp->Abort();
     const AnsiString body = Body(*FHttp);
     const Integer status = FHttp->StatusCode();
-    // An error page or an empty answer is no package, whatever its size.
-    if (status < 200 || status > 299 || body.empty() || static_cast<Int64>(body.size()) != FPackage.Size) {
+    // An error page is no package, whatever its size.
+    if (status < 200 || status > 299 || static_cast<Int64>(body.size()) != FPackage.Size) {
         FView->ShowError(Text("WrongFileSize", "Stažený soubor je poškozen, spustťe aktualizaci znovu."));
         return false;
     }
@@ -220,10 +264,18 @@ bool TUpdater::FinishPackage() {
 }
 
 void TUpdater::DownloadProgress(TObject*) {
+    try {
+        ShowPiece();
+    } catch (const std::exception& E) {
+        EndRun(E);
+    }
+}
+
+void TUpdater::ShowPiece() {
     const Int64 received = FHttp->ReceivedBytes();
-    // More than the package announced, or than any package may be, is cut
-    // off here; the size check then refuses it.
-    if ((FPackage.Size > 0 && received > FPackage.Size) || received > kMaxPackage) {
+    // More than the package announced is cut off here; the size check then
+    // refuses it.
+    if (received > FPackage.Size) {
         FHttp->Abort();
         return;
     }
@@ -236,6 +288,21 @@ void TUpdater::DownloadProgress(TObject*) {
         text = Format("Staženo %d KB z %d KB", FReceivedKB, totalKB);
     }
     FView->Progress(text, FReceivedKB, totalKB);
+}
+
+void TUpdater::Refuse(const AnsiString& Message) {
+    FRefused = true;
+    FView->ShowError(Message);
+    // Kept in sight after the run, which ends without a word of success.
+    FView->SetStatus(Message);
+}
+
+void TUpdater::EndRun(const std::exception& E) {
+    FBusy = false;
+    FHttp->OnRequestComplete = nullptr;
+    FHttp->Abort();
+    FView->HideProgress();
+    FView->ShowError(E.what());
 }
 
 void TUpdater::HttpError(TObject*) {

@@ -12,9 +12,12 @@
 //   idle        StartUpdate (queue, !busy)  -> running, package 0 requested
 //   running     DownloadNextPackage         -> running, next package requested
 //   running     DownloadNextPackage (last)  -> finished ("UpdateFinished"; busy stays)
+//   running     DownloadNextPackage         -> running, a package with a bad name or
+//                                              size refused unfetched, the next requested
 //   running     wrong size / save failure   -> finished (busy stays)
 //   running     Stop                        -> stopped (the aborted request ends quietly)
 //   running     HttpError                   -> idle (busy cleared)
+//   running     an exception in a handler   -> idle (busy cleared, the reason shown)
 //   running     exclusive installer started -> the program closes
 // A finished run needs a new description fetch before the next one.
 
@@ -109,18 +112,26 @@ public:
     const TUpdatePackage& Package() const { return FPackage; }
     Integer ReceivedKB() const { return FReceivedKB; }
 
-    // A package without a size of its own may not grow past this.
-    static constexpr Int64 kMaxPackage = 512LL * 1024 * 1024;
-
 private:
+    enum TPrepared { ppReady, ppRefused, ppFailed };
+
     void UpdateInfoReceived(TObject* Sender);
     void DescriptionProgress(TObject* Sender);
     void DownloadNextPackage(TObject* Sender);
+    void NextPackage();
     void DownloadProgress(TObject* Sender);
+    void ShowPiece();
     void HttpError(TObject* Sender);
     // The package in hand arrived: check, save, record, start. False ends the run.
     bool FinishPackage();
-    bool PreparePackage();
+    // Reads the package at the queue index; a package refused is skipped, a
+    // failure ends the run.
+    TPrepared PreparePackage();
+    // Skips the package in hand with the reason shown.
+    void Refuse(const AnsiString& Message);
+    // What an exception escaping a handler leaves: the reason shown, the run
+    // ended, the busy mark cleared.
+    void EndRun(const std::exception& E);
 
     TAdvHttp* FHttp;
     TUpdaterView* FView;
@@ -135,4 +146,6 @@ private:
     TUpdatePackage FPackage;
     AnsiString FOutputDir;
     Integer FReceivedKB = 0;
+    // Whether this run refused a package.
+    bool FRefused = false;
 };

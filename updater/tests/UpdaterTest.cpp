@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <deque>
 #include <filesystem>
@@ -86,6 +87,10 @@ protected:
         s.Get("/pkg/moved.zip", [this](const httplib::Request&, httplib::Response& Res) {
             Res.set_redirect(Server.Url("/pkg/client.zip"));
         });
+        s.Get("/pkg/bad.zip", [this](const httplib::Request& Req, httplib::Response& Res) {
+            Log(Req.path);
+            Res.set_content("BAD", "application/zip");
+        });
         s.Get("/pkg/missing.zip", [](const httplib::Request&, httplib::Response& Res) {
             Res.status = 404;
             Res.set_content("404", "text/plain");
@@ -118,6 +123,10 @@ protected:
     void Log(const std::string& Path) {
         std::lock_guard lock(LogLock);
         Requested.push_back(Path);
+    }
+    bool Logged(const std::string& Path) {
+        std::lock_guard lock(LogLock);
+        return std::find(Requested.begin(), Requested.end(), Path) != Requested.end();
     }
     // The temporary files of writers in the folder, with their sizes.
     static std::map<std::string, std::uintmax_t> TempFiles(const AnsiString& Dir) {
@@ -218,9 +227,9 @@ TEST_F(TUpdaterTest, WrongSizesErrorPagesAndEmptyBodiesAreRefusedUnsaved) {
         AnsiString File;
         Int64 Size;
     };
-    // One byte short of the announced size, a 404 page of exactly the
-    // announced size, and a package without a size at all.
-    for (const TCase& c : {TCase{"client.zip", 4}, TCase{"missing.zip", 3}, TCase{"client.zip", 0}}) {
+    // One byte short of the announced size, and a 404 page of exactly the
+    // announced size.
+    for (const TCase& c : {TCase{"client.zip", 4}, TCase{"missing.zip", 3}}) {
         SCOPED_TRACE(c.File + " " + std::to_string(c.Size));
         View = TRecordingView();
         Description = "[Setup]\nMainURL=" + Server.Url("/pkg") + "\n" + Package("Client", c.File, c.Size);
@@ -231,6 +240,50 @@ TEST_F(TUpdaterTest, WrongSizesErrorPagesAndEmptyBodiesAreRefusedUnsaved) {
         EXPECT_EQ("", Installed("Client"));
         EXPECT_FALSE(View.Visible);
     }
+}
+
+TEST_F(TUpdaterTest, PackagesWithoutARecordableNameOrAKnownSizeAreRefusedUnfetchedAndTheRestInstalled) {
+    auto bad = [](const AnsiString& Name, const AnsiString& Size) {
+        return "[" + Name + "]\nVersion=1.5\nFileName=bad.zip\n" + Size + "[Info" + Name + "]\n1=x\n";
+    };
+    Description = "[Setup]\nMainURL=" + Server.Url("/pkg/") + "\n" + bad("a=b", "Size=3\n") +
+                  bad(";note", "Size=3\n") + bad("[x", "Size=3\n") + bad("", "Size=3\n") + bad("NoSize", "") +
+                  bad("Zero", "Size=0\n") + bad("Negative", "Size=-3\n") + Package("Client", "client.zip", 3);
+    Fetch();
+    ASSERT_EQ(8u, Updater->Queue()->size());
+    Updater->StartUpdate();
+    RunUntil([&] { return Installed("Client") == "1.5" || Logged("/pkg/bad.zip"); });
+    auto name = [](const char* N) {
+        return "Balíček „" + AnsiString(N) + "“ má v popisu aktualizace neplatný název, nebude stažen.";
+    };
+    auto size = [](const char* N) {
+        return "Balíček „" + AnsiString(N) + "“ nemá v popisu aktualizace platnou velikost, nebude stažen.";
+    };
+    EXPECT_EQ((std::vector<AnsiString>{name("a=b"), name(";note"), name("[x"), name(""), size("NoSize"), size("Zero"),
+                                       size("Negative")}),
+              View.Errors);
+    EXPECT_FALSE(Logged("/pkg/bad.zip"));
+    EXPECT_FALSE(FileExists(Folder + "bad.zip"));
+    EXPECT_EQ("ZIP", ReadFileBytes(Folder + "client.zip"));
+    // Not everything was installed: no word of success, the last refusal stays in sight.
+    EXPECT_TRUE(View.Infos.empty());
+    EXPECT_EQ(size("Negative"), View.Statuses.back());
+}
+
+TEST_F(TUpdaterTest, AnExceptionInACompletionHandlerIsShownAndEndsTheRun) {
+    Description = "[Setup]\nMainURL=" + Server.Url("/pkg/") + "\n" + Package("Tool", "client.zip", 3, "Run=1\n") +
+                  Package("Later", "bad.zip", 3);
+    Updater->Launch = [this](const AnsiString& File, const AnsiString&) {
+        Launched.push_back(File);
+        throw Exception("Cannot start " + File);
+    };
+    Fetch();
+    Updater->StartUpdate();
+    RunUntil([&] { return !Launched.empty(); });
+    EXPECT_EQ((std::vector<AnsiString>{"Cannot start " + Folder + "client.zip"}), View.Errors);
+    EXPECT_FALSE(Updater->Busy());
+    EXPECT_FALSE(View.Visible);
+    EXPECT_FALSE(Logged("/pkg/bad.zip"));
 }
 
 TEST_F(TUpdaterTest, ADrippingServerIsSeenPieceByPieceAndEndedByTheLowSpeedLimit) {
