@@ -60,6 +60,8 @@ TUpdater::TUpdater(TAdvHttp* Http, TUpdaterView* View, const AnsiString& Program
     };
 }
 
+TUpdater::~TUpdater() = default;
+
 void TUpdater::CloseMainProgram() {
     const AnsiString name = InstanceName;
     if (!InstanceRunning(name)) return;
@@ -106,6 +108,7 @@ void TUpdater::RequestUpdateInfo() {
     FHttp->SetPort(80);
     FHttp->OnRequestComplete = [this](TObject* Sender) { UpdateInfoReceived(Sender); };
     FHttp->OnDataAvailable = [this](TObject* Sender) { DescriptionProgress(Sender); };
+    FHttp->SetKeepBody(true);
     FHttp->SetURL(JoinUrl(FServerBase, "update.dat"));
     FHttp->OnError = [this](TObject* Sender) { HttpError(Sender); };
     FView->SetStatus(Text("StartUpdate", "Zjišťuji informace o nové verzi."));
@@ -193,12 +196,14 @@ void TUpdater::NextPackage() {
     }
     FHttp->OnDataAvailable = [this](TObject* Sender) { DownloadProgress(Sender); };
     FHttp->OnRequestComplete = [this](TObject* Sender) { DownloadNextPackage(Sender); };
+    FHttp->SetKeepBody(false);
     try {
         FHttp->SetURL(JoinUrl(FPackageBase, FPackage.FileName));
         FStop = false;
         FHttp->Execute(false);
     } catch (const EInetError& E) {
         // An address that cannot be used ends the run with the reason shown.
+        FFile.reset();
         FView->ShowError(E.Message());
         return;
     }
@@ -230,22 +235,35 @@ TUpdater::TPrepared TUpdater::PreparePackage() {
     FOutputDir = FPackage.OutputDir.empty() ? FProgramFolder : FProgramFolder + FPackage.OutputDir;
     if (!DirectoryExists(FOutputDir)) CreateDir(FOutputDir);
     FOutputDir = IncludeTrailingPathDelimiter(FOutputDir);
+    FStored = 0;
+    FStoreFailed = false;
+    try {
+        FFile = std::make_unique<TAtomicFileWriter>(FOutputDir + FPackage.FileName);
+    } catch (const Exception&) {
+        FView->ShowError(saveFailed);
+        return ppFailed;
+    }
     return ppReady;
 }
 
 bool TUpdater::FinishPackage() {
     FView->HideProgress();
     FHttp->Abort();
-    const AnsiString body = Body(*FHttp);
+    // The file goes unless it is committed below.
+    std::unique_ptr<TAtomicFileWriter> file = std::move(FFile);
+    if (FStoreFailed || !file) {
+        FView->ShowError(Text("SaveFailed", "Nelze uložit stažený instalační soubor."));
+        return false;
+    }
     const Integer status = FHttp->StatusCode();
     // An error page is no package, whatever its size.
-    if (status < 200 || status > 299 || static_cast<Int64>(body.size()) != FPackage.Size) {
+    if (status < 200 || status > 299 || FStored != FPackage.Size) {
         FView->ShowError(Text("WrongFileSize", "Stažený soubor je poškozen, spustťe aktualizaci znovu."));
         return false;
     }
-    const AnsiString target = FOutputDir + FPackage.FileName;
+    const AnsiString target = file->FileName();
     try {
-        WriteFileAtomic(target, body);
+        file->Commit();
     } catch (const Exception&) {
         FView->ShowError(Text("SaveFailed", "Nelze uložit stažený instalační soubor."));
         return false;
@@ -265,19 +283,33 @@ bool TUpdater::FinishPackage() {
 
 void TUpdater::DownloadProgress(TObject*) {
     try {
-        ShowPiece();
+        StorePiece();
     } catch (const std::exception& E) {
         EndRun(E);
     }
 }
 
-void TUpdater::ShowPiece() {
+void TUpdater::StorePiece() {
+    if (!FBusy || !FFile) return;
     const Int64 received = FHttp->ReceivedBytes();
     // More than the package announced is cut off here; the size check then
     // refuses it.
     if (received > FPackage.Size) {
+        FStored = received;
         FHttp->Abort();
         return;
+    }
+    if (!FStoreFailed) {
+        TMemoryStream* piece = FHttp->ResponseBody();
+        try {
+            FFile->Write(piece->Memory(), static_cast<std::size_t>(piece->Size()));
+            FStored += piece->Size();
+        } catch (const Exception&) {
+            // A full disk: the rest is not worth fetching.
+            FStoreFailed = true;
+            FHttp->Abort();
+            return;
+        }
     }
     FReceivedKB = static_cast<Integer>(received / 1024);
     const Integer totalKB = FPackage.Size / 1024;
@@ -299,6 +331,7 @@ void TUpdater::Refuse(const AnsiString& Message) {
 
 void TUpdater::EndRun(const std::exception& E) {
     FBusy = false;
+    FFile.reset();
     FHttp->OnRequestComplete = nullptr;
     FHttp->Abort();
     FView->HideProgress();
@@ -307,6 +340,7 @@ void TUpdater::EndRun(const std::exception& E) {
 
 void TUpdater::HttpError(TObject*) {
     FBusy = false;
+    FFile.reset();
     FView->SetStatus(FStop ? Text("DownloadStop", "Zastaveno uživatelem.")
                            : Text("DownloadFialed", "Chyba při stahování souboru."));
     FHttp->OnRequestComplete = nullptr;
@@ -314,6 +348,7 @@ void TUpdater::HttpError(TObject*) {
 
 void TUpdater::Stop() {
     FStop = true;
+    FFile.reset();
     FView->HideProgress();
     FHttp->Abort();
 }

@@ -20,8 +20,13 @@
 //   running     an exception in a handler   -> idle (busy cleared, the reason shown)
 //   running     exclusive installer started -> the program closes
 // A finished run needs a new description fetch before the next one.
+//
+// A package is streamed into a temporary file beside its target as it
+// arrives and put in place by rename once its size proves right, so a
+// package needs no memory of its size and a broken one replaces nothing.
 
 #include <functional>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -29,6 +34,7 @@
 #include "updater/UpdateInfo.h"
 
 class TAdvHttp;
+class TAtomicFileWriter;
 class TObject;
 
 // What the update run needs of the windows.
@@ -73,6 +79,7 @@ extern const char* const kDefaultUpdateURL;
 class TUpdater {
 public:
     TUpdater(TAdvHttp* Http, TUpdaterView* View, const AnsiString& ProgramFolder);
+    ~TUpdater();
 
     // Wiring to the windows.
     std::function<TConnectionSettings()> Settings;
@@ -120,12 +127,12 @@ private:
     void DownloadNextPackage(TObject* Sender);
     void NextPackage();
     void DownloadProgress(TObject* Sender);
-    void ShowPiece();
+    void StorePiece();
     void HttpError(TObject* Sender);
     // The package in hand arrived: check, save, record, start. False ends the run.
     bool FinishPackage();
-    // Reads the package at the queue index; a package refused is skipped, a
-    // failure ends the run.
+    // Reads the package at the queue index and opens its file; a package
+    // refused is skipped, a failure ends the run.
     TPrepared PreparePackage();
     // Skips the package in hand with the reason shown.
     void Refuse(const AnsiString& Message);
@@ -146,6 +153,10 @@ private:
     TUpdatePackage FPackage;
     AnsiString FOutputDir;
     Integer FReceivedKB = 0;
-    // Whether this run refused a package.
+    // The package's file while it arrives, the bytes stored in it, and
+    // whether storing failed; whether this run refused a package.
+    std::unique_ptr<TAtomicFileWriter> FFile;
+    Int64 FStored = 0;
+    bool FStoreFailed = false;
     bool FRefused = false;
 };

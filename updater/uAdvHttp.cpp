@@ -80,7 +80,7 @@ class TAdvHttpRun {
 public:
     TAdvHttpRun(TAdvHttp* Owner, std::shared_ptr<THttpSession> Session, THttpRequestOptions Options, bool Sync)
         : FOwner(Owner), FSession(std::move(Session)), FOptions(std::move(Options)), FSync(Sync),
-          FAuthRetries(Owner->FAuthRetries), FDefaultUi(Owner->FDefaultUi) {}
+          FAuthRetries(Owner->FAuthRetries), FDefaultUi(Owner->FDefaultUi), FKeepBody(Owner->FKeepBody) {}
     ~TAdvHttpRun() { Join(); }
 
     // Synchronous: raises EInetError after OnError when the request failed.
@@ -150,6 +150,7 @@ private:
     bool FSync;
     Integer FAuthRetries;
     bool FDefaultUi;
+    bool FKeepBody;
     std::mutex FRequestLock;
     std::unique_ptr<THttpRequest> FRequest;
     std::unique_ptr<TWorker> FWorker;
@@ -301,7 +302,8 @@ bool TAdvHttpRun::ReadBody() {
         }
         if (n == 0 || !Attached()) break;
         TAdvHttp& o = *FOwner;
-        o.FChunkPosition = o.FResponseBody->Size();
+        o.FChunkPosition = o.FReceivedBytes.load();
+        if (!FKeepBody) o.FResponseBody->Clear();
         o.FResponseBody->Seek(0, soFromEnd);
         o.FResponseBody->Write(buffer.data(), static_cast<LongInt>(n));
         o.FChunkSize = static_cast<Int64>(n);

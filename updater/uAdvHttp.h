@@ -139,6 +139,11 @@ public:
     void SetLowSpeedLimit(Cardinal Value) { FLowSpeedLimit = Value; }
     Cardinal LowSpeedTime() const { return FLowSpeedTime; }
     void SetLowSpeedTime(Cardinal Value) { FLowSpeedTime = Value; }
+    // Off, ResponseBody holds only the piece in hand during OnDataAvailable,
+    // for a handler that stores the body itself: a download then needs no
+    // memory of its size.
+    bool KeepBody() const { return FKeepBody; }
+    void SetKeepBody(bool Value) { FKeepBody = Value; }
 
     TNotifyEvent OnClosingConnection, OnConnectedToServer, OnConnectingToServer, OnConnectionClosed,
         OnIntermediateResponse, OnNameResolved, OnReceivingResponse, OnResponseReceived, OnRedirect,
@@ -207,6 +212,7 @@ private:
     Cardinal FRequestFlags = 0;
     Cardinal FLowSpeedLimit = kHttpLowSpeedLimit;
     Cardinal FLowSpeedTime = kHttpLowSpeedTime;
+    bool FKeepBody = true;
 
     std::shared_ptr<THttpSession> FSession;
     std::atomic<Integer> FLastError{0};

@@ -222,14 +222,15 @@ TEST_F(TUpdaterTest, ClosesTheClientThenFetchesShowsDownloadsAndInstallsTwoPacka
     EXPECT_TRUE(FileExists(Folder + "update.ini"));
 }
 
-TEST_F(TUpdaterTest, WrongSizesErrorPagesAndEmptyBodiesAreRefusedUnsaved) {
+TEST_F(TUpdaterTest, ShortErrorPageAndOverlongBodiesAreRefusedUnsaved) {
     struct TCase {
         AnsiString File;
         Int64 Size;
     };
-    // One byte short of the announced size, and a 404 page of exactly the
-    // announced size.
-    for (const TCase& c : {TCase{"client.zip", 4}, TCase{"missing.zip", 3}}) {
+    // One byte short of the announced size, a 404 page of exactly the
+    // announced size, and a body longer than announced, which is stopped
+    // there (the rest is held back for good).
+    for (const TCase& c : {TCase{"client.zip", 4}, TCase{"missing.zip", 3}, TCase{"slow.zip", 10000}}) {
         SCOPED_TRACE(c.File + " " + std::to_string(c.Size));
         View = TRecordingView();
         Description = "[Setup]\nMainURL=" + Server.Url("/pkg") + "\n" + Package("Client", c.File, c.Size);
@@ -239,6 +240,7 @@ TEST_F(TUpdaterTest, WrongSizesErrorPagesAndEmptyBodiesAreRefusedUnsaved) {
         EXPECT_FALSE(FileExists(Folder + c.File));
         EXPECT_EQ("", Installed("Client"));
         EXPECT_FALSE(View.Visible);
+        EXPECT_TRUE(TempFiles(Folder).empty());
     }
 }
 
@@ -284,6 +286,29 @@ TEST_F(TUpdaterTest, AnExceptionInACompletionHandlerIsShownAndEndsTheRun) {
     EXPECT_FALSE(Updater->Busy());
     EXPECT_FALSE(View.Visible);
     EXPECT_FALSE(Logged("/pkg/bad.zip"));
+}
+
+TEST_F(TUpdaterTest, APackageIsStreamedIntoATemporaryFileBesideItsTargetAndPutInPlaceWhole) {
+    Description = "[Setup]\nMainURL=" + Server.Url("/pkg/") + "\n" +
+                  Package("Slow", "slow.zip", 50000, "OutputDir=Plugins\n");
+    Fetch();
+    Int64 held = -1;
+    std::map<std::string, std::uintmax_t> temps;
+    // Once the part sent at once is in, before the rest is let go.
+    View.OnProgress = [&] {
+        if (held >= 0 || Http->ReceivedBytes() < 20000) return;
+        held = Http->ResponseBody()->Size();
+        temps = TempFiles(Folder + "Plugins");
+        Server.Gate().Open();
+    };
+    Run();
+    EXPECT_LE(held, 16384);
+    ASSERT_EQ(1u, temps.size());
+    EXPECT_EQ(0u, temps.begin()->first.rfind(".~slow.zip.", 0)) << temps.begin()->first;
+    EXPECT_EQ(20000u, temps.begin()->second);
+    EXPECT_EQ((std::vector<AnsiString>{kFinished}), View.Infos);
+    EXPECT_TRUE(ReadFileBytes(Folder + "Plugins/slow.zip") == TTestHttpServer::Pattern(50000));
+    EXPECT_TRUE(TempFiles(Folder + "Plugins").empty());
 }
 
 TEST_F(TUpdaterTest, ADrippingServerIsSeenPieceByPieceAndEndedByTheLowSpeedLimit) {
