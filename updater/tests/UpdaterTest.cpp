@@ -368,6 +368,7 @@ TEST_F(TUpdaterTest, ARedirectIsFollowedAndATruncatedBodyFailsTheRun) {
     EXPECT_FALSE(Updater->Busy());
     EXPECT_EQ("Chyba při stahování souboru.", View.Statuses.back());
     EXPECT_FALSE(FileExists(Folder + "cut.zip"));
+    EXPECT_TRUE(TempFiles(Folder).empty());
     EXPECT_TRUE(View.Errors.empty());
 }
 
@@ -397,6 +398,7 @@ TEST_F(TUpdaterTest, StopEndsTheDownloadQuietlyAndTheCommandWaitsForANewDescript
     EXPECT_FALSE(View.Visible);
     EXPECT_TRUE(View.Ended() == false);
     EXPECT_FALSE(FileExists(Folder + "slow.zip"));
+    EXPECT_TRUE(TempFiles(Folder).empty());
 }
 
 TEST_F(TUpdaterTest, AnExclusiveInstallerStartsWithItsParametersAndClosesTheUpdater) {
