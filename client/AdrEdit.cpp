@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "client/GroupList.h"
+#include "client/PhoneNumbers.h"
 #include "core/Language.h"
 #include "core/Msgdlg.h"
 #include "platform/classes/FormFiles.h"
@@ -125,16 +126,9 @@ void TfAdrEdit::DBEdit2Enter(TObject*) {
 }
 
 void TfAdrEdit::DBEdit2MouseDown(TObject*, TMouseButton, TShiftState, int, int) {
-    // The click that entered an empty number edit would put the caret
-    // inside the prefix just filled in. The edit places the caret for the
-    // click after this handler, so the move to the end waits behind it.
     if (!FNumberWasEmpty) return;
     FNumberWasEmpty = false;
-    std::weak_ptr<void> alive = DBEdit2->AliveToken();
-    TDBEdit* edit = DBEdit2;
-    Application->Post([alive, edit] {
-        if (!alive.expired()) edit->SetSelStart(static_cast<Integer>(edit->Text().size()));
-    });
+    CaretToEndAfterClick(DBEdit2);
 }
 
 void TfAdrEdit::DBEdit2Change(TObject*) {

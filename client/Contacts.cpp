@@ -119,9 +119,11 @@ TRecipientSummary SummariseTickedContacts(TDM& Data, Integer Group) {
         if (summary.Count > 0) summary.Names += ";";
         summary.Names += StoredText(name, pos);
         ++summary.Count;
+        const TContactEnding ending{StoredText(salutation, pos), StoredText(signature, pos)};
         auto withBlank = [](const AnsiString& Text) { return Text.empty() ? 0 : Integer(Text.size()) + 1; };
-        summary.Reserve = std::max(summary.Reserve,
-                                   withBlank(StoredText(salutation, pos)) + withBlank(StoredText(signature, pos)));
+        summary.Reserve = std::max(summary.Reserve, withBlank(ending.Salutation) + withBlank(ending.Signature));
+        if (std::find(summary.Endings.begin(), summary.Endings.end(), ending) == summary.Endings.end())
+            summary.Endings.push_back(ending);
     }
     return summary;
 }
@@ -240,4 +242,44 @@ bool FindContactByNumberPart(TDM& Data, const AnsiString& Digits) {
         if (Data.AdresaCislo->AsString().find(Digits) != AnsiString::npos) return true;
     adresa->GotoBookmark(place);
     return false;
+}
+
+TEveryContactShown::TEveryContactShown(TDM& Data)
+    : FData(Data), FFiltered(Data.Adresa->Filtered()), FRow(Data.Adresa->ActiveRecordIndex()) {
+    TMemData* adresa = FData.Adresa;
+    adresa->DisableControls();
+    FPlace = adresa->GetBookmark();
+    if (!FFiltered) return;
+    FData.SetGroupFilter(false);
+    adresa->RebuildFilterList();
+}
+
+TEveryContactShown::~TEveryContactShown() {
+    TMemData* adresa = FData.Adresa;
+    try {
+        if (adresa->State() == dsEdit || adresa->State() == dsInsert) adresa->Cancel();
+        if (FFiltered) {
+            FData.SetGroupFilter(true);
+            auto off = ScopeExit([this] { FData.SetGroupFilter(false); });
+            adresa->RebuildFilterList();
+        }
+        if (!FPlace.empty() && adresa->BookmarkValid(FPlace)) {
+            adresa->GotoBookmark(FPlace);
+            // The contact came back in the middle of the window. Moving
+            // past the window's edge by the rows it stood away from its old
+            // row, and back, slides the window so that it shows the same
+            // rows around it, as far as the table reaches.
+            const int row = adresa->ActiveRecordIndex();
+            int moved = 0;
+            if (row < FRow)
+                moved = adresa->MoveBy(-FRow);
+            else if (row > FRow)
+                moved = adresa->MoveBy(adresa->WindowRecordCount() - 1 - FRow);
+            adresa->MoveBy(-moved);
+        } else {
+            adresa->First();
+        }
+    } catch (const Exception&) {
+    }
+    adresa->EnableControls();
 }

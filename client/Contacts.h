@@ -7,6 +7,9 @@
 // A contact's group list (IDSkup) holds group IDs in decimal, each followed
 // by ";". Group 0 holds every contact.
 
+#include <vector>
+
+#include "platform/db/DataSet.h"
 #include "platform/rtl/System.h"
 
 class TDM;
@@ -20,14 +23,24 @@ AnsiString NormalisePhoneNumber(const AnsiString& Text);
 // A non-empty text of the digits 0-9 only.
 bool IsAllDigits(const AnsiString& Text);
 
+// A contact's salutation and signature, which a text to several recipients
+// carries around the composed text.
+struct TContactEnding {
+    AnsiString Salutation;
+    AnsiString Signature;
+    bool operator==(const TContactEnding&) const = default;
+};
+
 // The ticked contacts of a group, counted over every stored contact whatever
 // the address book shows: their names, each followed by ";" except the last,
-// how many they are, and the room a message must leave for the longest
-// salutation and signature among them (each counted with its blank).
+// how many they are, the room a message must leave for the longest
+// salutation and signature among them (each counted with its blank), and
+// their salutations and signatures, each pair once, in the order met.
 struct TRecipientSummary {
     AnsiString Names;
     Integer Count = 0;
     Integer Reserve = 0;
+    std::vector<TContactEnding> Endings;
 };
 TRecipientSummary SummariseTickedContacts(TDM& Data, Integer Group);
 
@@ -53,3 +66,23 @@ Integer DeleteTemporaryContacts(TDM& Data, const AnsiString& TempWord);
 Integer FindContactByName(TDM& Data, const AnsiString& Text);
 // The first contact shown whose number contains the digits becomes current.
 bool FindContactByNumberPart(TDM& Data, const AnsiString& Digits);
+
+// While it lives, the address book shows every contact, whatever group it
+// showed, with its controls disabled; when it goes, the group's filter comes
+// back as it was, and so does the current contact on the row of the window
+// where it stood, so that a grid shows the rows it showed. Walking the table
+// is the owner's business; the group's filter follows the current group of
+// Skupiny, which the walk must not move.
+class TEveryContactShown {
+public:
+    explicit TEveryContactShown(TDM& Data);
+    ~TEveryContactShown();
+    TEveryContactShown(const TEveryContactShown&) = delete;
+    TEveryContactShown& operator=(const TEveryContactShown&) = delete;
+
+private:
+    TDM& FData;
+    bool FFiltered;
+    TBookmark FPlace;  // the current contact
+    int FRow;          // its row in the data set's window
+};

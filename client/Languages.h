@@ -6,6 +6,7 @@
 
 #include "core/Language.h"
 
+class TDBGrid;
 class TStrings;
 
 // Appends the names (with extension, without folder) of the language files
@@ -16,3 +17,8 @@ void ListLanguageFiles(TStrings* Items);
 // "Lang" folder. A missing or unreadable file (or no name) leaves every text
 // at its Czech default; nothing is raised.
 void LoadLanguage(const AnsiString& FileName);
+
+// Gives the column of the grid that shows the field its title. Columns are
+// found by field, not by position: a stored layout may have moved them since
+// the window was designed.
+void SetColumnTitle(TDBGrid* Grid, const AnsiString& FieldName, const AnsiString& Caption);

@@ -31,6 +31,8 @@
 #include <memory>
 #include <vector>
 
+#include "client/ComposerParts.h"
+#include "client/Contacts.h"
 #include "client/DatMod.h"
 #include "client/Databaze.h"
 #include "client/LogoPrep.h"
@@ -73,6 +75,7 @@ class TSendServices;
 class TSingleInstance;
 class TTableFiles;
 struct TComposedMessage;
+struct TQueueOptions;
 
 class TfMain : public TForm,
                public TMainWindowServices,
@@ -267,8 +270,11 @@ public:
     void Vlo1Click(TObject* Sender);
     void InsertTemplate(TObject* Sender);
 
-    void UpdateComposerCounters();
-    void ColourParts(const Trozdel& Split);
+    // Edited: the user's change of the text, which may be cut back to what
+    // every recipient's row keeps whole; a change of the recipients or the
+    // settings never cuts.
+    void UpdateComposerCounters(bool Edited = false);
+    void ColourParts(const std::vector<TPartRange>& Ranges);
     bool EnqueueMessage(bool Tick, bool& LimitExceeded, TDateTime SendTime);
     bool ConfirmForeignNumber();
     void BuildTemplatesMenu();
@@ -276,8 +282,6 @@ public:
     // Clears a composer page (the active one when none is given), the
     // counters and, when asked, the recipient edit and the ticks.
     void ClearComposerPage(bool ClearRecipient, TTabSheet* Page = nullptr);
-    // The salutation-and-signature reserve the counters keep free.
-    Integer Reserve() const { return FReserve; }
 
     // =====================================================================
     // Queue, history and the event log
@@ -378,8 +382,9 @@ public:
     void ShowCallerStatus(const AnsiString& Text, bool Error) override;
     void LoadTariffs() override;
     void EnableNotificationTimer() override;
-    void MoveSentToHistory(TDataSet* Queue, bool Success) override;
+    TCallDelivery MoveSentToHistory(TDataSet* Queue, bool Success) override;
     void ShowNotification(const AnsiString& Text) override;
+    void ShowNotificationError(const AnsiString& Text) override;
 
     // =====================================================================
     // Logos and pictures
@@ -598,8 +603,15 @@ private:
     // Composer.
     bool ComposedContent(TComposedMessage& Message);
     bool FEditorEntered = false;
+    // The queueing options the settings and the window's state give now.
+    TQueueOptions QueueOptions(bool Tick, TDateTime SendTime);
     bool FUpdatingCounters = false;
-    Integer FReserve = 0;
+    // The salutations and signatures of the ticked contacts, which the
+    // counters measure the text with.
+    std::vector<TContactEnding> FEndings;
+    // The editor's text length at the last count: an edit that did not
+    // shorten the text is the one that may be cut back.
+    Integer FComposerLength = 0;
     Integer FSavedCaret = 0;
 
     // Logos and pictures.

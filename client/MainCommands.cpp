@@ -85,17 +85,6 @@ AnsiString TMainWindowCommands::SalutationText() { return fnastaveni ? fnastaven
 
 AnsiString TMainWindowCommands::SignatureText() { return fnastaveni ? fnastaveni->SignEdit->Text() : AnsiString(); }
 
-void FilterPhoneNumberText(TEdit* Edit) {
-    const AnsiString& text = Edit->Text();
-    AnsiString kept;
-    for (char c : text)
-        if (c == ' ' || c == '-' || c == '/' || (c >= '0' && c <= '9')) kept += c;
-    if (kept == text) return;
-    const Integer caret = Edit->SelStart();
-    Edit->SetText(kept);
-    Edit->SetSelStart(caret > 0 ? caret - 1 : 0);
-}
-
 TMainWindowCommands& TfMain::Commands() {
     if (!FCommands) FCommands = std::make_unique<TMainWindowCommands>(*this);
     return *FCommands;

@@ -32,7 +32,3 @@ public:
 private:
     TfMain& FMain;
 };
-
-// Keeps space, '-', '/' and the digits of a typed phone number; the caret
-// steps back over the character taken out.
-void FilterPhoneNumberText(TEdit* Edit);

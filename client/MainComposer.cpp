@@ -2,12 +2,14 @@
 // the parts coloured in turn, the templates menu, the automatic salutation,
 // the editing commands, and queueing the message for every ticked recipient.
 
+#include <algorithm>
 #include <cmath>
 #include <utility>
 
 #include "client/ComposerParts.h"
 #include "client/Contacts.h"
 #include "client/Main.h"
+#include "client/PhoneNumbers.h"
 #include "client/Queueing.h"
 #include "client/Zahranici.h"
 #include "core/Language.h"
@@ -28,43 +30,71 @@ Int64 Milliseconds(TDateTime Time) { return std::llround(static_cast<double>(Tim
 // ---------------------------------------------------------------------------
 // The counters and the coloured parts
 
-void TfMain::REdit2Change(TObject*) { UpdateComposerCounters(); }
+void TfMain::REdit2Change(TObject*) { UpdateComposerCounters(true); }
 
-void TfMain::UpdateComposerCounters() {
+void TfMain::UpdateComposerCounters(bool Edited) {
     if (FUpdatingCounters || !REdit1) return;
     FUpdatingCounters = true;
     auto done = ScopeExit([this] { FUpdatingCounters = false; });
 
-    AnsiString text = REdit1->Text();
-    const Integer limit = ComposerLimit(text, fnastaveni ? fnastaveni->NickName() : AnsiString());
-    REdit1->SetMaxLength(limit);
-    if (static_cast<Integer>(text.size()) > limit) {
-        text = CutToLimit(text, limit);
-        REdit1->SetText(text);
-        REdit1->SetSelStart(REdit1->GetTextLengthEx(GTL_DEFAULT));
+    // Measured as the rows will carry it: converted as queueing stores it,
+    // framed by each ticked contact's salutation and signature.
+    const TQueueOptions options = QueueOptions(false, 0);
+    TPlainConversion plain = [](const AnsiString& Text) { return Text; };
+    // Finding the home country moves Staty, which must not post a row being
+    // edited elsewhere.
+    if (DM && DM->Staty->State() == dsBrowse) plain = TPlainText(*DM, options.HomeCountry);
+    TComposedMessage message;
+    message.Type = "text";
+    std::vector<TTextFrame> frames;
+    for (const TContactEnding& ending : FEndings) {
+        const TTextFrame frame = RecipientFrame(plain, message, options, ending.Salutation, ending.Signature);
+        if (std::find(frames.begin(), frames.end(), frame) == frames.end()) frames.push_back(frame);
     }
 
-    Trozdel split(text + AnsiString(static_cast<std::size_t>(FReserve), 'P'), WholeWords());
-    ColourParts(split);
+    AnsiString text = REdit1->Text();
+    TComposerFit fit = FitComposedText(text, frames, plain, options.WholeWords);
+    // Only what the user has just written is taken back; text that stopped
+    // fitting because the recipients or the settings changed stays for the
+    // user to shorten, and queueing refuses it meanwhile.
+    if (!fit.Fits && Edited && static_cast<Integer>(text.size()) >= FComposerLength) {
+        text = CutToLimit(text, fit.Fitting);
+        REdit1->SetText(text);
+        REdit1->SetSelStart(REdit1->GetTextLengthEx(GTL_DEFAULT));
+        fit = FitComposedText(text, frames, plain, options.WholeWords);
+    }
+    REdit1->SetMaxLength(fit.Limit);
+    FComposerLength = static_cast<Integer>(text.size());
+
+    const TTextFrame& fullest = fit.Frame;
+    const Trozdel split(fullest.Lead + plain(text) + fullest.Tail, options.WholeWords);
+    AnsiString lead = fullest.Lead;
+    Trozdel::StripLineBreaks(lead);
+    ColourParts(PartRanges(text, split.BareParts(), static_cast<Integer>(lead.size()), [&plain](char C) {
+        AnsiString kept = plain(AnsiString(1, C));
+        Trozdel::StripLineBreaks(kept);
+        return static_cast<Integer>(kept.size());
+    }));
     const Integer last = static_cast<Integer>(split.FullParts()[split.PartCount() - 1].size());
     const Integer characters = split.TextLength();
+    // Characters no part would hold show as a negative remainder.
+    const Integer remaining = split.DroppedLength() > 0 ? -split.DroppedLength() : Trozdel::MaxPartLength - last;
 
     ProgressBar1->SetMax(Trozdel::MaxPartLength);
     ProgressBar1->SetPosition(last);
-    ProgressBar2->SetMax(limit);
-    ProgressBar2->SetPosition(characters + FReserve);
+    ProgressBar2->SetMax(fit.Limit);
+    ProgressBar2->SetPosition(std::min(fit.Limit, static_cast<Integer>(text.size()) - CountLineBreaks(text)));
     TStatusPanels* panels = StatusBar1->Panels();
     panels->Items(1)->SetText(FCharsCaption + ": " + IntToStr(characters));
-    panels->Items(2)->SetText(FRemainCaption + ": " + IntToStr(Trozdel::MaxPartLength - last));
+    panels->Items(2)->SetText(FRemainCaption + ": " + IntToStr(remaining));
     panels->Items(3)->SetText(FMsgsCaption + ": " + IntToStr(split.PartCount()));
 }
 
-void TfMain::ColourParts(const Trozdel& Split) {
+void TfMain::ColourParts(const std::vector<TPartRange>& Ranges) {
     TVmRichEdit* edit = REdit1;
     TFont* odd = fnastaveni ? fnastaveni->Panel1->Font() : edit->Font();
     TFont* even = fnastaveni ? fnastaveni->Panel2->Font() : edit->Font();
-    const AnsiString text = edit->Text();
-    if (text.empty()) {
+    if (edit->Text().empty()) {
         edit->SetSelStart(FSavedCaret);
         edit->SetSelLength(0);
         edit->SelectedTextAttributes()->Assign(odd);
@@ -79,9 +109,8 @@ void TfMain::ColourParts(const Trozdel& Split) {
         edit->ExSetSel(selection);
         edit->OnChange = std::move(change);
     });
-    const std::vector<TPartRange> ranges = PartRanges(text, Split.BareParts());
-    for (std::size_t i = 0; i < ranges.size(); ++i) {
-        edit->ExSetSel(TCharRange{ranges[i].Start, ranges[i].Start + ranges[i].Length});
+    for (std::size_t i = 0; i < Ranges.size(); ++i) {
+        edit->ExSetSel(TCharRange{Ranges[i].Start, Ranges[i].Start + Ranges[i].Length});
         edit->SelectedTextAttributes()->Assign(i % 2 == 0 ? odd : even);
     }
 }
@@ -102,7 +131,9 @@ bool TfMain::ComposedContent(TComposedMessage& Message) {
 
 void TfMain::ADoFrontyExecute(TObject*) {
     ResolveRecipient(false);
-    const TDateTime sendTime = DateTimePicker2->Date() + DateTimePicker1->Time();
+    // Hidden, the pickers hold whatever they were last set to: a row with no
+    // chosen time records when it was queued.
+    const TDateTime sendTime = TimePanel->Visible() ? DateTimePicker2->Date() + DateTimePicker1->Time() : Now();
     const TDateTime earliest = Now() + EncodeTime(0, 5, 0, 0);
     if (TimePanel->Visible() && Milliseconds(sendTime) < Milliseconds(earliest)) {
         LocalMessageDlg(LangFormat("WrongDate", "Minimální přípustná doba odeslání je %s", DateTimeToStr(earliest)),
@@ -130,20 +161,34 @@ bool TfMain::EnqueueMessage(bool Tick, bool& LimitExceeded, TDateTime SendTime) 
     }
     TComposedMessage message;
     if (!ComposedContent(message)) return false;
+    const TQueueOptions options = QueueOptions(Tick, SendTime);
+    // Nothing is queued for anybody while one row would lose text: the
+    // message stays in the composer to be shortened.
+    const AnsiString tooLong = RecipientTooLong(*DM, message, options);
+    if (!tooLong.empty()) {
+        LocalMessageDlg(LangFormat("MsgTooLong", "Zpráva pro adresáta \"%s\" se nevejde do pěti SMS. Zkraťte text.",
+                                   tooLong),
+                        mtError, TMsgDlgButtons{mbOK}, 0);
+        return false;
+    }
+    const Integer appended = EnqueueForTickedContacts(*DM, message, options);
+    SaveTable(QueueTableFor(*DM, message.Type));
+    return appended > 0;
+}
+
+TQueueOptions TfMain::QueueOptions(bool Tick, TDateTime SendTime) {
     TQueueOptions options;
     options.WholeWords = WholeWords();
     options.SeveralRecipients = FSeveral;
-    options.AddSalutation = fnastaveni->chbAddHeader->Checked();
-    options.AddSignature = fnastaveni->chbAddSign->Checked();
-    options.HomeCountry = fnastaveni->HomeCountry();
+    options.AddSalutation = fnastaveni && fnastaveni->chbAddHeader->Checked();
+    options.AddSignature = fnastaveni && fnastaveni->chbAddSign->Checked();
+    options.HomeCountry = fnastaveni ? fnastaveni->HomeCountry() : AnsiString();
     options.DeliveryAddress = DorucPanel->Visible() ? DorucEdit->Text() : AnsiString();
     options.SendTime = SendTime;
     options.Tick = Tick;
     options.Group = CurrentGroupID();
     options.ConfirmForeign = [this] { return ConfirmForeignNumber(); };
-    const Integer appended = EnqueueForTickedContacts(*DM, message, options);
-    SaveTable(QueueTableFor(*DM, message.Type));
-    return appended > 0;
+    return options;
 }
 
 bool TfMain::ConfirmForeignNumber() {

@@ -2,26 +2,9 @@
 // file, the grid titles and dialog filters it sets in code, and the texts it
 // keeps for later use.
 
+#include "client/Languages.h"
 #include "client/Main.h"
 #include "core/Language.h"
-
-namespace {
-
-struct TTitle {
-    const char* Key;
-    const char* Default;
-};
-
-void SetTitles(TDBGrid* Grid, Integer First, std::initializer_list<TTitle> Titles) {
-    TDBGridColumns* columns = Grid->Columns();
-    Integer index = First;
-    for (const TTitle& title : Titles) {
-        if (index >= columns->Count()) break;
-        columns->Items(index++)->Title()->SetCaption(LangText(title.Key, title.Default));
-    }
-}
-
-}  // namespace
 
 void TfMain::LoadLanguage() {
     // A language that cannot be read leaves every text at its Czech default.
@@ -49,16 +32,27 @@ void TfMain::ApplyLanguage() {
     FGrpAll = LangText("GrpAll", "Všichni");
     if (DM) DM->HistorieStav->SetDisplayValues(LangText("SentOK", "Odesláno") + ";" + LangText("SentError", "Chyba"));
 
-    SetTitles(FrontaGrid, 1,
-              {{"TitleTo", "Komu"}, {"TitleSend", "Odeslat"}, {"TitleWritten", "Napsáno"}, {"TitleNum", "#"},
-               {"TitlePreview", "Náhled"}, {"TitlePhone", "Tel. číslo"}});
-    SetTitles(FrontaObjGrid, 1,
-              {{"TitleTo", "Komu"}, {"TitleSend", "Odeslat"}, {"TitleWritten", "Napsáno"}, {"TitleMsgName", "Název"},
-               {"TitleType", "Typ"}, {"TitlePhone", "Tel. číslo"}});
-    SetTitles(HistorieGrid, 0,
-              {{"TitleTo", "Komu"}, {"TitleSent", "Odesláno"}, {"TitleWritten", "Napsáno"}, {"TitleMsgName", "Název"},
-               {"TitleType", "Typ"}, {"TitleState", "Stav"}, {"TitlePhone", "Tel. číslo"}});
-    SetTitles(AdrGrid, 0, {{"TitleName", "Jméno"}, {"TitlePhone", "Tel. číslo"}});
+    SetColumnTitle(FrontaGrid, "Jmeno", LangText("TitleTo", "Komu"));
+    SetColumnTitle(FrontaGrid, "Poslat", LangText("TitleSend", "Odeslat"));
+    SetColumnTitle(FrontaGrid, "Napsano", LangText("TitleWritten", "Napsáno"));
+    SetColumnTitle(FrontaGrid, "Pocet", LangText("TitleNum", "#"));
+    SetColumnTitle(FrontaGrid, "Nahled", LangText("TitlePreview", "Náhled"));
+    SetColumnTitle(FrontaGrid, "Cislo", LangText("TitlePhone", "Tel. číslo"));
+    SetColumnTitle(FrontaObjGrid, "Jmeno", LangText("TitleTo", "Komu"));
+    SetColumnTitle(FrontaObjGrid, "Poslat", LangText("TitleSend", "Odeslat"));
+    SetColumnTitle(FrontaObjGrid, "Napsano", LangText("TitleWritten", "Napsáno"));
+    SetColumnTitle(FrontaObjGrid, "Nazev", LangText("TitleMsgName", "Název"));
+    SetColumnTitle(FrontaObjGrid, "Typ", LangText("TitleType", "Typ"));
+    SetColumnTitle(FrontaObjGrid, "Cislo", LangText("TitlePhone", "Tel. číslo"));
+    SetColumnTitle(HistorieGrid, "Jmeno", LangText("TitleTo", "Komu"));
+    SetColumnTitle(HistorieGrid, "Poslano", LangText("TitleSent", "Odesláno"));
+    SetColumnTitle(HistorieGrid, "Napsano", LangText("TitleWritten", "Napsáno"));
+    SetColumnTitle(HistorieGrid, "Nazev", LangText("TitleMsgName", "Název"));
+    SetColumnTitle(HistorieGrid, "Typ", LangText("TitleType", "Typ"));
+    SetColumnTitle(HistorieGrid, "Stav", LangText("TitleState", "Stav"));
+    SetColumnTitle(HistorieGrid, "Cislo", LangText("TitlePhone", "Tel. číslo"));
+    SetColumnTitle(AdrGrid, "Jmeno", LangText("TitleName", "Jméno"));
+    SetColumnTitle(AdrGrid, "Cislo", LangText("TitlePhone", "Tel. číslo"));
     StatusBar2->Panels()->Items(0)->SetText(LangText("CheckedAdr", "Recipients"));
 
     OpenPictureDialog1->SetFilter(LangText(

@@ -36,6 +36,8 @@ void TfMain::SetSeveralRecipients(bool Value) {
     StatusBar2->SetVisible(Value);
     if (!Value) TickOnlyCurrent();
     ShowRecipientSummary();
+    // Salutations and signatures are added only for several recipients.
+    UpdateComposerCounters();
 }
 
 // ---------------------------------------------------------------------------
@@ -48,11 +50,10 @@ void TfMain::ShowRecipientSummary() {
     const TRecipientSummary summary = SummariseTickedContacts(*DM, CurrentGroupID());
     StatusBar2->Panels()->Items(1)->SetText(summary.Names);
     StatusBar2->Panels()->Items(2)->SetText(IntToStr(summary.Count));
-    // With one recipient the salutation and signature are written into the
-    // editor itself; only rows made for several recipients get them added.
-    const Integer reserve = FSeveral ? summary.Reserve : 0;
-    if (reserve != FReserve) {
-        FReserve = reserve;
+    // The counters measure the text as each ticked contact's row will carry
+    // it, salutation and signature included.
+    if (summary.Endings != FEndings) {
+        FEndings = summary.Endings;
         UpdateComposerCounters();
     }
 }

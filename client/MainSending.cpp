@@ -65,7 +65,9 @@ TQueueSending& TfMain::Sending() {
 // The commands
 
 void TfMain::AZFrontyExecute(TObject*) {
-    if (CheckBusy() || CheckSendLimits()) return;
+    // Without a tariff the limits are 0, and "at most 0 messages" would hide
+    // what is really missing.
+    if (CheckBusy() || Sending().RefuseWithoutTariff() || CheckSendLimits()) return;
     SendFromQueue(PageControl1->ActivePage() == TabFrontaObj);
 }
 
@@ -81,6 +83,8 @@ void TfMain::APoslatExecute(TObject*) {
 }
 
 void TfMain::SendNow() {
+    // Refused before anything is queued: the message stays in the composer.
+    if (Sending().RefuseWithoutTariff()) return;
     ResolveRecipient(false);
     // Only the rows appended now go.
     ClearQueueTicks();
@@ -136,7 +140,9 @@ TCaller* TfMain::SendFromQueue(bool Objects) { return Sending().SendFromQueue(Ob
 // ---------------------------------------------------------------------------
 // What the call asks of the window
 
-void TfMain::MoveSentToHistory(TDataSet* Queue, bool Success) { Sending().MoveSentToHistory(Queue, Success); }
+TCallDelivery TfMain::MoveSentToHistory(TDataSet* Queue, bool Success) {
+    return Sending().MoveSentToHistory(Queue, Success);
+}
 
 // ---------------------------------------------------------------------------
 // Tariffs and notifications
@@ -173,3 +179,7 @@ void TfMain::PurgeExpiredNotifications() {
 }
 
 void TfMain::ShowNotification(const AnsiString& Text) { ShowInformation(Text); }
+
+void TfMain::ShowNotificationError(const AnsiString& Text) {
+    LocalMessageDlg(Text, mtError, TMsgDlgButtons{mbOK}, 0);
+}

@@ -76,6 +76,9 @@ void TfMain::StartUp() {
     if (Acas->Checked()) ShowPanels(nullptr, true);
 
     if (FFirstRun) {
+        // The splash stays on top: over the first settings it would hide the
+        // fields the user is asked to fill in.
+        FSplash->Hide();
         fnastaveni->ShowModal();
         fnastaveni->Panel2->Font()->SetColor(TColor(0x808000));
         Adoruc->SetChecked(!Adoruc->Checked());
@@ -228,11 +231,14 @@ void TfMain::SaveMainSettings() {
     DM->SetBulkMarker(true);
     auto clear = ScopeExit([] { DM->SetBulkMarker(false); });
     try {
+        // The window's settings and the values below land together.
+        TIniFileBatch batch(SettingsFileName());
         FormStorage->SaveSettings();
         TIniFile ini(SettingsFileName());
         ini.WriteInteger("MainForm", "TabControl1_TabIndex", CurrentGroupID());
         ini.WriteString("MainForm", "LastNum", DM->Adresa->IsEmpty() ? AnsiString() : DM->AdresaCislo->AsString());
         ini.WriteString("MainForm", "BRCName", FBRCName);
+        batch.Commit();
     } catch (const Exception& E) {
         LogException(E);
     }

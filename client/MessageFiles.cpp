@@ -34,6 +34,8 @@ AnsiString EscapeElementValue(const AnsiString& Value) {
         case '&': result += "&amp;"; break;
         case '<': result += "&lt;"; break;
         case '>': result += "&gt;"; break;
+        case '\r': result += "&#13;"; break;
+        case '\n': result += "&#10;"; break;
         default: result += c;
         }
     }

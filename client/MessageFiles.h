@@ -26,7 +26,8 @@
 //
 // Lines 4 to 14 are each one element on one line. In every value "&", "<"
 // and ">" are written "&amp;", "&lt;" and "&gt;", so that no value can end
-// its element early or open another.
+// its element early or open another, and CR and LF "&#13;" and "&#10;", so
+// that a picture message's line breaks stay inside its one line.
 //
 // A bitmap is a Windows BMP file of 1 bit per pixel.
 //
@@ -57,7 +58,8 @@ struct TMessageFileValues {
     AnsiString Crcb;
 };
 
-// "&", "<" and ">" as entities; every other byte as it stands.
+// "&", "<" and ">" as entities, CR and LF as character references; every
+// other byte as it stands.
 AnsiString EscapeElementValue(const AnsiString& Value);
 
 // The whole message file.

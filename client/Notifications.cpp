@@ -1,6 +1,7 @@
 #include "client/Notifications.h"
 
 #include "client/DatMod.h"
+#include "core/Caller.h"
 #include "core/Language.h"
 #include "core/Zprava.h"
 #include "core/prevod.h"
@@ -71,34 +72,35 @@ void TNotifications::ReadNotificationFile(const AnsiString& FileName) {
         if (size > kMaxFileSize) TooLarge(size);
         notification = ParseNotification(ReadFileBytes(FileName));
     } catch (const EStreamError& E) {
-        FServices.LogEvent(
-            LangText("MFFOpenFailed", "Nepodařilo se otevřít notifikační soubor.") + " (" + E.Message() + ")", true);
+        Fail(LangText("MFFOpenFailed", "Nepodařilo se otevřít notifikační soubor."), E.Message());
         return;
     } catch (const ENotificationError& E) {
-        FServices.LogEvent(LangText("MFFReadFailed", "Nepodařilo se zpracovat notifikační soubor.") + " (" +
-                               FileName + ": " + E.Message() + ")",
-                           true);
+        Fail(LangText("MFFReadFailed", "Nepodařilo se zpracovat notifikační soubor."), FileName + ": " + E.Message());
         return;
     }
     // A file left behind by a run that stopped is not shown twice.
-    const AnsiString name = BaseNameNoExt(FileName);
-    if (Stored(name)) return;
+    const AnsiString key = NotificationKey(FileName);
+    if (Stored(key)) return;
     if (!(Now() < notification.Expires)) return;
     FServices.ShowNotification(notification.Text);
-    Append(name, notification);
+    Append(key, notification);
 }
 
-bool TNotifications::Stored(const AnsiString& Name) {
-    // Notif keeps as much of a name as its column holds.
-    const AnsiString kept = Copy(Name, 1, FData.NotifJmeno->Size());
-    return FData.Notif->Locate("Jmeno", Variant(kept), TLocateOptions{});
+void TNotifications::Fail(const AnsiString& Text, const AnsiString& Reason) {
+    // The log keeps the reason, which the dialog leaves out.
+    FServices.LogEvent(Text + " (" + Reason + ")", true);
+    FServices.ShowNotificationError(Text);
 }
 
-void TNotifications::Append(const AnsiString& Name, const TNotification& Notification) {
+bool TNotifications::Stored(const AnsiString& Key) {
+    return FData.Notif->Locate("Jmeno", Variant(Key), TLocateOptions{});
+}
+
+void TNotifications::Append(const AnsiString& Key, const TNotification& Notification) {
     TMemData* table = FData.Notif;
     table->Append();
     auto cancel = ScopeFail([table] { table->Cancel(); });
-    FData.NotifJmeno->SetAsString(Name);
+    FData.NotifJmeno->SetAsString(Key);
     FData.NotifText->SetAsString(Notification.Text);
     FData.NotifDatum->SetAsDateTime(Notification.Published);
     FData.NotifVyprsi->SetAsDateTime(Notification.Expires);

@@ -28,6 +28,9 @@ public:
     virtual ~TNotificationServices() = default;
     // Shows a notification's text (an information dialog with an OK button).
     virtual void ShowNotification(const AnsiString& Text) = 0;
+    // Says that a notification file could not be used (an error dialog with
+    // an OK button).
+    virtual void ShowNotificationError(const AnsiString& Text) = 0;
     // Adds an entry to the event log.
     virtual void LogEvent(const AnsiString& Text, bool Error) = 0;
 };
@@ -60,18 +63,19 @@ public:
     // the run and leaves that file and the later ones for the next run.
     void ProcessNotificationFiles();
 
-    // Shows a notification that has not expired and appends it to Notif,
-    // named after the file. A file that cannot be read or used is logged as
-    // an error and leaves Notif as it was; one whose name Notif holds already
-    // is not shown again.
+    // Shows a notification that has not expired and appends it to Notif
+    // under the file's NotificationKey. A file that cannot be read or used is
+    // shown as an error and logged with the reason, and leaves Notif as it
+    // was; one whose key Notif holds already is not shown again.
     void ReadNotificationFile(const AnsiString& FileName);
 
     // Deletes the rows of Notif whose expiry lies before now.
     void PurgeExpiredNotifications();
 
 private:
-    bool Stored(const AnsiString& Name);
-    void Append(const AnsiString& Name, const TNotification& Notification);
+    bool Stored(const AnsiString& Key);
+    void Append(const AnsiString& Key, const TNotification& Notification);
+    void Fail(const AnsiString& Text, const AnsiString& Reason);
 
     TDM& FData;
     TNotificationServices& FServices;

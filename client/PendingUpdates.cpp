@@ -1,5 +1,6 @@
 #include "client/PendingUpdates.h"
 
+#include "core/Caller.h"
 #include "platform/rtl/FileUtils.h"
 #include "platform/rtl/IniFiles.h"
 
@@ -15,6 +16,10 @@ TPendingUpdates ApplyPendingUpdates(const AnsiString& Folder) {
         // "_" alone names no file to replace; it is no update.
         if (name.size() < 2) continue;
         const AnsiString target = name.substr(1);
+        // A call no longer fetches programs or the user's data, but an older
+        // build did ("_Adresa.dat" would replace the address book): such a
+        // file waits untouched, and is no failure to retry.
+        if (!TCaller::ReplaceableFile(target, folder)) continue;
         if (RenameFile(folder + name, folder + target))
             result.Placed.push_back(target);
         else

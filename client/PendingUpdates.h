@@ -5,6 +5,9 @@
 // it replaces, renaming it over that file in one step, so a file is either
 // the old one or the new one.
 //
+// Only a file a call may fetch is put in place: never a program, a link-library
+// module or the user's data, whatever waits under its name.
+//
 // A file that cannot be put in place does not stop the others; "Update"
 // stays set while any is left, so the next start tries again.
 

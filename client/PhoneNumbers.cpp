@@ -1,11 +1,14 @@
 #include "client/PhoneNumbers.h"
 
+#include <memory>
+
 #include "client/DatMod.h"
 #include "client/Languages.h"
 #include "core/Msgdlg.h"
 #include "core/midi.h"
 #include "platform/rtl/ScopeGuard.h"
 #include "platform/rtl/StringList.h"
+#include "platform/ui/Forms.h"
 #include "platform/ui/StdCtrls.h"
 
 namespace {
@@ -25,13 +28,12 @@ void ReadPatterns(TDM& Data, TStringList& Patterns) {
     SplitString(';', Data.StatyFiltr->AsString(), &Patterns);
 }
 
-// Makes the home country's row current; false when Staty has none.
+}  // namespace
+
 bool LocateHomeCountry(TDM& Data, const AnsiString& HomeCountry) {
     if (!Data.Staty->Active()) return false;
     return Data.Staty->Locate("Jmeno", Variant(HomeCountry), TLocateOptions{loCaseInsensitive});
 }
-
-}  // namespace
 
 bool MatchCountryPattern(TDM& Data, const AnsiString& Number) {
     if (Number.empty() || !Data.Staty->Active()) return false;
@@ -67,11 +69,14 @@ bool ValidatePhoneNumber(TDM& Data, const AnsiString& HomeCountry, AnsiString& N
     }
     if (MatchCountryPattern(Data, Number)) return true;
     if (!LocateHomeCountry(Data, HomeCountry)) return false;
+    // A number that already names its country is not the home country's:
+    // its last digits under the home code would be another subscriber.
+    const bool international = Number.compare(0, 2, "00") == 0;
 
     const AnsiString prefix = "00" + Data.StatyPredcisli->AsString();
     TStringList patterns;
     ReadPatterns(Data, patterns);
-    for (int i = 0; i < patterns.Count(); ++i) {
+    for (int i = 0; i < patterns.Count() && !international; ++i) {
         // The digits the pattern leaves for the subscriber number; a pattern
         // shorter than the prefix leaves none.
         const long long room = static_cast<long long>(patterns[i].size()) - static_cast<long long>(prefix.size());
@@ -96,17 +101,25 @@ bool ValidatePhoneNumber(TDM& Data, const AnsiString& HomeCountry, AnsiString& N
 }
 
 AnsiString StripDiacritics(TDM& Data, const AnsiString& HomeCountry, const AnsiString& Text) {
-    if (!LocateHomeCountry(Data, HomeCountry)) return Text;
-    const AnsiString letters = Data.StatyHacky->AsString();
-    const AnsiString plain = Data.StatyBezHacku->AsString();
+    return TPlainText(Data, HomeCountry)(Text);
+}
+
+TPlainText::TPlainText(TDM& Data, const AnsiString& HomeCountry) : FFound(LocateHomeCountry(Data, HomeCountry)) {
+    if (!FFound) return;
+    FLetters = Data.StatyHacky->AsString();
+    FPlain = Data.StatyBezHacku->AsString();
+}
+
+AnsiString TPlainText::operator()(const AnsiString& Text) const {
+    if (!FFound) return Text;
     AnsiString result;
     result.reserve(Text.size());
     for (char c : Text) {
         // A letter without its counterpart in BezHacku (the country's two
         // lists differ in length) falls to the rules below, like any other.
-        const std::size_t k = letters.find(c);
-        if (k != AnsiString::npos && k < plain.size()) {
-            result += plain[k];
+        const std::size_t k = FLetters.find(c);
+        if (k != AnsiString::npos && k < FPlain.size()) {
+            result += FPlain[k];
             continue;
         }
         const unsigned char code = static_cast<unsigned char>(c);
@@ -120,11 +133,38 @@ AnsiString StripDiacritics(TDM& Data, const AnsiString& HomeCountry, const AnsiS
     return result;
 }
 
-void PrefillInternationalPrefix(TDM& Data, const AnsiString& HomeCountry, TEdit* Edit) {
-    if (!Edit->Text().empty()) return;
+AnsiString InternationalPrefixText(TDM& Data, const AnsiString& HomeCountry) {
     AnsiString text = "00";
     if (LocateHomeCountry(Data, HomeCountry)) text += Data.StatyPredcisli->AsString() + "-";
+    return text;
+}
+
+void PrefillInternationalPrefix(TDM& Data, const AnsiString& HomeCountry, TEdit* Edit) {
+    if (!Edit->Text().empty()) return;
+    const AnsiString text = InternationalPrefixText(Data, HomeCountry);
     Edit->SetText(text);
     Edit->SetSelStart(static_cast<Integer>(text.size()));
     Edit->SetSelLength(0);
+}
+
+void CaretToEndAfterClick(TEdit* Edit) {
+    std::weak_ptr<void> alive = Edit->AliveToken();
+    Application->Post([alive, Edit] {
+        if (!alive.expired()) Edit->SetSelStart(static_cast<Integer>(Edit->Text().size()));
+    });
+}
+
+void FilterPhoneNumberText(TEdit* Edit) {
+    const AnsiString text = Edit->Text();
+    AnsiString kept;
+    bool leading = true;
+    for (char c : text) {
+        const bool digit = IsDigit(c);
+        if (c == '+' ? leading : digit || c == ' ' || c == '-' || c == '/') kept += c;
+        if (digit || c == '+') leading = false;
+    }
+    if (kept == text) return;
+    const Integer caret = Edit->SelStart();
+    Edit->SetText(kept);
+    Edit->SetSelStart(caret > 0 ? caret - 1 : 0);
 }

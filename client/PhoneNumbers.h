@@ -17,6 +17,9 @@
 class TDM;
 class TEdit;
 
+// Makes the home country's row of Staty current; false when Staty has none.
+bool LocateHomeCountry(TDM& Data, const AnsiString& HomeCountry);
+
 // True when a pattern of some country fits the number. Within a row the
 // patterns are tried in order until one has another length than the number
 // (the row's later patterns are not tried); a number that does not start
@@ -30,8 +33,10 @@ bool MatchCountryPattern(TDM& Data, const AnsiString& Number);
 // home country, "00", the code and as many of the number's last digits as
 // the pattern leaves room for; the first such candidate that some country
 // accepts replaces the number, after Adresa has been put into edit state so
-// that the caller can store it there. None: false ("InvalidNum"). Without a
-// home country in Staty nothing is repaired and nothing is shown.
+// that the caller can store it there. A number beginning with "00" was
+// written with its country and is never repaired. None: false
+// ("InvalidNum"). Without a home country in Staty nothing is repaired and
+// nothing is shown.
 bool ValidatePhoneNumber(TDM& Data, const AnsiString& HomeCountry, AnsiString& Number, bool ShowMessages);
 
 // The text as the message centre takes it: letters of the home country's
@@ -40,6 +45,34 @@ bool ValidatePhoneNumber(TDM& Data, const AnsiString& HomeCountry, AnsiString& N
 // dropped. Without a home country in Staty the text is returned unchanged.
 AnsiString StripDiacritics(TDM& Data, const AnsiString& HomeCountry, const AnsiString& Text);
 
-// Starts an empty phone-number edit with "00", the home country's code and
-// "-" ("00" alone when the home country is not in Staty), caret at the end.
+// The same conversion with the home country looked up once, for the
+// composer, which converts at every keystroke. Each character is converted
+// on its own, so the text of a whole is the texts of its pieces joined.
+class TPlainText {
+public:
+    TPlainText(TDM& Data, const AnsiString& HomeCountry);
+    AnsiString operator()(const AnsiString& Text) const;
+
+private:
+    bool FFound = false;
+    AnsiString FLetters;
+    AnsiString FPlain;
+};
+
+// "00", the home country's code and "-" ("00" alone when the home country is
+// not in Staty): how an empty phone-number edit starts.
+AnsiString InternationalPrefixText(TDM& Data, const AnsiString& HomeCountry);
+// Starts an empty phone-number edit with that text, caret at the end.
 void PrefillInternationalPrefix(TDM& Data, const AnsiString& HomeCountry, TEdit* Edit);
+// For the mouse press that entered an edit just prefilled: the click would
+// put the caret inside the prefix. The edit places the caret for the click
+// after its mouse-down handler, so the move to the end waits behind it.
+void CaretToEndAfterClick(TEdit* Edit);
+
+// Takes out of a phone-number edit, as it is typed, what a number cannot
+// hold: only digits, blanks, '-' and '/' stay, and a '+' before any digit,
+// which the number's normalisation turns into "00". Losing that '+' would
+// leave the country code looking like a national number, which the check
+// then files under the home country. The caret steps back over the
+// character taken out.
+void FilterPhoneNumberText(TEdit* Edit);

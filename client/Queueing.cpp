@@ -18,40 +18,69 @@ AnsiString DomesticPrefix(TDM& Data, const AnsiString& HomeCountry) {
     return "00" + Data.StatyPredcisli->AsString();
 }
 
-AnsiString RecipientText(TDM& Data, const TComposedMessage& Message, const TQueueOptions& Options) {
-    if (!Options.SeveralRecipients || Message.Type != "text") return Message.Text;
-    AnsiString text = Message.Text;
-    const AnsiString salutation = Data.AdresaOsloveni->AsString();
-    const AnsiString signature = Data.AdresaPodpis->AsString();
-    if (Options.AddSalutation && !salutation.empty()) text = salutation + " " + text;
-    if (Options.AddSignature && !signature.empty()) text += " " + signature;
-    return text;
-}
-
-}  // namespace
-
-Integer EnqueueForTickedContacts(TDM& Data, const TComposedMessage& Message, const TQueueOptions& Options) {
+// Walks the ticked contacts of the group, each current in turn, until Each
+// returns false; the contact events stay quiet and the current contact
+// comes back.
+template <class F>
+void ForEachTickedContact(TDM& Data, Integer Group, F&& Each) {
     TMemData* adresa = Data.Adresa;
-    TMemData* queue = QueueTableFor(Data, Message.Type);
-    const AnsiString domestic = DomesticPrefix(Data, Options.HomeCountry);
-    Integer appended = 0;
-
     Data.BeginBulkUpdate(true);
     auto endBulk = ScopeExit([&Data] { Data.EndBulkUpdate(true); });
     const TBookmark place = adresa->GetBookmark();
     auto back = ScopeExit([adresa, &place] {
         if (!place.empty() && adresa->BookmarkValid(place)) adresa->GotoBookmark(place);
     });
+    for (adresa->First(); !adresa->Eof(); adresa->Next()) {
+        if (!Data.AdresaVybrany->AsBoolean() || !BelongsToGroup(Data.AdresaIDSkup->AsString(), Group)) continue;
+        if (!Each()) return;
+    }
+}
+
+}  // namespace
+
+TTextFrame RecipientFrame(const TPlainConversion& Plain, const TComposedMessage& Message, const TQueueOptions& Options,
+                          const AnsiString& Salutation, const AnsiString& Signature) {
+    TTextFrame frame;
+    if (!Options.SeveralRecipients || Message.Type != "text") return frame;
+    if (Options.AddSalutation && !Salutation.empty()) frame.Lead = Plain(Salutation + " ");
+    if (Options.AddSignature && !Signature.empty()) frame.Tail = Plain(" " + Signature);
+    return frame;
+}
+
+AnsiString RecipientTooLong(TDM& Data, const TComposedMessage& Message, const TQueueOptions& Options) {
+    if (Message.Type != "text") return {};
+    const TPlainText plain(Data, Options.HomeCountry);
+    const AnsiString text = plain(Message.Text);
+    AnsiString name;
+    ForEachTickedContact(Data, Options.Group, [&] {
+        const TTextFrame frame =
+            RecipientFrame(plain, Message, Options, Data.AdresaOsloveni->AsString(), Data.AdresaPodpis->AsString());
+        if (Trozdel(frame.Lead + text + frame.Tail, Options.WholeWords).DroppedLength() == 0) return true;
+        name = Data.AdresaJmeno->AsString();
+        return false;
+    });
+    return name;
+}
+
+Integer EnqueueForTickedContacts(TDM& Data, const TComposedMessage& Message, const TQueueOptions& Options) {
+    if (!RecipientTooLong(Data, Message, Options).empty()) return 0;
+    TMemData* queue = QueueTableFor(Data, Message.Type);
+    const AnsiString domestic = DomesticPrefix(Data, Options.HomeCountry);
+    const TPlainText plain(Data, Options.HomeCountry);
+    const AnsiString text = plain(Message.Text);
+    Integer appended = 0;
+
     auto dropRow = ScopeFail([queue] {
         if (queue->State() == dsInsert) queue->Cancel();
     });
-    for (adresa->First(); !adresa->Eof(); adresa->Next()) {
-        if (!Data.AdresaVybrany->AsBoolean() || !BelongsToGroup(Data.AdresaIDSkup->AsString(), Options.Group)) continue;
+    ForEachTickedContact(Data, Options.Group, [&] {
         const AnsiString number = Data.AdresaCislo->AsString();
         const bool home = !domestic.empty() && number.compare(0, domestic.size(), domestic) == 0;
-        if (!home && Options.ConfirmForeign && !Options.ConfirmForeign()) continue;
+        if (!home && Options.ConfirmForeign && !Options.ConfirmForeign()) return true;
 
-        const AnsiString stored = StripDiacritics(Data, Options.HomeCountry, RecipientText(Data, Message, Options));
+        const TTextFrame frame =
+            RecipientFrame(plain, Message, Options, Data.AdresaOsloveni->AsString(), Data.AdresaPodpis->AsString());
+        const AnsiString stored = frame.Lead + text + frame.Tail;
         Trozdel parts(stored, Options.WholeWords);
 
         queue->Append();
@@ -69,6 +98,7 @@ Integer EnqueueForTickedContacts(TDM& Data, const TComposedMessage& Message, con
         queue->FieldByName("Pocet")->SetAsInteger(parts.PartCount());
         queue->Post();
         ++appended;
-    }
+        return true;
+    });
     return appended;
 }

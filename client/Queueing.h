@@ -6,6 +6,7 @@
 
 #include <functional>
 
+#include "client/ComposerParts.h"
 #include "platform/rtl/System.h"
 
 class TDM;
@@ -38,11 +39,28 @@ struct TQueueOptions {
     std::function<bool()> ConfirmForeign;
 };
 
+// What a contact's row puts around the composed text, converted as the row
+// stores it: for a text to several recipients the contact's salutation and
+// a blank before it, a blank and the signature after it, each when the
+// options ask for it and the contact has one; nothing otherwise. The row
+// stores Lead + Plain(text) + Tail.
+TTextFrame RecipientFrame(const TPlainConversion& Plain, const TComposedMessage& Message, const TQueueOptions& Options,
+                          const AnsiString& Salutation, const AnsiString& Signature);
+
+// The name of the first ticked contact of the group, in the address book's
+// order, whose row could not carry the text whole in five parts as the send
+// splits it; empty when every row can, and for anything but a text. The
+// address book's current contact and its contact events come back as they
+// were.
+AnsiString RecipientTooLong(TDM& Data, const TComposedMessage& Message, const TQueueOptions& Options);
+
 // Appends one row per ticked contact of the group, in the address book's
 // order, and returns how many. A text message sent to several recipients
 // gets each recipient's own salutation in front and signature behind, each
 // only when the recipient has one. The stored text is stripped of
 // diacritics, and the part count is that of the stored text, which is what
-// the send will split. The address book's current contact and its contact
-// events come back as they were; the queue is not saved here.
+// the send will split. A text that some row could not carry whole
+// (RecipientTooLong) gets no row at all: a message is sent whole or not at
+// all. The address book's current contact and its contact events come back
+// as they were; the queue is not saved here.
 Integer EnqueueForTickedContacts(TDM& Data, const TComposedMessage& Message, const TQueueOptions& Options);

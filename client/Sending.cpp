@@ -27,6 +27,7 @@ void ApplyHistoryStateTexts(TDM& Data) {
 struct TQueueSending::TRowFiles {
     std::vector<AnsiString> Files;  // in sending order
     Integer MessageFiles = 0;
+    AnsiString Send;  // the send element of every part: empty for at once
 };
 
 TQueueSending::TQueueSending(TDM& Data, TSendServices& Services, TCallerServices& CallServices)
@@ -49,6 +50,14 @@ AnsiString TQueueSending::SendLimitText(bool Objects, const TCallLimits& Limits)
     return text + "\r\n\r\n" + LangText("TooLongMsg", "Zkraťte text nebo vyberte menší počet zpráv.");
 }
 
+bool TQueueSending::RefuseWithoutTariff() {
+    if (!FData.Tarify->IsEmpty()) return false;
+    FServices.ShowError(LangText("NoTariff",
+                                 "Chybí tarify centra zpráv (soubor tariffs.brc), a tak není známo číslo, na které "
+                                 "volat. Zprávy nebyly odeslány."));
+    return true;
+}
+
 void TQueueSending::ChooseTariff(Integer Count, bool Objects) {
     TMemData* tariffs = FData.Tarify;
     TField* maximum = Objects ? FData.Tarifypmsmax : FData.Tarifysmsmax;
@@ -69,6 +78,7 @@ TCaller* TQueueSending::SendFromQueue(bool Objects) {
         FServices.ShowError(LangText("NoMsgChecked", "Musíte zatrhnout alespoň jednu zprávu."));
         return nullptr;
     }
+    if (RefuseWithoutTariff()) return nullptr;
     const TSenderIdentity sender = FServices.SenderIdentity();
     ForceDirectories(ProgramFolder() + "Mmf");
     // Busy from here: no command may touch the queue while its files are written.
@@ -82,7 +92,7 @@ TCaller* TQueueSending::SendFromQueue(bool Objects) {
         if (!WriteRowFiles(queue, sender, row)) continue;
         for (const AnsiString& file : row.Files) call->Files()->Add(file);
         messageFiles += row.MessageFiles;
-        rows.push_back({queue->RecIdField()->AsInteger(), call->Files()->Count()});
+        rows.push_back({queue->RecIdField()->AsInteger(), call->Files()->Count(), !row.Send.empty()});
     }
     // Freeing the call that never ran clears the busy flag.
     if (rows.empty()) return nullptr;
@@ -102,6 +112,16 @@ bool TQueueSending::WriteRowFiles(TDataSet* Queue, const TSenderIdentity& Sender
     const AnsiString type = Queue->FieldByName("Typ")->AsString();
     const AnsiString text = Queue->FieldByName("Zprava")->AsString();
     const Trozdel parts(text, FServices.WholeWords());
+    // Queueing keeps out what five parts cannot hold, but the nickname or the
+    // word splitting may have changed since: a message is sent whole or not
+    // at all, and the row stays queued to be shortened.
+    if (type == "text" && parts.DroppedLength() > 0) {
+        FServices.ShowError(LangFormat("MsgTooLong", "Zpráva pro adresáta \"%s\" se nevejde do pěti SMS. Zkraťte text.",
+                                       Queue->FieldByName("Jmeno")->AsString()));
+        return false;
+    }
+    // One moment for the whole row, so that its parts agree on it.
+    Row.Send = SendTimeText(Queue->FieldByName("Poslat")->AsDateTime(), Now());
     try {
         for (Integer i = 0; i < parts.PartCount(); ++i) {
             const AnsiString body = type == "text" ? parts.FullParts()[i] : type == "picture" ? text : AnsiString();
@@ -127,7 +147,7 @@ void TQueueSending::WritePart(TDataSet* Queue, const TSenderIdentity& Sender, co
     values.BodyText = Body;
     values.Ringtone = Queue->FieldByName("Melodie")->AsString();
     values.Email = Queue->FieldByName("Potvrdit")->AsString();
-    values.Send = SendTimeText(Queue->FieldByName("Poslat")->AsDateTime(), Now());
+    values.Send = Row.Send;
     if (IsPictureType(type)) {
         const AnsiString bitmap = base + ".bmp";
         WriteLogoBitmap(bitmap, Queue->FieldByName("Logo")->AsString());
@@ -139,28 +159,42 @@ void TQueueSending::WritePart(TDataSet* Queue, const TSenderIdentity& Sender, co
     ++Row.MessageFiles;
 }
 
-void TQueueSending::MoveSentToHistory(TDataSet* Queue, bool Success) {
+TCallDelivery TQueueSending::MoveSentToHistory(TDataSet* Queue, bool Success) {
     // A call that succeeded delivered every file; one that failed, those
     // before the file that failed.
-    const Integer delivered = Success ? INT_MAX : (FCall ? FCall->FilesSent() : 0);
-    std::map<Integer, bool> sent;
-    for (const TCallRow& row : FCallRows) sent[row.RecId] = row.FilesEnd <= delivered;
+    const Integer filesSent = Success ? INT_MAX : (FCall ? FCall->FilesSent() : 0);
+    // A row sent at once was sent by this call, whenever it was queued; a
+    // row the centre holds until its chosen time keeps that time.
+    const TDateTime now = Now();
+    struct TMove {
+        bool Sent;
+        bool Scheduled;
+    };
+    std::map<Integer, TMove> moves;
+    TCallDelivery delivery;
+    for (const TCallRow& row : FCallRows) {
+        const bool sent = row.FilesEnd <= filesSent;
+        moves[row.RecId] = {sent, row.Scheduled};
+        ++delivery.Carried;
+        if (sent) ++delivery.Delivered;
+    }
     FCall = nullptr;
     FCallRows.clear();
-    if (!Queue || sent.empty()) return;
+    if (!Queue || moves.empty()) return delivery;
     {
         TTableWalk walk(Queue);
         TTableWalk history(FData.Historie);
         TField* recId = Queue->FieldByName("RecId");
         Queue->First();
         while (!Queue->Eof()) {
-            const auto row = sent.find(recId->AsInteger());
-            if (row == sent.end()) {
+            const auto row = moves.find(recId->AsInteger());
+            if (row == moves.end()) {
                 Queue->Next();
                 continue;
             }
-            AppendToHistory(Queue, row->second);
-            if (row->second)
+            const TMove move = row->second;
+            AppendToHistory(Queue, move.Sent, move.Scheduled ? Queue->FieldByName("Poslat")->AsDateTime() : now);
+            if (move.Sent)
                 Queue->Delete();
             else
                 Queue->Next();
@@ -174,15 +208,16 @@ void TQueueSending::MoveSentToHistory(TDataSet* Queue, bool Success) {
     } catch (const Exception& E) {
         FServices.ShowError(E.Message());
     }
+    return delivery;
 }
 
-void TQueueSending::AppendToHistory(TDataSet* Queue, bool Sent) {
+void TQueueSending::AppendToHistory(TDataSet* Queue, bool Sent, TDateTime SentAt) {
     TMemData* history = FData.Historie;
     history->Append();
     auto cancel = ScopeFail([history] { history->Cancel(); });
     for (const char* name : {"Jmeno", "Cislo", "Zprava", "Napsano", "Potvrdit", "Melodie", "Logo", "Typ", "Nazev"})
         history->FieldByName(name)->SetAsVariant(Queue->FieldByName(name)->AsVariant());
-    FData.HistoriePoslano->SetAsVariant(Queue->FieldByName("Poslat")->AsVariant());
+    FData.HistoriePoslano->SetAsDateTime(SentAt);
     FData.HistorieStav->SetAsBoolean(Sent);
     history->Post();
 }

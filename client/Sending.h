@@ -5,22 +5,28 @@
 // the message centre, and when it ends the rows it carried move to Historie.
 //
 // A send, and what each step leaves behind:
-//   SendFromQueue     the call exists (busy) before the first file is
-//                     written; per ticked row, every part's bitmap and
-//                     message file; a row whose parts were all written goes
-//                     into the call with its files (bitmap before message
-//                     file) and its record id is recorded; a row with a
-//                     failed part is withdrawn whole and stays queued; the
+//   SendFromQueue     without a tariff, nothing but the refusal: there is
+//                     no number to dial; the call exists (busy) before the
+//                     first file is written; per ticked row, every part's
+//                     bitmap and message file; a row whose parts were all
+//                     written goes into the call with its files (bitmap
+//                     before message file) and its record id is recorded;
+//                     a row with a failed part is withdrawn whole and stays
+//                     queued, and a text five parts cannot hold whole gets
+//                     no file and stays queued (it would arrive cut); the
 //                     tariff is chosen by the number of message files; the
 //                     call starts and frees itself when it ends
 //   MoveSentToHistory run by the call's termination event: the recorded
 //                     rows, whatever their ticks say by then, each get a
 //                     history row; a row whose files the centre all took is
 //                     sent (Stav true) and leaves the queue, any other stays
-//                     queued with a failed history row (Stav false); then
-//                     Historie and the queue are saved, in that order, so
-//                     that a failure between the two saves loses no row; a
-//                     save that fails is shown and stops the saving
+//                     queued with a failed history row (Stav false); the
+//                     history's Poslano is the row's Poslat when its files
+//                     asked the centre to send it then, else the time the
+//                     call ended; then Historie and the queue are saved, in
+//                     that order, so that a failure between the two saves
+//                     loses no row; a save that fails is shown and stops
+//                     the saving
 //
 // The record ids, not the ticks, say what moves: the queue stays in the
 // user's hands during a call only as far as the busy check lets it.
@@ -33,6 +39,7 @@
 
 class TCaller;
 class TCallerServices;
+struct TCallDelivery;
 class TDataSet;
 class TDM;
 class TMemData;
@@ -69,7 +76,9 @@ public:
 
     // Writes the files of the ticked rows of FrontObj (Objects) or Fronta and
     // starts a call that sends them; the call frees itself. Nothing ticked:
-    // "NoMsgChecked"; a part that cannot be written: "FailedMFF" for its row.
+    // "NoMsgChecked"; no tariff: "NoTariff"; a part that cannot be written:
+    // "FailedMFF" for its row; a text five parts cannot hold whole:
+    // "MsgTooLong" for its row.
     // Returns the running call, or nullptr when no call was started; while
     // another call runs it does nothing (the main window's busy check has
     // told the user).
@@ -78,7 +87,12 @@ public:
     // Moves the rows the call carried to the history (see above), then
     // saves Historie and the queue. Success is the call's own result; a call
     // that failed after it delivered some rows' files still moves those.
-    void MoveSentToHistory(TDataSet* Queue, bool Success);
+    // Returns how many rows the call carried and how many of them went.
+    TCallDelivery MoveSentToHistory(TDataSet* Queue, bool Success);
+
+    // True, after telling the user, when Tarify holds no tariff: a call
+    // would have no number to dial.
+    bool RefuseWithoutTariff();
 
     // Makes current the first tariff of Tarify (in table order) whose maximum
     // (objects or text parts) is at least Count, else the last tariff.
@@ -102,13 +116,15 @@ private:
     // Writes a row's parts; false (files removed) when one failed.
     bool WriteRowFiles(TDataSet* Queue, const TSenderIdentity& Sender, TRowFiles& Row);
     void WritePart(TDataSet* Queue, const TSenderIdentity& Sender, const AnsiString& Body, TRowFiles& Row);
-    void AppendToHistory(TDataSet* Queue, bool Sent);
+    void AppendToHistory(TDataSet* Queue, bool Sent, TDateTime SentAt);
 
-    // A row in the running call: its id and the end of its files in the
-    // call's list (one past its last file).
+    // A row in the running call: its id, the end of its files in the call's
+    // list (one past its last file), and whether its files asked the centre
+    // to send it at its Poslat.
     struct TCallRow {
         Integer RecId;
         Integer FilesEnd;
+        bool Scheduled;
     };
 
     TDM& FData;

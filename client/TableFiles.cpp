@@ -45,6 +45,15 @@ void TTableFiles::Load(TMemData* Table) {
     if (RenameFile(file, aside)) {
         damage.SetAside = aside;
         FLoaded.push_back(Table);
+        // At once, not at the first save: a run that ends before one (killed,
+        // the display lost while the warning is up) must not leave the next
+        // start with no table and the rows only in the set-aside file.
+        try {
+            Table->StoreToFile(file);
+        } catch (const std::exception&) {
+            // The rows are still in the set-aside file and in the table,
+            // which is saved as usual from now on.
+        }
     }
     FDamaged.push_back(std::move(damage));
 }

@@ -5,9 +5,10 @@
 // A file the reader took only in part, or could not read at all, is renamed
 // to "<Name>.bad" (or "<Name>.bad1", "<Name>.bad2", ... when that name is
 // taken) before the table is used, so that no later save can replace what
-// might still be rescued from it; the table keeps the records that were read
-// and is saved as usual from then on. A damaged file that cannot be moved
-// aside leaves its table unsaved for the whole run instead.
+// might still be rescued from it; the records that were read are written to
+// "<Name>.dat" at once, and the table is saved as usual from then on. A
+// damaged file that cannot be moved aside leaves its table unsaved for the
+// whole run instead.
 //
 // Only tables that were loaded are ever saved: a client that stops before
 // loading (a second copy, a link library that did not bind) writes nothing.

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 #include "client/DatMod.h"
 #include "client/GroupList.h"
@@ -29,6 +30,15 @@ bool IsTextField(const TField* Field) {
 // the fields marked by their Tag (pictures).
 bool IsLeftOut(const TField* Field) {
     return Field->Name() == "AdresaID" || Field->Name() == "SkupinyID" || Field->Tag() != 0;
+}
+
+// The columns the export writes for the table, each marked when its value
+// may hold line breaks: the program puts them only into memo fields.
+std::vector<bool> ExportColumns(TMemData* Table) {
+    std::vector<bool> columns;
+    for (int i = 1; i < Table->FieldCount(); ++i)
+        if (!IsLeftOut(Table->Fields()[i])) columns.push_back(Table->Fields()[i]->IsBlob());
+    return columns;
 }
 
 AnsiString Quoted(const AnsiString& Value) {
@@ -63,7 +73,8 @@ AnsiString LineList(const std::vector<int>& Lines) {
 }
 
 // Whether a stored record has exactly this value, also one that a filter
-// (the main window's group) hides from the table's view.
+// (the main window's group) hides from the table's view. The row being
+// appended is not stored yet, so it never finds itself.
 bool StoredValueExists(TMemData* Table, TField* Field, const AnsiString& Value) {
     TMemFields* storage = Table->MemFields();
     const TMemField* desc = storage->FindDescriptor(Field);
@@ -82,7 +93,8 @@ void ShowError(const AnsiString& Text) { LocalMessageDlg(Text, mtError, TMsgDlgB
 // ---------------------------------------------------------------------------
 // Reading records
 
-TTextRecordReader::TTextRecordReader(const AnsiString& Text, char Separator) : FText(Text), FSeparator(Separator) {}
+TTextRecordReader::TTextRecordReader(const AnsiString& Text, char Separator, std::vector<bool> Columns)
+    : FText(Text), FSeparator(Separator), FColumns(std::move(Columns)) {}
 
 bool TTextRecordReader::AtLineEnd() const {
     return FPos >= FText.size() || FText[FPos] == '\r' || FText[FPos] == '\n';
@@ -95,11 +107,13 @@ void TTextRecordReader::SkipLineBreak() {
     ++FLine;
 }
 
-AnsiString TTextRecordReader::ReadValue() {
+AnsiString TTextRecordReader::ReadValue(std::size_t Column) {
     if (FPos < FText.size() && FText[FPos] == '"') {
+        const bool spans = FSpanLines && (FColumns.empty() || (Column < FColumns.size() && FColumns[Column]));
         AnsiString value;
         std::size_t at = FPos + 1;
         int breaks = 0;
+        bool closed = false;
         while (at < FText.size()) {
             const char c = FText[at];
             if (c == '"') {
@@ -108,8 +122,10 @@ AnsiString TTextRecordReader::ReadValue() {
                     at += 2;
                     continue;
                 }
+                closed = true;
                 break;
             }
+            if (!spans && (c == '\r' || c == '\n')) break;
             if (c == '\n' || (c == '\r' && (at + 1 >= FText.size() || FText[at + 1] != '\n'))) ++breaks;
             value += c;
             ++at;
@@ -117,10 +133,11 @@ AnsiString TTextRecordReader::ReadValue() {
         // Quoted only when the closing quote ends the value; otherwise the
         // quote is part of a value written before values were quoted.
         const std::size_t after = at + 1;
-        if (at < FText.size() &&
+        if (closed &&
             (after >= FText.size() || FText[after] == FSeparator || FText[after] == '\r' || FText[after] == '\n')) {
             FPos = after;
             FLine += breaks;
+            if (breaks > 0) FSpanned = true;
             return value;
         }
     }
@@ -129,19 +146,38 @@ AnsiString TTextRecordReader::ReadValue() {
     return FText.substr(start, FPos - start);
 }
 
-bool TTextRecordReader::Next(TTextRecord& Record) {
-    if (FPos >= FText.size()) return false;
+void TTextRecordReader::ReadRecord(TTextRecord& Record) {
     Record.Line = FLine;
     Record.Values.clear();
+    FSpanned = false;
     for (;;) {
-        Record.Values.push_back(ReadValue());
+        Record.Values.push_back(ReadValue(Record.Values.size()));
         if (FPos < FText.size() && FText[FPos] == FSeparator) {
             ++FPos;
             continue;
         }
         SkipLineBreak();
-        return true;
+        return;
     }
+}
+
+bool TTextRecordReader::Next(TTextRecord& Record) {
+    if (FPos >= FText.size()) return false;
+    const std::size_t start = FPos;
+    const int line = FLine;
+    FSpanLines = true;
+    ReadRecord(Record);
+    // The export writes every column of every row, so a record that ran past
+    // its line into another number of values held no quoted value: it was an
+    // older file's value that begins with a quote, which would otherwise
+    // swallow the lines up to the next quote. Its line is read on its own.
+    if (FSpanned && !FColumns.empty() && Record.Values.size() != FColumns.size()) {
+        FPos = start;
+        FLine = line;
+        FSpanLines = false;
+        ReadRecord(Record);
+    }
+    return true;
 }
 
 // ---------------------------------------------------------------------------
@@ -223,14 +259,15 @@ TTextImportResult ImportTextRows(TMemData* Table, const AnsiString& FileName, In
     Table->BeforeInsert = nullptr;
     Table->AfterInsert = nullptr;
 
-    TTextRecordReader reader(text, Separator);
+    TTextRecordReader reader(text, Separator, ExportColumns(Table));
     TTextRecord record;
     while (reader.Next(record)) {
-        if (name && StoredValueExists(Table, name, record.Values[0])) continue;
+        const Integer firstID = nextID;
         try {
             Table->Append();
             std::size_t value = 0;
-            for (int i = 1; i < Table->FieldCount(); ++i) {
+            bool known = false;
+            for (int i = 1; i < Table->FieldCount() && !known; ++i) {
                 TField* field = Table->Fields()[i];
                 if (field == key) {
                     field->SetAsInteger(++nextID);
@@ -243,6 +280,15 @@ TTextImportResult ImportTextRows(TMemData* Table, const AnsiString& FileName, In
                 // A computed field keeps its column, so that what the export
                 // wrote comes back in place, but takes no value.
                 if (field->FieldKind() == fkData) field->SetAsString(given);
+                // The name is looked for as its column keeps it: a name
+                // longer than the column, compared whole, would never be
+                // found and would come in again at every import.
+                if (field == name) known = StoredValueExists(Table, name, name->AsString());
+            }
+            if (known) {
+                Table->Cancel();
+                nextID = firstID;
+                continue;
             }
             if (addressBook && number) {
                 AnsiString checked = number->AsString();

@@ -17,9 +17,10 @@
 // other value is written as it stands, so files of plain values are the
 // same as those of earlier versions. The import takes a value that begins
 // with '"' and ends, after its closing quote, at a separator or line end as
-// quoted (it may span lines); any other value, even one beginning with '"',
-// as it stands up to the next separator or line end, which is how earlier
-// versions wrote everything.
+// quoted (it may span lines, but only where the export can have written a
+// line break: in a memo column, in a record that holds every column); any
+// other value, even one beginning with '"', as it stands up to the next
+// separator or line end, which is how earlier versions wrote everything.
 //
 // The quote option wraps every text value (string, memo, fixed-character,
 // wide-string field) in quotes, doubling the quotes inside.
@@ -39,22 +40,32 @@ struct TTextRecord {
 };
 
 // Splits an import text into records. A final line break starts no record;
-// an empty line is a record of one empty value.
+// an empty line is a record of one empty value. Without Columns a quoted
+// value may run over any number of lines. With the columns of an exported
+// line (true for those whose values may hold line breaks), it may do so
+// only in such a column and in a record of exactly that many values;
+// otherwise its line is a record of its own, read as an older file's line,
+// and the lines after it are records of their own too.
 class TTextRecordReader {
 public:
-    TTextRecordReader(const AnsiString& Text, char Separator);
+    TTextRecordReader(const AnsiString& Text, char Separator, std::vector<bool> Columns = {});
     bool Next(TTextRecord& Record);
 
 private:
-    AnsiString ReadValue();
+    void ReadRecord(TTextRecord& Record);
+    // The value at the position, the Column-th (0-based) of its record.
+    AnsiString ReadValue(std::size_t Column);
     // Moves past the line break at the position (CR LF, LF or CR).
     void SkipLineBreak();
     bool AtLineEnd() const;
 
     const AnsiString& FText;
     char FSeparator;
+    std::vector<bool> FColumns;
     std::size_t FPos = 0;
     int FLine = 1;
+    bool FSpanLines = true;  // a quoted value may run past its line
+    bool FSpanned = false;   // one did, in the record being read
 };
 
 // One line of the export for the table's current row.

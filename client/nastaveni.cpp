@@ -1,5 +1,8 @@
 #include "client/nastaveni.h"
 
+#include <utility>
+
+#include "client/Contacts.h"
 #include "client/DatMod.h"
 #include "client/Languages.h"
 #include "client/PhoneNumbers.h"
@@ -59,6 +62,8 @@ VEMLOR_PUBLISHED(Tfnastaveni, TForm) {
     Method("SpeedButton26Click", &Tfnastaveni::SpeedButton26Click);
     Method("ComboBox2Change", &Tfnastaveni::ComboBox2Change);
     Method("Edit3Enter", &Tfnastaveni::Edit3Enter);
+    Method("Edit3Change", &Tfnastaveni::Edit3Change);
+    Method("Edit3MouseDown", &Tfnastaveni::Edit3MouseDown);
     Method("chbskupinaClick", &Tfnastaveni::chbskupinaClick);
 }
 
@@ -86,6 +91,7 @@ void Tfnastaveni::FormShow(TObject*) {
     // A colour chosen in a showing that was cancelled is no choice.
     FChosenColor = 0;
     FLanguageChanged = false;
+    FNumberWasEmpty = false;
     const AnsiString language = FormStorage1->ReadStringValue("Jazyk", "");
     if (!language.empty()) SelectLanguage(language);
     FShownLanguage = ComboBox2->ItemIndex();
@@ -94,13 +100,45 @@ void Tfnastaveni::FormShow(TObject*) {
 
 void Tfnastaveni::FormCloseQuery(TObject*, bool& CanClose) {
     if (ModalResult() != mrOk) return;
+    TEdit* wrong = nullptr;
     const AnsiString email = Edit5->Text();
-    if (email.empty() || email.find('@') != AnsiString::npos) return;
-    LocalMessageDlg(LangText("WrongEmail", "Špatně zadaný email."), mtError, TMsgDlgButtons{mbOK}, 0);
-    if (Edit5->CanFocus()) Edit5->SetFocus();
+    if (!email.empty() && email.find('@') == AnsiString::npos) {
+        LocalMessageDlg(LangText("WrongEmail", "Špatně zadaný email."), mtError, TMsgDlgButtons{mbOK}, 0);
+        wrong = Edit5;
+    } else if (!CheckOwnNumber()) {
+        wrong = Edit3;
+    }
+    if (!wrong) return;
+    if (wrong->CanFocus()) wrong->SetFocus();
     CanClose = false;
     // The window stays open; leaving it by the title bar now is no OK.
     FConfirmed = false;
+}
+
+bool Tfnastaveni::CheckOwnNumber() {
+    if (!DM) return true;
+    AnsiString number = NormalisePhoneNumber(Edit3->Text());
+    // Entering the empty edit filled in the country code: no number yet.
+    if (number == NormalisePhoneNumber(InternationalPrefixText(*DM, HomeCountry()))) number.clear();
+    if (!number.empty()) {
+        // The check readies the current contact to take a repaired number;
+        // the number is this window's, not the contact's.
+        TMemData* contacts = DM->Adresa;
+        const bool browsing = contacts->State() == dsBrowse;
+        const bool valid = ValidatePhoneNumber(*DM, HomeCountry(), number, true);
+        if (browsing && contacts->State() == dsEdit) contacts->Cancel();
+        if (!valid) {
+            // Without a home country the check refuses a number it cannot
+            // place without a word; here that would be an OK that does
+            // nothing.
+            if (IsAllDigits(number) && !LocateHomeCountry(*DM, HomeCountry()))
+                LocalMessageDlg(LangFormat("InvalidNum", "%s není platné telefonní číslo.", number), mtError,
+                                TMsgDlgButtons{mbOK}, 0);
+            return false;
+        }
+    }
+    Edit3->SetText(number);
+    return true;
 }
 
 void Tfnastaveni::FormClose(TObject*, TCloseAction&) {
@@ -145,11 +183,16 @@ void Tfnastaveni::Button1Click(TObject*) {
 // Personal data and the sender
 
 void Tfnastaveni::Edit3Enter(TObject*) {
-    // The number is shown read-only: entering it must not store a bare prefix
-    // as the sender's number.
-    if (Edit3->ReadOnly() || !DM) return;
-    PrefillInternationalPrefix(*DM, HomeCountry(), Edit3);
+    if (Edit3->Text().empty()) FNumberWasEmpty = true;
+    if (DM) PrefillInternationalPrefix(*DM, HomeCountry(), Edit3);
 }
+
+void Tfnastaveni::Edit3MouseDown(TObject*, TMouseButton, TShiftState, int, int) {
+    if (!std::exchange(FNumberWasEmpty, false)) return;
+    CaretToEndAfterClick(Edit3);
+}
+
+void Tfnastaveni::Edit3Change(TObject*) { FilterPhoneNumberText(Edit3); }
 
 AnsiString Tfnastaveni::NickName() const { return chbNickName->Checked() ? NickEdit->Text() : AnsiString(); }
 
@@ -209,12 +252,12 @@ void Tfnastaveni::LoadSelectedLanguage() {
 
 void Tfnastaveni::ApplyLanguage() {
     if (TLang* lang = Lang()) lang->TranslateForm(this);
-    static const char* const titles[][2] = {{"TitleTariff", "Tarif"},     {"TitlePhone", "Tel. číslo"},
-                                            {"TitleMaxSMS", "Max. SMS"},  {"TitleMaxPMS", "Max. PMS"},
-                                            {"TitleInterval", "Interval"}, {"TitleTax", "Cena/min"}};
-    TDBGridColumns* columns = DBGrid1->Columns();
-    for (int i = 0; i < 6 && i < columns->Count(); ++i)
-        columns->Items(i)->Title()->SetCaption(LangText(titles[i][0], titles[i][1]));
+    SetColumnTitle(DBGrid1, "Tarif", LangText("TitleTariff", "Tarif"));
+    SetColumnTitle(DBGrid1, "Cislo", LangText("TitlePhone", "Tel. číslo"));
+    SetColumnTitle(DBGrid1, "smsmax", LangText("TitleMaxSMS", "Max. SMS"));
+    SetColumnTitle(DBGrid1, "pmsmax", LangText("TitleMaxPMS", "Max. PMS"));
+    SetColumnTitle(DBGrid1, "interval", LangText("TitleInterval", "Interval"));
+    SetColumnTitle(DBGrid1, "cena", LangText("TitleTax", "Cena/min"));
 }
 
 // ---------------------------------------------------------------------------
@@ -243,17 +286,20 @@ void Tfnastaveni::FillContacts(TStringField* Field, const TEdit* Source, const A
         auto cancelEdit = ScopeFail([adresa] {
             if (adresa->State() == dsEdit) adresa->Cancel();
         });
-        const TBookmark place = adresa->GetBookmark();
-        for (adresa->First(); !adresa->Eof(); adresa->Next()) {
-            adresa->Edit();
-            if (answer == mrYes || Field->AsString().empty()) {
-                Field->SetAsString(text);
-                ++changed;
+        {
+            // The question names every contact, so the walk reaches those
+            // of the groups the main window does not show as well.
+            TEveryContactShown every(*DM);
+            for (adresa->First(); !adresa->Eof(); adresa->Next()) {
+                adresa->Edit();
+                if (answer == mrYes || Field->AsString().empty()) {
+                    Field->SetAsString(text);
+                    ++changed;
+                }
+                adresa->Post();
+                ++total;
             }
-            adresa->Post();
-            ++total;
         }
-        if (!place.empty()) adresa->GotoBookmark(place);
         // With one recipient every post ticks the contact posted; the contact
         // the user stood on is the recipient again.
         const bool several = DM->MainWindow() && DM->MainWindow()->SendsToSeveral();

@@ -13,15 +13,16 @@
 //   FormShow      the storage has restored the values; "Jazyk" selects the
 //                 language; the storage is switched off while the window is
 //                 open, so nothing is saved behind the user's back
-//   OK            (BitBtn1) the e-mail is checked, the values and "Jazyk"
-//                 are saved, and the main window takes the composer's colour
-//                 and font
+//   OK            (BitBtn1) the e-mail and the own mobile number are
+//                 checked, the values and "Jazyk" are saved, and the main
+//                 window takes the composer's colour and font
 //   Storno, title bar
 //                 the stored values come back, and so does the language
 //                 that was in use when the window opened
 
 #include <functional>
 
+#include "components/VmDBCtrl.h"
 #include "components/VmLookup.h"
 #include "core/Zprava.h"
 #include "platform/ui/BitBtn.h"
@@ -67,10 +68,11 @@ public:
     TPageControl* PageControl1 = nullptr;
     TBitBtn* BitBtn1 = nullptr;
     TBitBtn* BitBtn2 = nullptr;
-    // "Uživatel": personal data, shown read-only.
+    // "Uživatel": personal data, typed by the user.
     TEdit* Edit2 = nullptr;  // name
     TEdit* Edit4 = nullptr;  // landline number
-    TEdit* Edit3 = nullptr;  // own mobile number, international form
+    // Own mobile number, international form: the sender of every message.
+    TEdit* Edit3 = nullptr;
     TEdit* Edit5 = nullptr;  // e-mail, also the delivery-report address
     TEdit* Edit1 = nullptr;  // modem
     TCheckBox* chbNickName = nullptr;
@@ -84,7 +86,7 @@ public:
     TEdit* Edit6 = nullptr;          // outside-line prefix
     TSpinEdit* SpinEdit1 = nullptr;  // redials when busy
     // "Tarify".
-    TDBGrid* DBGrid1 = nullptr;
+    TVmDBGrid* DBGrid1 = nullptr;
     // "Vzhled": the hidden panels carry the fonts of odd (Panel1) and even
     // (Panel2) message parts.
     TPanel* Panel1 = nullptr;
@@ -119,6 +121,8 @@ public:
     void SpeedButton26Click(TObject* Sender);
     void ComboBox2Change(TObject* Sender);
     void Edit3Enter(TObject* Sender);
+    void Edit3Change(TObject* Sender);
+    void Edit3MouseDown(TObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y);
     void chbskupinaClick(TObject* Sender);
 
     // The message model's view of the sender: the nickname while
@@ -150,6 +154,10 @@ public:
     const TClassInfo& ClassInfo() const override { return StaticClassInfo(); }
 
 private:
+    // The own mobile number checked like any number typed; false, after
+    // telling the user, when it is none. Stores the number's normalised
+    // form.
+    bool CheckOwnNumber();
     // Sets one field of every contact to the text of an edit, after asking
     // whether filled fields are overwritten too.
     void FillContacts(TStringField* Field, const TEdit* Source, const AnsiString& WordKey,
@@ -161,6 +169,8 @@ private:
     TColor FChosenColor = 0;
     Integer FShownLanguage = -1;
     bool FLanguageChanged = false;
+    // The own number was empty when its edit was entered.
+    bool FNumberWasEmpty = false;
 };
 
 // The program-wide instance, set by the program block; cleared when it goes.

@@ -1,5 +1,6 @@
 #include "components/DBUtils.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "components/AppUtils.h"
@@ -40,6 +41,12 @@ const TCharSet& LayoutDelimiters() {
 
 }  // namespace
 
+Integer StoredLayoutWidth(const AnsiString& Text, Integer Current, Integer Limit) {
+    const Integer width = StrToIntDef(Text, Current);
+    if (width < 1) return Current;
+    return std::min(width, Limit);
+}
+
 void SaveFieldLayout(TDataSet* DataSet, TIniFile* IniFile, const AnsiString& Section) {
     if (!DataSet || !IniFile) return;
     const AnsiString section = Section.empty() ? DataSetLayoutSection(DataSet) : Section;
@@ -60,7 +67,8 @@ void LoadFieldLayout(TDataSet* DataSet, const TIniFile* IniFile, const AnsiStrin
         Integer target = field->Index();
         if (!value.empty()) {
             target = StrToIntDef(NthWord(1, value, LayoutDelimiters()), target);
-            field->SetDisplayWidth(StrToIntDef(NthWord(2, value, LayoutDelimiters()), field->DisplayWidth()));
+            field->SetDisplayWidth(StoredLayoutWidth(NthWord(2, value, LayoutDelimiters()), field->DisplayWidth(),
+                                                     kMaxStoredDisplayWidth));
             if (LoadVisible)
                 field->SetVisible(StrToIntDef(NthWord(3, value, LayoutDelimiters()), field->Visible() ? 1 : 0) != 0);
         }

@@ -23,9 +23,18 @@ AnsiString DataSetLayoutSection(TDataSet* DataSet);
 // Field layout: key data-set Name + field name, value "index,display width,
 // visible (1/0)". An empty section means DataSetLayoutSection.
 void SaveFieldLayout(TDataSet* DataSet, TIniFile* IniFile, const AnsiString& Section);
-// A missing key or a number that does not parse keeps the current value;
-// the visible flag is read only with LoadVisible.
+// A missing key or a number that does not parse keeps the current value,
+// and so does a display width below 1; a wider one than kMaxStoredDisplayWidth
+// is cut to it. The visible flag is read only with LoadVisible.
 void LoadFieldLayout(TDataSet* DataSet, const TIniFile* IniFile, const AnsiString& Section, bool LoadVisible);
+
+// A settings file is text anyone may edit: the widths a stored layout gives
+// are the user's own drags, so a width beyond a wide screen is cut to the
+// limit (a grid pays for every pixel of a column on each repaint) and one
+// below 1 is no width at all and keeps the current one.
+constexpr Integer kMaxStoredColumnWidth = 8192;   // pixels
+constexpr Integer kMaxStoredDisplayWidth = 1024;  // characters
+Integer StoredLayoutWidth(const AnsiString& Text, Integer Current, Integer Limit);
 
 // Moves each item to the place it asks for, as stored layouts are applied:
 // for p = 0, 1, ... the first item (in the order before any move) asking

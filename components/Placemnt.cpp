@@ -215,6 +215,9 @@ void TFormPlacement::SaveSettings() {
     TOpenScope scope(this);
     const AnsiString section = IniSection();
     TIniFile* ini = FIniFile.get();
+    // The window's keys, its links' and its handler's land together: a save
+    // cut short, by an error or a kill, leaves the file as it was.
+    TIniFileBatch batch(ini->FileName());
     SettingsWriteInteger(ini, section, KeyFormVersion, FVersion);
     TForm* form = Form();
     if (form && (FOptions.Contains(fpState) || FOptions.Contains(fpPosition))) {
@@ -226,6 +229,7 @@ void TFormPlacement::SaveSettings() {
     CallLinks(true);
     SavePlacementExtra();
     if (TNotifyEvent handler = OnSavePlacement) handler(this);
+    batch.Commit();
     FSaved = true;
 }
 

@@ -15,7 +15,8 @@
 //   EndLoading();
 //
 // The settings file is opened for one save, one restore or one value access
-// and closed again; every write reaches the file at once.
+// and closed again. A save replaces the file once, with everything it wrote;
+// a single value written outside a save reaches the file at once.
 
 #include <memory>
 #include <vector>

@@ -242,7 +242,7 @@ void TVmDBGrid::RestoreLayout() {
         Integer target = column->Index();
         if (!value.empty()) {
             target = StrToIntDef(NthWord(1, value, delimiters), target);
-            column->SetWidth(StrToIntDef(NthWord(2, value, delimiters), column->Width()));
+            column->SetWidth(StoredLayoutWidth(NthWord(2, value, delimiters), column->Width(), kMaxStoredColumnWidth));
         }
         targets.emplace_back(column, target);
     }

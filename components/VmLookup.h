@@ -252,6 +252,8 @@ protected:
     void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
     void MouseMove(TShiftState Shift, int X, int Y) override;
     void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+    bool DoMouseWheelDown(TShiftState Shift, TPoint MousePos) override;
+    bool DoMouseWheelUp(TShiftState Shift, TPoint MousePos) override;
     void WndProc(TMessage& Message) override;
     void FontChanged() override;
     void Resize() override;

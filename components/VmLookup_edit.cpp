@@ -141,8 +141,11 @@ void TVmLookupEdit::KeyDown(Word& Key, TShiftState Shift) {
         FList->KeyDown(key, Shift);
         Key = 0;
     }
+    // Backspace, and Delete over the completed part, take text away: the
+    // change they make must not complete it back at once.
+    const bool deletesSelection = Key == VK_DELETE && SelLength() > 0;
     TCustomComboEdit::KeyDown(Key, Shift);
-    FKeepSelection = Key == VK_BACK;
+    FKeepSelection = Key == VK_BACK || (Key == VK_DELETE && deletesSelection);
     if (Key != 0 && !PopupVisible() && !ReadOnly() && (Key == VK_UP || Key == VK_DOWN) &&
         !Shift.Contains(ssShift) && !Shift.Contains(ssCtrl) && !Shift.Contains(ssAlt)) {
         Word key = Key;

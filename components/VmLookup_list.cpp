@@ -310,6 +310,20 @@ void TVmDBLookupList::MouseUp(TMouseButton Button, TShiftState Shift, int X, int
     TVmLookupControl::MouseUp(Button, Shift, X, Y);
 }
 
+// The wheel scrolls as the bar's arrows do: to the record just past the
+// rows shown.
+bool TVmDBLookupList::DoMouseWheelDown(TShiftState, TPoint) {
+    Integer pos = 0;
+    ListScroll(nullptr, scLineDown, pos);
+    return true;
+}
+
+bool TVmDBLookupList::DoMouseWheelUp(TShiftState, TPoint) {
+    Integer pos = 0;
+    ListScroll(nullptr, scLineUp, pos);
+    return true;
+}
+
 void TVmDBLookupList::WndProc(TMessage& Message) {
     if (Message.Msg == CM_CANCELMODE) StopTracking();
     TVmLookupControl::WndProc(Message);

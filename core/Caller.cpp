@@ -7,9 +7,11 @@
 #include "core/CallerLib.h"
 #include "core/Language.h"
 #include "core/Zprava.h"
+#include "platform/os/Shell.h"
 #include "platform/rtl/Exceptions.h"
 #include "platform/rtl/FileUtils.h"
 #include "platform/rtl/IniFiles.h"
+#include "platform/rtl/ScopeGuard.h"
 #include "platform/rtl/SysUtils.h"
 #include "platform/ui/Forms.h"
 
@@ -34,6 +36,12 @@ constexpr Integer kProgramFile = 5;
 // Three bytes per character once the name is handed to the system, with
 // the "_" of a pending program file, still fit a file name's 255 bytes.
 constexpr std::size_t kMaxRemoteName = 80;
+// Notif's Jmeno column.
+constexpr std::size_t kNotificationKeyLength = 20;
+// A file on its way from the centre. Hidden, so no mask of the program
+// ("*.not", "_*") ever picks one up, and never one of the atomic writers'
+// names (".~<name>." and six characters).
+const char kIncoming[] = ".~received-";
 
 struct TErrorEntry {
     Integer Code;
@@ -63,6 +71,13 @@ const TErrorEntry kErrors[] = {
 
 bool EndsWith(const AnsiString& Text, const AnsiString& Tail) {
     return Text.size() >= Tail.size() && Text.compare(Text.size() - Tail.size(), Tail.size(), Tail) == 0;
+}
+
+// What a call killed mid-receive left behind; only one call runs at a time,
+// so none of them is still being written.
+void DropIncomingLeftovers(const AnsiString& Folder) {
+    for (const AnsiString& name : ListFiles(Folder, AnsiString(kIncoming) + "*", faHidden | faReadOnly | faArchive))
+        DeleteFile(Folder + name);
 }
 
 }  // namespace
@@ -105,8 +120,21 @@ Integer TCaller::PortNumber(const AnsiString& PortName) {
     return StrToIntDef(PortName.size() > 3 ? PortName.substr(3) : AnsiString(), 1);
 }
 
+AnsiString NotificationKey(const AnsiString& FileName) {
+    const AnsiString name = BaseNameNoExt(FileName);
+    if (name.size() <= kNotificationKeyLength) return name;
+    // FNV-1a: stable across runs and builds, as the stored keys must be.
+    std::uint32_t hash = 2166136261u;
+    for (const char c : name) {
+        hash ^= static_cast<unsigned char>(c);
+        hash *= 16777619u;
+    }
+    return name.substr(0, kNotificationKeyLength - 9) + "~" + IntToHex(hash, 8);
+}
+
 bool TCaller::PlainRemoteName(const AnsiString& Name) {
-    if (Name.empty() || Name.size() > kMaxRemoteName || Name == ".") return false;
+    // A hidden name would be fetched and then never seen by the program's masks.
+    if (Name.empty() || Name.size() > kMaxRemoteName || Name[0] == '.') return false;
     if (Name.find_first_of("/\\:") != AnsiString::npos || Name.find("..") != AnsiString::npos) return false;
     return std::none_of(Name.begin(), Name.end(), [](char C) {
         const unsigned char c = static_cast<unsigned char>(C);
@@ -129,6 +157,8 @@ void TCaller::ShowStatus(const AnsiString& Text, bool Error) {
 void TCaller::Execute() {
     bool portOpened = false;
     try {
+        DropIncomingLeftovers(ProgramFolder());
+        DropIncomingLeftovers(ProgramFolder() + "Mmf/");
         FErrorCode = [&]() -> Integer {
             ShowStatus(FMsgCalling, false);
             if (Integer r = ConnectToCentre(portOpened)) return r;
@@ -193,21 +223,33 @@ Integer TCaller::UpdateTariffs() {
         // A name that is no plain file name is a failed receive, which the
         // tariffs ignore.
         if (!PlainRemoteName(line)) continue;
-        if (Caller_ReceiveFile(FHandle, line, ProgramFolder() + line, kTariffList, AbortOnHangUp) != 0) continue;
-        FBRCName = ReplaceTariffFile(ProgramFolder() + line) ? baseName : AnsiString();
+        // The name is the centre's: it says nothing about where the file goes.
+        const Integer r = ReceiveAs(line, kTariffList, ProgramFolder() + "tariffs.brc");
+        if (r == 0)
+            FBRCName = baseName;
+        else if (r == ceFileNotPlaced)
+            FBRCName.clear();
     }
     if (FBRCName != known) Synchronize([&] { FServices.SetBRCName(FBRCName); });
     if (lines.Count() > 0) Synchronize([&] { FServices.LoadTariffs(); });
     return 0;
 }
 
-bool TCaller::ReplaceTariffFile(const AnsiString& Received) {
-    const AnsiString target = ProgramFolder() + "tariffs.brc";
-    // The list may name the tariff file itself: it is in place already.
-    if (SysFileName(Received) == SysFileName(target)) return true;
-    // Renamed over the old file in one step, so a failure keeps the old
-    // tariffs.
-    return RenameFile(Received, target);
+Integer TCaller::ReceiveAs(const AnsiString& Remote, Integer Kind, const AnsiString& Target) {
+    AnsiString incoming;
+    try {
+        incoming = CreateFreshFile(ExtractFilePath(Target), kIncoming);
+    } catch (const EStreamError&) {
+        return ceFileNotPlaced;
+    }
+    auto drop = ScopeExit([&incoming] {
+        if (!incoming.empty()) DeleteFile(incoming);
+    });
+    if (Integer r = Caller_ReceiveFile(FHandle, Remote, incoming, Kind, AbortOnHangUp)) return r;
+    // One step, so Target is the old file or the whole new one.
+    if (!RenameFile(incoming, Target)) return ceFileNotPlaced;
+    incoming.clear();
+    return 0;
 }
 
 Integer TCaller::SendQueuedFiles() {
@@ -232,13 +274,11 @@ Integer TCaller::ReceiveNotifications() {
     for (Integer i = 0; i < lines.Count(); ++i) {
         const AnsiString line = lines[i];
         if (!SameText(ExtractFileExt(line), ".not")) continue;
-        if (std::find(FNotificationNames.begin(), FNotificationNames.end(), BaseNameNoExt(line)) !=
+        if (std::find(FNotificationNames.begin(), FNotificationNames.end(), NotificationKey(line)) !=
             FNotificationNames.end())
             continue;
         if (!PlainRemoteName(line)) return ceListUnreadable;
-        if (Integer failed = Caller_ReceiveFile(FHandle, line, ProgramFolder() + "Mmf/" + line, kNotificationList,
-                                                AbortOnHangUp))
-            return failed;
+        if (Integer failed = ReceiveAs(line, kNotificationList, ProgramFolder() + "Mmf/" + line)) return failed;
         ++received;
     }
     if (received > 0) {
@@ -250,8 +290,7 @@ Integer TCaller::ReceiveNotifications() {
 
 void TCaller::ReceiveUpdates() {
     const AnsiString versions = ProgramFolder() + "version.ini";
-    DeleteFile(versions);
-    if (Caller_ReceiveFile(FHandle, "version.ini", versions, kProgramFile, AbortOnHangUp) != 0) return;
+    if (ReceiveAs("version.ini", kProgramFile, versions) != 0) return;
     try {
         TStringList lines;
         lines.LoadFromFile(versions);
@@ -276,6 +315,20 @@ void TCaller::KeepNewerFiles(TStringList& Lines, const TIniFile& Installed) {
     }
 }
 
+bool TCaller::ReplaceableFile(const AnsiString& Name, const AnsiString& Folder) {
+    if (!PlainRemoteName(Name)) return false;
+    const AnsiString ext = LowerCase(ExtractFileExt(Name));
+    // Programs here have no extension: the two of this folder are known by
+    // name, any other by its execute permission. The link library's modules
+    // ("caller.so", "libx.so.1") are code as well.
+    if (ext == ".exe" || ext == ".so" || LowerCase(Name).find(".so.") != AnsiString::npos) return false;
+    if (SameText(Name, "Vemlor") || SameText(Name, "update") || IsProgramFile(Folder + Name)) return false;
+    // The tables and their set-aside copies, the settings files, the tariffs.
+    for (const char* kept : {".dat", ".bad", ".ini", ".brc"})
+        if (ext == kept) return false;
+    return true;
+}
+
 // Fetches each newer file under its name with "_" in front and records its
 // version. 0 when at least one file arrived: it waits for the next start
 // even when a later one failed.
@@ -285,9 +338,9 @@ Integer TCaller::ReceiveVersionedFiles(TStringList& Lines) {
     Integer result = -1;
     for (Integer i = 0; i < Lines.Count(); ++i) {
         const AnsiString name = Lines.Names(i);
-        Integer r = ceListUnreadable;
-        if (PlainRemoteName(name))
-            r = Caller_ReceiveFile(FHandle, name, ProgramFolder() + "_" + name, kProgramFile, AbortOnHangUp);
+        // Never fetched, whatever its version, like a program elsewhere.
+        if (!ReplaceableFile(name, ProgramFolder())) continue;
+        const Integer r = ReceiveAs(name, kProgramFile, ProgramFolder() + "_" + name);
         if (r != 0) {
             if (result != 0) result = r;
             continue;
@@ -307,9 +360,15 @@ void TCaller::SessionFinished(TObject*) {
     if (FErrorCode == 0) {
         FServices.MoveSentToHistory(FQueueTable, true);
         ShowStatus(LangText("MsgSuccSent", "Zprávy byly úspěšně odeslány na sms centrum."), false);
-    } else {
-        FServices.MoveSentToHistory(FQueueTable, false);
-        ShowStatus(LangText("MsgSentFailed", "Zprávy se nepodařilo odeslat.") + " (" + ErrorText(FErrorCode) + ")",
-                   true);
+        return;
     }
+    const TCallDelivery delivery = FServices.MoveSentToHistory(FQueueTable, false);
+    // The history shows the messages the centre took as sent: a status
+    // saying none went would send the user to send them again.
+    const AnsiString outcome =
+        delivery.Delivered > 0
+            ? LangFormat("MsgPartlySent", "Počet zpráv doručených na sms centrum: %d z %d.", delivery.Delivered,
+                         delivery.Carried)
+            : LangText("MsgSentFailed", "Zprávy se nepodařilo odeslat.");
+    ShowStatus(outcome + " (" + ErrorText(FErrorCode) + ")", true);
 }

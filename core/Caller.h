@@ -18,12 +18,19 @@
 //   Services.EnableNotificationTimer <-- posted ------  notifications arrived
 //   HangUpCall() (the hang-up action)  -- atomic -->   abort callbacks
 //   SessionFinished (OnTerminate):
-//     Services.MoveSentToHistory, the result's status
+//     Services.MoveSentToHistory, the result's status with how many
+//     messages the centre took
 //   ~TCaller (on the worker when it frees itself) clears the busy flag
 //
 // The worker touches no table and no control: what it needs of them is read
 // on the main thread before it starts, and what it changes goes back through
 // the calls above.
+//
+// Whatever a file from the centre is called, it is received under a fresh
+// hidden name of the folder it belongs in and only then renamed to its place
+// ("tariffs.brc", "Mmf/<name>.not", "_<name>", "version.ini"): the centre's
+// name never decides which existing file is written, and a failed or broken
+// receive leaves every file as it was.
 //
 // The call's steps (Execute); a step's nonzero result R ends the call with
 // ErrorCode R, closing the port when it was opened:
@@ -52,6 +59,13 @@ struct TCallSettings {
     bool ToneDialing = false;  // RadioTon checked
 };
 
+// The messages (queue rows) a call carried, and how many of them the centre
+// took whole.
+struct TCallDelivery {
+    Integer Delivered = 0;
+    Integer Carried = 0;
+};
+
 // What a call needs of the main window, which implements it. Every member
 // runs on the main thread.
 class TCallerServices {
@@ -62,7 +76,8 @@ public:
     virtual TCallSettings CallSettings() const = 0;
     // The base name of the tariff file last received.
     virtual AnsiString BRCName() const = 0;
-    // Jmeno of every row of Notif: notifications fetched before.
+    // Jmeno of every row of Notif: the NotificationKey of every notification
+    // fetched before.
     virtual std::vector<AnsiString> NotificationNames() const = 0;
 
     // Run through Synchronize; the worker waits for them.
@@ -74,9 +89,9 @@ public:
     // notification files the call received.
     virtual void EnableNotificationTimer() = 0;
 
-    // The termination event: moves the ticked rows of the queue table to the
-    // history, marked sent or failed.
-    virtual void MoveSentToHistory(TDataSet* Queue, bool Success) = 0;
+    // The termination event: moves the rows the call carried to the
+    // history, marked sent or failed, and says how many the centre took.
+    virtual TCallDelivery MoveSentToHistory(TDataSet* Queue, bool Success) = 0;
 };
 
 // True from the creation of a call until its destruction; the main window
@@ -90,7 +105,16 @@ bool HangUpRequested();
 // Result codes the program gives itself (the library's own are listed with
 // ErrorText).
 constexpr Integer ceListUnreadable = 35;  // a received list cannot be used
+constexpr Integer ceFileNotPlaced = 36;   // a received file cannot be put in its place
 constexpr Integer ceException = -1;       // the call ended on an exception
+
+// How Notif knows a notification file (Jmeno, 20 characters): its name
+// without folder and extension when that fits, else the first 11 characters,
+// "~" and 8 hexadecimal digits of a hash of the whole name, so that long
+// names alike in their first 20 characters stay apart. The call skips the
+// notifications whose key Notif holds, and the reader stores this key: the
+// two must agree, or a notification is fetched again and dropped unseen.
+AnsiString NotificationKey(const AnsiString& FileName);
 
 class TCaller : public TThread {
 public:
@@ -130,12 +154,19 @@ public:
     // "COM3" -> 3: the digits after the first three characters, else 1.
     static Integer PortNumber(const AnsiString& PortName);
     // A name from the centre that may become a local file name: no folder,
-    // drive or parent part, no control character, not empty, not too long.
+    // drive or parent part, not hidden (a leading '.'), no control character,
+    // not empty, not too long.
     static bool PlainRemoteName(const AnsiString& Name);
     // Keeps the lines of a version list ("name=version") that offer a newer
     // version than Installed records under [Version] (1.0 when it records
     // none or an unreadable one), programs (".exe") left out.
     static void KeepNewerFiles(TStringList& Lines, const TIniFile& Installed);
+    // Whether a program file of the version list may be fetched to replace
+    // the file of that name in Folder at the next start: a plain name that is
+    // no program (the client, the updater, any executable file of Folder, an
+    // ".exe"), no link-library module (".so") and none of the user's data
+    // (tables and their set-aside copies, settings files, the tariffs).
+    static bool ReplaceableFile(const AnsiString& Name, const AnsiString& Folder);
 
     // The termination event (main thread).
     void SessionFinished(TObject* Sender);
@@ -147,7 +178,10 @@ private:
     void ShowStatus(const AnsiString& Text, bool Error);
     Integer ConnectToCentre(bool& PortOpened);
     Integer UpdateTariffs();
-    bool ReplaceTariffFile(const AnsiString& Received);
+    // Receives the centre's file Remote and renames it to Target: 0, the
+    // library's code, or ceFileNotPlaced when the file cannot take Target's
+    // place (Target stays as it was).
+    Integer ReceiveAs(const AnsiString& Remote, Integer Kind, const AnsiString& Target);
     Integer SendQueuedFiles();
     Integer ReceiveNotifications();
     void ReceiveUpdates();

@@ -62,6 +62,7 @@ void Trozdel::SplitMessage()
     FBareParts.Clear();
     FFullParts.Clear();
     FPartCount = 1;
+    FDropped = 0;
 
     if (Nick.size() + FText.size() <= Limit) {
         FBareParts.Add(FText);
@@ -88,9 +89,13 @@ void Trozdel::SplitMessage()
     } while (Prefix + Rest.size() > Limit);
 
     // Whatever remains after the fifth part is dropped.
-    if (!Rest.empty() && FBareParts.Count() < MaxParts) {
-        FBareParts.Add(Rest);
-        FFullParts.Add(Header + Nick + Rest);
+    if (!Rest.empty()) {
+        if (FBareParts.Count() < MaxParts) {
+            FBareParts.Add(Rest);
+            FFullParts.Add(Header + Nick + Rest);
+        } else {
+            FDropped = static_cast<Integer>(Rest.size());
+        }
     }
 
     FPartCount = FFullParts.Count();

@@ -57,6 +57,9 @@ public:
     // Each part as sent.
     const TStringList& FullParts() const { return FFullParts; }
     Integer PartCount() const { return FPartCount; }
+    // Characters of the kept text that no part holds: what is left over
+    // after the fifth part. A message is sent whole only when this is 0.
+    Integer DroppedLength() const { return FDropped; }
 
     static void StripLineBreaks(AnsiString& Text);
 
@@ -66,6 +69,7 @@ private:
     TStringList FBareParts;
     TStringList FFullParts;
     Integer FPartCount = 0;
+    Integer FDropped = 0;
 };
 
 // A phone number, normalised on creation.

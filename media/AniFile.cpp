@@ -194,6 +194,12 @@ private:
             return false;
         }
         if (type == 1) hotSpot = Point(icon.Width() / 2, icon.Height() / 2);
+        const auto takes = [this](const auto& f) { return f->Sequence == FIconsLoaded; };
+        const Int64 takers = std::max<Int64>(std::count_if(FImage.FFrames.begin(), FImage.FFrames.end(), takes), 1);
+        CheckDecodedSize(FFramesWithIcon + takers, std::max(FLargest.x, icon.Width()),
+                         std::max(FLargest.y, icon.Height()));
+        FFramesWithIcon += takers;
+        FLargest = Point(std::max(FLargest.x, icon.Width()), std::max(FLargest.y, icon.Height()));
         bool matched = false;
         for (auto& frame : FImage.FFrames) {
             if (frame->Sequence != FIconsLoaded) continue;
@@ -206,6 +212,16 @@ private:
         }
         ++FIconsLoaded;
         return true;
+    }
+
+    // Every frame is drawn at its own place in a frame strip, and becomes a
+    // bitmap of its own in a GIF: refused before either is made.
+    static void CheckDecodedSize(Int64 Frames, Integer Width, Integer Height) {
+        const Int64 limit = TAnimatedCursorImage::MaxTotalPixels;
+        if (Frames * Width * Height <= limit) return;
+        throw EReadError("Animated cursor of " + std::to_string(Frames) + " frames of up to " + std::to_string(Width) +
+                         " x " + std::to_string(Height) + " pixels exceeds the limit of " + std::to_string(limit) +
+                         " pixels in all");
     }
 
     static void Apply(TIconFrame& Frame, TIcon& Icon, const TAniTag& Tag, TPoint HotSpot, bool IsIcon) {
@@ -221,6 +237,8 @@ private:
     std::size_t FRateIndex = 0;
     std::size_t FSequenceIndex = 0;
     Integer FIconsLoaded = 0;
+    Int64 FFramesWithIcon = 0;
+    TPoint FLargest;
 };
 
 // ---------------------------------------------------------------------------

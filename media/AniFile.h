@@ -80,7 +80,8 @@ public:
     // Everything from the stream's position on; nothing happens when there
     // is nothing. A file that is not an animated cursor, or holds no frame
     // with an icon, raises EReadError "Stream read error" and leaves the
-    // object cleared.
+    // object cleared; so does one whose frames would decode to more than
+    // MaxTotalPixels, with a message naming its figures.
     void LoadFromStream(TStream* Stream);
     void LoadFromFile(const AnsiString& FileName);
     // Tells the user that writing is not implemented and aborts.
@@ -100,6 +101,11 @@ public:
     // The most colours of any image of any frame (1 bit 2, 4 bits 16,
     // 8 bits 256, other depths 0).
     int SourceColorCount() const { return FSourceColorCount; }
+
+    // Frames x the largest frame's width x height that a file may decode to:
+    // one small image shared by every frame can otherwise ask for a frame
+    // strip of hundreds of megabytes.
+    static inline Int64 MaxTotalPixels = Int64(1) << 24;
 
 protected:
     // An icon gets the first frame's icon, a bitmap the frame strip on its

@@ -34,6 +34,7 @@ Int64 TGIFImage::MaxTotalPixels = Int64(1) << 28;
 TGIFImage::TGIFImage() : FHeader(std::make_unique<TGIFHeader>(this)) {}
 TGIFImage::~TGIFImage() {
     StopDraw();
+    FOwnPainters.clear();
     FImages.Clear();
 }
 

@@ -7,6 +7,7 @@
 
 #include "platform/gfx/Canvas.h"
 #include "platform/rtl/ScopeGuard.h"
+#include "platform/ui/ExtCtrls.h"
 
 namespace GIFImage {
 
@@ -33,16 +34,6 @@ Int64 Now() {
         .count();
 }
 
-void Sleep(Cardinal Milliseconds) {
-    std::function<void(Cardinal)> sleep;
-    {
-        std::lock_guard lock(ClockState().Lock);
-        sleep = ClockState().Clock.Sleep;
-    }
-    if (sleep) sleep(Milliseconds);
-    else std::this_thread::sleep_for(std::chrono::milliseconds(Milliseconds));
-}
-
 bool UsesBuffers(unsigned Disposals) { return Disposals & ((1u << 2) | (1u << 3)); }
 
 }  // namespace
@@ -58,7 +49,7 @@ TGIFPainter* TGIFPainter::Start(TGIFImage* AImage, TGIFDrawOptions Options, cons
     if (AImage->Images().Count() == 1) Options &= TGIFDrawOptions(~(PaintInThread | Animate));
     auto* painter = new TGIFPainter(AImage, Options, ARect, ACanvas, Painter);
     if (!painter->FThreaded) {
-        painter->Body();
+        painter->Step(true);
         return painter;
     }
     painter->SetFreeOnTerminate(true);
@@ -77,6 +68,11 @@ TGIFPainter::TGIFPainter(TGIFImage* AImage, TGIFDrawOptions Options, const TRect
       FAnimationSpeed(AImage->AnimationSpeed()),
       FReference(Painter) {
     if (FThreaded && AImage->Images().Count() > 1 && FAnimationSpeed >= 0) FEvent = std::make_unique<TEvent>();
+    if (!FThreaded) {
+        FTimer = std::make_unique<TTimer>(nullptr);
+        FTimer->SetEnabled(false);
+        FTimer->OnTimer = [this](TObject*) { Tick(); };
+    }
     if (AImage->DrawBackgroundColor() != clNone) FBackgroundColor = AImage->DrawBackgroundColor();
     else if (AImage->GlobalColorMap().Count() == 0) FBackgroundColor = clWindow;
     else {
@@ -125,6 +121,9 @@ void TGIFPainter::Stop() {
     FStop = true;
     if (FEvent) FEvent->SetEvent();
     if (FThreaded && Suspended()) Resume();
+    // Waiting for its timer, an unthreaded painter ends now; inside a step
+    // (a handler of its own events stopped it) the step ends it.
+    if (!FThreaded && !FInStep && !FEnded) Finish();
 }
 
 void TGIFPainter::Execute() {
@@ -144,12 +143,9 @@ void TGIFPainter::Fire(const TNotifyEvent& Event) {
     else handler(this);
 }
 
-void TGIFPainter::Wait(Integer PreviousDelay, Int64& Base, Int64& Carry) {
-    if (PreviousDelay < 1) {
-        if (FThreaded) std::this_thread::yield();
-        return;
-    }
-    // Render the next frame's bitmap now, so the wait covers its cost.
+Int64 TGIFPainter::ComputeWait() {
+    if (FPass.PreviousDelay < 1) return 0;
+    // Render the frame now, so the wait covers its cost.
     const int active = FActiveImage;
     if (active >= 0 && active < FImage->Images().Count()) {
         if (FThreaded) Synchronize([&] { FImage->Images()[active]->Bitmap(); });
@@ -158,93 +154,162 @@ void TGIFPainter::Wait(Integer PreviousDelay, Int64& Base, Int64& Carry) {
     const Int64 now = Now();
     Int64 t;
     if (FAnimationSpeed < 1) t = FThreaded ? -1 : Int64(1000) * DelayUnitMs;
-    else t = (Int64(PreviousDelay) * DelayUnitMs - (now - Base - Carry) / 2) * 100 / FAnimationSpeed;
-    Carry = t;
-    Base = now;
+    else t = (Int64(FPass.PreviousDelay) * DelayUnitMs - (now - FPass.Base - FPass.Carry) / 2) * 100 / FAnimationSpeed;
+    FPass.Carry = t;
+    FPass.Base = now;
     FLastWait = t;
-    if (FThreaded) {
-        if (t > 0 || FAnimationSpeed == 0) {
-            const unsigned timeout = t < 0 ? TEvent::InfiniteWait : unsigned(std::min<Int64>(t, 0x7FFFFFFF));
-            if (FEvent && FEvent->WaitFor(timeout) == TWaitResult::wrSignaled) {
-                Carry = 0;
-                Base = Now();
-            }
-        }
+    return t;
+}
+
+void TGIFPainter::Wait() {
+    if (FPass.PreviousDelay < 1) {
+        std::this_thread::yield();
         return;
     }
-    Int64 left = std::max<Int64>(t, 1);
-    while (left > 0 && !FStop) {
-        const Cardinal slice = Cardinal(std::min<Int64>(left, 100));
-        Sleep(slice);
-        left -= slice;
-        // Workers waiting for the user-interface thread go on meanwhile.
-        CheckSynchronize();
+    const Int64 t = ComputeWait();
+    if (t <= 0 && FAnimationSpeed != 0) return;
+    const unsigned timeout = t < 0 ? TEvent::InfiniteWait : unsigned(std::min<Int64>(t, 0x7FFFFFFF));
+    if (FEvent && FEvent->WaitFor(timeout) == TWaitResult::wrSignaled) {
+        FPass.Carry = 0;
+        FPass.Base = Now();
     }
+}
+
+bool TGIFPainter::NextFrame() {
+    for (;;) {
+        if (FStop) return false;
+        if (!FPass.Running) {
+            if (!FRestart) return false;
+            FRestart = false;
+            FActiveImage = 0;
+            Fire(OnStartPaint);
+            FPass = TPass{};
+            FPass.Running = true;
+            FPass.Forever = FDrawOptions & LoopForever;
+            FPreviousDisposal = 1;
+            FPass.Base = Now();
+            FPass.PreviousDelay = FThreaded ? 0 : 1;
+            continue;
+        }
+        if (!FPass.InLoop) {
+            if ((FPass.Loops <= 0 && !FPass.Forever) || FRestart) {
+                FPass.Running = false;
+                continue;
+            }
+            FActiveImage = FPass.LoopStart;
+            if (!FPass.FirstLoop) Fire(OnLoop);
+            FPass.FirstLoop = false;
+            FPass.InLoop = true;
+            FPass.Painted = 0;
+            continue;
+        }
+        const int active = FActiveImage;
+        if (active >= 0 && active < FImage->Images().Count() && !FRestart && !FImage->Images()[active]->Empty() &&
+            (FPass.Painted == 0 || (FDrawOptions & Animate)))
+            return true;
+        FPass.InLoop = false;
+        if (FPass.Loops > 0) --FPass.Loops;
+        if (!((FDrawOptions & Animate) && (FDrawOptions & RepeatAnimation))) FPass.Running = false;
+    }
+}
+
+void TGIFPainter::PaintActive() {
+    const int active = FActiveImage;
+    if (active < 0 || active >= FImage->Images().Count()) return;
+    TGIFSubImage* frame = FImage->Images()[active];
+    Fire(OnPaint);
+    FDisposal = 1;
+    Integer delay = DefaultDelay;
+    for (const auto& ext : frame->Extensions()) {
+        if (auto* loop = dynamic_cast<TGIFAppExtNSLoop*>(ext.get()); loop && !FPass.LoopSeen) {
+            FPass.LoopSeen = true;
+            FPass.Loops = loop->Loops();
+            if (FThreaded && (loop->Loops() == 0 || (FDrawOptions & LoopForever))) FPass.Forever = true;
+            FPass.LoopStart = active;
+        } else if (auto* gce = dynamic_cast<TGIFGraphicControlExtension*>(ext.get())) {
+            FDisposal = gce->Disposal();
+            if (gce->Delay() != 0) delay = gce->Delay();
+        }
+    }
+    if (FThreaded) Synchronize([this] { PaintFrame(); });
+    else PaintFrame();
+    FStarted = true;
+    FPreviousDisposal = FDisposal;
+    delay = std::max(delay, MinimumDelay);
+    if (!FThreaded) delay = std::min(delay, MaximumUnthreadedDelay);
+    FPass.PreviousDelay = delay;
+    Fire(OnAfterPaint);
+    if (FActiveImage == active) FActiveImage = active + 1;
+    ++FPass.Painted;
+}
+
+void TGIFPainter::Finish() {
+    // An end-paint handler may stop its own painter again.
+    if (FFinishing) return;
+    FFinishing = true;
+    FActiveImage = -1;
+    // Even a failing handler does not keep an unthreaded painter listed.
+    auto leave = ScopeExit([this] {
+        if (!FThreaded) Leave();
+    });
+    Fire(OnEndPaint);
+}
+
+void TGIFPainter::Leave() {
+    FStarted = true;
+    FTimer->SetEnabled(false);
+    FBackup.reset();
+    FFrameBuffer.reset();
+    FBackground.reset();
+    if (FImage) FImage->RemovePainter(this);
+    FImage = nullptr;
+    // The picture may free the painter from here on.
+    FEnded = true;
 }
 
 void TGIFPainter::Body() {
     auto done = ScopeExit([this] { FStarted = true; });
     try {
-        while (FRestart && !FStop) {
-            FRestart = false;
-            FActiveImage = 0;
-            Fire(OnStartPaint);
-            Integer loops = 1;
-            bool forever = FDrawOptions & LoopForever;
-            FPreviousDisposal = 1;
-            Int64 base = Now(), carry = 0;
-            Integer previousDelay = FThreaded ? 0 : 1;
-            bool loopSeen = false;
-            int loopStart = 0;
-            bool firstPass = true;
-            while ((loops > 0 || forever) && !FStop && !FRestart) {
-                FActiveImage = loopStart;
-                if (!firstPass) Fire(OnLoop);
-                firstPass = false;
-                for (;;) {
-                    const int active = FActiveImage;
-                    if (active < 0 || active >= FImage->Images().Count() || FStop || FRestart) break;
-                    TGIFSubImage* frame = FImage->Images()[active];
-                    if (frame->Empty()) break;
-                    Wait(previousDelay, base, carry);
-                    if (FStop || FRestart) break;
-                    Fire(OnPaint);
-                    FDisposal = 1;
-                    Integer delay = DefaultDelay;
-                    for (const auto& ext : frame->Extensions()) {
-                        if (auto* loop = dynamic_cast<TGIFAppExtNSLoop*>(ext.get()); loop && !loopSeen) {
-                            loopSeen = true;
-                            loops = loop->Loops();
-                            if (FThreaded && (loop->Loops() == 0 || (FDrawOptions & LoopForever))) forever = true;
-                            loopStart = active;
-                        } else if (auto* gce = dynamic_cast<TGIFGraphicControlExtension*>(ext.get())) {
-                            FDisposal = gce->Disposal();
-                            if (gce->Delay() != 0) delay = gce->Delay();
-                        }
-                    }
-                    if (FThreaded) Synchronize([this] { PaintFrame(); });
-                    else PaintFrame();
-                    FStarted = true;
-                    FPreviousDisposal = FDisposal;
-                    delay = std::max(delay, MinimumDelay);
-                    if (!FThreaded) delay = std::min(delay, MaximumUnthreadedDelay);
-                    previousDelay = delay;
-                    Fire(OnAfterPaint);
-                    if (FActiveImage == active) FActiveImage = active + 1;
-                    if (!(FDrawOptions & Animate)) break;
-                }
-                if (loops > 0) --loops;
-                if (!((FDrawOptions & Animate) && (FDrawOptions & RepeatAnimation))) break;
-            }
+        while (NextFrame()) {
+            Wait();
+            if (!FStop && !FRestart) PaintActive();
         }
-        FActiveImage = -1;
-        Fire(OnEndPaint);
+        Finish();
     } catch (...) {
         FStop = true;
         FActiveImage = -1;
-        if (FThreaded) throw;
+        throw;  // kept by the thread; its end handler reports it
+    }
+}
+
+void TGIFPainter::Step(bool First) {
+    try {
+        {
+            FInStep = true;
+            auto leaving = ScopeExit([this] { FInStep = false; });
+            if (First ? NextFrame() : !FStop && !FRestart) PaintActive();
+            if (NextFrame()) {
+                const Int64 t = ComputeWait();
+                FTimer->SetInterval(Cardinal(std::clamp<Int64>(t, 1, 0x7FFFFFFF)));
+                FTimer->SetEnabled(true);
+                return;
+            }
+        }
+        Finish();
+    } catch (...) {
+        FStop = true;
+        FActiveImage = -1;
+        if (!FFinishing) Leave();
+        // The first frame's failure goes to the Draw call; later ones to
+        // the application, through the timer event.
+        if (!First) throw;
         FFailure = std::current_exception();
     }
+}
+
+void TGIFPainter::Tick() {
+    FTimer->SetEnabled(false);
+    Step(false);
 }
 
 void TGIFPainter::ClearFrameArea(TGIFSubImage* Frame, TCanvas& Target, const TRect& Area) {

@@ -457,6 +457,7 @@ void TGIFImage::DrawAnimated(TCanvas& ACanvas, const TRect& Rect) {
                 target = FAnimation->Canvas();
                 area = ::Rect(0, 0, Width(), Height());
             }
+            FreeEndedPainters();
             TGIFPainter* painter = TGIFPainter::Start(this, FDrawOptions, area, target, &FPainter);
             if (painter == nullptr) return;
             if (painter->Threaded()) {
@@ -467,11 +468,8 @@ void TGIFImage::DrawAnimated(TCanvas& ACanvas, const TRect& Rect) {
                     while (Painter() == painter && !painter->Started() && !painter->Stopped())
                         if (!CheckSynchronize()) std::this_thread::yield();
             } else {
-                std::unique_ptr<TGIFPainter> done(painter);
-                if (const std::exception_ptr failure = painter->Failure()) {
-                    done.reset();
-                    std::rethrow_exception(failure);
-                }
+                FOwnPainters.emplace_back(painter);
+                if (const std::exception_ptr failure = painter->Failure()) std::rethrow_exception(failure);
             }
         }
         if (direct) return;
@@ -509,6 +507,10 @@ void TGIFImage::PainterEnded(TGIFPainter* Painter) {
     if (const std::exception_ptr failure = Painter->FatalException()) std::rethrow_exception(failure);
 }
 
+void TGIFImage::FreeEndedPainters() {
+    std::erase_if(FOwnPainters, [](const auto& p) { return p->Ended(); });
+}
+
 void TGIFImage::StopDraw() {
     for (;;) {
         std::vector<TGIFPainter*> painters;
@@ -517,8 +519,9 @@ void TGIFImage::StopDraw() {
             painters = FPainters;
         }
         // Threaded painters leave the list in their end handlers, which run
-        // on this thread: they are alive while listed. Unthreaded ones are
-        // running further up this thread's stack and end on their own.
+        // on this thread: they are alive while listed. Unthreaded ones end
+        // at once, or, stopped by one of their own events, when that event
+        // has returned.
         bool threaded = false;
         for (TGIFPainter* p : painters) {
             p->Stop();

@@ -173,6 +173,10 @@ private:
     mutable std::mutex FPainterLock;
     std::vector<TGIFPainter*> FPainters;
     TGIFPainter* FPainter = nullptr;
+    // Unthreaded painters outlive the Draw that started them: they paint
+    // from their timers until they end, and are freed after that.
+    std::vector<std::unique_ptr<TGIFPainter>> FOwnPainters;
+    void FreeEndedPainters();
 };
 
 // The name of the clipboard format that carries GIF files.

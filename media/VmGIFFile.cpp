@@ -196,6 +196,12 @@ private:
         }
         if (item->Width == 0) item->Width = FImage.FScreenWidth;
         if (item->Height == 0) item->Height = FImage.FScreenHeight;
+        // Still without a size, the frame has no pixels: no bitmap shows it
+        // and no frame of that size could be written back (a size of 0
+        // reads as the screen's again).
+        if (item->Width == 0 || item->Height == 0)
+            Fail("GIF frame of " + std::to_string(item->Width) + " x " + std::to_string(item->Height) +
+                 " pixels is empty");
         // The minimum code size and the sub-blocks are kept as they are.
         item->Encoded.push_back(*Need(1));
         for (;;) {

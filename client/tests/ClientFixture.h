@@ -13,26 +13,23 @@
 #include <gtest/gtest.h>
 
 #include "client/AdrEdit.h"
+#include "client/Contacts.h"
 #include "client/DatMod.h"
 #include "client/Databaze.h"
+#include "client/PhoneNumbers.h"
 #include "core/Language.h"
 #include "platform/rtl/FileUtils.h"
 #include "platform/ui/StdCtrls.h"
 #include "platform/ui/TestSupport.h"
 
-// Phone numbers the way the main window treats them, cut down to what the
-// tests need: "00420" and nine digits are valid, nine digits alone are
-// repaired into that form, anything else fails.
+// Phone numbers the way the main window treats them: typed and normalised
+// as the main window does, but checked in a cut-down way: "00420" and nine
+// digits are valid, nine digits alone are repaired into that form, anything
+// else fails.
 struct TFakePhones : TContactEditorServices {
     int Checks = 0;
     int ShownChecks = 0;
-    AnsiString NormalisePhoneNumber(const AnsiString& Text) override {
-        AnsiString out;
-        for (char c : Text)
-            if (c != ' ' && c != '/' && c != '-' && c != '(' && c != ')') out += c;
-        if (!out.empty() && out[0] == '+') out = "00" + out.substr(1);
-        return out;
-    }
+    AnsiString NormalisePhoneNumber(const AnsiString& Text) override { return ::NormalisePhoneNumber(Text); }
     bool ValidatePhoneNumber(AnsiString& Number, bool ShowMessages) override {
         ++Checks;
         if (ShowMessages) ++ShownChecks;
@@ -45,12 +42,7 @@ struct TFakePhones : TContactEditorServices {
         if (Edit->Text().empty()) Edit->SetText("00420-");
         Edit->SetSelStart(static_cast<Integer>(Edit->Text().size()));
     }
-    void FilterPhoneNumberChars(TEdit* Edit) override {
-        AnsiString kept;
-        for (char c : Edit->Text())
-            if (c == ' ' || c == '-' || c == '/' || (c >= '0' && c <= '9')) kept += c;
-        if (kept != Edit->Text()) Edit->SetText(kept);
-    }
+    void FilterPhoneNumberChars(TEdit* Edit) override { FilterPhoneNumberText(Edit); }
     AnsiString SalutationText() override { return "Ahoj,"; }
     AnsiString SignatureText() override { return "Petr"; }
     bool ShowHelp(const AnsiString& TopicPath) override {

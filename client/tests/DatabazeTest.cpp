@@ -2,6 +2,7 @@
 
 #include "client/tests/ClientFixture.h"
 #include "platform/rtl/DateUtils.h"
+#include "platform/rtl/IniFiles.h"
 #include "platform/ui/StdCtrls.h"
 
 namespace {
@@ -323,6 +324,7 @@ TEST_F(TDatabazeTest, TheMainWindowOpensTheWindowModallyOnAPageAndItKeepsItsPlac
         ASSERT_NE(nullptr, form);
         EXPECT_EQ(form->TabStaty, form->PageControl1->ActivePage());
         EXPECT_EQ("Databáze", form->Caption());
+        form->RxDBGrid7->Columns()->Items(1)->SetWidth(111);
         form->BitBtn1->Click();
     });
     ShowDatabaseWindow(nullptr, &Services, dpCountries);
@@ -330,4 +332,16 @@ TEST_F(TDatabazeTest, TheMainWindowOpensTheWindowModallyOnAPageAndItKeepsItsPlac
     EXPECT_TRUE(answers.Unexpected().empty());
     EXPECT_EQ(1, Services.MenuBuilds);
     EXPECT_TRUE(FileExists(Folder + "Vemlor.ini"));
+
+    // Every grid of the window keeps its columns; the next showing has them.
+    for (const char* grid : {"RxDBGrid4", "RxDBGrid5", "RxDBGrid6", "RxDBGrid7", "RxDBGrid8"})
+        EXPECT_TRUE(TIniFile(Folder + "Vemlor.ini").SectionExists(AnsiString("TfDatabaze") + grid)) << grid;
+    answers.Act([](TForm* Window) {
+        auto* form = dynamic_cast<TfDatabaze*>(Window);
+        ASSERT_NE(nullptr, form);
+        EXPECT_EQ(111, form->RxDBGrid7->Columns()->Items(1)->Width());
+        form->BitBtn1->Click();
+    });
+    ShowDatabaseWindow(nullptr, &Services, dpCountries);
+    EXPECT_TRUE(answers.Unexpected().empty());
 }

@@ -69,6 +69,22 @@ TEST_F(TMailImportTest, MailContactsWithAMobileNumberJoinTheOutlookGroupAndASeco
     EXPECT_TRUE(answers.Unexpected().empty());
 }
 
+TEST_F(TMailImportTest, AContactWhoseNameIsLongerThanTheColumnComesInOnceHoweverOftenTheImportRuns) {
+    TFakeMailClient mail;
+    mail.Contacts = {{"\"Jířa\" Čermáková; Stavební firma Čermák a synové, Žďár nad Sázavou", "+420 603 123 456"},
+                     {"Eva", "603 222 333"}};
+    TFakePhones phones;
+    std::vector<AnsiString> texts;
+    TModalAnswerer answers;
+    for (int run = 0; run < 3; ++run) {
+        Expect(answers, texts);
+        EXPECT_EQ(2, ImportMailContacts(mail, phones));
+    }
+    EXPECT_EQ((std::vector<AnsiString>{"\"Jířa\" Čermáková, Stavební firma Čermák a synové, ", "Eva"}),
+              Column(Dm->Adresa, Dm->AdresaJmeno));
+    EXPECT_TRUE(answers.Unexpected().empty());
+}
+
 TEST_F(TMailImportTest, AnUnreachableMailClientChangesNothingAndAnEmptyOneStillMakesTheGroup) {
     TFakeMailClient mail;
     mail.Reachable = false;

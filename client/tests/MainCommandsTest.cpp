@@ -175,6 +175,18 @@ TEST_F(TMainCommandsTest, TheContactEditorTakesTheNumberAndTheDefaultSalutation)
     Data->Adresa->First();
     EXPECT_EQ(Data->AdresaCislo->AsString(), "00420777654321");
     EXPECT_EQ(Data->AdresaOsloveni->AsString(), "Dobrý den,");
+
+    // A foreign number keeps its country, typed key by key over the number.
+    answers.ClickButton("OK", [](TForm* Form) {
+        auto* editor = dynamic_cast<TfAdrEdit*>(Form);
+        ASSERT_NE(editor, nullptr);
+        editor->DBEdit2->SetText("");
+        TypeText(editor->DBEdit2, "+421 903 123 456");
+    });
+    Main->AEditAdr->Execute();
+    EXPECT_TRUE(answers.Unexpected().empty());
+    Data->Adresa->First();
+    EXPECT_EQ(Data->AdresaCislo->AsString(), "00421903123456");
 }
 
 TEST_F(TMainCommandsTest, TheAddressBookGoesOutAndComesBackAndMailContactsJoinTheirGroup) {

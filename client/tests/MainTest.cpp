@@ -6,11 +6,14 @@
 
 #include "client/Main.h"
 
+#include <sys/resource.h>
+
 #include <cstdio>
 
 #include <gtest/gtest.h>
 
 #include "MainFixture.h"
+#include "client/Start.h"
 #include "platform/os/SingleInstance.h"
 
 namespace {
@@ -20,9 +23,18 @@ using TMainTest = TMainWindowTest;
 TEST_F(TMainTest, AMessageQueuedForATypedNumberIsStillThereAfterARestart) {
     {
         TModalAnswerer answers;
-        // The first run asks for the settings.
-        answers.ClickButton("OK");
+        // The first run asks for the settings, with no splash over them.
+        int splashes = 0;
+        answers.ClickButton("OK", [&splashes](TForm*) {
+            for (int i = 0; i < Screen->FormCount(); ++i) {
+                auto* splash = dynamic_cast<TfStart*>(Screen->Forms(i));
+                if (!splash) continue;
+                ++splashes;
+                EXPECT_FALSE(splash->Visible());
+            }
+        });
         Start();
+        EXPECT_EQ(splashes, 1);
         EXPECT_EQ(answers.Seen(), std::vector<AnsiString>{"Nastavení"});
         EXPECT_TRUE(answers.Unexpected().empty());
     }
@@ -73,6 +85,33 @@ TEST_F(TMainTest, AMessageQueuedForATypedNumberIsStillThereAfterARestart) {
     EXPECT_EQ(Data->Staty->RecordCount(), 2);
 }
 
+TColumn* ColumnOf(TDBGrid* Grid, const AnsiString& FieldName) {
+    for (int i = 0; i < Grid->Columns()->Count(); ++i)
+        if (Grid->Columns()->Items(i)->FieldName() == FieldName) return Grid->Columns()->Items(i);
+    return nullptr;
+}
+
+TEST_F(TMainTest, GridColumnsKeepTheirPlacesWidthsAndTitlesAcrossARestart) {
+    StartConfirmed();
+    ASSERT_TRUE(Main->Started());
+    ColumnOf(Main->FrontaGrid, "Nahled")->SetWidth(333);
+    ColumnOf(Main->FrontaGrid, "Cislo")->SetIndex(1);
+    ColumnOf(Main->HistorieGrid, "Jmeno")->SetWidth(150);
+    Stop();
+    for (const char* grid : {"CheckGrid", "FrontaGrid", "FrontaObjGrid", "HistorieGrid", "AdrGrid"})
+        EXPECT_TRUE(TIniFile(Folder + "Vemlor.ini").SectionExists(AnsiString("TfMain") + grid)) << grid;
+
+    Start();
+    ASSERT_TRUE(Main->Started());
+    EXPECT_EQ(ColumnOf(Main->FrontaGrid, "Nahled")->Width(), 333);
+    EXPECT_EQ(ColumnOf(Main->HistorieGrid, "Jmeno")->Width(), 150);
+    TColumn* moved = Main->FrontaGrid->Columns()->Items(1);
+    EXPECT_EQ(moved->FieldName(), "Cislo");
+    // The titles come from the language after the layout moved the columns.
+    EXPECT_EQ(moved->Title()->Caption(), "Tel. číslo");
+    EXPECT_EQ(ColumnOf(Main->FrontaGrid, "Jmeno")->Title()->Caption(), "Komu");
+}
+
 TEST_F(TMainTest, ADamagedTableFileIsSetAsideReportedOnceAndNeverOverwritten) {
     {
         TDM tables(nullptr);
@@ -90,15 +129,26 @@ TEST_F(TMainTest, ADamagedTableFileIsSetAsideReportedOnceAndNeverOverwritten) {
     }
     const AnsiString damaged = ReadFileBytes(Folder + "Adresa.dat");
     AnsiString report;
+    // What a run ended while the warning is up would leave to the next start.
+    TMemReadStatus underWarning;
+    Integer rowsUnderWarning = -1;
     {
         TModalAnswerer answers;
-        answers.ClickButton("OK", [&](TForm* Form) { report = DialogText(Form); });
+        answers.ClickButton("OK", [&](TForm* Form) {
+            report = DialogText(Form);
+            TDM tables(nullptr);
+            tables.SetName("Probe");
+            underWarning = tables.Adresa->RestoreFromFile(Folder + "Adresa.dat");
+            rowsUnderWarning = tables.Adresa->RecordCount();
+        });
         answers.ClickButton("OK");
         Start();
         EXPECT_EQ(answers.Seen().size(), 2u);
     }
     EXPECT_NE(report.find("Adresa.dat"), AnsiString::npos) << report;
     EXPECT_NE(report.find("Adresa.bad"), AnsiString::npos) << report;
+    EXPECT_EQ(underWarning.Result, rrComplete);
+    EXPECT_EQ(rowsUnderWarning, 2);
     EXPECT_EQ(Data->Adresa->RecordCount(), 2);
     Stop();
     EXPECT_EQ(ReadFileBytes(Folder + "Adresa.bad"), damaged);
@@ -144,6 +194,43 @@ TEST_F(TMainTest, ASecondStartBringsTheRunningOneForwardAndTouchesNoFile) {
 
     EXPECT_EQ(SendToInstance(InstanceName, "CLOSE", 10000), irDone);
     pclose(running);
+}
+
+TEST_F(TMainTest, UnderAFileSizeLimitATableTooLargeIsReportedAndTheOthersAreStillSaved) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    constexpr rlim_t kLimit = 64 * 1024;
+    EXPECT_EXIT(
+        {
+            // As the program block starts.
+            Application->Initialize();
+            StartConfirmed();
+            Data->Adresa->DisableControls();
+            for (Integer id = 1; id <= 1000; ++id)
+                AddContact(id, "Kontakt s dlouhým jménem číslo " + IntToStr(id), "00420603" + IntToStr(100000 + id),
+                           "Milý příteli,", "S pozdravem, Vemlor");
+            Data->Adresa->EnableControls();
+            rlimit limit{};
+            getrlimit(RLIMIT_FSIZE, &limit);
+            limit.rlim_cur = kLimit;
+            setrlimit(RLIMIT_FSIZE, &limit);
+            AnsiString report;
+            {
+                TModalAnswerer answers;
+                answers.ClickButton("OK", [&](TForm* Form) { report = DialogText(Form); });
+                Stop();
+            }
+            const bool told = report.find("Adresa") != AnsiString::npos &&
+                              report.find("File too large") != AnsiString::npos;
+            _exit(told ? 0 : 1);
+        },
+        ::testing::ExitedWithCode(0), "");
+    // The contacts were never saved; every table after them in the save order was.
+    EXPECT_FALSE(FileExists(Folder + "Adresa.dat"));
+    for (const char* table : {"Fronta", "Zprava", "Historie", "Skupiny", "FrontObj", "Notif"})
+        EXPECT_TRUE(FileExists(Folder + table + ".dat")) << table;
+    EXPECT_LT(FileSize(Folder + "Vemlor.ini"), Int64(kLimit));
+    for (const AnsiString& name : ListFiles(Folder, ".~*", faAnyFile))
+        EXPECT_EQ(ExtractFileExt(name), ".lock") << name;
 }
 
 TEST_F(TMainTest, PictureOfTheMainWindowWithAMessageInColouredParts) {

@@ -38,20 +38,21 @@ TEST_F(TMainWindowBehaviourTest, EachPartIsColouredInTheEditorsOwnPositionsAndTh
     StartConfirmed();
     Settings->Panel1->Font()->SetColor(clRed);
     Settings->Panel2->Font()->SetColor(TColor(0x808000));
-    // 150 letters, a line break, 20 letters: the first part holds the 150 and
-    // 6 more, so in the editor (the break is one position) it ends at 156.
+    // 150 letters, a line break, 20 letters: the break goes out as a blank,
+    // so the first part holds the 150, the blank and 5 more, and in the
+    // editor (the break is one position there too) it ends at 155.
     Main->REdit1->SetText(AnsiString(150, 'a') + "\r\n" + AnsiString(20, 'b'));
     Main->REdit1->ExSetSel(TCharRange{3, 5});
     Main->UpdateComposerCounters();
     EXPECT_EQ(ColourAt(0), clRed);
-    EXPECT_EQ(ColourAt(156), clRed);
-    EXPECT_EQ(ColourAt(157), TColor(0x808000));
+    EXPECT_EQ(ColourAt(155), clRed);
+    EXPECT_EQ(ColourAt(156), TColor(0x808000));
     EXPECT_EQ(ColourAt(170), TColor(0x808000));
     EXPECT_EQ(Main->REdit1->ExGetSel(), (TCharRange{3, 5}));
-    EXPECT_EQ(Panel(1), "Znaků: 170");
-    EXPECT_EQ(Panel(2), "Zbývá: 142");
+    EXPECT_EQ(Panel(1), "Znaků: 171");
+    EXPECT_EQ(Panel(2), "Zbývá: 141");
     EXPECT_EQ(Panel(3), "Zpráv: 2");
-    EXPECT_EQ(Main->ProgressBar1->Position(), 18);
+    EXPECT_EQ(Main->ProgressBar1->Position(), 19);
 }
 
 TEST_F(TMainWindowBehaviourTest, TheEditorKeepsRoomForFiveHeadersAndTheNickname) {
@@ -66,6 +67,34 @@ TEST_F(TMainWindowBehaviourTest, TheEditorKeepsRoomForFiveHeadersAndTheNickname)
     Settings->NickEdit->SetText(AnsiString(40, 'N'));
     Main->REdit1->SetText(AnsiString(900, 'x'));
     EXPECT_EQ(Main->REdit1->Text().size(), 730u);
+}
+
+TEST_F(TMainWindowBehaviourTest, TheCountersAndTheLimitMeasureTheFullestRowOfTheTickedRecipients) {
+    StartConfirmed();
+    Settings->LookupStaty->SetText("Czech rep");
+    Settings->chbAddHeader->SetChecked(true);
+    Settings->chbAddSign->SetChecked(true);
+    Settings->chbskupina->SetChecked(true);
+    AddContact(1, "Jana Nováková", "00420603123456", "Ahoj Jano,", "Petr");
+    AddContact(2, "Zuzana Horváthová", "00421903123456", "", "Zdraví Petr Dvořák");
+    Data->Adresa->Locate("ID", Variant(1), TLocateOptions{});
+    Main->SetCurrentTick(true);
+    // 27 characters and a line break, which goes out as a blank: Jana's row
+    // is "Ahoj Jano, " + 28 + " Petr".
+    Main->REdit1->SetText("Dobrý den,\r\nzítra v 9 u kina.");
+    EXPECT_EQ(Panel(1), "Znaků: 44");
+    EXPECT_EQ(Panel(2), "Zbývá: 116");
+    EXPECT_EQ(Panel(3), "Zpráv: 1");
+    // Zuzana's signature makes hers the fuller row: 28 + " Zdravi Petr
+    // Dvorak". The editor keeps room for 780 characters of it.
+    Data->Adresa->Locate("ID", Variant(2), TLocateOptions{});
+    Main->SetCurrentTick(true);
+    EXPECT_EQ(Panel(1), "Znaků: 47");
+    EXPECT_EQ(Panel(2), "Zbývá: 113");
+    EXPECT_EQ(Main->REdit1->MaxLength(), 28 + 780 - 47);
+    // One recipient: the editor holds all that is sent.
+    Settings->chbskupina->SetChecked(false);
+    EXPECT_EQ(Panel(1), "Znaků: 28");
 }
 
 TEST_F(TMainWindowBehaviourTest, AnEmptyEditorGetsTheRecipientsSalutationAndSignature) {
@@ -161,6 +190,26 @@ TEST_F(TMainWindowBehaviourTest, ATypedNumberBecomesATemporaryContactOrNothingWh
     }
     EXPECT_EQ(Data->Adresa->RecordCount(), 2);
     EXPECT_EQ(Main->ComboEdit1->Text(), "12");
+
+    // A number typed with its country goes there, or nowhere.
+    Main->ComboEdit1->SetText("+421 903 123 456");
+    {
+        TModalAnswerer answers;
+        answers.ClickButton("No");
+        Main->ComboEdit1ButtonClick(Main->ComboEdit1);
+    }
+    ASSERT_EQ(Data->Adresa->RecordCount(), 3);
+    EXPECT_EQ(Data->AdresaCislo->AsString(), "00421903123456");
+    Main->ComboEdit1->SetText("+49 170 1234567");
+    {
+        TModalAnswerer answers;
+        AnsiString shown;
+        answers.ClickButton("OK", [&shown](TForm* Form) { shown = DialogText(Form); });
+        Main->ComboEdit1ButtonClick(Main->ComboEdit1);
+        EXPECT_EQ(shown, "00491701234567 není platné telefonní číslo.");
+    }
+    EXPECT_EQ(Data->Adresa->RecordCount(), 3);
+    EXPECT_EQ(Main->ComboEdit1->Text(), "00491701234567");
 }
 
 class TIdleCall : public TCallerServices {
@@ -172,7 +221,7 @@ public:
     void LoadTariffs() override {}
     void SetBRCName(const AnsiString&) override {}
     void EnableNotificationTimer() override {}
-    void MoveSentToHistory(TDataSet*, bool) override {}
+    TCallDelivery MoveSentToHistory(TDataSet*, bool) override { return {}; }
 };
 
 TEST_F(TMainWindowBehaviourTest, TheWindowStaysOpenAndSavesNothingWhileACallRuns) {

@@ -23,6 +23,7 @@ protected:
         TClientTest::TearDown();
     }
     void ShowNotification(const AnsiString& Text) override { Shown.push_back(Text); }
+    void ShowNotificationError(const AnsiString& Text) override { Errors.push_back(Text); }
     void LogEvent(const AnsiString& Text, bool Error) override { Log.push_back((Error ? "! " : "") + Text); }
 
     void Put(const AnsiString& Name, const AnsiString& Bytes) { WriteFileAtomic(Folder + "Mmf/" + Name, Bytes); }
@@ -49,6 +50,7 @@ protected:
 
     std::unique_ptr<TNotifications> Reader;
     std::vector<AnsiString> Shown;
+    std::vector<AnsiString> Errors;
     std::vector<AnsiString> Log;
 };
 
@@ -98,6 +100,8 @@ TEST_F(TNotificationsTest, UnreadableFilesAreLoggedAndExpiredRowsPurged) {
     ASSERT_EQ(Log.size(), 2u);
     EXPECT_EQ(Log[0].rfind("! Nepodařilo se otevřít notifikační soubor. (", 0), 0u) << Log[0];
     EXPECT_NE(Log[1].find("the limit is 65536"), AnsiString::npos) << Log[1];
+    EXPECT_EQ(Errors, (std::vector<AnsiString>{"Nepodařilo se otevřít notifikační soubor.",
+                                               "Nepodařilo se zpracovat notifikační soubor."}));
     EXPECT_TRUE(Shown.empty());
     EXPECT_TRUE(Dm->Notif->IsEmpty());
 

@@ -16,15 +16,15 @@ protected:
 
 TEST_F(TPendingUpdatesTest, WaitingFilesReplaceTheirTargetsAndTheMarkIsCleared) {
     Modem("[Modem]\r\nUpdate=1\r\n");
-    WriteFileAtomic(Folder + "Vemlor", "old program");
-    WriteFileAtomic(Folder + "_Vemlor", "new program");
+    WriteFileAtomic(Folder + "vemlor.hlp", "old help");
+    WriteFileAtomic(Folder + "_vemlor.hlp", "new help");
     WriteFileAtomic(Folder + "_novinky.txt", "news");
     const TPendingUpdates result = ApplyPendingUpdates(Folder);
-    EXPECT_EQ(result.Placed, (std::vector<AnsiString>{"novinky.txt", "Vemlor"}));
+    EXPECT_EQ(result.Placed, (std::vector<AnsiString>{"novinky.txt", "vemlor.hlp"}));
     EXPECT_TRUE(result.Failed.empty());
-    EXPECT_EQ(Bytes("Vemlor"), "new program");
+    EXPECT_EQ(Bytes("vemlor.hlp"), "new help");
     EXPECT_EQ(Bytes("novinky.txt"), "news");
-    EXPECT_EQ(Bytes("_Vemlor"), "<none>");
+    EXPECT_EQ(Bytes("_vemlor.hlp"), "<none>");
     EXPECT_EQ(Update(), 0);
 }
 
@@ -33,13 +33,28 @@ TEST_F(TPendingUpdatesTest, AFileThatCannotBePlacedStaysWaitingWithoutStoppingTh
     // A folder full of files cannot be replaced by a file.
     ForceDirectories(Folder + "Lang/sub");
     WriteFileAtomic(Folder + "_Lang", "not a folder");
-    WriteFileAtomic(Folder + "_update", "new updater");
+    WriteFileAtomic(Folder + "_novinky.txt", "news");
     const TPendingUpdates result = ApplyPendingUpdates(Folder);
     EXPECT_EQ(result.Failed, std::vector<AnsiString>{"Lang"});
-    EXPECT_EQ(Bytes("update"), "new updater");
+    EXPECT_EQ(Bytes("novinky.txt"), "news");
     EXPECT_EQ(Bytes("_Lang"), "not a folder");
     // Tried again at the next start.
     EXPECT_EQ(Update(), 1);
+}
+
+TEST_F(TPendingUpdatesTest, ProgramsAndTheUsersDataAreNeverReplacedByWhatWaits) {
+    // Left by an older build, which fetched whatever the version list named.
+    Modem("[Modem]\r\nUpdate=1\r\n");
+    for (const char* name : {"Vemlor", "update", "caller.so", "Adresa.dat", "Vemlor.ini", "tariffs.brc"}) {
+        WriteFileAtomic(Folder + name, "the user's");
+        WriteFileAtomic(Folder + "_" + name, "from the centre");
+    }
+    const TPendingUpdates result = ApplyPendingUpdates(Folder);
+    EXPECT_TRUE(result.Placed.empty());
+    EXPECT_TRUE(result.Failed.empty());
+    for (const char* name : {"Vemlor", "update", "caller.so", "Adresa.dat", "Vemlor.ini", "tariffs.brc"})
+        EXPECT_EQ(Bytes(name), "the user's") << name;
+    EXPECT_EQ(Update(), 0);
 }
 
 TEST_F(TPendingUpdatesTest, NothingIsTouchedUnlessOneSectionAsksForIt) {

@@ -5,6 +5,7 @@
 #include "client/PhoneNumbers.h"
 
 #include "ClientFixture.h"
+#include "client/Contacts.h"
 
 namespace {
 
@@ -55,6 +56,20 @@ TEST_F(PhoneNumbersTest, ANationalNumberGetsTheHomeCountrysCode) {
     EXPECT_EQ(Shown, std::vector<AnsiString>{"60312345 není platné telefonní číslo."});
 }
 
+TEST_F(PhoneNumbersTest, ANumberWrittenWithItsCountryIsNeverMovedToTheHomeCountry) {
+    AddContact(1, "Adam", "");
+    // A German number of a length no country knows, and a Czech one a digit
+    // short: both end in digits that would fit under the home code.
+    for (AnsiString number : {"00491701234567", "0042060312345"}) {
+        const AnsiString typed = number;
+        Shown.clear();
+        EXPECT_FALSE(Validate(number)) << typed;
+        EXPECT_EQ(number, typed);
+        EXPECT_EQ(Shown, std::vector<AnsiString>{typed + " není platné telefonní číslo."});
+    }
+    EXPECT_EQ(Dm->Adresa->State(), dsBrowse);
+}
+
 TEST_F(PhoneNumbersTest, OnlyDigitsPass) {
     for (AnsiString number : {"00420 603123456", "+420603123456", "00420603123456 ", "0042060312345-"}) {
         Shown.clear();
@@ -63,6 +78,39 @@ TEST_F(PhoneNumbersTest, OnlyDigitsPass) {
     }
     AnsiString number = "0042060312345a";
     EXPECT_FALSE(ValidatePhoneNumber(*Dm, "Czech rep", number, false));
+}
+
+TEST_F(PhoneNumbersTest, ANumberTypedWithALeadingPlusKeepsItsCountry) {
+    AddCountry("Polsko", "48", "0048#########");
+    AddCountry("Německo", "49", "00491##########");
+    const std::pair<AnsiString, AnsiString> typed[] = {{"+421 903 123 456", "00421903123456"},
+                                                        {"+48 601-234-567", "0048601234567"},
+                                                        {"+49 1512 3456/789", "004915123456789"},
+                                                        {" +420 603 123 456", "00420603123456"}};
+    for (const auto& [text, stored] : typed) {
+        // Typed one key at a time, as the edit's change event sees it.
+        TEdit edit(nullptr);
+        for (char c : text) {
+            edit.SetText(edit.Text() + c);
+            FilterPhoneNumberText(&edit);
+        }
+        EXPECT_EQ(edit.Text(), text);
+        AnsiString number = NormalisePhoneNumber(edit.Text());
+        EXPECT_TRUE(Validate(number)) << text;
+        EXPECT_EQ(number, stored) << text;
+    }
+    EXPECT_TRUE(Shown.empty());
+
+    // Only a '+' before every digit: one after the prefix filled in, or a
+    // second one, is no country code.
+    const std::pair<AnsiString, AnsiString> filtered[] = {
+        {"00421-+903", "00421-903"}, {"++421", "+421"}, {"+4+21 9a03", "+421 903"}, {"-/ +421", "-/ +421"}};
+    for (const auto& [text, kept] : filtered) {
+        TEdit edit(nullptr);
+        edit.SetText(text);
+        FilterPhoneNumberText(&edit);
+        EXPECT_EQ(edit.Text(), kept) << text;
+    }
 }
 
 TEST_F(PhoneNumbersTest, APatternShorterThanTheCodeLeavesNoDigitsOfTheNumber) {

@@ -11,6 +11,7 @@
 #include "SendSamples.h"
 #include "core/Caller.h"
 #include "core/Language.h"
+#include "core/Zprava.h"
 #include "core/tests/CallCentre.h"
 #include "platform/gfx/Bitmap.h"
 #include "platform/rtl/DateUtils.h"
@@ -58,7 +59,9 @@ protected:
     void LoadTariffs() override {}
     void SetBRCName(const AnsiString&) override {}
     void EnableNotificationTimer() override {}
-    void MoveSentToHistory(TDataSet* Queue, bool Success) override { Sending.MoveSentToHistory(Queue, Success); }
+    TCallDelivery MoveSentToHistory(TDataSet* Queue, bool Success) override {
+        return Sending.MoveSentToHistory(Queue, Success);
+    }
 
     void AddTariff(Integer Tarif, const AnsiString& Number, Integer SmsMax, Integer PmsMax) {
         Dm->Tarify->Append();
@@ -253,6 +256,8 @@ TEST_F(TSendingTest, AFailedCallMovesTheRowsTheCentreTookAndKeepsTheRest) {
     const Integer c = Queue(Dm->Fronta, "00420603000003", "text", "c");
     Centre.Scenario("[Fail]\nSendFile.3=16\nSendFile.4=16\nSendFile.5=16\nSendFile.6=16\n");
     Finish(Sending.SendFromQueue(false));
+    EXPECT_EQ(Status.back(),
+              "! Počet zpráv doručených na sms centrum: 2 z 3. (Nepodařilo se odeslat soubor. Chyba 16)");
     EXPECT_EQ(Ids(Dm->Fronta), std::vector<Integer>{c});
     EXPECT_EQ(History(), (std::vector<AnsiString>{"00420603000001:Chyba", "00420603000001:Odesláno",
                                                   "00420603000002:Chyba", "00420603000002:Odesláno",
@@ -262,7 +267,7 @@ TEST_F(TSendingTest, AFailedCallMovesTheRowsTheCentreTookAndKeepsTheRest) {
     // failed, but the row was delivered and must not be sent again.
     Centre.Scenario("[Fail]\nDir.2=23\n");
     Finish(Sending.SendFromQueue(false));
-    EXPECT_EQ(Status.back(), "! Zprávy se nepodařilo odeslat. (Selhala funkce DIR. Chyba 23)");
+    EXPECT_EQ(Status.back(), "! Počet zpráv doručených na sms centrum: 1 z 1. (Selhala funkce DIR. Chyba 23)");
     EXPECT_TRUE(Dm->Fronta->IsEmpty());
     EXPECT_EQ(History().size(), 6u);
     EXPECT_EQ(History().back(), "00420603000003:Odesláno");
@@ -290,4 +295,79 @@ TEST_F(TSendingTest, TariffAndLimitsFollowTheTickedParts) {
     EXPECT_EQ(Sending.SendLimitText(false, {4, 0}), "");
     EXPECT_EQ(Sending.SendLimitText(false, {3, 0}),
               "Najednou lze odeslat maximálně 3 zpráv.\r\n\r\nZkraťte text nebo vyberte menší počet zpráv.");
+}
+
+TEST_F(TSendingTest, WithoutATariffNothingIsWrittenOrDialled) {
+    Dm->Tarify->Close();
+    Dm->Tarify->Open();
+    const Integer row = Queue(Dm->Fronta, "00420603000001", "text", "a");
+    TCaller* call = Sending.SendFromQueue(false);
+    if (call) Finish(call);
+    EXPECT_EQ(call, nullptr);
+    EXPECT_FALSE(CallerBusy());
+    EXPECT_EQ(Errors, std::vector<AnsiString>{"Chybí tarify centra zpráv (soubor tariffs.brc), a tak není známo "
+                                              "číslo, na které volat. Zprávy nebyly odeslány."});
+    EXPECT_TRUE(ListFiles(ProgramFolder() + "Mmf", "*.*").empty());
+    EXPECT_TRUE(Centre.Log().empty());
+    EXPECT_EQ(Ids(Dm->Fronta), std::vector<Integer>{row});
+    EXPECT_TRUE(Dm->Historie->IsEmpty());
+}
+
+TEST_F(TSendingTest, TheHistoryShowsWhenTheCallSentARowUnlessTheCentreHoldsItForItsChosenTime) {
+    // Queued an hour ago, to go at once; queued to go tomorrow; chosen for a
+    // time that passed before the send, which the centre is not told.
+    const TDateTime tomorrow = EncodeDateTime(2025, 3, 15, 10, 0, 0, 0);
+    const TDateTime lapsed = EncodeDateTime(2025, 3, 14, 9, 0, 0, 0);
+    for (const TDateTime poslat : {kNow - 1.0 / 24, tomorrow, lapsed}) {
+        Queue(Dm->Fronta, "00420603000001", "text", "a");
+        Dm->Fronta->Edit();
+        Dm->FrontaPoslat->SetAsDateTime(poslat);
+        Dm->Fronta->Post();
+    }
+    TCaller* call = Sending.SendFromQueue(false);
+    // The call ends three minutes after the files were written.
+    const TDateTime ended = EncodeDateTime(2025, 3, 14, 9, 29, 53, 589);
+    SetNowFunction([ended] { return ended; });
+    Finish(call);
+    std::vector<AnsiString> shown;
+    for (Dm->Historie->First(); !Dm->Historie->Eof(); Dm->Historie->Next())
+        shown.push_back(FormatDateTime("yyyy-mm-dd hh:nn:ss.zzz", Dm->HistoriePoslano->AsDateTime()));
+    std::sort(shown.begin(), shown.end());
+    EXPECT_EQ(shown, (std::vector<AnsiString>{"2025-03-14 09:29:53.589", "2025-03-14 09:29:53.589",
+                                              "2025-03-15 10:00:00.000"}));
+}
+
+TEST_F(TSendingTest, APictureMessagesLineBreakStaysInsideItsOneBodyLine) {
+    // Without a home country in Staty the text is queued as written.
+    Queue(Dm->FrontObj, "00421905123456", "picture", "Veselé Vánoce\r\na šťastný nový rok 2026!", true, FramedLogo());
+    Finish(Sending.SendFromQueue(true));
+    EXPECT_EQ(Inbox(), (std::vector<AnsiString>{kFirstBase + ".bmp", kFirstBase + ".mmf"}));
+    EXPECT_EQ(Centre.Read("centre/inbox/" + kFirstBase + ".mmf"), Golden("picture.mmf"));
+    EXPECT_TRUE(Errors.empty());
+}
+
+TEST_F(TSendingTest, ATextFivePartsCannotHoldWholeStaysQueuedAndNoneOfItIsSent) {
+    // Queued while parts were cut anywhere; whole words are kept now, and
+    // the last words would no longer fit.
+    const AnsiString text =
+        "Mila Jano, posilam podrobnosti k sobotnimu vyletu do Ceskeho raje. Sraz je v 7:15 na hlavnim nadrazi "
+        "u pokladen, vlak do Turnova odjizdi v 7:42 z tretiho nastupiste. Jizdenky koupim pro vsechny predem, "
+        "takze mi prosim do patku posli 180 Kc na ucet nebo mi je dej v sobotu rano. S sebou si vezmi pevne "
+        "boty, pristesenku, neco k jidlu na cely den a dost vody, protoze na hrebenech neni kde nakoupit. "
+        "Pujdeme pres Hruboskalsko a Valdstejn k Trosce, celkem asi osmnact kilometru s nekolika strmymi "
+        "stoupanimi. Kdyby prselo, pojedeme misto toho do Liberce do aquaparku a do zoologicke zahrady, tak "
+        "si pro jistotu pribal i plavky. Zpatky budeme kolem osme vecer. Kdybys nemohla, dej mi prosim vedet "
+        "co nejdriv, at muzu vratit jizdenku. Uz se moc tesim na spolecny den, Petr.";
+    ASSERT_EQ(Trozdel(text, false).DroppedLength(), 0);
+    ASSERT_GT(Trozdel(text, true).DroppedLength(), 0);
+    const Integer whole = Queue(Dm->Fronta, "00420603000001", "text", text);
+    Queue(Dm->Fronta, "00421905000002", "text", "Ahoj, v sobotu v 7:15 na nadrazi.");
+
+    Finish(Sending.SendFromQueue(false));
+    EXPECT_EQ(Errors, std::vector<AnsiString>{"Zpráva pro adresáta \"To 00420603000001\" se nevejde do pěti SMS. "
+                                              "Zkraťte text."});
+    EXPECT_EQ(Inbox(), std::vector<AnsiString>{kFirstBase + ".mmf"});
+    EXPECT_EQ(History(), std::vector<AnsiString>{"00421905000002:Odesláno"});
+    EXPECT_EQ(Ids(Dm->Fronta), std::vector<Integer>{whole});
+    EXPECT_TRUE(Dm->FrontaVybrany->AsBoolean());
 }

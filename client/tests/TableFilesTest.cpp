@@ -48,8 +48,13 @@ TEST_F(TTableFilesTest, ADamagedFileIsSetAsideUntouchedAndTheRescuedRowsAreSaved
     EXPECT_EQ(damage.SetAside, Folder + "Adresa.bad1");
     EXPECT_EQ(Bytes("Adresa.bad1"), damaged);
     EXPECT_EQ(Bytes("Adresa.bad"), "an older one");
-    EXPECT_FALSE(FileExists(Folder + "Adresa.dat"));
     EXPECT_EQ(data->Adresa->RecordCount(), 2);
+    // The rescued rows are a whole table file at once, before any save.
+    {
+        auto rescued = Fresh();
+        EXPECT_EQ(rescued->Adresa->RestoreFromFile(Folder + "Adresa.dat").Result, rrComplete);
+        EXPECT_EQ(rescued->Adresa->RecordCount(), 2);
+    }
 
     EXPECT_TRUE(files.Save(data->Adresa));
     EXPECT_EQ(Bytes("Adresa.bad1"), damaged);

@@ -136,6 +136,66 @@ TEST_F(TTextImpExpTest, AddressBookImportSkipsKnownNamesNumbersNewOnesChecksNumb
     EXPECT_EQ(6, Dm->Adresa->RecordCount());
 }
 
+TEST_F(TTextImpExpTest, NamesLongerThanTheColumnAreFoundAsStoredSoAnImportRunAgainAddsNothing) {
+    // 63 and 60 characters, 50 kept.
+    const AnsiString file = Folder + "dlouhe.txt";
+    WriteFileAtomic(file,
+                    "\"Čermák \"\"Čert\"\"; Stavební firma Čermák a synové, Žďár nad Sázavou\";00420603111222;;;;False\r\n"
+                    "Žluťoučký kůň úpěl ďábelské ódy a pak ještě dlouho přemýšlel;00420603111333\r\n");
+    TFakePhones phones;
+    EXPECT_EQ(2, ImportTextRows(Dm->Adresa, file, -1, nullptr, ';', &phones).Rows);
+    EXPECT_EQ((std::vector<AnsiString>{"Čermák \"Čert\"; Stavební firma Čermák a synové, Žďá",
+                                       "Žluťoučký kůň úpěl ďábelské ódy a pak ještě dlouho"}),
+              Column(Dm->Adresa, Dm->AdresaJmeno));
+
+    const TTextImportResult again = ImportTextRows(Dm->Adresa, file, 5, nullptr, ';', &phones);
+    EXPECT_EQ(0, again.Rows);
+    EXPECT_TRUE(again.BadLines.empty());
+    EXPECT_EQ(2, Dm->Adresa->RecordCount());
+    EXPECT_EQ("", GroupsOf("Žluťoučký kůň úpěl ďábelské ódy a pak ještě dlouho"));
+    // A skipped line takes no contact number.
+    TStringList lines;
+    lines.Add("Žluťoučký kůň úpěl ďábelské ódy a pak ještě dlouho přemýšlel;00420603111333");
+    lines.Add("Nová;00420603111444");
+    ImportTextRows(Dm->Adresa, "", -1, &lines, ';', &phones);
+    EXPECT_EQ("3", ContactValue("Nová", Dm->AdresaID));
+}
+
+TEST_F(TTextImpExpTest, AnOlderFilesValueBeginningWithAQuoteKeepsTheLinesAfterIt) {
+    // No quoting in an older file: the first name opens a quote that the
+    // third one seems to close.
+    const AnsiString book = Folder + "stary-adresar.txt";
+    WriteFileAtomic(book,
+                    "\"Honza Novák;00420603000001;;;;False\r\n"
+                    "Eva Malá;00420603000002;;;;False\r\n"
+                    "Servis TV 55\";00420603000003;;;;False\r\n"
+                    "Žofie;00420603000004;;;;False\r\n");
+    TFakePhones phones;
+    TModalAnswerer answers;
+    ImportText(Dm->Adresa, book, -1, nullptr, ';', &phones);
+    EXPECT_TRUE(answers.Seen().empty());
+    EXPECT_EQ((std::vector<AnsiString>{"\"Honza Novák", "Eva Malá", "Servis TV 55\"", "Žofie"}),
+              Column(Dm->Adresa, Dm->AdresaJmeno));
+    EXPECT_EQ("00420603000001", ContactValue("\"Honza Novák", Dm->AdresaCislo));
+
+    // A history damaged in the middle (a message that lost its closing
+    // quote, a title ending in an inch mark) and cut after its last record:
+    // the messages that do run over lines still come back whole.
+    const AnsiString history = Folder + "poskozena-historie.txt";
+    WriteFileAtomic(history,
+                    "A;1;\"Dva\r\nřádky\";1.1.2026 10:00:00;;Odesláno;;;text;\r\n"
+                    "B;2;\"Začátek bez konce;2.1.2026 10:00:00;;Odesláno;;;text;\r\n"
+                    "C;3;Ahoj;3.1.2026 10:00:00;;Chyba;;;text;\r\n"
+                    "D;4;Prodám;4.1.2026 10:00:00;;Odesláno;;;text;Monitor 24\"\r\n"
+                    "E;5;\"Poslední\r\nzpráva\";5.1.2026 10:00:00;;Odesláno;;;text;");
+    ImportText(Dm->Historie, history, -1, nullptr, ';', nullptr);
+    EXPECT_TRUE(answers.Seen().empty());
+    EXPECT_EQ((std::vector<AnsiString>{"A", "B", "C", "D", "E"}), Column(Dm->Historie, Dm->HistorieJmeno));
+    EXPECT_EQ((std::vector<AnsiString>{"Dva\r\nřádky", "\"Začátek bez konce", "Ahoj", "Prodám", "Poslední\r\nzpráva"}),
+              Column(Dm->Historie, Dm->HistorieZprava));
+    EXPECT_EQ((std::vector<AnsiString>{"", "", "", "Monitor 24\"", ""}), Column(Dm->Historie, Dm->HistorieNazev));
+}
+
 TEST_F(TTextImpExpTest, ARefusedLineIsReportedByNumberAndEveryOtherLineIsImported) {
     const AnsiString file = Folder + "poskozeny.txt";
     WriteFileAtomic(file,

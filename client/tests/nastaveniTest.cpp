@@ -93,6 +93,9 @@ TEST_F(TfnastaveniTest, OkSavesWhatTheNextWindowRestoresAndStornoOrTheTitleBarUn
         EXPECT_EQ(Form->HomeCountry(), "Czech rep");
         SendKey(Form->LookupStaty, VK_DOWN);
         Form->Panel2->Font()->SetColor(clRed);
+        // The tariff columns as the user arranged them.
+        Form->DBGrid1->Columns()->Items(5)->SetIndex(0);
+        Form->DBGrid1->Columns()->Items(2)->SetWidth(140);
     });
     answers.ClickButton("BitBtn1");
     EXPECT_EQ(Form->ShowModal(), mrOk) << "an empty e-mail does not block OK";
@@ -117,6 +120,8 @@ TEST_F(TfnastaveniTest, OkSavesWhatTheNextWindowRestoresAndStornoOrTheTitleBarUn
         EXPECT_FALSE(Form->chbAddHeader->Checked());
         EXPECT_EQ(Form->HomeCountry(), "Slovensko");
         EXPECT_EQ(Form->Panel2->Font()->Color(), clRed);
+        EXPECT_EQ(Form->DBGrid1->Columns()->Items(0)->FieldName(), "cena");
+        EXPECT_EQ(Form->DBGrid1->Columns()->Items(2)->Width(), 140);
         Form->ComboBox1->SetItemIndex(4);
         Form->SpinEdit1->SetValue(1);
     });
@@ -152,6 +157,87 @@ TEST_F(TfnastaveniTest, AnEmailWithoutAtKeepsTheWindowOpenAndARefusedOkIsNoOkLat
     EXPECT_EQ(Main.Confirmations, 0);
 }
 
+TEST_F(TfnastaveniTest, ThePersonalDataAreTypedAndTheOwnNumberIsCheckedLikeAnyNumber) {
+    AddContact(1, "Adam", "00420603000001");
+    Dm->Adresa->First();
+    Form->LookupStaty->SetText("Czech rep");
+    TModalAnswerer answers;
+    std::vector<AnsiString> shown;
+    auto note = [&shown](TForm* f) { shown.push_back(DialogText(f)); };
+    answers.Act([&](TForm*) {
+        TypeText(Form->Edit2, "Jan Novák");
+        TypeText(Form->Edit4, "0212345678");
+        TypeText(Form->Edit3, "12 345");
+        TypeText(Form->Edit5, "jan.novak");
+        TypeText(Form->Edit1, AnsiString(60, 'm'));
+        Form->BitBtn1->Click();
+    });
+    answers.ClickButton("OK", note);
+    answers.Act([&](TForm*) {
+        EXPECT_EQ(Form->ActiveControl(), Form->Edit5);
+        TypeText(Form->Edit5, "@example.cz");
+        Form->BitBtn1->Click();
+    });
+    answers.ClickButton("OK", note);
+    answers.Act([&](TForm*) {
+        EXPECT_EQ(Form->ActiveControl(), Form->Edit3);
+        Form->Edit3->SetText("");
+        // Written without the country code: the home country's is added.
+        TypeText(Form->Edit3, "603 123 456");
+        Form->BitBtn1->Click();
+    });
+    EXPECT_EQ(Form->ShowModal(), mrOk);
+    EXPECT_EQ(shown, (std::vector<AnsiString>{"Špatně zadaný email.", "12345 není platné telefonní číslo."}));
+    EXPECT_EQ(Stored("Edit2_Text"), "Jan Novák");
+    EXPECT_EQ(Stored("Edit4_Text"), "0212345678");
+    EXPECT_EQ(Stored("Edit3_Text"), "00420603123456");
+    EXPECT_EQ(Stored("Edit5_Text"), "jan.novak@example.cz");
+    EXPECT_EQ(Stored("Edit1_Text"), AnsiString(50, 'm'));
+    EXPECT_EQ(Dm->Adresa->State(), dsBrowse) << "the repaired number is not the contact's";
+    EXPECT_EQ(Dm->AdresaCislo->AsString(), "00420603000001");
+
+    // A number typed with its country keeps it.
+    answers.Act([&](TForm*) {
+        Form->Edit3->SetText("");
+        TypeText(Form->Edit3, "+421 903 123 456");
+        EXPECT_EQ(Form->Edit3->Text(), "+421 903 123 456");
+        Form->BitBtn1->Click();
+    });
+    EXPECT_EQ(Form->ShowModal(), mrOk);
+    EXPECT_EQ(Stored("Edit3_Text"), "00421903123456");
+    EXPECT_EQ(Form->SenderNumber(), "00421903123456");
+
+    // Entering the empty edit fills in the code, which alone is no number;
+    // the click that entered leaves the caret behind it.
+    answers.Act([&](TForm*) {
+        Form->Edit3->SetText("");
+        Form->Edit3Enter(Form->Edit3);
+        EXPECT_EQ(Form->Edit3->Text(), "00420-");
+        Form->Edit3->SetSelStart(2);
+        SendClick(Form->Edit3, 3, 5);
+        PumpUntilIdle();
+        EXPECT_EQ(Form->Edit3->SelStart(), 6);
+        Form->BitBtn1->Click();
+    });
+    EXPECT_EQ(Form->ShowModal(), mrOk);
+    EXPECT_EQ(Stored("Edit3_Text"), "");
+
+    // With no home country to place a national number in, OK says why it
+    // does not close.
+    shown.clear();
+    answers.Act([&](TForm*) {
+        Form->LookupStaty->SetText("Atlantida");
+        Form->Edit3->SetText("603 123 456");
+        Form->BitBtn1->Click();
+    });
+    answers.ClickButton("OK", note);
+    answers.ClickButton("BitBtn2");
+    EXPECT_EQ(Form->ShowModal(), mrCancel);
+    EXPECT_EQ(shown, std::vector<AnsiString>{"603123456 není platné telefonní číslo."});
+    EXPECT_EQ(answers.Pending(), 0);
+    EXPECT_TRUE(answers.Unexpected().empty());
+}
+
 TEST_F(TfnastaveniTest, APickedLanguageAppliesAtOnceAndGoesBackWithStorno) {
     EXPECT_EQ(Form->ComboBox2->Items()->CommaText(), "czech.lng,english.lng");
     TIniFile(Folder + "Vemlor.ini").WriteString("Tfnastaveni", "Jazyk", "czech.lng");
@@ -159,18 +245,20 @@ TEST_F(TfnastaveniTest, APickedLanguageAppliesAtOnceAndGoesBackWithStorno) {
     TModalAnswerer answers;
     answers.Act([&](TForm*) {
         EXPECT_EQ(Form->ComboBox2->Text(), "czech.lng");
+        Form->DBGrid1->Columns()->Items(0)->SetIndex(3);  // the titles follow their columns
         SendKey(Form->ComboBox2, VK_DOWN);
         EXPECT_EQ(ExtractFileName(Lang()->FileName()), "english.lng");
         EXPECT_EQ(Find<TTabSheet>(Form, "TabSheet1")->Caption(), "User");
         EXPECT_EQ(Form->BitBtn2->Caption(), "Cancel");
-        EXPECT_EQ(Form->DBGrid1->Columns()->Items(0)->Title()->Caption(), "Tariff");
-        EXPECT_EQ(Form->DBGrid1->Columns()->Items(2)->Title()->Caption(), "Max. SMS");
+        EXPECT_EQ(Form->DBGrid1->Columns()->Items(3)->Title()->Caption(), "Tariff");
+        EXPECT_EQ(Form->DBGrid1->Columns()->Items(0)->Title()->Caption(), "Phone");
+        EXPECT_EQ(Form->DBGrid1->Columns()->Items(1)->Title()->Caption(), "Max. SMS");
     });
     answers.ClickButton("BitBtn2");
     EXPECT_EQ(Form->ShowModal(), mrCancel);
     EXPECT_EQ(Form->ComboBox2->Text(), "czech.lng");
     EXPECT_EQ(ExtractFileName(Lang()->FileName()), "czech.lng");
-    EXPECT_EQ(Form->DBGrid1->Columns()->Items(0)->Title()->Caption(), "Tarif");
+    EXPECT_EQ(Form->DBGrid1->Columns()->Items(3)->Title()->Caption(), "Tarif");
     EXPECT_EQ(Main.Languages, 2);
 
     answers.Act([&](TForm*) { SendKey(Form->ComboBox2, VK_DOWN); });
@@ -227,6 +315,66 @@ TEST_F(TfnastaveniTest, FillingSignaturesAsksWhetherToOverwriteAndKeepsTheCurren
     EXPECT_EQ(column(Dm->AdresaOsloveni), "Milý;Milý;Milý;");
     EXPECT_EQ(answers.Pending(), 0);
     EXPECT_TRUE(answers.Unexpected().empty());
+}
+
+TEST_F(TfnastaveniTest, FillingReachesContactsOfGroupsNotShownAndLeavesTheGroupAndTheRowsShown) {
+    for (Integer id : {0, 1}) {
+        Dm->Skupiny->Append();
+        Dm->SkupinyID->SetAsInteger(id);
+        Dm->SkupinyJmeno->SetAsString(id ? "Práce" : "Všichni");
+        Dm->SkupinyPoradi->SetAsInteger(id);
+        Dm->Skupiny->Post();
+    }
+    const char* const names[] = {"Adam", "Bára", "Cyril", "Dana", "Emil", "František", "Gábina", "Hana"};
+    for (Integer i = 0; i < 8; ++i) {
+        AddContact(i + 1, names[i], "0042060300000" + IntToStr(i + 1), i == 4 ? "Emil" : "");
+        Dm->Adresa->Edit();
+        // Bára, Cyril, Dana, František and Gábina work together.
+        Dm->AdresaIDSkup->SetAsString(i == 0 || i == 4 || i == 7 ? "2;" : "1;");
+        Dm->Adresa->Post();
+    }
+    // The main window shows group 1 in a grid of three rows, František on the
+    // last of them.
+    TDataLink grid;
+    grid.SetBufferCount(3);
+    grid.SetDataSource(Dm->DSAdresa);
+    ASSERT_TRUE(Dm->Skupiny->Locate("ID", Variant(1), {}));
+    Dm->SetGroupFilter(true);
+    Dm->Adresa->RebuildFilterList();
+    Dm->SetGroupFilter(false);
+    Dm->Adresa->First();
+    Dm->Adresa->MoveBy(3);
+    ASSERT_EQ(Dm->AdresaJmeno->AsString(), "František");
+    ASSERT_EQ(Dm->Adresa->ActiveRecordIndex(), 2);
+
+    Form->SignEdit->SetText("Zdraví Petr");
+    TModalAnswerer answers;
+    AnsiString result;
+    answers.ClickButton("No");
+    answers.ClickButton("OK", [&](TForm* f) { result = DialogText(f); });
+    Find<TButton>(Form, "Button3")->Click();
+    EXPECT_EQ(result, "Bylo změněno 7 položek, z celkových 8.");
+    EXPECT_TRUE(Dm->Adresa->Filtered());
+    EXPECT_EQ(Dm->Adresa->RecordCount(), 5);
+    EXPECT_EQ(Dm->AdresaJmeno->AsString(), "František");
+    EXPECT_EQ(Dm->Adresa->ActiveRecordIndex(), 2) << "the grid shows Cyril, Dana and František still";
+    // Cyril on the first row.
+    Dm->Adresa->MoveBy(-2);
+    Form->HeaderEdit->SetText("Milý");
+    answers.ClickButton("Yes");
+    answers.ClickButton("OK");
+    Find<TButton>(Form, "Button2")->Click();
+    EXPECT_EQ(Dm->AdresaJmeno->AsString(), "Cyril");
+    EXPECT_EQ(Dm->Adresa->ActiveRecordIndex(), 0);
+    EXPECT_EQ(Dm->Adresa->RecordCount(), 5);
+
+    Dm->Adresa->RebuildFilterList();
+    AnsiString signatures;
+    for (Dm->Adresa->First(); !Dm->Adresa->Eof(); Dm->Adresa->Next())
+        signatures += Dm->AdresaPodpis->AsString() + ";";
+    EXPECT_EQ(signatures, "Zdraví Petr;Zdraví Petr;Zdraví Petr;Zdraví Petr;Emil;Zdraví Petr;Zdraví Petr;Zdraví Petr;");
+    EXPECT_EQ(Dm->Adresa->Lookup("Jmeno", Variant("Hana"), "Osloveni").AsString(), "Milý");
+    EXPECT_EQ(answers.Pending(), 0);
 }
 
 TEST_F(TfnastaveniTest, DetectionSelectsThePortItFoundOrSaysThatNoneWasFound) {
@@ -292,10 +440,11 @@ TEST_F(TfnastaveniTest, TheSenderAndTheRecipientModeComeFromTheControls) {
 
     Form->chbskupina->SetChecked(false);
     EXPECT_EQ(Main.SeveralCalls, std::vector<bool>{false});
-    // The number is shown read-only; entering it leaves it as it is.
+    // Entering the empty number starts it with the home country's code.
+    Form->LookupStaty->SetText("Slovensko");
     Form->Edit3->SetText("");
     Form->Edit3Enter(Form->Edit3);
-    EXPECT_EQ(Form->Edit3->Text(), "");
+    EXPECT_EQ(Form->Edit3->Text(), "00421-");
 }
 
 TEST_F(TfnastaveniTest, EveryPageRendersToAPicture) {

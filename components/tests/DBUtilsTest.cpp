@@ -103,6 +103,14 @@ TEST(DBUtilsTest, FieldLayoutRoundTripsIndicesAndWidthsButVisibilityOnlyWhenAske
     EXPECT_FALSE(d.Table->FieldByName("Poradi")->Visible());
     LoadFieldLayout(d.Table, &ini, "Staty", true);
     EXPECT_TRUE(d.Table->FieldByName("Poradi")->Visible());
+
+    // Widths out of all reason (a hand-edited file): cut, or not taken.
+    ini.WriteString("Staty", "StatyJmeno", "2,2000000000");
+    ini.WriteString("Staty", "StatyPredcisli", "1,-500");
+    LoadFieldLayout(d.Table, &ini, "Staty", false);
+    EXPECT_LE(d.Table->FieldByName("Jmeno")->DisplayWidth(), 1024);
+    EXPECT_GE(d.Table->FieldByName("Jmeno")->DisplayWidth(), 300);
+    EXPECT_EQ(9, d.Table->FieldByName("Predcisli")->DisplayWidth());
 }
 
 TEST(DBUtilsTest, EmptinessAndSafeBookmarks) {

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
+
 #include <filesystem>
 
 #include "components/AppUtils.h"
@@ -366,6 +368,49 @@ TEST_F(TFormPlacementTest, AFailedWriteGoesToTheApplicationAndTheWindowStillClos
     ASSERT_EQ(Errors.size(), 1u);
     EXPECT_NE(Errors[0].find("Unable to write to"), AnsiString::npos);
     form->Free();
+}
+
+TEST_F(TFormPlacementTest, ASaveKilledAtAnyMomentLeavesTheOldSettingsOrTheNewNeverAMix) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    // Shows the window, gives it the texts and bounds and closes it (which saves).
+    auto save = [this](const AnsiString& Text, int Left) {
+        auto* form = new TfPlaceTest(Ini);
+        form->Storage->StoredProps()->Add("Edit1.Text");
+        form->Storage->StoredProps()->Add("Edit2.Text");
+        form->Storage->ResolveStoredProps();
+        form->Show();
+        form->Edit1->SetText(Text + "1");
+        form->Edit2->SetText(Text + "2");
+        form->SetBounds(Left, 40, 300, 200);
+        form->Close();
+        form->Free();
+    };
+    auto keys = [this] {
+        return Read("NormPos(1024x768)") + "|" + Read("NormPos") + "|" + Read("Edit1_Text") + "|" +
+               Read("Edit2_Text");
+    };
+    save("new", 70);
+    const AnsiString newKeys = keys();
+    save("old", 30);
+    const AnsiString oldKeys = keys();
+    const AnsiString oldBytes = ReadFileBytes(Ini);
+    ASSERT_NE(oldKeys, newKeys);
+    // Killed as the save replaces the file for the first, second, ... time.
+    for (int killAt = 1; killAt <= 3; ++killAt) {
+        WriteFileAtomic(Ini, oldBytes);
+        EXPECT_EXIT(
+            {
+                int replaces = 0;
+                SetAtomicWriterTestHook([&](const AnsiString&) {
+                    if (++replaces == killAt) _exit(9);
+                });
+                save("new", 70);
+                _exit(0);
+            },
+            [](int Status) { return WIFEXITED(Status); }, "");
+        const AnsiString found = keys();
+        EXPECT_TRUE(found == oldKeys || found == newKeys) << "killed at replace " << killAt << ": " << found;
+    }
 }
 
 TEST_F(TFormPlacementTest, RegistryModeReportsThatItIsUnavailableAndTheWindowStillOpens) {

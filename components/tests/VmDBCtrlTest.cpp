@@ -360,6 +360,17 @@ TEST_F(TVmDBGridTest, ColumnLayoutIsStoredAndRestoredThroughTheWindowsStorage) {
     EXPECT_EQ(90, Grid->Columns()->Items(1)->Width());
     EXPECT_EQ(22, Grid->Columns()->Items(0)->Width());  // "x" kept the width
 
+    // A hand-edited file: a width no screen shows is cut to one a wide
+    // screen could, and none or a negative one is not taken.
+    ini.WriteString("TfKontaktyAdrGrid", "AdrGrid.Jmeno", "2,2000000000");
+    ini.WriteString("TfKontaktyAdrGrid", "AdrGrid.Cislo", "1,-500");
+    ini.WriteString("TfKontaktyAdrGrid", "AdrGrid.Vybrany", "0,0");
+    Form->Storage->RestoreSettings();
+    EXPECT_LE(Grid->Columns()->Items(2)->Width(), 8192);
+    EXPECT_GE(Grid->Columns()->Items(2)->Width(), 2560);
+    EXPECT_EQ(90, Grid->Columns()->Items(1)->Width());
+    EXPECT_EQ(22, Grid->Columns()->Items(0)->Width());
+
     // Saving again drops keys of columns the grid no longer has.
     ini.WriteString("TfKontaktyAdrGrid", "AdrGrid.Stary", "5,50");
     Form->Storage->SaveSettings();

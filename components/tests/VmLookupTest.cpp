@@ -240,6 +240,18 @@ TEST(TVmDBLookupListTest, ScrollBarHasFivePositionsAndScrollsPastTheRows) {
     EXPECT_EQ(bar->Position(), 4);
     EXPECT_EQ(list->Value(), "");  // scrolling selects nothing
 
+    // The wheel scrolls as the arrows of the bar do.
+    pos = 0;
+    FireEvent(bar->OnScroll, bar, scPosition, pos);
+    const TRect rows = list->RowRect(1);
+    SendWheel(list, rows.Left + 5, rows.Top + 2, -1);
+    EXPECT_EQ(data.Jmeno->AsString(), "Francie");
+    SendWheel(list, rows.Left + 5, rows.Top + 2, -1);
+    EXPECT_EQ(data.Jmeno->AsString(), "Německo");
+    SendWheel(list, rows.Left + 5, rows.Top + 2, 1);
+    EXPECT_EQ(data.Jmeno->AsString(), "Czech rep");
+    EXPECT_EQ(list->Value(), "");
+
     // Fewer records than rows: no range, no bar.
     list->SetRowCount(20);
     EXPECT_FALSE(bar->Visible());
@@ -368,6 +380,16 @@ TEST(TVmLookupEditTest, TypingWithTheListOpenCompletesTheName) {
     EXPECT_EQ(edit->List()->Value(), "Slovensko");
     SendKey(edit, VK_BACK);  // takes the completed part away, no new completion
     EXPECT_EQ(edit->Text(), "Sl");
+    TypeText(edit, "o");
+    EXPECT_EQ(edit->Text(), "Slovensko");
+    SendKey(edit, VK_DELETE);  // the same for Delete over the completed part
+    EXPECT_EQ(edit->Text(), "Slo");
+    EXPECT_EQ(edit->SelLength(), 0);
+    // Without a selection Delete edits what was typed, which completes again.
+    edit->SetSelStart(2);
+    SendKey(edit, VK_DELETE);
+    EXPECT_EQ(edit->Text(), "Slovensko");
+    EXPECT_EQ(edit->SelStart(), 2);
     TypeText(edit, "x");
     EXPECT_EQ(edit->Text(), "Slx");
     EXPECT_EQ(edit->List()->Value(), "");

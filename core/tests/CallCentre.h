@@ -4,6 +4,7 @@
 // simulated centre beside them. The stand-in finds its scenario in the
 // current folder, which the program makes its own folder before it calls.
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -53,11 +54,19 @@ public:
     AnsiString Read(const AnsiString& Relative) const {
         return FileExists(Folder + Relative) ? ReadFileBytes(Folder + Relative) : AnsiString("<none>");
     }
+    // The fresh names files are received under are random: each shows as
+    // ".~received-*".
     std::vector<AnsiString> Log() const {
         TStringList lines;
         if (FileExists(Folder + "caller.log")) lines.LoadFromFile(Folder + "caller.log");
         std::vector<AnsiString> result;
-        for (Integer i = 0; i < lines.Count(); ++i) result.push_back(lines[i]);
+        for (Integer i = 0; i < lines.Count(); ++i) {
+            AnsiString line = lines[i];
+            const AnsiString fresh = ".~received-";
+            for (std::size_t at = line.find(fresh); at != AnsiString::npos; at = line.find(fresh, at + 1))
+                line.replace(at + fresh.size(), std::min<std::size_t>(6, line.size() - at - fresh.size()), "*");
+            result.push_back(line);
+        }
         return result;
     }
     // The quoted path of a file of the program folder, as the log shows it.

@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <functional>
+#include <map>
 #include <memory>
 #include <thread>
 
@@ -9,6 +10,7 @@
 
 #include "core/Language.h"
 #include "core/tests/CallCentre.h"
+#include "platform/os/Shell.h"
 #include "platform/rtl/IniFiles.h"
 #include "platform/ui/StdCtrls.h"
 #include "platform/ui/TestSupport.h"
@@ -63,9 +65,10 @@ public:
         Check();
         ++TimerStarts;
     }
-    void MoveSentToHistory(TDataSet* Queue, bool Success) override {
+    TCallDelivery MoveSentToHistory(TDataSet* Queue, bool Success) override {
         Check();
         Moves.emplace_back(Queue, Success);
+        return {};
     }
 
 private:
@@ -148,15 +151,17 @@ TEST_F(TCallerTest, WholeCallRedialsSendsAndFetchesWhatIsNew) {
                                 "Caller_Connect(3, \"420111\", \"0900123\", 1, 2, abort) = 10",
                                 "Caller_Connect(3, \"420111\", \"0900123\", 1, 2, abort) = 0",
                                 "Caller_Dir(3, " + d + ", 3) = 0; 1 names",
-                                "Caller_ReceiveFile(3, \"tariffs7.brc\", " + Centre.Quoted("tariffs7.brc") +
+                                "Caller_ReceiveFile(3, \"tariffs7.brc\", " + Centre.Quoted(".~received-*") +
                                     ", 3, abort) = 0",
                                 "Caller_SendFile(3, " + Centre.Quoted("Mmf/a.bmp") + ", 4, abort) = 0",
                                 "Caller_SendFile(3, " + Centre.Quoted("Mmf/a.mmf") + ", 0, abort) = 0",
                                 "Caller_Dir(3, " + d + ", 2) = 0; 3 names",
-                                "Caller_ReceiveFile(3, \"n2.not\", " + Centre.Quoted("Mmf/n2.not") + ", 2, abort) = 0",
-                                "Caller_ReceiveFile(3, \"version.ini\", " + Centre.Quoted("version.ini") +
+                                "Caller_ReceiveFile(3, \"n2.not\", " + Centre.Quoted("Mmf/.~received-*") +
+                                    ", 2, abort) = 0",
+                                "Caller_ReceiveFile(3, \"version.ini\", " + Centre.Quoted(".~received-*") +
                                     ", 5, abort) = 0",
-                                "Caller_ReceiveFile(3, \"lib.dll\", " + Centre.Quoted("_lib.dll") + ", 5, abort) = 0",
+                                "Caller_ReceiveFile(3, \"lib.dll\", " + Centre.Quoted(".~received-*") +
+                                    ", 5, abort) = 0",
                                 "Caller_WaitDisconnect(3, abort) = 0",
                                 "Caller_PortClose(3, 1) = 0",
                             }));
@@ -278,6 +283,58 @@ TEST_F(TCallerTest, NamesFromTheCentreNeverLeaveTheirFolder) {
     ExpectFailed(ceListUnreadable);
     EXPECT_EQ(Window.Log.back(), "! Zprávy se nepodařilo odeslat. (Blíže nespecifikovaná chyba číslo 35.)");
     EXPECT_EQ(Window.TimerStarts, 0);
+}
+
+TEST_F(TCallerTest, FilesFromTheCentreNeverLandOnTheUsersFilesOrPrograms) {
+    const std::vector<AnsiString> kept = {"Adresa.dat", "Vemlor.ini", "Notif.bad", "Vemlor",
+                                          "update",     "helper",     "caller.so", "mac.so"};
+    Centre.Put("Adresa.dat", "address book");
+    Centre.Put("Vemlor.ini", "[MainForm]\r\nBRCName=\r\n");
+    Centre.Put("Notif.bad", "set aside");
+    for (const char* program : {"Vemlor", "update", "helper"}) {
+        Centre.Put(program, AnsiString("\x7F" "ELF ") + program);
+        ASSERT_TRUE(SetExecutable(Centre.Folder + program));
+    }
+    std::map<AnsiString, AnsiString> before;
+    for (const AnsiString& name : kept) before[name] = Centre.Read(name);
+    Centre.Put("tariffs.brc", "old tariffs");
+    // Whatever the centre calls its tariffs, they become "tariffs.brc" and nothing else.
+    Centre.Put("centre/tariffs/Adresa.dat", "tariffs A");
+    Centre.Put("centre/tariffs/Vemlor", "tariffs V");
+    Centre.Put("centre/tariffs/Vemlor.ini", "tariffs I");
+    // Of these program files only the text may take its name's place at the next start.
+    AnsiString versions;
+    for (const char* name : {"Vemlor", "UPDATE", "helper", "caller.so", "libextra.so.2", "Adresa.dat", "vemlor.ini",
+                             "Notif.bad", "tariffs.brc", ".profile", "news.txt"}) {
+        versions += AnsiString(name) + "=2.0\r\n";
+        Centre.Put(AnsiString("centre/programs/") + name, "NEW");
+    }
+    Centre.Put("centre/programs/version.ini", versions);
+    Centre.Put("modem.dat", "[Modem]\r\nUpdate=0\r\n");
+    Centre.Scenario("");
+    EXPECT_EQ(Call({}), 0);
+
+    for (const AnsiString& name : kept) EXPECT_EQ(Centre.Read(name), before[name]) << name;
+    // "Vemlor.ini" shares its base name with "Vemlor", received just before.
+    EXPECT_EQ(Centre.Read("tariffs.brc"), "tariffs V");
+    EXPECT_EQ(Window.Tariff, "Vemlor");
+    EXPECT_EQ(ListFiles(Centre.Folder, "_*"), std::vector<AnsiString>{"_news.txt"});
+    EXPECT_EQ(Version("news.txt"), "2.0");
+    EXPECT_EQ(Version("Vemlor"), "<none>");
+    // No temporary is left; the settings files' lock files may stay.
+    const Integer hidden = faHidden | faReadOnly | faArchive;
+    EXPECT_TRUE(ListFiles(Centre.Folder, ".~received-*", hidden).empty());
+    EXPECT_TRUE(ListFiles(Centre.Folder + "Mmf", ".*", hidden).empty());
+
+    // A library that reports a file delivered without writing it leaves
+    // the old tariffs and the files the centre named alone.
+    Centre.Scenario("[NoFile]\nReceiveFile=1\n");
+    EXPECT_EQ(Call({}), 0);
+    for (const AnsiString& name : kept) EXPECT_EQ(Centre.Read(name), before[name]) << name;
+    EXPECT_EQ(Centre.Read("tariffs.brc"), "tariffs V");
+    EXPECT_EQ(Window.Tariff, "");
+    EXPECT_EQ(Centre.Read("_news.txt"), "NEW");
+    EXPECT_TRUE(ListFiles(Centre.Folder, ".~received-*", hidden).empty());
 }
 
 TEST_F(TCallerTest, AnyFetchedProgramFileMarksTheUpdateAndUnreadableListsFail) {
@@ -403,7 +460,8 @@ TEST(TCallerTextTest, ErrorTextsAndPortNames) {
 
     for (const char* good : {"n1.not", "tariffs2.brc", "lib.dll", "žluťoučký.not"})
         EXPECT_TRUE(TCaller::PlainRemoteName(good)) << good;
-    for (const char* bad : {"", ".", "..", "a..b", "a/b.not", "a\\b.not", "c:b.not", "..\\x.dll", "a\tb.not", "a\x7F.not"})
+    for (const char* bad : {"", ".", "..", "a..b", "a/b.not", "a\\b.not", "c:b.not", "..\\x.dll", "a\tb.not", "a\x7F.not",
+                            ".profile"})
         EXPECT_FALSE(TCaller::PlainRemoteName(bad)) << bad;
     EXPECT_TRUE(TCaller::PlainRemoteName(AnsiString(80, 'a')));
     EXPECT_FALSE(TCaller::PlainRemoteName(AnsiString(81, 'a')));

@@ -128,6 +128,7 @@ TEST_F(TrozdelTest, AtMostFivePartsAndTheRestIsDropped)
         EXPECT_EQ(Split.FullParts()[I], Header + Text.substr(I * 153, 153));
         EXPECT_EQ(Split.BareParts()[I], Text.substr(I * 153, 153));
     }
+    EXPECT_EQ(Split.DroppedLength(), 1000 - 5 * 153);
 }
 
 TEST_F(TrozdelTest, FifthPartTakesTheRestWhenItFits)
@@ -137,9 +138,25 @@ TEST_F(TrozdelTest, FifthPartTakesTheRestWhenItFits)
     ASSERT_EQ(Exact.PartCount(), 5);
     EXPECT_EQ(Exact.FullParts()[4], "5/5 " + Digits(780).substr(624));
 
+    EXPECT_EQ(Exact.DroppedLength(), 0);
+
     Trozdel Over(Digits(781), false);
     ASSERT_EQ(Over.PartCount(), 5);
     EXPECT_EQ(Over.FullParts()[4], "5/5 " + Digits(780).substr(624));
+    EXPECT_EQ(Over.DroppedLength(), 1);
+
+    // Whole words leave the end of a part empty, so fewer characters fit:
+    // five words of 150 letters, each with its blank, and a word of ten, 765
+    // characters, fit five parts cut anywhere but lose the last word whole.
+    AnsiString Words;
+    for (int I = 0; I < 5; ++I)
+        Words += AnsiString(150, char('a' + I)) + " ";
+    Words += AnsiString(10, 'f');
+    Trozdel Cut(Words, true);
+    ASSERT_EQ(Cut.PartCount(), 5);
+    EXPECT_EQ(Cut.BareParts()[4], AnsiString(150, 'e') + " ");
+    EXPECT_EQ(Cut.DroppedLength(), 10);
+    EXPECT_EQ(Trozdel(Words, false).DroppedLength(), 0);
 }
 
 TEST_F(TrozdelTest, LineBreaksAreRemovedBeforeCounting)
@@ -198,6 +215,7 @@ TEST_F(TrozdelTest, PartsReassembleTheTextAndNeverExceed160)
                         Joined += Split.BareParts()[I];
                     }
                     ASSERT_EQ(Text.substr(0, Joined.size()), Joined);
+                    ASSERT_EQ(static_cast<std::size_t>(Split.DroppedLength()), Text.size() - Joined.size());
                     if (Joined.size() < Text.size()) {
                         ASSERT_EQ(N, 5);
                     }

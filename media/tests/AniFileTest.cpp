@@ -7,6 +7,7 @@
 #include "platform/gfx/Canvas.h"
 #include "platform/gfx/tests/IconFiles.h"
 #include "platform/rtl/Exceptions.h"
+#include "platform/rtl/ScopeGuard.h"
 #include "platform/ui/TestSupport.h"
 
 using icon_files::SolidIcon;
@@ -190,6 +191,33 @@ TEST(TAnimatedCursorImageTest, DamagedFilesFailCleanlyAndHugeCountsAreCapped) {
     Load(ani, good);
     Load(ani, {});
     EXPECT_EQ(ani.Count(), 2) << "an empty stream changes nothing";
+}
+
+TEST(TAnimatedCursorImageTest, FramesThatWouldDecodeToTooManyPixelsAreRefusedBeforeAnyStripIsMade) {
+    // 34 KB whose 1499 frames all show one 256 x 256 image.
+    const AnsiString bomb = std::string(VEMLOR_TEST_DATA) + "/icons/crafted_frame_bomb.ani";
+    TAnimatedCursorImage ani;
+    EXPECT_EQ(icon_files::MessageOf([&] { ani.LoadFromFile(bomb); }),
+              "Animated cursor of 1499 frames of up to 256 x 256 pixels exceeds the limit of 16777216 pixels in all");
+    EXPECT_EQ(ani.Count(), 0);
+    EXPECT_THROW(ani.LoadFromFile(bomb), EReadError);
+
+    // The bound counts every frame at the largest frame's size, as a strip
+    // may lay them out: one frame of 16 x 16 and four of 24 x 24 count as
+    // five of 24 x 24.
+    const auto file = Riff(Join({Chunk("anih", Header(5, 5, 6)), Chunk("seq ", {0, 0, 0, 0}),
+                                 Chunk("seq ", {1, 0, 0, 0}), Chunk("seq ", {1, 0, 0, 0}), Chunk("seq ", {1, 0, 0, 0}),
+                                 Chunk("seq ", {1, 0, 0, 0}),
+                                 List("fram", Join({Chunk("icon", IconFile(16, clRed, pf4bit)),
+                                                    Chunk("icon", IconFile(24, clLime, pf4bit))}))}));
+    const Int64 saved = TAnimatedCursorImage::MaxTotalPixels;
+    auto restore = ScopeExit([&] { TAnimatedCursorImage::MaxTotalPixels = saved; });
+    TAnimatedCursorImage::MaxTotalPixels = 5 * 24 * 24;
+    Load(ani, file);
+    EXPECT_EQ(ani.Count(), 5);
+    TAnimatedCursorImage::MaxTotalPixels = 5 * 24 * 24 - 1;
+    EXPECT_THROW(Load(ani, file), EReadError);
+    EXPECT_EQ(ani.Count(), 0);
 }
 
 TEST(TAnimatedCursorImageTest, WritingTellsTheUserItIsNotImplemented) {

@@ -10,6 +10,7 @@
 #include "platform/rtl/ScopeGuard.h"
 #include "platform/ui/Clipbrd.h"
 #include "platform/ui/Forms.h"
+#include "platform/ui/TestSupport.h"
 
 using namespace GIFImage;
 
@@ -48,18 +49,21 @@ std::unique_ptr<TBitmap> Target() {
     return b;
 }
 
-// Milliseconds that pass only when the painter sleeps or a test says so.
+// Milliseconds that pass only when a test says so: timers fire from
+// Advance, and handlers may say that painting took time.
 struct FakeClock {
-    Int64 now = 0;
+    TFakeTimerClock timers;
+    Int64 spent = 0;
     FakeClock() {
-        SetGIFPainterClock({[this] { return now; }, [this](Cardinal ms) { now += ms; }});
+        SetGIFPainterClock({[this] { return timers.Now() + spent; }});
     }
     ~FakeClock() { SetGIFPainterClock({}); }
+    void Advance(Cardinal Milliseconds) { timers.Advance(Milliseconds); }
 };
 
 }  // namespace
 
-TEST(TGIFPainterTest, UnthreadedAnimationPaintsItsFramesInOrderWithTheirDelays) {
+TEST(TGIFPainterTest, UnthreadedAnimationPaintsItsFramesFromTheEventLoopWithTheirDelays) {
     FakeClock clock;
     auto gif = Animation({1, 0, 7}, 0);
     gif->SetDrawOptions(Animate | RepeatAnimation | DrawDirect);
@@ -72,7 +76,7 @@ TEST(TGIFPainterTest, UnthreadedAnimationPaintsItsFramesInOrderWithTheirDelays) 
     gif->OnAfterPaint = [&](TObject* Sender) {
         painted.push_back(static_cast<TGIFPainter*>(Sender)->ActiveImage());
         shown.push_back(target->GetPixel(1, 0));
-        clock.now += 10;  // painting took 10 ms
+        clock.spent += 10;  // painting took 10 ms
     };
     gif->OnLoop = [&](TObject*) { ++loops; };
     gif->OnEndPaint = [&](TObject* Sender) {
@@ -80,11 +84,21 @@ TEST(TGIFPainterTest, UnthreadedAnimationPaintsItsFramesInOrderWithTheirDelays) 
         ++ends;
     };
     target->Canvas()->StretchDraw(::Rect(0, 0, 2, 1), gif.get());
+    // Draw paints the first frame and gives control back.
+    EXPECT_EQ(painted, (std::vector<int>{0}));
+    EXPECT_EQ(gif->PainterCount(), 1);
+    // A delay of 1 is raised to 3: 36 ms less half the 10 ms spent.
+    clock.Advance(30);
+    EXPECT_EQ(painted.size(), 1u);
+    clock.Advance(1);
+    EXPECT_EQ(painted, (std::vector<int>{0, 1}));
+    // The default delay of 10: 120 ms less 5.
+    clock.Advance(114);
+    EXPECT_EQ(painted.size(), 2u);
+    clock.Advance(1);
     EXPECT_EQ(painted, (std::vector<int>{0, 1, 2}));
     EXPECT_EQ(shown, (std::vector<TColor>{Red, Green, Blue}));
-    // 12 ms before the first frame; a delay of 1 is raised to 3: 36 ms less
-    // half the 10 ms spent; the default 10: 120 less 5.
-    EXPECT_EQ(waits, (std::vector<Int64>{12, 31, 115}));
+    EXPECT_EQ(waits, (std::vector<Int64>{0, 31, 115}));
     // A loop count of 0 does not repeat an unthreaded animation.
     EXPECT_EQ(loops, 0);
     EXPECT_EQ(ends, 1);
@@ -92,12 +106,57 @@ TEST(TGIFPainterTest, UnthreadedAnimationPaintsItsFramesInOrderWithTheirDelays) 
     EXPECT_EQ(gif->Painter(), nullptr);
 
     // Without DrawDirect the frames go to the picture's own bitmap, which
-    // the target shows when the animation is over.
+    // each Draw shows as it stands.
     gif->SetDrawOptions(Animate);
     gif->OnAfterPaint = nullptr;
     auto other = Target();
     other->Canvas()->StretchDraw(::Rect(0, 0, 2, 1), gif.get());
+    EXPECT_EQ(other->GetPixel(0, 0), Red);
+    clock.Advance(1000);
+    EXPECT_EQ(gif->PainterCount(), 0);
+    other->Canvas()->StretchDraw(::Rect(0, 0, 2, 1), gif.get());
     EXPECT_EQ(other->GetPixel(0, 0), Blue);
+}
+
+TEST(TGIFPainterTest, UnthreadedLoopForeverReturnsFromDrawAndRunsUntilStopped) {
+    FakeClock clock;
+    auto gif = Animation({5, 5});  // 60 ms each
+    gif->SetDrawOptions(Animate | RepeatAnimation | LoopForever | DrawDirect);
+    auto target = Target();
+    std::vector<int> painted;
+    int loops = 0, ends = 0;
+    gif->OnAfterPaint = [&](TObject* Sender) {
+        painted.push_back(static_cast<TGIFPainter*>(Sender)->ActiveImage());
+        if (painted.size() > 20) static_cast<TGIFPainter*>(Sender)->Stop();  // never for ever inside Draw
+    };
+    gif->OnLoop = [&](TObject*) { ++loops; };
+    gif->OnEndPaint = [&](TObject*) { ++ends; };
+    target->Canvas()->StretchDraw(::Rect(0, 0, 2, 1), gif.get());
+    EXPECT_EQ(painted, (std::vector<int>{0}));
+    EXPECT_EQ(target->GetPixel(0, 0), Red);
+    clock.Advance(300);
+    EXPECT_EQ(painted, (std::vector<int>{0, 1, 0, 1, 0, 1}));
+    EXPECT_EQ(target->GetPixel(0, 0), Green);
+    EXPECT_EQ(loops, 3);
+    EXPECT_EQ(ends, 0);
+    gif->StopDraw();
+    EXPECT_EQ(ends, 1);
+    EXPECT_EQ(gif->PainterCount(), 0);
+    clock.Advance(600);
+    EXPECT_EQ(painted.size(), 6u);
+
+    // A failure between frames reaches the application and ends the painter.
+    AnsiString reported;
+    const TExceptionEvent old = GetApplication()->OnException;
+    GetApplication()->OnException = [&](TObject*, const Exception& E) { reported = E.Message(); };
+    auto restore = ScopeExit([&] { GetApplication()->OnException = old; });
+    gif->OnLoop = [](TObject*) { throw Exception("loop failed"); };
+    target->Canvas()->StretchDraw(::Rect(0, 0, 2, 1), gif.get());
+    clock.Advance(120);
+    EXPECT_EQ(reported, "loop failed");
+    EXPECT_EQ(gif->PainterCount(), 0);
+    clock.Advance(600);
+    EXPECT_EQ(painted.size(), 8u);
 }
 
 namespace {

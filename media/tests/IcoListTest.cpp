@@ -235,6 +235,63 @@ TEST(ClipIconTest, DisplayIconReadsAsManyColoursAsTheImageUses) {
     EXPECT_EQ(PixelOf(shown.get(), 1, 0), clLime);
 }
 
+TEST(ClipIconTest, ImagesStoredAsPngAreShownAndDamagedOnesRefused) {
+    // A 256 x 256 PNG image (red, lime and blue quarters, the fourth one
+    // see-through) in front of a classic 32 x 32 image.
+    const std::vector<Byte> file = ReadFile(std::string(VEMLOR_TEST_DATA) + "/icons/png256_bmp32.ico");
+    ASSERT_GT(file.size(), 1000u);
+    const auto load = [](TIcon& Icon, const std::vector<Byte>& Bytes) {
+        TMemoryStream s;
+        s.WriteBuffer(Bytes.data(), LongInt(Bytes.size()));
+        s.SetPosition(0);
+        Icon.LoadFromStream(&s);
+    };
+    const auto expectQuarters = [](HICON Icon) {
+        ASSERT_EQ(IconSize(Icon), Point(256, 256));
+        EXPECT_EQ(PixelOf(Icon, 10, 10), clRed);
+        EXPECT_EQ(PixelOf(Icon, 200, 10), clLime);
+        EXPECT_EQ(PixelOf(Icon, 10, 200), clBlue);
+        EXPECT_EQ(PixelOf(Icon, 200, 200), clWhite);  // the background shows
+    };
+    TIcon icon;
+    load(icon, file);
+    EXPECT_EQ(icon.Width(), 32);
+    EXPECT_EQ(PixelOf(icon.Handle(), 4, 4), clYellow);
+    // A true-colour screen is shown the first image of 256 colours or more.
+    const TIconOwner shown(CreateDisplayIcon(&icon, 32));
+    expectQuarters(shown.get());
+
+    // The PNG image alone is the icon.
+    std::vector<Byte> png = file;
+    png[4] = 1;
+    TIcon big;
+    load(big, png);
+    expectQuarters(big.Handle());
+    TMemoryStream saved;
+    big.SaveToStream(&saved);
+    saved.SetPosition(0);
+    TIcon again;
+    again.LoadFromStream(&saved);
+    EXPECT_EQ(again.Width(), 256);
+
+    // Its size is checked before decoding, its length against the data.
+    const Cardinal offset = Cardinal(png[18] | png[19] << 8);
+    const auto damaged = [&](const std::function<void(std::vector<Byte>&)>& Change) {
+        std::vector<Byte> bytes = png;
+        Change(bytes);
+        TIcon i;
+        return MessageOf([&] { load(i, bytes); });
+    };
+    EXPECT_EQ(damaged([&](auto& b) { b[offset + 18] = 0x13, b[offset + 19] = 0x88; }),
+              "PNG image: width 5000 is outside 1..4096");
+    EXPECT_EQ(damaged([&](auto& b) { b[14] = 20, b[15] = 0; }), "Icon file: no image holds a bitmap or a PNG picture");
+    const auto startsWith = [](const AnsiString& Text, const AnsiString& Start) { return Text.rfind(Start, 0) == 0; };
+    EXPECT_TRUE(startsWith(damaged([&](auto& b) { b[14] = 200, b[15] = 0; }),
+                           "PNG image: 256 x 256 pixels in 200 bytes: "));
+    EXPECT_TRUE(startsWith(damaged([&](auto& b) { b[offset + 22] = 0, b[offset + 23] = 9; }),
+                           "PNG image: 256 x 9 pixels in "));  // the header's checksum no longer fits
+}
+
 TEST(ClipIconTest, IconsTravelThroughTheirClipboardFormat) {
     RegisterIconClipboardFormat();
     const auto icon = SolidIcon(10, clYellow);

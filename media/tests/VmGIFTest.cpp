@@ -318,6 +318,37 @@ TEST(VmGIFTest, HeaderLoopSizeAndVersionEdges) {
     EXPECT_THROW(back.SetWidth(3), EInvalidGraphicOperation);
 }
 
+TEST(VmGIFTest, AFrameTheScreenCannotGiveASizeIsRefusedOnLoad) {
+    const auto file = [](Byte ScreenHeight) {
+        return std::vector<Byte>{
+            'G', 'I', 'F', '8', '9', 'a', 12, 0, ScreenHeight, 0, 0, 0, 0,  // screen 12 x H, no global table
+            ',', 0, 0, 0, 0, 12, 0, 0, 0, 0x80,  // frame at 0, 0 of 12 x 0, local table of 2 colours
+            0, 0, 0, 255, 255, 255,              // black, white
+            2, 1, 0x2C, 0,                       // code size 2; clear (4) and end (5) in 3 bits each
+            ';'};
+    };
+    VmGIF::TGIFImage gif;
+    try {
+        LoadBytes(gif, file(0));
+        ADD_FAILURE() << "a frame of 12 x 0 pixels loaded";
+    } catch (const EInvalidGraphicOperation& e) {
+        EXPECT_EQ(e.Message(), "GIF frame of 12 x 0 pixels is empty");
+    }
+    EXPECT_EQ(gif.FrameCount(), 0);
+
+    // With a screen 3 high the frame takes its height; what loads is
+    // written, also once its pixels went through a bitmap.
+    LoadBytes(gif, file(3));
+    ASSERT_EQ(gif.FrameCount(), 1);
+    TBitmap copy;
+    copy.Assign(*gif.Frames(0)->Bitmap());
+    gif.Frames(0)->Assign(&copy);
+    VmGIF::TGIFImage back;
+    LoadBytes(back, SaveBytes(gif));
+    EXPECT_EQ(back.Frames(0)->Width(), 12);
+    EXPECT_EQ(back.Frames(0)->Height(), 3);
+}
+
 TEST(VmGIFTest, RegisteredBeforeTheMainCodecWhichTakesGifFiles) {
     VmGIF::RegisterGIFImage();
     GIFImage::RegisterGIFImage();

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "platform/gfx/Canvas.h"
+#include "platform/gfx/Png.h"
 #include "platform/rtl/ByteFields.h"
 #include "platform/rtl/Exceptions.h"
 #include "platform/rtl/ScopeGuard.h"
@@ -57,6 +58,29 @@ void CopyRowsOut(std::vector<Byte>& out, const TBitmap& source, Integer first, I
 
 bool IsBlackAndWhite(const Byte* table) {
     return U32(table) == 0 && (U32(table + 4) & 0xFFFFFF) == 0xFFFFFF;
+}
+
+// A PNG image's alpha decides the mask, at the half-way level as icon
+// editors store it. See-through pixels are black in the colour part, or
+// drawing would invert the background under them.
+void FromPng(TIconObject& icon, const Byte* data, std::size_t size) {
+    const TPngPixels png = DecodePng(data, size, Integer(MaxIconSide));
+    icon.Color = std::make_unique<TBitmap>();
+    icon.Color->SetPixelFormat(pf32bit);
+    icon.Color->SetSize(png.Width, png.Height);
+    icon.Mask = NewMask(png.Width, png.Height);
+    const Byte* in = png.Bgra.data();
+    for (Integer y = 0; y < png.Height; ++y) {
+        Byte* out = icon.Color->ScanLine(y);
+        Byte* mask = icon.Mask->ScanLine(y);
+        std::memset(mask, 0, std::size_t(icon.Mask->BytesPerScanLine()));
+        for (Integer x = 0; x < png.Width; ++x, in += 4, out += 4) {
+            const bool clear = in[3] < 128;
+            if (clear) mask[x / 8] |= Byte(0x80 >> (x % 8));
+            for (int c = 0; c < 3; ++c) out[c] = clear ? 0 : in[c];
+            out[3] = in[3];
+        }
+    }
 }
 
 }  // namespace
@@ -112,6 +136,14 @@ HICON CreateIconFromResource(const Byte* Bits, std::size_t Size, bool Icon, Card
         result->HotY = Integer(U16(Bits + 2));
         Bits += 4;
         Size -= 4;
+    }
+    if (IsPng(Bits, Size)) {
+        FromPng(*result, Bits, Size);
+        if (Icon) {
+            result->HotX = result->Color->Width() / 2;
+            result->HotY = result->Color->Height() / 2;
+        }
+        return result.release();
     }
     const TIconImageLayout L = ParseIconImage(Bits, Size);
     if (Icon) {
@@ -371,9 +403,17 @@ void TIcon::LoadFromStream(TStream* Stream) {
         const Byte* e = file.data() + 6 + 16 * i;
         const Byte* image = file.data() + U32(e + 12);
         const Int64 size = U32(e + 8);
-        if (size < 40 || U32(image) < 40 || U32(image) > 124) continue;  // PNG or no bitmap header
-        const Int64 w = std::int32_t(U32(image + 4)), h = std::int32_t(U32(image + 8)) / 2;
-        const int bits = int(U16(image + 14));
+        Int64 w, h;
+        int bits;
+        if (Integer pw, ph; PngSize(image, std::size_t(size), pw, ph)) {
+            w = pw, h = ph;
+            bits = int(U16(e + 6));  // the directory's; a PNG's own depth counts per channel
+        } else if (size >= 40 && U32(image) >= 40 && U32(image) <= 124) {
+            w = std::int32_t(U32(image + 4)), h = std::int32_t(U32(image + 8)) / 2;
+            bits = int(U16(image + 14));
+        } else {
+            continue;  // neither a bitmap header nor a PNG
+        }
         const Int64 distance = std::abs(w - SystemIconSize) + std::abs(h - SystemIconSize);
         if (best < 0 || distance < bestDistance || (distance == bestDistance && bits > bestBits)) {
             best = int(i);
@@ -381,7 +421,7 @@ void TIcon::LoadFromStream(TStream* Stream) {
             bestBits = bits;
         }
     }
-    if (best < 0) BadIconFile("no image holds a bitmap (PNG-compressed images are not supported)");
+    if (best < 0) BadIconFile("no image holds a bitmap or a PNG picture");
     const Byte* e = file.data() + 6 + 16 * best;
     auto image = std::make_shared<TIconImage>();
     image->Handle.reset(CreateIconFromResource(file.data() + U32(e + 12), U32(e + 8), true));

@@ -12,7 +12,8 @@
 //                 (0: 256 or more), +3 reserved, +4 planes (cursor: hot spot x)
 //                 u16, +6 bits per pixel (cursor: hot spot y) u16, +8 image
 //                 size u32, +12 image offset from the file start u32
-//   ...          the images, each one resource image (below)
+//   ...          the images, each one resource image (below) or a PNG file
+//                (Png.h; see-through where its alpha is below half)
 //
 // Resource image (one icon or cursor image; a cursor resource puts its hot
 // spot, x u16 and y u16, in front of it):
@@ -90,7 +91,8 @@ struct TIconImageLayout {
 TIconImageLayout ParseIconImage(const Byte* Data, std::size_t Size);
 
 // An icon or cursor from one resource image (a cursor's starts with its hot
-// spot). Raises EInvalidGraphic for damaged data or another Version.
+// spot), which may also be a PNG file. Raises EInvalidGraphic for damaged
+// data or another Version.
 HICON CreateIconFromResource(const Byte* Bits, std::size_t Size, bool Icon, Cardinal Version = IconResourceVersion);
 // From copies of the info's bitmaps; without a colour bitmap the mask must
 // hold the AND mask over the XOR image. Raises EInvalidGraphic when the

@@ -1,5 +1,4 @@
-// Text rasterising through Qt. This is the only place of the graphics layer
-// that touches Qt; nothing of it leaks into a header.
+// Text rasterising through Qt; nothing of it leaks into a header.
 
 #include "platform/gfx/Canvas.h"
 

@@ -38,12 +38,6 @@ bool IsAddress(const AnsiString& S) {
     return true;
 }
 
-bool IsProgram(const AnsiString& FileName) {
-    struct stat st {};
-    const std::string name = SysFileName(FileName);
-    return stat(name.c_str(), &st) == 0 && S_ISREG(st.st_mode) && access(name.c_str(), X_OK) == 0;
-}
-
 }  // namespace
 
 bool ShellExecute(const AnsiString&, const AnsiString& FileName, const AnsiString& Parameters,
@@ -55,7 +49,7 @@ bool ShellExecute(const AnsiString&, const AnsiString& FileName, const AnsiStrin
     AnsiString path = FileName;
     if (!Directory.empty() && NormalizePath(path)[0] != '/')
         path = IncludeTrailingPathDelimiter(Directory) + path;
-    if (IsProgram(path)) return StartProcess(ExpandFileName(path), SplitCommandLine(Parameters), Directory);
+    if (IsProgramFile(path)) return StartProcess(ExpandFileName(path), SplitCommandLine(Parameters), Directory);
     if (!FileExists(path) && !DirectoryExists(path)) return false;
     return StartProcess(OpenerProgram(), {ExpandFileName(path)}, Directory);
 }
@@ -63,6 +57,12 @@ bool ShellExecute(const AnsiString&, const AnsiString& FileName, const AnsiStrin
 void SetDesktopOpener(const AnsiString& Program) {
     std::lock_guard lock(Opener().Lock);
     Opener().Program = Program;
+}
+
+bool IsProgramFile(const AnsiString& FileName) {
+    struct stat st {};
+    const std::string name = SysFileName(FileName);
+    return stat(name.c_str(), &st) == 0 && S_ISREG(st.st_mode) && access(name.c_str(), X_OK) == 0;
 }
 
 bool SetExecutable(const AnsiString& FileName) {

@@ -27,3 +27,7 @@ void SetDesktopOpener(const AnsiString& Program);
 // Gives a saved file the execute permission (for everyone who may read it),
 // so that a downloaded program can be started. False when it cannot.
 bool SetExecutable(const AnsiString& FileName);
+
+// A plain file that may be started as a program: execute permission for this
+// user.
+bool IsProgramFile(const AnsiString& FileName);

@@ -427,10 +427,17 @@ std::vector<AnsiString> ListFiles(const AnsiString& folder, const AnsiString& ma
 // temporary file behind, unlocked; the next writer of the same name removes
 // every such file it can lock, and leaves those of live writers, in this
 // process or another, alone.
+//
+// A file is created before it can be locked, so a sweep may take a brand-new
+// temporary for a stale one. The sweep unlinks only while it holds the lock;
+// the writer therefore waits for the lock and then looks whether its file
+// still has a name: if a sweep got there first, it starts again with a new
+// file.
 
 namespace {
 
 constexpr std::size_t kTempSuffix = 6;  // mkostemp's XXXXXX
+constexpr int kCreateAttempts = 100;
 
 void RemoveStaleTemporaries(const std::string& folder, const std::string& base) {
     const std::string prefix = ".~" + base + ".";
@@ -446,33 +453,59 @@ void RemoveStaleTemporaries(const std::string& folder, const std::string& base) 
         if (fd < 0)
             continue;
         struct stat st;
-        // Its writer is gone when the lock is free; a live one keeps it.
-        if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && ::flock(fd, LOCK_EX | LOCK_NB) == 0)
+        // Its writer is gone when the lock is free; a live one keeps it. A
+        // file another sweep removed meanwhile may have lent its name to a
+        // new writer's file: only a file that still has its name goes.
+        if (::flock(fd, LOCK_EX | LOCK_NB) == 0 && ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) &&
+            st.st_nlink > 0)
             ::unlinkat(dirFd, name.c_str(), 0);
         ::close(fd);
     }
     ::closedir(dir);
 }
 
+std::function<void(const AnsiString&)>& TestHookSlot() {
+    static std::function<void(const AnsiString&)> hook;
+    return hook;
+}
+
+std::function<void(const AnsiString&)> TestHook() { return TestHookSlot(); }
+
 }  // namespace
+
+void SetAtomicWriterTestHook(std::function<void(const AnsiString& FileName)> Hook) {
+    TestHookSlot() = std::move(Hook);
+}
 
 TAtomicFileWriter::TAtomicFileWriter(const AnsiString& fileName)
     : FFileName(fileName), FTargetName(SysFileName(fileName)) {
     const std::size_t slash = FTargetName.rfind('/');
     const std::string folder = slash == std::string::npos ? std::string() : FTargetName.substr(0, slash + 1);
     const std::string base = slash == std::string::npos ? FTargetName : FTargetName.substr(slash + 1);
-    RemoveStaleTemporaries(folder, base);
-    // Hidden and prefixed with "~" so that a leftover after a crash matches
-    // none of the program's masks ("_*.*" picks up pending program files).
-    std::string pattern = folder + ".~" + base + ".XXXXXX";
-    FHandle = ::mkostemp(pattern.data(), O_CLOEXEC);
-    if (FHandle < 0)
-        throw EFCreateError("Cannot create file \"" + fileName + "\". " + ErrorText(errno));
-    // Marks the file as a live writer's until it is committed or dropped.
-    // (A writer sweeping in the moment between creating and locking would
-    // take it for stale; the commit then fails and the target stays as it was.)
-    ::flock(FHandle, LOCK_EX | LOCK_NB);
-    FTempName = pattern;
+    for (int attempt = 1;; ++attempt) {
+        RemoveStaleTemporaries(folder, base);
+        // Hidden and prefixed with "~" so that a leftover after a crash matches
+        // none of the program's masks ("_*.*" picks up pending program files).
+        std::string pattern = folder + ".~" + base + ".XXXXXX";
+        FHandle = ::mkostemp(pattern.data(), O_CLOEXEC);
+        if (FHandle < 0)
+            throw EFCreateError("Cannot create file \"" + fileName + "\". " + ErrorText(errno));
+        if (const auto hook = TestHook()) hook(fileName);
+        // Marks the file as a live writer's until it is committed or dropped.
+        // Waits only while a sweep holds it, which lets go right after.
+        while (::flock(FHandle, LOCK_EX) != 0 && errno == EINTR) {
+        }
+        struct stat st;
+        if (::fstat(FHandle, &st) != 0 || st.st_nlink > 0) {
+            FTempName = pattern;
+            break;
+        }
+        ::close(FHandle);
+        FHandle = -1;
+        // Only sweeps racing with every attempt get here.
+        if (attempt == kCreateAttempts)
+            throw EFCreateError("Cannot create file \"" + fileName + "\". " + ErrorText(ENOENT));
+    }
     struct stat st;
     const mode_t mode = SysStat(FTargetName, st) ? (st.st_mode & 07777) : static_cast<mode_t>(UmaskedMode());
     ::fchmod(FHandle, mode);
@@ -573,4 +606,16 @@ AnsiString ReadFileBytes(const AnsiString& fileName) {
     }
     ::close(fd);
     return result;
+}
+
+AnsiString CreateFreshFile(const AnsiString& folder, const AnsiString& prefix) {
+    const AnsiString path = IncludeTrailingPathDelimiter(folder);
+    // The prefix as it stands: looked up ignoring case it could name another
+    // entry, and the name returned would not be the file created.
+    std::string pattern = SysFileName(path) + AnsiToUtf8(prefix) + "XXXXXX";
+    const int fd = ::mkostemp(pattern.data(), O_CLOEXEC);
+    if (fd < 0)
+        throw EFCreateError("Cannot create file \"" + path + prefix + "\". " + ErrorText(errno));
+    ::close(fd);
+    return path + prefix + FromSys(pattern.substr(pattern.size() - 6));
 }

@@ -11,6 +11,7 @@
 // on directory order.
 
 #include <cstddef>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -130,6 +131,18 @@ private:
     int FHandle = -1;
     bool FCommitted = false;
 };
+
+// Creates an empty file in `folder` under a name that starts with `prefix`
+// and that no entry of the folder had, and returns its path. For a writer
+// that names its target itself (another program) but must never land on an
+// existing file. Raises EFCreateError when the folder takes no new file.
+AnsiString CreateFreshFile(const AnsiString& folder, const AnsiString& prefix);
+
+// Fault injection for tests: called with the target's name each time a
+// writer has just created its temporary file, before it has made the file its
+// own. Tests put another process's sweep, or a kill, at that moment. Empty by
+// default; set it only while no writer runs.
+void SetAtomicWriterTestHook(std::function<void(const AnsiString& FileName)> Hook);
 
 // Writes `bytes` as the whole new contents of `fileName` through a
 // TAtomicFileWriter.

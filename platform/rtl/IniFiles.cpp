@@ -1,6 +1,7 @@
 #include "platform/rtl/IniFiles.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -8,10 +9,10 @@
 #include <cerrno>
 #include <ctime>
 #include <list>
-#include <map>
 #include <memory>
 #include <mutex>
 #include <unordered_map>
+#include <utility>
 
 #include "platform/rtl/DateUtils.h"
 #include "platform/rtl/Exceptions.h"
@@ -325,21 +326,97 @@ private:
     std::list<TCachedIni> FEntries;  // most recently used first
 };
 
-// A missing or unreadable file reads as empty; reading never creates it.
-std::shared_ptr<const TIniDocument> ParsedFile(const AnsiString& fileName) {
-    static TIniCache cache;
-    return cache.Document(fileName);
+// The system's name of a settings file, one for every spelling of it: the
+// key of its cache entry, its open batch and its lock.
+std::string FileKey(const AnsiString& fileName) { return SysFileName(ExpandFileName(fileName)); }
+
+// ---- Writing -----------------------------------------------------------------
+//
+// Two processes write some settings files (the client's call thread and the
+// updater both record versions in "update.ini"), so every write reads the
+// file, changes it and replaces it while holding an exclusive advisory lock
+// (flock) on a lock file beside it, ".~<name>.lock", which every writer of
+// either program takes and which is never removed (removing it would let a
+// writer lock a file that a newer writer no longer looks at). Readers take no
+// lock: a replace is atomic, so they see the old file or the new one. The
+// lock is taken through a descriptor of its own for each write, so threads of
+// one process keep out of each other's way through it as well.
+
+class TWriteLock {
+public:
+    TWriteLock(const std::string& key, const AnsiString& fileName) {
+        const std::size_t slash = key.rfind('/');
+        const std::string lockName = key.substr(0, slash + 1) + ".~" + key.substr(slash + 1) + ".lock";
+        FHandle = ::open(lockName.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0666);
+        if (FHandle < 0)
+            FHandle = ::open(lockName.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+        if (FHandle < 0)
+            throw EIniFileException("Unable to write to " + fileName);
+        while (::flock(FHandle, LOCK_EX) != 0) {
+            if (errno != EINTR) {
+                ::close(FHandle);
+                throw EIniFileException("Unable to write to " + fileName);
+            }
+        }
+    }
+    ~TWriteLock() { ::close(FHandle); }
+    TWriteLock(const TWriteLock&) = delete;
+    TWriteLock& operator=(const TWriteLock&) = delete;
+
+private:
+    int FHandle = -1;
+};
+
+// The file as it is now, for a write: a missing file starts empty; one that
+// exists but cannot be read must not be replaced by a file holding only the
+// new keys.
+AnsiString ContentForWriting(const AnsiString& fileName) {
+    try {
+        return ReadFileBytes(fileName);
+    } catch (const EFOpenError&) {
+        if (FileExists(fileName) || DirectoryExists(fileName))
+            throw EIniFileException("Unable to write to " + fileName);
+    } catch (const Exception&) {
+        throw EIniFileException("Unable to write to " + fileName);
+    }
+    return AnsiString();
 }
 
-std::shared_ptr<std::mutex> PathMutex(const AnsiString& fileName) {
-    static std::mutex guard;
-    static std::map<std::string, std::shared_ptr<std::mutex>> mutexes;
-    const std::string key = SysFileName(ExpandFileName(fileName));
-    std::lock_guard<std::mutex> lock(guard);
-    std::shared_ptr<std::mutex>& entry = mutexes[key];
-    if (!entry)
-        entry = std::make_shared<std::mutex>();
-    return entry;
+}  // namespace
+
+// A batch open on one file: its lock, and the file's contents as the batch's
+// writes have changed them so far.
+struct TIniBatchState {
+    TIniBatchState(const std::string& key, const AnsiString& fileName)
+        : Key(key), FileName(fileName), Lock(key, fileName), Document(std::make_shared<TIniDocument>()) {
+        Document->Parse(ContentForWriting(fileName));
+        Document->BuildIndex();
+    }
+    std::string Key;
+    AnsiString FileName;
+    TWriteLock Lock;
+    std::shared_ptr<TIniDocument> Document;
+    bool Changed = false;
+};
+
+namespace {
+
+// The batches open on this thread; writes and reads on this thread go to them.
+thread_local std::vector<TIniBatchState*> tBatches;
+
+TIniBatchState* OpenBatch(const std::string& key) {
+    for (TIniBatchState* batch : tBatches)
+        if (batch->Key == key) return batch;
+    return nullptr;
+}
+
+// A missing or unreadable file reads as empty; reading never creates it.
+std::shared_ptr<const TIniDocument> ParsedFile(const AnsiString& fileName) {
+    if (!tBatches.empty())
+        if (TIniBatchState* batch = OpenBatch(FileKey(fileName)))
+            return batch->Document;
+    static TIniCache cache;
+    return cache.Document(fileName);
 }
 
 bool ParseInteger(const AnsiString& text, Integer& value) {
@@ -397,25 +474,23 @@ TIniFile::TIniFile(const AnsiString& fileName) : FFileName(fileName) {}
 namespace {
 
 // Read, change, replace - under the file's lock so that concurrent writers
-// never lose each other's keys. `change` returns false when it changed nothing;
-// then the file is not touched (and not created).
+// never lose each other's keys; inside a batch of this thread, only the
+// batch's copy changes. `change` returns false when it changed nothing; then
+// the file is not touched (and not created).
 template <typename TChange>
 void Modify(const AnsiString& fileName, TChange change) {
-    const std::shared_ptr<std::mutex> mutex = PathMutex(fileName);
-    std::lock_guard<std::mutex> lock(*mutex);
-    AnsiString content;
-    try {
-        content = ReadFileBytes(fileName);
-    } catch (const EFOpenError&) {
-        // A missing file starts empty; one that exists but cannot be read
-        // must not be replaced by a file holding only the new key.
-        if (FileExists(fileName) || DirectoryExists(fileName))
-            throw EIniFileException("Unable to write to " + fileName);
-    } catch (const Exception&) {
-        throw EIniFileException("Unable to write to " + fileName);
+    const std::string key = FileKey(fileName);
+    if (TIniBatchState* batch = OpenBatch(key)) {
+        // The change walks and edits the lines; the index follows afterwards.
+        batch->Document->Indexed = false;
+        const bool changed = change(*batch->Document);
+        batch->Document->BuildIndex();
+        batch->Changed = batch->Changed || changed;
+        return;
     }
+    TWriteLock lock(key, fileName);
     TIniDocument document;
-    document.Parse(content);
+    document.Parse(ContentForWriting(fileName));
     if (!change(document))
         return;
     try {
@@ -423,6 +498,12 @@ void Modify(const AnsiString& fileName, TChange change) {
     } catch (const Exception&) {
         throw EIniFileException("Unable to write to " + fileName);
     }
+}
+
+// A key or section of a file that does not exist has nothing to delete,
+// unless a batch of this thread is about to create the file.
+bool NothingToDelete(const AnsiString& fileName) {
+    return !FileExists(fileName) && (tBatches.empty() || !OpenBatch(FileKey(fileName)));
 }
 
 }  // namespace
@@ -614,7 +695,7 @@ bool TIniFile::ValueExists(const AnsiString& section, const AnsiString& ident) c
 }
 
 void TIniFile::DeleteKey(const AnsiString& section, const AnsiString& ident) {
-    if (!FileExists(FFileName))
+    if (NothingToDelete(FFileName))
         return;
     Modify(FFileName, [&](TIniDocument& document) {
         bool changed = false;
@@ -627,7 +708,7 @@ void TIniFile::DeleteKey(const AnsiString& section, const AnsiString& ident) {
 }
 
 void TIniFile::EraseSection(const AnsiString& section) {
-    if (!FileExists(FFileName))
+    if (NothingToDelete(FFileName))
         return;
     Modify(FFileName, [&](TIniDocument& document) {
         const AnsiString upper = AnsiUpperCase(Trim(section));
@@ -644,4 +725,34 @@ void TIniFile::EraseSection(const AnsiString& section) {
         document.Renumber();
         return changed;
     });
+}
+
+// ---- TIniFileBatch ---------------------------------------------------------------
+
+TIniFileBatch::TIniFileBatch(const AnsiString& fileName) {
+    const std::string key = FileKey(fileName);
+    // Inside another batch of the file: part of it, nothing of its own.
+    if (OpenBatch(key))
+        return;
+    FState = std::make_unique<TIniBatchState>(key, fileName);
+    tBatches.push_back(FState.get());
+}
+
+TIniFileBatch::~TIniFileBatch() {
+    if (FState)
+        tBatches.erase(std::remove(tBatches.begin(), tBatches.end(), FState.get()), tBatches.end());
+}
+
+void TIniFileBatch::Commit() {
+    if (!FState)
+        return;
+    const std::unique_ptr<TIniBatchState> state = std::move(FState);
+    tBatches.erase(std::remove(tBatches.begin(), tBatches.end(), state.get()), tBatches.end());
+    if (!state->Changed)
+        return;
+    try {
+        WriteFileAtomic(state->FileName, state->Document->Serialize());
+    } catch (const Exception&) {
+        throw EIniFileException("Unable to write to " + state->FileName);
+    }
 }

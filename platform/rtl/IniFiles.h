@@ -14,10 +14,12 @@
 // Every read looks at the file on disk: its parsed form is kept and used
 // again only while the file is unchanged (IniFiles.cpp says how a change is
 // seen). Every write reads the file, changes it and replaces it atomically
-// under a per-path lock, so a write is visible at once to every other
-// TIniFile on the same file, in this process or another, and no concurrent
-// write is lost.
+// while holding the file's write lock, an advisory lock on ".~<name>.lock"
+// beside it that every writer, in this process or another, takes; so a write
+// is visible at once to every other TIniFile on the same file and no
+// concurrent write is lost. A TIniFileBatch makes several writes one.
 
+#include <memory>
 #include <vector>
 
 #include "platform/rtl/Object.h"
@@ -82,4 +84,31 @@ public:
 
 private:
     AnsiString FFileName;
+};
+
+struct TIniBatchState;
+
+// Writes that reach a settings file together or not at all. From its
+// construction to Commit, the batch holds the file's write lock (other
+// writers wait, readers elsewhere see the file as it was), and every write to
+// the file made on this thread, through any TIniFile, changes the batch's copy
+// of it, which reads on this thread see. Commit replaces the file once,
+// atomically, when anything changed; destroying an uncommitted batch drops its
+// changes. A batch of a file opened inside another batch of the same file on
+// the same thread is part of it: the outer batch's Commit or drop decides.
+class TIniFileBatch {
+public:
+    // Raises EIniFileException "Unable to write to %s" when the file cannot
+    // be locked, or exists and cannot be read.
+    explicit TIniFileBatch(const AnsiString& fileName);
+    ~TIniFileBatch();
+    TIniFileBatch(const TIniFileBatch&) = delete;
+    TIniFileBatch& operator=(const TIniFileBatch&) = delete;
+
+    // Raises EIniFileException "Unable to write to %s" when the file cannot
+    // be replaced; the old file stays as it was and the changes are dropped.
+    void Commit();
+
+private:
+    std::unique_ptr<TIniBatchState> FState;  // only the outermost batch's
 };

@@ -13,6 +13,7 @@
 #include <QThread>
 #include <QWidget>
 
+#include <signal.h>
 #include <unistd.h>
 
 #include <clocale>
@@ -190,7 +191,19 @@ TApplication::~TApplication() {
     DestroyComponents();
 }
 
-void TApplication::Initialize() {}
+namespace {
+void IgnoreSignal(int) {}
+}  // namespace
+
+void TApplication::Initialize() {
+    // Caught rather than ignored, so that the programs this one starts get
+    // the default back at exec; the write itself then fails with EFBIG.
+    struct sigaction action {};
+    action.sa_handler = IgnoreSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    sigaction(SIGXFSZ, &action, nullptr);
+}
 
 void TApplication::Notification(TComponent* AComponent, TOperation Operation) {
     TComponent::Notification(AComponent, Operation);

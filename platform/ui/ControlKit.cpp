@@ -45,7 +45,12 @@ protected:
             if (!FMouse) return false;
             auto* e = static_cast<QMouseEvent*>(event);
             const QPointF local = target->mapFromGlobal(e->globalPosition());
-            QMouseEvent copy(e->type(), local, e->globalPosition(), e->button(), e->buttons(), e->modifiers());
+            QMouseEvent copy(e->type(), local, local, e->globalPosition(), e->button(), e->buttons(), e->modifiers(),
+                             e->pointingDevice());
+            // The toolkit keeps a press's time as the device's last press:
+            // a copy without the time would make every real press a first
+            // one, and no double click could ever follow.
+            copy.setTimestamp(e->timestamp());
             FBusy = true;
             QPointer<QObject> guard(this);
             const bool alive = !FAlive.expired();

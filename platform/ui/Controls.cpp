@@ -12,6 +12,7 @@
 #include <QPointer>
 #include <QResizeEvent>
 #include <QVariant>
+#include <QWheelEvent>
 #include <QWidget>
 
 #include <algorithm>
@@ -57,6 +58,18 @@ struct TControlAccess {
         c->BoundsFromWidget(r.x() - o.x, r.y() - o.y, r.width(), r.height());
     }
     static bool WantsKey(TWinControl* c, Word key) { return c->WantsKey(key); }
+    static bool Wheel(TControl* c, QWheelEvent* e) {
+        const int delta = e->angleDelta().y();
+        if (delta == 0) return false;
+        const TShiftState shift = TShiftState::FromBits(ShiftBitsFromQt(e->modifiers(), e->buttons()));
+        const QPoint p = e->position().toPoint();
+        const TPoint o = c->ClientOffset();
+        const TPoint at = Point(p.x() - o.x, p.y() - o.y);
+        std::weak_ptr<void> alive = c->AliveToken();
+        bool used = false;
+        SafeCall(c, [&] { used = delta < 0 ? c->DoMouseWheelDown(shift, at) : c->DoMouseWheelUp(shift, at); });
+        return used || alive.expired();
+    }
     static void PaintGraphic(TGraphicControl* c, QPainter& p);
     static void PaintCustom(TCustomControl* c, QPainter& p);
     static void ApplyAll(TControl* c) {
@@ -156,6 +169,7 @@ protected:
             Dispatch(FOwner, m);
             return false;
         }
+        case QEvent::Wheel: return TControlAccess::Wheel(FOwner, static_cast<QWheelEvent*>(event));
         case QEvent::KeyPress:
         case QEvent::KeyRelease: return KeyEvent(static_cast<QKeyEvent*>(event));
         case QEvent::FocusIn:
@@ -729,6 +743,8 @@ void TControl::MouseMove(TShiftState Shift, int X, int Y) { FireEvent(OnMouseMov
 void TControl::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) {
     FireEvent(OnMouseUp, this, Button, Shift, X, Y);
 }
+bool TControl::DoMouseWheelDown(TShiftState, TPoint) { return false; }
+bool TControl::DoMouseWheelUp(TShiftState, TPoint) { return false; }
 void TControl::Resize() { FireEvent(OnResize, this); }
 
 TForm* GetParentForm(const TControl* Control) {

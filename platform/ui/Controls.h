@@ -359,6 +359,10 @@ protected:
     virtual void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y);
     virtual void MouseMove(TShiftState Shift, int X, int Y);
     virtual void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y);
+    // One notch of the wheel over the control, at a point of its client
+    // area; true when the control used it (it then goes no further).
+    virtual bool DoMouseWheelDown(TShiftState Shift, TPoint MousePos);
+    virtual bool DoMouseWheelUp(TShiftState Shift, TPoint MousePos);
     virtual void Resize();
     // Hooks after the text, font or colour changed (the widget is updated).
     virtual void TextChanged() {}

@@ -1,6 +1,8 @@
 #include "platform/ui/Dialogs.h"
 
+#include <QFont>
 #include <QFontDatabase>
+#include <QFontInfo>
 #include <QStringList>
 
 #include <algorithm>
@@ -439,13 +441,21 @@ bool TFontDialog::Execute() {
     sample->SetAutoSize(false);
     sample->SetCaption("AaBbČčŘřŽž");
 
-    // Family names: the font's own first, then what the system has.
+    // Only what is installed can be offered; a window's classic family name
+    // stands for the family its text is drawn with.
     TStringList families;
     families.SetSorted(true);
-    for (const QString& f : QFontDatabase::families()) families.Add(ui_detail::FromQ(f));
-    families.Add("MS Sans Serif");
+    for (const QString& f : QFontDatabase::families())
+        if (!QFontDatabase::isPrivateFamily(f)) families.Add(ui_detail::FromQ(f));
     names->Items()->Assign(&families);
-    if (names->Items()->IndexOf(chosen.Name()) < 0) names->Items()->Insert(0, chosen.Name());
+    const AnsiString screen = ScreenFontFamily(chosen.Name());
+    for (const AnsiString& candidate :
+         {chosen.Name(), screen, ui_detail::FromQ(QFontInfo(QFont(ui_detail::ToQ(screen))).family())}) {
+        const int index = names->Items()->IndexOf(candidate);
+        if (index < 0) continue;
+        chosen.SetName(names->Items()->Strings(index));
+        break;
+    }
     for (int s : {8, 9, 10, 11, 12, 14, 16, 18, 20, 22, 24, 26, 28, 36, 48, 72}) size->Items()->Add(IntToStr(s));
     for (const TNamedColor& c : kFontColors) color->Items()->Add(c.Name);
 

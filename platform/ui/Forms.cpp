@@ -199,10 +199,11 @@ void TForm::ApplyWindowFlags() {
     } else {
         f |= Qt::CustomizeWindowHint | Qt::WindowTitleHint;
         if (FBorderIcons.Contains(biSystemMenu)) f |= Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
-        const bool canResize = FBorderStyle == bsSingle || FBorderStyle == bsSizeable;
-        if (canResize && FBorderIcons.Contains(biSystemMenu)) {
+        const bool framed = FBorderStyle == bsSingle || FBorderStyle == bsSizeable;
+        if (framed && FBorderIcons.Contains(biSystemMenu)) {
             if (FBorderIcons.Contains(biMinimize)) f |= Qt::WindowMinimizeButtonHint;
-            if (FBorderIcons.Contains(biMaximize)) f |= Qt::WindowMaximizeButtonHint;
+            // Maximising could not change the size of a fixed window.
+            if (FBorderIcons.Contains(biMaximize) && !FixedSize(FBorderStyle)) f |= Qt::WindowMaximizeButtonHint;
         }
         if (FBorderStyle == bsDialog && FBorderIcons.Contains(biHelp)) f |= Qt::WindowContextHelpButtonHint;
     }

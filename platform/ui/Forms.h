@@ -312,8 +312,10 @@ public:
     TApplication();
     ~TApplication() override;
 
-    // Nothing left to prepare: the constructor set up the toolkit. Kept so
-    // that program blocks read as usual.
+    // What the process needs before the program's first window (the
+    // constructor set up the toolkit): a write past the file-size limit
+    // fails with an error the program reports, instead of ending the process
+    // mid-save.
     void Initialize();
     // Creates a form or data module owned by the application, stores it in
     // Reference, runs its OnCreate; the first form becomes MainForm.

@@ -7,7 +7,6 @@
 #include <QApplication>
 #include <QPointer>
 #include <QScrollBar>
-#include <QWheelEvent>
 #include <QWidget>
 
 #include <algorithm>
@@ -28,7 +27,6 @@ struct TGridImpl {
     // reporting (Qt would otherwise apply its own idea of the new value).
     int HorzValue = 0;
     int VertValue = 0;
-    QPointer<QObject> WheelFilter;
 };
 
 struct TGridAccess {
@@ -46,39 +44,9 @@ struct TGridAccess {
         }
         grid->Perform(vertical ? WM_VSCROLL : WM_HSCROLL, ScrollWParam(code, pos));
     }
-    static bool Wheel(TCustomGrid* grid, QWheelEvent* e) {
-        const TShiftState shift = TShiftState::FromBits(ShiftBitsFromQt(e->modifiers(), e->buttons()));
-        const QPoint p = e->position().toPoint();
-        const TPoint o = grid->ClientOffset();
-        const TPoint at = Point(p.x() - o.x, p.y() - o.y);
-        const int delta = e->angleDelta().y();
-        if (delta == 0) return false;
-        SafeCall(grid, [&] {
-            if (delta < 0)
-                grid->DoMouseWheelDown(shift, at);
-            else
-                grid->DoMouseWheelUp(shift, at);
-        });
-        return true;
-    }
 };
 
 namespace {
-
-class TWheelFilter : public QObject {
-public:
-    TWheelFilter(QObject* parent, TCustomGrid* grid) : QObject(parent), FGrid(grid), FAlive(grid->AliveToken()) {}
-
-protected:
-    bool eventFilter(QObject*, QEvent* event) override {
-        if (event->type() != QEvent::Wheel || FAlive.expired()) return false;
-        return TGridAccess::Wheel(FGrid, static_cast<QWheelEvent*>(event));
-    }
-
-private:
-    TCustomGrid* FGrid;
-    std::weak_ptr<void> FAlive;
-};
 
 int ScrollBarExtent() { return GetSystemMetrics(SM_CXVSCROLL); }
 
@@ -104,16 +72,12 @@ TCustomGrid::TCustomGrid(TComponent* AOwner)
             bar->setSliderPosition(vertical ? FGridImpl->VertValue : FGridImpl->HorzValue);
         });
     }
-    FGridImpl->WheelFilter = new TWheelFilter(w, this);
-    w->installEventFilter(FGridImpl->WheelFilter);
     SetTabStop(true);
     SetColor(clWindow);
     SetBounds(0, 0, 320, 120);
 }
 
-TCustomGrid::~TCustomGrid() {
-    if (QWidget* w = WidgetOf(this); w && FGridImpl->WheelFilter) w->removeEventFilter(FGridImpl->WheelFilter);
-}
+TCustomGrid::~TCustomGrid() = default;
 
 void TCustomGrid::SetColCount(Integer Value) {
     Value = std::max<Integer>(Value, 1);

@@ -216,8 +216,8 @@ protected:
     // Puts the editor's text into the cell (SetEditText) and hides it.
     void HideEdit();
     virtual void DoExit() override;
-    virtual bool DoMouseWheelDown(TShiftState Shift, TPoint MousePos);
-    virtual bool DoMouseWheelUp(TShiftState Shift, TPoint MousePos);
+    bool DoMouseWheelDown(TShiftState Shift, TPoint MousePos) override;
+    bool DoMouseWheelUp(TShiftState Shift, TPoint MousePos) override;
     // The vertical scroll bar: range, page and position it shows.
     virtual void GetVertScrollInfo(Integer& Min, Integer& Max, Integer& Page, Integer& Pos);
     void UpdateScrollBars();

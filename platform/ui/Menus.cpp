@@ -169,8 +169,10 @@ void TMenuItem::ApplyToAction() {
     QAction* a = FImpl->Action;
     if (!a) return;
     a->setSeparator(IsLine());
-    QString text = ToQ(FCaption);
-    if (FShortCut != 0) text += QStringLiteral("\t") + ToQ(ShortCutToText(FShortCut));
+    // A separator with text is a section heading to the toolkit, which
+    // would draw the "-" that marks the line.
+    QString text = IsLine() ? QString() : ToQ(FCaption);
+    if (FShortCut != 0 && !IsLine()) text += QStringLiteral("\t") + ToQ(ShortCutToText(FShortCut));
     a->setText(text);
     a->setCheckable(FChecked || FRadioItem);
     a->setChecked(FChecked);

@@ -7,6 +7,7 @@
 #include <QImage>
 #include <QPixmap>
 #include <QTimer>
+#include <QWheelEvent>
 #include <QWidget>
 
 #include "platform/rtl/FileUtils.h"
@@ -201,6 +202,16 @@ void SendClick(TControl* Control, int X, int Y, TMouseButton Button) {
         QMouseEvent release(QEvent::MouseButtonRelease, local, global, b, Qt::NoButton, Qt::NoModifier);
         QCoreApplication::sendEvent(again, &release);
     }
+}
+
+void SendWheel(TControl* Control, int X, int Y, int Notches) {
+    QWidget* w = WidgetOf(Control);
+    if (!w) return;
+    const TPoint origin = Control->ClientOffset();
+    const QPointF local(X + origin.x, Y + origin.y);
+    QWheelEvent wheel(local, w->mapToGlobal(local), QPoint(), QPoint(0, 120 * Notches), Qt::NoButton, Qt::NoModifier,
+                      Qt::NoScrollPhase, false);
+    QCoreApplication::sendEvent(w, &wheel);
 }
 
 bool SaveControlToPng(TControl* Control, const AnsiString& FileName) {

@@ -92,6 +92,9 @@ void SendKey(TWinControl* Control, Word Key, TShiftState Shift = {});
 // Types each character (Windows-1250) as a key press.
 void TypeText(TWinControl* Control, const AnsiString& Text);
 void SendClick(TControl* Control, int X, int Y, TMouseButton Button = mbLeft);
+// Turns the wheel over the control's client point by Notches (positive:
+// away from the user, as to scroll up).
+void SendWheel(TControl* Control, int X, int Y, int Notches);
 
 // Resizes a shown window the way the window manager does when the user drags
 // its frame: the toolkit keeps the size within the limits the window asked

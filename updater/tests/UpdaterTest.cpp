@@ -1,5 +1,6 @@
 #include "updater/Updater.h"
 
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -16,6 +17,7 @@
 #include "platform/os/tests/TestHttpServer.h"
 #include "platform/rtl/FileUtils.h"
 #include "platform/rtl/IniFiles.h"
+#include "platform/ui/Forms.h"
 #include "platform/ui/TestSupport.h"
 #include "updater/uAdvHttp.h"
 
@@ -421,6 +423,28 @@ TEST_F(TUpdaterTest, TheLanguageComesFromTheClientsSettingsAndTheInstanceFromIts
     // The client writes "Vemlor.ini"; the name is found whatever its letter case.
     TIniFile(Folder + "Vemlor.ini").WriteString("Tfnastaveni", "ComboBox2_Text", "polish.lng");
     EXPECT_EQ(Folder + "Lang\\polish.lng", UpdaterLanguageFile(Folder));
+}
+
+TEST_F(TUpdaterTest, APackageOverTheFileSizeLimitIsReportedAndTheUpdaterLivesOn) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            // As the program block starts.
+            Application->Initialize();
+            Description = "[Setup]\nMainURL=" + Server.Url("/pkg/") + "\n" + Package("Plugin", "plugin.sh", 40000);
+            Fetch();
+            rlimit limit{};
+            getrlimit(RLIMIT_FSIZE, &limit);
+            limit.rlim_cur = 16 * 1024;
+            setrlimit(RLIMIT_FSIZE, &limit);
+            Run();
+            _exit(View.Errors == std::vector<AnsiString>{kSaveFailed} ? 0 : 1);
+        },
+        ::testing::ExitedWithCode(0), "");
+    EXPECT_FALSE(FileExists(Folder + "plugin.sh"));
+    EXPECT_EQ("", Installed("Plugin"));
+    for (const AnsiString& name : ListFiles(Folder, ".~*", faAnyFile))
+        EXPECT_EQ(ExtractFileExt(name), ".lock") << name;
 }
 
 TEST_F(TUpdaterTest, DescriptionsThatOfferNothingSaySo) {

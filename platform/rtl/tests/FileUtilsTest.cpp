@@ -14,6 +14,7 @@
 #include "platform/rtl/CodePage.h"
 #include "platform/rtl/DateUtils.h"
 #include "platform/rtl/Exceptions.h"
+#include "platform/rtl/ScopeGuard.h"
 
 namespace fs = std::filesystem;
 
@@ -277,6 +278,33 @@ TEST_F(FileUtilsTest, ASaveRemovesTheTemporariesOfKilledSavesOfTheSameFile) {
     EXPECT_EQ(TempLeftovers().size(), 2u);
 }
 
+TEST_F(FileUtilsTest, AnotherProcessSweepingNeverTakesAWritersFreshTemporary) {
+    // Another process saves the same file in the very moment this writer has
+    // created its temporary file and not yet locked it: its sweep sees an
+    // unlocked temporary. Both saves must still succeed.
+    int created = 0;
+    int otherStatus = -1;
+    SetAtomicWriterTestHook([&](const AnsiString&) {
+        if (created++ > 0) return;
+        const pid_t child = fork();
+        if (child == 0) {
+            SetAtomicWriterTestHook(nullptr);
+            try {
+                WriteFileAtomic(Dir + "t.dat", "theirs");
+            } catch (...) {
+                _exit(1);
+            }
+            _exit(Get(Dir + "t.dat") == "theirs" ? 0 : 2);
+        }
+        waitpid(child, &otherStatus, 0);
+    });
+    auto unhook = ScopeExit([] { SetAtomicWriterTestHook(nullptr); });
+    EXPECT_NO_THROW(WriteFileAtomic(Dir + "t.dat", "mine"));
+    EXPECT_TRUE(WIFEXITED(otherStatus) && WEXITSTATUS(otherStatus) == 0) << otherStatus;
+    EXPECT_EQ(Get(Dir + "t.dat"), "mine");
+    EXPECT_TRUE(TempLeftovers().empty());
+}
+
 TEST_F(FileUtilsTest, ReadFileBytesNamesTheFileOnFailure) {
     Put("r.bin", std::string("a\0b\r\n", 5));
     EXPECT_EQ(ReadFileBytes(Dir + "r.bin"), std::string("a\0b\r\n", 5));
@@ -287,4 +315,20 @@ TEST_F(FileUtilsTest, ReadFileBytesNamesTheFileOnFailure) {
         EXPECT_EQ(e.Message(), "Cannot open file \"" + Dir + "nothere.bin\". No such file or directory");
     }
     EXPECT_THROW(ReadFileBytes(Dir), EFOpenError);
+}
+
+TEST_F(FileUtilsTest, FreshFilesAreNewEmptyAndNamedAsCreated) {
+    // Differs from the prefix only in letter case: must not be taken for it.
+    Put(".~IN-");
+    const AnsiString first = CreateFreshFile(Dir, ".~in-");
+    const AnsiString second = CreateFreshFile(ExcludeTrailingPathDelimiter(Dir), ".~in-");
+    EXPECT_NE(first, second);
+    for (const AnsiString& name : {first, second}) {
+        EXPECT_EQ(ExtractFilePath(name), Dir);
+        EXPECT_EQ(ExtractFileName(name).rfind(".~in-", 0), 0u) << name;
+        EXPECT_TRUE(fs::is_regular_file(AnsiToUtf8(name))) << name;
+        EXPECT_EQ(Get(name), "");
+    }
+    EXPECT_EQ(Get(Dir + ".~IN-"), "x");
+    EXPECT_THROW(CreateFreshFile(Dir + "missing", ".~in-"), EFCreateError);
 }

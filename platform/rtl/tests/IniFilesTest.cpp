@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 #include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <csignal>
@@ -325,6 +327,133 @@ TEST_F(TIniFileTest, FailedWriteKeepsTheOldFile) {
     setrlimit(RLIMIT_FSIZE, &saved);
     EXPECT_EQ(Get(), before);
     EXPECT_EQ(ini.ReadString("s", "old", ""), "1");
+    // No temporary file is left; lock files stay by design.
     for (const auto& entry : fs::directory_iterator(Dir))
-        EXPECT_NE(entry.path().filename().string().rfind(".~", 0), 0u) << entry.path();
+        EXPECT_TRUE(entry.path().filename().string().rfind(".~", 0) != 0 || entry.path().extension() == ".lock")
+            << entry.path();
 }
+
+namespace {
+
+// Runs `body` in a child process told to start through `go` (which it only
+// reads); the child ends with the body's result, 2 on an exception, and never
+// returns into the test runner.
+template <class TBody>
+pid_t StartChild(const int (&go)[2], TBody body) {
+    const pid_t child = fork();
+    if (child != 0)
+        return child;
+    close(go[1]);
+    int result = 1;
+    char c;
+    if (read(go[0], &c, 1) == 1) {
+        try {
+            result = body();
+        } catch (...) {
+            result = 2;
+        }
+    }
+    _exit(result);
+}
+
+TEST_F(TIniFileTest, WritersInTwoProcessesLoseNoKey) {
+    // The client's call thread and the updater both write "update.ini".
+    constexpr int kKeys = 60;
+    auto writeKeys = [this](const AnsiString& Section) {
+        TIniFile ini(Name);
+        for (int k = 0; k < kKeys; ++k) ini.WriteInteger(Section, "k" + std::to_string(k), k);
+    };
+    int go[2];
+    ASSERT_EQ(pipe(go), 0);
+    const pid_t child = StartChild(go, [&] {
+        writeKeys("Updater");
+        return 0;
+    });
+    // Both start together.
+    EXPECT_EQ(write(go[1], "x", 1), 1);
+    close(go[1]);
+    EXPECT_NO_THROW(writeKeys("Client"));
+    int status = -1;
+    waitpid(child, &status, 0);
+    close(go[0]);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    TIniFile ini(Name);
+    EXPECT_EQ(ini.ReadSection("Client").size(), size_t(kKeys));
+    EXPECT_EQ(ini.ReadSection("Updater").size(), size_t(kKeys));
+}
+
+TEST_F(TIniFileTest, ABatchLandsOnceWholeOrNotAtAll) {
+    Put("; kept\r\n[s]\r\nold=1\r\n");
+    const std::string before = Get();
+    TIniFile ini(Name);
+    {
+        TIniFileBatch batch(Name);
+        ini.WriteString("s", "a", "1");
+        TIniFile(Dir + ".//TEST.INI").WriteString("t", "b", "2");  // another object, another spelling
+        ini.DeleteKey("s", "old");
+        {
+            TIniFileBatch inner(Name);  // part of the outer one
+            ini.WriteString("s", "c", "3");
+            inner.Commit();
+        }
+        // This thread reads the batch; the disk and other threads still
+        // have the file as it was.
+        EXPECT_EQ(ini.ReadString("t", "b", ""), "2");
+        EXPECT_FALSE(ini.ValueExists("s", "old"));
+        EXPECT_EQ(ini.ReadSection("s"), (std::vector<AnsiString>{"a", "c"}));
+        EXPECT_EQ(Get(), before);
+        AnsiString elsewhere;
+        std::thread([&] { elsewhere = TIniFile(Name).ReadString("s", "old", "gone"); }).join();
+        EXPECT_EQ(elsewhere, "1");
+        batch.Commit();
+    }
+    EXPECT_EQ(Get(), "; kept\r\n[s]\r\na=1\r\nc=3\r\n[t]\r\nb=2\r\n");
+    EXPECT_EQ(ini.ReadString("s", "c", ""), "3");
+
+    // Dropped: nothing reaches the file, and later writes go to it again.
+    const std::string committed = Get();
+    {
+        TIniFileBatch batch(Name);
+        ini.WriteString("s", "a", "changed");
+        ini.EraseSection("t");
+    }
+    EXPECT_EQ(Get(), committed);
+    EXPECT_EQ(ini.ReadString("s", "a", ""), "1");
+    ini.WriteString("s", "d", "4");
+    EXPECT_EQ(ini.ReadString("s", "d", ""), "4");
+
+    // A batch that changes nothing creates no file.
+    {
+        TIniFileBatch batch(Dir + "none.ini");
+        batch.Commit();
+    }
+    EXPECT_FALSE(fs::exists(Dir + "none.ini"));
+}
+
+TEST_F(TIniFileTest, AnotherProcessWritingDuringABatchWaitsAndKeepsBoth) {
+    TIniFile ini(Name);
+    ini.WriteString("Version", "Base", "1.0");
+    int go[2];
+    ASSERT_EQ(pipe(go), 0);
+    // Told to write while the batch is open: waits for the batch's lock, then
+    // changes the file the batch committed.
+    const pid_t child = StartChild(go, [this] {
+        TIniFile(Name).WriteString("Version", "Plugin", "2.0");
+        return 0;
+    });
+    {
+        TIniFileBatch batch(Name);
+        ini.WriteString("Version", "Client", "1.1");
+        EXPECT_EQ(write(go[1], "x", 1), 1);
+        close(go[1]);
+        batch.Commit();
+    }
+    int status = -1;
+    waitpid(child, &status, 0);
+    close(go[0]);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    EXPECT_EQ(ini.ReadSectionValues("Version"),
+              (std::vector<AnsiString>{"Base=1.0", "Client=1.1", "Plugin=2.0"}));
+}
+
+}  // namespace

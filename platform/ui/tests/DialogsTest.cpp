@@ -149,7 +149,8 @@ TEST(TFontDialogTest, StyleSizeAndColourComeBack) {
     answers.Act([](TForm* f) {
         EXPECT_EQ(Find<TComboBox>(f, "SizeEdit")->Text(), "8");
         auto* names = Find<TListBox>(f, "FontNameList");
-        EXPECT_EQ(names->Items()->Strings(names->ItemIndex()), "Arial");
+        // The family that stands in for it on this system (the tests' fonts).
+        EXPECT_EQ(names->Items()->Strings(names->ItemIndex()), "DejaVu Sans");
         Find<TCheckBox>(f, "BoldCheck")->SetChecked(true);
         auto* size = Find<TComboBox>(f, "SizeEdit");
         size->SetText("36");
@@ -165,7 +166,29 @@ TEST(TFontDialogTest, StyleSizeAndColourComeBack) {
     EXPECT_TRUE(dialog.Font()->Style().Contains(fsBold));
     EXPECT_EQ(dialog.Font()->Size(), 20);  // MaxFontSize
     EXPECT_EQ(dialog.Font()->Color(), clBlue);
-    EXPECT_EQ(dialog.Font()->Name(), "Arial");
+    EXPECT_EQ(dialog.Font()->Name(), "DejaVu Sans");
+}
+
+// A window's font names a family this system may not have: the dialog offers
+// only installed families and starts on the one the text is drawn with.
+TEST(TFontDialogTest, OffersOnlyInstalledFamiliesAndStartsOnTheStandIn) {
+    for (const char* name : {"MS Sans Serif", "Courier New", "Písmo, které nikdo nemá"}) {
+        TFontDialog dialog(nullptr);
+        dialog.Font()->SetName(name);
+        TModalAnswerer answers;
+        AnsiString shown;
+        answers.Act([&](TForm* f) {
+            auto* names = Find<TListBox>(f, "FontNameList");
+            EXPECT_EQ(names->Items()->IndexOf("MS Sans Serif"), -1);
+            EXPECT_EQ(names->Items()->IndexOf(name), -1);
+            ASSERT_GE(names->ItemIndex(), 0) << name;
+            shown = names->Items()->Strings(names->ItemIndex());
+            Find<TButton>(f, "OKButton")->Click();
+        });
+        ASSERT_TRUE(dialog.Execute());
+        EXPECT_EQ(dialog.Font()->Name(), shown);
+        if (AnsiString(name) == "Courier New") EXPECT_EQ(shown, "DejaVu Sans Mono");
+    }
 }
 
 TEST(ShowMessageTest, ShowsTheTextUnderTheApplicationTitle) {

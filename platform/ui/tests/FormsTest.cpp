@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <QWidget>
+
 #include <atomic>
 #include <clocale>
 #include <cstdio>
@@ -12,6 +14,7 @@
 #include "platform/ui/Forms.h"
 #include "platform/ui/StdCtrls.h"
 #include "platform/ui/TestSupport.h"
+#include "platform/ui/UiBridge.h"
 
 namespace {
 
@@ -287,6 +290,20 @@ TEST(TFormTest, PublishedPropertiesReachTheSetters) {
     SetPropValue(&form, "BorderIcons", "[biSystemMenu]");
     EXPECT_EQ(TBorderIcons{biSystemMenu}, form.BorderIcons());
     EXPECT_EQ(form.Label->Font(), GetObjectProp(form.Label, "Font"));
+}
+
+// What a window asks of the window manager: one of fixed size offers no
+// maximise button, whatever its icons say, since maximising could not change
+// its size.
+TEST(TFormTest, OnlySizeableWindowsAskForAMaximiseButton) {
+    for (TFormBorderStyle style : {bsSingle, bsDialog, bsToolWindow, bsSizeable}) {
+        TTestDialog form(nullptr);
+        form.SetBorderStyle(style);
+        form.SetBorderIcons(TBorderIcons{biSystemMenu, biMinimize, biMaximize});
+        const QWidget* w = ui_detail::WidgetOf(&form);
+        EXPECT_EQ(w->windowFlags().testFlag(Qt::WindowMaximizeButtonHint), style == bsSizeable) << style;
+        EXPECT_EQ(w->minimumSize() == w->maximumSize(), style != bsSizeable) << style;
+    }
 }
 
 TEST(TApplicationTest, ExceptionsEscapingHandlersGoToOnException) {

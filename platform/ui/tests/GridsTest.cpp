@@ -228,6 +228,12 @@ TEST_F(TGridFixture, DataGridHoldsOnlyItsVisibleRowsAndScrollsTheDataSet) {
     const int activeRow = grid->Row();
     SendClick(grid, third.Left + 3, third.Top + 3);
     EXPECT_EQ(before + (3 - activeRow), data.DS->FieldByName("Value")->AsInteger());
+    // Each notch of the wheel is one record.
+    SendWheel(grid, third.Left + 3, third.Top + 3, -1);
+    EXPECT_EQ(before + (4 - activeRow), data.DS->FieldByName("Value")->AsInteger());
+    SendWheel(grid, third.Left + 3, third.Top + 3, 1);
+    SendWheel(grid, third.Left + 3, third.Top + 3, 1);
+    EXPECT_EQ(before + (2 - activeRow), data.DS->FieldByName("Value")->AsInteger());
 }
 
 TEST_F(TGridFixture, EditorPostsOnRowChangeAndEscapeCancels) {

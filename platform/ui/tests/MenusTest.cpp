@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QImage>
+#include <QMenu>
+
 #include <string>
 #include <vector>
 
@@ -273,6 +277,29 @@ TEST(TMenuItemTest, TreeRadioGroupsAndFreeing) {
     EXPECT_EQ(root->Count(), 1);
     EXPECT_EQ(w.Form->FindComponent("sub"), nullptr);
     EXPECT_THROW(root->Items(3), EListError);
+}
+
+// Every row of a separator is one colour between the margins: a plain line
+// on the menu's background, no mark drawn before it.
+TEST(TMenuItemTest, SeparatorIsAPlainLine) {
+    TPopupMenu popup(nullptr);
+    for (const char* caption : {"Alfa", "-", "Beta"}) {
+        auto* item = new TMenuItem(&popup);
+        item->SetCaption(caption);
+        popup.Items()->Add(item);
+    }
+    QMenu* menu = nullptr;
+    for (QWidget* w : QApplication::allWidgets())
+        if (auto* m = qobject_cast<QMenu*>(w); m && m->actions().size() == 3 && m->actions()[0]->text() == "Alfa")
+            menu = m;
+    ASSERT_NE(menu, nullptr);
+    menu->adjustSize();
+    const QImage image = menu->grab().toImage();
+    const QRect band = menu->actionGeometry(menu->actions()[1]);
+    ASSERT_GT(band.height(), 0);
+    for (int y = band.top(); y <= band.bottom(); ++y)
+        for (int x = band.left() + 8; x < band.right() - 8; ++x)
+            ASSERT_EQ(image.pixel(x, y), image.pixel(band.left() + 8, y)) << "at " << x << "," << y;
 }
 
 TEST(TPopupMenuTest, RightClickPopsUpOverTheControlAndShortcutsReachIt) {
