@@ -26,6 +26,11 @@
 //
 // Errors: the error number goes to LastError, OnError fires, then (outside
 // the worker, with RaiseExceptions) EInetError with the platform's text.
+//
+// Handlers are looked at only on the user-interface thread, so they may be
+// assigned there at any time, a request running or not. A worker makes the
+// trip there only for events that had a handler when the request started or
+// at its latest event.
 
 #include <atomic>
 #include <functional>
@@ -233,3 +238,9 @@ private:
     // The run whose event handler is running now on the UI thread.
     TAdvHttpRun* FFiring = nullptr;
 };
+
+// Fault injection for tests: called on the thread that fires an event, before
+// anything decides whether its handler runs, so that a test can act at that
+// moment. Empty by default; set it only while no request runs.
+using TAdvHttpFireHook = std::function<void(TAdvHttp* Http, TNotifyEvent TAdvHttp::*Event)>;
+void SetAdvHttpFireTestHook(TAdvHttpFireHook Hook);

@@ -51,6 +51,7 @@ protected:
     void TearDown() override {
         Http.reset();
         SetHttpCredentialsDialog({});
+        SetAdvHttpFireTestHook({});
     }
 
     void Count(TNotifyEvent& Event, int& Counter) {
@@ -251,6 +252,31 @@ TEST_F(TAdvHttpTest, ANewRequestReplacesTheRunningOneAndCanStartFromTheCompletio
     EXPECT_EQ(40000u, done[1].size());
     EXPECT_GE(dataEvents, 4);
     EXPECT_EQ(dataEvents, runningWhileData);
+}
+
+TEST_F(TAdvHttpTest, HandlersReassignedWhileTheWorkerFiresAreLookedAtOnlyOnTheMainThread) {
+    // The worker is held just as it fires the completion while the main thread
+    // puts other handlers in place, as the updater's menu does while a
+    // download ends. The flags are relaxed on purpose: they order the two
+    // threads without publishing the main thread's writes to the worker, so
+    // that a race checker reports any handler the worker reads.
+    std::atomic<bool> held{false}, reassigned{false};
+    SetAdvHttpFireTestHook([&](TAdvHttp*, TNotifyEvent TAdvHttp::*Event) {
+        if (Event != &TAdvHttp::OnRequestComplete) return;
+        held.store(true, std::memory_order_relaxed);
+        while (!reassigned.load(std::memory_order_relaxed)) std::this_thread::yield();
+    });
+    std::vector<AnsiString> seen;
+    Http->OnRequestComplete = [&](TObject*) { seen.push_back("old"); };
+    Http->SetURL(Server.Url("/small"));
+    ASSERT_TRUE(Http->Execute(false));
+    // Without waiting for events: the worker may be in none when it is held.
+    while (!held.load(std::memory_order_relaxed)) PumpUntilIdle();
+    Http->OnRequestComplete = [&](TObject*) { seen.push_back("new"); };
+    Http->OnError = [&](TObject*) { seen.push_back("error"); };
+    reassigned.store(true, std::memory_order_relaxed);
+    RunUntil([&] { return !seen.empty(); });
+    EXPECT_EQ((std::vector<AnsiString>{"new"}), seen);
 }
 
 TEST_F(TAdvHttpTest, DestroyingDuringAReadReturnsAfterTheWorkerAndRunsNoHandler) {
