@@ -130,12 +130,14 @@ protected:
         std::lock_guard lock(LogLock);
         return std::find(Requested.begin(), Requested.end(), Path) != Requested.end();
     }
-    // The temporary files of writers in the folder, with their sizes.
+    // The temporary files of writers in the folder, with their sizes; the
+    // settings file's lock file is none.
     static std::map<std::string, std::uintmax_t> TempFiles(const AnsiString& Dir) {
         std::map<std::string, std::uintmax_t> found;
-        for (const auto& entry : std::filesystem::directory_iterator(Dir))
-            if (entry.path().filename().string().rfind(".~", 0) == 0)
-                found[entry.path().filename().string()] = entry.file_size();
+        for (const auto& entry : std::filesystem::directory_iterator(Dir)) {
+            const std::string name = entry.path().filename().string();
+            if (name.rfind(".~", 0) == 0 && !name.ends_with(".lock")) found[name] = entry.file_size();
+        }
         return found;
     }
 
