@@ -95,6 +95,8 @@ bool TUpdater::Poll() {
 
 void TUpdater::RequestUpdateInfo() {
     FBusy = false;
+    // A download under way ends here, and its temporary file with it.
+    FFile.reset();
     const TConnectionSettings s = Settings ? Settings() : TConnectionSettings();
     TStringList headers;
     headers.Add("User-Agent: Mozilla/4.61 [en] (OS/2; I)");

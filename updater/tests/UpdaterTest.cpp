@@ -405,6 +405,20 @@ TEST_F(TUpdaterTest, StopEndsTheDownloadQuietlyAndTheCommandWaitsForANewDescript
     EXPECT_TRUE(TempFiles(Folder).empty());
 }
 
+TEST_F(TUpdaterTest, FetchingTheDescriptionAgainDuringADownloadLeavesNoTemporaryFile) {
+    Description = "[Setup]\nMainURL=" + Server.Url("/pkg/") + "\n" + Package("Slow", "slow.zip", 50000);
+    Fetch();
+    Updater->StartUpdate();
+    RunUntil([&] { return !View.ProgressTexts.empty(); });
+    // The menu command, while the download waits for the rest.
+    View.Statuses.clear();
+    Updater->RequestUpdateInfo();
+    RunUntil([&] { return View.Statuses.size() >= 2 && View.Statuses.back().empty(); });
+    EXPECT_TRUE(TempFiles(Folder).empty());
+    EXPECT_FALSE(FileExists(Folder + "slow.zip"));
+    EXPECT_EQ((std::vector<AnsiString>{"Slow"}), *Updater->Queue());
+}
+
 TEST_F(TUpdaterTest, AnExclusiveInstallerStartsWithItsParametersAndClosesTheUpdater) {
     Description = "[Setup]\nMainURL=" + Server.Url("/pkg/") + "\n" +
                   Package("Setup2", "client.zip", 3, "Exclusive=1\nParams=/S /D=\"C:\\x y\"\n") +
