@@ -10,6 +10,7 @@
 #include "platform/rtl/Streams.h"
 #include "platform/rtl/StringList.h"
 #include "platform/rtl/SysUtils.h"
+#include "updater/AdvHttpUrl.h"
 #include "updater/RASUnit.h"
 #include "updater/uAdvHttp.h"
 
@@ -31,6 +32,13 @@ AnsiString NamedText(const char* Key, const char* Default, const AnsiString& Nam
     } catch (const EConvertError&) {
         return Format(Default, Name);
     }
+}
+
+// Whether the HTTP component can fetch the description below the base: it
+// takes http and https addresses only.
+bool UsableBase(const AnsiString& Base) {
+    TUrlParts parts;
+    return CrackUrl(JoinUrl(Base, "update.dat"), parts) == ucOk;
 }
 
 AnsiString Body(const TAdvHttp& Http) {
@@ -73,7 +81,8 @@ void TUpdater::CloseMainProgram() {
 
 bool TUpdater::PrepareConnection() {
     FServerBase = ReadUpdateURL ? ReadUpdateURL(kDefaultUpdateURL) : AnsiString(kDefaultUpdateURL);
-    if (FServerBase.empty()) FServerBase = kDefaultUpdateURL;
+    // One stored by an older build that took any address would fail every run.
+    if (FServerBase.empty() || !UsableBase(FServerBase)) FServerBase = kDefaultUpdateURL;
     if (!IsOnline()) {
         if (!FView->Confirm(Text("NotConnected", "Chcete se připojit k internetu"))) return false;
         DialInternet();
@@ -156,7 +165,16 @@ bool TUpdater::ParseUpdateInfo() {
         return installed.ReadString("Version", Name, "");
     });
     FPackageBase = plan.MainURL;
-    if (WriteUpdateURL) WriteUpdateURL(plan.MainURL);
+    // Stored, an address the component cannot fetch from would fail every
+    // later run until the settings file is mended by hand: the last good one
+    // stays. An empty one stands for the built-in address.
+    if (!plan.MainURL.empty() && !UsableBase(plan.MainURL))
+        FView->ShowError(NamedText("BadMainURL",
+                                   "Popis aktualizace uvádí adresu „%s“, kterou nelze použít (jen http:// nebo "
+                                   "https://); zůstává dosavadní adresa.",
+                                   plan.MainURL));
+    else if (WriteUpdateURL)
+        WriteUpdateURL(plan.MainURL);
     FView->SetLines(plan.Lines);
     *FQueue = plan.Queue;
     return !plan.Lines.empty();

@@ -419,6 +419,28 @@ TEST_F(TUpdaterTest, FetchingTheDescriptionAgainDuringADownloadLeavesNoTemporary
     EXPECT_EQ((std::vector<AnsiString>{"Slow"}), *Updater->Queue());
 }
 
+TEST_F(TUpdaterTest, AMainAddressTheComponentCannotFetchFromIsNeverTheNextRunsAddress) {
+    const AnsiString good = Server.Url("/updclnt/");
+    auto stored = [this] { return TIniFile(Folder + "update.ini").ReadString("TfUpdate", "UpdateURL", ""); };
+    for (const AnsiString bad : {"ftp://update.example/pkg/", "update.example/pkg/"}) {
+        SCOPED_TRACE(bad);
+        View = TRecordingView();
+        Description = "[Setup]\nMainURL=" + bad + "\n" + Package("Client", "client.zip", 3);
+        Fetch(good);
+        EXPECT_EQ((std::vector<AnsiString>{"Popis aktualizace uvádí adresu „" + bad +
+                                           "“, kterou nelze použít (jen http:// nebo https://); zůstává dosavadní "
+                                           "adresa."}),
+                  View.Errors);
+        EXPECT_EQ(good, stored());
+        ASSERT_TRUE(Updater->PrepareConnection());
+        EXPECT_EQ(good, Updater->ServerBase());
+    }
+    // One that an older build stored gives way to the built-in address.
+    TIniFile(Folder + "update.ini").WriteString("TfUpdate", "UpdateURL", "update.example/updclnt");
+    ASSERT_TRUE(Updater->PrepareConnection());
+    EXPECT_EQ(kDefaultUpdateURL, Updater->ServerBase());
+}
+
 TEST_F(TUpdaterTest, AnExclusiveInstallerStartsWithItsParametersAndClosesTheUpdater) {
     Description = "[Setup]\nMainURL=" + Server.Url("/pkg/") + "\n" +
                   Package("Setup2", "client.zip", 3, "Exclusive=1\nParams=/S /D=\"C:\\x y\"\n") +
