@@ -318,9 +318,11 @@ TEST_F(TUpdaterTest, APackageIsStreamedIntoATemporaryFileBesideItsTargetAndPutIn
 TEST_F(TUpdaterTest, ADrippingServerIsSeenPieceByPieceAndEndedByTheLowSpeedLimit) {
     Description = "[Setup]\nMainURL=" + Server.Url("/pkg/") + "\n" + Package("Drip", "drip.zip", 100000);
     Fetch();
-    // A drip of 2 bytes per notice never comes near this.
+    // A drip of 2 bytes per notice never comes near this. The window is long
+    // enough for the first pieces to come in on a busy machine, whose
+    // connection and headers alone may take tens of milliseconds.
     Http->SetLowSpeedLimit(10000000);
-    Http->SetLowSpeedTime(50);
+    Http->SetLowSpeedTime(200);
     std::vector<Int64> received;
     View.OnProgress = [&] {
         received.push_back(Http->ReceivedBytes());
