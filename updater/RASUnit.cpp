@@ -45,7 +45,7 @@ std::optional<TDialupConnection> GetActiveRasConnection() {
     TDialupService* service = LoadLibrary();
     if (!service) return std::nullopt;
     std::vector<TDialupConnection> connections;
-    const Integer error = service->EnumConnections(connections, kHangUpRoom);
+    const Integer error = TDialupService::EnumConnections(connections, kHangUpRoom);
     if (error != 0) {
         LocalMessageDlg(LangText("DisconnEr", "Chyba při odpojování") + " " + TDialupService::ErrorText(error),
                         mtError, {mbOK}, 0);
@@ -58,10 +58,10 @@ std::optional<TDialupConnection> GetActiveRasConnection() {
 Integer GetConnectedState() { return GetInternetConnectedState(); }
 
 bool IsRasConnected() {
-    TDialupService* service = LoadLibrary();
-    if (!service) return false;
+    // A link brought up by other means than our commands is up all the same:
+    // a machine online only through it must count as online.
     std::vector<TDialupConnection> connections;
-    if (service->EnumConnections(connections, kConnectedRoom) != 0) return false;
+    if (TDialupService::EnumConnections(connections, kConnectedRoom) != 0) return false;
     for (const TDialupConnection& c : connections)
         if (c.Connected) return true;
     return false;

@@ -3,8 +3,9 @@
 // active one, ask how the machine is online and whether a dial-up link is up.
 // The dial-up service is the [Dialup] section of the updater's settings file
 // (update.ini in the program folder), read on first use and kept for the run;
-// without it the machine has no dial-up service, and the helpers say so as
-// the program expects of a machine without the system's dial-up library.
+// without it the machine has no dial-up service, and dialling and hanging up
+// say so as the program expects of a machine without the system's dial-up
+// library. Whether a link is up is read from the interfaces either way.
 
 #include <optional>
 
@@ -22,7 +23,7 @@ void HangUp();
 std::optional<TDialupConnection> GetActiveRasConnection();
 // ncModem, ncLan and ncProxy as the machine is online now; 0 when offline.
 Integer GetConnectedState();
-// Some dial-up connection is up; false without a service.
+// Some dial-up link is up, whoever brought it up.
 bool IsRasConnected();
 
 // Forgets the service read on first use, so the next call reads the settings

@@ -10,6 +10,7 @@
 #include "platform/rtl/Streams.h"
 #include "platform/rtl/StringList.h"
 #include "platform/rtl/SysUtils.h"
+#include "updater/AdvHttpUrl.h"
 #include "updater/RASUnit.h"
 #include "updater/uAdvHttp.h"
 
@@ -22,6 +23,23 @@ constexpr const char* kClientTitle = "SMS Vemlor";
 constexpr Cardinal kCloseTimeout = 120000;
 
 AnsiString Text(const char* Key, const char* Default) { return LangText(Key, Default); }
+
+// The text of the key with the name put in; the default's when a language
+// file's text does not fit the argument.
+AnsiString NamedText(const char* Key, const char* Default, const AnsiString& Name) {
+    try {
+        return Format(Text(Key, Default), Name);
+    } catch (const EConvertError&) {
+        return Format(Default, Name);
+    }
+}
+
+// Whether the HTTP component can fetch the description below the base: it
+// takes http and https addresses only.
+bool UsableBase(const AnsiString& Base) {
+    TUrlParts parts;
+    return CrackUrl(JoinUrl(Base, "update.dat"), parts) == ucOk;
+}
 
 AnsiString Body(const TAdvHttp& Http) {
     TMemoryStream* body = Http.ResponseBody();
@@ -50,6 +68,8 @@ TUpdater::TUpdater(TAdvHttp* Http, TUpdaterView* View, const AnsiString& Program
     };
 }
 
+TUpdater::~TUpdater() = default;
+
 void TUpdater::CloseMainProgram() {
     const AnsiString name = InstanceName;
     if (!InstanceRunning(name)) return;
@@ -61,7 +81,8 @@ void TUpdater::CloseMainProgram() {
 
 bool TUpdater::PrepareConnection() {
     FServerBase = ReadUpdateURL ? ReadUpdateURL(kDefaultUpdateURL) : AnsiString(kDefaultUpdateURL);
-    if (FServerBase.empty()) FServerBase = kDefaultUpdateURL;
+    // One stored by an older build that took any address would fail every run.
+    if (FServerBase.empty() || !UsableBase(FServerBase)) FServerBase = kDefaultUpdateURL;
     if (!IsOnline()) {
         if (!FView->Confirm(Text("NotConnected", "Chcete se připojit k internetu"))) return false;
         DialInternet();
@@ -83,6 +104,8 @@ bool TUpdater::Poll() {
 
 void TUpdater::RequestUpdateInfo() {
     FBusy = false;
+    // A download under way ends here, and its temporary file with it.
+    FFile.reset();
     const TConnectionSettings s = Settings ? Settings() : TConnectionSettings();
     TStringList headers;
     headers.Add("User-Agent: Mozilla/4.61 [en] (OS/2; I)");
@@ -96,6 +119,7 @@ void TUpdater::RequestUpdateInfo() {
     FHttp->SetPort(80);
     FHttp->OnRequestComplete = [this](TObject* Sender) { UpdateInfoReceived(Sender); };
     FHttp->OnDataAvailable = [this](TObject* Sender) { DescriptionProgress(Sender); };
+    FHttp->SetKeepBody(true);
     FHttp->SetURL(JoinUrl(FServerBase, "update.dat"));
     FHttp->OnError = [this](TObject* Sender) { HttpError(Sender); };
     FView->SetStatus(Text("StartUpdate", "Zjišťuji informace o nové verzi."));
@@ -109,13 +133,18 @@ void TUpdater::DescriptionProgress(TObject*) {
 }
 
 void TUpdater::UpdateInfoReceived(TObject*) {
-    FView->SetStatus("");
+    // What escapes a handler is dropped on the component's thread: say it here.
     try {
-        WriteFileAtomic(FProgramFolder + "update.dat", Body(*FHttp));
-    } catch (const Exception&) {
-        return;
+        FView->SetStatus("");
+        try {
+            WriteFileAtomic(FProgramFolder + "update.dat", Body(*FHttp));
+        } catch (const Exception&) {
+            return;
+        }
+        if (!ParseUpdateInfo()) FView->ShowInfo(Text("NoUpdate", "Žádná nová verze."));
+    } catch (const std::exception& E) {
+        EndRun(E);
     }
-    if (!ParseUpdateInfo()) FView->ShowInfo(Text("NoUpdate", "Žádná nová verze."));
 }
 
 bool TUpdater::ParseUpdateInfo() {
@@ -136,7 +165,16 @@ bool TUpdater::ParseUpdateInfo() {
         return installed.ReadString("Version", Name, "");
     });
     FPackageBase = plan.MainURL;
-    if (WriteUpdateURL) WriteUpdateURL(plan.MainURL);
+    // Stored, an address the component cannot fetch from would fail every
+    // later run until the settings file is mended by hand: the last good one
+    // stays. An empty one stands for the built-in address.
+    if (!plan.MainURL.empty() && !UsableBase(plan.MainURL))
+        FView->ShowError(NamedText("BadMainURL",
+                                   "Popis aktualizace uvádí adresu „%s“, kterou nelze použít (jen http:// nebo "
+                                   "https://); zůstává dosavadní adresa.",
+                                   plan.MainURL));
+    else if (WriteUpdateURL)
+        WriteUpdateURL(plan.MainURL);
     FView->SetLines(plan.Lines);
     *FQueue = plan.Queue;
     return !plan.Lines.empty();
@@ -146,28 +184,46 @@ void TUpdater::StartUpdate() {
     if (!FQueue || FQueue->empty() || FBusy) return;
     FStop = false;
     FBusy = true;
+    FRefused = false;
     FView->SetStatus("");
     FIndex = -1;
     DownloadNextPackage(nullptr);
 }
 
 void TUpdater::DownloadNextPackage(TObject*) {
+    // What escapes a handler is dropped on the component's thread, which
+    // would leave the run stopped without a word and the busy mark set.
+    try {
+        NextPackage();
+    } catch (const std::exception& E) {
+        EndRun(E);
+    }
+}
+
+void TUpdater::NextPackage() {
     if (FStop || !FBusy) return;
     ++FIndex;
     if (FIndex > 0 && !FinishPackage()) return;
-    if (FIndex == static_cast<Integer>(FQueue->size())) {
-        FView->ShowInfo(Text("UpdateFinished", "Aktualizace byla úspěšně dokončena."));
-        return;
+    for (;; ++FIndex) {
+        if (FIndex == static_cast<Integer>(FQueue->size())) {
+            // A package refused on the way was not installed: no success to report.
+            if (!FRefused) FView->ShowInfo(Text("UpdateFinished", "Aktualizace byla úspěšně dokončena."));
+            return;
+        }
+        const TPrepared prepared = PreparePackage();
+        if (prepared == ppFailed) return;
+        if (prepared == ppReady) break;
     }
-    if (!PreparePackage()) return;
     FHttp->OnDataAvailable = [this](TObject* Sender) { DownloadProgress(Sender); };
     FHttp->OnRequestComplete = [this](TObject* Sender) { DownloadNextPackage(Sender); };
+    FHttp->SetKeepBody(false);
     try {
         FHttp->SetURL(JoinUrl(FPackageBase, FPackage.FileName));
         FStop = false;
         FHttp->Execute(false);
     } catch (const EInetError& E) {
         // An address that cannot be used ends the run with the reason shown.
+        FFile.reset();
         FView->ShowError(E.Message());
         return;
     }
@@ -175,33 +231,59 @@ void TUpdater::DownloadNextPackage(TObject*) {
     FView->ShowProgress(FPackage.FileName);
 }
 
-bool TUpdater::PreparePackage() {
+TUpdater::TPrepared TUpdater::PreparePackage() {
     FPackage = ReadPackage(FDescription, (*FQueue)[FIndex]);
+    // The version is recorded under the package's name once it is saved; a
+    // name the settings file cannot hold would be fetched on every run.
+    if (!TIniFile::WriteProblem("Version", FPackage.Name, "").empty()) {
+        Refuse(NamedText("BadPackageName", "Balíček „%s“ má v popisu aktualizace neplatný název, nebude stažen.",
+                         FPackage.Name));
+        return ppRefused;
+    }
+    // Without a size nothing proves the file whole, and nothing bounds it.
+    if (FPackage.Size <= 0) {
+        Refuse(NamedText("BadPackageSize",
+                         "Balíček „%s“ nemá v popisu aktualizace platnou velikost, nebude stažen.", FPackage.Name));
+        return ppRefused;
+    }
     const AnsiString saveFailed = Text("SaveFailed", "Nelze uložit stažený instalační soubor.");
     // Names from the server may not lead out of the program folder.
     if (!IsPlainFileName(FPackage.FileName) || !IsSafeOutputDir(FPackage.OutputDir)) {
         FView->ShowError(saveFailed);
-        return false;
+        return ppFailed;
     }
     FOutputDir = FPackage.OutputDir.empty() ? FProgramFolder : FProgramFolder + FPackage.OutputDir;
     if (!DirectoryExists(FOutputDir)) CreateDir(FOutputDir);
     FOutputDir = IncludeTrailingPathDelimiter(FOutputDir);
-    return true;
+    FStored = 0;
+    FStoreFailed = false;
+    try {
+        FFile = std::make_unique<TAtomicFileWriter>(FOutputDir + FPackage.FileName);
+    } catch (const Exception&) {
+        FView->ShowError(saveFailed);
+        return ppFailed;
+    }
+    return ppReady;
 }
 
 bool TUpdater::FinishPackage() {
     FView->HideProgress();
     FHttp->Abort();
-    const AnsiString body = Body(*FHttp);
+    // The file goes unless it is committed below.
+    std::unique_ptr<TAtomicFileWriter> file = std::move(FFile);
+    if (FStoreFailed || !file) {
+        FView->ShowError(Text("SaveFailed", "Nelze uložit stažený instalační soubor."));
+        return false;
+    }
     const Integer status = FHttp->StatusCode();
-    // An error page or an empty answer is no package, whatever its size.
-    if (status < 200 || status > 299 || body.empty() || static_cast<Int64>(body.size()) != FPackage.Size) {
+    // An error page is no package, whatever its size.
+    if (status < 200 || status > 299 || FStored != FPackage.Size) {
         FView->ShowError(Text("WrongFileSize", "Stažený soubor je poškozen, spustťe aktualizaci znovu."));
         return false;
     }
-    const AnsiString target = FOutputDir + FPackage.FileName;
+    const AnsiString target = file->FileName();
     try {
-        WriteFileAtomic(target, body);
+        file->Commit();
     } catch (const Exception&) {
         FView->ShowError(Text("SaveFailed", "Nelze uložit stažený instalační soubor."));
         return false;
@@ -220,12 +302,34 @@ bool TUpdater::FinishPackage() {
 }
 
 void TUpdater::DownloadProgress(TObject*) {
+    try {
+        StorePiece();
+    } catch (const std::exception& E) {
+        EndRun(E);
+    }
+}
+
+void TUpdater::StorePiece() {
+    if (!FBusy || !FFile) return;
     const Int64 received = FHttp->ReceivedBytes();
-    // More than the package announced, or than any package may be, is cut
-    // off here; the size check then refuses it.
-    if ((FPackage.Size > 0 && received > FPackage.Size) || received > kMaxPackage) {
+    // More than the package announced is cut off here; the size check then
+    // refuses it.
+    if (received > FPackage.Size) {
+        FStored = received;
         FHttp->Abort();
         return;
+    }
+    if (!FStoreFailed) {
+        TMemoryStream* piece = FHttp->ResponseBody();
+        try {
+            FFile->Write(piece->Memory(), static_cast<std::size_t>(piece->Size()));
+            FStored += piece->Size();
+        } catch (const Exception&) {
+            // A full disk: the rest is not worth fetching.
+            FStoreFailed = true;
+            FHttp->Abort();
+            return;
+        }
     }
     FReceivedKB = static_cast<Integer>(received / 1024);
     const Integer totalKB = FPackage.Size / 1024;
@@ -238,8 +342,25 @@ void TUpdater::DownloadProgress(TObject*) {
     FView->Progress(text, FReceivedKB, totalKB);
 }
 
+void TUpdater::Refuse(const AnsiString& Message) {
+    FRefused = true;
+    FView->ShowError(Message);
+    // Kept in sight after the run, which ends without a word of success.
+    FView->SetStatus(Message);
+}
+
+void TUpdater::EndRun(const std::exception& E) {
+    FBusy = false;
+    FFile.reset();
+    FHttp->OnRequestComplete = nullptr;
+    FHttp->Abort();
+    FView->HideProgress();
+    FView->ShowError(E.what());
+}
+
 void TUpdater::HttpError(TObject*) {
     FBusy = false;
+    FFile.reset();
     FView->SetStatus(FStop ? Text("DownloadStop", "Zastaveno uživatelem.")
                            : Text("DownloadFialed", "Chyba při stahování souboru."));
     FHttp->OnRequestComplete = nullptr;
@@ -247,6 +368,7 @@ void TUpdater::HttpError(TObject*) {
 
 void TUpdater::Stop() {
     FStop = true;
+    FFile.reset();
     FView->HideProgress();
     FHttp->Abort();
 }

@@ -12,13 +12,21 @@
 //   idle        StartUpdate (queue, !busy)  -> running, package 0 requested
 //   running     DownloadNextPackage         -> running, next package requested
 //   running     DownloadNextPackage (last)  -> finished ("UpdateFinished"; busy stays)
+//   running     DownloadNextPackage         -> running, a package with a bad name or
+//                                              size refused unfetched, the next requested
 //   running     wrong size / save failure   -> finished (busy stays)
 //   running     Stop                        -> stopped (the aborted request ends quietly)
 //   running     HttpError                   -> idle (busy cleared)
+//   running     an exception in a handler   -> idle (busy cleared, the reason shown)
 //   running     exclusive installer started -> the program closes
 // A finished run needs a new description fetch before the next one.
+//
+// A package is streamed into a temporary file beside its target as it
+// arrives and put in place by rename once its size proves right, so a
+// package needs no memory of its size and a broken one replaces nothing.
 
 #include <functional>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -26,6 +34,7 @@
 #include "updater/UpdateInfo.h"
 
 class TAdvHttp;
+class TAtomicFileWriter;
 class TObject;
 
 // What the update run needs of the windows.
@@ -70,6 +79,7 @@ extern const char* const kDefaultUpdateURL;
 class TUpdater {
 public:
     TUpdater(TAdvHttp* Http, TUpdaterView* View, const AnsiString& ProgramFolder);
+    ~TUpdater();
 
     // Wiring to the windows.
     std::function<TConnectionSettings()> Settings;
@@ -109,18 +119,26 @@ public:
     const TUpdatePackage& Package() const { return FPackage; }
     Integer ReceivedKB() const { return FReceivedKB; }
 
-    // A package without a size of its own may not grow past this.
-    static constexpr Int64 kMaxPackage = 512LL * 1024 * 1024;
-
 private:
+    enum TPrepared { ppReady, ppRefused, ppFailed };
+
     void UpdateInfoReceived(TObject* Sender);
     void DescriptionProgress(TObject* Sender);
     void DownloadNextPackage(TObject* Sender);
+    void NextPackage();
     void DownloadProgress(TObject* Sender);
+    void StorePiece();
     void HttpError(TObject* Sender);
     // The package in hand arrived: check, save, record, start. False ends the run.
     bool FinishPackage();
-    bool PreparePackage();
+    // Reads the package at the queue index and opens its file; a package
+    // refused is skipped, a failure ends the run.
+    TPrepared PreparePackage();
+    // Skips the package in hand with the reason shown.
+    void Refuse(const AnsiString& Message);
+    // What an exception escaping a handler leaves: the reason shown, the run
+    // ended, the busy mark cleared.
+    void EndRun(const std::exception& E);
 
     TAdvHttp* FHttp;
     TUpdaterView* FView;
@@ -135,4 +153,10 @@ private:
     TUpdatePackage FPackage;
     AnsiString FOutputDir;
     Integer FReceivedKB = 0;
+    // The package's file while it arrives, the bytes stored in it, and
+    // whether storing failed; whether this run refused a package.
+    std::unique_ptr<TAtomicFileWriter> FFile;
+    Int64 FStored = 0;
+    bool FStoreFailed = false;
+    bool FRefused = false;
 };

@@ -1,6 +1,8 @@
 #include "updater/uAdvHttp.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <iterator>
 #include <mutex>
 
 #include "platform/classes/ClassRegistry.h"
@@ -47,6 +49,25 @@ TDialogSlot& DialogSlot() {
     return *slot;
 }
 
+constexpr TNotifyEvent TAdvHttp::*kEvents[] = {
+    &TAdvHttp::OnClosingConnection, &TAdvHttp::OnConnectedToServer, &TAdvHttp::OnConnectingToServer,
+    &TAdvHttp::OnConnectionClosed,  &TAdvHttp::OnIntermediateResponse, &TAdvHttp::OnNameResolved,
+    &TAdvHttp::OnReceivingResponse, &TAdvHttp::OnResponseReceived,  &TAdvHttp::OnRedirect,
+    &TAdvHttp::OnRequestComplete,   &TAdvHttp::OnRequestSent,       &TAdvHttp::OnResolvingName,
+    &TAdvHttp::OnSendingRequest,    &TAdvHttp::OnStateChange,       &TAdvHttp::OnDataAvailable,
+    &TAdvHttp::OnNeedAuth,          &TAdvHttp::OnNeedProxyAuth,     &TAdvHttp::OnError};
+
+std::uint32_t EventBit(TNotifyEvent TAdvHttp::*Event) {
+    for (std::size_t i = 0; i < std::size(kEvents); ++i)
+        if (kEvents[i] == Event) return std::uint32_t{1} << i;
+    return 0;
+}
+
+TAdvHttpFireHook& FireHook() {
+    static TAdvHttpFireHook hook;
+    return hook;
+}
+
 }  // namespace
 
 const TEnumType& EnumTypeInfo(TInternetFlag) {
@@ -65,6 +86,8 @@ Cardinal InternetFlagsWord(TInternetFlags Flags) {
     return word;
 }
 
+void SetAdvHttpFireTestHook(TAdvHttpFireHook Hook) { FireHook() = std::move(Hook); }
+
 void SetHttpCredentialsDialog(THttpCredentialsDialog Dialog) {
     std::lock_guard lock(DialogSlot().Lock);
     DialogSlot().Dialog = std::move(Dialog);
@@ -80,7 +103,7 @@ class TAdvHttpRun {
 public:
     TAdvHttpRun(TAdvHttp* Owner, std::shared_ptr<THttpSession> Session, THttpRequestOptions Options, bool Sync)
         : FOwner(Owner), FSession(std::move(Session)), FOptions(std::move(Options)), FSync(Sync),
-          FAuthRetries(Owner->FAuthRetries), FDefaultUi(Owner->FDefaultUi) {}
+          FAuthRetries(Owner->FAuthRetries), FDefaultUi(Owner->FDefaultUi), FKeepBody(Owner->FKeepBody) {}
     ~TAdvHttpRun() { Join(); }
 
     // Synchronous: raises EInetError after OnError when the request failed.
@@ -108,6 +131,9 @@ public:
     // Runs the component's event on the UI thread while this thread waits;
     // nothing once the run is let go or the component is being destroyed.
     void Fire(TNotifyEvent TAdvHttp::*Event);
+    // On the UI thread: notes which events have a handler now, for the
+    // worker, which may not look at the handlers themselves.
+    void NoteHandlers();
     void Error(Integer Code) { FOwner->ReportError(this, Code, FSync); }
 
 private:
@@ -150,6 +176,7 @@ private:
     bool FSync;
     Integer FAuthRetries;
     bool FDefaultUi;
+    bool FKeepBody;
     std::mutex FRequestLock;
     std::unique_ptr<THttpRequest> FRequest;
     std::unique_ptr<TWorker> FWorker;
@@ -157,26 +184,38 @@ private:
     std::atomic<bool> FDetached{false};
     std::atomic<bool> FAborted{false};
     std::atomic<bool> FDone{false};
+    std::atomic<std::uint32_t> FAssigned{0};
 };
 
 void TAdvHttpRun::Fire(TNotifyEvent TAdvHttp::*Event) {
     auto call = [this, Event] {
         if (FDetached || FOwner->ComponentState().Contains(csDestroying)) return;
+        // What was assigned since the run's last look counts from its next event.
+        auto note = ScopeExit([this] { NoteHandlers(); });
         TNotifyEvent handler = FOwner->*Event;
         if (!handler) return;
         TAdvHttpRun* outer = std::exchange(FOwner->FFiring, this);
         auto restore = ScopeExit([this, outer] { FOwner->FFiring = outer; });
         handler(FOwner);
     };
+    if (const auto& hook = FireHook()) hook(FOwner, Event);
     if (FSync) {
         call();
         return;
     }
-    // Only assigned events cost the worker a trip to the UI thread. Handlers
-    // are assigned there while this worker waits or before it starts, so the
-    // look from here never meets a change half done.
-    if (FDetached || !(FOwner->*Event)) return;
+    // The handlers belong to the UI thread, which may assign them while this
+    // worker runs (the updater does, from its menu, as the previous download
+    // ends): the worker goes by what the UI thread noted of them last, and
+    // only unassigned events spare it the trip.
+    if (FDetached || !(FAssigned.load() & EventBit(Event))) return;
     TThread::Synchronize(nullptr, call);
+}
+
+void TAdvHttpRun::NoteHandlers() {
+    std::uint32_t assigned = 0;
+    for (TNotifyEvent TAdvHttp::*event : kEvents)
+        if (FOwner->*event) assigned |= EventBit(event);
+    FAssigned = assigned;
 }
 
 void TAdvHttpRun::Perform() {
@@ -289,7 +328,8 @@ bool TAdvHttpRun::ReadBody() {
     std::vector<char> buffer(kChunk);
     while (!FAborted && Attached()) {
         std::size_t n = 0;
-        if (!FRequest->Read(buffer.data(), buffer.size(), n)) {
+        // Every piece as it comes: a slow server is seen to make progress.
+        if (!FRequest->ReadSome(buffer.data(), buffer.size(), n)) {
             // Stopped by Abort: the body ends here, as if complete.
             if (FAborted) return true;
             try {
@@ -300,7 +340,8 @@ bool TAdvHttpRun::ReadBody() {
         }
         if (n == 0 || !Attached()) break;
         TAdvHttp& o = *FOwner;
-        o.FChunkPosition = o.FResponseBody->Size();
+        o.FChunkPosition = o.FReceivedBytes.load();
+        if (!FKeepBody) o.FResponseBody->Clear();
         o.FResponseBody->Seek(0, soFromEnd);
         o.FResponseBody->Write(buffer.data(), static_cast<LongInt>(n));
         o.FChunkSize = static_cast<Int64>(n);
@@ -464,6 +505,8 @@ THttpRequestOptions TAdvHttp::RequestOptions() const {
     o.ProxyUserName = FProxyUserName;
     o.ProxyPassword = FProxyPassword;
     o.ConnectTimeout = static_cast<Cardinal>(std::max(0, FConnectTimeout));
+    o.LowSpeedLimit = FLowSpeedLimit;
+    o.LowSpeedTime = FLowSpeedTime;
     o.FollowRedirects = !FInternetFlags.Contains(ifNoAutoRedirect);
     o.RedirectToHttp = FInternetFlags.Contains(ifIgnoreRedirectToHttp);
     o.RedirectToHttps = FInternetFlags.Contains(ifIgnoreRedirectToHttps);
@@ -511,6 +554,7 @@ bool TAdvHttp::Execute(bool Sync) {
     FResponseHeaders->Clear();
     if (!FSession) FSession = std::make_shared<THttpSession>(FUserAgent, FProxy);
     auto run = std::make_unique<TAdvHttpRun>(this, FSession, RequestOptions(), Sync);
+    run->NoteHandlers();
     FCurrent = run.get();
     FRuns.push_back(std::move(run));
     if (!Sync) {

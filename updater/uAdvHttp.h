@@ -20,10 +20,17 @@
 // request is sent again (after the credentials dialog when DefaultUi) up to
 // AuthRetries times, then it fails with 12017 (cancelled). Any other status,
 // errors included, is an answer: its headers and body are read in pieces of
-// 16 KB, OnDataAvailable after each, then OnRequestComplete.
+// at most 16 KB, each piece as soon as it is in, OnDataAvailable after each,
+// then OnRequestComplete. A transfer slower than the low-speed limit fails
+// with 12002 (time-out).
 //
 // Errors: the error number goes to LastError, OnError fires, then (outside
 // the worker, with RaiseExceptions) EInetError with the platform's text.
+//
+// Handlers are looked at only on the user-interface thread, so they may be
+// assigned there at any time, a request running or not. A worker makes the
+// trip there only for events that had a handler when the request started or
+// at its latest event.
 
 #include <atomic>
 #include <functional>
@@ -35,14 +42,12 @@
 #include "platform/classes/Events.h"
 #include "platform/classes/Set.h"
 #include "platform/classes/TypInfo.h"
+#include "platform/os/Http.h"
 #include "platform/rtl/Exceptions.h"
 
 class TStrings;
 class TStringList;
 class TMemoryStream;
-class THttpSession;
-class THttpRequest;
-struct THttpRequestOptions;
 class TAdvHttpRun;
 
 VEMLOR_DECLARE_EXCEPTION(EInetError, Exception);
@@ -132,6 +137,19 @@ public:
     TInternetFlags InternetFlags() const { return FInternetFlags; }
     void SetInternetFlags(TInternetFlags Value);
 
+    // --- Not stored ------------------------------------------------------------
+    // A request moving fewer than LowSpeedLimit bytes a second, on average
+    // over LowSpeedTime milliseconds, fails with a time-out.
+    Cardinal LowSpeedLimit() const { return FLowSpeedLimit; }
+    void SetLowSpeedLimit(Cardinal Value) { FLowSpeedLimit = Value; }
+    Cardinal LowSpeedTime() const { return FLowSpeedTime; }
+    void SetLowSpeedTime(Cardinal Value) { FLowSpeedTime = Value; }
+    // Off, ResponseBody holds only the piece in hand during OnDataAvailable,
+    // for a handler that stores the body itself: a download then needs no
+    // memory of its size.
+    bool KeepBody() const { return FKeepBody; }
+    void SetKeepBody(bool Value) { FKeepBody = Value; }
+
     TNotifyEvent OnClosingConnection, OnConnectedToServer, OnConnectingToServer, OnConnectionClosed,
         OnIntermediateResponse, OnNameResolved, OnReceivingResponse, OnResponseReceived, OnRedirect,
         OnRequestComplete, OnRequestSent, OnResolvingName, OnSendingRequest, OnStateChange, OnDataAvailable,
@@ -197,6 +215,9 @@ private:
     Integer FAuthRetries = 3;
     TInternetFlags FInternetFlags;
     Cardinal FRequestFlags = 0;
+    Cardinal FLowSpeedLimit = kHttpLowSpeedLimit;
+    Cardinal FLowSpeedTime = kHttpLowSpeedTime;
+    bool FKeepBody = true;
 
     std::shared_ptr<THttpSession> FSession;
     std::atomic<Integer> FLastError{0};
@@ -217,3 +238,9 @@ private:
     // The run whose event handler is running now on the UI thread.
     TAdvHttpRun* FFiring = nullptr;
 };
+
+// Fault injection for tests: called on the thread that fires an event, before
+// anything decides whether its handler runs, so that a test can act at that
+// moment. Empty by default; set it only while no request runs.
+using TAdvHttpFireHook = std::function<void(TAdvHttp* Http, TNotifyEvent TAdvHttp::*Event)>;
+void SetAdvHttpFireTestHook(TAdvHttpFireHook Hook);

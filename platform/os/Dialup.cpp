@@ -118,7 +118,7 @@ Integer RunCommand(const std::vector<AnsiString>& Command, const std::vector<Ans
 
 Integer TDialupService::Dial() { return RunCommand(FDial, {}, FTimeoutMs); }
 
-Integer TDialupService::EnumConnections(std::vector<TDialupConnection>& Connections, std::size_t Room) const {
+Integer TDialupService::EnumConnections(std::vector<TDialupConnection>& Connections, std::size_t Room) {
     Connections.clear();
     std::vector<TDialupConnection> found;
     for (const TNetInterface& i : ListNetInterfaces())

@@ -15,7 +15,8 @@
 //   Timeout=60                seconds a command may take before it is killed
 //
 // A file without these commands has no dial-up service, the way a machine
-// without the system's dial-up library has none.
+// without the system's dial-up library has none. Whether a dial-up link is up
+// is another matter: the interfaces tell, with or without the commands.
 
 #include <functional>
 #include <vector>
@@ -74,7 +75,7 @@ public:
     Integer Dial();
     // The dial-up links (point-to-point interfaces), at most Room of them; 0,
     // or BufferTooSmall with nothing listed when there are more.
-    Integer EnumConnections(std::vector<TDialupConnection>& Connections, std::size_t Room) const;
+    static Integer EnumConnections(std::vector<TDialupConnection>& Connections, std::size_t Room);
     // Runs the hang-up command for the connection; 0 or an error number.
     Integer HangUp(const TDialupConnection& Connection);
 

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <array>
+#include <chrono>
 #include <cstring>
 #include <exception>
 #include <mutex>
@@ -141,6 +142,12 @@ struct THttpRequestImpl {
     std::string Buffer;
     std::size_t ReadPos = 0;
     std::exception_ptr HandlerError;
+    // The low-speed watch: bytes moved so far (body and headers in, request
+    // out), and since when the current window counts.
+    Int64 Received = 0;
+    Int64 Uploaded = 0;
+    Int64 WindowFrom = 0;
+    std::chrono::steady_clock::duration Watched{};
 
     // The network library pauses the transfer beyond this much unread data,
     // so a slow reader never makes the buffer grow without bound.
@@ -161,6 +168,7 @@ struct THttpRequestImpl {
     static size_t HeaderCallback(char* Data, size_t Size, size_t Count, void* Self) {
         auto* self = static_cast<THttpRequestImpl*>(Self);
         const size_t bytes = Size * Count;
+        self->Received += static_cast<Int64>(bytes);
         AnsiString line = TrimLineEnd(Data, bytes);
         if (line.rfind("HTTP/", 0) == 0) {
             // Every answer starts its own header list: only the final one's stays.
@@ -203,6 +211,7 @@ struct THttpRequestImpl {
             return CURL_WRITEFUNC_PAUSE;
         }
         self->Buffer.append(Data, bytes);
+        self->Received += static_cast<Int64>(bytes);
         return bytes;
     }
 
@@ -221,9 +230,34 @@ struct THttpRequestImpl {
         return self->HandlerError || self->Aborted ? CURL_PREREQFUNC_ABORT : CURL_PREREQFUNC_OK;
     }
 
-    static int Progress(void* Self, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
+    static int Progress(void* Self, curl_off_t, curl_off_t, curl_off_t, curl_off_t UploadNow) {
         auto* self = static_cast<THttpRequestImpl*>(Self);
+        self->Uploaded = std::max<Int64>(self->Uploaded, UploadNow);
         return self->Aborted || self->HandlerError ? 1 : 0;
+    }
+
+    // Adds the time since Since to the watch; true when a window has passed
+    // with too few bytes moved in it.
+    bool TooSlow(std::chrono::steady_clock::time_point& Since) {
+        if (Options.LowSpeedTime == 0) return false;
+        const auto now = std::chrono::steady_clock::now();
+        Watched += now - Since;
+        Since = now;
+        const Int64 watched = std::chrono::duration_cast<std::chrono::milliseconds>(Watched).count();
+        if (watched < static_cast<Int64>(Options.LowSpeedTime)) return false;
+        const Int64 moved = Received + Uploaded - WindowFrom;
+        if (moved * 1000 < static_cast<Int64>(Options.LowSpeedLimit) * watched) return true;
+        WindowFrom = Received + Uploaded;
+        Watched = {};
+        return false;
+    }
+    // How long a wait for the network may last before the watch looks again.
+    int PollTimeout() const {
+        constexpr Int64 kMax = 1000;
+        if (Options.LowSpeedTime == 0) return static_cast<int>(kMax);
+        const Int64 left = static_cast<Int64>(Options.LowSpeedTime) -
+                           std::chrono::duration_cast<std::chrono::milliseconds>(Watched).count();
+        return static_cast<int>(std::clamp<Int64>(left, 1, kMax));
     }
 
     static AnsiString AddressText(const curl_sockaddr* Address);
@@ -289,10 +323,6 @@ void THttpRequestImpl::Setup() {
     if (!Session->Proxy().empty()) curl_easy_setopt(e, CURLOPT_PROXY, Session->Proxy().c_str());
     if (Session->FImpl->Share) curl_easy_setopt(e, CURLOPT_SHARE, Session->FImpl->Share);
     curl_easy_setopt(e, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(o.ConnectTimeout));
-    if (o.StallTimeout > 0) {
-        curl_easy_setopt(e, CURLOPT_LOW_SPEED_LIMIT, 1L);
-        curl_easy_setopt(e, CURLOPT_LOW_SPEED_TIME, std::max(1L, static_cast<long>(o.StallTimeout / 1000)));
-    }
     curl_easy_setopt(e, CURLOPT_FORBID_REUSE, o.KeepConnection ? 0L : 1L);
     curl_easy_setopt(e, CURLOPT_SSL_VERIFYHOST, o.VerifyHostName ? 2L : 0L);
     if (!o.UserName.empty()) {
@@ -340,6 +370,7 @@ void THttpRequestImpl::Setup() {
 }
 
 bool THttpRequestImpl::Pump(const std::function<bool()>& Ready) {
+    auto since = std::chrono::steady_clock::now();
     while (!Done && !Ready()) {
         if (Aborted) return Owner->Fail(OperationCancelled);
         if (Paused && Buffer.size() - ReadPos < std::max(MaxBuffered, Wanted)) {
@@ -361,9 +392,18 @@ bool THttpRequestImpl::Pump(const std::function<bool()>& Ready) {
             Owner->Fail(OperationCancelled);
             std::rethrow_exception(std::exchange(HandlerError, nullptr));
         }
+        if (Paused) {
+            // Held back by the reader, not by the server.
+            since = std::chrono::steady_clock::now();
+        } else if (!Done && TooSlow(since)) {
+            // Whatever came in before is still handed out first.
+            Remove();
+            Done = true;
+            Result = CURLE_OPERATION_TIMEDOUT;
+        }
         if (Done || Ready()) break;
         if (Paused) continue;
-        curl_multi_poll(Multi, nullptr, 0, 1000, nullptr);
+        curl_multi_poll(Multi, nullptr, 0, PollTimeout(), nullptr);
     }
     if (Aborted) return Owner->Fail(OperationCancelled);
     if (Done && Result != CURLE_OK) return Owner->Fail(MapCurlCode(Result));
@@ -421,12 +461,20 @@ AnsiString THttpRequest::EffectiveUrl() const {
 }
 
 bool THttpRequest::Read(void* Buffer, std::size_t Count, std::size_t& Received) {
+    return Take(Buffer, Count, Count, Received);
+}
+
+bool THttpRequest::ReadSome(void* Buffer, std::size_t Count, std::size_t& Received) {
+    return Take(Buffer, Count, std::min<std::size_t>(Count, 1), Received);
+}
+
+bool THttpRequest::Take(void* Buffer, std::size_t Count, std::size_t Least, std::size_t& Received) {
     THttpRequestImpl& r = *FImpl;
     Received = 0;
     FLastError = 0;
     if (!r.Sent || !r.Easy) return Fail(InternalError);
     r.Wanted = Count;
-    const bool pumped = r.Pump([&r, Count] { return r.Buffer.size() - r.ReadPos >= Count; });
+    const bool pumped = r.Pump([&r, Least] { return r.Buffer.size() - r.ReadPos >= Least; });
     // What arrived before a failure is handed out first; the failure stays
     // and answers the next Read. An abort drops it at once.
     if (!pumped && (r.Aborted || r.Buffer.size() == r.ReadPos)) return false;

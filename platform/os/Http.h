@@ -85,6 +85,10 @@ private:
     std::unique_ptr<THttpSessionImpl> FImpl;
 };
 
+// Defaults of the low-speed limit below: a slower line than any modem's.
+constexpr Cardinal kHttpLowSpeedLimit = 100;   // bytes a second
+constexpr Cardinal kHttpLowSpeedTime = 60000;  // ms
+
 struct THttpRequestOptions {
     AnsiString Method = "GET";
     AnsiString Url;                 // absolute http:// or https:// address
@@ -94,9 +98,13 @@ struct THttpRequestOptions {
     AnsiString UserName, Password;            // the server's
     AnsiString ProxyUserName, ProxyPassword;  // the proxy's
     Cardinal ConnectTimeout = 30000;          // ms
-    // A transfer that moves no byte for this long fails with a time-out, so
-    // a server that stops answering cannot hold a request for ever.
-    Cardinal StallTimeout = 60000;            // ms
+    // A transfer that moves fewer than LowSpeedLimit bytes a second, on
+    // average over LowSpeedTime, fails with a time-out, so a server that
+    // stops answering, or drips, cannot hold a request for ever. Only the
+    // time spent in Send and Read counts: a reader busy elsewhere is no fault
+    // of the server's. A LowSpeedTime of 0 sets no limit.
+    Cardinal LowSpeedLimit = kHttpLowSpeedLimit;
+    Cardinal LowSpeedTime = kHttpLowSpeedTime;
     bool FollowRedirects = true;
     bool RedirectToHttp = false;   // an https request may be sent on to http
     bool RedirectToHttps = false;  // an http request may be sent on to https
@@ -132,6 +140,9 @@ public:
     // body; Received is 0 at the end. False with LastError on failure or
     // when aborted (12017).
     bool Read(void* Buffer, std::size_t Count, std::size_t& Received);
+    // As Read, but returns as soon as any body bytes are in, so that a caller
+    // sees every piece of a slow body as it arrives.
+    bool ReadSome(void* Buffer, std::size_t Count, std::size_t& Received);
 
     // From any thread: the running or next Send/Read fails with 12017.
     void Abort();
@@ -144,6 +155,8 @@ public:
 
 private:
     bool Fail(Integer Code);
+    // Read and ReadSome: waits until Least bytes are in or the body ends.
+    bool Take(void* Buffer, std::size_t Count, std::size_t Least, std::size_t& Received);
     friend struct THttpRequestImpl;
     std::unique_ptr<THttpRequestImpl> FImpl;
     Integer FLastError = 0;

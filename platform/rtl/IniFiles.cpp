@@ -517,19 +517,24 @@ AnsiString TIniFile::ReadString(const AnsiString& section, const AnsiString& ide
     return Unquote(document->Lines[static_cast<std::size_t>(index)].Value);
 }
 
+AnsiString TIniFile::WriteProblem(const AnsiString& section, const AnsiString& ident, const AnsiString& value) {
+    const AnsiString name = Trim(ident);
+    if (HasLineBreak(section) || Trim(section).find(']') != AnsiString::npos)
+        return "a section name may not hold ']' or a line break";
+    if (name.empty())
+        return "the key name is empty";
+    if (HasLineBreak(ident) || name.find('=') != AnsiString::npos || name[0] == '[' || name[0] == ';')
+        return "a key name may not hold '=' or a line break, nor start with '[' or ';'";
+    if (HasLineBreak(value))
+        return "a value may not hold a line break";
+    return AnsiString();
+}
+
 void TIniFile::WriteString(const AnsiString& section, const AnsiString& ident, const AnsiString& value) {
     const AnsiString name = Trim(ident);
     const AnsiString sectionName = Trim(section);
-    const char* problem = nullptr;
-    if (HasLineBreak(section) || sectionName.find(']') != AnsiString::npos)
-        problem = "a section name may not hold ']' or a line break";
-    else if (name.empty())
-        problem = "the key name is empty";
-    else if (HasLineBreak(ident) || name.find('=') != AnsiString::npos || name[0] == '[' || name[0] == ';')
-        problem = "a key name may not hold '=' or a line break, nor start with '[' or ';'";
-    else if (HasLineBreak(value))
-        problem = "a value may not hold a line break";
-    if (problem)
+    const AnsiString problem = WriteProblem(section, ident, value);
+    if (!problem.empty())
         throw EIniFileException("Cannot write key \"" + ident + "\" of section [" + section + "] to " +
                                 FFileName + ": " + problem);
 

@@ -46,6 +46,9 @@ public:
     // breaks, '=' in a key, a key starting with '[' or ';', a section holding
     // ']') or a value with line breaks.
     void WriteString(const AnsiString& section, const AnsiString& ident, const AnsiString& value);
+    // Why WriteString would refuse these names and value; empty when it
+    // would not, so that callers can refuse bad names before they act.
+    static AnsiString WriteProblem(const AnsiString& section, const AnsiString& ident, const AnsiString& value);
 
     // Decimal with an optional sign, or hexadecimal after "0x"; any other
     // text, or a number outside the 32-bit range, gives the default.

@@ -40,16 +40,19 @@ protected:
     AnsiString Folder;
 };
 
-TEST_F(TRASUnitTest, WithoutADialupServiceHangUpSaysSoAndTheRestQuietlyAnswerNo) {
+TEST_F(TRASUnitTest, WithoutADialupServiceHangUpSaysSoDialDoesNothingAndAnUpLinkStillCounts) {
     Links(1, 0);
     TModalAnswerer answerer;
     AnsiString message;
     Answer(answerer, message);
     HangUp();
     EXPECT_EQ("Nepodařilo se načíst knihovnu RASAPI32.DLL.", message);
-    EXPECT_FALSE(IsRasConnected());
     EXPECT_EQ(0, DialInternet());
     EXPECT_TRUE(answerer.Unexpected().empty());
+    // A link brought up outside the updater is up all the same.
+    EXPECT_TRUE(IsRasConnected());
+    Links(1, -1);
+    EXPECT_FALSE(IsRasConnected());
 }
 
 TEST_F(TRASUnitTest, TwelveLinksOverflowTheHangUpListButNotTheConnectedTest) {

@@ -6,11 +6,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <deque>
+#include <filesystem>
 #include <map>
 #include <mutex>
 
+#include "platform/os/Http.h"
 #include "platform/os/tests/TestHttpServer.h"
 #include "platform/rtl/FileUtils.h"
 #include "platform/rtl/IniFiles.h"
@@ -86,12 +89,17 @@ protected:
         s.Get("/pkg/moved.zip", [this](const httplib::Request&, httplib::Response& Res) {
             Res.set_redirect(Server.Url("/pkg/client.zip"));
         });
+        s.Get("/pkg/bad.zip", [this](const httplib::Request& Req, httplib::Response& Res) {
+            Log(Req.path);
+            Res.set_content("BAD", "application/zip");
+        });
         s.Get("/pkg/missing.zip", [](const httplib::Request&, httplib::Response& Res) {
             Res.status = 404;
             Res.set_content("404", "text/plain");
         });
         Server.ServeGated("/pkg/cut.zip", 50000, 20000, true);
         Server.ServeGated("/pkg/slow.zip", 50000, 20000);
+        Server.ServeDrip("/pkg/drip.zip", 100000);
         Server.Start();
         Server.Gate().Close();
 
@@ -117,6 +125,20 @@ protected:
     void Log(const std::string& Path) {
         std::lock_guard lock(LogLock);
         Requested.push_back(Path);
+    }
+    bool Logged(const std::string& Path) {
+        std::lock_guard lock(LogLock);
+        return std::find(Requested.begin(), Requested.end(), Path) != Requested.end();
+    }
+    // The temporary files of writers in the folder, with their sizes; the
+    // settings file's lock file is none.
+    static std::map<std::string, std::uintmax_t> TempFiles(const AnsiString& Dir) {
+        std::map<std::string, std::uintmax_t> found;
+        for (const auto& entry : std::filesystem::directory_iterator(Dir)) {
+            const std::string name = entry.path().filename().string();
+            if (name.rfind(".~", 0) == 0 && !name.ends_with(".lock")) found[name] = entry.file_size();
+        }
+        return found;
     }
 
     // One package section.
@@ -180,8 +202,10 @@ TEST_F(TUpdaterTest, ClosesTheClientThenFetchesShowsDownloadsAndInstallsTwoPacka
     EXPECT_EQ((std::vector<AnsiString>{kFinished}), View.Infos);
     EXPECT_TRUE(View.Errors.empty());
     EXPECT_EQ((std::vector<AnsiString>{"plugin.sh", "client.zip"}), View.Shown);
-    EXPECT_EQ("Staženo 16 KB z 39 KB", View.ProgressTexts.front());
-    EXPECT_EQ("Staženo 39 KB z 39 KB", View.ProgressTexts[2]);
+    // At least a notice per 16 KB piece of the first package, then one for the second.
+    ASSERT_GE(View.ProgressTexts.size(), 4u);
+    EXPECT_EQ("Staženo 39 KB z 39 KB", View.ProgressTexts[View.ProgressTexts.size() - 2]);
+    EXPECT_EQ("Staženo 0 KB z 0 KB", View.ProgressTexts.back());
     EXPECT_TRUE(ReadFileBytes(Folder + "Plugins/plugin.sh") == TTestHttpServer::Pattern(40000));
     EXPECT_EQ("ZIP", ReadFileBytes(Folder + "client.zip"));
     struct stat st {};
@@ -202,14 +226,15 @@ TEST_F(TUpdaterTest, ClosesTheClientThenFetchesShowsDownloadsAndInstallsTwoPacka
     EXPECT_TRUE(FileExists(Folder + "update.ini"));
 }
 
-TEST_F(TUpdaterTest, WrongSizesErrorPagesAndEmptyBodiesAreRefusedUnsaved) {
+TEST_F(TUpdaterTest, ShortErrorPageAndOverlongBodiesAreRefusedUnsaved) {
     struct TCase {
         AnsiString File;
         Int64 Size;
     };
     // One byte short of the announced size, a 404 page of exactly the
-    // announced size, and a package without a size at all.
-    for (const TCase& c : {TCase{"client.zip", 4}, TCase{"missing.zip", 3}, TCase{"client.zip", 0}}) {
+    // announced size, and a body longer than announced, which is stopped
+    // there (the rest is held back for good).
+    for (const TCase& c : {TCase{"client.zip", 4}, TCase{"missing.zip", 3}, TCase{"slow.zip", 10000}}) {
         SCOPED_TRACE(c.File + " " + std::to_string(c.Size));
         View = TRecordingView();
         Description = "[Setup]\nMainURL=" + Server.Url("/pkg") + "\n" + Package("Client", c.File, c.Size);
@@ -219,7 +244,104 @@ TEST_F(TUpdaterTest, WrongSizesErrorPagesAndEmptyBodiesAreRefusedUnsaved) {
         EXPECT_FALSE(FileExists(Folder + c.File));
         EXPECT_EQ("", Installed("Client"));
         EXPECT_FALSE(View.Visible);
+        EXPECT_TRUE(TempFiles(Folder).empty());
     }
+}
+
+TEST_F(TUpdaterTest, PackagesWithoutARecordableNameOrAKnownSizeAreRefusedUnfetchedAndTheRestInstalled) {
+    auto bad = [](const AnsiString& Name, const AnsiString& Size) {
+        return "[" + Name + "]\nVersion=1.5\nFileName=bad.zip\n" + Size + "[Info" + Name + "]\n1=x\n";
+    };
+    Description = "[Setup]\nMainURL=" + Server.Url("/pkg/") + "\n" + bad("a=b", "Size=3\n") +
+                  bad(";note", "Size=3\n") + bad("[x", "Size=3\n") + bad("", "Size=3\n") + bad("NoSize", "") +
+                  bad("Zero", "Size=0\n") + bad("Negative", "Size=-3\n") + Package("Client", "client.zip", 3);
+    Fetch();
+    ASSERT_EQ(8u, Updater->Queue()->size());
+    Updater->StartUpdate();
+    RunUntil([&] { return Installed("Client") == "1.5" || Logged("/pkg/bad.zip"); });
+    auto name = [](const char* N) {
+        return "Balíček „" + AnsiString(N) + "“ má v popisu aktualizace neplatný název, nebude stažen.";
+    };
+    auto size = [](const char* N) {
+        return "Balíček „" + AnsiString(N) + "“ nemá v popisu aktualizace platnou velikost, nebude stažen.";
+    };
+    EXPECT_EQ((std::vector<AnsiString>{name("a=b"), name(";note"), name("[x"), name(""), size("NoSize"), size("Zero"),
+                                       size("Negative")}),
+              View.Errors);
+    EXPECT_FALSE(Logged("/pkg/bad.zip"));
+    EXPECT_FALSE(FileExists(Folder + "bad.zip"));
+    EXPECT_EQ("ZIP", ReadFileBytes(Folder + "client.zip"));
+    // Not everything was installed: no word of success, the last refusal stays in sight.
+    EXPECT_TRUE(View.Infos.empty());
+    EXPECT_EQ(size("Negative"), View.Statuses.back());
+}
+
+TEST_F(TUpdaterTest, AnExceptionInACompletionHandlerIsShownAndEndsTheRun) {
+    Description = "[Setup]\nMainURL=" + Server.Url("/pkg/") + "\n" + Package("Tool", "client.zip", 3, "Run=1\n") +
+                  Package("Later", "bad.zip", 3);
+    Updater->Launch = [this](const AnsiString& File, const AnsiString&) {
+        Launched.push_back(File);
+        throw Exception("Cannot start " + File);
+    };
+    Fetch();
+    Updater->StartUpdate();
+    RunUntil([&] { return !Launched.empty(); });
+    EXPECT_EQ((std::vector<AnsiString>{"Cannot start " + Folder + "client.zip"}), View.Errors);
+    EXPECT_FALSE(Updater->Busy());
+    EXPECT_FALSE(View.Visible);
+    EXPECT_FALSE(Logged("/pkg/bad.zip"));
+}
+
+TEST_F(TUpdaterTest, APackageIsStreamedIntoATemporaryFileBesideItsTargetAndPutInPlaceWhole) {
+    Description = "[Setup]\nMainURL=" + Server.Url("/pkg/") + "\n" +
+                  Package("Slow", "slow.zip", 50000, "OutputDir=Plugins\n");
+    Fetch();
+    Int64 held = -1;
+    std::map<std::string, std::uintmax_t> temps;
+    // Once the part sent at once is in, before the rest is let go.
+    View.OnProgress = [&] {
+        if (held >= 0 || Http->ReceivedBytes() < 20000) return;
+        held = Http->ResponseBody()->Size();
+        temps = TempFiles(Folder + "Plugins");
+        Server.Gate().Open();
+    };
+    Run();
+    EXPECT_LE(held, 16384);
+    ASSERT_EQ(1u, temps.size());
+    EXPECT_EQ(0u, temps.begin()->first.rfind(".~slow.zip.", 0)) << temps.begin()->first;
+    EXPECT_EQ(20000u, temps.begin()->second);
+    EXPECT_EQ((std::vector<AnsiString>{kFinished}), View.Infos);
+    EXPECT_TRUE(ReadFileBytes(Folder + "Plugins/slow.zip") == TTestHttpServer::Pattern(50000));
+    EXPECT_TRUE(TempFiles(Folder + "Plugins").empty());
+}
+
+TEST_F(TUpdaterTest, ADrippingServerIsSeenPieceByPieceAndEndedByTheLowSpeedLimit) {
+    Description = "[Setup]\nMainURL=" + Server.Url("/pkg/") + "\n" + Package("Drip", "drip.zip", 100000);
+    Fetch();
+    // A drip of 2 bytes per notice never comes near this. The window is long
+    // enough for the first pieces to come in on a busy machine, whose
+    // connection and headers alone may take tens of milliseconds.
+    Http->SetLowSpeedLimit(10000000);
+    Http->SetLowSpeedTime(200);
+    std::vector<Int64> received;
+    View.OnProgress = [&] {
+        received.push_back(Http->ReceivedBytes());
+        Server.Drip().Release();
+    };
+    Run();
+    ASSERT_GE(received.size(), 2u);
+    Int64 before = 0;
+    for (const Int64 r : received) {
+        EXPECT_GT(r, before);
+        EXPECT_LE(r - before, 2);
+        before = r;
+    }
+    EXPECT_LT(received.back(), 100000);
+    EXPECT_EQ(http_errors::Timeout, Http->LastError());
+    EXPECT_EQ("Chyba při stahování souboru.", View.Statuses.back());
+    EXPECT_FALSE(Updater->Busy());
+    EXPECT_FALSE(FileExists(Folder + "drip.zip"));
+    EXPECT_TRUE(TempFiles(Folder).empty());
 }
 
 TEST_F(TUpdaterTest, NamesThatLeadOutOfTheProgramFolderAreNotEvenFetched) {
@@ -252,6 +374,7 @@ TEST_F(TUpdaterTest, ARedirectIsFollowedAndATruncatedBodyFailsTheRun) {
     EXPECT_FALSE(Updater->Busy());
     EXPECT_EQ("Chyba při stahování souboru.", View.Statuses.back());
     EXPECT_FALSE(FileExists(Folder + "cut.zip"));
+    EXPECT_TRUE(TempFiles(Folder).empty());
     EXPECT_TRUE(View.Errors.empty());
 }
 
@@ -281,6 +404,43 @@ TEST_F(TUpdaterTest, StopEndsTheDownloadQuietlyAndTheCommandWaitsForANewDescript
     EXPECT_FALSE(View.Visible);
     EXPECT_TRUE(View.Ended() == false);
     EXPECT_FALSE(FileExists(Folder + "slow.zip"));
+    EXPECT_TRUE(TempFiles(Folder).empty());
+}
+
+TEST_F(TUpdaterTest, FetchingTheDescriptionAgainDuringADownloadLeavesNoTemporaryFile) {
+    Description = "[Setup]\nMainURL=" + Server.Url("/pkg/") + "\n" + Package("Slow", "slow.zip", 50000);
+    Fetch();
+    Updater->StartUpdate();
+    RunUntil([&] { return !View.ProgressTexts.empty(); });
+    // The menu command, while the download waits for the rest.
+    View.Statuses.clear();
+    Updater->RequestUpdateInfo();
+    RunUntil([&] { return View.Statuses.size() >= 2 && View.Statuses.back().empty(); });
+    EXPECT_TRUE(TempFiles(Folder).empty());
+    EXPECT_FALSE(FileExists(Folder + "slow.zip"));
+    EXPECT_EQ((std::vector<AnsiString>{"Slow"}), *Updater->Queue());
+}
+
+TEST_F(TUpdaterTest, AMainAddressTheComponentCannotFetchFromIsNeverTheNextRunsAddress) {
+    const AnsiString good = Server.Url("/updclnt/");
+    auto stored = [this] { return TIniFile(Folder + "update.ini").ReadString("TfUpdate", "UpdateURL", ""); };
+    for (const AnsiString bad : {"ftp://update.example/pkg/", "update.example/pkg/"}) {
+        SCOPED_TRACE(bad);
+        View = TRecordingView();
+        Description = "[Setup]\nMainURL=" + bad + "\n" + Package("Client", "client.zip", 3);
+        Fetch(good);
+        EXPECT_EQ((std::vector<AnsiString>{"Popis aktualizace uvádí adresu „" + bad +
+                                           "“, kterou nelze použít (jen http:// nebo https://); zůstává dosavadní "
+                                           "adresa."}),
+                  View.Errors);
+        EXPECT_EQ(good, stored());
+        ASSERT_TRUE(Updater->PrepareConnection());
+        EXPECT_EQ(good, Updater->ServerBase());
+    }
+    // One that an older build stored gives way to the built-in address.
+    TIniFile(Folder + "update.ini").WriteString("TfUpdate", "UpdateURL", "update.example/updclnt");
+    ASSERT_TRUE(Updater->PrepareConnection());
+    EXPECT_EQ(kDefaultUpdateURL, Updater->ServerBase());
 }
 
 TEST_F(TUpdaterTest, AnExclusiveInstallerStartsWithItsParametersAndClosesTheUpdater) {

@@ -171,13 +171,13 @@ TEST_F(TfUpdateTest, ClosesTheClientShowsWhatIsNewDownloadsTwoPackagesWithProgre
     EXPECT_EQ("Plugin je nový (1.50)\r\n\r\nClient je nový (1.50)\r\n\r\n", fUpdate->Memo1->Lines()->Text());
     EXPECT_EQ("", Status());
 
-    // F2 through the menu starts the run; the first package stops after its
-    // first piece until the server lets the rest go.
+    // F2 through the menu starts the run; the first package stops after the
+    // part sent at once until the server lets the rest go.
     fUpdate->Provstupdate1->Click();
-    RunUntil([&] { return fDownLoad->ProgressBar1->Position() > 0; });
+    RunUntil([&] { return fDownLoad->ProgressBar1->Position() == 19; });
     EXPECT_TRUE(fDownLoad->Visible());
     EXPECT_EQ("plugin.sh", fDownLoad->Label2->Caption());
-    EXPECT_EQ("Staženo 16 KB z 39 KB", fDownLoad->Label1->Caption());
+    EXPECT_EQ("Staženo 19 KB z 39 KB", fDownLoad->Label1->Caption());
     EXPECT_EQ(39, fDownLoad->ProgressBar1->Max());
     const AnsiString shots = AnsiString(VEMLOR_TEST_OUTPUT) + "/update-window/";
     EXPECT_TRUE(SaveControlToPng(fUpdate, shots + "update-mid-download.png"));
@@ -250,6 +250,22 @@ TEST_F(TfUpdateTest, TranslatedOfflineTheUserDeclinesToDialAndTheTimerFetchesOnc
     // The choice is kept for the next run.
     fSetUpdate->Free();
     EXPECT_EQ("True", TIniFile(Folder + "update.ini").ReadString("TfSetUpdate", "RadioButton2_Checked", ""));
+}
+
+TEST_F(TfUpdateTest, OnlineOnlyThroughADialupLinkWithoutDialCommandsFetchesAtOnceWithoutAsking) {
+    Settings("TfUpdate", "UpdateURL", Server.Url("/updclnt/"));
+    Description = "[Setup]\r\nMainURL=" + Server.Url("/pkg/") + "\r\n" + Package("Client", "client.zip", 3);
+    SetNetInterfaceSource(
+        [] { return std::vector<TNetInterface>{{"lo", true, true, false}, {"ppp0", true, false, true}}; });
+    TFakeTimerClock clock;
+    CreateWindows();
+    TModalAnswerer answerer;  // nothing may be asked
+    fUpdate->Show();
+    EXPECT_TRUE(fSetUpdate->RadioButton1->Checked());
+    ASSERT_TRUE(answerer.Seen().empty());
+    ASSERT_FALSE(clock.Running(fUpdate->Timer1));
+    RunUntil([&] { return fUpdate->Memo1->Lines()->Count() > 0; });
+    EXPECT_EQ((std::vector<std::string>{"/updclnt/update.dat"}), Requests());
 }
 
 TEST_F(TfUpdateTest, EachFailingDownloadEndsAsTheUserIsToldAndRecordsNothing) {

@@ -51,6 +51,7 @@ protected:
     void TearDown() override {
         Http.reset();
         SetHttpCredentialsDialog({});
+        SetAdvHttpFireTestHook({});
     }
 
     void Count(TNotifyEvent& Event, int& Counter) {
@@ -125,8 +126,15 @@ TEST_F(TAdvHttpTest, ASynchronousRequestReadsInChunksAndCompletesOnce) {
     Count(Http->OnRequestComplete, complete);
     Count(Http->OnRedirect, redirects);
     ASSERT_TRUE(Http->Execute(true));
-    EXPECT_EQ(3, chunks);
-    EXPECT_EQ((std::vector<Int64>{16384, 32768, 40000}), received);
+    // Every piece as it arrives, none over 16 KB.
+    EXPECT_GE(chunks, 3);
+    Int64 before = 0;
+    for (const Int64 r : received) {
+        EXPECT_GT(r, before);
+        EXPECT_LE(r - before, 16384);
+        before = r;
+    }
+    EXPECT_EQ(40000, before);
     EXPECT_EQ(1, complete);
     EXPECT_EQ(1, redirects);
     EXPECT_EQ(Server.Url("/file40000"), Http->RedirectURL());
@@ -152,7 +160,7 @@ TEST_F(TAdvHttpTest, AnAsynchronousRequestDeliversEveryEventOnTheMainThread) {
     EXPECT_EQ("127.0.0.1", Http->ServerAddress());
     EXPECT_GT(Http->BytesSent(), 0);
     EXPECT_EQ(1, sent);
-    EXPECT_EQ(3, data);
+    EXPECT_GE(data, 3);
     EXPECT_EQ(40000, Http->ReceivedBytes());
     // The request is closed before the completion is told.
     EXPECT_EQ(1, closed);
@@ -232,14 +240,43 @@ TEST_F(TAdvHttpTest, ANewRequestReplacesTheRunningOneAndCanStartFromTheCompletio
         }
     };
     // The first worker ends while the second runs, and must not take its place.
-    int runningWhileData = 0;
-    Http->OnDataAvailable = [&](TObject*) { runningWhileData += Http->Running() ? 1 : 0; };
+    int dataEvents = 0, runningWhileData = 0;
+    Http->OnDataAvailable = [&](TObject*) {
+        ++dataEvents;
+        runningWhileData += Http->Running() ? 1 : 0;
+    };
     ASSERT_TRUE(Http->Execute(false));
     RunUntil([&] { return done.size() == 2; });
     EXPECT_EQ(0, slowComplete);
     EXPECT_EQ("small", done[0]);
     EXPECT_EQ(40000u, done[1].size());
-    EXPECT_EQ(4, runningWhileData);
+    EXPECT_GE(dataEvents, 4);
+    EXPECT_EQ(dataEvents, runningWhileData);
+}
+
+TEST_F(TAdvHttpTest, HandlersReassignedWhileTheWorkerFiresAreLookedAtOnlyOnTheMainThread) {
+    // The worker is held just as it fires the completion while the main thread
+    // puts other handlers in place, as the updater's menu does while a
+    // download ends. The flags are relaxed on purpose: they order the two
+    // threads without publishing the main thread's writes to the worker, so
+    // that a race checker reports any handler the worker reads.
+    std::atomic<bool> held{false}, reassigned{false};
+    SetAdvHttpFireTestHook([&](TAdvHttp*, TNotifyEvent TAdvHttp::*Event) {
+        if (Event != &TAdvHttp::OnRequestComplete) return;
+        held.store(true, std::memory_order_relaxed);
+        while (!reassigned.load(std::memory_order_relaxed)) std::this_thread::yield();
+    });
+    std::vector<AnsiString> seen;
+    Http->OnRequestComplete = [&](TObject*) { seen.push_back("old"); };
+    Http->SetURL(Server.Url("/small"));
+    ASSERT_TRUE(Http->Execute(false));
+    // Without waiting for events: the worker may be in none when it is held.
+    while (!held.load(std::memory_order_relaxed)) PumpUntilIdle();
+    Http->OnRequestComplete = [&](TObject*) { seen.push_back("new"); };
+    Http->OnError = [&](TObject*) { seen.push_back("error"); };
+    reassigned.store(true, std::memory_order_relaxed);
+    RunUntil([&] { return !seen.empty(); });
+    EXPECT_EQ((std::vector<AnsiString>{"new"}), seen);
 }
 
 TEST_F(TAdvHttpTest, DestroyingDuringAReadReturnsAfterTheWorkerAndRunsNoHandler) {

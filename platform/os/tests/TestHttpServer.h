@@ -26,6 +26,7 @@ public:
     }
     void Stop() {
         Gate().Open();
+        Drip().Open();
         if (FThread.joinable()) {
             // stop() is lost on a server whose accept loop has not begun yet.
             while (!FServer.is_running()) std::this_thread::yield();
@@ -63,6 +64,35 @@ public:
     };
     TGate& Gate() { return FGate; }
 
+    // Lets a dripping body out one piece per Release, so that a test paces a
+    // slow server by what its client sees, without sleeping.
+    class TDrip {
+    public:
+        void Release() {
+            std::lock_guard lock(FLock);
+            ++FTokens;
+            FChanged.notify_all();
+        }
+        // Every piece goes out at once from now on.
+        void Open() {
+            std::lock_guard lock(FLock);
+            FOpen = true;
+            FChanged.notify_all();
+        }
+        void Take() {
+            std::unique_lock lock(FLock);
+            FChanged.wait(lock, [this] { return FOpen || FTokens > 0; });
+            if (FTokens > 0) --FTokens;
+        }
+
+    private:
+        std::mutex FLock;
+        std::condition_variable FChanged;
+        int FTokens = 1;  // the first piece needs none
+        bool FOpen = false;
+    };
+    TDrip& Drip() { return FDrip; }
+
     // Body bytes with a recognisable pattern: byte i is 'a' + i % 26.
     static std::string Pattern(std::size_t Size) {
         std::string s(Size, '\0');
@@ -89,9 +119,24 @@ public:
         });
     }
 
+    // A body of Size bytes (announced) sent 2 bytes a piece, a piece per
+    // Drip().Release().
+    void ServeDrip(const std::string& Path, std::size_t Size) {
+        FServer.Get(Path, [this, Size](const httplib::Request&, httplib::Response& Res) {
+            Res.set_content_provider(Size, "application/octet-stream",
+                [this, Size](size_t Offset, size_t, httplib::DataSink& Sink) {
+                    Drip().Take();
+                    std::string piece;
+                    for (size_t i = Offset; i < Size && i < Offset + 2; ++i) piece += static_cast<char>('a' + i % 26);
+                    return Sink.write(piece.data(), piece.size());
+                });
+        });
+    }
+
 private:
     httplib::Server FServer;
     std::thread FThread;
     int FPort = 0;
     TGate FGate;
+    TDrip FDrip;
 };
