@@ -606,6 +606,7 @@ void TMemFileReader::FindDamage() {
 }
 
 void TMemFileReader::ReadRecords() {
+    FInRecords = true;
     // A record that reads no bytes at all would repeat for ever: every
     // column is a fixed-size one of size 0 without a flag.
     if (FFixedBytes == 0) {
@@ -613,7 +614,6 @@ void TMemFileReader::ReadRecords() {
         return;
     }
     const std::size_t total = FIn.Left() + FIn.Pos();
-    FInRecords = true;
     // The records read in full are 1..FCounter - 1, however the reading ends.
     auto count = ScopeExit([this] {
         FStatus.Records = FCounter - 1;

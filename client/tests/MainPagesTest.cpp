@@ -3,6 +3,8 @@
 // a picture pasted; a melody written with the page's buttons, held to 30
 // seconds, saved, played and read back from its MIDI file.
 
+#include <unistd.h>
+
 #include "client/LogoPrep.h"
 #include "client/MelodyModel.h"
 #include "MainFixture.h"
@@ -318,10 +320,10 @@ TEST_F(TMainPagesTest, ASavedMelodyJoinsTheMelodyListAndAnEmptyOneNeedsAYes) {
     EXPECT_EQ(ListFiles(Folder + "Melody", "*"), std::vector<AnsiString>{"skala.rtl"});
     EXPECT_TRUE(Data->Melody->Locate("Jmeno", Variant("skala"), TLocateOptions{}));
     // A bare name under the MIDI type is a MIDI file's name.
-    answers.Act([&](TForm* Dialog) {
-        dynamic_cast<TComboBox*>(Dialog->FindComponent("FilterCombo"))->SetItemIndex(1);
-        dynamic_cast<TEdit*>(Dialog->FindComponent("FileNameEdit"))->SetText(Folder + "Melody/skala2");
-        dynamic_cast<TButton*>(Dialog->FindComponent("OKButton"))->Click();
+    answers.ActOnFile([&](TFileDialogView& Dialog) {
+        Dialog.ChooseFilter(2);
+        Dialog.TypeFileName(Folder + "Melody/skala2");
+        Dialog.Accept();
     });
     Tool("SaveMelodyButton")->Click();
     EXPECT_EQ(ListFiles(Folder + "Melody", "*"), (std::vector<AnsiString>{"skala.rtl", "skala2.mid"}));
@@ -456,13 +458,15 @@ TEST_F(TMainPagesTest, AFailedMidiSaveSaysSo) {
     StartConfirmed();
     Main->PageControl1->SetActivePage(Main->TabMelody);
     Main->AddNote(3);
-    // A name the file system refuses: the dialog takes it, the write fails.
+    // The folder chosen is gone by the time the melody is written.
     TModalAnswerer answers;
-    const AnsiString file = Folder + AnsiString(300, 'x') + ".mid";
-    answers.Act([&](TForm* Dialog) {
-        dynamic_cast<TComboBox*>(Dialog->FindComponent("FilterCombo"))->SetItemIndex(1);
-        dynamic_cast<TEdit*>(Dialog->FindComponent("FileNameEdit"))->SetText(file);
-        dynamic_cast<TButton*>(Dialog->FindComponent("OKButton"))->Click();
+    ForceDirectories(Folder + "gone");
+    const AnsiString file = Folder + "gone/skala.mid";
+    answers.ActOnFile([&](TFileDialogView& Dialog) {
+        Dialog.ChooseFilter(2);
+        Dialog.TypeFileName(file);
+        Dialog.Accept();
+        ASSERT_EQ(::rmdir((Folder + "gone").c_str()), 0);
     });
     AnsiString error;
     answers.ClickButton("OK", [&](TForm* f) { error = DialogText(f); });
