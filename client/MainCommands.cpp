@@ -79,7 +79,9 @@ void TMainWindowCommands::PrefillInternationalPrefix(TEdit* Edit) {
     ::PrefillInternationalPrefix(*DM, fnastaveni ? fnastaveni->HomeCountry() : AnsiString(), Edit);
 }
 
-void TMainWindowCommands::FilterPhoneNumberChars(TEdit* Edit) { FilterPhoneNumberText(Edit); }
+void TMainWindowCommands::FilterPhoneNumberChars(TEdit* Edit) {
+    FilterPhoneNumberText(Edit, InternationalPrefixText(*DM, fnastaveni ? fnastaveni->HomeCountry() : AnsiString()));
+}
 
 AnsiString TMainWindowCommands::SalutationText() { return fnastaveni ? fnastaveni->HeaderEdit->Text() : AnsiString(); }
 

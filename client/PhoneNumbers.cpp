@@ -1,5 +1,6 @@
 #include "client/PhoneNumbers.h"
 
+#include <algorithm>
 #include <memory>
 
 #include "client/DatMod.h"
@@ -154,17 +155,24 @@ void CaretToEndAfterClick(TEdit* Edit) {
     });
 }
 
-void FilterPhoneNumberText(TEdit* Edit) {
+void FilterPhoneNumberText(TEdit* Edit, const AnsiString& Prefilled) {
     const AnsiString text = Edit->Text();
+    std::size_t from = 0;
+    // A '+' typed straight after the prefix the edit was given begins a
+    // number of another country: kept behind that prefix, it would be taken
+    // out and the number filed under the home country.
+    if (!Prefilled.empty() && text.size() > Prefilled.size() && text.compare(0, Prefilled.size(), Prefilled) == 0 &&
+        text[Prefilled.size()] == '+')
+        from = Prefilled.size();
     AnsiString kept;
     bool leading = true;
-    for (char c : text) {
+    for (char c : text.substr(from)) {
         const bool digit = IsDigit(c);
         if (c == '+' ? leading : digit || c == ' ' || c == '-' || c == '/') kept += c;
         if (digit || c == '+') leading = false;
     }
     if (kept == text) return;
-    const Integer caret = Edit->SelStart();
+    const Integer caret = Edit->SelStart() - static_cast<Integer>(text.size() - kept.size());
     Edit->SetText(kept);
-    Edit->SetSelStart(caret > 0 ? caret - 1 : 0);
+    Edit->SetSelStart(std::max<Integer>(caret, 0));
 }

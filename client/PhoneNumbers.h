@@ -74,5 +74,6 @@ void CaretToEndAfterClick(TEdit* Edit);
 // which the number's normalisation turns into "00". Losing that '+' would
 // leave the country code looking like a national number, which the check
 // then files under the home country. The caret steps back over the
-// character taken out.
-void FilterPhoneNumberText(TEdit* Edit);
+// characters taken out. Prefilled is the prefix the empty edit was given
+// (InternationalPrefixText): a '+' typed right after it replaces it.
+void FilterPhoneNumberText(TEdit* Edit, const AnsiString& Prefilled = AnsiString());

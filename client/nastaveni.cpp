@@ -192,7 +192,9 @@ void Tfnastaveni::Edit3MouseDown(TObject*, TMouseButton, TShiftState, int, int) 
     CaretToEndAfterClick(Edit3);
 }
 
-void Tfnastaveni::Edit3Change(TObject*) { FilterPhoneNumberText(Edit3); }
+void Tfnastaveni::Edit3Change(TObject*) {
+    FilterPhoneNumberText(Edit3, DM ? InternationalPrefixText(*DM, HomeCountry()) : AnsiString());
+}
 
 AnsiString Tfnastaveni::NickName() const { return chbNickName->Checked() ? NickEdit->Text() : AnsiString(); }
 

@@ -142,4 +142,28 @@ TEST_F(PhoneNumbersTest, AnEmptyNumberEditStartsWithTheHomeCountrysCode) {
     EXPECT_EQ(edit.Text(), "00");
 }
 
+// The user clicks into the empty edit, which offers the home country's code,
+// and types a number of another country as it is written abroad.
+TEST_F(PhoneNumbersTest, APlusTypedAfterTheOfferedCodeTakesItsPlace) {
+    AddCountry("Polsko", "48", "0048#########");
+    const AnsiString offered = InternationalPrefixText(*Dm, "Slovensko");
+    auto type = [&](const AnsiString& Keys) {
+        TEdit edit(nullptr);
+        PrefillInternationalPrefix(*Dm, "Slovensko", &edit);
+        for (char c : Keys) {
+            edit.SetSelStart(static_cast<Integer>(edit.Text().size()));
+            edit.SetSelText(AnsiString(1, c));
+            FilterPhoneNumberText(&edit, offered);
+        }
+        EXPECT_EQ(edit.SelStart(), static_cast<Integer>(edit.Text().size())) << Keys;
+        return edit.Text();
+    };
+    AnsiString number = NormalisePhoneNumber(type("+48 601-234-567"));
+    EXPECT_EQ(number, "0048601234567");
+    EXPECT_TRUE(Validate(number));
+    // A home number after the code, or a '+' anywhere else, stays as before.
+    EXPECT_EQ(type("903 123 456"), "00421-903 123 456");
+    EXPECT_EQ(type("9+03"), "00421-903");
+}
+
 }  // namespace
