@@ -85,6 +85,25 @@ TEST_F(TMailImportTest, AContactWhoseNameIsLongerThanTheColumnComesInOnceHowever
     EXPECT_TRUE(answers.Unexpected().empty());
 }
 
+TEST_F(TMailImportTest, ASeparatorInAMobileNumberStaysInTheNumberAndOutOfTheGroupList) {
+    TFakeMailClient mail;
+    mail.Contacts = {{"Eva", "603 222;333"}, {"Jan", "\"603\" 1\r\n"}};
+    TFakePhones phones;
+    std::vector<AnsiString> texts;
+    TModalAnswerer answers;
+    Expect(answers, texts);
+    Expect(answers, texts);
+    EXPECT_EQ(2, ImportMailContacts(mail, phones));
+    const AnsiString outlook = Dm->Skupiny->Lookup("Jmeno", Variant("Outlook"), "ID").AsString() + ";";
+    EXPECT_EQ("603222;333", ContactValue("Eva", Dm->AdresaCislo));
+    EXPECT_EQ(outlook, GroupsOf("Eva"));
+    EXPECT_EQ("\"603\"1", ContactValue("Jan", Dm->AdresaCislo));
+    EXPECT_EQ(outlook, GroupsOf("Jan"));
+    // The number check's complaint, then the count.
+    EXPECT_EQ(2u, texts.size());
+    EXPECT_TRUE(answers.Unexpected().empty());
+}
+
 TEST_F(TMailImportTest, AnUnreachableMailClientChangesNothingAndAnEmptyOneStillMakesTheGroup) {
     TFakeMailClient mail;
     mail.Reachable = false;

@@ -6,7 +6,7 @@
 //
 // The book is read when the profile list leads to it, as one contact per
 // card; the import's lines are one record of a name and a number each, the
-// number as the card gave it without blanks. A crash, a hang or another
+// number as the card gave it without blanks and line breaks. A crash, a hang or another
 // answer is a finding.
 
 #include <sqlite3.h>
@@ -106,7 +106,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     MailContactLines(contacts, lines);
     std::vector<AnsiString> numbers;
     for (const TMailContact& c : contacts) {
-        const AnsiString number = StringReplace(c.MobileNumber, " ", "", {rfReplaceAll});
+        AnsiString number = StringReplace(c.MobileNumber, " ", "", {rfReplaceAll});
+        std::erase_if(number, [](char ch) { return ch == '\r' || ch == '\n'; });
         if (!number.empty()) numbers.push_back(number);
     }
     const AnsiString text = lines.Text();
