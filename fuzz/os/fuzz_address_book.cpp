@@ -43,13 +43,14 @@ std::vector<std::string> Split(const std::string& Text, char Separator) {
 }
 
 const std::string& Home() {
-    static const std::string home = [] {
-        const std::string h = "/tmp/vemlor-fuzz-book-" + std::to_string(getpid()) + "/";
-        ForceDirectories(h + ".thunderbird/p");
+    // Never destroyed: the clean-up at exit runs after the statics are gone.
+    static const std::string* home = [] {
+        auto* h = new std::string("/tmp/vemlor-fuzz-book-" + std::to_string(getpid()) + "/");
+        ForceDirectories(*h + ".thunderbird/p");
         std::atexit([] { std::system(("rm -rf '" + Home() + "'").c_str()); });
         return h;
     }();
-    return home;
+    return *home;
 }
 
 void WriteBook(const std::string& File, const std::vector<TRow>& Rows) {
