@@ -352,6 +352,13 @@ TEST_F(RichMemoFixture, PlainTextStreamsKeepEveryBreakAcrossChunks) {
     const std::string marks("a\0\r\0\n\0\xFE\xFF" "b\0\r\0\n\0\xFF\xFE" "c\0", 16);
     Load(SF_TEXT | SF_UNICODE, marks, {4096});
     EXPECT_EQ(Save(SF_TEXT | SF_UNICODE), marks);
+    // A text whose first character is U+FEFF (here behind NULs, which a
+    // load drops) keeps it through a save and a load.
+    Load(SF_TEXT | SF_UNICODE, std::string("\0\0\xFF\xFE" "a\0", 6), {4096});
+    const std::string leading = Save(SF_TEXT | SF_UNICODE);
+    Load(SF_TEXT | SF_UNICODE, leading, {4096});
+    EXPECT_EQ(Save(SF_TEXT | SF_UNICODE), leading);
+    EXPECT_EQ(leading.size(), 6u);
     Load(SF_TEXT | SF_UNICODE, utf16, {4096});
     // A callback that fails stops the load and leaves the text alone.
     TRichStream failing;
