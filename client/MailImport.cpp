@@ -27,6 +27,15 @@ AnsiString CleanName(const AnsiString& Name) {
     return out;
 }
 
+AnsiString QuotedNumber(const AnsiString& Number) {
+    AnsiString out = "\"";
+    for (char c : Number) {
+        if (c == '"') out += '"';
+        out += c;
+    }
+    return out + '"';
+}
+
 // The ID of the group "Outlook", made when missing.
 Integer OutlookGroup() {
     TDM* dm = DM;
@@ -49,8 +58,14 @@ Integer OutlookGroup() {
 void MailContactLines(const std::vector<TMailContact>& Contacts, TStringList& Lines) {
     Lines.Clear();
     for (const TMailContact& contact : Contacts) {
-        const AnsiString number = StringReplace(contact.MobileNumber, " ", "", {rfReplaceAll});
-        if (!number.empty()) Lines.Add(CleanName(contact.FullName) + ";" + number);
+        AnsiString number = StringReplace(contact.MobileNumber, " ", "", {rfReplaceAll});
+        std::erase_if(number, [](char c) { return c == '\r' || c == '\n'; });
+        if (number.empty()) continue;
+        // A separator in the number would push the rest of it into the
+        // contact's group list; quoted, the number stays whole and the
+        // number check reports it.
+        if (number.find(';') != AnsiString::npos || number[0] == '"') number = QuotedNumber(number);
+        Lines.Add(CleanName(contact.FullName) + ";" + number);
     }
 }
 

@@ -1,5 +1,8 @@
 #include "client/MailImport.h"
 
+#include <filesystem>
+
+#include "client/TextImpExp.h"
 #include "client/tests/ClientFixture.h"
 #include "platform/os/tests/AddressBookFile.h"
 #include "platform/ui/StdCtrls.h"
@@ -83,6 +86,86 @@ TEST_F(TMailImportTest, AContactWhoseNameIsLongerThanTheColumnComesInOnceHowever
     EXPECT_EQ((std::vector<AnsiString>{"\"Jířa\" Čermáková, Stavební firma Čermák a synové, ", "Eva"}),
               Column(Dm->Adresa, Dm->AdresaJmeno));
     EXPECT_TRUE(answers.Unexpected().empty());
+}
+
+TEST_F(TMailImportTest, ASeparatorInAMobileNumberStaysInTheNumberAndOutOfTheGroupList) {
+    TFakeMailClient mail;
+    mail.Contacts = {{"Eva", "603 222;333"}, {"Jan", "\"603\" 1\r\n"}};
+    TFakePhones phones;
+    std::vector<AnsiString> texts;
+    TModalAnswerer answers;
+    Expect(answers, texts);
+    Expect(answers, texts);
+    EXPECT_EQ(2, ImportMailContacts(mail, phones));
+    const AnsiString outlook = Dm->Skupiny->Lookup("Jmeno", Variant("Outlook"), "ID").AsString() + ";";
+    EXPECT_EQ("603222;333", ContactValue("Eva", Dm->AdresaCislo));
+    EXPECT_EQ(outlook, GroupsOf("Eva"));
+    EXPECT_EQ("\"603\"1", ContactValue("Jan", Dm->AdresaCislo));
+    EXPECT_EQ(outlook, GroupsOf("Jan"));
+    // The number check's complaint, then the count.
+    EXPECT_EQ(2u, texts.size());
+    EXPECT_TRUE(answers.Unexpected().empty());
+}
+
+TEST_F(TMailImportTest, KeptAddressBooksGiveOneLineOfANameAndTheWholeNumberPerContact) {
+    // platform/os/tests/data/addressbook holds the address-book fuzzer's
+    // starting inputs and every input that ever stopped it ("fuzz_*"):
+    // records split by 0x1E, the profile list first, then rows of the book
+    // of the profile "p" (card, name and value split by 0x1F), kept as bytes.
+    const auto split = [](const AnsiString& Text, char Separator) {
+        std::vector<AnsiString> parts(1);
+        for (char c : Text) {
+            if (c == Separator) parts.emplace_back();
+            else parts.back() += c;
+        }
+        return parts;
+    };
+    int files = 0;
+    for (const auto& entry :
+         std::filesystem::directory_iterator(std::string(VEMLOR_TEST_DATA) + "/../../../platform/os/tests/data/addressbook")) {
+        if (entry.path().extension() != ".cards") continue;
+        SCOPED_TRACE(entry.path().filename().string());
+        const AnsiString home = Folder + "home" + IntToStr(++files) + "/";
+        const std::vector<AnsiString> records = split(ReadFileBytes(entry.path().string()), '\x1E');
+        ForceDirectories(home + ".thunderbird/p");
+        WriteFileAtomic(home + ".thunderbird/profiles.ini", records[0]);
+        sqlite3* db = nullptr;
+        ASSERT_EQ(SQLITE_OK, sqlite3_open(SysFileName(home + ".thunderbird/p/abook.sqlite").c_str(), &db));
+        sqlite3_exec(db, "CREATE TABLE properties (card TEXT, name TEXT, value TEXT);", nullptr, nullptr, nullptr);
+        for (std::size_t i = 1; i < records.size(); ++i) {
+            std::vector<AnsiString> f = split(records[i], '\x1F');
+            f.resize(3);
+            sqlite3_stmt* insert = nullptr;
+            sqlite3_prepare_v2(db, "INSERT INTO properties VALUES (?, ?, ?)", -1, &insert, nullptr);
+            for (int k = 0; k < 3; ++k) sqlite3_bind_text(insert, k + 1, f[k].data(), int(f[k].size()), SQLITE_TRANSIENT);
+            EXPECT_EQ(SQLITE_DONE, sqlite3_step(insert));
+            sqlite3_finalize(insert);
+        }
+        sqlite3_close(db);
+
+        TDesktopMailContacts mail(home);
+        std::vector<TMailContact> contacts;
+        if (!mail.ReadContacts(contacts)) continue;
+        TStringList lines;
+        MailContactLines(contacts, lines);
+        // Each line is a name and the number, read back whole.
+        const AnsiString text = lines.Text();
+        TTextRecordReader reader(text, ';');
+        TTextRecord record;
+        std::size_t n = 0;
+        for (const TMailContact& c : contacts) {
+            AnsiString number = c.MobileNumber;
+            std::erase_if(number, [](char ch) { return ch == ' ' || ch == '\r' || ch == '\n'; });
+            if (number.empty()) continue;
+            ASSERT_TRUE(reader.Next(record)) << c.FullName;
+            ASSERT_EQ(2u, record.Values.size()) << record.Line;
+            EXPECT_EQ(number, record.Values[1]);
+            ++n;
+        }
+        EXPECT_FALSE(reader.Next(record));
+        EXPECT_GT(n, 0u);
+    }
+    EXPECT_GE(files, 5);
 }
 
 TEST_F(TMailImportTest, AnUnreachableMailClientChangesNothingAndAnEmptyOneStillMakesTheGroup) {

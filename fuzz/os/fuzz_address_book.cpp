@@ -6,7 +6,7 @@
 //
 // The book is read when the profile list leads to it, as one contact per
 // card; the import's lines are one record of a name and a number each, the
-// number as the card gave it without blanks. A crash, a hang or another
+// number as the card gave it without blanks and line breaks. A crash, a hang or another
 // answer is a finding.
 
 #include <sqlite3.h>
@@ -43,13 +43,14 @@ std::vector<std::string> Split(const std::string& Text, char Separator) {
 }
 
 const std::string& Home() {
-    static const std::string home = [] {
-        const std::string h = "/tmp/vemlor-fuzz-book-" + std::to_string(getpid()) + "/";
-        ForceDirectories(h + ".thunderbird/p");
+    // Never destroyed: the clean-up at exit runs after the statics are gone.
+    static const std::string* home = [] {
+        auto* h = new std::string("/tmp/vemlor-fuzz-book-" + std::to_string(getpid()) + "/");
+        ForceDirectories(*h + ".thunderbird/p");
         std::atexit([] { std::system(("rm -rf '" + Home() + "'").c_str()); });
         return h;
     }();
-    return home;
+    return *home;
 }
 
 void WriteBook(const std::string& File, const std::vector<TRow>& Rows) {
@@ -106,7 +107,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     MailContactLines(contacts, lines);
     std::vector<AnsiString> numbers;
     for (const TMailContact& c : contacts) {
-        const AnsiString number = StringReplace(c.MobileNumber, " ", "", {rfReplaceAll});
+        AnsiString number = StringReplace(c.MobileNumber, " ", "", {rfReplaceAll});
+        std::erase_if(number, [](char ch) { return ch == '\r' || ch == '\n'; });
         if (!number.empty()) numbers.push_back(number);
     }
     const AnsiString text = lines.Text();

@@ -2,6 +2,7 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <map>
 #include <string>
@@ -128,7 +129,12 @@ std::string VCardMobileNumber(std::string_view VCard) {
         if (Lower(name) != "tel") continue;
         if (semicolon == std::string_view::npos || !NamesCell(head.substr(semicolon))) continue;
         std::string value = line.substr(colon + 1);
-        if (Lower(value.substr(0, 4)) == "tel:") value.erase(0, 4);
+        if (Lower(value.substr(0, 4)) == "tel:") {
+            value.erase(0, 4);
+            // A tel: address's parameters (";ext=12") are no part of the
+            // number; kept, they would be taken for a further column.
+            value.erase(std::min(value.find(';'), value.size()));
+        }
         return value;
     }
     return {};

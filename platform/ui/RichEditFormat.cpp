@@ -457,6 +457,17 @@ TRichText DocumentRichText(QTextDocument* doc, Integer from, Integer to, const T
     return t;
 }
 
+namespace {
+
+// The units as they are: the toolkit's conversion from UTF-16 takes a
+// leading U+FEFF or U+FFFE for a byte-order mark, dropping the one and
+// swapping the bytes of the whole run after the other.
+QString TextUnits(const std::u16string& Text) {
+    return QString(reinterpret_cast<const QChar*>(Text.data()), static_cast<qsizetype>(Text.size()));
+}
+
+}  // namespace
+
 void InsertRichText(QTextDocument* doc, QTextCursor& c, const TRichText& t, const TCharFormat& def, bool plain,
                     bool applyParagraphs) {
     std::vector<int> blocks;
@@ -468,11 +479,11 @@ void InsertRichText(QTextDocument* doc, QTextCursor& c, const TRichText& t, cons
         for (const TRichRun& r : t.Paragraphs[i].Runs) {
             if (r.Text.empty()) continue;
             if (plain) {
-                c.insertText(QString::fromStdU16String(r.Text), plainFormat);
+                c.insertText(TextUnits(r.Text), plainFormat);
             } else {
                 QTextCharFormat q;
                 MergeAttributes(q, r.Format);
-                c.insertText(QString::fromStdU16String(r.Text), WithDisplay(q, def));
+                c.insertText(TextUnits(r.Text), WithDisplay(q, def));
             }
         }
     }

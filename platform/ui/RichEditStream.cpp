@@ -140,7 +140,10 @@ Integer TCustomRichMemo::StreamOut(Cardinal Format, TRichStream& Stream) {
             plain += text.Paragraphs[i].PlainText();
         }
         if (Format & SF_UNICODE) {
-            bytes.reserve(plain.size() * 2);
+            bytes.reserve(plain.size() * 2 + 2);
+            // A load takes a leading U+FEFF for a byte-order mark; a text
+            // that starts with one as a character keeps it behind a mark.
+            if (!plain.empty() && plain[0] == 0xFEFF) bytes = "\xFF\xFE";
             for (char16_t c : plain) {
                 bytes += static_cast<char>(c & 0xFF);
                 bytes += static_cast<char>(c >> 8);

@@ -104,6 +104,7 @@ TEST(VCardMobileNumberTest, TakesTheFirstCellEntryInEachSpellingAndNothingElse) 
     EXPECT_EQ("+420603", VCardMobileNumber("BEGIN:VCARD\nTEL;TYPE=\"voice,CELL\":+420603\nEND:VCARD"));
     EXPECT_EQ("603 1", VCardMobileNumber("BEGIN:VCARD\r\nTEL;HOME;CELL:603 1\r\nTEL;CELL:2\r\n"));
     EXPECT_EQ("+420777", VCardMobileNumber("item1.TEL;VALUE=uri;TYPE=cell:tel:+420777\n"));
+    EXPECT_EQ("+420-777-888", VCardMobileNumber("TEL;VALUE=uri;TYPE=cell:tel:+420-777-888;ext=12\n"));
     EXPECT_EQ("", VCardMobileNumber("TEL;TYPE=work:1\nTEL;TYPE=x-cellar:2\nTEL:3\nNOTE;TYPE=cell:4\n"));
     EXPECT_EQ("", VCardMobileNumber("TEL;TYPE=cell"));
     EXPECT_EQ("", VCardMobileNumber(""));

@@ -347,6 +347,19 @@ TEST_F(RichMemoFixture, PlainTextStreamsKeepEveryBreakAcrossChunks) {
     Load(SF_TEXT | SF_UNICODE, utf16, {3, 1, 2});
     EXPECT_EQ(Edit->Text(), "A\r\nčBC");
     EXPECT_EQ(Save(SF_TEXT | SF_UNICODE), std::string("A\0\r\0\n\0\x0D\x01" "B\0C\0", 12));
+    // U+FFFE and U+FEFF opening a later line are characters of the text,
+    // not byte-order marks that would swap or lose the rest of it.
+    const std::string marks("a\0\r\0\n\0\xFE\xFF" "b\0\r\0\n\0\xFF\xFE" "c\0", 16);
+    Load(SF_TEXT | SF_UNICODE, marks, {4096});
+    EXPECT_EQ(Save(SF_TEXT | SF_UNICODE), marks);
+    // A text whose first character is U+FEFF (here behind NULs, which a
+    // load drops) keeps it through a save and a load.
+    Load(SF_TEXT | SF_UNICODE, std::string("\0\0\xFF\xFE" "a\0", 6), {4096});
+    const std::string leading = Save(SF_TEXT | SF_UNICODE);
+    Load(SF_TEXT | SF_UNICODE, leading, {4096});
+    EXPECT_EQ(Save(SF_TEXT | SF_UNICODE), leading);
+    EXPECT_EQ(leading.size(), 6u);
+    Load(SF_TEXT | SF_UNICODE, utf16, {4096});
     // A callback that fails stops the load and leaves the text alone.
     TRichStream failing;
     failing.Callback = [](Byte*, Integer, Integer& done) -> Cardinal {
