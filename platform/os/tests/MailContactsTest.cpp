@@ -129,7 +129,9 @@ TEST(VCardMobileNumberTest, KeptCardsGiveTheirMobileNumberOnOneLine) {
         EXPECT_EQ(number.find_first_of("\r\n"), std::string::npos);
         ASSERT_TRUE(numbers.count(name));
         EXPECT_EQ(number.substr(0, numbers.at(name).size()), numbers.at(name));
-        if (numbers.at(name).empty()) EXPECT_EQ(number, "");
+        if (numbers.at(name).empty()) {
+            EXPECT_EQ(number, "");
+        }
     }
     EXPECT_EQ(files, int(numbers.size()));
 }
