@@ -27,15 +27,6 @@ AnsiString CleanName(const AnsiString& Name) {
     return out;
 }
 
-AnsiString QuotedNumber(const AnsiString& Number) {
-    AnsiString out = "\"";
-    for (char c : Number) {
-        if (c == '"') out += '"';
-        out += c;
-    }
-    return out + '"';
-}
-
 // The ID of the group "Outlook", made when missing.
 Integer OutlookGroup() {
     TDM* dm = DM;
@@ -64,8 +55,7 @@ void MailContactLines(const std::vector<TMailContact>& Contacts, TStringList& Li
         // A separator in the number would push the rest of it into the
         // contact's group list; quoted, the number stays whole and the
         // number check reports it.
-        if (number.find(';') != AnsiString::npos || number[0] == '"') number = QuotedNumber(number);
-        Lines.Add(CleanName(contact.FullName) + ";" + number);
+        Lines.Add(CleanName(contact.FullName) + ";" + ExportTextValue(number, ';'));
     }
 }
 

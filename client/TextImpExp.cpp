@@ -183,6 +183,10 @@ bool TTextRecordReader::Next(TTextRecord& Record) {
 // ---------------------------------------------------------------------------
 // Export
 
+AnsiString ExportTextValue(const AnsiString& Value, char Separator) {
+    return NeedsQuotes(Value, Separator) ? Quoted(Value) : Value;
+}
+
 AnsiString ExportTextLine(TMemData* Table, bool Quote, char Separator) {
     AnsiString line;
     bool first = true;
@@ -192,7 +196,7 @@ AnsiString ExportTextLine(TMemData* Table, bool Quote, char Separator) {
         if (!first) line += Separator;
         first = false;
         const AnsiString value = field->AsString();
-        line += (Quote && IsTextField(field)) || NeedsQuotes(value, Separator) ? Quoted(value) : value;
+        line += Quote && IsTextField(field) ? Quoted(value) : ExportTextValue(value, Separator);
     }
     return line;
 }

@@ -68,6 +68,9 @@ private:
     bool FSpanned = false;   // one did, in the record being read
 };
 
+// One value as an export line writes it: quoted only when it must be.
+AnsiString ExportTextValue(const AnsiString& Value, char Separator);
+
 // One line of the export for the table's current row.
 AnsiString ExportTextLine(TMemData* Table, bool Quote, char Separator);
 
