@@ -113,8 +113,10 @@ protected:
         Updater->WriteUpdateURL = [this](const AnsiString& Value) {
             TIniFile(Folder + "update.ini").WriteString("TfUpdate", "UpdateURL", Value);
         };
+        FileLauncher = Updater->Launch;
         Updater->Launch = [this](const AnsiString& File, const AnsiString& Params) {
             Launched.push_back(File + "|" + Params);
+            return true;
         };
     }
     void TearDown() override {
@@ -171,6 +173,8 @@ protected:
     std::unique_ptr<TAdvHttp> Http;
     std::unique_ptr<TUpdater> Updater;
     std::vector<AnsiString> Launched;
+    // The run's own launcher, before the test's recorder took its place.
+    std::function<bool(const AnsiString&, const AnsiString&)> FileLauncher;
 };
 
 TEST_F(TUpdaterTest, ClosesTheClientThenFetchesShowsDownloadsAndInstallsTwoPackages) {
@@ -279,7 +283,7 @@ TEST_F(TUpdaterTest, PackagesWithoutARecordableNameOrAKnownSizeAreRefusedUnfetch
 TEST_F(TUpdaterTest, AnExceptionInACompletionHandlerIsShownAndEndsTheRun) {
     Description = "[Setup]\nMainURL=" + Server.Url("/pkg/") + "\n" + Package("Tool", "client.zip", 3, "Run=1\n") +
                   Package("Later", "bad.zip", 3);
-    Updater->Launch = [this](const AnsiString& File, const AnsiString&) {
+    Updater->Launch = [this](const AnsiString& File, const AnsiString&) -> bool {
         Launched.push_back(File);
         throw Exception("Cannot start " + File);
     };
@@ -485,6 +489,31 @@ TEST_F(TUpdaterTest, APackageOverTheFileSizeLimitIsReportedAndTheUpdaterLivesOn)
     EXPECT_EQ("", Installed("Plugin"));
     for (const AnsiString& name : ListFiles(Folder, ".~*", faAnyFile))
         EXPECT_EQ(ExtractFileExt(name), ".lock") << name;
+}
+
+TEST_F(TUpdaterTest, APackageThatCannotBeStartedIsAnErrorStaysUnrecordedAndIsOfferedAgain) {
+    // "ZIP" is no program this machine runs, execute bit or not. Started
+    // after its download (Run), and as an installer the user agreed to.
+    Updater->Launch = FileLauncher;
+    const AnsiString failed = "Stažený soubor " + Folder + "client.zip nelze spustit.";
+    for (const AnsiString extra : {"Run=1\n", "Exclusive=1\nParams=/S\n"}) {
+        SCOPED_TRACE(extra);
+        View = TRecordingView();
+        View.Answers = {true};
+        Description = "[Setup]\nMainURL=" + Server.Url("/pkg/") + "\n" + Package("Tool", "client.zip", 3, extra) +
+                      Package("Later", "bad.zip", 3);
+        Fetch();
+        Run();
+        EXPECT_EQ((std::vector<AnsiString>{failed}), View.Errors);
+        EXPECT_TRUE(View.Infos.empty());
+        EXPECT_FALSE(View.Closed);
+        EXPECT_EQ("", Installed("Tool"));
+        EXPECT_FALSE(Logged("/pkg/bad.zip"));
+        View = TRecordingView();
+        Fetch();
+        ASSERT_FALSE(Updater->Queue()->empty());
+        EXPECT_EQ("Tool", Updater->Queue()->front());
+    }
 }
 
 TEST_F(TUpdaterTest, DescriptionsThatOfferNothingSaySo) {
