@@ -136,9 +136,19 @@ void TUpdater::UpdateInfoReceived(TObject*) {
     // What escapes a handler is dropped on the component's thread: say it here.
     try {
         FView->SetStatus("");
+        // An error page is no description: the one in hand stays, and with
+        // it what the last good one offered.
+        const Integer status = FHttp->StatusCode();
+        if (status < 200 || status > 299) {
+            FView->ShowError(Text("DownloadUpdateErr",
+                                  "Nepodařilo se stahnout aktualizační soubor, zkontrolujte nastavení"));
+            return;
+        }
         try {
             WriteFileAtomic(FProgramFolder + "update.dat", Body(*FHttp));
-        } catch (const Exception&) {
+        } catch (const Exception& E) {
+            // The reason names the file and what the system said.
+            FView->ShowError(LangFormat("InfoSaveFailed", "Popis aktualizace nelze uložit. %s", E.Message()));
             return;
         }
         if (!ParseUpdateInfo()) FView->ShowInfo(Text("NoUpdate", "Žádná nová verze."));
