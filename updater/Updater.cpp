@@ -64,7 +64,7 @@ AnsiString ClientInstanceName() { return "OnlyOne" + AnsiString(kClientTitle).su
 TUpdater::TUpdater(TAdvHttp* Http, TUpdaterView* View, const AnsiString& ProgramFolder)
     : FHttp(Http), FView(View), FProgramFolder(IncludeTrailingPathDelimiter(ProgramFolder)) {
     Launch = [](const AnsiString& FileName, const AnsiString& Params) {
-        ShellRunProgram(FileName, Params, "");
+        return ShellRunProgram(FileName, Params, "");
     };
 }
 
@@ -136,9 +136,19 @@ void TUpdater::UpdateInfoReceived(TObject*) {
     // What escapes a handler is dropped on the component's thread: say it here.
     try {
         FView->SetStatus("");
+        // An error page is no description: the one in hand stays, and with
+        // it what the last good one offered.
+        const Integer status = FHttp->StatusCode();
+        if (status < 200 || status > 299) {
+            FView->ShowError(Text("DownloadUpdateErr",
+                                  "Nepodařilo se stahnout aktualizační soubor, zkontrolujte nastavení"));
+            return;
+        }
         try {
             WriteFileAtomic(FProgramFolder + "update.dat", Body(*FHttp));
-        } catch (const Exception&) {
+        } catch (const Exception& E) {
+            // The reason names the file and what the system said.
+            FView->ShowError(LangFormat("InfoSaveFailed", "Popis aktualizace nelze uložit. %s", E.Message()));
             return;
         }
         if (!ParseUpdateInfo()) FView->ShowInfo(Text("NoUpdate", "Žádná nová verze."));
@@ -289,16 +299,28 @@ bool TUpdater::FinishPackage() {
         return false;
     }
     if (FPackage.Exclusive || FPackage.Run) SetExecutable(target);
-    TIniFile(FProgramFolder + "update.ini").WriteString("Version", FPackage.Name, FPackage.Version);
+    // A package meant to be started counts as installed only once it has
+    // started: recorded, one that failed would never be offered again.
+    auto record = [&] {
+        TIniFile(FProgramFolder + "update.ini").WriteString("Version", FPackage.Name, FPackage.Version);
+    };
     if (FPackage.Exclusive &&
         FView->Confirm(Text("RunInstall", "Chcete spustit instalaci nové verze? Pokud ano, tento program bude před "
                                           "spuštěním instalace automaticky ukončen."))) {
-        Launch(target, FPackage.Params);
+        if (!StartPackage(target, FPackage.Params)) return false;
+        record();
         FView->CloseMain();
         return false;
     }
-    if (FPackage.Run) Launch(target, "");
+    if (FPackage.Run && !StartPackage(target, "")) return false;
+    record();
     return true;
+}
+
+bool TUpdater::StartPackage(const AnsiString& FileName, const AnsiString& Params) {
+    if (Launch(FileName, Params)) return true;
+    FView->ShowError(LangFormat("RunFailed", "Stažený soubor %s nelze spustit.", FileName));
+    return false;
 }
 
 void TUpdater::DownloadProgress(TObject*) {

@@ -15,6 +15,7 @@
 //   running     DownloadNextPackage         -> running, a package with a bad name or
 //                                              size refused unfetched, the next requested
 //   running     wrong size / save failure   -> finished (busy stays)
+//   running     a package's start fails     -> finished (busy stays, version unrecorded)
 //   running     Stop                        -> stopped (the aborted request ends quietly)
 //   running     HttpError                   -> idle (busy cleared)
 //   running     an exception in a handler   -> idle (busy cleared, the reason shown)
@@ -85,8 +86,9 @@ public:
     std::function<TConnectionSettings()> Settings;
     std::function<AnsiString(const AnsiString& Default)> ReadUpdateURL;
     std::function<void(const AnsiString& Value)> WriteUpdateURL;
-    // Starts a saved package (the file launcher by default).
-    std::function<void(const AnsiString& FileName, const AnsiString& Params)> Launch;
+    // Starts a saved package (the file launcher by default); false when it
+    // could not be started.
+    std::function<bool(const AnsiString& FileName, const AnsiString& Params)> Launch;
 
     // The client's single-instance name (tests use one of their own).
     AnsiString InstanceName = ClientInstanceName();
@@ -129,8 +131,10 @@ private:
     void DownloadProgress(TObject* Sender);
     void StorePiece();
     void HttpError(TObject* Sender);
-    // The package in hand arrived: check, save, record, start. False ends the run.
+    // The package in hand arrived: check, save, start, record. False ends the run.
     bool FinishPackage();
+    // Starts the saved package; says so and answers false when it cannot.
+    bool StartPackage(const AnsiString& FileName, const AnsiString& Params);
     // Reads the package at the queue index and opens its file; a package
     // refused is skipped, a failure ends the run.
     TPrepared PreparePackage();

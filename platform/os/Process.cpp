@@ -54,12 +54,15 @@ namespace {
 // exec only async-signal-safe calls are allowed.
 struct TExecImage {
     std::string Program;
+    // A bare name is looked up in PATH; a path is taken as it stands.
+    bool Search = false;
     std::string Directory;
     std::vector<std::string> Storage;
     std::vector<char*> Argv;
 
     TExecImage(const AnsiString& AProgram, const std::vector<AnsiString>& Args, const AnsiString& ADirectory) {
-        Program = AProgram.find_first_of("/\\") == AnsiString::npos ? AnsiToUtf8(AProgram) : SysFileName(AProgram);
+        Search = AProgram.find_first_of("/\\") == AnsiString::npos;
+        Program = Search ? AnsiToUtf8(AProgram) : SysFileName(AProgram);
         if (!ADirectory.empty()) Directory = SysFileName(ADirectory);
         Storage.push_back(Program);
         for (const AnsiString& a : Args) Storage.push_back(AnsiToUtf8(a));
@@ -75,7 +78,14 @@ struct TExecImage {
     if (!Image.Directory.empty() && chdir(Image.Directory.c_str()) != 0) {
         error = errno;
     } else {
-        execvp(Image.Program.c_str(), Image.Argv.data());
+        // execvp hands a file the kernel cannot run (a program for another
+        // machine, a package that is no program at all) to /bin/sh as a
+        // script: its bytes would run as commands and the start would count
+        // as a success. A path is exec'd as it stands, so such a file fails.
+        if (Image.Search)
+            execvp(Image.Program.c_str(), Image.Argv.data());
+        else
+            execv(Image.Program.c_str(), Image.Argv.data());
         error = errno;
     }
     ssize_t ignored = write(ErrorPipe, &error, sizeof error);

@@ -16,7 +16,8 @@ std::vector<AnsiString> SplitCommandLine(const AnsiString& CommandLine);
 // Starts Program (a path, or a name looked up on the search path) with the
 // arguments in Directory (empty: the current one) and does not wait for it;
 // the started program outlives this one. False with a reason in Error when it
-// cannot be started (missing, not executable).
+// cannot be started (missing, not executable, a format this machine does not
+// run; a script given by path needs its "#!" line).
 bool StartProcess(const AnsiString& Program, const std::vector<AnsiString>& Args,
                   const AnsiString& Directory, AnsiString* Error = nullptr);
 

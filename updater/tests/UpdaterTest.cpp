@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdio>
 #include <deque>
 #include <filesystem>
@@ -65,6 +66,7 @@ public:
 const AnsiString kWrongSize = "Stažený soubor je poškozen, spustťe aktualizaci znovu.";
 const AnsiString kSaveFailed = "Nelze uložit stažený instalační soubor.";
 const AnsiString kFinished = "Aktualizace byla úspěšně dokončena.";
+const AnsiString kNoDescription = "Nepodařilo se stahnout aktualizační soubor, zkontrolujte nastavení";
 
 class TUpdaterTest : public ::testing::Test {
 protected:
@@ -76,6 +78,7 @@ protected:
         auto& s = Server.Server();
         s.Get("/updclnt/update.dat", [this](const httplib::Request& Req, httplib::Response& Res) {
             Log(Req.path);
+            Res.status = DescriptionStatus;
             Res.set_content(Description, "text/plain");
         });
         s.Get("/pkg/plugin.sh", [this](const httplib::Request& Req, httplib::Response& Res) {
@@ -113,8 +116,10 @@ protected:
         Updater->WriteUpdateURL = [this](const AnsiString& Value) {
             TIniFile(Folder + "update.ini").WriteString("TfUpdate", "UpdateURL", Value);
         };
+        FileLauncher = Updater->Launch;
         Updater->Launch = [this](const AnsiString& File, const AnsiString& Params) {
             Launched.push_back(File + "|" + Params);
+            return true;
         };
     }
     void TearDown() override {
@@ -165,12 +170,15 @@ protected:
     AnsiString Folder;
     TTestHttpServer Server;
     std::string Description;
+    std::atomic<int> DescriptionStatus{200};
     std::mutex LogLock;
     std::vector<std::string> Requested;
     TRecordingView View;
     std::unique_ptr<TAdvHttp> Http;
     std::unique_ptr<TUpdater> Updater;
     std::vector<AnsiString> Launched;
+    // The run's own launcher, before the test's recorder took its place.
+    std::function<bool(const AnsiString&, const AnsiString&)> FileLauncher;
 };
 
 TEST_F(TUpdaterTest, ClosesTheClientThenFetchesShowsDownloadsAndInstallsTwoPackages) {
@@ -279,7 +287,7 @@ TEST_F(TUpdaterTest, PackagesWithoutARecordableNameOrAKnownSizeAreRefusedUnfetch
 TEST_F(TUpdaterTest, AnExceptionInACompletionHandlerIsShownAndEndsTheRun) {
     Description = "[Setup]\nMainURL=" + Server.Url("/pkg/") + "\n" + Package("Tool", "client.zip", 3, "Run=1\n") +
                   Package("Later", "bad.zip", 3);
-    Updater->Launch = [this](const AnsiString& File, const AnsiString&) {
+    Updater->Launch = [this](const AnsiString& File, const AnsiString&) -> bool {
         Launched.push_back(File);
         throw Exception("Cannot start " + File);
     };
@@ -485,6 +493,77 @@ TEST_F(TUpdaterTest, APackageOverTheFileSizeLimitIsReportedAndTheUpdaterLivesOn)
     EXPECT_EQ("", Installed("Plugin"));
     for (const AnsiString& name : ListFiles(Folder, ".~*", faAnyFile))
         EXPECT_EQ(ExtractFileExt(name), ".lock") << name;
+}
+
+TEST_F(TUpdaterTest, APackageThatCannotBeStartedIsAnErrorStaysUnrecordedAndIsOfferedAgain) {
+    // "ZIP" is no program this machine runs, execute bit or not. Started
+    // after its download (Run), and as an installer the user agreed to.
+    Updater->Launch = FileLauncher;
+    const AnsiString failed = "Stažený soubor " + Folder + "client.zip nelze spustit.";
+    for (const AnsiString extra : {"Run=1\n", "Exclusive=1\nParams=/S\n"}) {
+        SCOPED_TRACE(extra);
+        View = TRecordingView();
+        View.Answers = {true};
+        Description = "[Setup]\nMainURL=" + Server.Url("/pkg/") + "\n" + Package("Tool", "client.zip", 3, extra) +
+                      Package("Later", "bad.zip", 3);
+        Fetch();
+        Run();
+        EXPECT_EQ((std::vector<AnsiString>{failed}), View.Errors);
+        EXPECT_TRUE(View.Infos.empty());
+        EXPECT_FALSE(View.Closed);
+        EXPECT_EQ("", Installed("Tool"));
+        EXPECT_FALSE(Logged("/pkg/bad.zip"));
+        View = TRecordingView();
+        Fetch();
+        ASSERT_FALSE(Updater->Queue()->empty());
+        EXPECT_EQ("Tool", Updater->Queue()->front());
+    }
+}
+
+TEST_F(TUpdaterTest, AnErrorStatusForTheDescriptionLeavesTheOneInHandAndItsAddress) {
+    const AnsiString good = "[Setup]\nMainURL=" + Server.Url("/pkg/") + "\n" + Package("Client", "client.zip", 3);
+    Description = good;
+    Fetch();
+    ASSERT_EQ((std::vector<AnsiString>{"Client"}), *Updater->Queue());
+    // A server's "not found" page that happens to read like a description.
+    View = TRecordingView();
+    DescriptionStatus = 404;
+    Description = "[Setup]\nMainURL=http://127.0.0.1:1/elsewhere/\n" + Package("Other", "bad.zip", 3);
+    Updater->RequestUpdateInfo();
+    RunUntil([&] { return View.Statuses.size() >= 2 && View.Statuses.back().empty(); });
+    EXPECT_EQ((std::vector<AnsiString>{kNoDescription}), View.Errors);
+    EXPECT_TRUE(ReadFileBytes(Folder + "update.dat") == good);
+    EXPECT_EQ(Server.Url("/pkg/"), TIniFile(Folder + "update.ini").ReadString("TfUpdate", "UpdateURL", ""));
+    // What the good one offered can still be installed.
+    View = TRecordingView();
+    Run();
+    EXPECT_EQ((std::vector<AnsiString>{kFinished}), View.Infos);
+    EXPECT_EQ("1.5", Installed("Client"));
+}
+
+TEST_F(TUpdaterTest, ADescriptionThatCannotBeSavedIsReportedWithTheFileAndTheReason) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            // As the program block starts: a file over the limit fails to write
+            // instead of ending the program.
+            Application->Initialize();
+            Description = "[Setup]\nMainURL=" + Server.Url("/pkg/") + "\n" + Package("Client", "client.zip", 3) +
+                          "[InfoClient]\n2=" + std::string(20000, 'x') + "\n";
+            rlimit limit{};
+            getrlimit(RLIMIT_FSIZE, &limit);
+            limit.rlim_cur = 16 * 1024;
+            setrlimit(RLIMIT_FSIZE, &limit);
+            Fetch();
+            for (const AnsiString& e : View.Errors) std::fprintf(stderr, "error: %s\n", e.c_str());
+            for (const AnsiString& i : View.Infos) std::fprintf(stderr, "info: %s\n", i.c_str());
+            const bool named = View.Errors.size() == 1 &&
+                               View.Errors[0].rfind("Popis aktualizace nelze uložit. ", 0) == 0 &&
+                               View.Errors[0].find(Folder + "update.dat") != AnsiString::npos;
+            _exit(named && View.Infos.empty() ? 0 : 1);
+        },
+        ::testing::ExitedWithCode(0), "");
+    EXPECT_FALSE(FileExists(Folder + "update.dat"));
 }
 
 TEST_F(TUpdaterTest, DescriptionsThatOfferNothingSaySo) {

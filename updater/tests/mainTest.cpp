@@ -99,6 +99,7 @@ protected:
         fUpdate->Updater()->InstanceName = "OnlyOneSMS Vemlor window-test-" + std::to_string(getpid());
         fUpdate->Updater()->Launch = [this](const AnsiString& File, const AnsiString& Params) {
             Launched.push_back(File + "|" + Params);
+            return true;
         };
     }
     void Settings(const AnsiString& Section, const AnsiString& Key, const AnsiString& Value) {
