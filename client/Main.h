@@ -133,6 +133,9 @@ public:
     AnsiString SettingsFileName() const { return FProgramFolder + "Vemlor.ini"; }
     // The name the single-instance line goes by; tests give each run its own.
     AnsiString InstanceName;
+    // Why the program folder keeps no change, empty when it does; asked once
+    // at start. Tests stand in for a folder that refuses even the superuser.
+    std::function<AnsiString(const AnsiString& Folder)> FolderWriteProblem;
 
     void ApplyPendingUpdates();
     // False when another copy runs: it was asked to come forward and this
@@ -576,6 +579,7 @@ public:
 private:
     // Start-up and close.
     void ReportDamagedTables();
+    void WarnIfFolderKeepsNothing();
     void SaveTables();
     void LogException(const Exception& E);
     AnsiString FProgramFolder;

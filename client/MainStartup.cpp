@@ -7,6 +7,7 @@
 #include "client/PendingUpdates.h"
 #include "client/Start.h"
 #include "client/TableFiles.h"
+#include "client/WritableFolder.h"
 #include "core/Language.h"
 #include "core/Msgdlg.h"
 #include "core/midi.h"
@@ -69,6 +70,7 @@ void TfMain::StartUp() {
     if (!language.empty()) fnastaveni->SelectLanguage(language);
 
     LoadLanguage();
+    WarnIfFolderKeepsNothing();
 
     PageControl1->SetActivePageIndex(0);
     SetCaption("SMS Vemlor");
@@ -109,6 +111,22 @@ void TfMain::StartUp() {
     if (ComboEdit1->CanFocus()) ComboEdit1->SetFocus();
     SetSeveralRecipients(fnastaveni->chbskupina->Checked());
     TimerStartLogo->SetEnabled(true);
+}
+
+// Otherwise the user learns it only at the end of the run, when every save
+// fails at once and all the run's changes are gone; told now, in the chosen
+// language and before the first change, they can still quit and move the
+// program to a folder of their own.
+void TfMain::WarnIfFolderKeepsNothing() {
+    const AnsiString problem =
+        FolderWriteProblem ? FolderWriteProblem(FProgramFolder) : ::FolderWriteProblem(FProgramFolder);
+    if (problem.empty()) return;
+    LocalMessageDlg(LangFormat("FolderReadOnly",
+                               "Do složky programu %s nelze zapisovat (%s). Nic z toho, co v programu změníte "
+                               "(kontakty, zprávy ve frontě, historie, nastavení), se neuloží a po ukončení "
+                               "programu bude ztraceno.",
+                               ExcludeTrailingPathDelimiter(FProgramFolder), problem),
+                    mtWarning, TMsgDlgButtons{mbOK}, 0);
 }
 
 // ---------------------------------------------------------------------------

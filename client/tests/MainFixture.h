@@ -76,6 +76,7 @@ protected:
         Settings = new Tfnastaveni(Application);
         Settings->AfterConstruction();
         fnastaveni = Settings;
+        if (BeforeShow) BeforeShow();
         Main->Show();
         PumpUntilIdle();
     }
@@ -132,6 +133,8 @@ protected:
 
     AnsiString Folder;
     AnsiString InstanceName;
+    // What a test gives the windows once made, before the first showing.
+    std::function<void()> BeforeShow;
     TfMain* Main = nullptr;
     TDM* Data = nullptr;
     Tfnastaveni* Settings = nullptr;

@@ -254,6 +254,42 @@ TEST_F(TMainTest, UnderAFileSizeLimitATableTooLargeIsReportedAndTheOthersAreStil
         EXPECT_EQ(ExtractFileExt(name), ".lock") << name;
 }
 
+TEST_F(TMainTest, AProgramFolderThatKeepsNothingIsToldAtTheStartOnceInTheChosenLanguage) {
+    WriteFileAtomic(Folder + "Lang/english.lng",
+                    "[Strings]\r\nFolderReadOnly=Folder %s refuses files (%s): nothing will be kept.\r\n");
+    WriteFileAtomic(Folder + "Vemlor.ini", "[Tfnastaveni]\r\nJazyk=english.lng\r\n");
+    // A read-only mount, which refuses the superuser the tests run as too.
+    std::vector<AnsiString> tried;
+    BeforeShow = [&] {
+        Main->FolderWriteProblem = [&](const AnsiString& Tried) {
+            tried.push_back(Tried);
+            return AnsiString("Read-only file system");
+        };
+    };
+    std::vector<AnsiString> told;
+    {
+        TModalAnswerer answers;
+        answers.ClickButton("OK", [&](TForm* Form) { told.push_back(DialogText(Form)); });
+        Start();
+        EXPECT_TRUE(answers.Unexpected().empty());
+    }
+    ASSERT_TRUE(Main->Started());
+    EXPECT_EQ(tried, std::vector<AnsiString>{Folder});
+    ASSERT_EQ(told.size(), 1u);
+    EXPECT_EQ(told[0], "Folder " + ExcludeTrailingPathDelimiter(Folder) +
+                           " refuses files (Read-only file system): nothing will be kept.");
+
+    // Brought forward again later: not told again.
+    {
+        TModalAnswerer answers;
+        Main->Hide();
+        Main->Show();
+        PumpUntilIdle();
+        EXPECT_TRUE(answers.Seen().empty());
+    }
+    EXPECT_EQ(tried.size(), 1u);
+}
+
 TEST_F(TMainTest, PictureOfTheMainWindowWithAMessageInColouredParts) {
     StartConfirmed();
     AddContact(1, "Jana Nováková", "00420603123456");

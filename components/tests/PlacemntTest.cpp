@@ -367,6 +367,8 @@ TEST_F(TFormPlacementTest, AFailedWriteGoesToTheApplicationAndTheWindowStillClos
     EXPECT_FALSE(form->Visible());
     ASSERT_EQ(Errors.size(), 1u);
     EXPECT_NE(Errors[0].find("Unable to write to"), AnsiString::npos);
+    // Why, too: the folder is missing, not the disk full nor the file locked.
+    EXPECT_NE(Errors[0].find("Vemlor.ini. No such file or directory"), AnsiString::npos) << Errors[0];
     form->Free();
 }
 

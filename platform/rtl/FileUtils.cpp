@@ -537,16 +537,21 @@ void TAtomicFileWriter::Write(const AnsiString& bytes) { Write(bytes.data(), byt
 void TAtomicFileWriter::Commit() {
     if (FHandle < 0)
         throw EInvalidOperation("Cannot commit \"" + FFileName + "\": the file was already committed or discarded");
+    // The lock goes only with the descriptor, after the rename: a temporary
+    // left unlocked for even a moment is a killed save's to another writer's
+    // sweep, which would unlink it under this one's rename.
     int error = 0;
     if (::fsync(FHandle) != 0)
         error = errno;
-    if (::close(FHandle) != 0 && error == 0)
+    else if (::rename(FTempName.c_str(), FTargetName.c_str()) != 0)
         error = errno;
-    FHandle = -1;
-    if (error == 0 && ::rename(FTempName.c_str(), FTargetName.c_str()) != 0)
-        error = errno;
-    if (error != 0) {
+    if (error != 0)
         ::unlink(FTempName.c_str());
+    // The data reached the disk with fsync; once renamed, the new file is in
+    // place, whatever close might still report.
+    ::close(FHandle);
+    FHandle = -1;
+    if (error != 0) {
         FTempName.clear();
         throw EWriteError("Cannot write file \"" + FFileName + "\". " + ErrorText(error));
     }

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstring>
 #include <ctime>
 #include <list>
 #include <memory>
@@ -342,20 +343,44 @@ std::string FileKey(const AnsiString& fileName) { return SysFileName(ExpandFileN
 // lock is taken through a descriptor of its own for each write, so threads of
 // one process keep out of each other's way through it as well.
 
+// "Unable to write to <file>. <why>": the system's reason, as a table's
+// failed save gives it, so that the user learns what to mend (a full disk, a
+// folder that takes no files) rather than only that something went wrong.
+EIniFileException UnableToWrite(const AnsiString& fileName, const AnsiString& reason) {
+    return EIniFileException("Unable to write to " + fileName + (reason.empty() ? AnsiString() : ". " + reason));
+}
+
+EIniFileException UnableToWrite(const AnsiString& fileName, int error) {
+    const char* text = strerrordesc_np(error);
+    return UnableToWrite(fileName, text ? AnsiString(text) : "Error " + std::to_string(error));
+}
+
+// The file functions end their messages with the reason after the quoted
+// file name ("Cannot create file "<name>". <reason>"); a name may hold
+// anything, the system's reasons hold no quote.
+EIniFileException UnableToWrite(const AnsiString& fileName, const Exception& cause) {
+    const AnsiString& message = cause.Message();
+    const std::size_t quote = message.rfind("\". ");
+    return UnableToWrite(fileName, quote == AnsiString::npos ? message : message.substr(quote + 3));
+}
+
 class TWriteLock {
 public:
     TWriteLock(const std::string& key, const AnsiString& fileName) {
         const std::size_t slash = key.rfind('/');
         const std::string lockName = key.substr(0, slash + 1) + ".~" + key.substr(slash + 1) + ".lock";
         FHandle = ::open(lockName.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0666);
+        // Why the lock file could not be made, not why it is not there.
+        const int createError = errno;
         if (FHandle < 0)
             FHandle = ::open(lockName.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
         if (FHandle < 0)
-            throw EIniFileException("Unable to write to " + fileName);
+            throw UnableToWrite(fileName, createError);
         while (::flock(FHandle, LOCK_EX) != 0) {
             if (errno != EINTR) {
+                const int error = errno;
                 ::close(FHandle);
-                throw EIniFileException("Unable to write to " + fileName);
+                throw UnableToWrite(fileName, error);
             }
         }
     }
@@ -373,11 +398,11 @@ private:
 AnsiString ContentForWriting(const AnsiString& fileName) {
     try {
         return ReadFileBytes(fileName);
-    } catch (const EFOpenError&) {
+    } catch (const EFOpenError& e) {
         if (FileExists(fileName) || DirectoryExists(fileName))
-            throw EIniFileException("Unable to write to " + fileName);
-    } catch (const Exception&) {
-        throw EIniFileException("Unable to write to " + fileName);
+            throw UnableToWrite(fileName, e);
+    } catch (const Exception& e) {
+        throw UnableToWrite(fileName, e);
     }
     return AnsiString();
 }
@@ -495,8 +520,8 @@ void Modify(const AnsiString& fileName, TChange change) {
         return;
     try {
         WriteFileAtomic(fileName, document.Serialize());
-    } catch (const Exception&) {
-        throw EIniFileException("Unable to write to " + fileName);
+    } catch (const Exception& e) {
+        throw UnableToWrite(fileName, e);
     }
 }
 
@@ -752,7 +777,7 @@ void TIniFileBatch::Commit() {
         return;
     try {
         WriteFileAtomic(state->FileName, state->Document->Serialize());
-    } catch (const Exception&) {
-        throw EIniFileException("Unable to write to " + state->FileName);
+    } catch (const Exception& e) {
+        throw UnableToWrite(state->FileName, e);
     }
 }

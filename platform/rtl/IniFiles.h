@@ -40,11 +40,11 @@ public:
     // its section and a new section at the end of the file. A value with
     // blanks at either end is written inside double quotes so that it reads
     // back unchanged; any other value is written as it stands. Creates the file
-    // but not its folder. Raises EIniFileException "Unable to write to %s"
-    // when the file cannot be written (the old file stays as it was), and
-    // refuses a section or key that would not read back as itself (line
-    // breaks, '=' in a key, a key starting with '[' or ';', a section holding
-    // ']') or a value with line breaks.
+    // but not its folder. Raises EIniFileException "Unable to write to %s.
+    // <the system's reason>" when the file cannot be written (the old file
+    // stays as it was), and refuses a section or key that would not read back
+    // as itself (line breaks, '=' in a key, a key starting with '[' or ';', a
+    // section holding ']') or a value with line breaks.
     void WriteString(const AnsiString& section, const AnsiString& ident, const AnsiString& value);
     // Why WriteString would refuse these names and value; empty when it
     // would not, so that callers can refuse bad names before they act.
@@ -98,15 +98,16 @@ struct TIniBatchState;
 // the same thread is part of it: the outer batch's Commit or drop decides.
 class TIniFileBatch {
 public:
-    // Raises EIniFileException "Unable to write to %s" when the file cannot
-    // be locked, or exists and cannot be read.
+    // Raises EIniFileException "Unable to write to %s. <reason>" when the
+    // file cannot be locked, or exists and cannot be read.
     explicit TIniFileBatch(const AnsiString& fileName);
     ~TIniFileBatch();
     TIniFileBatch(const TIniFileBatch&) = delete;
     TIniFileBatch& operator=(const TIniFileBatch&) = delete;
 
-    // Raises EIniFileException "Unable to write to %s" when the file cannot
-    // be replaced; the old file stays as it was and the changes are dropped.
+    // Raises EIniFileException "Unable to write to %s. <reason>" when the
+    // file cannot be replaced; the old file stays as it was and the changes
+    // are dropped.
     void Commit();
 
 private:

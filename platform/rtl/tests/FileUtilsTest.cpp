@@ -305,6 +305,79 @@ TEST_F(FileUtilsTest, AnotherProcessSweepingNeverTakesAWritersFreshTemporary) {
     EXPECT_TRUE(TempLeftovers().empty());
 }
 
+TEST_F(FileUtilsTest, ProcessesReplacingOneFileTogetherNeverFailNorTearIt) {
+    // Every save's sweep looks at the other writers' temporaries; none may be
+    // taken for a killed save's while its writer still needs it.
+    constexpr int kProcesses = 4;
+    constexpr int kSaves = 150;
+    const AnsiString target = Dir + "t.dat";
+    // A body of one letter, then "|" and its length: a mixture of two saves,
+    // or a cut one, shows.
+    auto contents = [](int process, int save) {
+        const std::string body(std::size_t(300 + (save % 9) * 700), char('a' + process));
+        return body + "|" + std::to_string(body.size());
+    };
+    auto whole = [](const std::string& bytes) {
+        const std::size_t bar = bytes.rfind('|');
+        if (bar == std::string::npos || bar == 0 || bytes.substr(bar + 1) != std::to_string(bar)) return false;
+        return bytes.find_first_not_of(bytes[0], 0) == bar && bytes[0] >= 'a' && bytes[0] < 'a' + kProcesses;
+    };
+    WriteFileAtomic(target, contents(0, 0));
+
+    int go[2];
+    int report[2];
+    ASSERT_EQ(pipe(go), 0);
+    ASSERT_EQ(pipe(report), 0);
+    std::vector<pid_t> children;
+    for (int process = 0; process < kProcesses; ++process) {
+        const pid_t child = fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            ::close(go[1]);
+            char none;
+            // All start together, when the parent closes its end.
+            while (::read(go[0], &none, 1) < 0 && errno == EINTR) {
+            }
+            int failed = 0;
+            int torn = 0;
+            std::string first;
+            for (int save = 0; save < kSaves; ++save) {
+                try {
+                    WriteFileAtomic(target, contents(process, save));
+                } catch (const Exception& e) {
+                    if (failed++ == 0) first = e.Message();
+                }
+                try {
+                    if (!whole(ReadFileBytes(target))) ++torn;
+                } catch (const Exception&) {
+                    ++torn;
+                }
+            }
+            const std::string line = "process " + std::to_string(process) + ": " + std::to_string(failed) +
+                                     " failed, " + std::to_string(torn) + " torn " + first.substr(0, 200) + "\n";
+            if (::write(report[1], line.data(), line.size()) < 0) _exit(3);
+            _exit(failed == 0 && torn == 0 ? 0 : 1);
+        }
+        children.push_back(child);
+    }
+    ::close(go[0]);
+    ::close(go[1]);
+    ::close(report[1]);
+    int clean = 0;
+    for (pid_t child : children) {
+        int status = 0;
+        waitpid(child, &status, 0);
+        if (WIFEXITED(status) && WEXITSTATUS(status) == 0) ++clean;
+    }
+    std::string lines;
+    char buffer[512];
+    for (ssize_t got; (got = ::read(report[0], buffer, sizeof buffer)) > 0;) lines.append(buffer, std::size_t(got));
+    ::close(report[0]);
+    EXPECT_EQ(clean, kProcesses) << lines;
+    EXPECT_TRUE(whole(Get(target)));
+    EXPECT_TRUE(TempLeftovers().empty());
+}
+
 TEST_F(FileUtilsTest, ReadFileBytesNamesTheFileOnFailure) {
     Put("r.bin", std::string("a\0b\r\n", 5));
     EXPECT_EQ(ReadFileBytes(Dir + "r.bin"), std::string("a\0b\r\n", 5));
