@@ -80,6 +80,14 @@ void DropIncomingLeftovers(const AnsiString& Folder) {
         DeleteFile(Folder + name);
 }
 
+// A set-aside copy of a damaged table: "Adresa.bad", "Adresa.bad1", ... in
+// any letter case (the names TTableFiles gives them).
+bool SetAsideExtension(const AnsiString& Ext) {
+    const AnsiString ext = LowerCase(Ext);
+    return ext.compare(0, 4, ".bad") == 0 &&
+           std::all_of(ext.begin() + 4, ext.end(), [](char C) { return C >= '0' && C <= '9'; });
+}
+
 }  // namespace
 
 bool CallerBusy() {
@@ -324,9 +332,12 @@ bool TCaller::ReplaceableFile(const AnsiString& Name, const AnsiString& Folder) 
     if (ext == ".exe" || ext == ".so" || LowerCase(Name).find(".so.") != AnsiString::npos) return false;
     if (SameText(Name, "Vemlor") || SameText(Name, "update") || IsProgramFile(Folder + Name)) return false;
     // The tables and their set-aside copies, the settings files, the tariffs.
-    for (const char* kept : {".dat", ".bad", ".ini", ".brc"})
+    for (const char* kept : {".dat", ".ini", ".brc"})
         if (ext == kept) return false;
-    return true;
+    if (SetAsideExtension(ext)) return false;
+    // A folder ("Mmf", "Lang") cannot be replaced by a file: its rename would
+    // fail at every start, and the waiting file be tried again forever.
+    return !DirectoryExists(Folder + Name);
 }
 
 // Fetches each newer file under its name with "_" in front and records its

@@ -164,8 +164,10 @@ public:
     // Whether a program file of the version list may be fetched to replace
     // the file of that name in Folder at the next start: a plain name that is
     // no program (the client, the updater, any executable file of Folder, an
-    // ".exe"), no link-library module (".so") and none of the user's data
-    // (tables and their set-aside copies, settings files, the tariffs).
+    // ".exe"), no link-library module (".so"), none of the user's data
+    // (tables and their set-aside copies, settings files, the tariffs) and no
+    // folder of Folder. The start-up that puts waiting files in place keeps
+    // to the same rule.
     static bool ReplaceableFile(const AnsiString& Name, const AnsiString& Folder);
 
     // The termination event (main thread).

@@ -286,11 +286,12 @@ TEST_F(TCallerTest, NamesFromTheCentreNeverLeaveTheirFolder) {
 }
 
 TEST_F(TCallerTest, FilesFromTheCentreNeverLandOnTheUsersFilesOrPrograms) {
-    const std::vector<AnsiString> kept = {"Adresa.dat", "Vemlor.ini", "Notif.bad", "Vemlor",
+    const std::vector<AnsiString> kept = {"Adresa.dat", "Vemlor.ini", "Notif.bad", "Adresa.bad1", "Vemlor",
                                           "update",     "helper",     "caller.so", "mac.so"};
     Centre.Put("Adresa.dat", "address book");
     Centre.Put("Vemlor.ini", "[MainForm]\r\nBRCName=\r\n");
     Centre.Put("Notif.bad", "set aside");
+    Centre.Put("Adresa.bad1", "set aside again");
     for (const char* program : {"Vemlor", "update", "helper"}) {
         Centre.Put(program, AnsiString("\x7F" "ELF ") + program);
         ASSERT_TRUE(SetExecutable(Centre.Folder + program));
@@ -305,7 +306,7 @@ TEST_F(TCallerTest, FilesFromTheCentreNeverLandOnTheUsersFilesOrPrograms) {
     // Of these program files only the text may take its name's place at the next start.
     AnsiString versions;
     for (const char* name : {"Vemlor", "UPDATE", "helper", "caller.so", "libextra.so.2", "Adresa.dat", "vemlor.ini",
-                             "Notif.bad", "tariffs.brc", ".profile", "news.txt"}) {
+                             "Notif.bad", "ADRESA.BAD1", "Mmf", "tariffs.brc", ".profile", "news.txt"}) {
         versions += AnsiString(name) + "=2.0\r\n";
         Centre.Put(AnsiString("centre/programs/") + name, "NEW");
     }
@@ -465,4 +466,15 @@ TEST(TCallerTextTest, ErrorTextsAndPortNames) {
         EXPECT_FALSE(TCaller::PlainRemoteName(bad)) << bad;
     EXPECT_TRUE(TCaller::PlainRemoteName(AnsiString(80, 'a')));
     EXPECT_FALSE(TCaller::PlainRemoteName(AnsiString(81, 'a')));
+}
+
+TEST(TCallerFilesTest, SetAsideTablesAndFoldersAreNoFilesToReplace) {
+    const AnsiString folder = AnsiString(VEMLOR_TEST_OUTPUT) + "/call/replaceable/";
+    std::filesystem::remove_all(SysFileName(folder));
+    for (const char* sub : {"Mmf", "Lang"}) ForceDirectories(folder + sub);
+    for (const char* kept : {"Adresa.bad", "Adresa.bad1", "Adresa.BAD2", "Historie.Bad17", "Mmf", "mmf", "LANG"})
+        EXPECT_FALSE(TCaller::ReplaceableFile(kept, folder)) << kept;
+    // Only a table's own set-aside names are kept out.
+    for (const char* replaced : {"Adresa.badge", "Adresa.bad1x", "Mmf.txt", "Lang.hlp"})
+        EXPECT_TRUE(TCaller::ReplaceableFile(replaced, folder)) << replaced;
 }
