@@ -38,9 +38,10 @@ constexpr Integer kProgramFile = 5;
 constexpr std::size_t kMaxRemoteName = 80;
 // Notif's Jmeno column.
 constexpr std::size_t kNotificationKeyLength = 20;
-// A file on its way from the centre. Hidden, so no mask of the program
-// ("*.not", "_*") ever picks one up, and never one of the atomic writers'
-// names (".~<name>." and six characters).
+// The private folder a file from the centre arrives in. Hidden, so no mask
+// of the program ("*.not", "_*") ever picks it up, and never one of the
+// atomic writers' names (".~<name>." and six characters). Earlier builds
+// received into a plain file of this name; a leftover of theirs goes too.
 const char kIncoming[] = ".~received-";
 
 struct TErrorEntry {
@@ -76,8 +77,18 @@ bool EndsWith(const AnsiString& Text, const AnsiString& Tail) {
 // What a call killed mid-receive left behind; only one call runs at a time,
 // so none of them is still being written.
 void DropIncomingLeftovers(const AnsiString& Folder) {
-    for (const AnsiString& name : ListFiles(Folder, AnsiString(kIncoming) + "*", faHidden | faReadOnly | faArchive))
-        DeleteFile(Folder + name);
+    for (const AnsiString& name :
+         ListFiles(Folder, AnsiString(kIncoming) + "*", faHidden | faDirectory | faReadOnly | faArchive)) {
+        if (!DeleteFile(Folder + name)) RemoveTree(Folder + name);
+    }
+}
+
+// A set-aside copy of a damaged table: "Adresa.bad", "Adresa.bad1", ... in
+// any letter case (the names TTableFiles gives them).
+bool SetAsideExtension(const AnsiString& Ext) {
+    const AnsiString ext = LowerCase(Ext);
+    return ext.compare(0, 4, ".bad") == 0 &&
+           std::all_of(ext.begin() + 4, ext.end(), [](char C) { return C >= '0' && C <= '9'; });
 }
 
 }  // namespace
@@ -235,20 +246,28 @@ Integer TCaller::UpdateTariffs() {
     return 0;
 }
 
-Integer TCaller::ReceiveAs(const AnsiString& Remote, Integer Kind, const AnsiString& Target) {
-    AnsiString incoming;
+Integer TCaller::ReceiveAs(const AnsiString& Remote, Integer Kind, const AnsiString& Target,
+                           const AnsiString& ModeOf) {
+    // The library gets a name that nothing has yet: a file there afterwards
+    // is the library's own doing. A file made for it beforehand would stay
+    // empty under a library that answers success without writing, and pass
+    // for new tariffs or a new version list. The folder lies beside Target,
+    // on its file system, so that the rename below is one step.
+    AnsiString folder;
     try {
-        incoming = CreateFreshFile(ExtractFilePath(Target), kIncoming);
+        folder = CreateFreshFolder(ExtractFilePath(Target), kIncoming);
     } catch (const EStreamError&) {
         return ceFileNotPlaced;
     }
-    auto drop = ScopeExit([&incoming] {
-        if (!incoming.empty()) DeleteFile(incoming);
-    });
+    auto drop = ScopeExit([&folder] { RemoveTree(folder); });
+    const AnsiString incoming = folder + ExtractFileName(Target);
     if (Integer r = Caller_ReceiveFile(FHandle, Remote, incoming, Kind, AbortOnHangUp)) return r;
+    if (!FileExists(incoming)) return ceFileNotPlaced;
+    // However the library created it, the file is read as the one it
+    // replaces was. Should the bits not take, the contents still count more.
+    SetFileMode(incoming, ReplacementFileMode(ModeOf.empty() ? Target : ModeOf));
     // One step, so Target is the old file or the whole new one.
     if (!RenameFile(incoming, Target)) return ceFileNotPlaced;
-    incoming.clear();
     return 0;
 }
 
@@ -324,9 +343,12 @@ bool TCaller::ReplaceableFile(const AnsiString& Name, const AnsiString& Folder) 
     if (ext == ".exe" || ext == ".so" || LowerCase(Name).find(".so.") != AnsiString::npos) return false;
     if (SameText(Name, "Vemlor") || SameText(Name, "update") || IsProgramFile(Folder + Name)) return false;
     // The tables and their set-aside copies, the settings files, the tariffs.
-    for (const char* kept : {".dat", ".bad", ".ini", ".brc"})
+    for (const char* kept : {".dat", ".ini", ".brc"})
         if (ext == kept) return false;
-    return true;
+    if (SetAsideExtension(ext)) return false;
+    // A folder ("Mmf", "Lang") cannot be replaced by a file: its rename would
+    // fail at every start, and the waiting file be tried again forever.
+    return !DirectoryExists(Folder + Name);
 }
 
 // Fetches each newer file under its name with "_" in front and records its
@@ -340,7 +362,8 @@ Integer TCaller::ReceiveVersionedFiles(TStringList& Lines) {
         const AnsiString name = Lines.Names(i);
         // Never fetched, whatever its version, like a program elsewhere.
         if (!ReplaceableFile(name, ProgramFolder())) continue;
-        const Integer r = ReceiveAs(name, kProgramFile, ProgramFolder() + "_" + name);
+        // It waits as "_<name>" but will replace <name>, whose access it keeps.
+        const Integer r = ReceiveAs(name, kProgramFile, ProgramFolder() + "_" + name, ProgramFolder() + name);
         if (r != 0) {
             if (result != 0) result = r;
             continue;

@@ -26,11 +26,12 @@
 // on the main thread before it starts, and what it changes goes back through
 // the calls above.
 //
-// Whatever a file from the centre is called, it is received under a fresh
-// hidden name of the folder it belongs in and only then renamed to its place
-// ("tariffs.brc", "Mmf/<name>.not", "_<name>", "version.ini"): the centre's
-// name never decides which existing file is written, and a failed or broken
-// receive leaves every file as it was.
+// Whatever a file from the centre is called, it is received into a fresh
+// hidden folder of the call's own beside its place and only then renamed to
+// its place ("tariffs.brc", "Mmf/<name>.not", "_<name>", "version.ini"),
+// taking the permission bits of the file it replaces: the centre's name never
+// decides which existing file is written, and a failed or broken receive, or
+// one that reports success but leaves no file, leaves every file as it was.
 //
 // The call's steps (Execute); a step's nonzero result R ends the call with
 // ErrorCode R, closing the port when it was opened:
@@ -105,7 +106,7 @@ bool HangUpRequested();
 // Result codes the program gives itself (the library's own are listed with
 // ErrorText).
 constexpr Integer ceListUnreadable = 35;  // a received list cannot be used
-constexpr Integer ceFileNotPlaced = 36;   // a received file cannot be put in its place
+constexpr Integer ceFileNotPlaced = 36;   // a received file is missing or cannot be put in its place
 constexpr Integer ceException = -1;       // the call ended on an exception
 
 // How Notif knows a notification file (Jmeno, 20 characters): its name
@@ -164,8 +165,10 @@ public:
     // Whether a program file of the version list may be fetched to replace
     // the file of that name in Folder at the next start: a plain name that is
     // no program (the client, the updater, any executable file of Folder, an
-    // ".exe"), no link-library module (".so") and none of the user's data
-    // (tables and their set-aside copies, settings files, the tariffs).
+    // ".exe"), no link-library module (".so"), none of the user's data
+    // (tables and their set-aside copies, settings files, the tariffs) and no
+    // folder of Folder. The start-up that puts waiting files in place keeps
+    // to the same rule.
     static bool ReplaceableFile(const AnsiString& Name, const AnsiString& Folder);
 
     // The termination event (main thread).
@@ -178,10 +181,12 @@ private:
     void ShowStatus(const AnsiString& Text, bool Error);
     Integer ConnectToCentre(bool& PortOpened);
     Integer UpdateTariffs();
-    // Receives the centre's file Remote and renames it to Target: 0, the
-    // library's code, or ceFileNotPlaced when the file cannot take Target's
-    // place (Target stays as it was).
-    Integer ReceiveAs(const AnsiString& Remote, Integer Kind, const AnsiString& Target);
+    // Receives the centre's file Remote and renames it to Target, with the
+    // permission bits of ModeOf (of Target when empty): 0, the library's
+    // code, or ceFileNotPlaced when no file arrived or it cannot take
+    // Target's place (Target stays as it was).
+    Integer ReceiveAs(const AnsiString& Remote, Integer Kind, const AnsiString& Target,
+                      const AnsiString& ModeOf = {});
     Integer SendQueuedFiles();
     Integer ReceiveNotifications();
     void ReceiveUpdates();

@@ -146,8 +146,9 @@ public:
     int Ticks() const { return Scenario.Lookup(Scenario.Delays, FEntry, FNumber, 0); }
     // The code the scenario makes this call fail with, or 0.
     int Failure() const { return Scenario.Lookup(Scenario.Failures, FEntry, FNumber, 0); }
-    // The scenario lets this call answer 0 without writing its local file.
-    bool NoFile() const { return Scenario.Lookup(Scenario.NoFiles, FEntry, FNumber, 0) != 0; }
+    // The scenario lets this call answer 0 without writing its local file:
+    // 0 no, 1 removing what was there, 2 leaving the path untouched.
+    int NoFile() const { return Scenario.Lookup(Scenario.NoFiles, FEntry, FNumber, 0); }
 
     // One tick of work: false when the user hung up (the line is dropped).
     bool Poll(TAbortProc abort) {
@@ -291,8 +292,11 @@ std::int32_t CopyInPieces(TCall& call, const std::string& source, const std::str
     });
 }
 
-// The scenario's "no file": the call answers 0, the local file is not there.
-std::int32_t AnswerWithoutFile(TCall& call, const std::string& target) {
+// The scenario's "no file": the call answers 0 and writes nothing. Mode 1
+// makes sure no local file is there; mode 2 does not look, as a library
+// that trusts its caller to have made the file would.
+std::int32_t AnswerWithoutFile(TCall& call, const std::string& target, int mode) {
+    if (mode == 2) return call.Result(kOk, "local path left untouched");
     std::error_code ignored;
     fs::remove(target, ignored);
     return call.Result(kOk, "no local file written");
@@ -402,7 +406,7 @@ CALLER_EXPORT std::int32_t Caller_Dir(std::int32_t handle, const char* listPath,
     // No callback to poll: the delay only passes.
     for (int i = 0; i < call.Ticks(); ++i) call.Poll(nullptr);
     if (int code = call.Failure()) return call.Fail(code);
-    if (call.NoFile()) return AnswerWithoutFile(call, Cp1250ToUtf8(listPath));
+    if (int mode = call.NoFile()) return AnswerWithoutFile(call, Cp1250ToUtf8(listPath), mode);
     std::vector<std::string> names;
     std::error_code error;
     for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
@@ -436,9 +440,9 @@ CALLER_EXPORT std::int32_t Caller_ReceiveFile(std::int32_t handle, const char* r
         if (!call.Wait(abort)) return call.Result(kUserBreak);
         return call.Fail(code);
     }
-    if (call.NoFile()) {
+    if (int mode = call.NoFile()) {
         if (!call.Wait(abort)) return call.Result(kUserBreak);
-        return AnswerWithoutFile(call, Cp1250ToUtf8(localPath));
+        return AnswerWithoutFile(call, Cp1250ToUtf8(localPath), mode);
     }
     std::string source = folder + Cp1250ToUtf8(remoteName);
     std::error_code error;

@@ -173,7 +173,7 @@ bool ReadScenario(const std::string& fileName, TScenario& scenario, std::string&
             } else if (section == "nofile") {
                 if (entry != "Dir" && entry != "ReceiveFile")
                     return fail("\"" + key + "\" writes no local file; only Dir and ReceiveFile do");
-                if (!ParseCount(value, 1, parsed)) return badValue("0 or 1");
+                if (!ParseCount(value, 2, parsed)) return badValue("0, 1 or 2");
                 scenario.NoFiles[name] = parsed;
             } else if (section == "delay") {
                 if (!ParseCount(value, 1000000, parsed)) return badValue("a count of ticks");

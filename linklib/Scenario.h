@@ -14,7 +14,9 @@
 // [Fail]    <entry>[.<n>]    -            the code the entry (its n-th call) returns instead of its work
 // [Hold]    <entry>[.<n>]    -            a gate: a plain file name in the scenario's folder
 // [NoFile]  Dir|ReceiveFile[.<n>]  0     1: the call answers 0 but leaves no local file
-//                                        (an older one is removed), so the list or file is unreadable
+//                                        (an older one is removed), so the list or file is unreadable;
+//                                        2: the call answers 0 and leaves the local path as it
+//                                        found it, whatever was there
 //
 // A held call creates its gate file when it gets there and waits, polling
 // its abort callback, until the file is gone: the test deletes it to let the
@@ -54,7 +56,7 @@ struct TScenario {
     std::map<std::string, int> Delays;    // "SendFile" or "SendFile.2" -> ticks
     std::map<std::string, int> Failures;  // the same keys -> result code
     std::map<std::string, std::string> Holds;  // the same keys -> gate file name
-    std::map<std::string, int> NoFiles;   // the same keys -> 1: no local file
+    std::map<std::string, int> NoFiles;   // the same keys -> 1: no local file, 2: path untouched
 
     // The value for the entry's n-th call: the numbered key, else the plain
     // one, else the fallback.

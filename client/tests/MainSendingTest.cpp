@@ -299,6 +299,29 @@ TEST_F(TMainSendingTest, ACallBringsTariffsANotificationShownOnceAndANewerProgra
     EXPECT_FALSE(Main->TimerNotif->Enabled());
 }
 
+TEST_F(TMainSendingTest, TariffsTheLibraryReportsButNeverWritesLeaveTheOldOnesToDialWith) {
+    StartSending();
+    WriteFileAtomic(Folder + "centre/tariffs/tariffs7.brc",
+                    "[Tariff3]\r\nPHONE=0900333\r\nSMSMAX=2\r\nPMSMAX=3\r\nINTERVAL=10\r\nTAX=1.5\r\n");
+    Scenario("[NoFile]\r\nReceiveFile=2\r\n");
+    Queue(Data->Fronta, "00420603111222", "text", "first");
+    SendFrom(Main->TabFronta);
+    EXPECT_EQ(ReadFileBytes(Folder + "tariffs.brc"), kTariffs);
+    EXPECT_NE(Main->BRCName(), "tariffs7");
+
+    // The next send dials with them, and this time the new tariffs arrive.
+    Scenario("");
+    Queue(Data->Fronta, "00420603111444", "text", "second");
+    {
+        TModalAnswerer answers;
+        SendFrom(Main->TabFronta);
+        EXPECT_TRUE(answers.Unexpected().empty());
+    }
+    EXPECT_EQ(History(), (std::vector<AnsiString>{"00420603111222:Odesláno", "00420603111444:Odesláno"}));
+    EXPECT_EQ(Main->BRCName(), "tariffs7");
+    EXPECT_EQ(Main->CallLimits().TextParts, 2);
+}
+
 TEST_F(TMainSendingTest, NotificationsAlikeInTheirFirstTwentyCharactersAreEachShownOnce) {
     TFakeTimerClock clock;
     StartSending();

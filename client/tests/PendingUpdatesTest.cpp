@@ -28,31 +28,38 @@ TEST_F(TPendingUpdatesTest, WaitingFilesReplaceTheirTargetsAndTheMarkIsCleared) 
     EXPECT_EQ(Update(), 0);
 }
 
-TEST_F(TPendingUpdatesTest, AFileThatCannotBePlacedStaysWaitingWithoutStoppingTheOthers) {
+TEST_F(TPendingUpdatesTest, AFileWaitingForAFoldersNameStaysWaitingWithoutStoppingTheOthersAndIsNotRetried) {
     Modem("[Modem]\r\nUpdate=1\r\n");
-    // A folder full of files cannot be replaced by a file.
+    // A folder full of files cannot be replaced by a file: trying at every
+    // start would only fail at every start.
     ForceDirectories(Folder + "Lang/sub");
     WriteFileAtomic(Folder + "_Lang", "not a folder");
+    WriteFileAtomic(Folder + "_mmf", "not a folder either");
+    ForceDirectories(Folder + "Mmf");
     WriteFileAtomic(Folder + "_novinky.txt", "news");
     const TPendingUpdates result = ApplyPendingUpdates(Folder);
-    EXPECT_EQ(result.Failed, std::vector<AnsiString>{"Lang"});
+    EXPECT_EQ(result.Placed, std::vector<AnsiString>{"novinky.txt"});
+    EXPECT_TRUE(result.Failed.empty());
     EXPECT_EQ(Bytes("novinky.txt"), "news");
     EXPECT_EQ(Bytes("_Lang"), "not a folder");
-    // Tried again at the next start.
-    EXPECT_EQ(Update(), 1);
+    EXPECT_EQ(Bytes("_mmf"), "not a folder either");
+    EXPECT_TRUE(DirectoryExists(Folder + "Lang/sub"));
+    EXPECT_EQ(Update(), 0);
 }
 
 TEST_F(TPendingUpdatesTest, ProgramsAndTheUsersDataAreNeverReplacedByWhatWaits) {
     // Left by an older build, which fetched whatever the version list named.
     Modem("[Modem]\r\nUpdate=1\r\n");
-    for (const char* name : {"Vemlor", "update", "caller.so", "Adresa.dat", "Vemlor.ini", "tariffs.brc"}) {
+    for (const char* name :
+         {"Vemlor", "update", "caller.so", "Adresa.dat", "Vemlor.ini", "tariffs.brc", "Adresa.bad2", "Notif.BAD"}) {
         WriteFileAtomic(Folder + name, "the user's");
         WriteFileAtomic(Folder + "_" + name, "from the centre");
     }
     const TPendingUpdates result = ApplyPendingUpdates(Folder);
     EXPECT_TRUE(result.Placed.empty());
     EXPECT_TRUE(result.Failed.empty());
-    for (const char* name : {"Vemlor", "update", "caller.so", "Adresa.dat", "Vemlor.ini", "tariffs.brc"})
+    for (const char* name :
+         {"Vemlor", "update", "caller.so", "Adresa.dat", "Vemlor.ini", "tariffs.brc", "Adresa.bad2", "Notif.BAD"})
         EXPECT_EQ(Bytes(name), "the user's") << name;
     EXPECT_EQ(Update(), 0);
 }

@@ -6,6 +6,8 @@
 #include <memory>
 #include <thread>
 
+#include <sys/stat.h>
+
 #include <gtest/gtest.h>
 
 #include "core/Language.h"
@@ -151,16 +153,16 @@ TEST_F(TCallerTest, WholeCallRedialsSendsAndFetchesWhatIsNew) {
                                 "Caller_Connect(3, \"420111\", \"0900123\", 1, 2, abort) = 10",
                                 "Caller_Connect(3, \"420111\", \"0900123\", 1, 2, abort) = 0",
                                 "Caller_Dir(3, " + d + ", 3) = 0; 1 names",
-                                "Caller_ReceiveFile(3, \"tariffs7.brc\", " + Centre.Quoted(".~received-*") +
+                                "Caller_ReceiveFile(3, \"tariffs7.brc\", " + Centre.Quoted(".~received-*/tariffs.brc") +
                                     ", 3, abort) = 0",
                                 "Caller_SendFile(3, " + Centre.Quoted("Mmf/a.bmp") + ", 4, abort) = 0",
                                 "Caller_SendFile(3, " + Centre.Quoted("Mmf/a.mmf") + ", 0, abort) = 0",
                                 "Caller_Dir(3, " + d + ", 2) = 0; 3 names",
-                                "Caller_ReceiveFile(3, \"n2.not\", " + Centre.Quoted("Mmf/.~received-*") +
+                                "Caller_ReceiveFile(3, \"n2.not\", " + Centre.Quoted("Mmf/.~received-*/n2.not") +
                                     ", 2, abort) = 0",
-                                "Caller_ReceiveFile(3, \"version.ini\", " + Centre.Quoted(".~received-*") +
+                                "Caller_ReceiveFile(3, \"version.ini\", " + Centre.Quoted(".~received-*/version.ini") +
                                     ", 5, abort) = 0",
-                                "Caller_ReceiveFile(3, \"lib.dll\", " + Centre.Quoted(".~received-*") +
+                                "Caller_ReceiveFile(3, \"lib.dll\", " + Centre.Quoted(".~received-*/_lib.dll") +
                                     ", 5, abort) = 0",
                                 "Caller_WaitDisconnect(3, abort) = 0",
                                 "Caller_PortClose(3, 1) = 0",
@@ -286,11 +288,12 @@ TEST_F(TCallerTest, NamesFromTheCentreNeverLeaveTheirFolder) {
 }
 
 TEST_F(TCallerTest, FilesFromTheCentreNeverLandOnTheUsersFilesOrPrograms) {
-    const std::vector<AnsiString> kept = {"Adresa.dat", "Vemlor.ini", "Notif.bad", "Vemlor",
+    const std::vector<AnsiString> kept = {"Adresa.dat", "Vemlor.ini", "Notif.bad", "Adresa.bad1", "Vemlor",
                                           "update",     "helper",     "caller.so", "mac.so"};
     Centre.Put("Adresa.dat", "address book");
     Centre.Put("Vemlor.ini", "[MainForm]\r\nBRCName=\r\n");
     Centre.Put("Notif.bad", "set aside");
+    Centre.Put("Adresa.bad1", "set aside again");
     for (const char* program : {"Vemlor", "update", "helper"}) {
         Centre.Put(program, AnsiString("\x7F" "ELF ") + program);
         ASSERT_TRUE(SetExecutable(Centre.Folder + program));
@@ -305,7 +308,7 @@ TEST_F(TCallerTest, FilesFromTheCentreNeverLandOnTheUsersFilesOrPrograms) {
     // Of these program files only the text may take its name's place at the next start.
     AnsiString versions;
     for (const char* name : {"Vemlor", "UPDATE", "helper", "caller.so", "libextra.so.2", "Adresa.dat", "vemlor.ini",
-                             "Notif.bad", "tariffs.brc", ".profile", "news.txt"}) {
+                             "Notif.bad", "ADRESA.BAD1", "Mmf", "tariffs.brc", ".profile", "news.txt"}) {
         versions += AnsiString(name) + "=2.0\r\n";
         Centre.Put(AnsiString("centre/programs/") + name, "NEW");
     }
@@ -322,7 +325,7 @@ TEST_F(TCallerTest, FilesFromTheCentreNeverLandOnTheUsersFilesOrPrograms) {
     EXPECT_EQ(Version("news.txt"), "2.0");
     EXPECT_EQ(Version("Vemlor"), "<none>");
     // No temporary is left; the settings files' lock files may stay.
-    const Integer hidden = faHidden | faReadOnly | faArchive;
+    const Integer hidden = faHidden | faDirectory | faReadOnly | faArchive;
     EXPECT_TRUE(ListFiles(Centre.Folder, ".~received-*", hidden).empty());
     EXPECT_TRUE(ListFiles(Centre.Folder + "Mmf", ".*", hidden).empty());
 
@@ -361,6 +364,77 @@ TEST_F(TCallerTest, AnyFetchedProgramFileMarksTheUpdateAndUnreadableListsFail) {
     Centre.Scenario("[NoFile]\nDir.2=1\n");
     EXPECT_EQ(Call({}), ceListUnreadable);
     EXPECT_FALSE(FileExists(Centre.Folder + "Mmf/n.not"));
+}
+
+TEST_F(TCallerTest, AReceiveReportedButNeverWrittenKeepsTheFileItWouldHaveReplaced) {
+    // The library answers success and leaves the path it was given as it
+    // found it: the program must not take whatever is there for the file.
+    Centre.Put("tariffs.brc", "old tariffs");
+    Centre.Put("centre/tariffs/tariffs7.brc", "new tariffs");
+    Centre.Put("centre/notifications/n.not", "n");
+    Window.Tariff = "tariffs6";
+    Centre.Scenario("[NoFile]\nReceiveFile=2\n");
+    EXPECT_EQ(Call({}), ceFileNotPlaced);
+    EXPECT_EQ(Centre.Read("tariffs.brc"), "old tariffs");
+    // Not believed to be in place, so fetched again by the next call.
+    EXPECT_EQ(Window.Tariff, "");
+    EXPECT_EQ(Centre.Read("Mmf/n.not"), "<none>");
+    EXPECT_EQ(Window.TimerStarts, 0);
+    ExpectFailed(ceFileNotPlaced);
+
+    // The version list is no different.
+    std::filesystem::remove(SysFileName(Centre.Folder + "centre/notifications/n.not"));
+    Centre.Put("version.ini", "lib.dll=1.2\r\n");
+    Centre.Put("centre/programs/version.ini", "lib.dll=1.3\r\n");
+    Centre.Put("centre/programs/lib.dll", "LIB");
+    Centre.Scenario("[NoFile]\nReceiveFile=2\n");
+    EXPECT_EQ(Call({}), 0);
+    EXPECT_EQ(Centre.Read("version.ini"), "lib.dll=1.2\r\n");
+    EXPECT_EQ(Centre.Read("tariffs.brc"), "old tariffs");
+    EXPECT_TRUE(ListFiles(Centre.Folder, ".~received-*", faHidden | faDirectory | faArchive).empty());
+}
+
+TEST_F(TCallerTest, ReceivedFilesKeepTheAccessOfTheFilesTheyReplace) {
+    // A new file gets what the umask allows; set one that differs from every
+    // mode the old files carry.
+    struct TUmask {
+        mode_t Old = ::umask(027);
+        ~TUmask() { ::umask(Old); }
+    } restoreUmask;
+    const auto mode = [&](const char* Name) {
+        return std::filesystem::status(SysFileName(Centre.Folder + Name)).permissions() & std::filesystem::perms::mask;
+    };
+    using std::filesystem::perms;
+    Centre.Put("tariffs.brc", "old");
+    std::filesystem::permissions(SysFileName(Centre.Folder + "tariffs.brc"), perms(0604));
+    // A program file waits as "_lib.dll" but is to become "lib.dll".
+    Centre.Put("lib.dll", "old lib");
+    std::filesystem::permissions(SysFileName(Centre.Folder + "lib.dll"), perms(0660));
+    Centre.Put("centre/tariffs/tariffs7.brc", "new");
+    Centre.Put("centre/notifications/n.not", "n");
+    Centre.Put("centre/programs/version.ini", "lib.dll=1.3\r\n");
+    Centre.Put("centre/programs/lib.dll", "LIB");
+    Centre.Scenario("");
+    EXPECT_EQ(Call({}), 0);
+    EXPECT_EQ(Centre.Read("tariffs.brc"), "new");
+    EXPECT_EQ(mode("tariffs.brc"), perms(0604));
+    EXPECT_EQ(mode("_lib.dll"), perms(0660));
+    EXPECT_EQ(mode("Mmf/n.not"), perms(0640));
+    EXPECT_EQ(mode("version.ini"), perms(0640));
+}
+
+TEST_F(TCallerTest, WhatAKilledCallLeftHalfReceivedIsSweptByTheNext) {
+    for (const char* folder : {"", "Mmf/"}) {
+        Centre.Put(AnsiString(folder) + ".~received-Ab12cD", "older build's leftover");
+        ForceDirectories(Centre.Folder + folder + ".~received-x9Y8z7/inner");
+        Centre.Put(AnsiString(folder) + ".~received-x9Y8z7/tariffs.brc", "half");
+        Centre.Put(AnsiString(folder) + ".~received-x9Y8z7/inner/part", "half");
+    }
+    Centre.Scenario("");
+    EXPECT_EQ(Call({}), 0);
+    const Integer any = faHidden | faDirectory | faReadOnly | faArchive;
+    EXPECT_TRUE(ListFiles(Centre.Folder, ".~received-*", any).empty());
+    EXPECT_TRUE(ListFiles(Centre.Folder + "Mmf", ".~received-*", any).empty());
 }
 
 TEST_F(TCallerTest, HangUpInsideEachOperationEndsTheCallWithUserBreak) {
@@ -465,4 +539,15 @@ TEST(TCallerTextTest, ErrorTextsAndPortNames) {
         EXPECT_FALSE(TCaller::PlainRemoteName(bad)) << bad;
     EXPECT_TRUE(TCaller::PlainRemoteName(AnsiString(80, 'a')));
     EXPECT_FALSE(TCaller::PlainRemoteName(AnsiString(81, 'a')));
+}
+
+TEST(TCallerFilesTest, SetAsideTablesAndFoldersAreNoFilesToReplace) {
+    const AnsiString folder = AnsiString(VEMLOR_TEST_OUTPUT) + "/call/replaceable/";
+    std::filesystem::remove_all(SysFileName(folder));
+    for (const char* sub : {"Mmf", "Lang"}) ForceDirectories(folder + sub);
+    for (const char* kept : {"Adresa.bad", "Adresa.bad1", "Adresa.BAD2", "Historie.Bad17", "Mmf", "mmf", "LANG"})
+        EXPECT_FALSE(TCaller::ReplaceableFile(kept, folder)) << kept;
+    // Only a table's own set-aside names are kept out.
+    for (const char* replaced : {"Adresa.badge", "Adresa.bad1x", "Mmf.txt", "Lang.hlp"})
+        EXPECT_TRUE(TCaller::ReplaceableFile(replaced, folder)) << replaced;
 }

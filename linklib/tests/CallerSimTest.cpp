@@ -273,7 +273,7 @@ TEST_F(CallerSimTest, BadScenarioOpensNoPortAndSaysWhy) {
         {"[Lines]\n", "unknown section [Lines]"},
         {"[Hold]\nSendFile=../gate\n", "[hold] SendFile = \"../gate\" is not a plain file name"},
         {"[NoFile]\nSendFile=1\n", "\"SendFile\" writes no local file"},
-        {"[NoFile]\nDir=2\n", "is not 0 or 1"},
+        {"[NoFile]\nDir=3\n", "is not 0, 1 or 2"},
     };
     for (const auto& [text, message] : cases) {
         Scenario(text);
@@ -411,7 +411,7 @@ TEST_F(CallerSimTest, HeldCallGoesOnOnceItsGateIsDeleted) {
 }
 
 TEST_F(CallerSimTest, NoFileAnswersZeroAndLeavesTheListUnreadable) {
-    Scenario("[NoFile]\nDir.1=1\nReceiveFile=1\n");
+    Scenario("[NoFile]\nDir.1=1\nReceiveFile=1\nReceiveFile.2=2\nReceiveFile.3=2\n");
     WriteText(Centre + "tariffs/t.brc", "tariff");
     const std::string list = Program + "dirlist.txt";
     WriteText(list, "t.brc\r\n");  // an older list must not pass for this one
@@ -424,6 +424,13 @@ TEST_F(CallerSimTest, NoFileAnswersZeroAndLeavesTheListUnreadable) {
     EXPECT_EQ(c.ReceiveFile(Handle, "t.brc", (Program + "t.brc").c_str(), 3, AbortCallback), 0);
     EXPECT_FALSE(fs::exists(Program + "t.brc"));
     EXPECT_EQ(Log()[2], "Caller_Dir(1, " + Quoted(list) + ", 3) = 0; no local file written");
+    // Mode 2 does not look at the path: what was there stays, and so does nothing.
+    WriteText(Program + "old.brc", "old");
+    EXPECT_EQ(c.ReceiveFile(Handle, "t.brc", (Program + "old.brc").c_str(), 3, AbortCallback), 0);
+    EXPECT_EQ(ReadText(Program + "old.brc"), "old");
+    EXPECT_EQ(c.ReceiveFile(Handle, "t.brc", (Program + "none.brc").c_str(), 3, AbortCallback), 0);
+    EXPECT_FALSE(fs::exists(Program + "none.brc"));
+    EXPECT_NE(Log().back().find("= 0; local path left untouched"), std::string::npos) << Log().back();
 }
 
 TEST(Cp1250Test, RoundTripsEveryDefinedLetter) {

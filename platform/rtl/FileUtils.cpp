@@ -11,8 +11,10 @@
 #include <cstdio>
 #include <cstring>
 #include <ctime>
+#include <filesystem>
 #include <fstream>
 #include <mutex>
+#include <system_error>
 
 #include "platform/rtl/CodePage.h"
 #include "platform/rtl/DateUtils.h"
@@ -103,6 +105,14 @@ Int64 UmaskedMode() {
             return 0666 & ~std::stol(line.substr(6), nullptr, 8);
     }
     return 0644;
+}
+
+// The permission bits for a file that takes the place of `name`: the old
+// file's, so that replacing it neither opens nor closes it to anyone, else a
+// new file's.
+mode_t ReplacementMode(const std::string& name) {
+    struct stat st;
+    return SysStat(name, st) ? (st.st_mode & 07777) : static_cast<mode_t>(UmaskedMode());
 }
 
 }  // namespace
@@ -506,9 +516,7 @@ TAtomicFileWriter::TAtomicFileWriter(const AnsiString& fileName)
         if (attempt == kCreateAttempts)
             throw EFCreateError("Cannot create file \"" + fileName + "\". " + ErrorText(ENOENT));
     }
-    struct stat st;
-    const mode_t mode = SysStat(FTargetName, st) ? (st.st_mode & 07777) : static_cast<mode_t>(UmaskedMode());
-    ::fchmod(FHandle, mode);
+    ::fchmod(FHandle, ReplacementMode(FTargetName));
 }
 
 TAtomicFileWriter::~TAtomicFileWriter() {
@@ -623,4 +631,27 @@ AnsiString CreateFreshFile(const AnsiString& folder, const AnsiString& prefix) {
         throw EFCreateError("Cannot create file \"" + path + prefix + "\". " + ErrorText(errno));
     ::close(fd);
     return path + prefix + FromSys(pattern.substr(pattern.size() - 6));
+}
+
+AnsiString CreateFreshFolder(const AnsiString& folder, const AnsiString& prefix) {
+    const AnsiString path = IncludeTrailingPathDelimiter(folder);
+    // As for CreateFreshFile: the prefix is used as it stands.
+    std::string pattern = SysFileName(path) + AnsiToUtf8(prefix) + "XXXXXX";
+    if (!::mkdtemp(pattern.data()))
+        throw EFCreateError("Cannot create folder \"" + path + prefix + "\". " + ErrorText(errno));
+    return path + prefix + FromSys(pattern.substr(pattern.size() - 6)) + "/";
+}
+
+bool RemoveTree(const AnsiString& directory) {
+    std::error_code error;
+    std::filesystem::remove_all(SysFileName(ExcludeTrailingPathDelimiter(directory)), error);
+    return !error;
+}
+
+Integer ReplacementFileMode(const AnsiString& fileName) {
+    return static_cast<Integer>(ReplacementMode(SysFileName(fileName)));
+}
+
+bool SetFileMode(const AnsiString& fileName, Integer mode) {
+    return ::chmod(SysFileName(fileName).c_str(), static_cast<mode_t>(mode) & 07777) == 0;
 }

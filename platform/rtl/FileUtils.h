@@ -137,6 +137,20 @@ private:
 // that names its target itself (another program) but must never land on an
 // existing file. Raises EFCreateError when the folder takes no new file.
 AnsiString CreateFreshFile(const AnsiString& folder, const AnsiString& prefix);
+// The same for a folder that only this user may enter; its path is returned
+// with a trailing '/'. A name inside it exists only once someone writes it.
+AnsiString CreateFreshFolder(const AnsiString& folder, const AnsiString& prefix);
+// Removes a folder and everything in it; a symbolic link is removed, never
+// followed. False when something could not be removed.
+bool RemoveTree(const AnsiString& directory);
+
+// The permission bits (07777) for a file written to take the place of
+// `fileName`: those of `fileName` when it exists, else those of a new file
+// (0666 less the umask). TAtomicFileWriter gives its files these bits;
+// whoever renames a file of another writer over its target does the same.
+Integer ReplacementFileMode(const AnsiString& fileName);
+// Sets the permission bits of a file; false when they cannot be set.
+bool SetFileMode(const AnsiString& fileName, Integer mode);
 
 // Fault injection for tests: called with the target's name each time a
 // writer has just created its temporary file, before it has made the file its

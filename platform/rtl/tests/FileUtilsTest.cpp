@@ -390,6 +390,28 @@ TEST_F(FileUtilsTest, ReadFileBytesNamesTheFileOnFailure) {
     EXPECT_THROW(ReadFileBytes(Dir), EFOpenError);
 }
 
+TEST_F(FileUtilsTest, FreshFoldersArePrivateAndRemovingOneNeverFollowsALinkOut) {
+    fs::create_directories(AnsiToUtf8(Dir + "outside"));
+    Put("outside/kept", "kept");
+    const AnsiString first = CreateFreshFolder(Dir, ".~in-");
+    const AnsiString second = CreateFreshFolder(ExcludeTrailingPathDelimiter(Dir), ".~in-");
+    EXPECT_NE(first, second);
+    for (const AnsiString& name : {first, second}) {
+        EXPECT_EQ(ExtractFilePath(ExcludeTrailingPathDelimiter(name)), Dir) << name;
+        EXPECT_EQ(name.back(), '/');
+        EXPECT_TRUE(fs::is_empty(AnsiToUtf8(name))) << name;
+        EXPECT_EQ(fs::status(AnsiToUtf8(name)).permissions() & fs::perms::all, fs::perms::owner_all) << name;
+    }
+    EXPECT_THROW(CreateFreshFolder(Dir + "missing", ".~in-"), EFCreateError);
+
+    fs::create_directory_symlink(AnsiToUtf8(Dir + "outside"), AnsiToUtf8(first + "link"));
+    fs::create_directories(AnsiToUtf8(first + "sub"));
+    Put(ExtractFileName(ExcludeTrailingPathDelimiter(first)) + "/sub/f", "f");
+    EXPECT_TRUE(RemoveTree(first));
+    EXPECT_FALSE(fs::exists(AnsiToUtf8(first)));
+    EXPECT_EQ(Get(Dir + "outside/kept"), "kept");
+}
+
 TEST_F(FileUtilsTest, FreshFilesAreNewEmptyAndNamedAsCreated) {
     // Differs from the prefix only in letter case: must not be taken for it.
     Put(".~IN-");
