@@ -156,6 +156,33 @@ TEST_F(TMainCommandsTest, TheDatabaseWindowShowsEveryContactAndTheChosenGroupCom
     EXPECT_EQ(Names(), "Jana Nováková;Petr Svoboda;");
 }
 
+TEST_F(TMainCommandsTest, TheCountriesPageShowsTheCountriesBeforeTheHomeCountryToo) {
+    StartConfirmed();
+    for (const char* country : {"Albánie", "Andorra", "Belgie", "Bosna", "Bulharsko"}) {
+        Data->Staty->Append();
+        Data->StatyJmeno->SetAsString(country);
+        Data->Staty->Post();
+    }
+    // The home country is what the number checks look for.
+    Settings->LookupStaty->SetText("Czech rep");
+    Data->Staty->Locate("Jmeno", Variant("Czech rep"), TLocateOptions{});
+    ASSERT_EQ(Data->StatyJmeno->AsString(), "Czech rep");
+
+    TModalAnswerer answers;
+    std::vector<AnsiString> shown;
+    answers.Act([&](TForm* Form) {
+        auto* window = dynamic_cast<TfDatabaze*>(Form);
+        ASSERT_NE(window, nullptr);
+        PumpUntilIdle();
+        shown = DrawnRows(window->RxDBGrid7, Data->StatyJmeno);
+        Form->Close();
+    });
+    Main->AStaty->Execute();
+    EXPECT_TRUE(answers.Unexpected().empty());
+    EXPECT_EQ(shown, (std::vector<AnsiString>{"Albánie", "Andorra", "Belgie", "Bosna", "Bulharsko", "Czech rep",
+                                              "Slovensko"}));
+}
+
 TEST_F(TMainCommandsTest, TheContactEditorTakesTheNumberAndTheDefaultSalutation) {
     StartConfirmed();
     Settings->HeaderEdit->SetText("Dobrý den,");

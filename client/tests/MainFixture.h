@@ -4,6 +4,7 @@
 // countries, and shown as the event loop would show the main window.
 
 #include <filesystem>
+#include <map>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
@@ -16,6 +17,7 @@
 #include "platform/rtl/DateUtils.h"
 #include "platform/rtl/FileUtils.h"
 #include "platform/rtl/IniFiles.h"
+#include "platform/ui/DBGrids.h"
 #include "platform/ui/TestSupport.h"
 
 class TMainWindowTest : public ::testing::Test {
@@ -121,6 +123,23 @@ protected:
         PumpUntilIdle();
     }
 
+
+    // The field's text in each data row, top to bottom, as the grid draws
+    // its rows now.
+    static std::vector<AnsiString> DrawnRows(TDBGrid* Grid, TField* Field) {
+        std::map<Integer, AnsiString> rows;
+        const TDrawColumnCellEvent kept = Grid->OnDrawColumnCell;
+        Grid->OnDrawColumnCell = [&](TObject*, const TRect& Cell, Integer, TColumn* Column, TGridDrawState) {
+            if (Column->Field() == Field) rows[Cell.Top] = Field->DisplayText();
+        };
+        TBitmap picture;
+        const bool drawn = GrabControl(Grid, picture);
+        Grid->OnDrawColumnCell = kept;
+        std::vector<AnsiString> texts;
+        if (drawn)
+            for (const auto& [top, text] : rows) texts.push_back(text);
+        return texts;
+    }
 
     static AnsiString DialogText(TForm* Form) {
         auto* label = dynamic_cast<TLabel*>(Form->FindComponent("Message"));

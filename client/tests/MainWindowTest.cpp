@@ -151,6 +151,37 @@ TEST_F(TMainWindowBehaviourTest, TypingANameCompletesItAndMakesTheContactTheReci
     EXPECT_EQ(Main->ComboEdit1->Text(), "Pe");
 }
 
+TEST_F(TMainWindowBehaviourTest, TheAddressBookShowsContactsAboveTheChosenOneAndEditsTheRowClicked) {
+    StartConfirmed();
+    OneRecipient();
+    const std::vector<AnsiString> names = {"Adam Bílý",    "Běla Černá",          "Cyril Dvořák", "Dana Fialová",
+                                           "Emil Horák",   "Františka Jelínková", "Hana Králová", "Ivan Lukáš"};
+    for (std::size_t i = 0; i < names.size(); ++i)
+        AddContact(static_cast<Integer>(i + 1), names[i], "0042060300000" + IntToStr(static_cast<Integer>(i + 1)));
+    Main->PageControl1->SetActivePage(Main->TabText);
+    PumpUntilIdle();
+    Main->ComboEdit1->SetText("Hana");
+    ASSERT_EQ(Data->AdresaJmeno->AsString(), "Hana Králová");
+
+    Main->PageControl1->SetActivePage(Main->TabAdresar);
+    PumpUntilIdle();
+    EXPECT_EQ(DrawnRows(Main->AdrGrid, Data->AdresaJmeno), names);
+    EXPECT_EQ(Data->AdresaJmeno->AsString(), "Hana Králová");
+
+    // A double click on the top row edits the contact shown there.
+    AnsiString edited;
+    Main->EditContact = [&] {
+        edited = Data->AdresaJmeno->AsString();
+        return mrCancel;
+    };
+    const TRect top = Main->AdrGrid->CellRect(0, 1);
+    const std::intptr_t at = MakeLParam(top.Left + 5, top.Top + 3);
+    for (Cardinal message : {WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK, WM_LBUTTONUP})
+        Main->AdrGrid->Perform(message, message == WM_LBUTTONUP ? 0 : MK_LBUTTON, at);
+    PumpUntilIdle();
+    EXPECT_EQ(edited, "Adam Bílý");
+}
+
 TEST_F(TMainWindowBehaviourTest, ATypedNumberBecomesATemporaryContactOrNothingWhenTheEditorIsCancelled) {
     StartConfirmed();
     AddContact(1, "Jana Nováková", "00420603123456");

@@ -293,6 +293,9 @@ TRecordBuffer TDataSet::ActiveBuffer() const {
 void TDataSet::SetBufferCount(int value) {
     if (value == FBufferCount && static_cast<int>(FBuffers.size()) == value + 1) return;
     int wanted = value > 0 ? value + 1 : 0;
+    // Rows that came or went at the top of the window: the links keep
+    // showing the records they showed.
+    int shifted = 0;
     // Keep the records in the window that still fit, the active one included.
     if (value > 0 && FRecordCount > value) {
         int drop = std::max(0, FActiveRecord - value + 1);
@@ -300,6 +303,7 @@ void TDataSet::SetBufferCount(int value) {
         FActiveRecord -= drop;
         FRecordCount = std::min(FRecordCount - drop, value);
         CursorPosChanged();
+        shifted = -drop;
     }
     while (static_cast<int>(FBuffers.size()) > wanted) {
         FreeRecordBuffer(FBuffers.back());
@@ -313,10 +317,23 @@ void TDataSet::SetBufferCount(int value) {
         FActiveRecord = 0;
         FCurrentRecord = -1;
     } else if (value > oldCount && FRecordCount > 0 && FState == dsBrowse) {
-        // A larger window fills up around the current rows.
+        // A larger window fills up with the records after the current one
+        // and, when those run out, with the ones before it: a grid grown
+        // taller shows every record it has room for.
         GetNextRecords();
+        const int before = FRecordCount;
         GetPriorRecords();
+        shifted = FRecordCount - before;
     }
+    if (shifted != 0) ShiftLinks(shifted);
+}
+
+void TDataSet::ShiftLinks(int distance) {
+    for (TDataSource* source : FDataSources)
+        for (TDataLink* link : source->FDataLinks) {
+            link->FFirstRecord += distance;
+            link->UpdateRange();
+        }
 }
 
 void TDataSet::UpdateBufferCount() {

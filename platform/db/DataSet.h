@@ -374,6 +374,8 @@ private:
     void CloseCursor();
     void SetBufferCount(int value);
     void UpdateBufferCount();
+    // The window's rows moved down by `distance` (up when negative).
+    void ShiftLinks(int distance);
     void MoveBuffer(int from, int to);
     bool GetNextRecord();
     bool GetPriorRecord();

@@ -195,13 +195,16 @@ void TDataLink::SetEditing(bool value) {
     EditingChanged();
 }
 
-// Keeps the data set's active record inside this link's rows.
+// Keeps the data set's active record inside this link's rows, and the rows
+// full while the data set's window has records above them: a link never
+// shows empty rows at its end and hides records before its first row.
 void TDataLink::UpdateRange() {
     TDataSet* ds = DataSet();
     if (!ds) return;
     int active = ds->FActiveRecord;
     if (active > FFirstRecord + FBufferCount - 1) FFirstRecord = active - FBufferCount + 1;
     if (active < FFirstRecord) FFirstRecord = active;
+    FFirstRecord = std::min(FFirstRecord, ds->FRecordCount - FBufferCount);
     if (FFirstRecord < 0) FFirstRecord = 0;
 }
 

@@ -383,6 +383,7 @@ TModalResult TForm::ShowModal() {
     FFormState.Include(fsModal);
     FModalResult = mrNone;
     if (w) w->setWindowModality(Qt::ApplicationModal);
+    WatchModalInput();
     app->EnterModal(this);
     auto leave = [&] {
         if (alive.expired()) {
@@ -432,6 +433,7 @@ TModalResult TForm::ShowModal() {
             break;
         }
         if (alive.expired()) return mrCancel;
+        if (QWidget* ww = WidgetOf(this); ww && ww->isVisible()) ModalWindowClosed(ww);
         Hide();
     }
     return FModalResult;

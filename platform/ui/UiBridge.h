@@ -97,6 +97,14 @@ const QImage& OpaqueImage(TBitmap& bitmap);
 // A plain widget whose painting is done by a callback.
 QWidget* NewPaintWidget(QWidget* parent, std::function<void(QPainter&)> painter);
 
+// A modal form's window is about to wait for its result: the application
+// starts watching where the user's input goes.
+void WatchModalInput();
+// A modal form's window closed: when the user's last input was a mouse
+// button on it, the rest of that click (the release still to come, the
+// second press of a double click) reaches no other window.
+void ModalWindowClosed(QWidget* window);
+
 // Test support: called every time a modal form starts or resumes waiting
 // for its result (after a refused close, say).
 using TModalHook = std::function<void(TForm*)>;

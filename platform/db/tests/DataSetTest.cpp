@@ -331,3 +331,58 @@ TEST(TDataSetTest, WindowFollowsTheLargestLinkAndShrinksAroundTheActiveRecord) {
     EXPECT_EQ(f.DS->BufferCount(), 1);
     EXPECT_EQ(f.Value->AsInteger(), 50);
 }
+
+// A grid that grows (shown, laid out, resized) asks for more rows: it gets
+// the records before the current one when those after it run out, whichever
+// link holds the data set's window, and the other links keep their records.
+TEST(TDataSetTest, AGrowingLinkShowsTheRecordsBeforeTheCurrentOneAndTheOthersKeepTheirRows) {
+    {
+        TFixture f(7);
+        TDataSource source(f.Owner.get());
+        source.SetDataSet(f.DS);
+        TLogLink grid;
+        grid.SetDataSource(&source);
+        f.DS->Open();
+        f.DS->MoveBy(6);
+        grid.SetBufferCount(10);
+        EXPECT_EQ(f.Value->AsInteger(), 70);
+        EXPECT_EQ(grid.ActiveRecord(), 6);
+        EXPECT_EQ(Visible(f.DS, grid, f.Value), (std::vector<int>{10, 20, 30, 40, 50, 60, 70}));
+    }
+    {
+        // A wider link already holds the window; the small one grows into it.
+        TFixture f(10);
+        TDataSource source(f.Owner.get());
+        source.SetDataSet(f.DS);
+        TLogLink wide, grid;
+        wide.SetBufferCount(6);
+        wide.SetDataSource(&source);
+        grid.SetDataSource(&source);
+        f.DS->Open();
+        f.DS->MoveBy(4);
+        ASSERT_EQ(Visible(f.DS, grid, f.Value), (std::vector<int>{50}));
+        grid.SetBufferCount(6);
+        EXPECT_EQ(f.Value->AsInteger(), 50);
+        EXPECT_EQ(grid.ActiveRecord(), 4);
+        EXPECT_EQ(Visible(f.DS, grid, f.Value), (std::vector<int>{10, 20, 30, 40, 50, 60}));
+    }
+    {
+        // Records fetched above the window push the other links' rows down
+        // with their records.
+        TFixture f(7);
+        TDataSource source(f.Owner.get());
+        source.SetDataSet(f.DS);
+        TLogLink list, grid;
+        list.SetBufferCount(3);
+        list.SetDataSource(&source);
+        grid.SetDataSource(&source);
+        f.DS->Open();
+        f.DS->MoveBy(5);
+        ASSERT_EQ(Visible(f.DS, list, f.Value), (std::vector<int>{40, 50, 60}));
+        grid.SetBufferCount(6);
+        EXPECT_EQ(Visible(f.DS, grid, f.Value), (std::vector<int>{20, 30, 40, 50, 60, 70}));
+        EXPECT_EQ(grid.ActiveRecord(), 4);
+        EXPECT_EQ(list.ActiveRecord(), 2);
+        EXPECT_EQ(Visible(f.DS, list, f.Value), (std::vector<int>{40, 50, 60}));
+    }
+}

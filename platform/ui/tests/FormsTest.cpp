@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QWidget>
+#include <QWindow>
 
 #include <atomic>
 #include <clocale>
@@ -11,10 +12,18 @@
 #include <vector>
 
 #include "platform/rtl/SysUtils.h"
+#include "platform/ui/Bars.h"
+#include "platform/ui/ExtCtrls.h"
 #include "platform/ui/Forms.h"
 #include "platform/ui/StdCtrls.h"
 #include "platform/ui/TestSupport.h"
 #include "platform/ui/UiBridge.h"
+
+// The toolkit's entry for input as the window system delivers it (what its
+// own test library uses): the event goes through the window-system layer,
+// double-click detection included.
+void qt_handleMouseEvent(QWindow* window, const QPointF& local, const QPointF& global, Qt::MouseButtons state,
+                         Qt::MouseButton button, QEvent::Type type, Qt::KeyboardModifiers mods, int timestamp);
 
 namespace {
 
@@ -489,4 +498,72 @@ TEST(TApplicationTest, MinimizeAndRestoreTakeTheShownWindowsAlong) {
     EXPECT_FALSE(Application->Minimized());
     EXPECT_EQ(wsNormal, form.WindowState());
     form.Hide();
+}
+
+namespace {
+
+// A left button press or release at a screen point, into the window there.
+void WindowSystemClick(TForm* Window, TPoint At, QEvent::Type Type, int Timestamp) {
+    QWidget* w = ui_detail::WidgetOf(Window);
+    const QPointF global(At.x, At.y);
+    const QPointF local = global - QPointF(w->mapToGlobal(QPoint(0, 0)));
+    const bool press = Type == QEvent::MouseButtonPress;
+    qt_handleMouseEvent(w->windowHandle(), local, global, press ? Qt::LeftButton : Qt::NoButton, Qt::LeftButton, Type,
+                        Qt::NoModifier, Timestamp);
+}
+
+}  // namespace
+
+// The window closes on the first click of the user's double click; the
+// second press comes to the window now under the pointer, which the toolkit
+// pairs with the first into a double click. It must not press the tool
+// button there.
+TEST(TFormTest, TheDoubleClickWhoseFirstClickClosesAModalWindowPressesNothingBeneath) {
+    TForm main(nullptr);
+    main.SetBounds(40, 40, 360, 200);
+    auto* bar = new TToolBar(&main);
+    bar->SetParent(&main);
+    bar->SetAlign(alTop);
+    bar->SetShowCaptions(true);
+    auto* ellipse = new TToolButton(&main);
+    ellipse->SetParent(bar);
+    ellipse->SetStyle(tbsCheck);
+    ellipse->SetGrouped(true);
+    ellipse->SetCaption("Elipsa");
+    int downs = 0, clicks = 0;
+    ellipse->OnMouseDown = [&](TObject*, TMouseButton, TShiftState, int, int) { ++downs; };
+    ellipse->OnClick = [&](TObject*) { ++clicks; };
+    main.Show();
+    PumpUntilIdle();
+    const TPoint at = ellipse->ClientToScreen(Point(ellipse->Width() / 2, ellipse->Height() / 2));
+
+    TForm picker(nullptr);
+    const TPoint corner = main.ClientToScreen(Point(0, 0));
+    picker.SetBounds(corner.x, corner.y, 300, 120);
+    auto* picture = new TPanel(&picker);
+    picture->SetParent(&picker);
+    picture->SetAlign(alClient);
+    picture->OnClick = [&](TObject*) { picker.SetModalResult(mrOk); };
+    bool clicked = false;
+    ui_detail::SetModalHook([&](TForm*) {
+        if (clicked) return;
+        clicked = true;
+        WindowSystemClick(&picker, at, QEvent::MouseButtonPress, 1000);
+        WindowSystemClick(&picker, at, QEvent::MouseButtonRelease, 1010);
+    });
+    EXPECT_EQ(picker.ShowModal(), mrOk);
+    ui_detail::SetModalHook({});
+    WindowSystemClick(&main, at, QEvent::MouseButtonPress, 1100);
+    WindowSystemClick(&main, at, QEvent::MouseButtonRelease, 1110);
+    PumpUntilIdle();
+    EXPECT_EQ(downs, 0);
+    EXPECT_EQ(clicks, 0);
+    EXPECT_FALSE(ellipse->Down());
+
+    // A click of its own, later, is the button's.
+    WindowSystemClick(&main, at, QEvent::MouseButtonPress, 3000);
+    WindowSystemClick(&main, at, QEvent::MouseButtonRelease, 3010);
+    PumpUntilIdle();
+    EXPECT_EQ(clicks, 1);
+    EXPECT_TRUE(ellipse->Down());
 }
