@@ -20,6 +20,7 @@
 #include <QStandardPaths>
 #include <QStringList>
 #include <QTimer>
+#include <QTreeView>
 #include <QUrl>
 
 #include <algorithm>
@@ -197,11 +198,16 @@ public:
         setFileMode(AnyFile);
         setViewMode(Detail);
         setSizeGripEnabled(true);
-        setLabelText(LookIn, ToQ("Složka:"));
-        setLabelText(FileName, ToQ("Název souboru:"));
-        setLabelText(FileType, ToQ("Soubory typu:"));
-        setLabelText(Accept, ToQ(owner->IsSave() ? "&Uložit" : "&Otevřít"));
-        setLabelText(Reject, ToQ("Storno"));
+        // The program's own labels are Czech; in another language the
+        // toolkit's translation (or its English) names them instead.
+        const AnsiString& language = Application->ToolkitLanguage();
+        if (language.empty() || language == "cs") {
+            setLabelText(LookIn, ToQ("Složka:"));
+            setLabelText(FileName, ToQ("Název souboru:"));
+            setLabelText(FileType, ToQ("Soubory typu:"));
+            setLabelText(Accept, ToQ(owner->IsSave() ? "&Uložit" : "&Otevřít"));
+            setLabelText(Reject, ToQ("Storno"));
+        }
         Model = findChild<QFileSystemModel*>();
         if (Model)
             connect(Model, &QFileSystemModel::directoryLoaded, this,
@@ -334,6 +340,11 @@ public:
             return true;
         }
         return false;
+    }
+    AnsiString ColumnTitle(Integer Index) const override {
+        auto* tree = FDialog ? FDialog->findChild<QTreeView*>(QStringLiteral("treeView")) : nullptr;
+        if (!tree || !tree->model() || Index < 0 || Index >= tree->model()->columnCount()) return "";
+        return FromQ(tree->model()->headerData(int(Index), Qt::Horizontal).toString());
     }
     bool Waiting() const override { return FDialog && FDialog->isVisible(); }
     QWidget* Widget() const override { return FDialog; }
