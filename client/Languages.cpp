@@ -32,7 +32,7 @@ AnsiString ToolkitLanguageOf(const AnsiString& FileName) {
     if (name.empty()) return "cs";
     for (const auto& k : known)
         if (SameText(name, k.Name)) return k.Code;
-    return "";
+    return "en";
 }
 
 void SetColumnTitle(TDBGrid* Grid, const AnsiString& FieldName, const AnsiString& Caption) {

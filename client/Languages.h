@@ -21,8 +21,8 @@ void ListLanguageFiles(TStrings* Items);
 void LoadLanguage(const AnsiString& FileName);
 
 // The toolkit's code for a language file: "cs" for "czech.lng" or no name,
-// "sk", "pl", "de", "en" for the others the program comes with; "" (the
-// toolkit's English) for a file it does not know.
+// "sk", "pl", "de", "en" for the others the program comes with; the
+// toolkit's English ("en") for a file it does not know.
 AnsiString ToolkitLanguageOf(const AnsiString& FileName);
 
 // Gives the column of the grid that shows the field its title. Columns are

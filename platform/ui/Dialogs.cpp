@@ -186,6 +186,17 @@ QString ToQMasks(const AnsiString& masks) {
 
 void SetFileDialogSettingsFile(const AnsiString& FileName) { gFileDialogSettings = FileName; }
 
+namespace {
+
+// The program's own labels and titles are Czech; in another language the
+// toolkit's translation (or its English) words them instead.
+bool CzechLabels() {
+    const AnsiString& language = Application->ToolkitLanguage();
+    return language.empty() || language == "cs";
+}
+
+}  // namespace
+
 class TQtFileDialog : public QFileDialog {
 public:
     TQtFileDialog(TOpenDialog* owner, QWidget* parent) : QFileDialog(parent), FOwner(owner) {
@@ -198,10 +209,7 @@ public:
         setFileMode(AnyFile);
         setViewMode(Detail);
         setSizeGripEnabled(true);
-        // The program's own labels are Czech; in another language the
-        // toolkit's translation (or its English) names them instead.
-        const AnsiString& language = Application->ToolkitLanguage();
-        if (language.empty() || language == "cs") {
+        if (CzechLabels()) {
             setLabelText(LookIn, ToQ("Složka:"));
             setLabelText(FileName, ToQ("Název souboru:"));
             setLabelText(FileType, ToQ("Soubory typu:"));
@@ -437,8 +445,10 @@ bool TOpenDialog::Execute() {
     }
 
     QPointer<TQtFileDialog> dialog = new TQtFileDialog(this, QApplication::activeWindow());
-    dialog->setWindowTitle(
-        ToQ(!FTitle.empty() ? FTitle : IsSave() ? AnsiString("Uložit jako") : AnsiString("Otevřít")));
+    if (!FTitle.empty())
+        dialog->setWindowTitle(ToQ(FTitle));
+    else if (CzechLabels())
+        dialog->setWindowTitle(ToQ(IsSave() ? AnsiString("Uložit jako") : AnsiString("Otevřít")));
     dialog->setSidebarUrls(Places(FInitialDir));
     dialog->setDirectory(ToQPath(ExpandFileName(folder)));
     dialog->setNameFilters(qtFilters);

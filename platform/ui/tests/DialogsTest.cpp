@@ -136,9 +136,11 @@ TEST(TOpenDialogTest, TheToolkitsOwnTextsFollowTheChosenLanguage) {
     dialog.SetInitialDir(folder);
     // What the dialog shows of its own: the first column's title and the
     // accept button.
+    AnsiString caption;
     auto shown = [&](AnsiString& Column, QString& Accept) {
         TModalAnswerer answers;
         answers.ActOnFile([&](TFileDialogView& d) {
+            caption = d.Caption();
             d.Names();
             Column = d.ColumnTitle(0);
             if (auto* box = d.Widget()->findChild<QDialogButtonBox*>(QStringLiteral("buttonBox")))
@@ -157,12 +159,14 @@ TEST(TOpenDialogTest, TheToolkitsOwnTextsFollowTheChosenLanguage) {
     shown(column, accept);
     EXPECT_EQ(column, "Název");
     EXPECT_EQ(accept, QString::fromUtf16(u"&Otev\u0159\u00edt"));  // the program's own label
+    EXPECT_EQ(caption, "Otevřít");
 
     // Another language: the toolkit's own labels as well.
     ASSERT_TRUE(Application->SetToolkitLanguage("de"));
     shown(column, accept);
     EXPECT_EQ(column, "Name");
     EXPECT_EQ(accept.remove(u'&'), QString::fromUtf16(u"\u00d6ffnen"));
+    EXPECT_EQ(caption, "Öffnen");
 
     // None, none installed, or a code that is no name: English.
     for (const char* code : {"", "xx", "../cs", "cs/../cs"}) {
