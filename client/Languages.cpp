@@ -6,6 +6,7 @@
 #include "platform/rtl/SysUtils.h"
 #include "platform/rtl/StringList.h"
 #include "platform/ui/DBGrids.h"
+#include "platform/ui/Forms.h"
 
 namespace {
 
@@ -19,6 +20,19 @@ void ListLanguageFiles(TStrings* Items) {
 
 void LoadLanguage(const AnsiString& FileName) {
     SetLang(std::make_unique<TLang>(LanguageFolder() + FileName));
+    Application->SetToolkitLanguage(ToolkitLanguageOf(FileName));
+}
+
+AnsiString ToolkitLanguageOf(const AnsiString& FileName) {
+    static const struct {
+        const char* Name;
+        const char* Code;
+    } known[] = {{"czech", "cs"}, {"slovak", "sk"}, {"polish", "pl"}, {"german", "de"}, {"english", "en"}};
+    const AnsiString name = ChangeFileExt(ExtractFileName(FileName), "");
+    if (name.empty()) return "cs";
+    for (const auto& k : known)
+        if (SameText(name, k.Name)) return k.Code;
+    return "en";
 }
 
 void SetColumnTitle(TDBGrid* Grid, const AnsiString& FieldName, const AnsiString& Caption) {

@@ -1,5 +1,6 @@
 #include "client/MelodyModel.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "core/Language.h"
@@ -40,6 +41,23 @@ TMelodyModel::TMelodyModel() {
 }
 
 TMelodyModel::~TMelodyModel() = default;
+
+AnsiString TMelodyModel::NearestTempo(Integer BeatsPerMinute) const {
+    // Nearness is by ratio, as the choices are spaced (and heard): 150 is
+    // closer to 160 than to 140. An equal ratio goes to the faster choice.
+    int best = 0;
+    if (BeatsPerMinute > 0) {
+        double bestDistance = -1;
+        for (int i = 0; i < FTempos.Count(); ++i) {
+            const double distance = std::fabs(std::log(StrToInt(FTempos[i]) / double(BeatsPerMinute)));
+            if (bestDistance < 0 || distance <= bestDistance) {
+                best = i;
+                bestDistance = distance;
+            }
+        }
+    }
+    return FTempos[best];
+}
 
 AnsiString TMelodyModel::BuildRingTone() const {
     AnsiString notes;
@@ -202,8 +220,12 @@ AnsiString TMelodyModel::LoadRingTone(const AnsiString& Text) {
     if (const std::size_t b = text.find("b=", colon == AnsiString::npos ? 0 : colon); b != AnsiString::npos) {
         std::size_t end = b + 2;
         while (end < text.size() && text[end] >= '0' && text[end] <= '9') ++end;
-        const AnsiString digits = text.substr(b + 2, end - b - 2);
-        if (FTempos.IndexOf(digits) >= 0) Tempo = digits;
+        AnsiString digits = text.substr(b + 2, end - b - 2);
+        if (!digits.empty()) {
+            digits.erase(0, std::min(digits.find_first_not_of('0'), digits.size()));
+            // More digits than any tempo has are simply very fast.
+            Tempo = NearestTempo(digits.size() > 6 ? 999999 : StrToIntDef(digits, 0));
+        }
     }
     AnsiString message;
     TRingTone tone;

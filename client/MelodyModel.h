@@ -47,6 +47,9 @@ public:
     // The tempo choices ("63" ... "900") and the chosen one's text.
     const TStringList& Tempos() const { return FTempos; }
     AnsiString Tempo;
+    // The choice nearest a tempo in beats per minute (the slowest for none
+    // at all), so that a melody of any tempo plays at about its speed.
+    AnsiString NearestTempo(Integer BeatsPerMinute) const;
     Integer DefaultType = 3;
     // The first note on the staff (the horizontal scroll bar); its maximum
     // is NoteCount() - 1.

@@ -93,6 +93,7 @@ protected:
 
     void TearDown() override {
         SetLang(nullptr);
+        Application->SetToolkitLanguage("");
         Dm.reset();
         PumpUntilIdle();
         SetProgramFolder("");

@@ -5,6 +5,10 @@
 
 #include <unistd.h>
 
+#include <functional>
+#include <utility>
+#include <vector>
+
 #include "client/LogoPrep.h"
 #include "client/MelodyModel.h"
 #include "MainFixture.h"
@@ -298,6 +302,41 @@ TEST_F(TMainPagesTest, ASmallPictureIsAPictureMessageAndAPastedOneALogo) {
     Main->SetBounds(0, 0, 900, 600);
     PumpUntilIdle();
     ASSERT_TRUE(SaveControlToPng(Main, AnsiString(VEMLOR_TEST_OUTPUT) + "/client/main-logo-page.png"));
+}
+
+TEST_F(TMainPagesTest, ThePicturePageFitsTheWindowsDefaultSize) {
+    StartConfirmed();
+    Main->PageControl1->SetActivePage(Main->TabLogo);
+    Main->PageControl1Change(Main->PageControl1);
+    PumpUntilIdle();
+    const TPoint origin = Main->TabLogo->ClientToScreen(Point(0, 0));
+    const Integer pageWidth = Main->TabLogo->ClientWidth();
+    // Every shown control within the page's width, and no two side by side
+    // on top of each other; for each kind, as the text memo comes and goes.
+    std::function<void(TWinControl*, const AnsiString&)> check = [&](TWinControl* Parent, const AnsiString& Kind) {
+        std::vector<std::pair<TControl*, TRect>> shown;
+        for (int i = 0; i < Parent->ControlCount(); ++i) {
+            TControl* c = Parent->Controls(i);
+            if (!c->Visible() || c->Width() <= 0 || c->Height() <= 0) continue;
+            const TPoint at = c->ClientToScreen(Point(0, 0));
+            const Integer right = at.x - origin.x + c->Width();
+            EXPECT_LE(right, pageWidth) << Kind << ": " << c->Name() << " in " << Parent->Name();
+            const TRect r = c->BoundsRect();
+            for (const auto& [other, o] : shown)
+                EXPECT_FALSE(r.Left < o.Right && o.Left < r.Right && r.Top < o.Bottom && o.Top < r.Bottom)
+                    << Kind << ": " << c->Name() << " lies over " << other->Name();
+            shown.emplace_back(c, r);
+            if (auto* w = dynamic_cast<TWinControl*>(c)) check(w, Kind);
+        }
+    };
+    for (TToolButton* kind : {Main->LogoPicButton, Main->LogoOpButton}) {
+        kind->Click();
+        PumpUntilIdle();
+        EXPECT_EQ(Main->Memo1->Visible(), kind == Main->LogoPicButton);
+        check(Main->TabLogo, kind->Name());
+        // Nothing to scroll to sideways.
+        EXPECT_LE(Main->LogoScrollBox->HorzScrollBar()->Range(), Main->LogoScrollBox->ClientWidth()) << kind->Name();
+    }
 }
 
 TEST_F(TMainPagesTest, ASavedMelodyJoinsTheMelodyListAndAnEmptyOneNeedsAYes) {

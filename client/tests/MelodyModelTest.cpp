@@ -127,7 +127,7 @@ TEST(TMelodyModelTest, LoadingKeepsRestsLinesAndCurrentNote) {
     m.LoadRingTone("Test:d=4,o=5,b=999:3p,64p,64c,4c8,8h5");
     ASSERT_EQ(m.NoteCount(), 5);
     EXPECT_EQ(Tokens(m), (std::vector<AnsiString>{"1P", "16P", "16C5", "4C6", "8H5"}));
-    EXPECT_EQ(m.Tempo, "63");  // 999 is no choice
+    EXPECT_EQ(m.Tempo, "900");  // 999 is no choice; 900 is the nearest
     EXPECT_EQ(m.CurrentIndex(), 0);
     EXPECT_TRUE(m.Note(0)->Selected());
 
@@ -150,6 +150,44 @@ TEST(TMelodyModelTest, LoadingKeepsRestsLinesAndCurrentNote) {
     EXPECT_EQ(m.NoteCount(), 0);
     EXPECT_EQ(m.Name, "Jen");
     EXPECT_EQ(m.Tempo, "70");
+}
+
+TEST(TMelodyModelTest, ATempoOutsideTheChoicesTakesTheNearestOne) {
+    TMelodyModel m;
+    Staffed(m);
+    struct Case {
+        const char* Text;
+        const char* Tempo;
+    };
+    for (const Case& c : {
+             Case{"T:d=4,o=5,b=150:4c", "160"},   // 150/140 is more than 160/150
+             Case{"T:d=4,o=5,b=130:4c", "125"},
+             Case{"T:d=4,o=5,b=120:4c", "125"},
+             Case{"T:d=4,o=5,b=40:4c", "63"},     // below the slowest
+             Case{"T:d=4,o=5,b=0:4c", "63"},
+             Case{"T:d=4,o=5,b=5000:4c", "900"},  // past the fastest
+             Case{"T:d=4,o=5,b=123456789012:4c", "900"},
+             Case{"T:d=4,o=5,b=000000000090:4c", "90"},
+             Case{"T:d=4,o=5,b=225:4c", "225"},   // a choice stays as it is
+             Case{"T:d=4,o=5,b=63:4c", "63"},
+             Case{"T:d=4,o=5:4c", "63"},          // none given
+         }) {
+        m.LoadRingTone(c.Text);
+        EXPECT_EQ(m.Tempo, c.Tempo) << c.Text;
+    }
+
+    // A MIDI file at 150 beats per minute plays and is sent at about that
+    // speed: eight quarters last 3.2 s, not the 7.6 s they would at 63.
+    AnsiString tune = "Rychla:d=4,o=5,b=150:";
+    for (int i = 0; i < 8; ++i) tune += i ? ",4c" : "4c";
+    ASSERT_TRUE(RingToneToMidiFile(tune, OutPath("rychla.mid"), 0, false));
+    TMidiFile reader(nullptr);
+    const AnsiString imported = ImportMidi(reader, OutPath("rychla.mid"));
+    ASSERT_NE(imported.find("b=150:"), AnsiString::npos) << imported;
+    m.LoadRingTone(imported);
+    EXPECT_EQ(m.Tempo, "160");
+    EXPECT_EQ(m.MelodySeconds(), 3);
+    EXPECT_NE(m.BuildRingTone().find("b=160:"), AnsiString::npos);
 }
 
 TEST(TMelodyModelTest, NoNameBreaksTheRingToneText) {

@@ -9,6 +9,8 @@
 #include "client/Languages.h"
 #include "components/Placemnt.h"
 #include "platform/rtl/IniFiles.h"
+#include "platform/ui/Dialogs.h"
+#include "platform/rtl/ScopeGuard.h"
 
 namespace {
 
@@ -236,6 +238,48 @@ TEST_F(TfnastaveniTest, ThePersonalDataAreTypedAndTheOwnNumberIsCheckedLikeAnyNu
     EXPECT_EQ(shown, std::vector<AnsiString>{"603123456 není platné telefonní číslo."});
     EXPECT_EQ(answers.Pending(), 0);
     EXPECT_TRUE(answers.Unexpected().empty());
+}
+
+TEST_F(TfnastaveniTest, TheFileDialogsSpeakThePickedLanguage) {
+    if (!Application->SetToolkitLanguage("cs")) GTEST_SKIP() << "the toolkit's Czech translation is not installed";
+    Application->SetToolkitLanguage("");
+    auto english = ScopeExit([] { Application->SetToolkitLanguage(""); });
+    TOpenDialog dialog(nullptr);
+    dialog.SetInitialDir(Folder);
+    auto nameColumn = [&] {
+        AnsiString title;
+        TModalAnswerer answers;
+        answers.ActOnFile([&](TFileDialogView& d) {
+            d.Names();
+            title = d.ColumnTitle(0);
+            d.Cancel();
+        });
+        dialog.Execute();
+        return title;
+    };
+    // Czech, as the program starts.
+    Form->SelectLanguage("czech.lng");
+    Form->LoadSelectedLanguage();
+    EXPECT_EQ(nameColumn(), "Název");
+
+    // Picked in the settings: at once, and back with Storno.
+    TModalAnswerer answers;
+    AnsiString picked;
+    answers.Act([&](TForm*) {
+        SendKey(Form->ComboBox2, VK_DOWN);
+        picked = nameColumn();
+    });
+    answers.ClickButton("BitBtn2");
+    EXPECT_EQ(Form->ShowModal(), mrCancel);
+    EXPECT_EQ(picked, "Name");
+    EXPECT_EQ(nameColumn(), "Název");
+
+    // A language file the toolkit has no translation for: its English.
+    WriteLanguage("klingon.lng", "[Strings]\r\n");
+    LoadLanguage("klingon.lng");
+    EXPECT_EQ(nameColumn(), "Name");
+    LoadLanguage("");
+    EXPECT_EQ(nameColumn(), "Název");
 }
 
 TEST_F(TfnastaveniTest, APickedLanguageAppliesAtOnceAndGoesBackWithStorno) {

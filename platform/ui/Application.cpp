@@ -6,11 +6,13 @@
 #include <QCursor>
 #include <QEventLoop>
 #include <QGuiApplication>
+#include <QLibraryInfo>
 #include <QPalette>
 #include <QPixmap>
 #include <QScreen>
 #include <QStyleFactory>
 #include <QThread>
+#include <QTranslator>
 #include <QWidget>
 
 #include <signal.h>
@@ -123,6 +125,8 @@ struct TApplicationImpl {
     QEventLoop* RunLoop = nullptr;
     std::vector<TForm*> Modal;
     Qt::HANDLE MainThread = nullptr;
+    std::unique_ptr<QTranslator> Translator;
+    AnsiString ToolkitLanguage;
 };
 
 TApplication* GetApplication() {
@@ -182,6 +186,7 @@ TApplication::TApplication() : TComponent(nullptr), FImpl(std::make_unique<TAppl
 
 TApplication::~TApplication() {
     SetMainThreadDispatcher({});
+    if (FImpl->Translator) QCoreApplication::removeTranslator(FImpl->Translator.get());
     Destroying();
     for (int i = 0; i < ComponentCount(); ++i) {
         if (auto* f = dynamic_cast<TForm*>(Components(i)))
@@ -265,6 +270,29 @@ void TApplication::LeaveModal(TForm* Form) {
 }
 
 int TApplication::ModalLevel() const { return static_cast<int>(FImpl->Modal.size()); }
+
+bool TApplication::SetToolkitLanguage(const AnsiString& Code) {
+    FImpl->ToolkitLanguage = Code;
+    if (FImpl->Translator) {
+        QCoreApplication::removeTranslator(FImpl->Translator.get());
+        FImpl->Translator.reset();
+    }
+    // The code becomes part of a file name: letters and "_" only.
+    if (Code.empty() || Code.size() > 16) return false;
+    for (char c : Code)
+        if (!((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_')) return false;
+    auto translator = std::make_unique<QTranslator>();
+    if (!translator->load(QStringLiteral("qtbase_") + QString::fromLatin1(Code.data(), qsizetype(Code.size())),
+                          QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        return false;
+    // Installing sends every widget a change event: open windows take the
+    // new texts too.
+    if (!QCoreApplication::installTranslator(translator.get())) return false;
+    FImpl->Translator = std::move(translator);
+    return true;
+}
+
+const AnsiString& TApplication::ToolkitLanguage() const { return FImpl->ToolkitLanguage; }
 
 void TApplication::Minimize() {
     FMinimized = true;
@@ -382,6 +410,7 @@ void ui_detail::ResetApplicationState() {
     if (!gApp) return;
     gApp->FTerminated = false;
     gApp->FMainForm = nullptr;
+    gApp->SetToolkitLanguage("");
 }
 
 // ---------------------------------------------------------------------------

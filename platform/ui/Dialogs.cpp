@@ -20,6 +20,7 @@
 #include <QStandardPaths>
 #include <QStringList>
 #include <QTimer>
+#include <QTreeView>
 #include <QUrl>
 
 #include <algorithm>
@@ -185,6 +186,17 @@ QString ToQMasks(const AnsiString& masks) {
 
 void SetFileDialogSettingsFile(const AnsiString& FileName) { gFileDialogSettings = FileName; }
 
+namespace {
+
+// The program's own labels and titles are Czech; in another language the
+// toolkit's translation (or its English) words them instead.
+bool CzechLabels() {
+    const AnsiString& language = Application->ToolkitLanguage();
+    return language.empty() || language == "cs";
+}
+
+}  // namespace
+
 class TQtFileDialog : public QFileDialog {
 public:
     TQtFileDialog(TOpenDialog* owner, QWidget* parent) : QFileDialog(parent), FOwner(owner) {
@@ -197,11 +209,13 @@ public:
         setFileMode(AnyFile);
         setViewMode(Detail);
         setSizeGripEnabled(true);
-        setLabelText(LookIn, ToQ("Složka:"));
-        setLabelText(FileName, ToQ("Název souboru:"));
-        setLabelText(FileType, ToQ("Soubory typu:"));
-        setLabelText(Accept, ToQ(owner->IsSave() ? "&Uložit" : "&Otevřít"));
-        setLabelText(Reject, ToQ("Storno"));
+        if (CzechLabels()) {
+            setLabelText(LookIn, ToQ("Složka:"));
+            setLabelText(FileName, ToQ("Název souboru:"));
+            setLabelText(FileType, ToQ("Soubory typu:"));
+            setLabelText(Accept, ToQ(owner->IsSave() ? "&Uložit" : "&Otevřít"));
+            setLabelText(Reject, ToQ("Storno"));
+        }
         Model = findChild<QFileSystemModel*>();
         if (Model)
             connect(Model, &QFileSystemModel::directoryLoaded, this,
@@ -335,6 +349,11 @@ public:
         }
         return false;
     }
+    AnsiString ColumnTitle(Integer Index) const override {
+        auto* tree = FDialog ? FDialog->findChild<QTreeView*>(QStringLiteral("treeView")) : nullptr;
+        if (!tree || !tree->model() || Index < 0 || Index >= tree->model()->columnCount()) return "";
+        return FromQ(tree->model()->headerData(int(Index), Qt::Horizontal).toString());
+    }
     bool Waiting() const override { return FDialog && FDialog->isVisible(); }
     QWidget* Widget() const override { return FDialog; }
 
@@ -426,8 +445,10 @@ bool TOpenDialog::Execute() {
     }
 
     QPointer<TQtFileDialog> dialog = new TQtFileDialog(this, QApplication::activeWindow());
-    dialog->setWindowTitle(
-        ToQ(!FTitle.empty() ? FTitle : IsSave() ? AnsiString("Uložit jako") : AnsiString("Otevřít")));
+    if (!FTitle.empty())
+        dialog->setWindowTitle(ToQ(FTitle));
+    else if (CzechLabels())
+        dialog->setWindowTitle(ToQ(IsSave() ? AnsiString("Uložit jako") : AnsiString("Otevřít")));
     dialog->setSidebarUrls(Places(FInitialDir));
     dialog->setDirectory(ToQPath(ExpandFileName(folder)));
     dialog->setNameFilters(qtFilters);

@@ -365,6 +365,15 @@ public:
     // Modal loops running now, innermost last (the answerer looks here).
     int ModalLevel() const;
 
+    // The toolkit's own texts (the file dialogs' columns, places and file
+    // types, the edit boxes' context menus) in the language of a code such as
+    // "cs" or "sk", from the translations installed with the toolkit. An
+    // empty code, or one with nothing installed, leaves them in English.
+    // Returns whether a translation is in use; ToolkitLanguage is the code
+    // asked for ("" before any).
+    bool SetToolkitLanguage(const AnsiString& Code);
+    const AnsiString& ToolkitLanguage() const;
+
 private:
     friend class TForm;
     friend void ui_detail::ResetApplicationState();

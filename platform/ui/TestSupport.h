@@ -48,6 +48,9 @@ public:
     virtual void Cancel() = 0;
     // Double-clicks the entry of the list; false when the list has none.
     virtual bool DoubleClick(const AnsiString& Name) = 0;
+    // The title of a column of the detailed list (0: the names), as the
+    // toolkit words it in the language in use.
+    virtual AnsiString ColumnTitle(Integer Index) const = 0;
     // Still open, waiting for the user.
     virtual bool Waiting() const = 0;
     virtual QWidget* Widget() const = 0;

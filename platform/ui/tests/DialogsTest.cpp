@@ -1,5 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
+#include <QCoreApplication>
+#include <QDialogButtonBox>
+#include <QFileInfo>
+#include <QLibraryInfo>
 #include <QWidget>
 
 #include <algorithm>
@@ -118,6 +123,56 @@ TEST(TOpenDialogTest, MissingFileIsRefusedAndADoubleClickOpensWithTheFilterChose
     EXPECT_EQ(dialog.FileName(), ExpandFileName(folder) + "poznámky.txt");
     EXPECT_EQ(dialog.FilterIndex(), 2);
     EXPECT_TRUE(answers.Unexpected().empty());
+}
+
+TEST(TOpenDialogTest, TheToolkitsOwnTextsFollowTheChosenLanguage) {
+    const QString translations = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
+    if (!QFileInfo::exists(translations + "/qtbase_cs.qm") || !QFileInfo::exists(translations + "/qtbase_de.qm"))
+        GTEST_SKIP() << "the toolkit's translations are not installed";
+    auto english = ScopeExit([] { Application->SetToolkitLanguage(""); });
+    const AnsiString folder = DialogFolder();
+    TOpenDialog dialog(nullptr);
+    dialog.SetFilter("Bitmapy|*.bmp");
+    dialog.SetInitialDir(folder);
+    // What the dialog shows of its own: the first column's title and the
+    // accept button.
+    AnsiString caption;
+    auto shown = [&](AnsiString& Column, QString& Accept) {
+        TModalAnswerer answers;
+        answers.ActOnFile([&](TFileDialogView& d) {
+            caption = d.Caption();
+            d.Names();
+            Column = d.ColumnTitle(0);
+            if (auto* box = d.Widget()->findChild<QDialogButtonBox*>(QStringLiteral("buttonBox")))
+                for (QAbstractButton* b : box->buttons())
+                    if (box->buttonRole(b) == QDialogButtonBox::AcceptRole) Accept = b->text();
+            d.Cancel();
+        });
+        EXPECT_FALSE(dialog.Execute());
+    };
+    AnsiString column;
+    QString accept;
+
+    ASSERT_TRUE(Application->SetToolkitLanguage("cs"));
+    EXPECT_EQ(Application->ToolkitLanguage(), "cs");
+    EXPECT_EQ(QCoreApplication::translate("QFileSystemModel", "Name"), QString::fromUtf16(u"N\u00e1zev"));
+    shown(column, accept);
+    EXPECT_EQ(column, "Název");
+    EXPECT_EQ(accept, QString::fromUtf16(u"&Otev\u0159\u00edt"));  // the program's own label
+    EXPECT_EQ(caption, "Otevřít");
+
+    // Another language: the toolkit's own labels as well.
+    ASSERT_TRUE(Application->SetToolkitLanguage("de"));
+    shown(column, accept);
+    EXPECT_EQ(column, "Name");
+    EXPECT_EQ(accept.remove(u'&'), QString::fromUtf16(u"\u00d6ffnen"));
+    EXPECT_EQ(caption, "Öffnen");
+
+    // None, none installed, or a code that is no name: English.
+    for (const char* code : {"", "xx", "../cs", "cs/../cs"}) {
+        EXPECT_FALSE(Application->SetToolkitLanguage(code)) << code;
+        EXPECT_EQ(QCoreApplication::translate("QFileSystemModel", "Name"), QStringLiteral("Name")) << code;
+    }
 }
 
 TEST(TOpenDialogTest, EachDialogOpensWhereItsLastFileWasChosen) {
