@@ -68,6 +68,9 @@ const TErrorEntry kErrors[] = {
     {23, "ErrDir", "Selhala funkce DIR."},
     {26, "ErrDial", "Nepodařilo se vytočit číslo."},
     {28, "ErrTimeOut", "Vypršel čas vyhrazený pro operaci."},
+    // The program's own codes, past the library's.
+    {ceListUnreadable, "ErrListUnreadable", "Seznam souborů zaslaný centrem zpráv nelze použít."},
+    {ceFileNotPlaced, "ErrFileNotPlaced", "Soubor z centra zpráv nedorazil nebo jej nelze uložit; předchozí zůstává."},
 };
 
 bool EndsWith(const AnsiString& Text, const AnsiString& Tail) {

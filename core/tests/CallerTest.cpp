@@ -283,7 +283,7 @@ TEST_F(TCallerTest, NamesFromTheCentreNeverLeaveTheirFolder) {
     for (const AnsiString& line : Centre.Log()) EXPECT_EQ(line.find("evil"), AnsiString::npos) << line;
     EXPECT_FALSE(std::filesystem::exists(SysFileName(Centre.Folder) + "../evil.not"));
     ExpectFailed(ceListUnreadable);
-    EXPECT_EQ(Window.Log.back(), "! Zprávy se nepodařilo odeslat. (Blíže nespecifikovaná chyba číslo 35.)");
+    EXPECT_EQ(Window.Log.back(), "! Zprávy se nepodařilo odeslat. (Seznam souborů zaslaný centrem zpráv nelze použít. Chyba 35)");
     EXPECT_EQ(Window.TimerStarts, 0);
 }
 
@@ -517,6 +517,9 @@ TEST(TCallerTextTest, ErrorTextsAndPortNames) {
     EXPECT_EQ(TCaller::ErrorText(9), "Nebyl detekován oznamovací tón. Chyba 9");
     EXPECT_EQ(TCaller::ErrorText(26), "Nepodařilo se vytočit číslo. Chyba 26");
     EXPECT_EQ(TCaller::ErrorText(2004), "Blíže nespecifikovaná chyba číslo 2004.");
+    // The program's own codes say what went wrong, not just their number.
+    EXPECT_EQ(TCaller::ErrorText(ceFileNotPlaced),
+              "Soubor z centra zpráv nedorazil nebo jej nelze uložit; předchozí zůstává. Chyba 36");
 
     const AnsiString file = AnsiString(VEMLOR_TEST_OUTPUT) + "/call/texts.lng";
     ForceDirectories(ExtractFilePath(file));
@@ -525,7 +528,7 @@ TEST(TCallerTextTest, ErrorTextsAndPortNames) {
     EXPECT_EQ(TCaller::ErrorText(9), "No dial tone. Error 9");
     EXPECT_EQ(TCaller::ErrorText(26), "No dial tone. Error 26");
     // The translation's specifier does not fit a number.
-    EXPECT_EQ(TCaller::ErrorText(35), "Blíže nespecifikovaná chyba číslo 35.");
+    EXPECT_EQ(TCaller::ErrorText(2004), "Blíže nespecifikovaná chyba číslo 2004.");
     SetLang(nullptr);
 
     EXPECT_EQ(TCaller::PortNumber("COM3"), 3);
