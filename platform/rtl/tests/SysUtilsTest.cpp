@@ -504,14 +504,15 @@ public:
             if (std::setlocale(LC_NUMERIC, name) && std::localeconv()->decimal_point[0] == ',') return true;
         const std::string dir = std::string(VEMLOR_TEST_OUTPUT) + "/locale";
         // Built beside the test output, under a temporary name first so an
-        // interrupted run never leaves a half-written locale behind. The
+        // interrupted run never leaves a half-written locale behind, nor a
+        // failed one an empty folder that later runs would trust. The
         // output must be a path: a bare name would go into the system's
         // locale archive.
         const std::string target = dir + "/cs_CZ.UTF-8";
         const std::string temp = dir + "/cs_CZ.tmp." + std::to_string(getpid());
         const std::string cmd = "mkdir -p '" + dir + "' && (test -d '" + target + "' || (localedef -i cs_CZ -f UTF-8 '" +
-                                temp + "' >/dev/null 2>&1; mv -T '" + temp + "' '" + target + "' 2>/dev/null; rm -rf '" +
-                                temp + "'; test -d '" + target + "'))";
+                                temp + "' >/dev/null 2>&1; test -f '" + temp + "/LC_NUMERIC' && mv -T '" + temp +
+                                "' '" + target + "' 2>/dev/null; rm -rf '" + temp + "'; test -d '" + target + "'))";
         if (std::system(cmd.c_str()) != 0) return false;
         setenv("LOCPATH", dir.c_str(), 1);
         const bool ok = std::setlocale(LC_NUMERIC, "cs_CZ.UTF-8") != nullptr && std::localeconv()->decimal_point[0] == ',';
