@@ -170,6 +170,7 @@ void TMetafile::LoadFromStream(TStream* Stream) {
     } else {
         Bad("the " + Num(Int64(data->File.size())) + " bytes are neither a Windows nor an enhanced metafile");
     }
+    EnsureGuiApplication();
     if (!QSvgRenderer(data->Svg).isValid()) Bad("the translation of the picture cannot be drawn");
     FData = std::move(data);
     Changed(this);
@@ -203,6 +204,7 @@ void TMetafile::Draw(TCanvas& ACanvas, const TRect& Rect) {
             row[x] = qRgb(GetRValue(c), GetGValue(c), GetBValue(c));
         }
     }
+    EnsureGuiApplication();
     {
         QPainter painter(&image);
         painter.setRenderHint(QPainter::Antialiasing, false);

@@ -109,12 +109,18 @@ void ExpectRefused(const std::vector<TRefusal>& Cases) {
 
 TEST(TMetafileTest, StartFilesOfEveryRecordKindLoadAndDraw) {
     // Written by tests/data/metafile/make.py: every record kind the
-    // translators handle, bitmaps of every depth and coding among them.
+    // translators handle, text and bitmaps of every depth and coding among
+    // them.
     for (const char* name : {"shapes.wmf", "bitmaps.wmf", "shapes.emf", "bitmaps.emf", "emfplus.emf"}) {
         SCOPED_TRACE(name);
         TMetafile picture;
         ASSERT_NO_THROW(picture.LoadFromFile(DataDir + name));
         EXPECT_EQ(picture.Width(), 100 + 20 * (std::string(name) == "shapes.wmf"));
+        // Text among the records: drawn in a process with no application
+        // of the toolkit yet (each case runs alone under ctest).
+        TBitmap b;
+        Blue(b, 30, 30);
+        b.Canvas()->StretchDraw(Rect(0, 0, 30, 30), &picture);
     }
     // The bitmaps are drawn, not dropped: the 24-bit one of 4 x 3 pixels,
     // stretched over (0, 0, 40, 40) of bitmaps.emf, has red 200 and green
