@@ -377,7 +377,12 @@ void CheckWindowsMetafileRecords(const Byte* Data, std::size_t Size) {
         Bad("Windows metafile: its header needs " + Num(base + 18) + " bytes; the file has " + Num(size));
     const Byte* h = Data + base;
     if (U16(h + 2) != 9) Bad("Windows metafile: a header of " + Num(U16(h + 2)) + " words; it has 9");
+    // The translator sets aside a buffer of the largest record's size
+    // before it reads one.
     const Int64 largest = U32(h + 12);
+    if (largest * 2 > size - base)
+        Bad("Windows metafile: the header claims records of up to " + Num(largest) + " words; the file holds " +
+            Num((size - base) / 2));
     Int64 pixels = 0;
     Int64 at = base + 18;
     for (Int64 index = 1;; ++index) {
@@ -390,8 +395,6 @@ void CheckWindowsMetafileRecords(const Byte* Data, std::size_t Size) {
         if (words < 3 || words * 2 > size - at)
             place.Bad("a record of " + Num(words) + " words; 3 at least and " + Num((size - at) / 2) +
                       " at most are left in the file");
-        // The translator reads each record into a buffer of the size the
-        // header announces.
         if (words > largest)
             place.Bad("a record of " + Num(words) + " words; the header says " + Num(largest) + " at most");
         if (function == 0) return;
