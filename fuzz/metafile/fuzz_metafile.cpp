@@ -11,8 +11,18 @@
 #include "platform/gfx/Canvas.h"
 #include "platform/gfx/Metafile.h"
 #include "platform/rtl/Exceptions.h"
+#include "platform/ui/Forms.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    // The toolkit goes before the statics at exit, as at the end of the
+    // program: registered once a text has been measured, it runs before the
+    // font caches made by then are destroyed, which would lose them.
+    static const bool started = [] {
+        GetApplication();
+        MeasureText(TFont(), "Logo");
+        return std::atexit(FinalizeApplication) == 0;
+    }();
+    (void)started;
     TMemoryStream stream;
     if (size) stream.WriteBuffer(data, LongInt(size));
     stream.SetPosition(0);
