@@ -422,7 +422,8 @@ std::size_t CheckEnhancedMetafileRecords(const Byte* Data, std::size_t Size) {
         if (from < 88) header.Bad("the description starts at byte " + Num(from) + ", inside the header's fields");
         header.Need(from, 2 * descriptionChars, headerSize, "the description");
     }
-    if (headerSize >= 100 && U32(Data + 88) != 0) header.Need(U32(Data + 92), U32(Data + 88), headerSize, "the pixel format");
+    if (headerSize >= 100 && U32(Data + 88) != 0)
+        header.Need(U32(Data + 92), U32(Data + 88), headerSize, "the pixel format");
     Int64 at = headerSize, index = 1;
     while (at < bytes) {
         ++index;

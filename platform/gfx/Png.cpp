@@ -43,22 +43,22 @@ bool Unwanted(const Byte* p) {
 //   4      4    type
 //   8      n    data
 //   8+n    4    CRC of type and data
-QByteArray WantedChunks(const Byte* Data, std::size_t Size) {
+QByteArray WantedChunks(const Byte* Data, std::size_t Size, const AnsiString& Picture) {
     QByteArray kept(reinterpret_cast<const char*>(Data), qsizetype(sizeof Signature));
     Int64 at = sizeof Signature;
     const Int64 size = Int64(Size);
     while (true) {
         if (size - at < 12)
-            BadPng("the data ends at byte " + Num(size) + " before the closing chunk (IEND)");
+            BadPng(Picture + "the data ends before the closing chunk (IEND)");
         const Byte* chunk = Data + at;
         const AnsiString type(reinterpret_cast<const char*>(chunk + 4), 4);
         const Int64 length = Big32(chunk);
         if (length > size - at - 12)
-            BadPng("chunk " + type + " at byte " + Num(at) + " claims " + Num(length) + " bytes; " +
+            BadPng(Picture + "chunk " + type + " at byte " + Num(at) + " claims " + Num(length) + " bytes; " +
                    Num(size - at - 12) + " are left");
         if (length > MaxChunkBytes && !IsChunk(chunk, "IDAT"))
-            BadPng("chunk " + type + " at byte " + Num(at) + " claims " + Num(length) + " bytes; at most " +
-                   Num(MaxChunkBytes));
+            BadPng(Picture + "chunk " + type + " at byte " + Num(at) + " claims " + Num(length) +
+                   " bytes; at most " + Num(MaxChunkBytes));
         if (!Unwanted(chunk)) kept.append(reinterpret_cast<const char*>(chunk), qsizetype(length + 12));
         at += length + 12;
         if (IsChunk(chunk, "IEND")) return kept;
@@ -91,15 +91,16 @@ TPngPixels DecodePng(const Byte* Data, std::size_t Size, Integer MaxSide) {
     if (png.Width < 1 || png.Width > MaxSide) BadPng("width " + Num(png.Width) + " is outside 1.." + Num(MaxSide));
     if (png.Height < 1 || png.Height > MaxSide)
         BadPng("height " + Num(png.Height) + " is outside 1.." + Num(MaxSide));
-    QByteArray bytes = WantedChunks(Data, Size);
+    const AnsiString picture =
+        Num(png.Width) + " x " + Num(png.Height) + " pixels in " + Num(Int64(Size)) + " bytes: ";
+    QByteArray bytes = WantedChunks(Data, Size, picture);
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::ReadOnly);
     QImageReader reader(&buffer, "png");
     reader.setAutoTransform(false);
     QImage image;
     if (!reader.read(&image))
-        BadPng(Num(png.Width) + " x " + Num(png.Height) + " pixels in " + Num(Int64(Size)) +
-               " bytes: " + Utf8ToAnsi(reader.errorString().toStdString()));
+        BadPng(picture + Utf8ToAnsi(reader.errorString().toStdString()));
     if (image.width() != png.Width || image.height() != png.Height)
         BadPng("decoded as " + Num(image.width()) + " x " + Num(image.height()) + ", the header says " +
                Num(png.Width) + " x " + Num(png.Height));

@@ -11,11 +11,11 @@
 
 namespace MetafileSamples {
 
-// Little-endian fields: value and size in bytes.
+// Little-endian fields: value and size in bytes (past 8 bytes, zeros).
 inline AnsiString Le(std::initializer_list<std::pair<Int64, int>> Fields) {
     AnsiString out;
     for (const auto& [value, size] : Fields)
-        for (int i = 0; i < size; ++i) out += char((value >> (8 * i)) & 0xFF);
+        for (int i = 0; i < size; ++i) out += char(i < 8 ? (value >> (8 * i)) & 0xFF : 0);
     return out;
 }
 
@@ -105,7 +105,8 @@ inline AnsiString Emf(const std::vector<AnsiString>& Records, Int64 Count = 0) {
     for (const auto& r : Records) body += r;
     body += EmfRecord(14, Le({{0, 4}, {16, 4}, {20, 4}}));
     return Le({{1, 4}, {88, 4}, {0, 4}, {0, 4}, {99, 4}, {99, 4}, {0, 4}, {0, 4}, {2646, 4}, {2646, 4},
-               {0x464D4520, 4}, {0x10000, 4}, {88 + Int64(body.size()), 4}, {Count ? Count : Int64(Records.size()) + 2, 4},
+               {0x464D4520, 4}, {0x10000, 4}, {88 + Int64(body.size()), 4},
+               {Count ? Count : Int64(Records.size()) + 2, 4},
                {1, 2}, {0, 2}, {0, 4}, {0, 4}, {0, 4}, {1024, 4}, {768, 4}, {271, 4}, {203, 4}}) +
            body;
 }
