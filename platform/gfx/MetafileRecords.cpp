@@ -46,8 +46,8 @@ struct TPlace {
     }
     void Need(Int64 From, Int64 Length, Int64 Size, const char* Field) const {
         if (From < 0 || Length < 0 || From + Length > Size)
-            Bad(AnsiString(Field) + " needs bytes " + Num(From) + ".." + Num(From + Length) + "; the record has " +
-                Num(Size));
+            Bad(AnsiString(Field) + " of " + Num(Length) + " bytes at byte " + Num(From) + " reaches byte " +
+                Num(From + Length) + "; the record has " + Num(Size));
     }
 };
 

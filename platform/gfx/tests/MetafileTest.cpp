@@ -141,10 +141,10 @@ TEST(TMetafileTest, KeptFilesThatBrokeATranslatorAreRefusedNamingFileRecordAndLi
     } cases[] = {
         // A 198-byte file whose bitmap the translator decoded whole: 4.4 GB.
         {"huge_rle_bitmap.wmf", {"StretchDIB", "20000 x 20000", "16777216"}},
-        // Read past the buffer for the description.
+        // Claims 276 bytes in 89: the translator read past its buffer.
         {"header_past_end.emf", {"276", "89"}},
-        // Read past the buffer for the second kind's header.
-        {"damaged_emfplus.emf", {"comment", "256"}},
+        // A comment claiming 200 bytes in 44, copied from past the buffer.
+        {"damaged_emfplus.emf", {"comment", "200", "44"}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.Name);

@@ -23,9 +23,11 @@ Files that once made a translator fail (each is refused with a clean error):
   huge_rle_bitmap.wmf     198 bytes; StretchDIB claims a 20000 x 20000
                           run-length coded bitmap, which was decoded whole
   header_past_end.emf     89 bytes; the header claims 276 bytes and a
-                          description past the data, read beyond the buffer
-  damaged_emfplus.emf     152 bytes; a comment's second-kind header record
-                          claims 256 bytes of a 32-byte comment
+                          description past the data; the translator read
+                          the next record's header beyond the buffer
+  damaged_emfplus.emf     152 bytes; a comment holding a second-kind header
+                          record claims 200 bytes of data in its 44, which
+                          the translator copied from past the buffer
 """
 
 import os
@@ -292,21 +294,22 @@ def emf_plus():
 
 
 def emf_header_past_end():
-    # The header record claims 276 bytes, the file 276 bytes and a
-    # description of 40 characters at byte 88; the data ends after the
-    # 88-byte header and one byte more.
-    header = le("II", 1, 276) + le("iiii", 0, 0, 99, 49) + le("iiii", 0, 0, 2646, 1323)
+    # The file claims 276 bytes in 3 records and a description of 40
+    # characters at byte 88; the data ends after the 88-byte header record
+    # and one byte more.
+    header = le("II", 1, 88) + le("iiii", 0, 0, 99, 49) + le("iiii", 0, 0, 2646, 1323)
     header += le("II", 0x464D4520, 0x10000) + le("II", 276, 3) + le("HH", 1, 0)
     header += le("III", 40, 88, 0) + le("iiii", 1024, 768, 271, 203)
     return header + b"V"
 
 
 def emf_damaged_plus():
-    # A comment whose second-kind header record claims 256 bytes: the
-    # comment holds 32.
-    damaged = le("HHII", 0x4001, 1, 256, 16) + le("IIII", 0xDBC01002, 0, 96, 96)
-    data = b"EMF+" + damaged
-    body = emf_record(70, le("I", len(data)) + data) + emf_record(14, le("III", 0, 16, 20))
+    # A comment of 44 bytes claiming 200 bytes of data: "EMF+" and a
+    # second-kind header record (version, dual, 96 x 96), which the
+    # translator copied as 200 bytes; then the end record.
+    data = b"EMF+" + le("HHII", 0x4001, 1, 28, 16) + le("IIII", 0xDBC01002, 0, 96, 96)
+    comment = le("III", 70, 12 + len(data), 200) + data
+    body = comment + emf_record(14, le("III", 0, 16, 20))
     header = le("II", 1, 88) + le("iiii", 0, 0, 99, 49) + le("iiii", 0, 0, 2646, 1323)
     header += le("II", 0x464D4520, 0x10000) + le("II", 88 + len(body), 3) + le("HH", 1, 0)
     header += le("III", 0, 0, 0) + le("iiii", 1024, 768, 271, 203)
