@@ -1,5 +1,6 @@
 #include "platform/gfx/MetafileRecords.h"
 
+#include <cstdint>
 #include <cstdlib>
 #include <string>
 
@@ -31,7 +32,6 @@ struct TPlace {
     [[noreturn]] void Bad(const AnsiString& What) const {
         ::Bad(AnsiString(Kind) + ", record " + Num(Index) + " (" + Name + ", at byte " + Num(Offset) + "): " + What);
     }
-    // The field's bytes [From, From + Length) must lie in the record's Size.
     // The translators decode each bitmap whole, one after another into the
     // same translation: the budget holds for all of them together.
     void Spend(Int64 Width, Int64 Height) const {
@@ -44,6 +44,7 @@ struct TPlace {
             Bad("a bitmap of " + Num(Width) + " x " + Num(Height) + " pixels brings the file's bitmaps to " +
                 Num(*Pixels) + " pixels; at most " + Num(MaxDecodedPixels) + " are decoded");
     }
+    // The field's bytes [From, From + Length) must lie in the record's Size.
     void Need(Int64 From, Int64 Length, Int64 Size, const char* Field) const {
         if (From < 0 || Length < 0 || From + Length > Size)
             Bad(AnsiString(Field) + " of " + Num(Length) + " bytes at byte " + Num(From) + " reaches byte " +
