@@ -105,7 +105,7 @@ public:
     // Frames x the largest frame's width x height that a file may decode to:
     // one small image shared by every frame can otherwise ask for a frame
     // strip of hundreds of megabytes.
-    static inline Int64 MaxTotalPixels = Int64(1) << 24;
+    static inline Int64 MaxTotalPixels = MaxDecodedPixels;
 
 protected:
     // An icon gets the first frame's icon, a bitmap the frame strip on its

@@ -165,3 +165,7 @@ struct TTextImage {
 };
 TPoint MeasureText(const TFont& Font, const AnsiString& Text);
 TTextImage RasterizeText(const TFont& Font, const AnsiString& Text, bool RightToLeft = false);
+// Whatever draws text through the toolkit (the two above, a metafile's
+// translation) calls this first: a program that only draws gets an
+// offscreen application for the fonts.
+void EnsureGuiApplication();

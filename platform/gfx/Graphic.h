@@ -14,6 +14,10 @@
 
 class TCanvas;
 
+// The most pixels a picture read from outside may decode to, all its images
+// together: a few bytes of header can otherwise claim gigabytes.
+constexpr Int64 MaxDecodedPixels = Int64(1) << 24;
+
 enum TProgressStage { psStarting, psRunning, psEnding };
 using TProgressEvent = std::function<void(TObject* Sender, TProgressStage Stage, Byte PercentDone, bool RedrawNow,
                                           const TRect& R, const AnsiString& Msg)>;

@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "platform/gfx/Canvas.h"
+#include "platform/gfx/MetafileRecords.h"
 #include "platform/rtl/Exceptions.h"
 #include "platform/rtl/ScopeGuard.h"
 
@@ -38,6 +39,10 @@ constexpr Integer ScreenDpi = 96;
 // Far beyond any picture a logo is cut from; the translators read the whole
 // file into memory.
 constexpr std::size_t MaxFileSize = 16 * 1024 * 1024;
+// Zero bytes after the copy a translator gets: a field it reads past a
+// record's end, or a string it reads to its terminator, stays inside
+// memory of ours.
+constexpr std::size_t SpareBytes = 4096;
 
 [[noreturn]] void Bad(const AnsiString& What) { throw EInvalidGraphic("Metafile: " + What); }
 
@@ -75,10 +80,12 @@ void TranslateWindowsMetafile(TMetafile::TData& data) {
     }
     auto destroy = ScopeExit([api] { wmf_api_destroy(api); });
     // The library reads, never writes, the buffer it is given.
-    std::vector<Byte> file = data.File;
+    std::vector<Byte> file(data.File.size() + SpareBytes, 0);
+    std::copy(data.File.begin(), data.File.end(), file.begin());
+    const long size = long(data.File.size());
     wmfD_Rect box{};
-    if (wmf_mem_open(api, file.data(), long(file.size())) != wmf_E_None || wmf_scan(api, 0, &box) != wmf_E_None)
-        Bad("the Windows metafile of " + Num(Int64(file.size())) + " bytes cannot be read");
+    if (wmf_mem_open(api, file.data(), size) != wmf_E_None || wmf_scan(api, 0, &box) != wmf_E_None)
+        Bad("the Windows metafile of " + Num(size) + " bytes cannot be read");
     unsigned int width = 0, height = 0;
     wmf_display_size(api, &width, &height, ScreenDpi, ScreenDpi);
     CheckSize(width, height);
@@ -93,13 +100,13 @@ void TranslateWindowsMetafile(TMetafile::TData& data) {
     unsigned long length = 0;
     wmf_stream_destroy(api, svg->out, &text, &length);
     if (played != wmf_E_None || text == nullptr || length == 0)
-        Bad("the Windows metafile of " + Num(Int64(file.size())) + " bytes cannot be drawn");
+        Bad("the Windows metafile of " + Num(size) + " bytes cannot be drawn");
     data.Svg = QByteArray(text, qsizetype(length));
     data.Width = Integer(width);
     data.Height = Integer(height);
 }
 
-void TranslateEnhancedMetafile(TMetafile::TData& data) {
+void TranslateEnhancedMetafile(TMetafile::TData& data, std::size_t size) {
     const Byte* h = data.File.data();
     // The frame is the picture's own size; the bounds only what was drawn.
     const Int64 frameW = I32(h + 32) - I32(h + 24), frameH = I32(h + 36) - I32(h + 28);
@@ -109,18 +116,22 @@ void TranslateEnhancedMetafile(TMetafile::TData& data) {
         h2 = I32(h + 20) - I32(h + 12) + 1;
     }
     CheckSize(w, h2);
-    std::vector<char> file(data.File.begin(), data.File.end());
+    std::vector<char> file(size + SpareBytes, 0);
+    std::copy_n(data.File.begin(), size, file.begin());
     generatorOptions options{};
     char none[] = "";
     options.nameSpace = none;
     options.svgDelimiter = true;
-    options.emfplus = true;
+    // The records of the second kind repeat what the plain records draw, in
+    // a form the translator follows only in part and checks less; the plain
+    // records alone draw the whole picture.
+    options.emfplus = false;
     char* out = nullptr;
     std::size_t length = 0;
-    const int ok = emf2svg(file.data(), file.size(), &out, &length, &options);
+    const int ok = emf2svg(file.data(), size, &out, &length, &options);
     auto release = ScopeExit([out] { std::free(out); });
     if (!ok || out == nullptr || length == 0)
-        Bad("the enhanced metafile of " + Num(Int64(file.size())) + " bytes cannot be drawn");
+        Bad("the enhanced metafile of " + Num(Int64(size)) + " bytes cannot be drawn");
     data.Svg = QByteArray(out, qsizetype(length));
     data.Width = Integer(w);
     data.Height = Integer(h2);
@@ -148,17 +159,29 @@ void TMetafile::LoadFromStream(TStream* Stream) {
     auto data = std::make_shared<TData>();
     data->File.resize(std::size_t(std::max<Int64>(left, 0)));
     if (!data->File.empty()) Stream->ReadBuffer(data->File.data(), LongInt(data->File.size()));
+    // The translators trust what the file says of itself; every record is
+    // checked before one of them sees it.
     if (IsEnhanced(data->File)) {
         data->Enhanced = true;
-        TranslateEnhancedMetafile(*data);
+        TranslateEnhancedMetafile(*data, CheckEnhancedMetafileRecords(data->File.data(), data->File.size()));
     } else if (IsWindowsMetafile(data->File)) {
+        CheckWindowsMetafileRecords(data->File.data(), data->File.size());
         TranslateWindowsMetafile(*data);
     } else {
         Bad("the " + Num(Int64(data->File.size())) + " bytes are neither a Windows nor an enhanced metafile");
     }
+    EnsureGuiApplication();
     if (!QSvgRenderer(data->Svg).isValid()) Bad("the translation of the picture cannot be drawn");
     FData = std::move(data);
     Changed(this);
+}
+
+void TMetafile::LoadFromFile(const AnsiString& FileName) {
+    try {
+        TGraphic::LoadFromFile(FileName);
+    } catch (const EInvalidGraphic& e) {
+        throw EInvalidGraphic(FileName + ": " + e.Message());
+    }
 }
 
 void TMetafile::SaveToStream(TStream* Stream) {
@@ -181,6 +204,7 @@ void TMetafile::Draw(TCanvas& ACanvas, const TRect& Rect) {
             row[x] = qRgb(GetRValue(c), GetGValue(c), GetBValue(c));
         }
     }
+    EnsureGuiApplication();
     {
         QPainter painter(&image);
         painter.setRenderHint(QPainter::Antialiasing, false);

@@ -43,6 +43,8 @@ public:
     // that the translator refuses, or whose size is out of reason; the
     // picture is then unchanged.
     void LoadFromStream(TStream* Stream) override;
+    // The same, with the file's name before the reason.
+    void LoadFromFile(const AnsiString& FileName) override;
     // The file as it was read. An empty metafile raises
     // EInvalidGraphicOperation.
     void SaveToStream(TStream* Stream) override;

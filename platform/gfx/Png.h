@@ -30,6 +30,9 @@ struct TPngPixels {
 // false when the data does not start with a PNG header.
 bool PngSize(const Byte* Data, std::size_t Size, Integer& Width, Integer& Height);
 
-// A side beyond MaxSide is refused before anything is decoded; damaged data
-// raises EInvalidGraphic with the decoder's reason.
+// A side beyond MaxSide, a chunk reaching past the data or claiming more
+// than a few megabytes (the image data aside), and data without the closing
+// chunk are refused before anything is decoded; damaged data raises
+// EInvalidGraphic with the decoder's reason. Text and colour-profile chunks
+// are not read.
 TPngPixels DecodePng(const Byte* Data, std::size_t Size, Integer MaxSide);

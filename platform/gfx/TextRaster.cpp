@@ -17,8 +17,6 @@
 #include "platform/rtl/CodePage.h"
 #include "platform/rtl/SysUtils.h"
 
-namespace {
-
 // Fonts need a QGuiApplication. The user-interface layer creates the real
 // application first; a program or test that only draws gets an offscreen one.
 void EnsureGuiApplication() {
@@ -32,6 +30,8 @@ void EnsureGuiApplication() {
         static std::unique_ptr<QGuiApplication> app(new QGuiApplication(argc, argv));
     });
 }
+
+namespace {
 
 QString FamilyFor(const AnsiString& name) {
     return QString::fromUtf8(AnsiToUtf8(ScreenFontFamily(name)).c_str());

@@ -140,6 +140,89 @@ TEST(TIconTest, DamagedFilesRaiseAndLeaveTheIconAsItWas) {
     EXPECT_EQ(DrawnOnBackground(icon, 2, 2)->SaveToBytes(), good->SaveToBytes());
 }
 
+namespace {
+
+void Big32(std::vector<Byte>& Out, Cardinal Value) {
+    for (int shift = 24; shift >= 0; shift -= 8) Out.push_back(Byte(Value >> shift));
+}
+
+// A PNG chunk: data length (or the length it claims), type, data, and the
+// CRC-32 of type and data.
+std::vector<Byte> PngChunk(const char* Type, const std::vector<Byte>& Data, std::int64_t Claimed = -1) {
+    std::vector<Byte> out;
+    Big32(out, Cardinal(Claimed < 0 ? std::int64_t(Data.size()) : Claimed));
+    out.insert(out.end(), Type, Type + 4);
+    out.insert(out.end(), Data.begin(), Data.end());
+    static const std::vector<Cardinal> table = [] {
+        std::vector<Cardinal> t(256);
+        for (Cardinal n = 0; n < 256; ++n) {
+            Cardinal c = n;
+            for (int k = 0; k < 8; ++k) c = (c >> 1) ^ (0xEDB88320 & (0 - (c & 1)));
+            t[n] = c;
+        }
+        return t;
+    }();
+    Cardinal crc = 0xFFFFFFFF;
+    for (std::size_t i = 4; i < out.size(); ++i) crc = table[(crc ^ out[i]) & 0xFF] ^ (crc >> 8);
+    Big32(out, ~crc);
+    return out;
+}
+
+// A 1 x 1 PNG of one RGBA pixel, with Extra chunks between its image data
+// and its end (which is left out without End).
+std::vector<Byte> OnePixelPng(const std::vector<std::vector<Byte>>& Extra, bool End = true) {
+    std::vector<Byte> png = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
+    const auto add = [&](const std::vector<Byte>& c) { png.insert(png.end(), c.begin(), c.end()); };
+    add(PngChunk("IHDR", {0, 0, 0, 1, 0, 0, 0, 1, 8, 6, 0, 0, 0}));  // 1 x 1, 8 bits, RGBA
+    // zlib, one stored block of 5 bytes (filter none, red, green, blue,
+    // alpha), its Adler-32.
+    add(PngChunk("IDAT", {0x78, 0x01, 0x01, 0x05, 0x00, 0xFA, 0xFF, 0, 0x10, 0x20, 0x30, 0xFF, 0x02, 0x04, 0x01,
+                          0x60}));
+    for (const auto& c : Extra) add(c);
+    if (End) add(PngChunk("IEND", {}));
+    return png;
+}
+
+// An icon file of one image stored as PNG.
+std::vector<Byte> PngIcon(const std::vector<Byte>& Png) {
+    std::vector<Byte> file = {0, 0, 1, 0, 1, 0, 1, 1, 0, 0, 1, 0, 32, 0};  // one 1 x 1 icon, 32 bits
+    for (int i = 0; i < 4; ++i) file.push_back(Byte(Png.size() >> (8 * i)));
+    file.insert(file.end(), {22, 0, 0, 0});
+    file.insert(file.end(), Png.begin(), Png.end());
+    return file;
+}
+
+}  // namespace
+
+TEST(TIconTest, PngImagesWhoseChunksClaimTooMuchAreRefusedBeforeDecoding) {
+    const std::vector<Byte> text = {'C', 'o', 'm', 'm', 'e', 'n', 't', 0, 'h', 'i'};
+    TIcon icon;
+    // Text chunks are passed over: a picture with one loads.
+    LoadBytes(icon, PngIcon(OnePixelPng({PngChunk("tEXt", text)})));
+    EXPECT_EQ(DrawnOnBackground(icon, 1, 1)->GetPixel(0, 0), RGB(0x10, 0x20, 0x30));
+
+    // 2.3 KB whose last chunk claims 1.8 GB: the decoder set it all aside
+    // before finding the data short.
+    std::vector<Byte> huge = PngChunk("tEXt", std::vector<Byte>(2200, 'x'), 1800000000);
+    huge.resize(huge.size() - 4);  // no CRC: the data ends inside the chunk
+    const std::vector<Byte> big(4 * 1024 * 1024 + 1, 0);
+    const struct {
+        const char* What;
+        std::vector<Byte> Png;
+        std::vector<const char*> Says;
+    } cases[] = {
+        {"a chunk past the data", OnePixelPng({huge}, false), {"tEXt", "1800000000", "2196"}},
+        {"a compressed text larger than any picture's", OnePixelPng({PngChunk("zTXt", big)}), {"zTXt", "4194304"}},
+        {"no end", OnePixelPng({}, false), {"IEND"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.What);
+        const AnsiString message = MessageOf([&] { LoadBytes(icon, PngIcon(c.Png)); });
+        for (const char* s : c.Says) EXPECT_NE(message.find(s), AnsiString::npos) << message;
+    }
+    EXPECT_EQ(icon.Width(), 1) << "the icon is as it was";
+}
+
 TEST(IconHandleTest, MonochromeImagesKeepOrInvertTheBackground) {
     // 1 bit, black and white: AND 1 + XOR 0 keeps, AND 1 + XOR 1 inverts,
     // AND 0 paints the XOR colour.
