@@ -284,7 +284,6 @@ private:
     TPoint FMousePos;
     std::unique_ptr<TTimer> FTimer;
     TScrollBar* FScrollBar = nullptr;
-    bool FSnapping = false;
 };
 
 class TVmPopupDataList : public TVmDBLookupList {
