@@ -16,15 +16,6 @@
 #include "platform/rtl/FileUtils.h"
 #include "platform/rtl/ScopeGuard.h"
 
-namespace {
-
-AnsiString ErrorText(int error) {
-    const char* text = strerrordesc_np(error);
-    return text ? AnsiString(text) : "Error " + std::to_string(error);
-}
-
-}  // namespace
-
 void* AllocHugePages(std::size_t size) {
     // Mapped one huge page larger, then trimmed to the aligned part.
     void* raw = ::mmap(nullptr, size + HugePageSize, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
@@ -76,11 +67,11 @@ void TFileBuffer::Release() {
 void ReadWholeFile(const AnsiString& fileName, TFileBuffer& buffer, std::size_t& size) {
     size = 0;
     const int fd = ::open(SysFileName(fileName).c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) throw EFOpenError("Cannot open file \"" + fileName + "\". " + ErrorText(errno));
+    if (fd < 0) throw EFOpenError("Cannot open file \"" + fileName + "\". " + SysErrorMessage(errno));
     auto close = ScopeExit([fd] { ::close(fd); });
     struct stat st;
-    if (::fstat(fd, &st) != 0) throw EReadError("Cannot read file \"" + fileName + "\". " + ErrorText(errno));
-    if (S_ISDIR(st.st_mode)) throw EFOpenError("Cannot open file \"" + fileName + "\". " + ErrorText(EISDIR));
+    if (::fstat(fd, &st) != 0) throw EReadError("Cannot read file \"" + fileName + "\". " + SysErrorMessage(errno));
+    if (S_ISDIR(st.st_mode)) throw EFOpenError("Cannot open file \"" + fileName + "\". " + SysErrorMessage(EISDIR));
     // One byte more than reported, so that the end is seen without growing.
     buffer.Reserve(static_cast<std::size_t>(std::max<off_t>(st.st_size, 0)) + 1, 0);
     for (;;) {
@@ -89,7 +80,7 @@ void ReadWholeFile(const AnsiString& fileName, TFileBuffer& buffer, std::size_t&
         if (got == 0) return;
         if (got < 0) {
             if (errno == EINTR) continue;
-            throw EReadError("Cannot read file \"" + fileName + "\". " + ErrorText(errno));
+            throw EReadError("Cannot read file \"" + fileName + "\". " + SysErrorMessage(errno));
         }
         size += static_cast<std::size_t>(got);
     }

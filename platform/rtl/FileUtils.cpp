@@ -23,12 +23,6 @@
 
 namespace {
 
-// English, whatever the process locale, so messages stay plain ASCII.
-AnsiString ErrorText(int error) {
-    const char* text = strerrordesc_np(error);
-    return text ? AnsiString(text) : "Error " + std::to_string(error);
-}
-
 // Names that come from the system (directory entries, the working folder).
 AnsiString FromSys(const std::string& name) { return Utf8ToAnsi(name); }
 
@@ -116,6 +110,11 @@ mode_t ReplacementMode(const std::string& name) {
 }
 
 }  // namespace
+
+AnsiString SysErrorMessage(int error) {
+    const char* text = strerrordesc_np(error);
+    return text ? AnsiString(text) : "Error " + std::to_string(error);
+}
 
 struct TSearchState {
     std::vector<TSearchRec> Entries;
@@ -499,7 +498,7 @@ TAtomicFileWriter::TAtomicFileWriter(const AnsiString& fileName)
         std::string pattern = folder + ".~" + base + ".XXXXXX";
         FHandle = ::mkostemp(pattern.data(), O_CLOEXEC);
         if (FHandle < 0)
-            throw EFCreateError("Cannot create file \"" + fileName + "\". " + ErrorText(errno));
+            throw EFCreateError("Cannot create file \"" + fileName + "\". " + SysErrorMessage(errno));
         if (const auto hook = TestHook()) hook(fileName);
         // Marks the file as a live writer's until it is committed or dropped.
         // Waits only while a sweep holds it, which lets go right after.
@@ -514,7 +513,7 @@ TAtomicFileWriter::TAtomicFileWriter(const AnsiString& fileName)
         FHandle = -1;
         // Only sweeps racing with every attempt get here.
         if (attempt == kCreateAttempts)
-            throw EFCreateError("Cannot create file \"" + fileName + "\". " + ErrorText(ENOENT));
+            throw EFCreateError("Cannot create file \"" + fileName + "\". " + SysErrorMessage(ENOENT));
     }
     ::fchmod(FHandle, ReplacementMode(FTargetName));
 }
@@ -533,7 +532,7 @@ void TAtomicFileWriter::Write(const void* data, std::size_t count) {
         if (written < 0) {
             if (errno == EINTR)
                 continue;
-            throw EWriteError("Cannot write file \"" + FFileName + "\". " + ErrorText(errno));
+            throw EWriteError("Cannot write file \"" + FFileName + "\". " + SysErrorMessage(errno));
         }
         bytes += written;
         count -= static_cast<std::size_t>(written);
@@ -561,7 +560,7 @@ void TAtomicFileWriter::Commit() {
     FHandle = -1;
     if (error != 0) {
         FTempName.clear();
-        throw EWriteError("Cannot write file \"" + FFileName + "\". " + ErrorText(error));
+        throw EWriteError("Cannot write file \"" + FFileName + "\". " + SysErrorMessage(error));
     }
     FCommitted = true;
     FTempName.clear();
@@ -596,11 +595,11 @@ AnsiString ReadFileBytes(const AnsiString& fileName) {
     const std::string name = SysFileName(fileName);
     const int fd = ::open(name.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0)
-        throw EFOpenError("Cannot open file \"" + fileName + "\". " + ErrorText(errno));
+        throw EFOpenError("Cannot open file \"" + fileName + "\". " + SysErrorMessage(errno));
     struct stat st;
     if (::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
         ::close(fd);
-        throw EFOpenError("Cannot open file \"" + fileName + "\". " + ErrorText(EISDIR));
+        throw EFOpenError("Cannot open file \"" + fileName + "\". " + SysErrorMessage(EISDIR));
     }
     AnsiString result;
     char buffer[65536];
@@ -613,7 +612,7 @@ AnsiString ReadFileBytes(const AnsiString& fileName) {
                 continue;
             const int error = errno;
             ::close(fd);
-            throw EReadError("Cannot read file \"" + fileName + "\". " + ErrorText(error));
+            throw EReadError("Cannot read file \"" + fileName + "\". " + SysErrorMessage(error));
         }
         result.append(buffer, static_cast<std::size_t>(got));
     }
@@ -628,7 +627,7 @@ AnsiString CreateFreshFile(const AnsiString& folder, const AnsiString& prefix) {
     std::string pattern = SysFileName(path) + AnsiToUtf8(prefix) + "XXXXXX";
     const int fd = ::mkostemp(pattern.data(), O_CLOEXEC);
     if (fd < 0)
-        throw EFCreateError("Cannot create file \"" + path + prefix + "\". " + ErrorText(errno));
+        throw EFCreateError("Cannot create file \"" + path + prefix + "\". " + SysErrorMessage(errno));
     ::close(fd);
     return path + prefix + FromSys(pattern.substr(pattern.size() - 6));
 }
@@ -638,7 +637,7 @@ AnsiString CreateFreshFolder(const AnsiString& folder, const AnsiString& prefix)
     // As for CreateFreshFile: the prefix is used as it stands.
     std::string pattern = SysFileName(path) + AnsiToUtf8(prefix) + "XXXXXX";
     if (!::mkdtemp(pattern.data()))
-        throw EFCreateError("Cannot create folder \"" + path + prefix + "\". " + ErrorText(errno));
+        throw EFCreateError("Cannot create folder \"" + path + prefix + "\". " + SysErrorMessage(errno));
     return path + prefix + FromSys(pattern.substr(pattern.size() - 6)) + "/";
 }
 

@@ -18,6 +18,10 @@
 
 #include "platform/rtl/System.h"
 
+// The system's reason for `error` (an errno value), in English whatever the
+// process locale, so that messages stay plain ASCII.
+AnsiString SysErrorMessage(int error);
+
 // The executable's folder with a trailing '/'.
 AnsiString ProgramFolder();
 // Tests point the program folder elsewhere; an empty text restores the real one.

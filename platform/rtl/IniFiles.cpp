@@ -351,8 +351,7 @@ EIniFileException UnableToWrite(const AnsiString& fileName, const AnsiString& re
 }
 
 EIniFileException UnableToWrite(const AnsiString& fileName, int error) {
-    const char* text = strerrordesc_np(error);
-    return UnableToWrite(fileName, text ? AnsiString(text) : "Error " + std::to_string(error));
+    return UnableToWrite(fileName, SysErrorMessage(error));
 }
 
 // The file functions end their messages with the reason after the quoted

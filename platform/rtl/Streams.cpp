@@ -18,12 +18,6 @@ namespace {
 
 constexpr LongInt kCopyChunk = 64 * 1024;
 
-AnsiString ErrnoText(int error) {
-    char buffer[256];
-    // The GNU strerror_r returns the text, which may or may not be `buffer`.
-    return AnsiString(strerror_r(error, buffer, sizeof buffer));
-}
-
 // A new position for Seek, or false when the arithmetic would overflow.
 bool SeekTarget(Int64 position, Int64 size, Int64 offset, Word origin, Int64& target) {
     switch (origin) {
@@ -160,7 +154,7 @@ TFileStream::TFileStream(const AnsiString& fileName, Word mode) : FFileName(file
         FHandle = ::open(sysName.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
         if (FHandle < 0) {
             int error = errno;
-            throw EFCreateError("Cannot create file \"" + fileName + "\". " + ErrnoText(error));
+            throw EFCreateError("Cannot create file \"" + fileName + "\". " + SysErrorMessage(error));
         }
         return;
     }
@@ -170,7 +164,7 @@ TFileStream::TFileStream(const AnsiString& fileName, Word mode) : FFileName(file
     case fmOpenWrite: flags |= O_WRONLY; break;
     case fmOpenReadWrite: flags |= O_RDWR; break;
     default:
-        throw EFOpenError("Cannot open file \"" + fileName + "\". " + ErrnoText(EINVAL));
+        throw EFOpenError("Cannot open file \"" + fileName + "\". " + SysErrorMessage(EINVAL));
     }
     FHandle = ::open(sysName.c_str(), flags);
     int error = FHandle < 0 ? errno : 0;
@@ -183,7 +177,7 @@ TFileStream::TFileStream(const AnsiString& fileName, Word mode) : FFileName(file
             error = EISDIR;
         }
     }
-    if (FHandle < 0) throw EFOpenError("Cannot open file \"" + fileName + "\". " + ErrnoText(error));
+    if (FHandle < 0) throw EFOpenError("Cannot open file \"" + fileName + "\". " + SysErrorMessage(error));
 }
 
 TFileStream::~TFileStream() {
@@ -236,7 +230,7 @@ void TFileStream::SetSize(Int64 newSize) {
     // As the class library does, the position moves to the new end.
     if (newSize < 0 || ::ftruncate(FHandle, static_cast<off_t>(newSize)) != 0) {
         int error = newSize < 0 ? EINVAL : errno;
-        throw EStreamError("Cannot set the size of file \"" + FFileName + "\". " + ErrnoText(error));
+        throw EStreamError("Cannot set the size of file \"" + FFileName + "\". " + SysErrorMessage(error));
     }
     Seek(newSize, soFromBeginning);
 }
