@@ -10,10 +10,6 @@ AnsiString FolderWriteProblem(const AnsiString& Folder) {
         DeleteFile(CreateFreshFile(Folder, ".~write-test-"));
         return AnsiString();
     } catch (const EFCreateError& E) {
-        // The file functions end their messages with the reason after the
-        // quoted name.
-        const AnsiString& message = E.Message();
-        const std::size_t quote = message.rfind("\". ");
-        return quote == AnsiString::npos ? message : message.substr(quote + 3);
+        return FileErrorReason(E.Message());
     }
 }

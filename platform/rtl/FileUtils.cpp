@@ -116,6 +116,11 @@ AnsiString SysErrorMessage(int error) {
     return text ? AnsiString(text) : "Error " + std::to_string(error);
 }
 
+AnsiString FileErrorReason(const AnsiString& message) {
+    const std::size_t quote = message.rfind("\". ");
+    return quote == AnsiString::npos ? message : message.substr(quote + 3);
+}
+
 struct TSearchState {
     std::vector<TSearchRec> Entries;
     std::size_t Next = 0;

@@ -21,6 +21,10 @@
 // The system's reason for `error` (an errno value), in English whatever the
 // process locale, so that messages stay plain ASCII.
 AnsiString SysErrorMessage(int error);
+// The reason that ends the message of a file function's error ("Cannot
+// create file "<name>". <reason>"), or the whole message when it has none.
+// A name may hold anything; the system's reasons hold no quote.
+AnsiString FileErrorReason(const AnsiString& message);
 
 // The executable's folder with a trailing '/'.
 AnsiString ProgramFolder();

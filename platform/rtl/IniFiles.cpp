@@ -354,13 +354,8 @@ EIniFileException UnableToWrite(const AnsiString& fileName, int error) {
     return UnableToWrite(fileName, SysErrorMessage(error));
 }
 
-// The file functions end their messages with the reason after the quoted
-// file name ("Cannot create file "<name>". <reason>"); a name may hold
-// anything, the system's reasons hold no quote.
 EIniFileException UnableToWrite(const AnsiString& fileName, const Exception& cause) {
-    const AnsiString& message = cause.Message();
-    const std::size_t quote = message.rfind("\". ");
-    return UnableToWrite(fileName, quote == AnsiString::npos ? message : message.substr(quote + 3));
+    return UnableToWrite(fileName, FileErrorReason(cause.Message()));
 }
 
 class TWriteLock {
